@@ -1,0 +1,19 @@
+# Every product source file, by kind. Paths are relative to the repository root.
+#
+# Pure logic never includes <windows.h>: it is built natively for the unit
+# tests (under sanitizers) and by MinGW into the program. If a file listed
+# here includes a platform header, the native build breaks; that is the check.
+set(VELLUMO_PURE_SOURCES
+    framework/text_number.cpp
+    calendar/month_model.cpp
+    controls/clock_digits.cpp
+    memo/digest.cpp
+    memo/memo_format.cpp
+    memo/reminder_rules.cpp
+    settings/settings_rules.cpp
+)
+
+# Window code: built only by MinGW, into the library that both Vellumo.exe
+# and the in-process window tests link.
+set(VELLUMO_WIN_SOURCES
+)

@@ -1,0 +1,84 @@
+// Names and texts of the memo and notice files, with no file access: the date
+// text, the program directory, the four memo path strings, the file path of a
+// date, the memo record and its bracketed head, and the notice time.
+//
+// Every path must fit the program's 256-byte path buffers (kMaxPathLength
+// characters and a terminating zero). A path that does not fit is never cut
+// short, since a cut path names some other file: the functions below answer
+// with an empty path / std::nullopt instead, and callers treat the file as
+// not opened and a write to it as failed.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <string>
+
+constexpr std::size_t kPathBufferSize = 256;
+constexpr std::size_t kMaxPathLength = kPathBufferSize - 1;
+constexpr std::size_t kMemoReadLimit = 4096;     // bytes read from a memo file
+constexpr std::size_t kNoticeReadLimit = 16;     // bytes read from a notice file
+constexpr std::size_t kMemoContentLimit = 4095;  // bytes of content the editor takes
+
+// True for a lead byte of a double-byte character of the ANSI code page
+// (window code passes a wrapper of IsDBCSLeadByte). nullptr: single-byte text.
+using LeadBytePredicate = bool (*)(unsigned char);
+
+// Reads one date's file: the text of the read (see TextOfRead) when the file
+// was opened, std::nullopt when it was not (missing, locked, path too long).
+using DayTextReader = std::function<std::optional<std::string>(int year, int month, int day)>;
+
+// "%d-%d-%d": 2008-1-5, 2008-12-31, 0-1-1, -1-12-31.
+std::string DateText(int year, int month, int day);
+
+// The directory of a module path: everything before its last backslash, found
+// without mistaking the trail byte of a double-byte character for one. A path
+// without a backslash is returned whole.
+std::string ProgramDirectory(const std::string& modulePath, LeadBytePredicate isLeadByte);
+
+// The four path strings below the program directory. A member that would not
+// fit the path buffer is empty.
+struct MemoPaths {
+    std::string remarkDir;     // <dir>\Remark
+    std::string remarkPrefix;  // <dir>\Remark\Remark_
+    std::string noticeDir;     // <dir>\Notice
+    std::string noticePrefix;  // <dir>\Notice\Notice_
+};
+MemoPaths MakeMemoPaths(const std::string& programDirectory);
+
+// prefix + DateText + ".txt"; std::nullopt when the prefix is empty (it did
+// not fit) or the file path would not fit.
+std::optional<std::string> MakeDayFilePath(const std::string& prefix, int year, int month,
+                                           int day);
+
+// The text of a read: the bytes up to the first zero byte, at most `limit`
+// of the `count` bytes read.
+std::string TextOfRead(const char* bytes, std::size_t count, std::size_t limit);
+
+// The memo file record: "[" + date text + "] " + content.
+std::string MemoRecord(const std::string& dateText, const std::string& content);
+
+// The editor's content of a memo file text: when the first "]" stands at a
+// zero-based position p <= 11, the text from p + 2 on (empty when the text
+// ends before that); otherwise the whole text.
+std::string CutMemoHead(const std::string& memoFileText);
+
+// The notice file record: the two time fields' texts as typed, joined by ":".
+std::string NoticeText(const std::string& hourText, const std::string& minuteText);
+
+// A notice text split at its first ":" (hour text before, minute text after);
+// std::nullopt when the text holds no ":".
+struct NoticeFields {
+    std::string hour;
+    std::string minute;
+};
+std::optional<NoticeFields> SplitNoticeText(const std::string& noticeText);
+
+// The remind time of a notice text: each side read as ParseLeadingInt reads
+// it (white space, sign, digits; none gives 0; saturating). ":30" is 0:30,
+// "007:5" is 7:5. std::nullopt when the text holds no ":" (no remind time).
+struct NoticeTime {
+    int hour = 0;
+    int minute = 0;
+};
+std::optional<NoticeTime> ParseNoticeTime(const std::string& noticeText);
