@@ -5,6 +5,7 @@
 # here includes a platform header, the native build breaks; that is the check.
 set(VELLUMO_PURE_SOURCES
     framework/text_number.cpp
+    app/command_line.cpp
     calendar/month_model.cpp
     controls/clock_digits.cpp
     memo/digest.cpp
@@ -16,4 +17,17 @@ set(VELLUMO_PURE_SOURCES
 # Window code: built only by MinGW, into the library that both Vellumo.exe
 # and the in-process window tests link.
 set(VELLUMO_WIN_SOURCES
+    framework/wnd.cpp
+    framework/dialog.cpp
+    framework/win_app.cpp
+    app/app_state.cpp
+    menus/menu_look.cpp
+    calendar/vellumo_dlg.cpp
+    tools/launchers.cpp
+)
+
+# Only in Vellumo.exe: the application object and the entry point.
+set(VELLUMO_APP_SOURCES
+    app/vellumo_app.cpp
+    framework/win_main.cpp
 )

@@ -1,0 +1,96 @@
+// Resource, control and command identifiers. The numbers are part of the
+// program's interface (templates, menus, the plug-ins and peers that post
+// commands), so they never change.
+#pragma once
+
+// Dialog templates
+#define IDD_ABOUTBOX 100
+#define IDD_VELLUMO_DIALOG 102
+#define IDD_REMARK 103
+#define IDD_SETTING 185
+#define IDD_CLEAR_HISTORY 192
+
+// Strings
+#define IDS_ABOUTBOX 101
+
+// Menus
+#define IDR_BACKUP_MENU 180
+#define IDR_TOOLS_MENU 181
+
+// Bitmaps
+#define IDB_CLOCK_DIGITS 137
+#define IDB_CLOCK_FACE 138
+#define IDB_EDITOR_PICTURE 165
+#define IDB_SKIN 183
+#define IDB_CLOCK_GLYPHS 186
+#define IDB_PROGRESS_CELLS 199
+
+// Icons
+#define IDR_MAINFRAME 128
+#define IDI_OK 166
+#define IDI_CANCEL 167
+#define IDI_PREV_MONTH 169
+#define IDI_NEXT_MONTH 170
+#define IDI_PREV_YEAR 171
+#define IDI_NEXT_YEAR 172
+
+// Panel (template 102)
+#define IDC_DAY_FIRST 1000  // day cells 1000..1036, row by row from Sunday
+#define IDC_DAY_LAST 1036
+#define IDC_PREV_MONTH 1037
+#define IDC_NEXT_MONTH 1038
+#define IDC_MONTH_LABEL 1039
+#define IDC_YEAR_LABEL 1040
+#define IDC_NEXT_YEAR 1041
+#define IDC_PREV_YEAR 1042
+#define IDC_MENU_BUTTON 1043
+#define IDC_WEEKDAY_FIRST 1045  // weekday headers 1045..1051, Sunday first
+#define IDC_WEEKDAY_LAST 1051
+#define IDC_LOGO 1053
+#define IDC_CLOCK 1060
+#define IDC_TICKER_PLACE 1061
+#define IDC_EXIT_MARK 1063
+#define IDC_MINIMIZE_MARK 1064
+
+// Memo editor (template 103)
+#define IDC_REMARK_OK 1000
+#define IDC_REMARK_CANCEL 1001
+#define IDC_HOUR 1041
+#define IDC_CONTENT 1043
+#define IDC_DATE 1044
+#define IDC_HOUR_SPIN 1056
+#define IDC_MINUTE 1057
+#define IDC_MINUTE_SPIN 1058
+#define IDC_PICTURE 1059
+
+// Settings dialog (template 185)
+#define IDC_FORMAT_12 1071
+#define IDC_FORMAT_24 1072
+#define IDC_AUTORUN 1073
+#define IDC_DAYS_SPIN 1074
+#define IDC_DAYS 1075
+
+// History cleaner (template 192)
+#define IDC_CLEAN_FIRST 1077  // check boxes 1077..1085, items 0..8
+#define IDC_CLEAN_LAST 1085
+#define IDC_PROGRESS 1086
+#define IDC_STATUS 1089
+
+#ifndef IDC_STATIC
+#define IDC_STATIC (-1)
+#endif
+
+// Commands
+#define IDM_ABOUTBOX 0x0010  // system menu
+#define ID_TRAY_EXIT 32772
+#define ID_TRAY_SHOW 32773
+#define ID_TRAY_HIDE 32774
+#define ID_SYNC_TIME 32775
+#define ID_BACKUP 32776
+#define ID_HELP 32777
+#define ID_OUR_PRODUCTS 32779
+#define ID_TOOLS_EXIT 32780
+#define ID_CLEAR_HISTORY 32781
+#define ID_SETTING 32782
+#define ID_PRODUCT_INFO 32784
+#define ID_UPDATE 32785

@@ -1,0 +1,135 @@
+# Shared by scripts/run.sh and scripts/test.sh: installing what is missing,
+# building both trees, Wine prefixes and a virtual display.
+# shellcheck shell=bash
+
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+BUILD="${VELLUMO_BUILD_DIR:-$ROOT/build}"
+JOBS="$(nproc 2>/dev/null || echo 2)"
+
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml=,winemenubuilder.exe=d"
+export WINEARCH=win32
+
+log() { printf '== %s\n' "$*" >&2; }
+
+need_packages() {
+    local missing=()
+    command -v cmake >/dev/null || missing+=(cmake)
+    command -v g++ >/dev/null || missing+=(g++)
+    command -v i686-w64-mingw32-g++-posix >/dev/null || missing+=(g++-mingw-w64-i686-posix)
+    command -v wine >/dev/null || missing+=(wine)
+    dpkg -s wine32:i386 >/dev/null 2>&1 || missing+=(wine32:i386)
+    command -v Xvfb >/dev/null || missing+=(xvfb)
+    command -v xdotool >/dev/null || missing+=(xdotool)
+    { command -v import >/dev/null && convert -version 2>/dev/null | grep -q ImageMagick; } ||
+        missing+=(imagemagick)
+    [ -f /usr/share/wine/fonts/marlett.ttf ] || missing+=(fonts-wine)
+    [ -d /usr/share/fonts/truetype/liberation ] || missing+=(fonts-liberation)
+    [ -d /usr/share/fonts/truetype/dejavu ] || missing+=(fonts-dejavu-core)
+    [ -f /usr/src/googletest/CMakeLists.txt ] || missing+=(googletest)
+    command -v chmcmd >/dev/null || missing+=(fp-utils)
+    printf '%s\n' "${missing[@]}"
+}
+
+ensure_packages() {
+    local missing
+    missing="$(need_packages)"
+    [ -z "$missing" ] && return 0
+    log "installing: $(echo "$missing" | tr '\n' ' ')"
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    if ! dpkg --print-foreign-architectures | grep -qx i386; then
+        $sudo dpkg --add-architecture i386
+    fi
+    $sudo apt-get update -qq
+    # shellcheck disable=SC2086
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
+        $missing >/dev/null
+}
+
+build_all() {
+    log "native build (pure logic and unit tests)"
+    cmake -S "$ROOT" -B "$BUILD/native" -DCMAKE_BUILD_TYPE=Debug >/dev/null
+    cmake --build "$BUILD/native" -j "$JOBS"
+    log "Windows build (MinGW-w64 i686)"
+    cmake -S "$ROOT" -B "$BUILD/win32" -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" >/dev/null
+    cmake --build "$BUILD/win32" -j "$JOBS"
+}
+
+# A booted 32-bit prefix, made once per build tree; every run copies it.
+wine_template() {
+    local template="$BUILD/wine/template"
+    if [ ! -f "$template/.ready" ]; then
+        log "booting a Wine prefix (once)"
+        rm -rf "$template"
+        mkdir -p "$template"
+        WINEPREFIX="$template" wineboot -i >/dev/null 2>&1 || true
+        WINEPREFIX="$template" wineserver -w
+        # Without a window manager, closing a dialog would stall ~2 s.
+        WINEPREFIX="$template" wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
+            >/dev/null 2>&1
+        # The faces the program names, mapped to fonts Debian ships.
+        local face
+        for face in "Arial=Liberation Sans" "Times New Roman=Liberation Serif" \
+            "Verdana=DejaVu Sans" "Microsoft Sans Serif=Liberation Sans" \
+            "Comic Sans MS=DejaVu Sans"; do
+            WINEPREFIX="$template" wine reg add 'HKCU\Software\Wine\Fonts\Replacements' \
+                /v "${face%%=*}" /d "${face#*=}" /f >/dev/null 2>&1
+        done
+        WINEPREFIX="$template" wineserver -w
+        cp /usr/share/wine/fonts/marlett.ttf "$template/drive_c/windows/Fonts/" 2>/dev/null || true
+        touch "$template/.ready"
+    fi
+    printf '%s\n' "$template"
+}
+
+# Copies the template into a fresh prefix at $1 (the .reg files for real).
+fresh_prefix() {
+    local target="$1" template
+    template="$(wine_template)"
+    rm -rf "$target"
+    mkdir -p "$(dirname "$target")"
+    cp -a "$template" "$target"
+}
+
+end_prefix() {
+    WINEPREFIX="$1" wineserver -k >/dev/null 2>&1 || true
+    WINEPREFIX="$1" wineserver -w >/dev/null 2>&1 || true
+}
+
+# Starts Xvfb on a free display; sets DISPLAY and XVFB_PID.
+start_xvfb() {
+    local n
+    for n in $(seq 91 140); do
+        [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+        Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+        XVFB_PID=$!
+        local i
+        for i in $(seq 1 50); do
+            [ -e "/tmp/.X11-unix/X$n" ] && break
+            sleep 0.1
+        done
+        if kill -0 "$XVFB_PID" 2>/dev/null; then
+            export DISPLAY=":$n"
+            return 0
+        fi
+    done
+    log "could not start Xvfb"
+    return 1
+}
+
+stop_xvfb() {
+    [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null || true
+    XVFB_PID=""
+}
+
+# Puts the program and the companion components into a program directory.
+stage_program_dir() {
+    local dir="$1"
+    mkdir -p "$dir"
+    cp "$BUILD/win32/bin/"*.exe "$dir/"
+    if [ -d "$BUILD/win32/companions/out" ]; then
+        cp -r "$BUILD/win32/companions/out/." "$dir/"
+    fi
+}

@@ -1,0 +1,148 @@
+#include "tests/e2e/e2e_support.h"
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+namespace {
+std::string DirOf(const std::string& path) {
+    const auto slash = path.find_last_of('\\');
+    return slash == std::string::npos ? path : path.substr(0, slash);
+}
+
+void RemoveTree(const std::string& dir) {
+    WIN32_FIND_DATAA data;
+    HANDLE find = ::FindFirstFileA((dir + "\\*").c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            const std::string name = data.cFileName;
+            if (name == "." || name == "..") continue;
+            const std::string full = dir + "\\" + name;
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTree(full);
+            } else {
+                ::SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+                ::DeleteFileA(full.c_str());
+            }
+        } while (::FindNextFileA(find, &data));
+        ::FindClose(find);
+    }
+    ::RemoveDirectoryA(dir.c_str());
+}
+}  // namespace
+
+std::string TestBinDir() {
+    char path[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    return DirOf(path);
+}
+
+std::string ReadFileText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+bool FileExists(const std::string& path) {
+    return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void WriteFileBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << bytes;
+}
+
+bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs) {
+    const DWORD start = ::GetTickCount();
+    while (!done()) {
+        if (::GetTickCount() - start > timeoutMs) return false;
+        ::Sleep(10);
+    }
+    return true;
+}
+
+ProgramDir::ProgramDir(bool withBackupStandIn) {
+    static int counter = 0;
+    char temp[MAX_PATH] = {};
+    ::GetTempPathA(MAX_PATH, temp);
+    path_ = std::string(temp) + "vellumo-e2e-" + std::to_string(::GetCurrentProcessId()) + "-" +
+            std::to_string(++counter);
+    RemoveTree(path_);
+    ::CreateDirectoryA(path_.c_str(), nullptr);
+    const std::string build = DirOf(TestBinDir());
+    ::CopyFileA((build + "\\bin\\Vellumo.exe").c_str(), File("Vellumo.exe").c_str(), FALSE);
+    if (withBackupStandIn) {
+        ::CopyFileA((TestBinDir() + "\\support\\Sandrel.exe").c_str(), File("Sandrel.exe").c_str(),
+                    FALSE);
+    }
+}
+
+ProgramDir::~ProgramDir() {
+    EndAllCopies();
+    for (HANDLE p : processes_) {
+        if (::WaitForSingleObject(p, 0) == WAIT_TIMEOUT) {
+            ::TerminateProcess(p, 1);
+            ::WaitForSingleObject(p, 5000);
+        }
+        ::CloseHandle(p);
+    }
+    RemoveTree(path_);
+}
+
+HANDLE ProgramDir::Start(const std::string& arguments) {
+    std::string commandLine = "\"" + File("Vellumo.exe") + "\"";
+    if (!arguments.empty()) commandLine += " " + arguments;
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    std::vector<char> buffer(commandLine.begin(), commandLine.end());
+    buffer.push_back('\0');
+    if (!::CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                          path_.c_str(), &startup, &info)) {
+        return nullptr;
+    }
+    ::CloseHandle(info.hThread);
+    processes_.push_back(info.hProcess);
+    return info.hProcess;
+}
+
+bool ProgramDir::WaitExit(HANDLE process, DWORD timeoutMs) {
+    return process && ::WaitForSingleObject(process, timeoutMs) == WAIT_OBJECT_0;
+}
+
+std::vector<std::string> ProgramDir::BackupRuns() const {
+    std::vector<std::string> lines;
+    std::istringstream in(ReadFileText(File("Sandrel.log")));
+    std::string line;
+    while (std::getline(in, line)) lines.push_back(line);
+    return lines;
+}
+
+HWND FindPanel() { return ::FindWindowA(nullptr, "Vellumo"); }
+
+HWND WaitForPanel(bool visible, DWORD timeoutMs) {
+    HWND found = nullptr;
+    WaitFor(
+        [&] {
+            found = FindPanel();
+            return found && (!visible || ::IsWindowVisible(found));
+        },
+        timeoutMs);
+    return found && (!visible || ::IsWindowVisible(found)) ? found : nullptr;
+}
+
+void EndAllCopies() {
+    for (int attempt = 0; attempt < 10; ++attempt) {
+        HWND panel = FindPanel();
+        if (!panel) return;
+        DWORD pid = 0;
+        ::GetWindowThreadProcessId(panel, &pid);
+        HANDLE process = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
+        if (!process) return;
+        ::TerminateProcess(process, 1);
+        ::WaitForSingleObject(process, 5000);
+        ::CloseHandle(process);
+        WaitFor([&] { return FindPanel() != panel; }, 2000);
+    }
+}

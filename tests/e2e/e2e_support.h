@@ -1,0 +1,50 @@
+// Driving the real Vellumo.exe from outside: a fresh program directory per
+// test, starting copies with arguments, finding and closing windows.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+// Directory of this test program (…\tests).
+std::string TestBinDir();
+std::string ReadFileText(const std::string& path);
+bool FileExists(const std::string& path);
+void WriteFileBytes(const std::string& path, const std::string& bytes);
+
+// Polls `done` every 10 ms until it holds or `timeoutMs` passes.
+bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs = 10000);
+
+// A throwaway program directory holding Vellumo.exe and the test stand-ins.
+// Every copy of the program started through it is ended when it goes away.
+class ProgramDir {
+public:
+    explicit ProgramDir(bool withBackupStandIn = true);
+    ~ProgramDir();
+    ProgramDir(const ProgramDir&) = delete;
+    ProgramDir& operator=(const ProgramDir&) = delete;
+
+    const std::string& Path() const { return path_; }
+    std::string File(const std::string& name) const { return path_ + "\\" + name; }
+
+    // Starts Vellumo.exe with `arguments`; returns the process handle (owned
+    // by this object).
+    HANDLE Start(const std::string& arguments = "");
+    // Waits for the process to end; true when it did within the time.
+    static bool WaitExit(HANDLE process, DWORD timeoutMs);
+    // Lines recorded by the backup stand-in.
+    std::vector<std::string> BackupRuns() const;
+
+private:
+    std::string path_;
+    std::vector<HANDLE> processes_;
+};
+
+// The running panel (window titled "Vellumo"), or null.
+HWND FindPanel();
+// Waits until the panel exists (and, if asked, is visible).
+HWND WaitForPanel(bool visible, DWORD timeoutMs = 10000);
+// Ends every running copy (by its panel's process) and waits for it.
+void EndAllCopies();

@@ -1,0 +1,163 @@
+// The class layer: message maps, reflection, subclassing and the modal loop.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "framework/dialog.h"
+#include "framework/wnd.h"
+#include "res/resource.h"
+#include "tests/win/win_test_support.h"
+
+namespace {
+
+class BaseWnd : public CWnd {
+public:
+    std::vector<std::string> log;
+    DECLARE_MESSAGE_MAP()
+protected:
+    LRESULT OnUser5(WPARAM wp, LPARAM) {
+        log.push_back("base user5 " + std::to_string(wp));
+        return 55;
+    }
+    void OnCmd10() { log.push_back("base cmd10"); }
+};
+BEGIN_MESSAGE_MAP(BaseWnd, CWnd)
+    OnMessage(WM_USER + 5, &ThisClass::OnUser5),
+    OnCommand(10, &ThisClass::OnCmd10),
+END_MESSAGE_MAP()
+
+class DerivedWnd : public BaseWnd {
+public:
+    DECLARE_MESSAGE_MAP()
+private:
+    void OnCmd10() { log.push_back("derived cmd10"); }
+    void OnRange(UINT id) { log.push_back("range " + std::to_string(id)); }
+};
+BEGIN_MESSAGE_MAP(DerivedWnd, BaseWnd)
+    OnCommand(10, &ThisClass::OnCmd10),
+    OnCommandRange(20, 29, &ThisClass::OnRange),
+END_MESSAGE_MAP()
+
+class ChildButton : public CWnd {
+public:
+    int clicks = 0;
+    bool consume = false;
+protected:
+    bool OnChildNotify(UINT msg, WPARAM wp, LPARAM, LRESULT* result) override {
+        if (msg == WM_COMMAND && HIWORD(wp) == BN_CLICKED) {
+            ++clicks;
+            *result = 0;
+            return consume;
+        }
+        return false;
+    }
+};
+
+class Parent : public CWnd {
+public:
+    std::vector<UINT> commands;
+    DECLARE_MESSAGE_MAP()
+private:
+    void OnAny(UINT id) { commands.push_back(id); }
+};
+BEGIN_MESSAGE_MAP(Parent, CWnd)
+    OnCommandRange(1, 100, &ThisClass::OnAny),
+END_MESSAGE_MAP()
+
+}  // namespace
+
+TEST(MessageMap, DerivedEntriesWinAndUnhandledOnesReachTheBaseAndThenDefault) {
+    HWND wnd = CreateTestParent();
+    DerivedWnd object;
+    WNDPROC before = reinterpret_cast<WNDPROC>(::GetWindowLongPtrA(wnd, GWLP_WNDPROC));
+    ASSERT_TRUE(object.SubclassWindow(wnd));
+    EXPECT_EQ(CWnd::FromHandle(wnd), &object);
+    EXPECT_FALSE(DerivedWnd().SubclassWindow(wnd));  // one object per window
+
+    EXPECT_EQ(::SendMessageA(wnd, WM_USER + 5, 3, 0), 55);
+    ::SendMessageA(wnd, WM_COMMAND, MAKEWPARAM(10, 0), 0);
+    ::SendMessageA(wnd, WM_COMMAND, MAKEWPARAM(25, 0), 0);
+    ::SendMessageA(wnd, WM_COMMAND, MAKEWPARAM(30, 0), 0);           // no entry
+    ::SendMessageA(wnd, WM_COMMAND, MAKEWPARAM(25, EN_CHANGE), 0);  // other code
+    EXPECT_EQ(object.log, std::vector<std::string>({"base user5 3", "derived cmd10", "range 25"}));
+
+    // Unhandled messages still work through the previous procedure.
+    ::SetWindowTextA(wnd, "renamed");
+    EXPECT_EQ(object.GetWindowText(), "renamed");
+
+    ::DestroyWindow(wnd);
+    EXPECT_EQ(object.m_hWnd, nullptr);  // detached at WM_NCDESTROY
+    (void)before;
+}
+
+TEST(MessageMap, ControlNotificationsAreOfferedToTheControlFirst) {
+    HWND parentWnd = CreateTestParent();
+    Parent parent;
+    ASSERT_TRUE(parent.SubclassWindow(parentWnd));
+    HWND button = ::CreateWindowExA(0, "BUTTON", "b", WS_CHILD | WS_VISIBLE, 0, 0, 40, 20, parentWnd,
+                                    reinterpret_cast<HMENU>(42), nullptr, nullptr);
+    ChildButton child;
+    ASSERT_TRUE(child.SubclassWindow(button));
+
+    ::SendMessageA(parentWnd, WM_COMMAND, MAKEWPARAM(42, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+    EXPECT_EQ(child.clicks, 1);
+    EXPECT_EQ(parent.commands, std::vector<UINT>({42}));  // not consumed: parent sees it
+
+    child.consume = true;
+    ::SendMessageA(parentWnd, WM_COMMAND, MAKEWPARAM(42, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+    EXPECT_EQ(child.clicks, 2);
+    EXPECT_EQ(parent.commands.size(), 1u);
+    ::DestroyWindow(parentWnd);
+    EXPECT_EQ(child.m_hWnd, nullptr);
+}
+
+namespace {
+class EndingDialog : public CDialog {
+public:
+    EndingDialog(CWnd* parent) : CDialog(IDD_ABOUTBOX, parent) {}
+    bool ownerDisabledDuringRun = false;
+    bool initialised = false;
+    HWND owner = nullptr;
+    BOOL OnInitDialog() override {
+        CDialog::OnInitDialog();
+        initialised = true;
+        owner = ::GetWindow(m_hWnd, GW_OWNER);
+        ownerDisabledDuringRun = owner && !::IsWindowEnabled(owner);
+        return TRUE;
+    }
+};
+}  // namespace
+
+TEST(ModalDialog, RunsItsOwnLoopDisablesTheOwnerAndEndsOnEndDialog) {
+    HWND ownerWnd = CreateTestParent();
+    CWnd owner;
+    ASSERT_TRUE(owner.SubclassWindow(ownerWnd));
+    EndingDialog dialog(&owner);
+    // IDOK from the dialog's own button ends the run with IDOK.
+    struct Clicker {
+        static void CALLBACK Fire(HWND, UINT, UINT_PTR id, DWORD) {
+            ::KillTimer(nullptr, id);
+            HWND box = ::FindWindowA(nullptr, "About Vellumo");
+            if (box) ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                                   reinterpret_cast<LPARAM>(::GetDlgItem(box, IDOK)));
+        }
+    };
+    ::SetTimer(nullptr, 0, 200, &Clicker::Fire);
+    EXPECT_EQ(dialog.DoModal(), IDOK);
+    EXPECT_TRUE(dialog.initialised);
+    EXPECT_EQ(dialog.owner, ownerWnd);
+    EXPECT_TRUE(dialog.ownerDisabledDuringRun);
+    EXPECT_TRUE(::IsWindowEnabled(ownerWnd));
+    EXPECT_EQ(dialog.m_hWnd, nullptr);  // destroyed after the run
+    ::DestroyWindow(ownerWnd);
+}
+
+TEST(ModalDialog, APostedQuitEndsTheRunAndIsPostedAgainForOuterLoops) {
+    EndingDialog dialog(nullptr);
+    ::PostQuitMessage(3);
+    EXPECT_EQ(dialog.DoModal(), -1);
+    MSG msg;
+    ASSERT_TRUE(::PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(msg.wParam, 3u);
+}
