@@ -12,6 +12,11 @@ set(VELLUMO_PURE_SOURCES
     memo/memo_format.cpp
     memo/reminder_rules.cpp
     settings/settings_rules.cpp
+    controls/ticker_motion.cpp
+    controls/button_paint_rules.cpp
+    controls/progress_cells.cpp
+    menus/menu_theme_rules.cpp
+    tools/install_dir.cpp
 )
 
 # Window code: built only by MinGW, into the library that both Vellumo.exe

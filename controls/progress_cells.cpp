@@ -1,0 +1,14 @@
+#include "controls/progress_cells.h"
+
+int NextActiveCell(int active) {
+    // Normalised so that a stray negative value still lands on 1..8.
+    const int wrapped = ((active % kProgressCellCount) + kProgressCellCount) % kProgressCellCount;
+    return wrapped + 1;
+}
+
+ProgressCellBlit ProgressCell(int cell, bool running, int active) {
+    ProgressCellBlit blit;
+    blit.destX = 10 + 20 * (cell - 1);
+    blit.srcX = running && cell == active ? 170 : blit.destX;
+    return blit;
+}
