@@ -1,0 +1,46 @@
+// The memo store: one memo file (Remark) and one notice file (Notice) per
+// date beside the program, reached only through these free functions and the
+// four path strings. Every open is exclusive and lasts for one read or one
+// write; nothing is cached.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "memo/memo_format.h"
+
+// The four path strings, written once by InitMemoPaths before the reminder
+// thread starts and only read afterwards. One that does not fit its buffer
+// is empty; MakeDayFilePath still builds the whole (too long) path from it,
+// so that reads see the file as not opened and writes report it by name.
+extern char RemarkDir[kPathBufferSize];     // <dir>\Remark
+extern char RemarkPrefix[kPathBufferSize];  // <dir>\Remark\Remark_
+extern char NoticeDir[kPathBufferSize];     // <dir>\Notice
+extern char NoticePrefix[kPathBufferSize];  // <dir>\Notice\Notice_
+
+// Computes the four path strings below the running program's directory.
+void InitMemoPaths();
+// The same below a given directory (the window tests use a scratch one).
+void InitMemoPaths(const std::string& programDirectory);
+
+// prefix + date text + ".txt", e.g. <dir>\Remark\Remark_2008-1-5.txt. Given
+// RemarkPrefix or NoticePrefix, the path is built from the whole prefix even
+// when that did not fit its buffer; the result may then be longer than
+// kMaxPathLength, and the read and write below refuse it.
+std::string MakeDayFilePath(const char* prefix, int year, int month, int day);
+
+// Opens the existing file exclusively, reads at most `limit` bytes in one
+// read and closes it. True when the file was opened; `text` is then the
+// bytes up to the first zero byte (see TextOfRead), else empty. A missing,
+// locked, unreadable or too long path reads as not opened. Never throws.
+bool ReadDayFile(const std::string& path, std::size_t limit, std::string& text);
+
+// Creates NoticeDir and RemarkDir (failures ignored), then replaces the file
+// with exactly `length` bytes in one step: the old content stays whole until
+// the new one is complete. A reader holding the file briefly is waited for
+// (about 100 ms). Throws CFileException naming `path` on any failure, the
+// old file then being left as it was.
+void WriteDayFile(const std::string& path, const char* bytes, std::size_t length);
+
+// Deletes the file; a missing file is no error.
+void DeleteDayFile(const std::string& path);
