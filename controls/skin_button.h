@@ -1,0 +1,121 @@
+// CSkinButton: an owner-drawn push button for skinned windows. It takes over
+// a dialog button, paints a snapshot of the parent's pixels (transparent mode)
+// or a filled face, an optional icon, the caption in colours that follow the
+// hover / pressed / focus state, and a flat or raised border. It tracks the
+// pointer for the flat hover look and carries its own tooltip.
+//
+// CSkinButtonXP is the same button with a hand cursor and no hover tracking.
+#pragma once
+
+#include <windows.h>
+
+#include "controls/button_paint_rules.h"
+#include "framework/handles.h"
+#include "framework/wnd.h"
+
+// A window we created and must destroy (the tooltip).
+struct OwnedWindowTraits {
+    using Handle = HWND;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle h) {
+        if (::IsWindow(h)) ::DestroyWindow(h);
+    }
+};
+using OwnedWindow = UniqueHandle<OwnedWindowTraits>;
+
+class CSkinButton : public CWnd {
+public:
+    CSkinButton();
+    ~CSkinButton() override;
+
+    // Takes ownership of `icon` and shows it (the in-icon). Its size is taken
+    // from its hotspot, which is an icon's centre. A null or unreadable icon
+    // leaves the button without an image.
+    void AssignIcon(HICON icon);
+    void SetFlatStyle(bool flat);
+    void SetBorderDrawn(bool draw);
+    // Transparent: paint what the parent had drawn under the button at its
+    // first paint after this call.
+    void SetTransparentBack(bool transparent);
+    // index: ButtonColourSlot (0 background-in, 1 text-in, 2 background-out,
+    // 3 text-out, 4 background-focus, 5 text-focus).
+    void SetStateColour(int index, COLORREF colour);
+    // Null does nothing; "" keeps a tool with no text, so no tip shows.
+    void SetTipText(const char* text);
+
+    COLORREF StateColour(int index) const;
+    bool IsHovered() const { return m_hover; }
+    bool IsFlat() const { return m_flat; }
+    bool IsTransparent() const { return m_transparent; }
+    bool HasIcon() const { return m_icon.Valid(); }
+    HWND TooltipWindow() const { return m_tooltip.Get(); }
+
+    // Relays the message to the tooltip; a double click becomes a second
+    // press, so it counts as two clicks.
+    bool PreTranslateMessage(MSG* msg) override;
+
+    DECLARE_MESSAGE_MAP()
+
+protected:
+    // Owner-draw entry, reached through the reflected WM_DRAWITEM.
+    virtual void DrawItem(const DRAWITEMSTRUCT& item);
+    virtual void PaintFace(HDC dc, RECT& rect);
+    virtual void PaintEdge(HDC dc, const RECT& rect);
+    virtual void PaintIcon(HDC dc, bool hasCaption, const RECT& item, RECT& caption, bool pressed,
+                           bool disabled);
+    virtual void PaintCaption(HDC dc, const char* caption, const RECT& item, RECT& captionRect,
+                              bool pressed, bool disabled);
+
+    void PreSubclassWindow() override;
+    bool OnChildNotify(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) override;
+
+    LRESULT OnMouseMove(WPARAM wp, LPARAM lp);
+    LRESULT OnMouseLeave(WPARAM wp, LPARAM lp);
+    LRESULT OnLoseHover(WPARAM wp, LPARAM lp);  // WM_KILLFOCUS, WM_CANCELMODE
+    LRESULT OnActivate(WPARAM wp, LPARAM lp);
+    LRESULT OnEnable(WPARAM wp, LPARAM lp);
+    LRESULT OnSysColorChange(WPARAM wp, LPARAM lp);
+    LRESULT OnGetDlgCode(WPARAM wp, LPARAM lp);
+    LRESULT OnSetStyle(WPARAM wp, LPARAM lp);
+
+    void LeaveHover();
+    ButtonState CurrentState() const;
+
+private:
+    void CreateTooltip();
+    void PaintSnapshot(HDC dc, const RECT& rect);
+    void ReleaseSnapshot();
+    void ResetColours();
+
+    ImageMetrics m_metrics;  // margins 3, 3 and press offsets 1, 1
+    bool m_flat = true;
+    bool m_hover = false;
+    bool m_transparent = false;
+    bool m_pressed = false;
+    bool m_focused = false;
+    bool m_disabled = false;
+    bool m_defaultButton = false;
+    ImageAlign m_align = ImageAlign::Left;
+    bool m_drawBorder = true;
+    bool m_flatFocus = false;
+    COLORREF m_colours[6] = {};
+    OwnedWindow m_tooltip;
+    // The parent's pixels under the button; the memory DC puts its first
+    // bitmap back before it is deleted, and the bitmap goes after it.
+    BitmapHandle m_snapshotBitmap;
+    DcHandle m_snapshotDc;
+    HGDIOBJ m_snapshotOld = nullptr;
+    bool m_alwaysTrack = true;
+    IconHandle m_icon;
+    int m_iconWidth = 0;
+    int m_iconHeight = 0;
+};
+
+class CSkinButtonXP : public CSkinButton {
+public:
+    DECLARE_MESSAGE_MAP()
+
+protected:
+    // Hand cursor, then the platform's own handling; never hovers.
+    LRESULT OnMouseMoveXP(WPARAM wp, LPARAM lp);
+};
