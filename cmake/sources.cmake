@@ -17,6 +17,14 @@ set(VELLUMO_PURE_SOURCES
     controls/progress_cells.cpp
     menus/menu_theme_rules.cpp
     tools/install_dir.cpp
+    res/artwork/raster.cpp
+    res/artwork/pixel_font.cpp
+    res/artwork/image_files.cpp
+    res/artwork/skin.cpp
+    res/artwork/clock_glyphs.cpp
+    res/artwork/icons.cpp
+    res/artwork/editor_picture.cpp
+    res/artwork/progress_cells.cpp
 )
 
 # Window code: built only by MinGW, into the library that both Vellumo.exe

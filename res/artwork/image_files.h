@@ -1,0 +1,24 @@
+// Windows bitmap and icon files, written byte by byte (little-endian).
+#pragma once
+
+#include "raster.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace artwork {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// 24-bit BMP, bottom-up, rows padded to 4 bytes; alpha is ignored.
+Bytes encode_bmp(const Canvas& image);
+
+// ICO with one 32-bit BGRA image per canvas (straight alpha) and an AND mask
+// that marks fully transparent pixels, for renderers that ignore alpha.
+Bytes encode_ico(const std::vector<Canvas>& images);
+
+// Throws std::runtime_error when the file cannot be written.
+void write_file(const std::string& path, const Bytes& bytes);
+
+} // namespace artwork
