@@ -37,6 +37,7 @@ set(VELLUMO_WIN_SOURCES
     menus/menu_look.cpp
     calendar/vellumo_dlg.cpp
     tools/launchers.cpp
+    framework/spin_button.cpp
 )
 
 # Only in Vellumo.exe: the application object and the entry point.
