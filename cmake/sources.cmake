@@ -35,6 +35,11 @@ set(VELLUMO_WIN_SOURCES
     framework/win_app.cpp
     app/app_state.cpp
     menus/menu_look.cpp
+    menus/menu_style.cpp
+    menus/menu_window.cpp
+    menus/themed_menu.cpp
+    tray/wnd_hook.cpp
+    tray/tray_icon.cpp
     calendar/vellumo_dlg.cpp
     tools/launchers.cpp
     framework/spin_button.cpp

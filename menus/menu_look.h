@@ -1,7 +1,15 @@
-// Which look the program's popup menus are drawn with, chosen once at
-// start-up: the 2003 look with a border (8), or without one (9) where the
-// compatibility layer draws menu shadows differently.
+// The owner-drawn menus' process-wide state: what the platform offers (its
+// family, high contrast, the optional theme and gradient functions), the
+// list of looks and the one in force, chosen once at start-up: the 2003 look
+// with a border (8), or without one (9) where the compatibility layer draws
+// menu shadows differently.
 #pragma once
+
+#include <windows.h>
+
+#include <functional>
+
+class CMenuStyle;
 
 constexpr int kMenuTheme2003 = 8;
 constexpr int kMenuTheme2003NoBorder = 9;
@@ -9,8 +17,26 @@ constexpr int kMenuTheme2003NoBorder = 9;
 // True when kernel32 exports wine_get_unix_file_name.
 bool HasCompatibilityLayer();
 
-// Selects the theme by number for every menu shown afterwards; `borderForAll`
-// also gives system popup menus the theme's border.
+// Selects the look by number for every menu shown afterwards (a number no
+// look has leaves the active one as it was); `borderForAll` also gives the
+// system's own popup menus the look's frame. Installs the menu-window hook
+// on the calling (user-interface) thread.
 void SelectMenuTheme(int number, bool borderForAll);
 int ActiveMenuTheme();
 bool MenuBorderForAll();
+const CMenuStyle& ActiveMenuStyle();
+
+using GradientFillFn = BOOL(WINAPI*)(HDC, PTRIVERTEX, ULONG, PVOID, ULONG, ULONG);
+
+// What the platform offers, found out once.
+struct MenuEnvironment {
+    int family = 7;  // PlatformFamily of the version numbers
+    bool remoteSession = false;
+    bool compatibilityLayer = false;
+    bool highContrast = false;
+    // "IsThemeActive" when uxtheme has it and reports true; replaceable so
+    // tests can pick either answer.
+    std::function<bool()> themeActive;
+    GradientFillFn gradientFill = nullptr;  // null: 2-pixel bands instead
+};
+MenuEnvironment& MenuEnv();

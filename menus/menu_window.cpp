@@ -1,0 +1,216 @@
+#include "menus/menu_window.h"
+
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <unordered_map>
+
+#include "framework/handles.h"
+#include "menus/menu_look.h"
+#include "menus/menu_style.h"
+#include "menus/themed_menu.h"
+
+namespace {
+
+constexpr UINT kGetMenuMessage = 0x01E1;  // MN_GETHMENU
+constexpr int kShadow = 4;
+const char kOldProcProperty[] = "OldMenuProc";
+
+// One taken-over menu window.
+struct MenuWindowRecord {
+    WNDPROC oldProc = nullptr;
+    bool shadow = false;   // the system draws none: this library paints one
+    bool enlarged = false;
+    // What lay behind the window when it was shown, shadow already applied.
+    BitmapHandle behindBitmap;
+    std::unique_ptr<MemoryDC> behind;  // goes first, giving the bitmap back
+    int width = 0;
+    int height = 0;
+};
+
+HHOOK g_hook = nullptr;
+
+std::unordered_map<HWND, std::unique_ptr<MenuWindowRecord>>& Records() {
+    static auto* records = new std::unordered_map<HWND, std::unique_ptr<MenuWindowRecord>>();
+    return *records;
+}
+
+MenuWindowRecord* Find(HWND wnd) {
+    auto found = Records().find(wnd);
+    return found == Records().end() ? nullptr : found->second.get();
+}
+
+bool IsMenuWindow(HWND wnd) {
+    char name[16] = {};
+    ::GetClassNameA(wnd, name, sizeof name);
+    return std::strcmp(name, "#32768") == 0;
+}
+
+bool SystemDrawsShadows() {
+    BOOL shadow = FALSE;
+    return ::SystemParametersInfoA(SPI_GETDROPSHADOW, 0, &shadow, 0) && shadow;
+}
+
+// Darkens the strips along the right and bottom edges of the copy of what
+// lay behind the window: strongest next to the menu, fading outwards.
+void DarkenShadowStrips(std::uint32_t* pixels, int width, int height) {
+    static const int kDarken[kShadow] = {110, 80, 50, 25};
+    const int c = width - kShadow;
+    const int h = height - kShadow;
+    for (int y = kShadow; y < height; ++y) {
+        for (int x = kShadow; x < width; ++x) {
+            if (x < c && y < h) continue;
+            const int dx = x >= c ? x - c : -1;
+            const int dy = y >= h ? y - h : -1;
+            const int distance = dx > dy ? dx : dy;
+            std::uint32_t& p = pixels[static_cast<size_t>(y) * static_cast<size_t>(width) +
+                                      static_cast<size_t>(x)];
+            const Rgb dark = Darken(Rgb((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF),
+                                    kDarken[distance]);
+            p = (static_cast<std::uint32_t>(dark.r) << 16) |
+                (static_cast<std::uint32_t>(dark.g) << 8) | dark.b;
+        }
+    }
+}
+
+void CaptureBehind(MenuWindowRecord& record, int x, int y, int width, int height) {
+    if (width <= kShadow || height <= kShadow) return;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // top-down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    WindowDC screen(nullptr);
+    BitmapHandle bitmap(::CreateDIBSection(screen.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!bitmap || !bits) return;
+    auto behind = std::make_unique<MemoryDC>(screen.Get());
+    if (!behind->Valid()) return;
+    behind->SelectBitmap(bitmap.Get());
+    ::BitBlt(behind->Get(), 0, 0, width, height, screen.Get(), x, y, SRCCOPY);
+    ::GdiFlush();
+    DarkenShadowStrips(static_cast<std::uint32_t*>(bits), width, height);
+    record.behind.reset();  // lets go of the old bitmap before it is freed
+    record.behindBitmap = std::move(bitmap);
+    record.behind = std::move(behind);
+    record.width = width;
+    record.height = height;
+}
+
+void PaintFrame(HWND wnd, MenuWindowRecord& record) {
+    const CMenuStyle& style = ActiveMenuStyle();
+    if (!style.DrawsFrame()) return;
+    HDC dc = ::GetWindowDC(wnd);
+    if (!dc) return;
+    style.DrawWindowFrame(wnd, dc, record.shadow);
+    RECT window{};
+    ::GetWindowRect(wnd, &window);
+    const int width = window.right - window.left;
+    const int height = window.bottom - window.top;
+    if (record.shadow && record.behind && record.width == width &&
+        record.height == height) {
+        ::BitBlt(dc, width - kShadow, 0, kShadow, height, record.behind->Get(), width - kShadow, 0,
+                 SRCCOPY);
+        ::BitBlt(dc, 0, height - kShadow, width, kShadow, record.behind->Get(), 0,
+                 height - kShadow, SRCCOPY);
+    }
+    ::ReleaseDC(wnd, dc);
+}
+
+LRESULT CALLBACK MenuWindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+    MenuWindowRecord* record = Find(wnd);
+    if (!record) return ::DefWindowProcA(wnd, msg, wp, lp);
+    const WNDPROC old = record->oldProc;
+    const CMenuStyle& style = ActiveMenuStyle();
+
+    switch (msg) {
+    case WM_WINDOWPOSCHANGING: {
+        auto* pos = reinterpret_cast<WINDOWPOS*>(lp);
+        if (!record->shadow || !style.DrawsFrame()) break;
+        RECT now{};
+        ::GetWindowRect(wnd, &now);
+        if (!(pos->flags & SWP_NOSIZE)) {
+            // The system sizes the window for its items; the shadow needs more.
+            pos->cx += kShadow;
+            pos->cy += kShadow;
+            record->enlarged = true;
+        } else if ((pos->flags & SWP_SHOWWINDOW) && !record->enlarged) {
+            pos->cx = now.right - now.left + kShadow;
+            pos->cy = now.bottom - now.top + kShadow;
+            pos->flags &= ~SWP_NOSIZE;
+            record->enlarged = true;
+        }
+        if (pos->flags & SWP_SHOWWINDOW) {
+            const int x = (pos->flags & SWP_NOMOVE) ? now.left : pos->x;
+            const int y = (pos->flags & SWP_NOMOVE) ? now.top : pos->y;
+            const int width = (pos->flags & SWP_NOSIZE) ? now.right - now.left : pos->cx;
+            const int height = (pos->flags & SWP_NOSIZE) ? now.bottom - now.top : pos->cy;
+            CaptureBehind(*record, x, y, width, height);
+        }
+        break;
+    }
+    case WM_ERASEBKGND:
+        if (style.DrawsFrame()) {
+            RECT client{};
+            ::GetClientRect(wnd, &client);
+            client.left -= 2;
+            if (style.HasBorder()) client.right -= 1;
+            BrushHandle brush(::CreateSolidBrush(style.ClientColour()));
+            ::FillRect(reinterpret_cast<HDC>(wp), &client, brush.Get());
+            return 1;
+        }
+        break;
+    case WM_PAINT:
+    case WM_NCPAINT:
+    case WM_PRINT: {
+        const LRESULT result = ::CallWindowProcA(old, wnd, msg, wp, lp);
+        PaintFrame(wnd, *record);
+        return result;
+    }
+    case WM_NCDESTROY:
+        ::SetWindowLongPtrA(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(old));
+        ::RemovePropA(wnd, kOldProcProperty);
+        Records().erase(wnd);
+        return ::CallWindowProcA(old, wnd, msg, wp, lp);
+    default:
+        break;
+    }
+    return ::CallWindowProcA(old, wnd, msg, wp, lp);
+}
+
+void TakeOver(HWND wnd) {
+    auto record = std::make_unique<MenuWindowRecord>();
+    record->shadow = !SystemDrawsShadows();
+    record->oldProc = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrA(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&MenuWindowProc)));
+    ::SetPropA(wnd, kOldProcProperty, reinterpret_cast<HANDLE>(record->oldProc));
+    Records()[wnd] = std::move(record);
+}
+
+LRESULT CALLBACK CallWndHook(int code, WPARAM wp, LPARAM lp) {
+    if (code == HC_ACTION) {
+        const auto* call = reinterpret_cast<const CWPSTRUCT*>(lp);
+        const bool watched = call->message == WM_CREATE || call->message == WM_WINDOWPOSCHANGING ||
+                             call->message == WM_SIZE;
+        if (watched && !Find(call->hwnd) && IsMenuWindow(call->hwnd)) {
+            HMENU menu = reinterpret_cast<HMENU>(::SendMessageA(call->hwnd, kGetMenuMessage, 0, 0));
+            if ((menu && CThemedMenu::FromHandle(menu)) || (menu && MenuBorderForAll())) {
+                TakeOver(call->hwnd);
+            }
+        }
+    }
+    return ::CallNextHookEx(g_hook, code, wp, lp);
+}
+
+}  // namespace
+
+bool InstallMenuWindowHook() {
+    if (!g_hook) {
+        g_hook = ::SetWindowsHookExA(WH_CALLWNDPROC, &CallWndHook, nullptr, ::GetCurrentThreadId());
+    }
+    return g_hook != nullptr;
+}
+
+int TakenOverMenuWindowCount() { return static_cast<int>(Records().size()); }

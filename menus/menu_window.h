@@ -1,0 +1,14 @@
+// Taking over the system's popup-menu windows (class "#32768") so the look
+// in force draws their frame, and a 4-pixel shadow when the system draws
+// none. A thread hook (WH_CALLWNDPROC) sees each menu window being created
+// and sized; windows showing a CThemedMenu, or every menu window when the
+// border is on for all, get this library's window procedure.
+#pragma once
+
+#include <windows.h>
+
+// Installs the hook on the calling thread (once). Returns false when the
+// system refused it.
+bool InstallMenuWindowHook();
+// The number of menu windows taken over right now (for tests).
+int TakenOverMenuWindowCount();

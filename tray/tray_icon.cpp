@@ -1,0 +1,142 @@
+#include "tray/tray_icon.h"
+
+#include <cstring>
+#include <string>
+
+#include "framework/win_app.h"
+#include "framework/wnd.h"
+#include "memo/memo_format.h"
+#include "menus/themed_menu.h"
+#include "tools/install_dir.h"
+
+namespace {
+
+// Copies at most size - 1 bytes and always terminates, never splitting a
+// double-byte character of the ANSI code page.
+void CopyTip(char* target, size_t size, const char* source) {
+    size_t n = 0;
+    while (source[n] != '\0') {
+        const size_t step = (::IsDBCSLeadByte(static_cast<BYTE>(source[n])) && source[n + 1]) ? 2 : 1;
+        if (n + step > size - 1) break;
+        n += step;
+    }
+    std::memcpy(target, source, n);
+    target[n] = '\0';
+}
+
+}  // namespace
+
+void FormatTrayTip(char (&tip)[24], int year, int month, int day) {
+    CopyTip(tip, sizeof tip, DateText(year, month, day).c_str());
+}
+
+UINT CTrayIcon::TaskbarCreatedMessage() {
+    static const UINT message = ::RegisterWindowMessageA("TaskbarCreated");
+    return message;
+}
+
+CTrayIcon::CTrayIcon() {
+    std::memset(&m_data, 0, sizeof m_data);
+    m_data.cbSize = kTrayRecordSize;
+    m_data.uID = kTrayIconId;
+    TaskbarCreatedMessage();  // registered before the first broadcast can come
+}
+
+CTrayIcon::~CTrayIcon() {
+    if (m_data.hIcon) {
+        SetShellFlags();
+        NotifyShell(NIM_DELETE, &m_data);
+        m_data.hIcon = nullptr;
+    }
+    m_parentHook.Subclass(nullptr);
+    m_wndHook.Subclass(nullptr);
+}
+
+// The tip and message flags for what the record holds.
+void CTrayIcon::SetShellFlags() {
+    if (m_data.szTip[0] != '\0') m_data.uFlags |= NIF_TIP;
+    if (m_data.uCallbackMessage && m_data.hWnd) m_data.uFlags |= NIF_MESSAGE;
+}
+
+void CTrayIcon::SetNotifyWnd(HWND wnd) {
+    m_data.hWnd = wnd;
+    m_data.uCallbackMessage = kTrayCallbackMessage;
+    if (!wnd) {
+        m_wndHook.Subclass(nullptr);
+        return;
+    }
+    m_wndHook.Subclass(wnd);
+    HWND top = ::GetAncestor(wnd, GA_ROOT);
+    if (top != wnd) m_parentHook.Subclass(top);  // null releases it
+}
+
+BOOL CTrayIcon::SetTrayIcon(HICON icon, const char* tip) {
+    m_data.uFlags = 0;
+    DWORD operation = NIM_ADD;
+    if (icon) {
+        operation = m_data.hIcon ? NIM_MODIFY : NIM_ADD;
+        m_data.hIcon = icon;
+        m_data.uFlags |= NIF_ICON;
+    } else {
+        if (!m_data.hIcon) return TRUE;
+        operation = NIM_DELETE;
+    }
+    if (tip) CopyTip(m_data.szTip, sizeof m_data.szTip, tip);
+    SetShellFlags();
+    const BOOL result = NotifyShell(operation, &m_data);
+    if (operation == NIM_DELETE || !result) m_data.hIcon = nullptr;
+    return result;
+}
+
+BOOL CTrayIcon::NotifyShell(DWORD operation, NOTIFYICONDATAA* data) {
+    return m_shell ? m_shell(operation, data) : ::Shell_NotifyIconA(operation, data);
+}
+
+LRESULT CTrayIcon::HandleTrayMouse(WPARAM iconId, LPARAM mouseMessage) {
+    if (iconId != m_data.uID) return 0;
+    if (mouseMessage != WM_RBUTTONUP && mouseMessage != WM_LBUTTONDBLCLK) return 0;
+
+    const bool visible = m_data.hWnd && ::IsWindowVisible(m_data.hWnd);
+    CThemedMenu menu;
+    if (!menu.CreatePopupMenu()) return 0;
+    int position = 0;
+    for (const TrayMenuItem& item : TrayMenuItems(visible)) {
+        menu.InsertMenu(position++, MF_STRING, item.command, item.text);
+    }
+
+    if (mouseMessage == WM_RBUTTONUP) {
+        menu.SetDefaultItem(0);
+        POINT cursor{};
+        ::GetCursorPos(&cursor);
+        ::SetForegroundWindow(m_data.hWnd);
+        CWinApp* app = CWinApp::Current();
+        HWND owner = app && app->m_pMainWnd && app->m_pMainWnd->GetSafeHwnd()
+                         ? app->m_pMainWnd->GetSafeHwnd()
+                         : m_data.hWnd;
+        TrackTrayMenu(menu, cursor.x, cursor.y - 35, owner);
+    } else {
+        ::SendMessageA(m_data.hWnd, WM_COMMAND, TrayDoubleClickCommand(visible), 0);
+    }
+    return 1;
+}
+
+void CTrayIcon::TrackTrayMenu(CThemedMenu& menu, int x, int y, HWND owner) {
+    menu.TrackPopupMenu(TPM_RIGHTBUTTON | TPM_VCENTERALIGN, x, y, owner);
+}
+
+LRESULT CTrayIcon::ReAddIcon(WPARAM, LPARAM) {
+    if (!m_data.hIcon) return 0;
+    m_data.uFlags = NIF_ICON;
+    SetShellFlags();
+    if (!NotifyShell(NIM_ADD, &m_data)) m_data.hIcon = nullptr;
+    return 0;
+}
+
+LRESULT CTrayIcon::CTrayHook::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == m_owner->m_data.uCallbackMessage && GetHwnd() == m_owner->m_data.hWnd) {
+        m_owner->HandleTrayMouse(wp, lp);
+    } else if (msg == TaskbarCreatedMessage()) {
+        m_owner->ReAddIcon(wp, lp);
+    }
+    return CWndHook::HandleMessage(msg, wp, lp);
+}
