@@ -42,6 +42,7 @@ set(VELLUMO_WIN_SOURCES
     tray/tray_icon.cpp
     calendar/vellumo_dlg.cpp
     tools/launchers.cpp
+    controls/ticker_ctrl.cpp
     framework/spin_button.cpp
 )
 

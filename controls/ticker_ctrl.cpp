@@ -1,0 +1,371 @@
+#include "controls/ticker_ctrl.h"
+
+#include <cstring>
+
+namespace {
+const char kTickerClass[] = "VellumoScroller";
+
+// Where the first copy starts, the gap between header and text and the gap
+// below the text (these last two make up the 15 of the content height).
+constexpr int kFirstTop = 5;
+constexpr int kHeaderGap = 5;
+constexpr int kBottomGap = 10;
+constexpr int kSideMargin = 5;
+
+// A strip larger than this is not worth its memory; such a text is drawn
+// afresh at each paint instead.
+constexpr long long kMaxStripBytes = 32LL * 1024 * 1024;
+
+UINT TextFormat(bool draw) {
+    UINT format = DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX | DT_LEFT;
+    if (!draw) format |= DT_CALCRECT | DT_NOCLIP;
+    return format;
+}
+
+TickerScroll ScrollRequest(WORD code) {
+    switch (code) {
+    case SB_LINEUP: return TickerScroll::LineUp;
+    case SB_LINEDOWN: return TickerScroll::LineDown;
+    case SB_PAGEUP: return TickerScroll::PageUp;
+    case SB_PAGEDOWN: return TickerScroll::PageDown;
+    case SB_THUMBPOSITION: return TickerScroll::ThumbPosition;
+    case SB_THUMBTRACK: return TickerScroll::ThumbTrack;
+    case SB_TOP: return TickerScroll::Top;
+    case SB_BOTTOM: return TickerScroll::Bottom;
+    default: return TickerScroll::EndScroll;
+    }
+}
+
+WORD ScrollCode(TickerScroll request) {
+    switch (request) {
+    case TickerScroll::LineUp: return SB_LINEUP;
+    case TickerScroll::LineDown: return SB_LINEDOWN;
+    case TickerScroll::PageUp: return SB_PAGEUP;
+    case TickerScroll::PageDown: return SB_PAGEDOWN;
+    case TickerScroll::ThumbPosition: return SB_THUMBPOSITION;
+    case TickerScroll::ThumbTrack: return SB_THUMBTRACK;
+    case TickerScroll::Top: return SB_TOP;
+    case TickerScroll::Bottom: return SB_BOTTOM;
+    case TickerScroll::EndScroll: break;
+    }
+    return SB_ENDSCROLL;
+}
+
+TickerKey KeyOf(WPARAM vk) {
+    switch (vk) {
+    case VK_PRIOR: return TickerKey::PageUp;
+    case VK_NEXT: return TickerKey::PageDown;
+    case VK_UP: return TickerKey::Up;
+    case VK_DOWN: return TickerKey::Down;
+    default: return TickerKey::Other;
+    }
+}
+
+// A 32-bit top-down bitmap whose bits live in our memory, so it may be tall.
+HBITMAP CreateStripBitmap(HDC reference, int width, int height) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    return ::CreateDIBSection(reference, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+}
+}  // namespace
+
+BEGIN_MESSAGE_MAP(CTickerCtrl, CWnd)
+    OnMessage(WM_PAINT, &ThisClass::OnPaint),
+    OnMessage(WM_ERASEBKGND, &ThisClass::OnEraseBkgnd),
+    OnMessage(WM_TIMER, &ThisClass::OnTimer),
+    OnMessage(WM_VSCROLL, &ThisClass::OnVScroll),
+    OnMessage(WM_MOUSEWHEEL, &ThisClass::OnMouseWheel),
+    OnMessage(WM_KEYDOWN, &ThisClass::OnKeyDown),
+    OnMessage(WM_GETDLGCODE, &ThisClass::OnGetDlgCode),
+    OnMessage(WM_LBUTTONDOWN, &ThisClass::OnLButtonDown),
+END_MESSAGE_MAP()
+
+CTickerCtrl::CTickerCtrl() = default;
+
+CTickerCtrl::~CTickerCtrl() {
+    // The window must not outlive the object that draws it.
+    if (m_hWnd) ::DestroyWindow(m_hWnd);
+}
+
+void CTickerCtrl::SetTickerFont(const char* faceName, int pointSize) {
+    LOGFONTA lf{};
+    if (faceName) {
+        std::strncpy(lf.lfFaceName, faceName, LF_FACESIZE - 1);
+        lf.lfFaceName[LF_FACESIZE - 1] = '\0';
+    }
+    lf.lfWeight = 600;
+    lf.lfQuality = ANTIALIASED_QUALITY;
+    lf.lfPitchAndFamily = FF_SWISS;
+    // The size is given in points; the height goes through tenths of a point
+    // and the screen's vertical resolution, as a point font is made.
+    const int tenths = pointSize * 10;
+    {
+        WindowDC screen(nullptr);
+        const int dpi = screen.Get() ? ::GetDeviceCaps(screen.Get(), LOGPIXELSY) : 96;
+        const int pixels = ::MulDiv(dpi, tenths, 720);
+        lf.lfHeight = pixels < 0 ? pixels : -pixels;
+    }
+    font_.Reset(::CreateFontIndirectA(&lf));
+    fontSet_ = true;
+    if (m_hWnd) {
+        bufferWidth_ = bufferHeight_ = 0;
+        Invalidate(false);
+    }
+}
+
+HFONT CTickerCtrl::Font() const {
+    return font_ ? font_.Get() : static_cast<HFONT>(::GetStockObject(SYSTEM_FONT));
+}
+
+bool CTickerCtrl::CreateTicker(const RECT& rect, HWND parent) {
+    if (m_hWnd) return false;
+    if (!fontSet_) SetTickerFont("Comic Sans MS", 12);
+    motion_.SetHoverScrollBar(true);
+    if (!RegisterWindowClass(kTickerClass, CS_PARENTDC | CS_HREDRAW | CS_VREDRAW,
+                             ::LoadCursor(nullptr, IDC_ARROW), nullptr)) {
+        return false;
+    }
+    if (!CreateEx(0, kTickerClass, "Scroller", WS_CHILD | WS_VISIBLE | WS_GROUP | WS_TABSTOP, rect,
+                  parent, 0)) {
+        return false;
+    }
+    ::SetTimer(m_hWnd, kScrollTimerId, static_cast<UINT>(motion_.ScrollPeriodMs()), nullptr);
+    Apply(motion_.Start());
+    return true;
+}
+
+void CTickerCtrl::SetTickerText(const std::string& text) {
+    text_ = text;
+    if (m_hWnd) {
+        bufferWidth_ = bufferHeight_ = 0;
+        Apply(motion_.OnTextChanged());
+    }
+}
+
+void CTickerCtrl::SetBackColour(COLORREF colour) {
+    backColour_ = colour;
+    if (m_hWnd) {
+        // The colours are baked into the prepared strip.
+        bufferWidth_ = bufferHeight_ = 0;
+        Invalidate(false);
+    }
+}
+
+void CTickerCtrl::SetTextColour(COLORREF colour) {
+    textColour_ = colour;
+    if (m_hWnd) {
+        bufferWidth_ = bufferHeight_ = 0;
+        Invalidate(false);
+    }
+}
+
+bool CTickerCtrl::HasTabStop() const {
+    return (::GetWindowLongA(m_hWnd, GWL_STYLE) & WS_TABSTOP) != 0;
+}
+
+// ------------------------------------------------------------- drawing ---
+
+void CTickerCtrl::RebuildBuffer(HDC paintDc) {
+    RECT client{};
+    ::GetClientRect(m_hWnd, &client);
+    const int width = client.right - client.left;
+    const int height = client.bottom - client.top;
+    if (width == bufferWidth_ && height == bufferHeight_) return;
+
+    bufferWidth_ = width;
+    bufferHeight_ = height;
+    ++rebuildCount_;
+    stripDc_.reset();
+    strip_.Reset();
+    buffer_.Reset();
+    stripHeight_ = 0;
+
+    {
+        MemoryDC measure(paintDc);
+        if (!measure.Valid()) return;
+        contentHeight_ = TickerMotion::ContentHeight(PaintHeader(measure.Get(), 0, false),
+                                                     PaintBody(measure.Get(), 0, height, false));
+    }
+    motion_.MeasuredLayout(height, contentHeight_);
+    if (width <= 0 || height <= 0) return;
+
+    const long long rows = 2LL * height + contentHeight_;
+    if (rows * width * 4 <= kMaxStripBytes) {
+        strip_.Reset(CreateStripBitmap(paintDc, width, static_cast<int>(rows)));
+        if (strip_) {
+            auto dc = std::make_unique<MemoryDC>(paintDc);
+            if (dc->Valid()) {
+                dc->SelectBitmap(strip_.Get());
+                stripHeight_ = static_cast<int>(rows);
+                // Offset `height` puts the content's home position right
+                // below `height` rows of background.
+                DrawCopies(dc->Get(), stripHeight_, height);
+                ::GdiFlush();
+                stripDc_ = std::move(dc);
+                return;
+            }
+            strip_.Reset();
+        }
+    }
+    buffer_.Reset(::CreateCompatibleBitmap(paintDc, width, height));
+}
+
+void CTickerCtrl::PaintBackground(HDC dc, int height) {
+    const RECT area{0, 0, bufferWidth_, height};
+    BrushHandle brush(::CreateSolidBrush(backColour_));
+    ::FillRect(dc, &area, brush.Get());
+}
+
+int CTickerCtrl::PaintHeader(HDC, int, bool) { return 0; }
+
+int CTickerCtrl::PaintBody(HDC dc, int top, int bottom, bool draw) {
+    RECT area{kSideMargin, top, bufferWidth_ - kSideMargin, bottom};
+    SelectGuard font(dc, Font());
+    ::SetBkMode(dc, TRANSPARENT);
+    ::SetTextColor(dc, textColour_);
+    return ::DrawTextA(dc, text_.c_str(), static_cast<int>(text_.size()), &area, TextFormat(draw));
+}
+
+void CTickerCtrl::DrawCopies(HDC dc, int height, int offset) {
+    PaintBackground(dc, height);
+    // Each pass advances by header + text + 15, one content height.
+    long long y = static_cast<long long>(offset) + kFirstTop;
+    do {
+        const int header = PaintHeader(dc, static_cast<int>(y), true);
+        y += header + kHeaderGap;
+        const int text = PaintBody(dc, static_cast<int>(y), height, true);
+        y += text + kBottomGap;
+    } while (y < height && motion_.Wrap());
+}
+
+void CTickerCtrl::Present(HDC target) {
+    const int width = bufferWidth_;
+    const int height = bufferHeight_;
+    if (width <= 0 || height <= 0) return;
+    const long long offset = motion_.Offset();
+
+    if (stripDc_) {
+        // Strip row `height - offset` is what the window's top row shows.
+        long long source = height - offset;
+        const long long lastSource = static_cast<long long>(height) + contentHeight_;
+        bool background = source < 0;  // the content is wholly below the window
+        if (!background && source > lastSource) {
+            // Only after the window shrank under an old offset.
+            if (motion_.Wrap() && contentHeight_ > 0)
+                source = height + (source - height) % contentHeight_;
+            else
+                background = true;
+        }
+        if (background) {
+            PaintBackground(target, height);
+        } else {
+            ::BitBlt(target, 0, 0, width, height, stripDc_->Get(), 0, static_cast<int>(source),
+                     SRCCOPY);
+        }
+        return;
+    }
+
+    // No strip: the classic way, the whole picture drawn for this offset.
+    if (!buffer_) return;
+    MemoryDC memory(target);
+    if (!memory.Valid()) return;
+    memory.SelectBitmap(buffer_.Get());
+    DrawCopies(memory.Get(), height, static_cast<int>(offset));
+    ::BitBlt(target, 0, 0, width, height, memory.Get(), 0, 0, SRCCOPY);
+}
+
+LRESULT CTickerCtrl::OnPaint(WPARAM, LPARAM) {
+    PaintDC dc(m_hWnd);
+    RebuildBuffer(dc.Get());
+    Present(dc.Get());
+    return 0;
+}
+
+// Everything is painted by WM_PAINT in one copy; erasing first would flicker.
+LRESULT CTickerCtrl::OnEraseBkgnd(WPARAM, LPARAM) { return 0; }
+
+// --------------------------------------------------------------- motion ---
+
+void CTickerCtrl::Apply(const TickerActions& actions) {
+    if (actions.hoverBar) ApplyHoverBar(*actions.hoverBar);
+    if (actions.killPauseTimer) ::KillTimer(m_hWnd, pauseTimerId_);
+    if (actions.notify) {
+        ::SendMessageA(::GetParent(m_hWnd), WM_COMMAND,
+                       MAKEWPARAM(::GetDlgCtrlID(m_hWnd), 0), reinterpret_cast<LPARAM>(m_hWnd));
+        if (!m_hWnd) return;  // the parent destroyed us in answer
+    }
+    if (actions.armPauseTimer) {
+        const UINT_PTR id = ::SetTimer(m_hWnd, pauseTimerId_,
+                                       static_cast<UINT>(motion_.PausePeriodMs()), nullptr);
+        if (id) pauseTimerId_ = static_cast<UINT>(id);
+    }
+    if (actions.scrollPosition && (::GetWindowLongA(m_hWnd, GWL_STYLE) & WS_VSCROLL))
+        ::SetScrollPos(m_hWnd, SB_VERT, *actions.scrollPosition, TRUE);
+    if (actions.invalidate) Invalidate(false);
+}
+
+void CTickerCtrl::ApplyHoverBar(const TickerHoverBar& bar) {
+    const bool shown = (::GetWindowLongA(m_hWnd, GWL_STYLE) & WS_VSCROLL) != 0;
+    if (bar.show) {
+        ::SetScrollRange(m_hWnd, SB_VERT, 0, bar.rangeMax, FALSE);
+        ::SetScrollPos(m_hWnd, SB_VERT, bar.position, TRUE);
+        if (!shown) ::ShowScrollBar(m_hWnd, SB_VERT, TRUE);
+    } else if (shown) {
+        ::ShowScrollBar(m_hWnd, SB_VERT, FALSE);
+    }
+}
+
+LRESULT CTickerCtrl::OnTimer(WPARAM wp, LPARAM) {
+    TickerTimer timer;
+    if (wp == kScrollTimerId) {
+        timer = TickerTimer::Scroll;
+    } else if (wp == pauseTimerId_) {
+        timer = TickerTimer::Pause;
+    } else {
+        return Default();
+    }
+    TickerTickInput input;
+    input.captured = ::GetCapture() == m_hWnd;
+    input.windowActive = ::GetActiveWindow() == ::GetAncestor(m_hWnd, GA_ROOT);
+    POINT cursor{};
+    RECT frame{};
+    input.cursorInside = ::GetCursorPos(&cursor) && ::GetWindowRect(m_hWnd, &frame) &&
+                         ::PtInRect(&frame, cursor);
+    Apply(motion_.OnTimer(timer, input));
+    return 0;
+}
+
+LRESULT CTickerCtrl::OnVScroll(WPARAM wp, LPARAM) {
+    if (!HasTabStop()) return 0;
+    Apply(motion_.OnScroll(ScrollRequest(LOWORD(wp)), HIWORD(wp)));
+    return 0;
+}
+
+LRESULT CTickerCtrl::OnMouseWheel(WPARAM wp, LPARAM) {
+    const TickerWheelRequests requests = TickerMotion::WheelRequests(GET_WHEEL_DELTA_WPARAM(wp));
+    for (int i = 0; i < requests.count; ++i)
+        PostMessage(WM_VSCROLL, MAKEWPARAM(ScrollCode(requests.request), 0), 0);
+    return 0;
+}
+
+LRESULT CTickerCtrl::OnKeyDown(WPARAM wp, LPARAM) {
+    const auto request = TickerMotion::KeyRequest(KeyOf(wp));
+    if (!request) return Default();
+    PostMessage(WM_VSCROLL, MAKEWPARAM(ScrollCode(*request), 0), 0);
+    return 0;
+}
+
+LRESULT CTickerCtrl::OnGetDlgCode(WPARAM, LPARAM) {
+    return HasTabStop() ? DLGC_WANTARROWS : Default();
+}
+
+LRESULT CTickerCtrl::OnLButtonDown(WPARAM, LPARAM) {
+    if (HasTabStop()) ::SetFocus(m_hWnd);
+    return 0;
+}

@@ -1,0 +1,108 @@
+// CTickerCtrl: a child window that scrolls a block of word-wrapped text
+// upwards, one pixel per scroll tick, standing still whenever the start of
+// the text is at its home position. The motion itself (offset, pauses, wrap,
+// manual scrolling) is TickerMotion; this class only draws and forwards
+// timers and input to it.
+//
+// Drawing is cheap per tick: whenever the size or the text changes, the
+// whole content is rendered once into a tall strip (background rows, then the
+// repeated copies); each tick then copies the visible slice of that strip to
+// the window with one BitBlt and never draws text.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "controls/ticker_motion.h"
+#include "framework/handles.h"
+#include "framework/wnd.h"
+
+class CTickerCtrl : public CWnd {
+public:
+    static constexpr UINT kScrollTimerId = 1;
+    static constexpr UINT kDefaultPauseTimerId = 2;
+
+    CTickerCtrl();
+    ~CTickerCtrl() override;
+
+    // Face name and size in points; weight 600, antialiased. Falls back to
+    // the stock system font when the font cannot be made.
+    void SetTickerFont(const char* faceName, int pointSize);
+    // Creates the "Scroller" child over `rect` (parent client coordinates)
+    // and starts both timers; the text first stands still for one pause.
+    bool CreateTicker(const RECT& rect, HWND parent);
+    // New text; the scroll position stays where it is.
+    void SetTickerText(const std::string& text);
+    void SetBackColour(COLORREF colour);
+    void SetTextColour(COLORREF colour);
+
+    const std::string& TickerText() const { return text_; }
+    COLORREF BackColour() const { return backColour_; }
+    COLORREF TextColour() const { return textColour_; }
+    const TickerMotion& Motion() const { return motion_; }
+    // How often the content was measured and rendered (once per size or
+    // text change, never per tick).
+    int RebuildCount() const { return rebuildCount_; }
+
+    DECLARE_MESSAGE_MAP()
+
+protected:
+    // Brings the prepared content up to date with the client size and text.
+    virtual void RebuildBuffer(HDC paintDc);
+    // Fills `height` rows of `dc` with the background.
+    virtual void PaintBackground(HDC dc, int height);
+    // A picture above each copy of the text; this control draws none.
+    virtual int PaintHeader(HDC dc, int top, bool draw);
+    // Draws (or only measures) the text from `top` down to `bottom`;
+    // returns the text's height.
+    virtual int PaintBody(HDC dc, int top, int bottom, bool draw);
+
+private:
+    LRESULT OnPaint(WPARAM, LPARAM);
+    LRESULT OnEraseBkgnd(WPARAM, LPARAM);
+    LRESULT OnTimer(WPARAM, LPARAM);
+    LRESULT OnVScroll(WPARAM, LPARAM);
+    LRESULT OnMouseWheel(WPARAM, LPARAM);
+    LRESULT OnKeyDown(WPARAM, LPARAM);
+    LRESULT OnGetDlgCode(WPARAM, LPARAM);
+    LRESULT OnLButtonDown(WPARAM, LPARAM);
+
+    // The classic picture: background, then copies of the content from
+    // `offset` down to `height` (one copy without wrap).
+    void DrawCopies(HDC dc, int height, int offset);
+    // Copies the visible slice for the current offset to `target`.
+    void Present(HDC target);
+    void Apply(const TickerActions& actions);
+    void ApplyHoverBar(const TickerHoverBar& bar);
+    bool HasTabStop() const;
+    HFONT Font() const;
+
+    TickerMotion motion_;
+    COLORREF backColour_ = RGB(0, 0, 0);
+    COLORREF textColour_ = RGB(255, 255, 255);
+    FontHandle font_;
+    bool fontSet_ = false;
+    std::string text_;
+
+    // Client size the prepared content was made for; 0 forces a rebuild.
+    int bufferWidth_ = 0;
+    int bufferHeight_ = 0;
+    int contentHeight_ = 0;
+
+    // The strip: `bufferHeight_` background rows, then the content from its
+    // home position on, `bufferHeight_ + contentHeight_` rows of it. Row
+    // (bufferHeight_ - offset) is what the window's top row shows.
+    // The strip stays selected into its own memory DC (declared after the
+    // bitmap, so the DC lets go of it before the bitmap is deleted).
+    BitmapHandle strip_;
+    std::unique_ptr<MemoryDC> stripDc_;
+    int stripHeight_ = 0;
+    // Used only when a strip cannot be made (a very long text): a
+    // window-sized picture drawn afresh at each paint.
+    BitmapHandle buffer_;
+
+    UINT pauseTimerId_ = kDefaultPauseTimerId;
+    int rebuildCount_ = 0;
+};

@@ -1,0 +1,336 @@
+// The scrolling ticker as a window: timers, painting, input and the
+// notification to its parent.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "controls/ticker_ctrl.h"
+#include "framework/wnd.h"
+#include "tests/win/win_test_support.h"
+
+namespace {
+
+const COLORREF kBack = RGB(204, 204, 255);
+const COLORREF kText = RGB(0, 115, 255);
+const RECT kPlace{10, 10, 148, 75};  // the panel's ticker area, 138 x 65
+
+// Records the WM_COMMANDs its children send.
+class RecordingParent : public CWnd {
+public:
+    struct Command {
+        WPARAM wp;
+        LPARAM lp;
+    };
+    std::vector<Command> commands;
+    DECLARE_MESSAGE_MAP()
+private:
+    LRESULT OnCommandMessage(WPARAM wp, LPARAM lp) {
+        commands.push_back({wp, lp});
+        return 0;
+    }
+};
+BEGIN_MESSAGE_MAP(RecordingParent, CWnd)
+    OnMessage(WM_COMMAND, &ThisClass::OnCommandMessage),
+END_MESSAGE_MAP()
+
+std::string Lines(int count) {
+    std::string text;
+    for (int i = 0; i < count; ++i) text += "[2008-1-" + std::to_string(i + 1) + "] line\n";
+    return text;
+}
+
+// Counts WM_ERASEBKGND sent to one window.
+HWND g_watched = nullptr;
+int g_erases = 0;
+LRESULT CALLBACK CountErases(int code, WPARAM wp, LPARAM lp) {
+    const auto* msg = reinterpret_cast<const CWPSTRUCT*>(lp);
+    if (code == HC_ACTION && msg->hwnd == g_watched && msg->message == WM_ERASEBKGND) ++g_erases;
+    return ::CallNextHookEx(nullptr, code, wp, lp);
+}
+
+// A copy of what the window shows now, as 0x00RRGGBB rows.
+std::vector<COLORREF> Capture(HWND wnd, int width, int height) {
+    ::UpdateWindow(wnd);
+    PumpMessages();
+    std::vector<COLORREF> pixels(static_cast<size_t>(width) * height);
+    HDC dc = ::GetDC(wnd);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) pixels[static_cast<size_t>(y) * width + x] = ::GetPixel(dc, x, y);
+    ::ReleaseDC(wnd, dc);
+    return pixels;
+}
+
+class TickerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        parentWnd = CreateTestParent(300, 200);
+        ASSERT_TRUE(parent.SubclassWindow(parentWnd));
+        ticker.SetBackColour(kBack);
+        ticker.SetTextColour(kText);
+        ticker.SetTickerFont("Microsoft Sans Serif", 8);
+    }
+    void TearDown() override {
+        if (hook) ::UnhookWindowsHookEx(hook);
+        if (ticker.GetSafeHwnd()) ::DestroyWindow(ticker.GetSafeHwnd());
+        ::DestroyWindow(parentWnd);
+        PumpMessages();
+    }
+
+    // Creates the ticker and stops its real timers, so the test drives them.
+    void CreateStill(const std::string& text) {
+        ticker.SetTickerText(text);
+        ASSERT_TRUE(ticker.CreateTicker(kPlace, parentWnd));
+        wnd = ticker.GetSafeHwnd();
+        ::KillTimer(wnd, CTickerCtrl::kScrollTimerId);
+        ::KillTimer(wnd, CTickerCtrl::kDefaultPauseTimerId);
+        ::UpdateWindow(wnd);
+        PumpMessages();
+    }
+    void Tick(int count = 1) {
+        for (int i = 0; i < count; ++i) ::SendMessageA(wnd, WM_TIMER, CTickerCtrl::kScrollTimerId, 0);
+    }
+    // The pause timer ends the pause and takes the first step itself.
+    void EndPause() {
+        ::SendMessageA(wnd, WM_TIMER, CTickerCtrl::kDefaultPauseTimerId, 0);
+        ::KillTimer(wnd, CTickerCtrl::kDefaultPauseTimerId);
+    }
+    int Offset() const { return ticker.Motion().Offset(); }
+    void WatchErases() {
+        g_watched = wnd;
+        g_erases = 0;
+        hook = ::SetWindowsHookExA(WH_CALLWNDPROC, &CountErases, nullptr, ::GetCurrentThreadId());
+    }
+
+    HWND parentWnd = nullptr;
+    RecordingParent parent;
+    CTickerCtrl ticker;
+    HWND wnd = nullptr;
+    HHOOK hook = nullptr;
+};
+
+}  // namespace
+
+TEST_F(TickerTest, IsTheScrollerChildOverItsRectangleWithItsClass) {
+    ticker.SetTickerText(Lines(2));
+    ASSERT_TRUE(ticker.CreateTicker(kPlace, parentWnd));
+    wnd = ticker.GetSafeHwnd();
+    EXPECT_EQ(::GetParent(wnd), parentWnd);
+    EXPECT_EQ(::GetDlgCtrlID(wnd), 0);
+    char name[32] = {};
+    ::GetWindowTextA(wnd, name, sizeof name);
+    EXPECT_STREQ(name, "Scroller");
+    const LONG style = ::GetWindowLongA(wnd, GWL_STYLE);
+    EXPECT_EQ(style & (WS_CHILD | WS_VISIBLE | WS_GROUP | WS_TABSTOP),
+              WS_CHILD | WS_VISIBLE | WS_GROUP | WS_TABSTOP);
+    EXPECT_EQ(::GetClassLongA(wnd, GCL_STYLE) & (CS_PARENTDC | CS_HREDRAW | CS_VREDRAW),
+              static_cast<DWORD>(CS_PARENTDC | CS_HREDRAW | CS_VREDRAW));
+    EXPECT_EQ(::GetClassLongA(wnd, GCL_HBRBACKGROUND), 0u);
+    RECT client{};
+    ::GetClientRect(wnd, &client);
+    EXPECT_EQ(client.right, 138);
+    EXPECT_EQ(client.bottom, 65);
+    // A second window for the same object is refused.
+    EXPECT_FALSE(ticker.CreateTicker(kPlace, parentWnd));
+}
+
+// Real timers: five seconds still, then one pixel per scroll period.
+TEST_F(TickerTest, StandsStillFiveSecondsAfterCreationThenMovesUp) {
+    ticker.SetTickerText(Lines(8));
+    const DWORD start = ::GetTickCount();
+    ASSERT_TRUE(ticker.CreateTicker(kPlace, parentWnd));
+    EXPECT_FALSE(PumpUntil([&] { return ticker.Motion().Offset() != 0; }, 4700));
+    EXPECT_EQ(ticker.Motion().Offset(), 0);
+    ASSERT_TRUE(PumpUntil([&] { return ticker.Motion().Offset() != 0; }, 3000));
+    const DWORD moved = ::GetTickCount() - start;
+    EXPECT_GE(moved, 4900u);
+    EXPECT_EQ(ticker.Motion().Offset(), -1);
+    // About 12.5 px a second from then on.
+    ::Sleep(0);
+    const DWORD from = ::GetTickCount();
+    PumpUntil([&] { return ::GetTickCount() - from >= 1000; }, 1500);
+    EXPECT_GE(-ticker.Motion().Offset(), 8);
+    EXPECT_LE(-ticker.Motion().Offset(), 16);
+}
+
+TEST_F(TickerTest, NewTextKeepsTheOffsetAndIsMeasuredOnceAtTheNextPaint) {
+    CreateStill(Lines(3));
+    const int firstContent = ticker.Motion().ContentHeight();
+    const int rebuilds = ticker.RebuildCount();
+    EndPause();
+    Tick(6);
+    ::UpdateWindow(wnd);
+    EXPECT_EQ(Offset(), -7);
+    // Ticks only repaint the prepared picture; nothing is measured again.
+    EXPECT_EQ(ticker.RebuildCount(), rebuilds);
+
+    ticker.SetTickerText(Lines(12));
+    EXPECT_EQ(Offset(), -7);
+    ::UpdateWindow(wnd);
+    EXPECT_EQ(ticker.RebuildCount(), rebuilds + 1);
+    EXPECT_GT(ticker.Motion().ContentHeight(), firstContent);
+    EXPECT_EQ(Offset(), -7);
+}
+
+TEST_F(TickerTest, OneWheelNotchDownMovesSixteenPixelsAndPauses) {
+    CreateStill(Lines(12));
+    EndPause();
+    EXPECT_FALSE(ticker.Motion().Paused());
+    ASSERT_EQ(Offset(), -1);
+    ::SendMessageA(wnd, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)), 0);
+    PumpMessages();
+    EXPECT_EQ(Offset(), -17);
+    EXPECT_TRUE(ticker.Motion().Paused());
+    Tick(3);
+    EXPECT_EQ(Offset(), -17);  // paused: the timer does not move it
+
+    // A notch up from the top moves nothing but still pauses.
+    ::SendMessageA(wnd, WM_VSCROLL, SB_TOP, 0);
+    ::SendMessageA(wnd, WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), 0);
+    PumpMessages();
+    EXPECT_EQ(Offset(), 0);
+    EXPECT_TRUE(ticker.Motion().Paused());
+
+    // Manual scrolling stops where the end of the text meets the bottom.
+    ::SendMessageA(wnd, WM_VSCROLL, SB_BOTTOM, 0);
+    const int end = Offset();
+    EXPECT_EQ(end, 65 - ticker.Motion().ContentHeight());
+    ::SendMessageA(wnd, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)), 0);
+    PumpMessages();
+    EXPECT_EQ(Offset(), end);
+}
+
+TEST_F(TickerTest, TellsItsParentWhenTheContentHasLeftTheWindow) {
+    CreateStill("short\n");
+    const int content = ticker.Motion().ContentHeight();
+    ASSERT_GT(content, 15);
+    EndPause();
+    Tick(content - 1);
+    EXPECT_EQ(Offset(), -content);
+    EXPECT_TRUE(parent.commands.empty());
+    Tick();
+    ASSERT_EQ(parent.commands.size(), 1u);
+    EXPECT_EQ(parent.commands[0].wp, MAKEWPARAM(0, 0));
+    EXPECT_EQ(parent.commands[0].lp, reinterpret_cast<LPARAM>(wnd));
+    // Back home, standing still again.
+    EXPECT_EQ(Offset(), 0);
+    EXPECT_TRUE(ticker.Motion().Paused());
+}
+
+TEST_F(TickerTest, PaintsBackAndTextColoursWithoutEverErasing) {
+    ticker.SetTickerFont("Arial", 20);
+    CreateStill("HHHH\n");
+    WatchErases();
+    // The window's own erase does nothing to the target.
+    {
+        HDC screen = ::GetDC(nullptr);
+        HDC memory = ::CreateCompatibleDC(screen);
+        HBITMAP bitmap = ::CreateCompatibleBitmap(screen, 4, 4);
+        HGDIOBJ old = ::SelectObject(memory, bitmap);
+        ::SetPixel(memory, 1, 1, RGB(1, 2, 3));
+        EXPECT_EQ(::SendMessageA(wnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(memory), 0), 0);
+        EXPECT_EQ(::GetPixel(memory, 1, 1), RGB(1, 2, 3));
+        ::SelectObject(memory, old);
+        ::DeleteObject(bitmap);
+        ::DeleteDC(memory);
+        ::ReleaseDC(nullptr, screen);
+    }
+    g_erases = 0;
+
+    auto hasTextColour = [&] {
+        const std::vector<COLORREF> pixels = Capture(wnd, 138, 65);
+        for (COLORREF c : pixels)
+            if (c == kText) return true;
+        return false;
+    };
+    EXPECT_EQ(PixelOfWindow(wnd, 1, 1), kBack);    // left margin above the text
+    EXPECT_EQ(PixelOfWindow(wnd, 137, 64), kBack);
+    EXPECT_TRUE(hasTextColour());
+
+    EndPause();
+    Tick(5);
+    ticker.SetTickerText("HHHH HHHH\n");
+    ticker.SetBackColour(RGB(10, 20, 30));
+    EXPECT_EQ(PixelOfWindow(wnd, 1, 1), RGB(10, 20, 30));
+    ticker.SetTextColour(RGB(250, 0, 0));
+    ::UpdateWindow(wnd);
+    bool red = false;
+    for (COLORREF c : Capture(wnd, 138, 65)) red = red || c == RGB(250, 0, 0);
+    EXPECT_TRUE(red);
+    EXPECT_EQ(g_erases, 0);
+}
+
+// The picture at offset -k is the one at offset 0 moved up k rows, and the
+// next copy follows one content height below the first.
+TEST_F(TickerTest, ScrollsThePictureAndRepeatsTheCopiesBelow) {
+    CreateStill("one\ntwo\n");
+    const int content = ticker.Motion().ContentHeight();
+    ASSERT_LT(content, 65);  // several copies visible
+    const std::vector<COLORREF> home = Capture(wnd, 138, 65);
+    EndPause();
+    const int k = 9;
+    Tick(k - 1);
+    ASSERT_EQ(Offset(), -k);
+    const std::vector<COLORREF> moved = Capture(wnd, 138, 65);
+    int differing = 0;
+    for (int y = 0; y + k < 65; ++y)
+        for (int x = 0; x < 138; ++x)
+            if (moved[y * 138 + x] != home[(y + k) * 138 + x]) ++differing;
+    EXPECT_EQ(differing, 0);
+    // Rows of the second copy equal those of the first.
+    differing = 0;
+    for (int y = 0; y + content < 65; ++y)
+        for (int x = 0; x < 138; ++x)
+            if (home[y * 138 + x] != home[(y + content) * 138 + x]) ++differing;
+    EXPECT_EQ(differing, 0);
+}
+
+// A text too long for a prepared strip is still shown, drawn at each paint.
+TEST_F(TickerTest, AVeryLongTextIsStillShown) {
+    std::string text;
+    for (int i = 0; i < 6000; ++i) text += "HHHH\n";
+    ticker.SetTickerFont("Arial", 20);
+    CreateStill(text);
+    EXPECT_GT(ticker.Motion().ContentHeight(), 60000);
+    EXPECT_EQ(PixelOfWindow(wnd, 1, 1), kBack);
+    bool text_seen = false;
+    for (COLORREF c : Capture(wnd, 138, 65)) text_seen = text_seen || c == kText;
+    EXPECT_TRUE(text_seen);
+}
+
+TEST_F(TickerTest, KeysAndTheWheelPostScrollRequestsToItself) {
+    CreateStill(Lines(12));
+    auto postedRequests = [&] {
+        std::vector<WORD> codes;
+        MSG msg;
+        while (::PeekMessageA(&msg, wnd, WM_VSCROLL, WM_VSCROLL, PM_REMOVE)) {
+            EXPECT_EQ(msg.lParam, 0);
+            codes.push_back(LOWORD(msg.wParam));
+        }
+        return codes;
+    };
+    PumpMessages();
+    const struct {
+        WPARAM key;
+        std::vector<WORD> codes;
+    } cases[] = {
+        {VK_PRIOR, {SB_PAGEUP}}, {VK_NEXT, {SB_PAGEDOWN}}, {VK_UP, {SB_LINEUP}},
+        {VK_DOWN, {SB_LINEDOWN}}, {VK_LEFT, {}},          {'A', {}},
+    };
+    for (const auto& c : cases) {
+        ::SendMessageA(wnd, WM_KEYDOWN, c.key, 0);
+        EXPECT_EQ(postedRequests(), c.codes) << "key " << c.key;
+    }
+    ::SendMessageA(wnd, WM_MOUSEWHEEL, MAKEWPARAM(0, 2 * WHEEL_DELTA), 0);
+    EXPECT_EQ(postedRequests(), (std::vector<WORD>{SB_LINEUP, SB_LINEUP, SB_LINEUP}));
+
+    EXPECT_EQ(::SendMessageA(wnd, WM_GETDLGCODE, 0, 0), DLGC_WANTARROWS);
+    ::SetFocus(parentWnd);
+    ::SendMessageA(wnd, WM_LBUTTONDOWN, 0, MAKELPARAM(5, 5));
+    EXPECT_EQ(::GetFocus(), wnd);
+
+    // Without the tab stop, scroll requests are ignored.
+    ::SetWindowLongA(wnd, GWL_STYLE, ::GetWindowLongA(wnd, GWL_STYLE) & ~WS_TABSTOP);
+    ::SendMessageA(wnd, WM_VSCROLL, SB_PAGEDOWN, 0);
+    EXPECT_EQ(Offset(), 0);
+}
