@@ -1,28 +1,199 @@
 #include "calendar/vellumo_dlg.h"
 
+#include <shellapi.h>
+
+#include <string>
+
 #include "app/app_state.h"
 #include "app/command_line.h"
+#include "calendar/about_dlg.h"
 #include "calendar/panel_messages.h"
 #include "framework/win_app.h"
+#include "memo/memo_store.h"
 #include "res/resource.h"
+#include "settings/settings_store.h"
 #include "tools/launchers.h"
 
+namespace {
+constexpr UINT_PTR kDayWatchTimer = 1;
+constexpr UINT kDayWatchPeriodMs = 1000;
+
+constexpr COLORREF kDayTextIn = RGB(255, 255, 0);
+constexpr COLORREF kDayTextOut = RGB(255, 255, 255);
+constexpr COLORREF kDayTextFocus = RGB(255, 255, 255);
+constexpr COLORREF kMemoColour = RGB(255, 216, 0);
+constexpr COLORREF kTodayColour = RGB(255, 80, 50);
+constexpr COLORREF kWeekendColour = RGB(255, 128, 128);
+constexpr COLORREF kWeekdayColour = RGB(0, 64, 255);
+constexpr COLORREF kHeadingColour = RGB(0, 0, 255);
+
+const char* const kWeekdayLetters[7] = {"S", "M", "T", "W", "T", "F", "S"};
+
+struct ArrowSpec {
+    int id;
+    int icon;
+    const char* tip;
+};
+
+HINSTANCE Instance() { return ::GetModuleHandleA(nullptr); }
+}  // namespace
+
 BEGIN_MESSAGE_MAP(CVellumoDlg, CDialog)
+    OnCommandRange(IDC_DAY_FIRST, IDC_DAY_LAST, &ThisClass::OnDayClick),
+    OnCommand(IDC_PREV_MONTH, &ThisClass::OnPrevMonth),
+    OnCommand(IDC_NEXT_MONTH, &ThisClass::OnNextMonth),
+    OnCommand(IDC_PREV_YEAR, &ThisClass::OnPrevYear),
+    OnCommand(IDC_NEXT_YEAR, &ThisClass::OnNextYear),
+    OnCommand(IDC_MINIMIZE_MARK, &ThisClass::OnHide),
+    OnCommand(ID_TRAY_HIDE, &ThisClass::OnHide),
+    OnCommand(ID_TRAY_SHOW, &ThisClass::OnShow),
     OnCommand(IDC_EXIT_MARK, &ThisClass::OnExit),
     OnCommand(ID_TRAY_EXIT, &ThisClass::OnExit),
     OnCommand(ID_TOOLS_EXIT, &ThisClass::OnExit),
+    OnMessage(WM_TIMER, &ThisClass::OnTimer),
+    OnMessage(WM_LBUTTONDBLCLK, &ThisClass::OnDoubleClick),
+    OnMessage(WM_TRAY_NOTIFY, &ThisClass::OnTrayNotify),
+    OnMessage(WM_CLEAN_COMPLETE, &ThisClass::OnCleanComplete),
     OnMessage(WM_BACKUP_NOW, &ThisClass::OnBackupNow),
     OnMessage(WM_SHOWWINDOW, &ThisClass::OnShowWindowRequest),
+    OnMessage(WM_PAINT, &ThisClass::OnPaint),
+    OnMessage(WM_QUERYDRAGICON, &ThisClass::OnQueryDragIcon),
+    OnMessage(WM_LBUTTONDOWN, &ThisClass::OnLeftButtonDown),
+    OnMessage(WM_SYSCOMMAND, &ThisClass::OnSysCommand),
 END_MESSAGE_MAP()
 
-CVellumoDlg::CVellumoDlg() : CDialog(IDD_VELLUMO_DIALOG) {}
+CVellumoDlg::CVellumoDlg()
+    : CDialog(IDD_VELLUMO_DIALOG),
+      m_hIcon(::LoadIconA(Instance(), MAKEINTRESOURCEA(IDR_MAINFRAME))),
+      m_days(DaysFromStored(ReadSettingValue(kDaysValue))) {}
 
 CVellumoDlg::~CVellumoDlg() = default;
 
+void CVellumoDlg::DoDataExchange() {
+    for (int i = 0; i < kDayCellCount; ++i) m_dayCells[i].SubclassDlgItem(IDC_DAY_FIRST + i, this);
+    m_yearLabel.SubclassDlgItem(IDC_YEAR_LABEL, this);
+    m_monthLabel.SubclassDlgItem(IDC_MONTH_LABEL, this);
+    for (int i = 0; i < 7; ++i) m_weekdays[i].SubclassDlgItem(IDC_WEEKDAY_FIRST + i, this);
+    m_prevYear.SubclassDlgItem(IDC_PREV_YEAR, this);
+    m_prevMonthButton.SubclassDlgItem(IDC_PREV_MONTH, this);
+    m_nextMonthButton.SubclassDlgItem(IDC_NEXT_MONTH, this);
+    m_nextYear.SubclassDlgItem(IDC_NEXT_YEAR, this);
+    // Clock: binds to IDC_CLOCK here once it exists.
+    m_exitButton.SubclassDlgItem(IDC_EXIT_MARK, this);
+    m_menuButton.SubclassDlgItem(IDC_MENU_BUTTON, this);
+    m_logoButton.SubclassDlgItem(IDC_LOGO, this);
+    m_minimizeButton.SubclassDlgItem(IDC_MINIMIZE_MARK, this);
+}
+
 BOOL CVellumoDlg::OnInitDialog() {
+    // 1. Base: binds the controls.
     CDialog::OnInitDialog();
+
+    // 2. System menu item for the product box.
+    char about[64] = {};
+    ::LoadStringA(Instance(), IDS_ABOUTBOX, about, sizeof about);
+    HMENU systemMenu = ::GetSystemMenu(m_hWnd, FALSE);
+    if (systemMenu && about[0]) {
+        ::AppendMenuA(systemMenu, MF_SEPARATOR, 0, nullptr);
+        ::AppendMenuA(systemMenu, MF_STRING, IDM_ABOUTBOX, about);
+    }
+
+    // 3. Themed menus: transparency 230 below major version 6, set here once
+    //    the menu component offers it.
+
+    // 4. Menu and logo buttons let the skin show through.
+    m_menuButton.SetBorderDrawn(false);
+    m_menuButton.SetTransparentBack(true);
+    m_logoButton.SetBorderDrawn(false);
+    m_logoButton.SetTransparentBack(true);
+    m_menuButton.Invalidate();
+    m_logoButton.Invalidate();
+
+    // 5. Icons.
+    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
+    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+
+    // 6. Memo paths beside the program.
+    InitMemoPaths();
+
+    // 7. The title names the taskbar button; a second start finds us by it.
     SetWindowText(kPanelTitle);
 
+    // 8. Title marks.
+    m_exitButton.SetBorderDrawn(false);
+    m_exitButton.SetTransparentBack(true);
+    m_exitButton.SetTipText("Exit");
+    m_minimizeButton.SetBorderDrawn(false);
+    m_minimizeButton.SetTransparentBack(true);
+    m_minimizeButton.SetTipText("Minimize");
+
+    // 9. Arrows.
+    const ArrowSpec arrows[] = {
+        {IDC_PREV_MONTH, IDI_PREV_MONTH, "Turn to Previous Month"},
+        {IDC_NEXT_MONTH, IDI_NEXT_MONTH, "Turn to Next Month"},
+        {IDC_PREV_YEAR, IDI_PREV_YEAR, "Turn to Previous Year"},
+        {IDC_NEXT_YEAR, IDI_NEXT_YEAR, "Turn to Next Year"},
+    };
+    CSkinButton* arrowButtons[] = {&m_prevMonthButton, &m_nextMonthButton, &m_prevYear,
+                                   &m_nextYear};
+    for (int i = 0; i < 4; ++i) {
+        HICON icon = static_cast<HICON>(
+            ::LoadImageA(Instance(), MAKEINTRESOURCEA(arrows[i].icon), IMAGE_ICON, 16, 16, 0));
+        arrowButtons[i]->AssignIcon(icon);
+        arrowButtons[i]->SetBorderDrawn(false);
+        arrowButtons[i]->SetTransparentBack(true);
+        arrowButtons[i]->SetTipText(arrows[i].tip);
+    }
+
+    // 10. Skin.
+    m_skin.Reset(static_cast<HBITMAP>(
+        ::LoadImageA(Instance(), MAKEINTRESOURCEA(IDB_SKIN), IMAGE_BITMAP, 0, 0, 0)));
+
+    // 11. Clock: BeginClock starts here once it exists (its result is ignored).
+
+    // 12. Ticker: colours 204,204,255 / 0,115,255, "Microsoft Sans Serif" 8,
+    //     the no-memo text and CreateTicker over IDC_TICKER_PLACE, here once
+    //     it exists.
+
+    // 13. Weekday letters.
+    for (int i = 0; i < 7; ++i) {
+        CSkinLabel& label = m_weekdays[i];
+        const bool weekend = i == 0 || i == 6;
+        label.SetWindowText(kWeekdayLetters[i]);
+        label.ApplyTextColour(weekend ? kWeekendColour : kWeekdayColour);
+        label.ApplyItalic(true);
+        label.ApplyPointSize(14);
+        if (weekend) label.ApplyBold(true);
+        label.ApplyTransparency(true);
+    }
+
+    // 14. Today.
+    m_today = LocalDateNow();
+    m_month.year = m_today.year;
+    m_month.month = m_today.month;
+    m_month.todayDay = m_today.day;
+
+    // 15. The grid.
+    for (CSkinButton& cell : m_dayCells) cell.ShowWindow(SW_HIDE);
+    LayoutMonth();
+
+    // 16. Year and month.
+    m_yearLabel.SetWindowText(YearText(m_month.year).c_str());
+    ApplyHeadingLook(m_yearLabel);
+    m_monthLabel.SetWindowText(MonthAbbrev(m_month.month));
+    ApplyHeadingLook(m_monthLabel);
+
+    // 17. Tray icon: SetNotifyWnd(this, WM_TRAY_NOTIFY) and SetTrayIcon with
+    //     icon 128 and the tip DateText(today) here once it exists.
+
+    // 18. Digest: RefreshDigest(m_days, announce) here once it exists.
+
+    // 19. Reminder check: ReminderThread starts here once it exists.
+
+    // 20. The day-change watch.
+    ::SetTimer(m_hWnd, kDayWatchTimer, kDayWatchPeriodMs, nullptr);
+
+    // 21. Start hidden for "/background" and "/now".
     const char* commandLine = CWinApp::Current() ? CWinApp::Current()->m_lpCmdLine : "";
     const StartMode mode = FirstCopyStartMode(commandLine);
     if (mode == StartMode::BackupNow) RunBackupAuto();
@@ -37,7 +208,171 @@ void CVellumoDlg::OnOK() {}
 
 void CVellumoDlg::OnCancel() { ShowWindow(SW_HIDE); }
 
+// ------------------------------------------------------------------ grid --
+
+bool CVellumoDlg::CurrentMonthShown() const {
+    return m_month.year == m_today.year && m_month.month == m_today.month;
+}
+
+void CVellumoDlg::SetDayColours(CSkinButton& cell, COLORREF in, COLORREF out, COLORREF focus) {
+    cell.SetStateColour(static_cast<int>(ButtonColourSlot::TextIn), in);
+    cell.SetStateColour(static_cast<int>(ButtonColourSlot::TextOut), out);
+    cell.SetStateColour(static_cast<int>(ButtonColourSlot::TextFocus), focus);
+}
+
+void CVellumoDlg::LayoutMonth() {
+    // The new font replaces the old one only after every cell has it.
+    FontHandle font(::CreateFontA(10, 8, 2, 0, 100, FALSE, TRUE, TRUE, 1, 1, 1, 1, 1, "Verdana"));
+    const MonthLayout layout = LayOutMonth(m_month, CurrentMonthShown());
+    for (int i = 0; i < kDayCellCount; ++i) {
+        const int day = layout.dayOfCell[i];
+        if (day == 0) continue;
+        CSkinButton& cell = m_dayCells[i];
+        cell.SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), TRUE);
+        cell.SetWindowText(std::to_string(day).c_str());
+        SetDayColours(cell, kDayTextIn, kDayTextOut, kDayTextFocus);
+        cell.SetBorderDrawn(false);
+        cell.SetTransparentBack(true);
+        std::string memo;
+        if (ReadDayFile(MakeDayFilePath(RemarkPrefix, m_month.year, m_month.month, day),
+                        kMemoReadLimit, memo)) {
+            SetDayColours(cell, kMemoColour, kMemoColour, kMemoColour);
+            cell.SetTipText(memo.c_str());
+        } else {
+            cell.SetTipText("");
+        }
+        cell.ShowWindow(SW_SHOW);
+    }
+    m_dayFont = std::move(font);
+    // Today keeps its colour over a memo; its tip stays the memo.
+    if (layout.todayCellId) {
+        CSkinButton& today = m_dayCells[layout.todayCellId - kFirstDayCellId];
+        SetDayColours(today, kTodayColour, kTodayColour, kTodayColour);
+    }
+}
+
+void CVellumoDlg::ApplyHeadingLook(CSkinLabel& label) {
+    label.ApplyTextColour(kHeadingColour);
+    label.ApplyFaceName("Times New Roman", 0);
+    label.ApplyPointSize(16);
+    label.ApplyBold(true);
+    label.ApplyTransparency(true);
+}
+
+void CVellumoDlg::RefreshMonth() {
+    for (CSkinButton& cell : m_dayCells) cell.ShowWindow(SW_HIDE);
+    LayoutMonth();
+    m_yearLabel.SetWindowText(YearText(m_month.year).c_str());
+    ApplyHeadingLook(m_yearLabel);
+    m_monthLabel.SetWindowText(MonthAbbrev(m_month.month));
+    ApplyHeadingLook(m_monthLabel);
+}
+
+void CVellumoDlg::ShowMonth(int year, int month) {
+    m_month.year = year;
+    m_month.month = month;
+    RefreshMonth();
+}
+
+// -------------------------------------------------------------- commands --
+
+void CVellumoDlg::OnDayClick(UINT id) {
+    Invalidate(true);
+    const int day = DayOfCell(m_month, static_cast<int>(id));
+    // Memo editor: set its date to (m_month.year, m_month.month, day) and run
+    // it here once it exists; what follows runs after OK and Cancel alike.
+    CSkinButton& cell = m_dayCells[id - IDC_DAY_FIRST];
+    std::string memo;
+    if (ReadDayFile(MakeDayFilePath(RemarkPrefix, m_month.year, m_month.month, day),
+                    kMemoReadLimit, memo) &&
+        !memo.empty()) {
+        SetDayColours(cell, kMemoColour, kMemoColour, kMemoColour);
+    } else {
+        SetDayColours(cell, kDayTextIn, kDayTextOut, kDayTextFocus);
+    }
+    // Today is today only in the current month, as in the layout.
+    const Date now = LocalDateNow();
+    if (now.year == m_month.year && now.month == m_month.month && now.day == day)
+        SetDayColours(cell, kTodayColour, kTodayColour, kTodayColour);
+    // Digest: when day - m_month.todayDay < m_days, RefreshDigest(m_days,
+    // no announcement) here once it exists.
+}
+
+void CVellumoDlg::OnPrevMonth() {
+    if (StepMonth(m_month, -1)) RefreshMonth();
+    // Digest: RefreshDigest(m_days, no announcement) after each step.
+}
+
+void CVellumoDlg::OnNextMonth() {
+    if (StepMonth(m_month, +1)) RefreshMonth();
+    // Digest: RefreshDigest(m_days, no announcement) after each step.
+}
+
+void CVellumoDlg::OnPrevYear() {
+    if (StepYear(m_month, -1)) RefreshMonth();
+    // Digest: RefreshDigest(m_days, no announcement) after an unclamped step.
+}
+
+void CVellumoDlg::OnNextYear() {
+    if (StepYear(m_month, +1)) RefreshMonth();
+    // Digest: RefreshDigest(m_days, no announcement) after an unclamped step.
+}
+
+void CVellumoDlg::OnHide() { ShowWindow(SW_HIDE); }
+
+void CVellumoDlg::OnShow() {
+    ShowWindow(SW_SHOW);
+    ::SetForegroundWindow(m_hWnd);
+}
+
+// The dialog's own cancel: OnCancel only hides.
 void CVellumoDlg::OnExit() { EndDialog(IDCANCEL); }
+
+// -------------------------------------------------------------- messages --
+
+LRESULT CVellumoDlg::OnTimer(WPARAM, LPARAM) {
+    const Date today = LocalDateNow();
+    if (today != AppState::Get().StartDate()) RestartForNewDay(today);
+    return Default();
+}
+
+void CVellumoDlg::RestartForNewDay(const Date& today) {
+    char program[256] = {};
+    ::GetModuleFileNameA(nullptr, program, sizeof program - 1);
+    AppState& state = AppState::Get();
+    // Let the new copy be the first copy.
+    state.CloseInstanceMutex();
+    const auto started = reinterpret_cast<INT_PTR>(
+        ::ShellExecuteA(nullptr, nullptr, program, nullptr, nullptr, SW_SHOWNORMAL));
+    if (started > 32) {
+        PostMessage(WM_QUIT, 0, 0);
+        return;
+    }
+    // No fresh copy: rather than leave the user without calendar and
+    // reminders, stay and live in the new day.
+    if (state.CreateInstanceMutex()) {
+        // Some other copy did start after all; it is the one to keep.
+        PostMessage(WM_QUIT, 0, 0);
+        return;
+    }
+    state.SetStartDate(today);
+    m_today = today;
+    m_month.todayDay = today.day;
+    RefreshMonth();
+}
+
+LRESULT CVellumoDlg::OnDoubleClick(WPARAM, LPARAM) {
+    ShowWindow(SW_HIDE);
+    return Default();
+}
+
+// The tray icon's own hook answers its callback before we see it.
+LRESULT CVellumoDlg::OnTrayNotify(WPARAM, LPARAM) { return 0; }
+
+LRESULT CVellumoDlg::OnCleanComplete(WPARAM, LPARAM) {
+    AppMessageBox("Clean History Complete.", MB_OK | MB_ICONINFORMATION);
+    return 1;
+}
 
 LRESULT CVellumoDlg::OnBackupNow(WPARAM, LPARAM) {
     RunBackupAuto();
@@ -50,4 +385,63 @@ LRESULT CVellumoDlg::OnShowWindowRequest(WPARAM wp, LPARAM lp) {
         return 0;
     }
     return Default();
+}
+
+LRESULT CVellumoDlg::OnPaint(WPARAM, LPARAM) {
+    PaintDC paint(m_hWnd);
+    RECT client{};
+    ::GetClientRect(m_hWnd, &client);
+    if (::IsIconic(m_hWnd)) {
+        SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(paint.Get()), 0);
+        const int x = (client.right - ::GetSystemMetrics(SM_CXICON) + 1) / 2;
+        const int y = (client.bottom - ::GetSystemMetrics(SM_CYICON) + 1) / 2;
+        ::DrawIcon(paint.Get(), x, y, m_hIcon);
+        return 0;
+    }
+    BITMAP info{};
+    if (!m_skin.Valid() || !::GetObjectA(m_skin.Get(), sizeof info, &info)) return 0;
+    MemoryDC memory(paint.Get());
+    if (!memory.Valid()) return 0;
+    memory.SelectBitmap(m_skin.Get());
+    ::SetStretchBltMode(paint.Get(), COLORONCOLOR);
+    ::StretchBlt(paint.Get(), 0, 0, client.right, client.bottom, memory.Get(), 0, 0, info.bmWidth,
+                 info.bmHeight, SRCCOPY);
+    return 0;
+}
+
+LRESULT CVellumoDlg::OnQueryDragIcon(WPARAM, LPARAM) {
+    return reinterpret_cast<LRESULT>(m_hIcon);
+}
+
+LRESULT CVellumoDlg::OnLeftButtonDown(WPARAM, LPARAM lp) {
+    // Any free part of the skin is a handle for moving the panel.
+    PostMessage(WM_NCLBUTTONDOWN, HTCAPTION, lp);
+    return Default();
+}
+
+LRESULT CVellumoDlg::OnSysCommand(WPARAM wp, LPARAM) {
+    if ((wp & 0xFFF0) == IDM_ABOUTBOX) {
+        ShowProductInfo();
+        return 0;
+    }
+    return Default();
+}
+
+void CVellumoDlg::ShowProductInfo() {
+    if (ShowProductInfoFromLibrary()) return;
+    CAboutDlg about(this);
+    about.DoModal();
+}
+
+bool CVellumoDlg::ShowProductInfoFromLibrary() {
+    ModuleHandle library(::LoadLibraryA("Tressle.dll"));
+    if (!library.Valid()) return false;
+    using ProductBox = int(__cdecl*)(int);
+    auto show = reinterpret_cast<ProductBox>(
+        reinterpret_cast<void*>(::GetProcAddress(library.Get(), "DLLFunction")));
+    if (!show) return false;
+    ::EnableWindow(m_hWnd, FALSE);
+    show(1);
+    ::EnableWindow(m_hWnd, TRUE);
+    return true;
 }

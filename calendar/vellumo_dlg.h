@@ -1,7 +1,16 @@
-// The calendar panel: the program's main window, run as a modal dialog.
+// The calendar panel: the program's main window, run as a modal dialog. A
+// caption-less skinned panel with the month grid of 37 day cells, the month
+// and year with their arrows, the weekday letters and the title marks.
 #pragma once
 
+#include <windows.h>
+
+#include "calendar/month_model.h"
+#include "controls/skin_button.h"
+#include "controls/skin_label.h"
+#include "framework/basic_types.h"
 #include "framework/dialog.h"
+#include "framework/handles.h"
 
 class CVellumoDlg : public CDialog {
 public:
@@ -12,10 +21,76 @@ public:
     void OnOK() override;      // Enter never closes the panel
     void OnCancel() override;  // Escape and the close command only hide it
 
+    // Lays out the shown month again and resets the month and year labels.
+    void RefreshMonth();
+    // Shows the given month at once, as the arrows would after many steps.
+    void ShowMonth(int year, int month);
+
+    const CalendarMonth& ShownMonth() const { return m_month; }
+    int RemindAheadDays() const { return m_days; }
+    CSkinButton& DayCell(int id) { return m_dayCells[id - kFirstDayCellId]; }
+    CSkinLabel& YearLabel() { return m_yearLabel; }
+    CSkinLabel& MonthLabel() { return m_monthLabel; }
+
     DECLARE_MESSAGE_MAP()
 
+protected:
+    void DoDataExchange() override;
+
 private:
+    // Fills the grid for the shown month: font, numbers, colours, memo tips.
+    void LayoutMonth();
+    void SetDayColours(CSkinButton& cell, COLORREF in, COLORREF out, COLORREF focus);
+    void ApplyHeadingLook(CSkinLabel& label);
+    bool CurrentMonthShown() const;
+
+    void OnDayClick(UINT id);
+    void OnPrevMonth();
+    void OnNextMonth();
+    void OnPrevYear();
+    void OnNextYear();
+    void OnHide();
+    void OnShow();
     void OnExit();
+    LRESULT OnTimer(WPARAM, LPARAM);
+    LRESULT OnDoubleClick(WPARAM, LPARAM);
+    LRESULT OnTrayNotify(WPARAM, LPARAM);
+    LRESULT OnCleanComplete(WPARAM, LPARAM);
     LRESULT OnBackupNow(WPARAM, LPARAM);
     LRESULT OnShowWindowRequest(WPARAM, LPARAM);
+    LRESULT OnPaint(WPARAM, LPARAM);
+    LRESULT OnQueryDragIcon(WPARAM, LPARAM);
+    LRESULT OnLeftButtonDown(WPARAM, LPARAM);
+    LRESULT OnSysCommand(WPARAM, LPARAM);
+
+    // The day-change watch: at a new date, hand over to a fresh copy.
+    void RestartForNewDay(const Date& today);
+    // The product box: the product-information library's when present,
+    // else the built-in one.
+    void ShowProductInfo();
+    // Runs DLLFunction(1) of "Tressle.dll" with the panel disabled; false
+    // when the library or its export is missing.
+    bool ShowProductInfoFromLibrary();
+
+    HICON m_hIcon;  // shared resource icon: never destroyed
+    BitmapHandle m_skin;
+    FontHandle m_dayFont;  // outlives every cell that draws with it
+    CalendarMonth m_month;
+    Date m_today;  // the local date at start (or at a failed restart)
+    CSkinButton m_dayCells[kDayCellCount];
+    CSkinLabel m_yearLabel;
+    CSkinLabel m_monthLabel;
+    // Memo editor (CRemarkDlg): its member goes here once it exists.
+    CSkinLabel m_weekdays[7];
+    // Tray icon (CTrayIcon): its member goes here once it exists.
+    CSkinButton m_prevYear;
+    CSkinButton m_prevMonthButton;
+    CSkinButton m_nextMonthButton;
+    CSkinButton m_nextYear;
+    // Clock (CLcdClock, bound to 1060) and ticker (CTickerCtrl): here.
+    CSkinButton m_exitButton;
+    CSkinButton m_menuButton;
+    CSkinButtonXP m_logoButton;
+    int m_days;  // remind-ahead days, 1..7
+    CSkinButton m_minimizeButton;
 };

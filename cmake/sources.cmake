@@ -41,6 +41,9 @@ set(VELLUMO_WIN_SOURCES
     tray/wnd_hook.cpp
     tray/tray_icon.cpp
     calendar/vellumo_dlg.cpp
+    calendar/about_dlg.cpp
+    controls/skin_button.cpp
+    controls/skin_label.cpp
     tools/launchers.cpp
     controls/ticker_ctrl.cpp
     framework/spin_button.cpp

@@ -9,6 +9,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "controls/button_paint_rules.h"
 #include "framework/handles.h"
 #include "framework/wnd.h"
@@ -49,6 +51,8 @@ public:
     bool IsTransparent() const { return m_transparent; }
     bool HasIcon() const { return m_icon.Valid(); }
     HWND TooltipWindow() const { return m_tooltip.Get(); }
+    // The text last given to SetTipText.
+    const std::string& TipText() const { return m_tipText; }
 
     // Relays the message to the tooltip; a double click becomes a second
     // press, so it counts as two clicks.
@@ -100,6 +104,7 @@ private:
     bool m_flatFocus = false;
     COLORREF m_colours[6] = {};
     OwnedWindow m_tooltip;
+    std::string m_tipText;
     // The parent's pixels under the button; the memory DC puts its first
     // bitmap back before it is deleted, and the bitmap goes after it.
     BitmapHandle m_snapshotBitmap;

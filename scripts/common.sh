@@ -28,6 +28,7 @@ need_packages() {
     [ -d /usr/share/fonts/truetype/dejavu ] || missing+=(fonts-dejavu-core)
     [ -f /usr/src/googletest/CMakeLists.txt ] || missing+=(googletest)
     command -v chmcmd >/dev/null || missing+=(fp-utils)
+    dpkg -s gcc-multilib >/dev/null 2>&1 || missing+=(gcc-multilib)
     printf '%s\n' "${missing[@]}"
 }
 

@@ -1,0 +1,438 @@
+#include "controls/skin_button.h"
+
+#include <commctrl.h>
+
+#include <string>
+
+namespace {
+constexpr UINT_PTR kToolId = 1;
+constexpr int kMaxTipWidth = 400;
+
+RECT ToRect(const ButtonRect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
+ButtonRect ToButtonRect(const RECT& r) { return ButtonRect{r.left, r.top, r.right, r.bottom}; }
+
+void FillSolid(HDC dc, const RECT& rect, COLORREF colour) {
+    BrushHandle brush(::CreateSolidBrush(colour));
+    ::FillRect(dc, &rect, brush.Get());
+}
+
+void FrameSolid(HDC dc, const RECT& rect, COLORREF colour) {
+    BrushHandle brush(::CreateSolidBrush(colour));
+    ::FrameRect(dc, &rect, brush.Get());
+}
+
+// Two-colour 3-D rectangle: `topLeft` along the top and left edges,
+// `bottomRight` along the bottom and right ones.
+void Draw3dRect(HDC dc, const RECT& r, COLORREF topLeft, COLORREF bottomRight) {
+    const int w = r.right - r.left;
+    const int h = r.bottom - r.top;
+    FillSolid(dc, RECT{r.left, r.top, r.left + w - 1, r.top + 1}, topLeft);
+    FillSolid(dc, RECT{r.left, r.top, r.left + 1, r.top + h - 1}, topLeft);
+    FillSolid(dc, RECT{r.right - 1, r.top, r.right, r.bottom}, bottomRight);
+    FillSolid(dc, RECT{r.left, r.bottom - 1, r.right, r.bottom}, bottomRight);
+}
+
+void Line(HDC dc, int x1, int y1, int x2, int y2) {
+    ::MoveToEx(dc, x1, y1, nullptr);
+    ::LineTo(dc, x2, y2);
+}
+}  // namespace
+
+BEGIN_MESSAGE_MAP(CSkinButton, CWnd)
+    OnMessage(WM_MOUSEMOVE, &ThisClass::OnMouseMove),
+    OnMessage(WM_MOUSELEAVE, &ThisClass::OnMouseLeave),
+    OnMessage(WM_KILLFOCUS, &ThisClass::OnLoseHover),
+    OnMessage(WM_CANCELMODE, &ThisClass::OnLoseHover),
+    OnMessage(WM_ACTIVATE, &ThisClass::OnActivate),
+    OnMessage(WM_ENABLE, &ThisClass::OnEnable),
+    OnMessage(WM_SYSCOLORCHANGE, &ThisClass::OnSysColorChange),
+    OnMessage(WM_GETDLGCODE, &ThisClass::OnGetDlgCode),
+    OnMessage(BM_SETSTYLE, &ThisClass::OnSetStyle),
+END_MESSAGE_MAP()
+
+CSkinButton::CSkinButton() { ResetColours(); }
+
+CSkinButton::~CSkinButton() { ReleaseSnapshot(); }
+
+void CSkinButton::ResetColours() {
+    for (int i = 0; i < 6; ++i)
+        m_colours[i] = ::GetSysColor(i % 2 == 0 ? COLOR_BTNFACE : COLOR_BTNTEXT);
+}
+
+void CSkinButton::PreSubclassWindow() {
+    const LONG style = ::GetWindowLongA(m_hWnd, GWL_STYLE);
+    const LONG type = style & 31;
+    if (type == BS_DEFPUSHBUTTON) m_defaultButton = true;
+    ::SetWindowLongA(m_hWnd, GWL_STYLE, (style & ~31L) | BS_OWNERDRAW);
+    ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0,
+                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+}
+
+// ---------------------------------------------------------------- settings --
+
+void CSkinButton::AssignIcon(HICON icon) {
+    m_icon.Reset();
+    m_iconWidth = m_iconHeight = 0;
+    ICONINFO info{};
+    if (icon && ::GetIconInfo(icon, &info)) {
+        // GetIconInfo hands us copies of the icon's bitmaps.
+        BitmapHandle mask(info.hbmMask);
+        BitmapHandle colour(info.hbmColor);
+        m_icon.Reset(icon);
+        m_iconWidth = static_cast<int>(info.xHotspot) * 2;
+        m_iconHeight = static_cast<int>(info.yHotspot) * 2;
+    } else if (icon) {
+        ::DestroyIcon(icon);
+    }
+    Invalidate();
+}
+
+void CSkinButton::SetFlatStyle(bool flat) {
+    m_flat = flat;
+    Invalidate();
+}
+
+void CSkinButton::SetBorderDrawn(bool draw) {
+    m_drawBorder = draw;
+    Invalidate();
+}
+
+void CSkinButton::SetTransparentBack(bool transparent) {
+    m_transparent = transparent;
+    ReleaseSnapshot();
+}
+
+void CSkinButton::SetStateColour(int index, COLORREF colour) {
+    if (index < 0 || index > 5) return;
+    m_colours[index] = colour;
+    Invalidate();
+}
+
+COLORREF CSkinButton::StateColour(int index) const {
+    return index >= 0 && index <= 5 ? m_colours[index] : 0;
+}
+
+// ----------------------------------------------------------------- tooltip --
+
+void CSkinButton::CreateTooltip() {
+    if (m_tooltip.Valid() || !m_hWnd) return;
+    m_tooltip.Reset(::CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP,
+                                      CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                                      m_hWnd, nullptr, ::GetModuleHandleA(nullptr), nullptr));
+    if (!m_tooltip.Valid()) return;
+    ::SendMessageA(m_tooltip.Get(), TTM_ACTIVATE, FALSE, 0);
+    ::SendMessageA(m_tooltip.Get(), TTM_SETMAXTIPWIDTH, 0, kMaxTipWidth);
+}
+
+void CSkinButton::SetTipText(const char* text) {
+    if (!text || !m_hWnd) return;
+    m_tipText = text;
+    CreateTooltip();
+    if (!m_tooltip.Valid()) return;
+    TOOLINFOA tool{};
+    tool.cbSize = TTTOOLINFOA_V2_SIZE;
+    tool.hwnd = m_hWnd;
+    tool.uId = kToolId;
+    tool.hinst = ::GetModuleHandleA(nullptr);
+    tool.lpszText = const_cast<char*>(text);
+    if (::SendMessageA(m_tooltip.Get(), TTM_GETTOOLCOUNT, 0, 0) == 0) {
+        ::GetClientRect(m_hWnd, &tool.rect);
+        ::SendMessageA(m_tooltip.Get(), TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+    ::SendMessageA(m_tooltip.Get(), TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&tool));
+    ::SendMessageA(m_tooltip.Get(), TTM_ACTIVATE, TRUE, 0);
+}
+
+bool CSkinButton::PreTranslateMessage(MSG* msg) {
+    CreateTooltip();
+    if (m_tooltip.Valid()) ::SendMessageA(m_tooltip.Get(), TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(msg));
+    if (msg->message == WM_LBUTTONDBLCLK) msg->message = WM_LBUTTONDOWN;
+    return CWnd::PreTranslateMessage(msg);
+}
+
+// --------------------------------------------------------------- messages --
+
+bool CSkinButton::OnChildNotify(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {
+    switch (msg) {
+    case WM_DRAWITEM:
+        DrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lp));
+        *result = TRUE;
+        return true;
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORSTATIC:
+        // The owner-draw button erases with this: erase nothing.
+        *result = reinterpret_cast<LRESULT>(::GetStockObject(NULL_BRUSH));
+        return true;
+    case WM_COMMAND:
+        if (HIWORD(wp) == BN_CLICKED) ::SetFocus(m_hWnd);
+        return false;  // the parent still gets its command
+    default:
+        return false;
+    }
+}
+
+LRESULT CSkinButton::OnMouseMove(WPARAM, LPARAM) {
+    const LRESULT result = Default();
+    POINT cursor{};
+    ::GetCursorPos(&cursor);
+    HWND under = ::WindowFromPoint(cursor);
+    if ((::GetKeyState(VK_LBUTTON) & 0x8000) && !m_hover) return result;
+    if (!m_flat) return result;
+    const bool allowed = m_alwaysTrack || ::GetActiveWindow() != nullptr;
+    if (under == m_hWnd && allowed) {
+        if (m_hover) return result;
+        m_hover = true;
+        Invalidate();
+        TRACKMOUSEEVENT track{};
+        track.cbSize = sizeof track;
+        track.dwFlags = TME_LEAVE;
+        track.hwndTrack = m_hWnd;
+        ::TrackMouseEvent(&track);
+    } else if (m_hover) {
+        m_hover = false;
+        Invalidate();
+    }
+    return result;
+}
+
+void CSkinButton::LeaveHover() {
+    if (m_flat && m_hover) {
+        m_hover = false;
+        Invalidate();
+    }
+}
+
+LRESULT CSkinButton::OnMouseLeave(WPARAM, LPARAM) {
+    LeaveHover();
+    return 0;
+}
+
+LRESULT CSkinButton::OnLoseHover(WPARAM, LPARAM) {
+    const LRESULT result = Default();
+    LeaveHover();
+    return result;
+}
+
+LRESULT CSkinButton::OnActivate(WPARAM wp, LPARAM) {
+    const LRESULT result = Default();
+    if (LOWORD(wp) == WA_INACTIVE) LeaveHover();
+    return result;
+}
+
+LRESULT CSkinButton::OnEnable(WPARAM wp, LPARAM) {
+    const LRESULT result = Default();
+    if (!wp) {
+        HWND parent = ::GetParent(m_hWnd);
+        HWND next = parent ? ::GetNextDlgTabItem(parent, m_hWnd, FALSE) : nullptr;
+        ::SetFocus(next && next != m_hWnd ? next : parent);
+        LeaveHover();
+    }
+    return result;
+}
+
+LRESULT CSkinButton::OnSysColorChange(WPARAM, LPARAM) {
+    const LRESULT result = Default();
+    ReleaseSnapshot();
+    ResetColours();
+    Invalidate();
+    return result;
+}
+
+LRESULT CSkinButton::OnGetDlgCode(WPARAM, LPARAM) {
+    LRESULT code = Default();
+    code &= ~(DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON);
+    return code | (m_defaultButton ? DLGC_DEFPUSHBUTTON : DLGC_UNDEFPUSHBUTTON);
+}
+
+LRESULT CSkinButton::OnSetStyle(WPARAM wp, LPARAM lp) {
+    // The dialog manager moves the default-button look with BM_SETSTYLE; keep
+    // the owner drawing and remember which look was asked for.
+    const UINT type = static_cast<UINT>(wp) & 31;
+    if (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON) m_defaultButton = type == BS_DEFPUSHBUTTON;
+    return DefWindowProc(BM_SETSTYLE, (wp & ~static_cast<WPARAM>(31)) | BS_OWNERDRAW, lp);
+}
+
+// ---------------------------------------------------------------- painting --
+
+ButtonState CSkinButton::CurrentState() const {
+    ButtonState s;
+    s.pressed = m_pressed;
+    s.hovered = m_hover;
+    s.focused = m_focused;
+    s.disabled = m_disabled;
+    s.flat = m_flat;
+    s.drawBorder = m_drawBorder;
+    s.defaultButton = m_defaultButton;
+    s.flatFocus = m_flatFocus;
+    return s;
+}
+
+void CSkinButton::DrawItem(const DRAWITEMSTRUCT& item) {
+    HDC dc = item.hDC;
+    m_pressed = ButtonPressed((item.itemState & ODS_SELECTED) != 0, false, 0, false);
+    m_focused = (item.itemState & ODS_FOCUS) != 0;
+    m_disabled = (item.itemState & ODS_DISABLED) != 0;
+
+    RECT itemRect = item.rcItem;
+    const int savedMode = ::SetBkMode(dc, TRANSPARENT);
+    if (m_transparent) {
+        PaintSnapshot(dc, itemRect);
+    } else {
+        PaintFace(dc, itemRect);
+    }
+    PaintEdge(dc, itemRect);
+
+    const std::string caption = GetWindowText();
+    RECT captionRect = itemRect;
+    if (m_icon.Valid())
+        PaintIcon(dc, !caption.empty(), itemRect, captionRect, m_pressed, m_disabled);
+    if (!caption.empty())
+        PaintCaption(dc, caption.c_str(), itemRect, captionRect, m_pressed, m_disabled);
+
+    if (DrawsFocusRect(CurrentState())) {
+        RECT focus = itemRect;
+        ::InflateRect(&focus, -3, -3);
+        ::DrawFocusRect(dc, &focus);
+    }
+    ::SetBkMode(dc, savedMode);
+}
+
+void CSkinButton::PaintSnapshot(HDC dc, const RECT& rect) {
+    HWND parent = ::GetParent(m_hWnd);
+    RECT client{};
+    ::GetClientRect(m_hWnd, &client);
+    if (!m_snapshotDc.Valid() && parent) {
+        WindowDC parentDc(parent);
+        RECT place{};
+        ::GetWindowRect(m_hWnd, &place);
+        ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&place), 2);
+        m_snapshotDc.Reset(::CreateCompatibleDC(parentDc.Get()));
+        m_snapshotBitmap.Reset(::CreateCompatibleBitmap(parentDc.Get(), client.right, client.bottom));
+        if (m_snapshotDc.Valid() && m_snapshotBitmap.Valid()) {
+            m_snapshotOld = ::SelectObject(m_snapshotDc.Get(), m_snapshotBitmap.Get());
+            ::BitBlt(m_snapshotDc.Get(), 0, 0, client.right, client.bottom, parentDc.Get(),
+                     place.left, place.top, SRCCOPY);
+        }
+    }
+    if (m_snapshotDc.Valid()) {
+        ::BitBlt(dc, 0, 0, client.right, client.bottom, m_snapshotDc.Get(), 0, 0, SRCCOPY);
+    } else {
+        FillSolid(dc, rect, m_colours[static_cast<int>(ButtonColourSlot::BackgroundOut)]);
+    }
+}
+
+void CSkinButton::ReleaseSnapshot() {
+    if (m_snapshotDc.Valid() && m_snapshotOld) ::SelectObject(m_snapshotDc.Get(), m_snapshotOld);
+    m_snapshotOld = nullptr;
+    m_snapshotDc.Reset();
+    m_snapshotBitmap.Reset();
+}
+
+void CSkinButton::PaintFace(HDC dc, RECT& rect) {
+    const ButtonState s = CurrentState();
+    if (FaceHasBlackFrame(s)) {
+        ::FrameRect(dc, &rect, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
+        ::InflateRect(&rect, -1, -1);
+    }
+    FillSolid(dc, rect, m_colours[static_cast<int>(FaceColourSlot(s))]);
+}
+
+void CSkinButton::PaintEdge(HDC dc, const RECT& rect) {
+    switch (EdgeKind(CurrentState())) {
+    case ButtonEdge::None:
+        break;
+    case ButtonEdge::Sunken3D:
+        Draw3dRect(dc, rect, ::GetSysColor(COLOR_BTNSHADOW), ::GetSysColor(COLOR_BTNHILIGHT));
+        break;
+    case ButtonEdge::Raised3D:
+        Draw3dRect(dc, rect, ::GetSysColor(COLOR_BTNHILIGHT), ::GetSysColor(COLOR_BTNSHADOW));
+        break;
+    case ButtonEdge::ShadowFrame:
+        FrameSolid(dc, rect, ::GetSysColor(COLOR_BTNSHADOW));
+        break;
+    case ButtonEdge::ClassicRaised: {
+        PenHandle highlight(::CreatePen(PS_SOLID, 1, ::GetSysColor(COLOR_BTNHILIGHT)));
+        PenHandle light(::CreatePen(PS_SOLID, 1, ::GetSysColor(COLOR_3DLIGHT)));
+        PenHandle dark(::CreatePen(PS_SOLID, 1, ::GetSysColor(COLOR_3DDKSHADOW)));
+        PenHandle shadow(::CreatePen(PS_SOLID, 1, ::GetSysColor(COLOR_BTNSHADOW)));
+        const RECT& r = rect;
+        {
+            SelectGuard pen(dc, highlight.Get());
+            Line(dc, r.left, r.bottom - 1, r.left, r.top);
+            Line(dc, r.left, r.top, r.right, r.top);
+        }
+        {
+            SelectGuard pen(dc, light.Get());
+            Line(dc, r.left + 1, r.bottom - 2, r.left + 1, r.top + 1);
+            Line(dc, r.left + 1, r.top + 1, r.right - 1, r.top + 1);
+        }
+        {
+            SelectGuard pen(dc, dark.Get());
+            Line(dc, r.left, r.bottom - 1, r.right - 1, r.bottom - 1);
+            Line(dc, r.right - 1, r.bottom - 1, r.right - 1, r.top - 1);
+        }
+        {
+            SelectGuard pen(dc, shadow.Get());
+            Line(dc, r.left + 1, r.bottom - 2, r.right - 2, r.bottom - 2);
+            Line(dc, r.right - 2, r.bottom - 2, r.right - 2, r.top);
+        }
+        break;
+    }
+    }
+}
+
+void CSkinButton::PaintIcon(HDC dc, bool hasCaption, const RECT& item, RECT& caption, bool pressed,
+                            bool disabled) {
+    ButtonState s = CurrentState();
+    s.pressed = pressed;
+    ImageMetrics m = m_metrics;
+    m.width = m_iconWidth;
+    m.height = m_iconHeight;
+    const ImageLayout place = PlaceImage(ToButtonRect(item), m_align, hasCaption, s, m);
+    caption = ToRect(place.caption);
+    // Only the in-icon is ever set, so it is the one drawn in every state.
+    ::DrawStateA(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(m_icon.Get()), 0, place.x, place.y,
+                 m_iconWidth, m_iconHeight, DST_ICON | (disabled ? DSS_DISABLED : DSS_NORMAL));
+}
+
+void CSkinButton::PaintCaption(HDC dc, const char* caption, const RECT&, RECT& captionRect,
+                               bool pressed, bool disabled) {
+    ButtonState s = CurrentState();
+    s.pressed = pressed;
+    s.disabled = disabled;
+    RECT area = ToRect(CaptionRect(ToButtonRect(captionRect), s, m_metrics.pressOffsetX,
+                                   m_metrics.pressOffsetY));
+    RECT text = area;
+    ::DrawTextA(dc, caption, -1, &text, DT_CALCRECT | DT_WORDBREAK | DT_CENTER);
+    const int w = text.right - text.left;
+    const int h = text.bottom - text.top;
+    text.left = area.left + ((area.right - area.left) - w) / 2;
+    text.top = area.top + ((area.bottom - area.top) - h) / 2;
+    text.right = text.left + w;
+    text.bottom = text.top + h;
+
+    const CaptionColours colours = CaptionColourSlots(s);
+    if (colours.engraved) {
+        RECT shifted = text;
+        ::OffsetRect(&shifted, 1, 1);
+        ::SetTextColor(dc, ::GetSysColor(COLOR_BTNHILIGHT));
+        ::DrawTextA(dc, caption, -1, &shifted, DT_WORDBREAK | DT_CENTER);
+        ::SetTextColor(dc, ::GetSysColor(COLOR_BTNSHADOW));
+        ::DrawTextA(dc, caption, -1, &text, DT_WORDBREAK | DT_CENTER);
+        return;
+    }
+    ::SetTextColor(dc, m_colours[static_cast<int>(colours.text)]);
+    ::SetBkColor(dc, m_colours[static_cast<int>(colours.background)]);
+    ::DrawTextA(dc, caption, -1, &text, DT_WORDBREAK | DT_CENTER);
+}
+
+// ------------------------------------------------------------ XP variant --
+
+BEGIN_MESSAGE_MAP(CSkinButtonXP, CSkinButton)
+    OnMessage(WM_MOUSEMOVE, &ThisClass::OnMouseMoveXP),
+END_MESSAGE_MAP()
+
+LRESULT CSkinButtonXP::OnMouseMoveXP(WPARAM, LPARAM) {
+    ::SetCursor(::LoadCursorA(nullptr, MAKEINTRESOURCEA(32649)));  // IDC_HAND
+    return Default();
+}

@@ -1,0 +1,186 @@
+#include "controls/skin_label.h"
+
+#include <cstring>
+#include <string>
+
+BEGIN_MESSAGE_MAP(CSkinLabel, CWnd)
+    OnMessage(WM_PAINT, &ThisClass::OnPaint),
+    OnMessage(WM_ERASEBKGND, &ThisClass::OnEraseBackground),
+    OnMessage(WM_SETTEXT, &ThisClass::OnSetText),
+    OnMessage(WM_SYSCOLORCHANGE, &ThisClass::OnSysColorChange),
+END_MESSAGE_MAP()
+
+CSkinLabel::CSkinLabel()
+    : m_textColour(::GetSysColor(COLOR_WINDOWTEXT)),
+      m_defaultBrush(::CreateSolidBrush(::GetSysColor(COLOR_BTNFACE))) {}
+
+CSkinLabel::~CSkinLabel() = default;
+
+void CSkinLabel::PreSubclassWindow() {
+    HFONT current = reinterpret_cast<HFONT>(SendMessage(WM_GETFONT));
+    if (!current) current = static_cast<HFONT>(::GetStockObject(SYSTEM_FONT));
+    ::GetObjectA(current, sizeof m_logFont, &m_logFont);
+    RebuildFont();
+}
+
+void CSkinLabel::RebuildFont() { m_font.Reset(::CreateFontIndirectA(&m_logFont)); }
+
+void CSkinLabel::Redraw() {
+    if (!m_hWnd) return;
+    ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    // A transparent label draws over whatever the parent left there, so the
+    // parent must paint its own pixels under the label first.
+    HWND parent = ::GetParent(m_hWnd);
+    if (!parent) return;
+    RECT place{};
+    ::GetWindowRect(m_hWnd, &place);
+    ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&place), 2);
+    ::InvalidateRect(parent, &place, TRUE);
+    ::UpdateWindow(parent);
+}
+
+CSkinLabel& CSkinLabel::ApplyBackColour(COLORREF colour) {
+    m_customBrush.Reset(::CreateSolidBrush(colour));
+    Redraw();
+    return *this;
+}
+
+CSkinLabel& CSkinLabel::ApplyTextColour(COLORREF colour) {
+    m_textColour = colour;
+    Redraw();
+    return *this;
+}
+
+CSkinLabel& CSkinLabel::ApplyText(const char* text) {
+    if (m_hWnd) SetWindowText(text);
+    Redraw();
+    return *this;
+}
+
+CSkinLabel& CSkinLabel::ApplyBold(bool bold) {
+    m_logFont.lfWeight = bold ? FW_BOLD : FW_NORMAL;
+    RebuildFont();
+    Redraw();
+    return *this;
+}
+
+CSkinLabel& CSkinLabel::ApplyFaceName(const char* face, BYTE charSet) {
+    std::strncpy(m_logFont.lfFaceName, face ? face : "", LF_FACESIZE - 1);
+    m_logFont.lfFaceName[LF_FACESIZE - 1] = '\0';
+    m_logFont.lfCharSet = charSet;
+    RebuildFont();
+    Redraw();
+    return *this;
+}
+
+CSkinLabel& CSkinLabel::ApplyUnderline(bool underline) {
+    m_logFont.lfUnderline = underline ? 1 : 0;
+    RebuildFont();
+    Redraw();
+    return *this;
+}
+
+CSkinLabel& CSkinLabel::ApplyItalic(bool italic) {
+    m_logFont.lfItalic = italic ? 1 : 0;
+    RebuildFont();
+    Redraw();
+    return *this;
+}
+
+CSkinLabel& CSkinLabel::ApplyPointSize(int points) {
+    // Let the platform turn points into the height for this display, in the
+    // current face, then keep only the size from that font.
+    const int tenths = points * 10;
+    LOGFONTA request = m_logFont;
+    WindowDC screen(nullptr);
+    request.lfHeight = -::MulDiv(tenths, ::GetDeviceCaps(screen.Get(), LOGPIXELSY), 720);
+    request.lfWidth = 0;
+    FontHandle pointFont(::CreateFontIndirectA(&request));
+    LOGFONTA built{};
+    if (pointFont.Valid() && ::GetObjectA(pointFont.Get(), sizeof built, &built)) {
+        m_logFont.lfHeight = built.lfHeight;
+        m_logFont.lfWidth = built.lfWidth;
+    }
+    RebuildFont();
+    Redraw();
+    return *this;
+}
+
+CSkinLabel& CSkinLabel::ApplyTransparency(bool transparent) {
+    m_transparent = transparent;
+    if (m_hWnd) {
+        LONG ex = ::GetWindowLongA(m_hWnd, GWL_EXSTYLE);
+        ex = transparent ? (ex | WS_EX_TRANSPARENT) : (ex & ~WS_EX_TRANSPARENT);
+        ::SetWindowLongA(m_hWnd, GWL_EXSTYLE, ex);
+    }
+    Redraw();
+    return *this;
+}
+
+LRESULT CSkinLabel::OnEraseBackground(WPARAM, LPARAM) { return TRUE; }
+
+LRESULT CSkinLabel::OnSetText(WPARAM, LPARAM) {
+    // The static would repaint only itself; the old caption must go too.
+    const LRESULT result = Default();
+    Redraw();
+    return result;
+}
+
+LRESULT CSkinLabel::OnSysColorChange(WPARAM, LPARAM) {
+    m_defaultBrush.Reset(::CreateSolidBrush(::GetSysColor(COLOR_BTNFACE)));
+    Redraw();
+    return 0;
+}
+
+LRESULT CSkinLabel::OnPaint(WPARAM, LPARAM) {
+    PaintDC paint(m_hWnd);
+    RECT client{};
+    ::GetClientRect(m_hWnd, &client);
+    if (m_transparent) {
+        DrawCaption(paint.Get(), client);
+        return 0;
+    }
+    MemoryDC memory(paint.Get());
+    BitmapHandle bitmap(::CreateCompatibleBitmap(paint.Get(), client.right, client.bottom));
+    if (!memory.Valid() || !bitmap.Valid()) return 0;
+    memory.SelectBitmap(bitmap.Get());
+    ::FillRect(memory.Get(), &client,
+               m_customBrush.Valid() ? m_customBrush.Get() : m_defaultBrush.Get());
+    DrawCaption(memory.Get(), client);
+    ::BitBlt(paint.Get(), 0, 0, client.right, client.bottom, memory.Get(), 0, 0, SRCCOPY);
+    return 0;
+}
+
+void CSkinLabel::DrawCaption(HDC dc, const RECT& client) {
+    const std::string caption = GetWindowText();
+    const int savedDc = ::SaveDC(dc);
+    ::SetBkMode(dc, TRANSPARENT);
+    ::SetTextColor(dc, m_textColour);
+    if (m_font.Valid()) ::SelectObject(dc, m_font.Get());
+
+    const LONG style = ::GetWindowLongA(m_hWnd, GWL_STYLE);
+    UINT format;
+    switch (style & 31) {
+    case SS_CENTER:
+        format = DT_CENTER | DT_WORDBREAK;
+        break;
+    case SS_RIGHT:
+        format = DT_RIGHT | DT_WORDBREAK;
+        break;
+    case SS_LEFTNOWORDWRAP:
+        format = DT_LEFT;
+        break;
+    default:
+        format = DT_WORDBREAK;
+        break;
+    }
+    if (caption.find('\t') != std::string::npos) format |= DT_EXPANDTABS;
+    if (style & SS_CENTERIMAGE) {
+        format = DT_CENTER;
+        if (caption.find("\r\n") == std::string::npos) format |= DT_VCENTER | DT_SINGLELINE;
+    }
+    if (style & SS_NOPREFIX) format |= DT_NOPREFIX;
+    RECT area = client;
+    ::DrawTextA(dc, caption.c_str(), -1, &area, format);
+    ::RestoreDC(dc, savedDc);
+}

@@ -1,0 +1,199 @@
+// The calendar panel in-process: the month grid laid out over memo files put
+// in place by hand, and the navigation steps with their clamps.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <functional>
+#include <string>
+
+#include "app/app_state.h"
+#include "calendar/month_model.h"
+#include "calendar/vellumo_dlg.h"
+#include "memo/memo_store.h"
+#include "res/resource.h"
+#include "tests/win/win_test_support.h"
+
+namespace {
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+constexpr COLORREF kGold = RGB(255, 216, 0);
+constexpr COLORREF kToday = RGB(255, 80, 50);
+
+std::string ProgramDir() {
+    char path[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string s = path;
+    return s.substr(0, s.find_last_of('\\'));
+}
+
+void WriteRaw(const std::string& path, const std::string& bytes) {
+    HANDLE f = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    ::WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    ::CloseHandle(f);
+}
+
+// Runs the panel modally and calls `check` from inside its loop, once the
+// panel is up; the check ends the run with the exit mark.
+std::function<void(CVellumoDlg&)> g_check;
+CVellumoDlg* g_panel = nullptr;
+
+void CALLBACK RunCheck(HWND, UINT, UINT_PTR id, DWORD) {
+    ::KillTimer(nullptr, id);
+    if (g_check) g_check(*g_panel);
+    ::PostMessageA(g_panel->m_hWnd, WM_COMMAND, IDC_EXIT_MARK, 0);
+}
+
+void RunPanel(const std::function<void(CVellumoDlg&)>& check) {
+    AppState::Get().SetStartDate(LocalDateNow());  // no day-change restart from a test
+    CVellumoDlg panel;
+    g_panel = &panel;
+    g_check = check;
+    ::SetTimer(nullptr, 0, 300, &RunCheck);
+    panel.DoModal();
+    g_check = nullptr;
+    g_panel = nullptr;
+}
+
+COLORREF TextOut(CVellumoDlg& panel, int id) {
+    return panel.DayCell(id).StateColour(static_cast<int>(ButtonColourSlot::TextOut));
+}
+
+std::string Text(HWND wnd) {
+    char text[64] = {};
+    ::GetWindowTextA(wnd, text, sizeof text);
+    return text;
+}
+
+void Command(CVellumoDlg& panel, int id, int times = 1) {
+    for (int i = 0; i < times; ++i) ::SendMessageA(panel.m_hWnd, WM_COMMAND, id, 0);
+}
+}  // namespace
+
+TEST(Panel, LaysOutTheMonthWithMemoColoursAndTips) {
+    const Date today = LocalDateNow();
+    // Three days of this month other than today.
+    int days[3];
+    for (int d = 1, n = 0; n < 3; ++d)
+        if (d != today.day) days[n++] = d;
+    const std::string dir = ProgramDir();
+    ::CreateDirectoryA((dir + "\\Remark").c_str(), nullptr);
+    InitMemoPaths(dir);
+    const std::string gold = MakeDayFilePath(RemarkPrefix, today.year, today.month, days[0]);
+    const std::string empty = MakeDayFilePath(RemarkPrefix, today.year, today.month, days[1]);
+    const std::string longer = MakeDayFilePath(RemarkPrefix, today.year, today.month, days[2]);
+    const std::string todays = MakeDayFilePath(RemarkPrefix, today.year, today.month, today.day);
+    std::string big(5000, 'x');
+    for (size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>('a' + i % 26);
+    WriteRaw(gold, "[2008-1-5] gold memo");
+    WriteRaw(empty, "");
+    WriteRaw(longer, big);
+    WriteRaw(todays, "today's memo");
+
+    RunPanel([&](CVellumoDlg& panel) {
+        const CalendarMonth& shown = panel.ShownMonth();
+        EXPECT_EQ(shown.year, today.year);
+        EXPECT_EQ(shown.month, today.month);
+        EXPECT_EQ(shown.firstCellId, kFirstDayCellId + FirstWeekday(today.year, today.month));
+        EXPECT_EQ(Text(panel.YearLabel().m_hWnd), YearText(today.year));
+        EXPECT_EQ(Text(panel.MonthLabel().m_hWnd), MonthAbbrev(today.month));
+
+        const int goldCell = CellOfDay(shown, days[0]);
+        EXPECT_EQ(TextOut(panel, goldCell), kGold);
+        EXPECT_EQ(panel.DayCell(goldCell).TipText(), "[2008-1-5] gold memo");
+        EXPECT_EQ(Text(panel.DayCell(goldCell).m_hWnd), std::to_string(days[0]));
+
+        const int emptyCell = CellOfDay(shown, days[1]);
+        EXPECT_EQ(TextOut(panel, emptyCell), kGold);
+        EXPECT_EQ(panel.DayCell(emptyCell).TipText(), "");
+
+        const int longCell = CellOfDay(shown, days[2]);
+        EXPECT_EQ(TextOut(panel, longCell), kGold);
+        EXPECT_EQ(panel.DayCell(longCell).TipText(), big.substr(0, 4096));
+
+        const int todayCell = CellOfDay(shown, today.day);
+        EXPECT_EQ(TextOut(panel, todayCell), kToday);
+        EXPECT_EQ(panel.DayCell(todayCell).TipText(), "today's memo");
+
+        // The tooltip itself holds the memo.
+        char tip[128] = {};
+        TOOLINFOA tool{};
+        tool.cbSize = TTTOOLINFOA_V2_SIZE;
+        tool.hwnd = panel.DayCell(goldCell).m_hWnd;
+        tool.uId = 1;
+        tool.lpszText = tip;
+        ::SendMessageA(panel.DayCell(goldCell).TooltipWindow(), TTM_GETTEXTA, sizeof tip,
+                       reinterpret_cast<LPARAM>(&tool));
+        EXPECT_STREQ(tip, "[2008-1-5] gold memo");
+
+        // Cells outside the month are hidden, those inside shown.
+        const int lastCell = CellOfDay(shown, DaysInMonth(today.year, today.month));
+        for (int id = kFirstDayCellId; id <= kLastDayCellId; ++id)
+            EXPECT_EQ(::IsWindowVisible(panel.DayCell(id).m_hWnd) != 0,
+                      id >= shown.firstCellId && id <= lastCell)
+                << id;
+    });
+    for (const std::string& f : {gold, empty, longer, todays}) ::DeleteFileA(f.c_str());
+}
+
+TEST(Panel, NavigationRelaysOutAndClampsOnlyTheYear) {
+    const Date today = LocalDateNow();
+    RunPanel([&](CVellumoDlg& panel) {
+        Command(panel, IDC_PREV_YEAR, today.year - 2008);
+        Command(panel, IDC_PREV_MONTH, today.month - 1);
+        ASSERT_EQ(panel.ShownMonth().year, 2008);
+        ASSERT_EQ(panel.ShownMonth().month, 1);
+        Command(panel, IDC_PREV_MONTH);
+        EXPECT_EQ(Text(panel.MonthLabel().m_hWnd), "Dec");
+        EXPECT_EQ(Text(panel.YearLabel().m_hWnd), "2007");
+        // December 2007 begins on a Saturday.
+        EXPECT_EQ(panel.ShownMonth().firstCellId, 1006);
+        EXPECT_EQ(Text(panel.DayCell(1006).m_hWnd), "1");
+        EXPECT_FALSE(::IsWindowVisible(panel.DayCell(1005).m_hWnd));
+        EXPECT_EQ(Text(panel.DayCell(1036).m_hWnd), "31");
+        // Not the current month: the cell of today's day number is ordinary.
+        const int cell = CellOfDay(panel.ShownMonth(), today.day);
+        EXPECT_EQ(TextOut(panel, cell), kWhite);
+
+        panel.ShowMonth(3499, 12);
+        Command(panel, IDC_NEXT_YEAR);
+        ASSERT_EQ(panel.ShownMonth().year, 3500);
+        // A clamped step lays nothing out again: a mark on a cell survives.
+        panel.DayCell(1010).SetStateColour(static_cast<int>(ButtonColourSlot::TextOut), RGB(1, 2, 3));
+        Command(panel, IDC_NEXT_YEAR);
+        EXPECT_EQ(panel.ShownMonth().year, 3500);
+        EXPECT_EQ(TextOut(panel, 1010), RGB(1, 2, 3));
+        EXPECT_EQ(Text(panel.YearLabel().m_hWnd), "3500");
+        EXPECT_EQ(Text(panel.MonthLabel().m_hWnd), "Dec");
+
+        Command(panel, IDC_NEXT_MONTH);
+        EXPECT_EQ(Text(panel.MonthLabel().m_hWnd), "Jan");
+        EXPECT_EQ(Text(panel.YearLabel().m_hWnd), "3501");
+        EXPECT_EQ(panel.ShownMonth().firstCellId, kFirstDayCellId + FirstWeekday(3501, 1));
+        EXPECT_EQ(TextOut(panel, 1010), kWhite);
+    });
+}
+
+TEST(Panel, EnterDoesNothingEscapeAndTheMinimiseMarkHide) {
+    RunPanel([&](CVellumoDlg& panel) {
+        HWND wnd = panel.m_hWnd;
+        ::SendMessageA(wnd, WM_COMMAND, IDOK, 0);
+        EXPECT_TRUE(panel.IsRunning());
+        EXPECT_TRUE(::IsWindowVisible(wnd));
+        ::SendMessageA(wnd, WM_COMMAND, IDCANCEL, 0);
+        EXPECT_TRUE(panel.IsRunning());
+        EXPECT_FALSE(::IsWindowVisible(wnd));
+        ::SendMessageA(wnd, WM_COMMAND, ID_TRAY_SHOW, 0);
+        EXPECT_TRUE(::IsWindowVisible(wnd));
+        ::SendMessageA(wnd, WM_COMMAND, IDC_MINIMIZE_MARK, 0);
+        EXPECT_FALSE(::IsWindowVisible(wnd));
+        ::SendMessageA(wnd, WM_COMMAND, ID_TRAY_SHOW, 0);
+        ::SendMessageA(wnd, WM_COMMAND, ID_TRAY_HIDE, 0);
+        EXPECT_FALSE(::IsWindowVisible(wnd));
+        EXPECT_EQ(::SendMessageA(wnd, WM_USER, 0, 0), 0);
+        EXPECT_EQ(reinterpret_cast<HICON>(::SendMessageA(wnd, WM_QUERYDRAGICON, 0, 0)),
+                  ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME)));
+    });
+}

@@ -1,0 +1,280 @@
+// The skinned push button, painted for real and read back pixel by pixel.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "framework/dialog.h"
+#include "controls/skin_button.h"
+#include "res/resource.h"
+#include "tests/win/win_test_support.h"
+
+namespace {
+constexpr int kButtonId = 77;
+constexpr int kButtonX = 37;
+constexpr int kButtonY = 23;
+constexpr int kButtonW = 40;
+constexpr int kButtonH = 30;
+
+// What the parent paints at one of its client points: a fine pattern, so a
+// snapshot taken from the wrong place or a stray fill shows at once.
+COLORREF PatternAt(int x, int y) {
+    return RGB((x / 3 * 37) % 256, (y / 3 * 53) % 256, ((x / 3 + y / 3) * 29) % 256);
+}
+
+class PatternParent : public CWnd {
+public:
+    std::vector<UINT> clicks;
+
+    bool Create() {
+        RegisterWindowClass("VellumoButtonTestParent", CS_DBLCLKS, ::LoadCursorA(nullptr, IDC_ARROW),
+                            nullptr);
+        const RECT place{20, 20, 220, 140};
+        return CreateEx(0, "VellumoButtonTestParent", "button test",
+                        WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS, place, nullptr, 0);
+    }
+    DECLARE_MESSAGE_MAP()
+
+private:
+    LRESULT OnPaint(WPARAM, LPARAM) {
+        PAINTSTRUCT ps;
+        HDC dc = ::BeginPaint(m_hWnd, &ps);
+        for (int y = 0; y < 120; y += 3)
+            for (int x = 0; x < 200; x += 3) {
+                BrushHandle brush(::CreateSolidBrush(PatternAt(x, y)));
+                RECT cell{x, y, x + 3, y + 3};
+                ::FillRect(dc, &cell, brush.Get());
+            }
+        ::EndPaint(m_hWnd, &ps);
+        return 0;
+    }
+    LRESULT OnEraseBackground(WPARAM, LPARAM) { return 1; }
+    LRESULT OnCommandMessage(WPARAM wp, LPARAM) {
+        if (HIWORD(wp) == BN_CLICKED) clicks.push_back(LOWORD(wp));
+        return 0;
+    }
+};
+BEGIN_MESSAGE_MAP(PatternParent, CWnd)
+    OnMessage(WM_PAINT, &ThisClass::OnPaint),
+    OnMessage(WM_ERASEBKGND, &ThisClass::OnEraseBackground),
+    OnMessage(WM_COMMAND, &ThisClass::OnCommandMessage),
+END_MESSAGE_MAP()
+
+struct Fixture {
+    PatternParent parent;
+    HWND button = nullptr;
+
+    template <class Button>
+    void Make(Button& skin, const char* caption = "", int w = kButtonW, int h = kButtonH) {
+        ASSERT_TRUE(parent.Create());
+        PumpMessages();
+        button = ::CreateWindowExA(0, "BUTTON", caption, WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON,
+                                   kButtonX, kButtonY, w, h, parent.m_hWnd,
+                                   reinterpret_cast<HMENU>(kButtonId), ::GetModuleHandleA(nullptr),
+                                   nullptr);
+        ASSERT_TRUE(skin.SubclassWindow(button));
+        skin.SetBorderDrawn(false);
+        skin.SetTransparentBack(true);
+        ::UpdateWindow(parent.m_hWnd);
+        PumpMessages();
+    }
+    ~Fixture() {
+        if (parent.m_hWnd) ::DestroyWindow(parent.m_hWnd);
+        PumpMessages();
+    }
+};
+
+// Every pixel of the button as it is on screen now.
+std::vector<COLORREF> Pixels(HWND wnd, int w = kButtonW, int h = kButtonH) {
+    ::RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    PumpMessages();
+    std::vector<COLORREF> out;
+    HDC dc = ::GetDC(wnd);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) out.push_back(::GetPixel(dc, x, y));
+    ::ReleaseDC(wnd, dc);
+    return out;
+}
+
+int Count(const std::vector<COLORREF>& pixels, COLORREF colour) {
+    int n = 0;
+    for (COLORREF c : pixels) n += c == colour;
+    return n;
+}
+
+// Puts the pointer over the button and lets it see a mouse move.
+void Hover(HWND button) {
+    RECT r;
+    ::GetWindowRect(button, &r);
+    ::SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    ::SendMessageA(button, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+    PumpMessages();
+}
+
+void Unhover(HWND button) {
+    ::SetCursorPos(0, 0);
+    ::SendMessageA(button, WM_MOUSELEAVE, 0, 0);
+    PumpMessages();
+}
+
+HICON MakeSolidIcon(COLORREF colour) {
+    HDC screen = ::GetDC(nullptr);
+    BitmapHandle image(::CreateCompatibleBitmap(screen, 16, 16));
+    BitmapHandle mask(::CreateBitmap(16, 16, 1, 1, nullptr));
+    {
+        MemoryDC dc(screen);
+        dc.SelectBitmap(image.Get());
+        BrushHandle brush(::CreateSolidBrush(colour));
+        RECT all{0, 0, 16, 16};
+        ::FillRect(dc.Get(), &all, brush.Get());
+    }
+    {
+        MemoryDC dc(screen);
+        dc.SelectBitmap(mask.Get());
+        RECT all{0, 0, 16, 16};
+        ::FillRect(dc.Get(), &all, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));  // opaque
+    }
+    ::ReleaseDC(nullptr, screen);
+    ICONINFO info{TRUE, 8, 8, mask.Get(), image.Get()};
+    return ::CreateIconIndirect(&info);
+}
+
+// Top-left corner of the first pixel of `colour`, or (-1, -1).
+POINT FindColour(const std::vector<COLORREF>& pixels, COLORREF colour, int w = kButtonW) {
+    for (size_t i = 0; i < pixels.size(); ++i)
+        if (pixels[i] == colour) return POINT{static_cast<LONG>(i % w), static_cast<LONG>(i / w)};
+    return POINT{-1, -1};
+}
+}  // namespace
+
+TEST(SkinButton, BareTransparentButtonShowsExactlyTheParentInEveryState) {
+    Fixture f;
+    CSkinButton skin;
+    f.Make(skin);
+    std::vector<COLORREF> expected;
+    for (int y = 0; y < kButtonH; ++y)
+        for (int x = 0; x < kButtonW; ++x) expected.push_back(PatternAt(kButtonX + x, kButtonY + y));
+
+    EXPECT_EQ(Pixels(f.button), expected) << "resting";
+    Hover(f.button);
+    EXPECT_TRUE(skin.IsHovered());
+    EXPECT_EQ(Pixels(f.button), expected) << "hovered";
+    Unhover(f.button);
+    EXPECT_FALSE(skin.IsHovered());
+    ::SendMessageA(f.button, BM_SETSTATE, TRUE, 0);
+    EXPECT_EQ(Pixels(f.button), expected) << "pressed";
+    ::SendMessageA(f.button, BM_SETSTATE, FALSE, 0);
+    ::SetFocus(f.button);
+    EXPECT_EQ(Pixels(f.button), expected) << "focused";
+}
+
+TEST(SkinButton, DayCellCaptionFollowsHoverPressAndFocus) {
+    Fixture f;
+    CSkinButton skin;
+    f.Make(skin, "28");
+    const COLORREF in = RGB(255, 255, 0), out = RGB(255, 255, 255), focus = RGB(0, 255, 0);
+    skin.SetStateColour(static_cast<int>(ButtonColourSlot::TextIn), in);
+    skin.SetStateColour(static_cast<int>(ButtonColourSlot::TextOut), out);
+    skin.SetStateColour(static_cast<int>(ButtonColourSlot::TextFocus), focus);
+    ::SetFocus(f.parent.m_hWnd);
+
+    auto pixels = Pixels(f.button);
+    EXPECT_GT(Count(pixels, out), 5);
+    EXPECT_EQ(Count(pixels, in), 0);
+
+    Hover(f.button);
+    pixels = Pixels(f.button);
+    EXPECT_GT(Count(pixels, in), 5);
+    EXPECT_EQ(Count(pixels, out), 0);
+    Unhover(f.button);
+
+    ::SendMessageA(f.button, BM_SETSTATE, TRUE, 0);
+    pixels = Pixels(f.button);
+    EXPECT_GT(Count(pixels, in), 5);
+    ::SendMessageA(f.button, BM_SETSTATE, FALSE, 0);
+
+    ::SetFocus(f.button);
+    pixels = Pixels(f.button);
+    EXPECT_GT(Count(pixels, focus), 5);
+    EXPECT_EQ(Count(pixels, in), 0);
+    EXPECT_EQ(Count(pixels, out), 0);
+}
+
+TEST(SkinButton, PressedIconMovesOnePixelRightAndDown) {
+    Fixture f;
+    CSkinButton skin;
+    f.Make(skin);
+    const COLORREF red = RGB(250, 10, 20);
+    skin.AssignIcon(MakeSolidIcon(red));
+    ASSERT_TRUE(skin.HasIcon());
+
+    auto resting = Pixels(f.button);
+    const POINT at = FindColour(resting, red);
+    EXPECT_EQ(at.x, (kButtonW - 16) / 2);  // centred
+    EXPECT_EQ(at.y, (kButtonH - 16) / 2);
+    EXPECT_EQ(Count(resting, red), 16 * 16);
+
+    ::SendMessageA(f.button, BM_SETSTATE, TRUE, 0);
+    auto pressed = Pixels(f.button);
+    const POINT moved = FindColour(pressed, red);
+    EXPECT_EQ(moved.x, at.x + 1);
+    EXPECT_EQ(moved.y, at.y + 1);
+    EXPECT_EQ(Count(pressed, red), 16 * 16);
+}
+
+namespace {
+// The about box's OK button as a skinned button, driven through the modal
+// loop of the class layer (which relays messages to the tooltip and turns a
+// double click into a second press).
+class ClickCountingDlg : public CDialog {
+public:
+    CSkinButton ok;
+    int clicks = 0;
+    LRESULT dlgCode = 0;
+    ClickCountingDlg() : CDialog(IDD_ABOUTBOX) {}
+
+    BOOL OnInitDialog() override {
+        CDialog::OnInitDialog();
+        ok.SetTipText("OK tip");
+        HWND b = ok.m_hWnd;
+        dlgCode = ::SendMessageA(b, WM_GETDLGCODE, 0, 0);
+        const LPARAM at = MAKELPARAM(4, 4);
+        ::PostMessageA(b, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        ::PostMessageA(b, WM_LBUTTONUP, 0, at);
+        ::PostMessageA(b, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+        ::PostMessageA(b, WM_LBUTTONUP, 0, at);
+        PostMessage(WM_APP);
+        return TRUE;
+    }
+    void OnOK() override { ++clicks; }
+    DECLARE_MESSAGE_MAP()
+
+protected:
+    void DoDataExchange() override { ok.SubclassDlgItem(IDOK, this); }
+
+private:
+    LRESULT OnDone(WPARAM, LPARAM) {
+        EndDialog(IDCANCEL);
+        return 0;
+    }
+};
+BEGIN_MESSAGE_MAP(ClickCountingDlg, CDialog)
+    OnMessage(WM_APP, &ThisClass::OnDone),
+END_MESSAGE_MAP()
+}  // namespace
+
+TEST(SkinButton, DoubleClickGivesTwoClicksAndTheTooltipIsRelayed) {
+    ClickCountingDlg dlg;
+    dlg.DoModal();
+    EXPECT_EQ(dlg.clicks, 2);
+    EXPECT_NE(dlg.ok.TooltipWindow(), nullptr);
+    EXPECT_TRUE(dlg.dlgCode & DLGC_DEFPUSHBUTTON);  // the template's default button
+}
+
+TEST(SkinButton, XpVariantShowsTheHandAndNeverHovers) {
+    Fixture f;
+    CSkinButtonXP skin;
+    f.Make(skin);
+    Hover(f.button);
+    EXPECT_FALSE(skin.IsHovered());
+    EXPECT_EQ(::GetCursor(), ::LoadCursorA(nullptr, MAKEINTRESOURCEA(32649)));
+}
