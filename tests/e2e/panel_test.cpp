@@ -1,0 +1,444 @@
+// The calendar panel of the real program: what the screen shows, dragging,
+// the keys and marks, and the restart at the change of date.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "tests/e2e/e2e_support.h"
+
+namespace {
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+constexpr COLORREF kGold = RGB(255, 216, 0);
+constexpr COLORREF kToday = RGB(255, 80, 50);
+constexpr int kFirstCell = 1000;
+constexpr int kMinimizeMark = 1064;
+constexpr int kExitMark = 1063;
+
+struct LocalDate {
+    int year, month, day;
+};
+LocalDate Today() {
+    SYSTEMTIME st;
+    ::GetLocalTime(&st);
+    return {st.wYear, st.wMonth, st.wDay};
+}
+
+int FirstWeekday(int year, int month) {
+    SYSTEMTIME st{};
+    st.wYear = static_cast<WORD>(year);
+    st.wMonth = static_cast<WORD>(month);
+    st.wDay = 1;
+    FILETIME ft;
+    ::SystemTimeToFileTime(&st, &ft);
+    ::FileTimeToSystemTime(&ft, &st);
+    return st.wDayOfWeek;
+}
+
+const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                               "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+
+std::string ItemText(HWND panel, int id) {
+    char text[64] = {};
+    ::GetDlgItemTextA(panel, id, text, sizeof text);
+    return text;
+}
+
+// The screen's pixels over one window, read back from the display.
+struct Shot {
+    RECT rect{};
+    std::vector<COLORREF> pixels;
+
+    explicit Shot(HWND wnd) {
+        ::GetWindowRect(wnd, &rect);
+        const int w = rect.right - rect.left, h = rect.bottom - rect.top;
+        HDC screen = ::GetDC(nullptr);
+        HDC mem = ::CreateCompatibleDC(screen);
+        BITMAPINFO bi{};
+        bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+        bi.bmiHeader.biWidth = w;
+        bi.bmiHeader.biHeight = -h;
+        bi.bmiHeader.biPlanes = 1;
+        bi.bmiHeader.biBitCount = 32;
+        void* bits = nullptr;
+        HBITMAP dib = ::CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+        HGDIOBJ old = ::SelectObject(mem, dib);
+        ::BitBlt(mem, 0, 0, w, h, screen, rect.left, rect.top, SRCCOPY);
+        ::GdiFlush();
+        const auto* p = static_cast<const DWORD*>(bits);
+        for (int i = 0; i < w * h; ++i)
+            pixels.push_back(RGB((p[i] >> 16) & 0xFF, (p[i] >> 8) & 0xFF, p[i] & 0xFF));
+        ::SelectObject(mem, old);
+        ::DeleteObject(dib);
+        ::DeleteDC(mem);
+        ::ReleaseDC(nullptr, screen);
+    }
+    int Width() const { return rect.right - rect.left; }
+    COLORREF At(int x, int y) const { return pixels[y * Width() + x]; }
+    // Pixels of `colour` inside a window (screen rectangle of `wnd`).
+    int CountIn(HWND wnd, COLORREF colour) const {
+        RECT r;
+        ::GetWindowRect(wnd, &r);
+        int n = 0;
+        for (int y = r.top; y < r.bottom; ++y)
+            for (int x = r.left; x < r.right; ++x) n += At(x - rect.left, y - rect.top) == colour;
+        return n;
+    }
+};
+
+// The skin as the panel stretches it: bitmap 183 of the program file,
+// stretched over the panel's client size.
+std::vector<COLORREF> StretchedSkin(const std::string& exe, int w, int h) {
+    std::vector<COLORREF> out;
+    HMODULE module = ::LoadLibraryExA(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    if (!module) return out;
+    HBITMAP skin = static_cast<HBITMAP>(
+        ::LoadImageA(module, MAKEINTRESOURCEA(183), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    BITMAP info{};
+    ::GetObjectA(skin, sizeof info, &info);
+    HDC screen = ::GetDC(nullptr);
+    HDC src = ::CreateCompatibleDC(screen);
+    HDC dst = ::CreateCompatibleDC(screen);
+    HBITMAP target = ::CreateCompatibleBitmap(screen, w, h);
+    HGDIOBJ oldSrc = ::SelectObject(src, skin);
+    HGDIOBJ oldDst = ::SelectObject(dst, target);
+    ::SetStretchBltMode(dst, COLORONCOLOR);
+    ::StretchBlt(dst, 0, 0, w, h, src, 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
+    ::SelectObject(dst, oldDst);
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = -h;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    std::vector<DWORD> raw(static_cast<size_t>(w) * h);
+    ::GetDIBits(dst, target, 0, h, raw.data(), &bi, DIB_RGB_COLORS);
+    for (DWORD p : raw) out.push_back(RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF));
+    oldDst = ::SelectObject(dst, target);
+    ::SelectObject(src, oldSrc);
+    ::SelectObject(dst, oldDst);
+    ::DeleteObject(target);
+    ::DeleteObject(skin);
+    ::DeleteDC(src);
+    ::DeleteDC(dst);
+    ::ReleaseDC(nullptr, screen);
+    ::FreeLibrary(module);
+    return out;
+}
+
+POINT CentreOf(HWND wnd) {
+    RECT r;
+    ::GetWindowRect(wnd, &r);
+    return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+void MouseAt(POINT p) {
+    ::SetCursorPos(p.x, p.y);
+    ::mouse_event(MOUSEEVENTF_MOVE, 0, 0, 0, 0);
+    ::Sleep(30);
+}
+void Press() {
+    ::mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
+    ::Sleep(60);
+}
+void Release() {
+    ::mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
+    ::Sleep(60);
+}
+void Drag(POINT from, int dx, int dy) {
+    MouseAt(from);
+    Press();
+    for (int i = 1; i <= 5; ++i) MouseAt(POINT{from.x + dx * i / 5, from.y + dy * i / 5});
+    Release();
+    ::Sleep(200);
+}
+void Click(POINT p) {
+    MouseAt(p);
+    Press();
+    Release();
+}
+
+RECT WindowRect(HWND wnd) {
+    RECT r;
+    ::GetWindowRect(wnd, &r);
+    return r;
+}
+
+// A point of the panel's client area that no control covers.
+POINT FreeSkinPoint(HWND panel) {
+    POINT p{3, 3};  // left end of the title strip
+    ::ClientToScreen(panel, &p);
+    return p;
+}
+
+std::string MemoPath(ProgramDir& dir, int y, int m, int d) {
+    char name[64];
+    std::snprintf(name, sizeof name, "Remark\\Remark_%d-%d-%d.txt", y, m, d);
+    return dir.File(name);
+}
+
+// The Unix path of a file, for LD_PRELOAD.
+std::string UnixPath(const std::string& windowsPath) {
+    using ToUnix = char*(__cdecl*)(const wchar_t*);
+    auto toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    if (!toUnix) return "";
+    std::wstring wide(windowsPath.begin(), windowsPath.end());
+    char* unixPath = toUnix(wide.c_str());
+    if (!unixPath) return "";
+    std::string result = unixPath;
+    ::HeapFree(::GetProcessHeap(), 0, unixPath);
+    return result;
+}
+
+// Starts Vellumo.exe in `dir` with its clock reading `target` seconds after
+// midnight of today (local) at the moment of the start, running on from
+// there. Wine hands a child the Unix environment of its parent, not the
+// Windows one, so the start goes through a Unix shell that sets LD_PRELOAD
+// for the time-shift library; copies the program starts itself inherit it.
+// Returns the new copy's process, found by its panel.
+HANDLE StartAtTimeOfDay(ProgramDir& dir, int target) {
+    using Spawn = LONG(__stdcall*)(char* const*, int);
+    auto spawn = reinterpret_cast<Spawn>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "__wine_unix_spawnvp")));
+    const std::string library = UnixPath(TestBinDir() + "\\support\\fake_clock.so");
+    const std::string program = UnixPath(dir.File("Vellumo.exe"));
+    if (!spawn || library.empty() || program.empty()) return nullptr;
+    SYSTEMTIME now;
+    ::GetLocalTime(&now);
+    const int secondsToday = now.wHour * 3600 + now.wMinute * 60 + now.wSecond;
+    const std::string script = "cd \"$(dirname \"$2\")\" && LD_PRELOAD=\"$1\" "
+                               "VELLUMO_FAKE_CLOCK_OFFSET=$3 exec wine \"$2\" >/dev/null 2>&1";
+    std::string offset = std::to_string(target - secondsToday);
+    std::string args[] = {"/bin/sh", "-c", script, "sh", library, program, offset};
+    char* argv[8] = {};
+    for (int i = 0; i < 7; ++i) argv[i] = &args[i][0];
+    if (spawn(argv, 0) != 0) return nullptr;
+    HWND panel = WaitForPanel(true);
+    if (!panel) return nullptr;
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(panel, &pid);
+    return ::OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, pid);
+}
+
+LocalDate DayAfter(LocalDate d) {
+    SYSTEMTIME st{};
+    st.wYear = static_cast<WORD>(d.year);
+    st.wMonth = static_cast<WORD>(d.month);
+    st.wDay = static_cast<WORD>(d.day);
+    FILETIME ft;
+    ::SystemTimeToFileTime(&st, &ft);
+    ULARGE_INTEGER t{{ft.dwLowDateTime, ft.dwHighDateTime}};
+    t.QuadPart += 864000000000ULL;
+    ft = FILETIME{t.LowPart, t.HighPart};
+    ::FileTimeToSystemTime(&ft, &st);
+    return {st.wYear, st.wMonth, st.wDay};
+}
+}  // namespace
+
+TEST(PanelScreen, ShowsEveryElementInItsColours) {
+    ProgramDir dir;
+    const LocalDate today = Today();
+    const int goldDay = today.day == 10 ? 11 : 10;
+    const int plainDay = today.day == 12 ? 13 : 12;
+    ::CreateDirectoryA(dir.File("Remark").c_str(), nullptr);
+    WriteFileBytes(MemoPath(dir, today.year, today.month, goldDay), "[x] gold");
+    WriteFileBytes(MemoPath(dir, today.year, today.month, today.day), "[x] today");
+    dir.Start();
+    HWND panel = WaitForPanel(true);
+    ASSERT_NE(panel, nullptr);
+    ::Sleep(800);  // let every control paint
+
+    const int first = kFirstCell + FirstWeekday(today.year, today.month);
+    HWND gold = ::GetDlgItem(panel, first + goldDay - 1);
+    HWND plain = ::GetDlgItem(panel, first + plainDay - 1);
+    HWND todayCell = ::GetDlgItem(panel, first + today.day - 1);
+    EXPECT_EQ(ItemText(panel, first + goldDay - 1), std::to_string(goldDay));
+    EXPECT_EQ(ItemText(panel, 1039), kMonths[today.month - 1]);
+    EXPECT_EQ(ItemText(panel, 1040), std::to_string(today.year));
+
+    const Shot shot(panel);
+    EXPECT_GT(shot.CountIn(gold, kGold), 3);
+    EXPECT_EQ(shot.CountIn(gold, kWhite), 0);
+    EXPECT_GT(shot.CountIn(todayCell, kToday), 3);
+    EXPECT_EQ(shot.CountIn(todayCell, kGold), 0);
+    EXPECT_GT(shot.CountIn(plain, kWhite), 3);
+    EXPECT_EQ(shot.CountIn(plain, kGold), 0);
+    EXPECT_GT(shot.CountIn(::GetDlgItem(panel, 1039), RGB(0, 0, 255)), 10);  // month
+    EXPECT_GT(shot.CountIn(::GetDlgItem(panel, 1040), RGB(0, 0, 255)), 10);  // year
+    EXPECT_GT(shot.CountIn(::GetDlgItem(panel, 1045), RGB(255, 128, 128)), 5);  // Sunday
+    EXPECT_GT(shot.CountIn(::GetDlgItem(panel, 1051), RGB(255, 128, 128)), 5);  // Saturday
+    EXPECT_GT(shot.CountIn(::GetDlgItem(panel, 1046), RGB(0, 64, 255)), 5);     // Monday
+
+    // Outside the controls the panel is the skin, stretched.
+    RECT client;
+    ::GetClientRect(panel, &client);
+    const std::vector<COLORREF> skin = StretchedSkin(dir.File("Vellumo.exe"), client.right, client.bottom);
+    ASSERT_EQ(skin.size(), static_cast<size_t>(client.right * client.bottom));
+    POINT origin{0, 0};
+    ::ClientToScreen(panel, &origin);
+    std::vector<RECT> controls;
+    for (HWND c = ::GetWindow(panel, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) {
+        if (!::IsWindowVisible(c)) continue;
+        RECT r;
+        ::GetWindowRect(c, &r);
+        ::MapWindowPoints(nullptr, panel, reinterpret_cast<POINT*>(&r), 2);
+        controls.push_back(r);
+    }
+    int compared = 0, differing = 0;
+    for (int y = 0; y < client.bottom; ++y)
+        for (int x = 0; x < client.right; ++x) {
+            POINT p{x, y};
+            bool covered = false;
+            for (const RECT& r : controls) covered = covered || ::PtInRect(&r, p);
+            if (covered) continue;
+            ++compared;
+            differing += shot.At(x + origin.x - shot.rect.left, y + origin.y - shot.rect.top) !=
+                         skin[y * client.right + x];
+        }
+    EXPECT_GT(compared, client.right * client.bottom / 3);
+    EXPECT_EQ(differing, 0);
+    // The marks, the logo and the menu button are transparent and bare:
+    // exactly the skin under them.
+    for (int id : {kMinimizeMark, kExitMark, 1053, 1043}) {
+        RECT r;
+        ::GetWindowRect(::GetDlgItem(panel, id), &r);
+        int wrong = 0;
+        for (int y = r.top; y < r.bottom; ++y)
+            for (int x = r.left; x < r.right; ++x) {
+                const POINT c{x - origin.x, y - origin.y};
+                wrong += shot.At(x - shot.rect.left, y - shot.rect.top) != skin[c.y * client.right + c.x];
+            }
+        EXPECT_EQ(wrong, 0) << id;
+    }
+}
+
+TEST(PanelScreen, DragsByTheSkinButNotByACell) {
+    ProgramDir dir;
+    dir.Start();
+    HWND panel = WaitForPanel(true);
+    ASSERT_NE(panel, nullptr);
+    ::Sleep(500);
+    const RECT before = WindowRect(panel);
+    Drag(FreeSkinPoint(panel), 40, 30);
+    const RECT moved = WindowRect(panel);
+    EXPECT_EQ(moved.left, before.left + 40);
+    EXPECT_EQ(moved.top, before.top + 30);
+
+    const LocalDate today = Today();
+    const int cell = kFirstCell + FirstWeekday(today.year, today.month) + 14;
+    Drag(CentreOf(::GetDlgItem(panel, cell)), 40, 30);
+    const RECT after = WindowRect(panel);
+    EXPECT_EQ(after.left, moved.left);
+    EXPECT_EQ(after.top, moved.top);
+}
+
+TEST(PanelScreen, KeysDoubleClickAndMarks) {
+    ProgramDir dir;
+    HANDLE process = dir.Start();
+    HWND panel = WaitForPanel(true);
+    ASSERT_NE(panel, nullptr);
+    ::Sleep(300);
+    auto show = [&] {
+        ::PostMessageA(panel, WM_COMMAND, 32773, 0);  // the tray's "Show"
+        return WaitFor([&] { return ::IsWindowVisible(panel) != FALSE; }, 3000);
+    };
+    auto hidden = [&] { return WaitFor([&] { return !::IsWindowVisible(panel); }, 3000); };
+
+    ::SetForegroundWindow(panel);
+    ::Sleep(100);
+    ::keybd_event(VK_RETURN, 0, 0, 0);
+    ::keybd_event(VK_RETURN, 0, KEYEVENTF_KEYUP, 0);
+    ::Sleep(400);
+    EXPECT_TRUE(::IsWindowVisible(panel));
+    ::keybd_event(VK_ESCAPE, 0, 0, 0);
+    ::keybd_event(VK_ESCAPE, 0, KEYEVENTF_KEYUP, 0);
+    EXPECT_TRUE(hidden());
+
+    ASSERT_TRUE(show());
+    ::Sleep(200);
+    const POINT free = FreeSkinPoint(panel);
+    Click(free);
+    MouseAt(free);
+    ::mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
+    ::mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
+    EXPECT_TRUE(hidden());
+
+    ASSERT_TRUE(show());
+    ::Sleep(300);
+    Click(CentreOf(::GetDlgItem(panel, kMinimizeMark)));
+    EXPECT_TRUE(hidden());
+    EXPECT_FALSE(ProgramDir::WaitExit(process, 100));
+
+    ASSERT_TRUE(show());
+    ::Sleep(300);
+    Click(CentreOf(::GetDlgItem(panel, kExitMark)));
+    EXPECT_TRUE(ProgramDir::WaitExit(process, 5000));
+}
+
+TEST(PanelRestart, NewDateRestartsTheProgramWithTheNewDay) {
+    ProgramDir dir;
+    HANDLE old = StartAtTimeOfDay(dir, 23 * 3600 + 59 * 60 + 58);
+    ASSERT_NE(old, nullptr);
+    HWND first = WaitForPanel(true);
+    ASSERT_NE(first, nullptr);
+    const DWORD shown = ::GetTickCount();
+    const LocalDate tomorrow = DayAfter(Today());
+
+    EXPECT_TRUE(ProgramDir::WaitExit(old, 5000));
+    HWND fresh = nullptr;
+    EXPECT_TRUE(WaitFor(
+        [&] {
+            fresh = FindPanel();
+            return fresh && fresh != first && ::IsWindowVisible(fresh);
+        },
+        5000));
+    ASSERT_NE(fresh, nullptr);
+    EXPECT_LT(::GetTickCount() - shown, 4500u);
+    ::Sleep(600);
+    EXPECT_EQ(ItemText(fresh, 1039), kMonths[tomorrow.month - 1]);
+    EXPECT_EQ(ItemText(fresh, 1040), std::to_string(tomorrow.year));
+    const int cell = kFirstCell + FirstWeekday(tomorrow.year, tomorrow.month) + tomorrow.day - 1;
+    const Shot shot(fresh);
+    EXPECT_GT(shot.CountIn(::GetDlgItem(fresh, cell), kToday), 3);
+    ::CloseHandle(old);
+}
+
+TEST(PanelRestart, FailedRestartKeepsTheOldCopyRunning) {
+    ProgramDir dir;
+    HANDLE old = StartAtTimeOfDay(dir, 23 * 3600 + 59 * 60 + 58);
+    ASSERT_NE(old, nullptr);
+    HWND panel = WaitForPanel(true);
+    ASSERT_NE(panel, nullptr);
+    // Without its program file the copy cannot start itself again.
+    ASSERT_TRUE(::MoveFileA(dir.File("Vellumo.exe").c_str(), dir.File("Vellumo.moved").c_str()));
+    const LocalDate tomorrow = DayAfter(Today());
+
+    EXPECT_FALSE(ProgramDir::WaitExit(old, 5000));
+    EXPECT_EQ(FindPanel(), panel);
+    EXPECT_TRUE(::IsWindowVisible(panel));
+    // It carries on in the new day: the new month, and the mutex is held.
+    EXPECT_EQ(ItemText(panel, 1039), kMonths[tomorrow.month - 1]);
+    ::Sleep(300);
+    const int cell = kFirstCell + FirstWeekday(tomorrow.year, tomorrow.month) + tomorrow.day - 1;
+    EXPECT_GT(Shot(panel).CountIn(::GetDlgItem(panel, cell), kToday), 3);
+    HANDLE mutex = ::OpenMutexA(SYNCHRONIZE, FALSE, "ZEDE");
+    EXPECT_NE(mutex, nullptr);
+    if (mutex) ::CloseHandle(mutex);
+    // The new day is its start date now: with the file back, no restart.
+    ASSERT_TRUE(::MoveFileA(dir.File("Vellumo.moved").c_str(), dir.File("Vellumo.exe").c_str()));
+    EXPECT_FALSE(ProgramDir::WaitExit(old, 2500));
+    EXPECT_EQ(FindPanel(), panel);
+    // And a second start hands over to it.
+    ::PostMessageA(panel, WM_COMMAND, 32774, 0);
+    ASSERT_TRUE(WaitFor([&] { return !::IsWindowVisible(panel); }, 3000));
+    HANDLE second = dir.Start();
+    EXPECT_TRUE(ProgramDir::WaitExit(second, 5000));
+    EXPECT_TRUE(WaitFor([&] { return ::IsWindowVisible(panel) != FALSE; }, 3000));
+    ::TerminateProcess(old, 1);
+    ::WaitForSingleObject(old, 5000);
+    ::CloseHandle(old);
+}
