@@ -29,7 +29,7 @@ constexpr COLORREF kHeadingColour = RGB(0, 0, 255);
 
 const char* const kWeekdayLetters[7] = {"S", "M", "T", "W", "T", "F", "S"};
 
-struct ArrowSpec {
+struct ArrowSetup {
     int id;
     int icon;
     const char* tip;
@@ -128,7 +128,7 @@ BOOL CVellumoDlg::OnInitDialog() {
     m_minimizeButton.SetTipText("Minimize");
 
     // 9. Arrows.
-    const ArrowSpec arrows[] = {
+    const ArrowSetup arrows[] = {
         {IDC_PREV_MONTH, IDI_PREV_MONTH, "Turn to Previous Month"},
         {IDC_NEXT_MONTH, IDI_NEXT_MONTH, "Turn to Next Month"},
         {IDC_PREV_YEAR, IDI_PREV_YEAR, "Turn to Previous Year"},
