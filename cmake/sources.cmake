@@ -30,6 +30,9 @@ set(VELLUMO_PURE_SOURCES
 # Window code: built only by MinGW, into the library that both Vellumo.exe
 # and the in-process window tests link.
 set(VELLUMO_WIN_SOURCES
+    framework/file.cpp
+    memo/memo_store.cpp
+    settings/settings_store.cpp
     framework/wnd.cpp
     framework/dialog.cpp
     framework/win_app.cpp

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
 
 #include "framework/exception.h"
 #include "framework/handles.h"

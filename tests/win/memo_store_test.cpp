@@ -1,0 +1,333 @@
+// The memo store against the real file system: names, replacing saves, read
+// limits, exclusive opens held by another process, refused paths and saves
+// killed half way.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "framework/file.h"
+#include "memo/memo_store.h"
+
+namespace {
+
+std::string TestExeDirectory() {
+    char path[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string dir(path);
+    return dir.substr(0, dir.rfind('\\'));
+}
+
+void RemoveTree(const std::string& dir) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = ::FindFirstFileA((dir + "\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            const std::string name = found.cFileName;
+            if (name == "." || name == "..") continue;
+            const std::string child = dir + "\\" + name;
+            ::SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTree(child);
+            else
+                ::DeleteFileA(child.c_str());
+        } while (::FindNextFileA(search, &found));
+        ::FindClose(search);
+    }
+    ::SetFileAttributesA(dir.c_str(), FILE_ATTRIBUTE_NORMAL);
+    ::RemoveDirectoryA(dir.c_str());
+}
+
+long long FileSize(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return -1;
+    return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+bool Exists(const std::string& path) {
+    return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void Save(const std::string& path, const std::string& bytes) {
+    WriteDayFile(path, bytes.data(), bytes.size());
+}
+
+std::string Read(const std::string& path, std::size_t limit = kMemoReadLimit) {
+    std::string text;
+    EXPECT_TRUE(ReadDayFile(path, limit, text)) << path;
+    return text;
+}
+
+// MemoSaver, run as a second process that signals a named event when ready.
+class Helper {
+public:
+    Helper(const std::string& mode, const std::string& argument) {
+        const std::string eventName = "VellumoMemoTest" + std::to_string(::GetCurrentProcessId());
+        ready_.Reset(::CreateEventA(nullptr, TRUE, FALSE, eventName.c_str()));
+        std::string commandLine = "\"" + TestExeDirectory() + "\\support\\MemoSaver.exe\" " + mode +
+                                  " \"" + argument + "\" " + eventName;
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION info{};
+        if (::CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                             nullptr, &startup, &info)) {
+            process_.Reset(info.hProcess);
+            ::CloseHandle(info.hThread);
+        }
+    }
+    ~Helper() { Kill(); }
+    bool WaitReady() {
+        if (!process_) return false;
+        HANDLE both[] = {ready_.Get(), process_.Get()};
+        return ::WaitForMultipleObjects(2, both, FALSE, 20000) == WAIT_OBJECT_0;
+    }
+    void Kill() {
+        if (!process_) return;
+        ::TerminateProcess(process_.Get(), 9);
+        ::WaitForSingleObject(process_.Get(), 10000);
+        process_.Reset();
+    }
+
+private:
+    KernelHandle ready_;
+    KernelHandle process_;
+};
+
+class MemoStore : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char temp[MAX_PATH] = {};
+        ::GetTempPathA(MAX_PATH, temp);
+        static int counter = 0;
+        dir_ = std::string(temp) + "vellumo_memo_" + std::to_string(::GetCurrentProcessId()) + "_" +
+               std::to_string(++counter);
+        RemoveTree(dir_);
+        ASSERT_TRUE(::CreateDirectoryA(dir_.c_str(), nullptr));
+        InitMemoPaths(dir_);
+    }
+    void TearDown() override {
+        RemoveTree(dir_);
+        InitMemoPaths();
+    }
+    std::string Remark(int y, int m, int d) { return MakeDayFilePath(RemarkPrefix, y, m, d); }
+    std::string Notice(int y, int m, int d) { return MakeDayFilePath(NoticePrefix, y, m, d); }
+
+    std::string dir_;
+};
+
+}  // namespace
+
+TEST_F(MemoStore, PathsAndNamesFollowTheDateText) {
+    EXPECT_EQ(dir_ + "\\Remark", std::string(RemarkDir));
+    EXPECT_EQ(dir_ + "\\Notice", std::string(NoticeDir));
+    EXPECT_EQ(dir_ + "\\Remark\\Remark_2008-1-5.txt", Remark(2008, 1, 5));
+    EXPECT_EQ(dir_ + "\\Notice\\Notice_2008-12-31.txt", Notice(2008, 12, 31));
+
+    // The running program's own directory, cut before its last backslash.
+    InitMemoPaths();
+    EXPECT_EQ(TestExeDirectory() + "\\Remark\\Remark_", std::string(RemarkPrefix));
+    EXPECT_EQ(TestExeDirectory() + "\\Notice\\Notice_", std::string(NoticePrefix));
+}
+
+TEST_F(MemoStore, SavesCreateBothDirectoriesAndReplaceTheWholeFile) {
+    const std::string memo = Remark(2008, 1, 5);
+    std::string text;
+    EXPECT_FALSE(ReadDayFile(memo, kMemoReadLimit, text));
+    EXPECT_EQ("", text);
+
+    Save(memo, MemoRecord("2008-1-5", "Dentist and a long line"));
+    EXPECT_TRUE(Exists(NoticeDir));  // saving a memo creates Notice too
+    Save(memo, MemoRecord("2008-1-5", "Dentist"));
+    EXPECT_EQ("[2008-1-5] Dentist", Read(memo));
+    EXPECT_EQ(18, FileSize(memo));
+
+    // Saving only a time creates Remark too.
+    RemoveTree(dir_ + "\\Remark");
+    RemoveTree(dir_ + "\\Notice");
+    const std::string notice = Notice(2008, 1, 5);
+    Save(notice, NoticeText("", "30"));
+    EXPECT_TRUE(Exists(RemarkDir));
+    const std::optional<NoticeTime> time = ParseNoticeTime(Read(notice, kNoticeReadLimit));
+    ASSERT_TRUE(time.has_value());
+    EXPECT_EQ(0, time->hour);
+    EXPECT_EQ(30, time->minute);
+
+    // Nothing but the two files is left in the directories.
+    WIN32_FIND_DATAA found;
+    HANDLE search = ::FindFirstFileA((std::string(NoticeDir) + "\\*.tmp").c_str(), &found);
+    EXPECT_EQ(INVALID_HANDLE_VALUE, search);
+    if (search != INVALID_HANDLE_VALUE) ::FindClose(search);
+}
+
+TEST_F(MemoStore, ReadLimitsEmptyFilesAndDeletes) {
+    const std::string memo = Remark(2008, 12, 31);
+    std::string content(kMemoContentLimit, 'x');
+    content[0] = 'a';
+    const std::string record = MemoRecord(DateText(2008, 12, 31), content);
+    Save(memo, record);
+    EXPECT_EQ(4108, FileSize(memo));
+    const std::string seen = Read(memo);
+    EXPECT_EQ(record.substr(0, 4096), seen);
+
+    // The text ends at a zero byte.
+    Save(memo, std::string("ab\0cd", 5));
+    EXPECT_EQ("ab", Read(memo));
+
+    // An empty file counts as opened, with empty text.
+    Save(memo, "");
+    EXPECT_EQ(0, FileSize(memo));
+    std::string text = "stale";
+    EXPECT_TRUE(ReadDayFile(memo, kMemoReadLimit, text));
+    EXPECT_EQ("", text);
+
+    DeleteDayFile(memo);
+    EXPECT_FALSE(Exists(memo));
+    DeleteDayFile(memo);  // missing: no error
+    DeleteDayFile(Remark(1999, 2, 31));
+}
+
+TEST_F(MemoStore, AFileHeldByAnotherProgramReadsAsNotOpenedAndAWriteReportsIt) {
+    const std::string memo = Remark(2008, 1, 5);
+    Save(memo, "[2008-1-5] old");
+    {
+        Helper holder("hold", memo);
+        ASSERT_TRUE(holder.WaitReady());
+        std::string text = "stale";
+        EXPECT_FALSE(ReadDayFile(memo, kMemoReadLimit, text));
+        EXPECT_EQ("", text);
+
+        const DWORD start = ::GetTickCount();
+        try {
+            Save(memo, "[2008-1-5] new");
+            ADD_FAILURE() << "a save to a held file succeeded";
+        } catch (const CFileException& e) {
+            EXPECT_EQ(CFileException::sharingViolation, e.m_cause);
+            EXPECT_EQ(memo, e.m_strFileName);
+            EXPECT_EQ("A sharing violation occurred while accessing " + memo + ".",
+                      e.ErrorMessage());
+        }
+        EXPECT_GE(::GetTickCount() - start, 80u);  // retried before giving up
+    }
+    EXPECT_EQ("[2008-1-5] old", Read(memo));
+    EXPECT_FALSE(Exists(memo + ".tmp"));
+}
+
+TEST_F(MemoStore, ASaveWaitsForABriefReadOfTheOtherThread) {
+    const std::string memo = Remark(2008, 1, 5);
+    Save(memo, "[2008-1-5] old");
+    CFile reader;
+    ASSERT_TRUE(reader.Open(memo.c_str(), CFile::modeRead | CFile::shareExclusive));
+    struct Release {
+        CFile* file;
+        static DWORD WINAPI Run(void* self) {
+            ::Sleep(30);
+            static_cast<Release*>(self)->file->Close();
+            return 0;
+        }
+    } release{&reader};
+    KernelHandle thread(::CreateThread(nullptr, 0, &Release::Run, &release, 0, nullptr));
+    ASSERT_TRUE(thread);
+    Save(memo, "[2008-1-5] new");  // must not throw
+    ::WaitForSingleObject(thread.Get(), INFINITE);
+    EXPECT_EQ("[2008-1-5] new", Read(memo));
+
+    // The same for a delete.
+    ASSERT_TRUE(reader.Open(memo.c_str(), CFile::modeRead | CFile::shareExclusive));
+    KernelHandle again(::CreateThread(nullptr, 0, &Release::Run, &release, 0, nullptr));
+    DeleteDayFile(memo);
+    ::WaitForSingleObject(again.Get(), INFINITE);
+    EXPECT_FALSE(Exists(memo));
+}
+
+TEST_F(MemoStore, AReadOnlyProgramDirectoryRefusesTheSaveAndKeepsTheMemo) {
+    const std::string memo = Remark(2008, 1, 5);
+    Save(memo, "[2008-1-5] kept");
+    for (const std::string& path : {memo, std::string(RemarkDir), std::string(NoticeDir), dir_})
+        ASSERT_TRUE(::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY)) << path;
+    // Root under Wine writes into read-only directories anyway; there a
+    // directory in the place of the new bytes refuses them the same way.
+    const std::string probe = std::string(RemarkDir) + "\\probe.txt";
+    HANDLE created = ::CreateFileA(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (created != INVALID_HANDLE_VALUE) {
+        ::CloseHandle(created);
+        ::DeleteFileA(probe.c_str());
+        ::SetFileAttributesA(RemarkDir, FILE_ATTRIBUTE_NORMAL);
+        ASSERT_TRUE(::CreateDirectoryA((memo + ".tmp").c_str(), nullptr));
+    }
+    try {
+        Save(memo, "[2008-1-5] lost?");
+        ADD_FAILURE() << "a save into a read-only directory succeeded";
+    } catch (const CFileException& e) {
+        EXPECT_EQ(CFileException::accessDenied, e.m_cause);
+        EXPECT_EQ("Access to " + memo + " was denied.", e.ErrorMessage());
+    }
+    EXPECT_EQ("[2008-1-5] kept", Read(memo));
+    EXPECT_EQ(15, FileSize(memo));
+}
+
+TEST_F(MemoStore, PathsThatDoNotFitAreNeitherOverrunNorCut) {
+    for (std::size_t length : {240u, 250u, 300u}) {
+        const std::string dir = "C:\\" + std::string(length - 3, 'd');
+        InitMemoPaths(dir);
+        for (const char* buffer : {RemarkDir, RemarkPrefix, NoticeDir, NoticePrefix})
+            EXPECT_LT(std::string(buffer).size(), kPathBufferSize);
+        const std::string memo = MakeDayFilePath(RemarkPrefix, 2008, 1, 5);
+        EXPECT_EQ(dir + "\\Remark\\Remark_2008-1-5.txt", memo);  // whole, never cut
+        std::string text = "stale";
+        EXPECT_FALSE(ReadDayFile(memo, kMemoReadLimit, text));
+        EXPECT_EQ("", text);
+        try {
+            Save(memo, "[2008-1-5] x");
+            ADD_FAILURE() << "a save to a path that does not fit succeeded";
+        } catch (const CFileException& e) {
+            EXPECT_EQ(memo, e.m_strFileName);
+            EXPECT_NE(std::string::npos, e.ErrorMessage().find(memo));
+        }
+        DeleteDayFile(memo);
+        if (length == 240)  // 240 + 15 = 255 bytes still fit
+            EXPECT_EQ(dir + "\\Remark\\Remark_", std::string(RemarkPrefix));
+        else
+            EXPECT_EQ("", std::string(RemarkPrefix));
+    }
+}
+
+TEST_F(MemoStore, AKilledSaveLeavesTheOldOrTheNewMemoWhole) {
+    const std::string memo = Remark(2008, 1, 5);
+    for (int round = 0; round < 10; ++round) {
+        Helper saver("save", dir_);
+        ASSERT_TRUE(saver.WaitReady());
+        ::Sleep(5 * round);  // land at different points of the save
+        saver.Kill();
+
+        std::string text;
+        ASSERT_TRUE(ReadDayFile(memo, 8u << 20, text)) << round;
+        const bool first = text.size() == (6u << 20) && text.find_first_not_of('A') == std::string::npos;
+        const bool second = text.size() == (4u << 20) && text.find_first_not_of('B') == std::string::npos;
+        EXPECT_TRUE(first || second) << "round " << round << ": " << text.size() << " bytes";
+    }
+    // A temporary file left by the kill is no memo and does not stop a save.
+    Save(memo, "[2008-1-5] after");
+    EXPECT_EQ("[2008-1-5] after", Read(memo));
+}
+
+TEST(FileException, ReportTextsNameTheFile) {
+    struct Case { DWORD error; CFileException::Cause cause; const char* text; };
+    for (const Case& c : {
+             Case{ERROR_ACCESS_DENIED, CFileException::accessDenied, "Access to C:\\m.txt was denied."},
+             Case{ERROR_SHARING_VIOLATION, CFileException::sharingViolation,
+                  "A sharing violation occurred while accessing C:\\m.txt."},
+             Case{ERROR_FILE_NOT_FOUND, CFileException::fileNotFound, "C:\\m.txt was not found."},
+             Case{ERROR_PATH_NOT_FOUND, CFileException::badPath, "C:\\m.txt contains an incorrect path."},
+             Case{ERROR_TOO_MANY_OPEN_FILES, CFileException::tooManyOpenFiles,
+                  "Could not open C:\\m.txt because there are too many open files."},
+             Case{ERROR_DISK_FULL, CFileException::diskFull, "Disk full while accessing C:\\m.txt."},
+             Case{ERROR_INVALID_FUNCTION, CFileException::genericException,
+                  "An unexpected error occurred while accessing C:\\m.txt."}}) {
+        const CFileException e = CFileException::FromOsError(c.error, "C:\\m.txt");
+        EXPECT_EQ(c.cause, e.m_cause) << c.error;
+        EXPECT_EQ(c.text, e.ErrorMessage());
+    }
+}
