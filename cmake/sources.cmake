@@ -50,6 +50,10 @@ set(VELLUMO_WIN_SOURCES
     tools/launchers.cpp
     controls/ticker_ctrl.cpp
     framework/spin_button.cpp
+    controls/offscreen_dc.cpp
+    controls/image_slider.cpp
+    memo/remark_dlg.cpp
+    memo/reminder_thread.cpp
 )
 
 # Only in Vellumo.exe: the application object and the entry point.

@@ -1,0 +1,48 @@
+#include "controls/offscreen_dc.h"
+
+COffscreenDC::COffscreenDC(HDC target, const RECT& rect, bool copyFirst)
+    : m_target(target), m_rect(rect) {
+    if (!target || ::GetDeviceCaps(target, TECHNOLOGY) == DT_RASPRINTER) return;
+
+    // The bitmap is sized in device units; drawing stays in logical units.
+    POINT corners[2] = {{rect.left, rect.top}, {rect.right, rect.bottom}};
+    ::LPtoDP(target, corners, 2);
+    const int width = corners[1].x - corners[0].x;
+    const int height = corners[1].y - corners[0].y;
+    if (width <= 0 || height <= 0) return;
+
+    DcHandle dc(::CreateCompatibleDC(target));
+    BitmapHandle bitmap(::CreateCompatibleBitmap(target, width, height));
+    if (!dc || !bitmap) return;
+    m_oldBitmap = ::SelectObject(dc.Get(), bitmap.Get());
+    m_dc = std::move(dc);
+    m_bitmap = std::move(bitmap);
+    m_bOffscreen = true;
+
+    HDC surface = m_dc.Get();
+    ::SetMapMode(surface, ::GetMapMode(target));
+    SIZE extent{};
+    ::GetWindowExtEx(target, &extent);
+    ::SetWindowExtEx(surface, extent.cx, extent.cy, nullptr);
+    ::GetViewportExtEx(target, &extent);
+    ::SetViewportExtEx(surface, extent.cx, extent.cy, nullptr);
+    ::SetWindowOrgEx(surface, rect.left, rect.top, nullptr);
+
+    const int logicalWidth = rect.right - rect.left;
+    const int logicalHeight = rect.bottom - rect.top;
+    if (copyFirst) {
+        ::BitBlt(surface, rect.left, rect.top, logicalWidth, logicalHeight, target, rect.left,
+                 rect.top, SRCCOPY);
+    } else {
+        BrushHandle background(::CreateSolidBrush(::GetBkColor(target)));
+        ::FillRect(surface, &rect, background.Get());
+    }
+}
+
+COffscreenDC::~COffscreenDC() {
+    if (!m_bOffscreen) return;
+    ::BitBlt(m_target, m_rect.left, m_rect.top, m_rect.right - m_rect.left,
+             m_rect.bottom - m_rect.top, m_dc.Get(), m_rect.left, m_rect.top, SRCCOPY);
+    // The surface bitmap must be out of the DC before either is deleted.
+    ::SelectObject(m_dc.Get(), m_oldBitmap);
+}

@@ -1,0 +1,372 @@
+// The memo editor run modally in-process against a scratch program
+// directory. A timer plays a script of steps inside the dialog's own loop
+// (and inside the message boxes' loops): read the fields, type, press keys,
+// click, and answer message boxes by caption.
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <sstream>
+#include <string>
+
+#include "memo/memo_store.h"
+#include "memo/remark_dlg.h"
+#include "res/resource.h"
+#include "tests/win/win_test_support.h"
+
+namespace {
+
+std::string ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+void WriteBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+bool Exists(const std::string& path) {
+    return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string Text(HWND wnd) {
+    char buffer[8192] = {};
+    ::GetWindowTextA(wnd, buffer, sizeof buffer);
+    return buffer;
+}
+
+// Visible dialog-class windows of this thread with `caption`, except the
+// editor itself (for the program's own message boxes the caption is the
+// program name).
+struct BoxSearch {
+    std::string caption;
+    HWND found;
+};
+BOOL CALLBACK MatchBox(HWND wnd, LPARAM lp) {
+    auto* s = reinterpret_cast<BoxSearch*>(lp);
+    char cls[32] = {};
+    ::GetClassNameA(wnd, cls, sizeof cls);
+    if (std::string(cls) == "#32770" && ::IsWindowVisible(wnd) && Text(wnd) == s->caption) {
+        s->found = wnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+HWND FindBox(const std::string& caption) {
+    BoxSearch search{caption, nullptr};
+    ::EnumThreadWindows(::GetCurrentThreadId(), &MatchBox, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND Editor() { return FindBox("New Memo"); }
+HWND Item(int id) { return ::GetDlgItem(Editor(), id); }
+
+// Runs `dialog` modally while a 10 ms timer plays the steps; a step returns
+// true when it is done. Steps never block: clicks are posted.
+class Script {
+public:
+    using Step = std::function<bool()>;
+    Script& Then(Step step) {
+        steps_.push_back(std::move(step));
+        return *this;
+    }
+    // A step that happens at once.
+    Script& Do(std::function<void()> action) {
+        return Then([action] {
+            action();
+            return true;
+        });
+    }
+    Script& WaitEditor() {
+        return Then([] { return Editor() != nullptr && ::IsWindowVisible(Editor()); });
+    }
+    // Lets `ms` pass with the loops running.
+    Script& Pause(DWORD ms) {
+        auto start = std::make_shared<std::optional<DWORD>>();
+        return Then([start, ms] {
+            if (!*start) *start = ::GetTickCount();
+            return ::GetTickCount() - **start >= ms;
+        });
+    }
+    Script& Set(int id, const std::string& text) {
+        return Do([id, text] { ::SetWindowTextA(Item(id), text.c_str()); });
+    }
+    Script& Click(int id) {
+        return Do([id] {
+            ::PostMessageA(Editor(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                           reinterpret_cast<LPARAM>(Item(id)));
+        });
+    }
+    // Waits for a message box with `caption`, records its text, answers it.
+    Script& Answer(const std::string& caption, int button, std::string* text) {
+        return Then([caption, button, text] {
+            HWND box = FindBox(caption);
+            if (!box) return false;
+            char buffer[256] = {};
+            ::GetDlgItemTextA(box, 0xFFFF, buffer, sizeof buffer);
+            if (text) *text = buffer;
+            ::PostMessageA(box, WM_COMMAND, button, 0);
+            return true;
+        });
+    }
+
+    INT_PTR Run(CRemarkDlg& dialog) {
+        current_ = this;
+        start_ = ::GetTickCount();
+        const UINT_PTR timer = ::SetTimer(nullptr, 0, 10, &Tick);
+        const INT_PTR result = dialog.DoModal();
+        ::KillTimer(nullptr, timer);
+        current_ = nullptr;
+        EXPECT_TRUE(steps_.empty()) << steps_.size() << " steps not played";
+        EXPECT_FALSE(timedOut_);
+        return result;
+    }
+
+private:
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+        Script* self = current_;
+        if (!self || self->busy_) return;
+        self->busy_ = true;
+        if (::GetTickCount() - self->start_ > 10000) {
+            // Stuck: close every box and the editor so the test can report.
+            self->timedOut_ = true;
+            self->steps_.clear();
+            for (const char* caption : {"Info", "Vellumo"})
+                if (HWND box = FindBox(caption)) ::PostMessageA(box, WM_COMMAND, IDCANCEL, 0);
+            if (Editor()) ::PostMessageA(Editor(), WM_COMMAND, IDCANCEL, 0);
+        } else if (!self->steps_.empty() && self->steps_.front()()) {
+            self->steps_.pop_front();
+        }
+        self->busy_ = false;
+    }
+
+    static Script* current_;
+    std::deque<Step> steps_;
+    DWORD start_ = 0;
+    bool busy_ = false;
+    bool timedOut_ = false;
+};
+Script* Script::current_ = nullptr;
+
+class RemarkDlgTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char temp[MAX_PATH] = {};
+        ::GetTempPathA(MAX_PATH, temp);
+        dir_ = std::string(temp) + "vellumo-editor-" + std::to_string(::GetCurrentProcessId()) +
+               "-" + std::to_string(++counter_);
+        ::CreateDirectoryA(dir_.c_str(), nullptr);
+        ::CreateDirectoryA((dir_ + "\\Remark").c_str(), nullptr);
+        ::CreateDirectoryA((dir_ + "\\Notice").c_str(), nullptr);
+        InitMemoPaths(dir_);
+        dialog.m_nYear = 2008;
+        dialog.m_nMonth = 1;
+        dialog.m_nDay = 5;
+    }
+    void TearDown() override {
+        for (const std::string& f : {MemoFile(), NoticeFile()}) ::DeleteFileA(f.c_str());
+        ::RemoveDirectoryA((dir_ + "\\Remark").c_str());
+        ::RemoveDirectoryA((dir_ + "\\Notice").c_str());
+        ::RemoveDirectoryA(dir_.c_str());
+    }
+    std::string MemoFile() const { return dir_ + "\\Remark\\Remark_2008-1-5.txt"; }
+    std::string NoticeFile() const { return dir_ + "\\Notice\\Notice_2008-1-5.txt"; }
+
+    CRemarkDlg dialog;
+    std::string dir_;
+    static int counter_;
+};
+int RemarkDlgTest::counter_ = 0;
+
+// What the editor shows, read by a step.
+struct Shown {
+    std::string title, date, hour, minute, content;
+};
+Script::Step ReadInto(Shown* shown) {
+    return [shown] {
+        shown->title = Text(Editor());
+        shown->date = Text(Item(IDC_DATE));
+        shown->hour = Text(Item(IDC_HOUR));
+        shown->minute = Text(Item(IDC_MINUTE));
+        shown->content = Text(Item(IDC_CONTENT));
+        return true;
+    };
+}
+
+void PressEnter(int id) {
+    HWND item = Item(id);
+    ::SetFocus(item);
+    ::PostMessageA(item, WM_KEYDOWN, VK_RETURN, 0x001C0001);
+    ::PostMessageA(item, WM_KEYUP, VK_RETURN, 0xC01C0001);
+}
+
+}  // namespace
+
+TEST_F(RemarkDlgTest, NewDateShowsDefaultsAndEnterOnlyBreaksLinesInTheContent) {
+    dialog.m_nYear = 2031;
+    dialog.m_nMonth = 12;
+    dialog.m_nDay = 31;
+    Shown shown;
+    Shown afterEnter;
+    Script script;
+    script.WaitEditor()
+        .Then(ReadInto(&shown))
+        .Do([] { PressEnter(IDC_HOUR); })
+        .Pause(200)
+        .Do([] { PressEnter(IDC_CONTENT); })
+        .Pause(200)
+        .Then(ReadInto(&afterEnter))
+        .Click(IDC_REMARK_CANCEL);
+    EXPECT_EQ(script.Run(dialog), IDCANCEL);
+
+    EXPECT_EQ(shown.title, "New Memo");
+    EXPECT_EQ(shown.date, "2031-12-31");
+    EXPECT_EQ(shown.hour, "1");
+    EXPECT_EQ(shown.minute, "30");
+    EXPECT_EQ(shown.content, "");
+    EXPECT_EQ(afterEnter.content, "\r\n");  // the editor stayed open through both
+    EXPECT_FALSE(Exists(dir_ + "\\Notice\\Notice_2031-12-31.txt"));
+    EXPECT_FALSE(Exists(dir_ + "\\Remark\\Remark_2031-12-31.txt"));
+}
+
+TEST_F(RemarkDlgTest, ExistingMemoOpensWithoutItsHeadAndSavesTheSameBytes) {
+    WriteBytes(MemoFile(), "[2008-1-5] Dentist");
+    WriteBytes(NoticeFile(), "9:05");
+    Shown shown;
+    Script script;
+    script.WaitEditor().Then(ReadInto(&shown)).Click(IDC_REMARK_OK);
+    EXPECT_EQ(script.Run(dialog), IDOK);
+    EXPECT_EQ(shown.title, "New Memo");
+    EXPECT_EQ(shown.content, "Dentist");
+    EXPECT_EQ(shown.hour, "9");
+    EXPECT_EQ(shown.minute, "05");
+    EXPECT_EQ(ReadBytes(MemoFile()), "[2008-1-5] Dentist");
+    EXPECT_EQ(ReadBytes(NoticeFile()), "9:05");
+
+    // "]" only at position 12: the text is not a head and shows whole. A
+    // notice without ":" leaves the default time.
+    WriteBytes(MemoFile(), "0123456789ab] tail");
+    WriteBytes(NoticeFile(), "905");
+    Script again;
+    again.WaitEditor().Then(ReadInto(&shown)).Click(IDC_REMARK_CANCEL);
+    EXPECT_EQ(again.Run(dialog), IDCANCEL);
+    EXPECT_EQ(shown.content, "0123456789ab] tail");
+    EXPECT_EQ(shown.hour, "1");
+    EXPECT_EQ(shown.minute, "30");
+}
+
+TEST_F(RemarkDlgTest, TimesAreStoredAsTypedAndRangesChecked) {
+    std::string hourBox, minuteBox, bothBox;
+    Script script;
+    script.WaitEditor()
+        .Set(IDC_CONTENT, "Call")
+        .Set(IDC_HOUR, "24")
+        .Set(IDC_MINUTE, "60")
+        .Click(IDC_REMARK_OK)
+        .Answer("Vellumo", IDOK, &bothBox)
+        .Pause(300)
+        .Then([] { return FindBox("Vellumo") == nullptr; })  // only the hour message
+        .Set(IDC_HOUR, "23")
+        .Click(IDC_REMARK_OK)
+        .Answer("Vellumo", IDOK, &minuteBox)
+        .Set(IDC_HOUR, "24")
+        .Set(IDC_MINUTE, "0")
+        .Click(IDC_REMARK_OK)
+        .Answer("Vellumo", IDOK, &hourBox)
+        .Then([this] { return !Exists(NoticeFile()) && !Exists(MemoFile()); })
+        .Set(IDC_HOUR, "007")
+        .Set(IDC_MINUTE, "5")
+        .Click(IDC_REMARK_OK);
+    EXPECT_EQ(script.Run(dialog), IDOK);
+    EXPECT_EQ(bothBox, "Hour not available");
+    EXPECT_EQ(minuteBox, "Minute not available");
+    EXPECT_EQ(hourBox, "Hour not available");
+    EXPECT_EQ(ReadBytes(NoticeFile()), "007:5");
+    EXPECT_EQ(ReadBytes(MemoFile()), "[2008-1-5] Call");
+
+    // Shown again as typed; an empty hour is hour 0 and stored empty.
+    Shown shown;
+    Script again;
+    again.WaitEditor().Then(ReadInto(&shown)).Set(IDC_HOUR, "").Click(IDC_REMARK_OK);
+    EXPECT_EQ(again.Run(dialog), IDOK);
+    EXPECT_EQ(shown.hour, "007");
+    EXPECT_EQ(shown.minute, "5");
+    EXPECT_EQ(ReadBytes(NoticeFile()), ":5");
+}
+
+TEST_F(RemarkDlgTest, EmptiedMemoAsksAndOnYesDeletesTheMemoButKeepsTheNewTime) {
+    WriteBytes(MemoFile(), "[2008-1-5] Dentist");
+    WriteBytes(NoticeFile(), "1:30");
+    std::string first, second;
+    bool memoAfterNo = false;
+    bool openAfterNo = false;
+    Script script;
+    script.WaitEditor()
+        .Set(IDC_CONTENT, "")
+        .Set(IDC_HOUR, "8")
+        .Set(IDC_MINUTE, "15")
+        .Click(IDC_REMARK_OK)
+        .Answer("Info", IDNO, &first)
+        .Pause(100)
+        .Do([&] {
+            memoAfterNo = Exists(MemoFile());
+            openAfterNo = Editor() != nullptr;
+        })
+        .Click(IDC_REMARK_OK)
+        .Answer("Info", IDYES, &second);
+    EXPECT_EQ(script.Run(dialog), IDOK);
+    EXPECT_EQ(first, "Are you sure not to add any content?");
+    EXPECT_EQ(second, first);
+    EXPECT_TRUE(memoAfterNo);
+    EXPECT_TRUE(openAfterNo);
+    EXPECT_FALSE(Exists(MemoFile()));
+    EXPECT_EQ(ReadBytes(NoticeFile()), "8:15");
+}
+
+TEST_F(RemarkDlgTest, FullLengthMemoSurvivesOpenAndOkByteForByte) {
+    std::string content;
+    for (int line = 0; content.size() < kMemoContentLimit; ++line)
+        content += "line " + std::to_string(line) + " of a long memo, words and more\r\n";
+    content.resize(kMemoContentLimit);
+    content.back() = 'Z';
+    // The longest record of a real date (10-byte date text), and the longest
+    // the editor can write at all (15-byte date text).
+    struct Case {
+        int year, month, day;
+        std::string date;
+        std::size_t size;
+    };
+    for (const Case& c : {Case{2008, 12, 31, "2008-12-31", 4108u},
+                          Case{214748364, 12, 31, "214748364-12-31", kMemoRecordLimit}}) {
+        dialog.m_nYear = c.year;
+        dialog.m_nMonth = c.month;
+        dialog.m_nDay = c.day;
+        const std::string memo = dir_ + "\\Remark\\Remark_" + c.date + ".txt";
+        const std::string notice = dir_ + "\\Notice\\Notice_" + c.date + ".txt";
+        const std::string record = "[" + c.date + "] " + content;
+        ASSERT_EQ(record.size(), c.size);
+        WriteBytes(memo, record);
+        WriteBytes(notice, "6:45");
+        Shown shown;
+        Script script;
+        script.WaitEditor().Then(ReadInto(&shown)).Click(IDC_REMARK_OK);
+        EXPECT_EQ(script.Run(dialog), IDOK);
+        EXPECT_EQ(shown.content, content) << c.date;
+        EXPECT_EQ(ReadBytes(memo), record) << c.date;
+        ::DeleteFileA(memo.c_str());
+        ::DeleteFileA(notice.c_str());
+    }
+}
+
+// Not a check: keeps a filled-in editor on the screen for a screenshot
+// (run with --gtest_also_run_disabled_tests).
+TEST_F(RemarkDlgTest, DISABLED_ShowForScreenshot) {
+    WriteBytes(MemoFile(), "[2008-1-5] Dentist at nine.\r\nBring the insurance card.");
+    WriteBytes(NoticeFile(), "8:45");
+    Script script;
+    script.WaitEditor().Pause(8000).Click(IDC_REMARK_CANCEL);
+    script.Run(dialog);
+}

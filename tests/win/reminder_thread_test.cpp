@@ -1,0 +1,97 @@
+// One pass of the reminder check against real files: the box, its text,
+// that it has no owner, and that the same reminder is not raised twice.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+#include <thread>
+
+#include "app/app_state.h"
+#include "memo/memo_store.h"
+#include "memo/reminder_thread.h"
+#include "tests/win/win_test_support.h"
+
+namespace {
+
+std::string ScratchProgramDir() {
+    char temp[MAX_PATH] = {};
+    ::GetTempPathA(MAX_PATH, temp);
+    const std::string dir = std::string(temp) + "vellumo-reminder-" +
+                            std::to_string(::GetCurrentProcessId()) + "-" +
+                            std::to_string(::GetTickCount());
+    ::CreateDirectoryA(dir.c_str(), nullptr);
+    ::CreateDirectoryA((dir + "\\Remark").c_str(), nullptr);
+    ::CreateDirectoryA((dir + "\\Notice").c_str(), nullptr);
+    return dir;
+}
+
+void WriteBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+struct Box {
+    HWND wnd = nullptr;
+    std::string text;
+    HWND owner = nullptr;
+};
+
+// Waits for the reminder box, reads it and closes it.
+Box TakeReminderBox(DWORD timeoutMs) {
+    Box box;
+    PumpUntil([&] { return (box.wnd = ::FindWindowA("#32770", kReminderCaption)) != nullptr; },
+              timeoutMs);
+    if (!box.wnd) return box;
+    char text[4200] = {};
+    ::GetDlgItemTextA(box.wnd, 0xFFFF, text, sizeof text);
+    box.text = text;
+    box.owner = ::GetWindow(box.wnd, GW_OWNER);
+    ::PostMessageA(box.wnd, WM_COMMAND, IDOK, 0);
+    return box;
+}
+
+}  // namespace
+
+TEST(ReminderPass, ShowsTodaysDueMemoOnceWithItsWholeTextAndNoOwner) {
+    const std::string dir = ScratchProgramDir();
+    InitMemoPaths(dir);
+    LocalDateTime now = LocalDateTimeNow();
+    const Date& d = now.date;
+    const std::string memoPath = MakeDayFilePath(RemarkPrefix, d.year, d.month, d.day);
+    const std::string noticePath = MakeDayFilePath(NoticePrefix, d.year, d.month, d.day);
+    const std::string record = "[" + DateText(d.year, d.month, d.day) + "] Dentist";
+    WriteBytes(memoPath, record);
+    WriteBytes(noticePath, std::to_string(now.time.hour) + ":" + std::to_string(now.time.minute));
+
+    ReminderMemory memory;
+    bool shown = false;
+    std::thread pass([&] { shown = RunReminderPass(now, memory); });
+    const Box box = TakeReminderBox(5000);
+    pass.join();
+    ASSERT_NE(box.wnd, nullptr);
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(box.text, record);
+    EXPECT_EQ(box.owner, nullptr);
+
+    // The next pass in the same minute raises nothing.
+    now.time.second = (now.time.second + 27) % 60;
+    EXPECT_FALSE(RunReminderPass(now, memory));
+
+    // A changed text is a new reminder.
+    WriteBytes(memoPath, record + " at nine");
+    std::thread again([&] { shown = RunReminderPass(now, memory); });
+    const Box second = TakeReminderBox(5000);
+    again.join();
+    EXPECT_EQ(second.text, record + " at nine");
+
+    // A notice without ":" or none at all: no reminder and no failure.
+    ReminderMemory fresh;
+    WriteBytes(noticePath, std::to_string(now.time.hour) + std::to_string(now.time.minute));
+    EXPECT_FALSE(RunReminderPass(now, fresh));
+    ::DeleteFileA(noticePath.c_str());
+    EXPECT_FALSE(RunReminderPass(now, fresh));
+
+    ::DeleteFileA(memoPath.c_str());
+    ::RemoveDirectoryA((dir + "\\Remark").c_str());
+    ::RemoveDirectoryA((dir + "\\Notice").c_str());
+    ::RemoveDirectoryA(dir.c_str());
+}
