@@ -7,10 +7,12 @@
 #include "calendar/panel_messages.h"
 #include "calendar/vellumo_dlg.h"
 #include "menus/menu_look.h"
+#include "tools/launchers.h"
 
 CVellumoApp theApp;
 
 BOOL CVellumoApp::InitInstance() {
+    KeepWorkingDirectoryOutOfDllSearch();  // no plug-in is ever loaded from the working folder
     INITCOMMONCONTROLSEX controls{};
     controls.dwSize = sizeof controls;
     controls.dwICC = 0xFF;

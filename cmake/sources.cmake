@@ -48,6 +48,8 @@ set(VELLUMO_WIN_SOURCES
     controls/skin_button.cpp
     controls/skin_label.cpp
     tools/launchers.cpp
+    tools/dlg_clear_history.cpp
+    controls/progress_ctrl.cpp
     controls/ticker_ctrl.cpp
     framework/spin_button.cpp
     controls/offscreen_dc.cpp

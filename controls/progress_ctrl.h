@@ -1,0 +1,54 @@
+// CProgress: the activity strip of the history cleaner. Eight cells from
+// bitmap 199; while cycling, a worker thread moves the highlight one cell on
+// every 150 ms and the control repaints itself.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+
+#include "framework/handles.h"
+#include "framework/wnd.h"
+
+class CProgress : public CWnd {
+public:
+    CProgress();
+    ~CProgress() override;
+
+    // Loads bitmap 199 into a memory DC and sizes the control to it (190 x 20)
+    // without moving it. 1 on success; 0 leaves the control painting nothing.
+    int LoadCells();
+    // Starts the worker (suspended, then resumed once stored). Does nothing
+    // when it already runs or the thread cannot be made.
+    void StartCycling();
+    // Stops the worker, waiting for it at most 2 s, clears the highlight and
+    // repaints. Returns in time even when the worker does not end.
+    void StopCycling();
+
+    bool IsCycling() const;
+    int ActiveCell() const;  // 0 = none, 1..8
+    // Draws the eight cells into `dc` (the control's own coordinates).
+    void PaintCells(HDC dc) const;
+    // The worker thread, for tests that make it hang.
+    HANDLE WorkerThread() const { return m_worker.Get(); }
+
+    DECLARE_MESSAGE_MAP()
+
+private:
+    // What the worker touches. Shared with it, so a worker that outlives the
+    // control (it did not stop within 2 s) still reads valid memory.
+    struct Shared;
+    static unsigned __stdcall WorkerMain(void* arg);
+
+    LRESULT OnPaint(WPARAM, LPARAM);
+    LRESULT OnPrintClient(WPARAM, LPARAM);
+    LRESULT OnDestroy(WPARAM, LPARAM);
+    void ReleaseCells();
+
+    std::shared_ptr<Shared> m_shared;
+    KernelHandle m_worker;
+    BitmapHandle m_cells;
+    DcHandle m_cellsDc;
+    HGDIOBJ m_oldBitmap = nullptr;  // what m_cellsDc held before m_cells
+    BITMAP m_info{};
+};

@@ -1,0 +1,77 @@
+// Test stand-in for the history-cleaner plug-in. Appends every call it
+// receives to Scourwell.log beside itself. Built in several variants:
+//   STANDIN_NO_CREATE     lacks CreateScourwellClassInstance
+//   STANDIN_NO_DESTROY    lacks DestroyScourwellClassInstance
+//   STANDIN_NULL_FACTORY  its factory returns no object
+// Execute sleeps SCOURWELL_STANDIN_DELAY_MS milliseconds (environment) when
+// set, so tests can catch a clean in the middle.
+#define SCOURWELL_BUILDING_PLUGIN
+#include "tools/history_eraser.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+void Log(const char* format, int a = 0, int b = 0) {
+    HMODULE self = nullptr;
+    ::GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                             GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                         reinterpret_cast<LPCSTR>(&Log), &self);
+    char path[MAX_PATH] = {};
+    const DWORD n = ::GetModuleFileNameA(self, path, MAX_PATH);
+    char* slash = std::strrchr(path, '\\');
+    const char name[] = "\\Scourwell.log";
+    if (n == 0 || n >= MAX_PATH || !slash ||
+        static_cast<size_t>(slash - path) + sizeof name > sizeof path)
+        return;
+    std::memcpy(slash, name, sizeof name);
+    if (std::FILE* log = std::fopen(path, "ab")) {
+        std::fprintf(log, format, a, b);
+        std::fputc('\n', log);
+        std::fclose(log);
+    }
+}
+
+class RecordingEraser final : public IHistoryEraser {
+public:
+    int SCOURWELL_THISCALL SelectItem(int item, int selected) override {
+        Log("select %d %d", item, selected);
+        return 1;
+    }
+    int SCOURWELL_THISCALL Execute(IReportState* reporter) override {
+        Log("execute");
+        char delay[32] = {};
+        if (::GetEnvironmentVariableA("SCOURWELL_STANDIN_DELAY_MS", delay, sizeof delay))
+            ::Sleep(static_cast<DWORD>(std::atoi(delay)));
+        // Report through slot 1 of the caller's table: the answer must be true.
+        const bool answer = reporter->Report(7, 100);
+        Log("report %d", answer ? 1 : 0);
+        Log("execute done");
+        return 1;
+    }
+};
+
+}  // namespace
+
+#if !defined(STANDIN_NO_CREATE)
+extern "C" IHistoryEraser* SCOURWELL_CDECL CreateScourwellClassInstance(void) {
+    Log("create");
+#if defined(STANDIN_NULL_FACTORY)
+    return nullptr;
+#else
+    return new RecordingEraser();
+#endif
+}
+#endif
+
+#if !defined(STANDIN_NO_DESTROY)
+extern "C" int SCOURWELL_CDECL DestroyScourwellClassInstance(IHistoryEraser* eraser) {
+    Log("destroy");
+    delete static_cast<RecordingEraser*>(eraser);
+    return 1;
+}
+#endif

@@ -1,0 +1,282 @@
+// The history cleaner run modally in-process, driven from a timer, with the
+// plug-in stand-ins chosen through the DLL search folder.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "res/resource.h"
+#include "tests/win/tools_test_support.h"
+#include "tests/win/win_test_support.h"
+#include "tools/dlg_clear_history.h"
+
+namespace {
+
+const std::string kItems0And2 = std::string(29, '0') + "101";
+
+class ClearHistory : public ::testing::Test {
+protected:
+    void UsePlugin(const std::string& variant) {
+        dir_ = SupportDir(variant);
+        ::DeleteFileA(Log().c_str());
+        ASSERT_TRUE(::SetDllDirectoryA(dir_.c_str()));
+    }
+    void UseNoPlugin() {
+        dir_ = FreshTempDir("vellumo-no-plugin");
+        ASSERT_TRUE(::SetDllDirectoryA(dir_.c_str()));
+    }
+    std::string Log() const { return dir_ + "\\Scourwell.log"; }
+    void TearDown() override {
+        ::SetDllDirectoryA(nullptr);
+        ::SetEnvironmentVariableA("SCOURWELL_STANDIN_DELAY_MS", nullptr);
+    }
+
+    // Runs the dialog with `steps`; fails the test when they time out.
+    void Run(CDlgClearHistory& dialog, std::vector<TimerScript::Step> steps,
+             DWORD timeoutMs = 10000) {
+        steps.push_back([&] {
+            dialog.PostMessage(WM_COMMAND, IDCANCEL);
+            return true;
+        });
+        TimerScript script(std::move(steps), [&] { dialog.EndDialog(IDCANCEL); }, timeoutMs);
+        dialog.DoModal();
+        EXPECT_TRUE(script.Finished()) << "stopped at step " << script.StepReached();
+    }
+
+    std::string dir_;
+};
+
+bool Checked(HWND dialog, int item) {
+    return ::SendDlgItemMessageA(dialog, IDC_CLEAN_FIRST + item, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+std::vector<int> CheckedItems(HWND dialog) {
+    std::vector<int> items;
+    for (int i = 0; i < 9; ++i)
+        if (Checked(dialog, i)) items.push_back(i);
+    return items;
+}
+
+void CheckOnly(HWND dialog, const std::vector<int>& items) {
+    for (int i = 0; i < 9; ++i) ::SendDlgItemMessageA(dialog, IDC_CLEAN_FIRST + i, BM_SETCHECK, 0, 0);
+    for (int i : items) ::SendDlgItemMessageA(dialog, IDC_CLEAN_FIRST + i, BM_SETCHECK, 1, 0);
+}
+
+std::string Status(HWND dialog) {
+    char text[64] = {};
+    ::GetDlgItemTextA(dialog, IDC_STATUS, text, sizeof text);
+    return text;
+}
+
+std::string ExpectedRun(int selectedA, int selectedB) {
+    std::string log = "create\n";
+    for (int i = 0; i < 12; ++i)
+        log += "select " + std::to_string(i) + " " + (i == selectedA || i == selectedB ? "1" : "0") + "\n";
+    return log + "execute\nreport 1\nexecute done\ndestroy\n";
+}
+
+// While the UI thread waits in "Cancel", invalidates the strip again and
+// again and counts how often the UI thread painted it.
+struct Watch {
+    HWND strip = nullptr;
+    volatile LONG stop = 0;
+    LONG repaints = 0;
+};
+
+DWORD WINAPI WatchRepaints(LPVOID p) {
+    auto* w = static_cast<Watch*>(p);
+    while (!w->stop) {
+        ::InvalidateRect(w->strip, nullptr, FALSE);
+        ::Sleep(60);
+        if (!::GetUpdateRect(w->strip, nullptr, FALSE)) ++w->repaints;
+    }
+    return 0;
+}
+
+}  // namespace
+
+TEST_F(ClearHistory, OpensWithTheStoredSelection) {
+    UseNoPlugin();
+    struct Case {
+        const char* stored;
+        std::vector<int> checked;
+    } cases[] = {
+        {nullptr, {0, 1, 2, 3, 4, 5, 6, 7, 8}},  // nothing stored: everything
+        {"00000000000000000000000101000001", {0, 6, 8}},
+        {"", {}},
+        {"10x", {0, 1, 2, 3, 4, 5, 6, 7, 8}},  // unreadable: as if missing
+    };
+    for (const Case& c : cases) {
+        StoreCleanOption(c.stored);
+        CDlgClearHistory dialog;
+        std::vector<int> seen{-1};
+        std::string status = "?";
+        Run(dialog, {[&] {
+                seen = CheckedItems(dialog.m_hWnd);
+                status = Status(dialog.m_hWnd);
+                return true;
+            }});
+        EXPECT_EQ(seen, c.checked) << (c.stored ? c.stored : "<none>");
+        EXPECT_EQ(status, "");
+        EXPECT_EQ(StoredCleanOption(), c.stored ? c.stored : "<none>");  // Cancel stores nothing
+    }
+}
+
+TEST_F(ClearHistory, PluginGetsEveryItemInOrderThenOneExecuteAndTheSelectionIsStored) {
+    UsePlugin("scourwell");
+    ::SetEnvironmentVariableA("SCOURWELL_STANDIN_DELAY_MS", "300");
+    StoreCleanOption(nullptr);
+    CDlgClearHistory dialog;
+    HWND wnd = nullptr;
+    bool disabledWhileRunning = false, emptyWhileRunning = false, cyclingWhileRunning = false;
+    std::string firstLog, firstStatus;
+    Run(dialog, {
+        [&] {
+            wnd = dialog.m_hWnd;
+            CheckOnly(wnd, {0, 2});
+            PostClick(wnd, IDOK);
+            return true;
+        },
+        [&] { return !::IsWindowEnabled(::GetDlgItem(wnd, IDOK)); },
+        [&] {
+            disabledWhileRunning = true;
+            emptyWhileRunning = Status(wnd).empty();
+            cyclingWhileRunning = dialog.Progress().IsCycling();
+            return true;
+        },
+        [&] { return Status(wnd) == "Completed !"; },
+        [&] {
+            firstLog = ReadWholeFile(Log());
+            firstStatus = StoredCleanOption();
+            EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(wnd, IDOK)));
+            EXPECT_FALSE(dialog.Progress().IsCycling());
+            // Enter starts the second clean, as "Clear" does.
+            CheckOnly(wnd, {1, 8});
+            ::SetFocus(::GetDlgItem(wnd, IDC_CLEAN_FIRST));
+            ::PostMessageA(::GetDlgItem(wnd, IDC_CLEAN_FIRST), WM_KEYDOWN, VK_RETURN, 0);
+            return true;
+        },
+        [&] { return !::IsWindowEnabled(::GetDlgItem(wnd, IDOK)); },
+        [&] { return Status(wnd) == "Completed !"; },
+    });
+    EXPECT_TRUE(disabledWhileRunning);
+    EXPECT_TRUE(emptyWhileRunning);
+    EXPECT_TRUE(cyclingWhileRunning);
+    EXPECT_EQ(firstLog, ExpectedRun(0, 2));
+    EXPECT_EQ(firstStatus, kItems0And2);
+    EXPECT_EQ(ReadWholeFile(Log()), ExpectedRun(0, 2) + ExpectedRun(1, 8));
+    EXPECT_EQ(StoredCleanOption(), std::string(23, '0') + "100000010");
+}
+
+TEST_F(ClearHistory, WithoutAPluginThatRanTheCleanFailsButTheSelectionIsKept) {
+    struct Case {
+        const char* variant;  // nullptr: no plug-in at all
+        const char* status;
+        const char* log;
+    } cases[] = {
+        {nullptr, "Failed !", ""},
+        {"scourwell_no_create", "Failed !", ""},
+        {"scourwell_null_factory", "Failed !", "create\n"},
+        {"scourwell_no_destroy", "Completed !", nullptr},  // ran; the object is left alone
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.variant ? c.variant : "no plug-in");
+        if (c.variant) UsePlugin(c.variant); else UseNoPlugin();
+        StoreCleanOption(nullptr);
+        CDlgClearHistory dialog;
+        DWORD clicked = 0, finished = 0;
+        std::string status;
+        Run(dialog, {
+            [&] {
+                CheckOnly(dialog.m_hWnd, {0, 1, 2});
+                clicked = ::GetTickCount();
+                PostClick(dialog.m_hWnd, IDOK);
+                return true;
+            },
+            [&] {
+                status = Status(dialog.m_hWnd);
+                if (status.empty()) return false;
+                finished = ::GetTickCount();
+                return true;
+            },
+        });
+        EXPECT_EQ(status, c.status);
+        EXPECT_EQ(StoredCleanOption(), std::string(29, '0') + "111");
+        const std::string log = c.variant ? ReadWholeFile(Log()) : "";
+        if (c.log) {
+            EXPECT_EQ(log, c.log);
+        } else {
+            EXPECT_NE(log.find("execute done\n"), std::string::npos);
+            EXPECT_EQ(log.find("destroy"), std::string::npos);
+        }
+        if (!c.variant) {  // 100 ms for each of the three items
+            EXPECT_GE(finished - clicked, 280u);
+            EXPECT_LE(finished - clicked, 1000u);
+        }
+    }
+}
+
+TEST_F(ClearHistory, NothingCheckedAsksForAnItemAndStartsNothing) {
+    UsePlugin("scourwell");
+    StoreCleanOption(kItems0And2.c_str());
+    CDlgClearHistory dialog;
+    std::string text;
+    Run(dialog, {
+        [&] {
+            CheckOnly(dialog.m_hWnd, {});
+            PostClick(dialog.m_hWnd, IDOK);
+            return true;
+        },
+        [&] {
+            HWND box = FindThreadDialog("Vellumo");
+            if (!box) return false;
+            text = MessageBoxText(box);
+            ::PostMessageA(box, WM_COMMAND, IDOK, 0);
+            return true;
+        },
+        [&] { return !FindThreadDialog("Vellumo"); },
+        [&] {
+            EXPECT_TRUE(::IsWindowEnabled(dialog.GetDlgItem(IDOK)));
+            EXPECT_FALSE(dialog.IsCleaning());
+            return true;
+        },
+    });
+    EXPECT_EQ(text, "Please select clear item.");
+    EXPECT_EQ(ReadWholeFile(Log()), "");
+    EXPECT_EQ(StoredCleanOption(), kItems0And2);
+}
+
+TEST_F(ClearHistory, CancelDuringACleanWaitsForThePluginAndKeepsPainting) {
+    UsePlugin("scourwell");
+    ::SetEnvironmentVariableA("SCOURWELL_STANDIN_DELAY_MS", "1500");
+    StoreCleanOption(nullptr);
+    CDlgClearHistory dialog;
+
+    Watch watch;
+    KernelHandle watcher;
+    DWORD cancelled = 0;
+    Run(dialog, {
+        [&] {
+            CheckOnly(dialog.m_hWnd, {4});
+            PostClick(dialog.m_hWnd, IDOK);
+            return true;
+        },
+        [&] { return ReadWholeFile(Log()).find("execute") != std::string::npos; },
+        [&] {
+            watch.strip = dialog.GetDlgItem(IDC_PROGRESS);
+            watcher.Reset(::CreateThread(nullptr, 0, &WatchRepaints, &watch, 0, nullptr));
+            cancelled = ::GetTickCount();
+            PostClick(dialog.m_hWnd, IDCANCEL);
+            return true;
+        },
+    });
+    const DWORD closed = ::GetTickCount();
+    watch.stop = 1;
+    ::WaitForSingleObject(watcher.Get(), 2000);
+    // It closed only after the plug-in had returned and been destroyed.
+    EXPECT_NE(ReadWholeFile(Log()).find("execute done\ndestroy\n"), std::string::npos);
+    EXPECT_GE(closed - cancelled, 900u);
+    EXPECT_GE(watch.repaints, 5);
+    // The completion was handled before the window went: selection stored.
+    EXPECT_EQ(StoredCleanOption(), std::string(27, '0') + "10000");
+}
