@@ -333,10 +333,14 @@ LRESULT CTickerCtrl::OnTimer(WPARAM wp, LPARAM) {
     TickerTickInput input;
     input.captured = ::GetCapture() == m_hWnd;
     input.windowActive = ::GetActiveWindow() == ::GetAncestor(m_hWnd, GA_ROOT);
-    POINT cursor{};
-    RECT frame{};
-    input.cursorInside = ::GetCursorPos(&cursor) && ::GetWindowRect(m_hWnd, &frame) &&
-                         ::PtInRect(&frame, cursor);
+    // The bar needs both; asking where the cursor is costs a trip to the
+    // window system, so only when the panel is active.
+    if (input.windowActive) {
+        POINT cursor{};
+        RECT frame{};
+        input.cursorInside = ::GetCursorPos(&cursor) && ::GetWindowRect(m_hWnd, &frame) &&
+                             ::PtInRect(&frame, cursor);
+    }
     Apply(motion_.OnTimer(timer, input));
     return 0;
 }

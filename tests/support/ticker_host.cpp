@@ -45,9 +45,16 @@ int WINAPI WinMain(HINSTANCE inst, HINSTANCE, LPSTR cmdLine, int) {
     ::MapWindowPoints(nullptr, panel, reinterpret_cast<POINT*>(&place), 2);
     ::ShowWindow(item, SW_HIDE);
 
+    // A week of memos, as the digest hands them over (line feeds, three
+    // more at the end): long enough that the pauses are a small part.
     std::string text =
-        "[2008-1-20] Team meeting at ten\n[2008-1-21] Call the plumber about the kitchen "
-        "tap\n[2008-1-22] Dentist\n\n\n\n";
+        "[2008-1-20] Team meeting at ten\n"
+        "[2008-1-21] Call the plumber about the kitchen tap\n"
+        "[2008-1-22] Dentist\n"
+        "[2008-1-23] Send the quarterly figures to Anna before noon\n"
+        "[2008-1-24] Pick up the parcel at the post office\n"
+        "[2008-1-25] Birthday dinner, table for six at eight\n"
+        "[2008-1-26] Library books due\n\n\n\n";
     if (cmdLine && *cmdLine) text = ReadText(cmdLine);
 
     CTickerCtrl ticker;
