@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "calendar/about_dlg.h"
 #include "framework/dialog.h"
 #include "menus/themed_menu.h"
 #include "res/resource.h"
@@ -127,7 +128,7 @@ bool ShowInfoFromLibrary(HWND wnd) {
 
 void ShowProductInfo(HWND panel) {
     if (ShowInfoFromLibrary(panel)) return;
-    CDialog about(IDD_ABOUTBOX);
+    CAboutDlg about(CWnd::FromHandle(panel));
     about.DoModal();
 }
 
