@@ -48,6 +48,8 @@ set(VELLUMO_WIN_SOURCES
     controls/skin_button.cpp
     controls/skin_label.cpp
     tools/launchers.cpp
+    controls/lcd_clock.cpp
+    settings/dlg_setting.cpp
     tools/dlg_clear_history.cpp
     controls/progress_ctrl.cpp
     controls/ticker_ctrl.cpp

@@ -1,0 +1,214 @@
+#include "controls/lcd_clock.h"
+
+#include <atomic>
+
+#include "app/app_state.h"
+#include "controls/clock_digits.h"
+#include "settings/settings_store.h"
+
+struct CLcdClock::Shared {
+    std::atomic<LONG> running{0};
+    KernelHandle wake;                 // set to stop the worker at once
+    std::atomic<HWND> target{nullptr}; // the window to invalidate, or null
+    // Under the display lock:
+    int hourFormat = 24;
+    int morning = 1;
+    ClockDigits shown;
+};
+
+namespace {
+
+// Glyph cells in the bitmaps and where they go on the face, in face pixels.
+constexpr int kLargeW = 24, kLargeH = 34;
+constexpr int kSmallW = 12, kSmallH = 17;
+constexpr int kIndicatorW = 22;
+constexpr int kLargeX[4] = {5, 32, 65, 92};
+constexpr int kTimeY = 33;
+constexpr int kSecondX[2] = {120, 134};
+constexpr int kSecondY = 50;
+constexpr int kIndicatorX = 122, kIndicatorY = 33;
+constexpr int kDateX[8] = {5, 19, 41, 55, 77, 91, 105, 119};
+constexpr int kDateY = 5;
+
+HBITMAP LoadSection(UINT id) {
+    return static_cast<HBITMAP>(::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id),
+                                             IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+}
+
+int Digit(std::uint8_t value) { return value > 9 ? 9 : value; }
+
+}  // namespace
+
+BEGIN_MESSAGE_MAP(CLcdClock, CWnd)
+    OnMessage(WM_PAINT, &ThisClass::OnPaint),
+    OnMessage(WM_ERASEBKGND, &ThisClass::OnEraseBkgnd),
+    OnMessage(WM_PRINTCLIENT, &ThisClass::OnPrintClient),
+END_MESSAGE_MAP()
+
+CLcdClock::CLcdClock(const ClockBitmapIds& ids) : m_ids(ids), m_shared(std::make_shared<Shared>()) {
+    m_shared->hourFormat = HourFormatFromStored(ReadSettingValue(kTimeFormatValue));
+}
+
+CLcdClock::~CLcdClock() {
+    m_shared->target = nullptr;
+    if (m_thread.Valid()) {
+        m_shared->running = 0;
+        ::SetEvent(m_shared->wake.Get());
+        // The worker keeps its own reference to what it touches, so even a
+        // worker that has not ended by now never reaches into this object.
+        ::WaitForSingleObject(m_thread.Get(), 1500);
+    }
+    m_faceDc.reset();
+    m_digitDc.reset();
+    m_glyphDc.reset();
+}
+
+void CLcdClock::PreSubclassWindow() {
+    if (m_thread.Valid()) m_shared->target = m_hWnd;
+}
+
+void CLcdClock::PostNcDestroy() { m_shared->target = nullptr; }
+
+void CLcdClock::ReleaseBitmaps() {
+    m_faceDc.reset();
+    m_digitDc.reset();
+    m_glyphDc.reset();
+    m_faceBitmap.Reset();
+    m_digitBitmap.Reset();
+    m_glyphBitmap.Reset();
+    m_faceWidth = m_faceHeight = 0;
+}
+
+int CLcdClock::BeginClock() {
+    if (m_thread.Valid()) return kRunning;
+
+    ReleaseBitmaps();
+    m_glyphBitmap.Reset(LoadSection(m_ids.glyphs));
+    m_digitBitmap.Reset(LoadSection(m_ids.digits));
+    m_faceBitmap.Reset(LoadSection(m_ids.face));
+    if (!m_glyphBitmap || !m_digitBitmap || !m_faceBitmap) {
+        ReleaseBitmaps();
+        return kBitmapMissing;
+    }
+    BITMAP info{};
+    ::GetObjectA(m_faceBitmap.Get(), sizeof info, &info);
+    m_faceWidth = info.bmWidth;
+    m_faceHeight = info.bmHeight < 0 ? -info.bmHeight : info.bmHeight;
+
+    m_shared->wake.Reset(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    m_shared->running = 1;
+    Refresh(*m_shared);  // the first paint already shows the time
+    auto* ref = new std::shared_ptr<Shared>(m_shared);
+    DWORD id = 0;
+    HANDLE thread = m_shared->wake.Valid()
+                        ? ::CreateThread(nullptr, 0, &WorkerMain, ref, 0, &id)
+                        : nullptr;
+    if (!thread) {
+        delete ref;
+        m_shared->running = 0;
+        ReleaseBitmaps();
+        return kThreadFailed;
+    }
+    m_thread.Reset(thread);
+    m_threadId = id;
+    m_shared->target = m_hWnd;
+    if (m_hWnd) Invalidate();
+    return kRunning;
+}
+
+void CLcdClock::SetHourFormat(int format) {
+    DisplayLockGuard lock;
+    m_shared->hourFormat = format == 12 ? 12 : 24;
+}
+
+int CLcdClock::CurrentHourFormat() const {
+    DisplayLockGuard lock;
+    return m_shared->hourFormat;
+}
+
+DWORD WINAPI CLcdClock::WorkerMain(LPVOID arg) {
+    std::shared_ptr<Shared> shared = std::move(*static_cast<std::shared_ptr<Shared>*>(arg));
+    delete static_cast<std::shared_ptr<Shared>*>(arg);
+    while (shared->running == 1) {
+        const DWORD wait = Refresh(*shared);
+        if (::WaitForSingleObject(shared->wake.Get(), wait) == WAIT_OBJECT_0) break;
+    }
+    return 0;
+}
+
+// Computes the digits for the local time and asks for a repaint. Returns how
+// long to wait for the next second to begin, so no second is ever skipped.
+DWORD CLcdClock::Refresh(Shared& shared) {
+    SYSTEMTIME st{};
+    ::GetLocalTime(&st);
+    LocalDateTime now;
+    now.date = {st.wYear, st.wMonth, st.wDay};
+    now.time = {st.wHour, st.wMinute, st.wSecond};
+    {
+        DisplayLockGuard lock;
+        shared.shown = ComputeClockDigits(now, shared.hourFormat, shared.morning);
+        shared.morning = shared.shown.morning;
+    }
+    if (HWND wnd = shared.target.load()) ::InvalidateRect(wnd, nullptr, TRUE);
+    return 1010u - (st.wMilliseconds < 1000 ? st.wMilliseconds : 999u);
+}
+
+LRESULT CLcdClock::OnPaint(WPARAM, LPARAM) {
+    if (!IsStarted()) return Default();
+    PaintDC dc(m_hWnd);
+    RECT rect{};
+    ::GetClientRect(m_hWnd, &rect);
+    Draw(dc.Get(), rect);
+    return 0;
+}
+
+LRESULT CLcdClock::OnEraseBkgnd(WPARAM, LPARAM) {
+    if (!IsStarted()) return Default();
+    return 1;  // the face covers everything; erasing first would flicker
+}
+
+LRESULT CLcdClock::OnPrintClient(WPARAM wp, LPARAM) {
+    if (!IsStarted()) return Default();
+    RECT rect{};
+    ::GetClientRect(m_hWnd, &rect);
+    Draw(reinterpret_cast<HDC>(wp), rect);
+    return 0;
+}
+
+void CLcdClock::Draw(HDC target, const RECT& rect) {
+    if (!m_faceDc) {
+        m_faceDc.emplace(target);
+        m_digitDc.emplace(target);
+        m_glyphDc.emplace(target);
+        m_faceDc->SelectBitmap(m_faceBitmap.Get());
+        m_digitDc->SelectBitmap(m_digitBitmap.Get());
+        m_glyphDc->SelectBitmap(m_glyphBitmap.Get());
+    }
+    ClockDigits shown;
+    {
+        DisplayLockGuard lock;
+        shown = m_shared->shown;
+    }
+
+    // Every glyph position is overwritten on every paint, so the face bitmap
+    // itself serves as the drawing surface and never needs restoring.
+    const HDC face = m_faceDc->Get();
+    const HDC large = m_digitDc->Get();
+    const HDC small = m_glyphDc->Get();
+    for (int i = 0; i < 4; ++i)
+        ::BitBlt(face, kLargeX[i], kTimeY, kLargeW, kLargeH, large, kLargeW * Digit(shown.time[i]),
+                 0, SRCCOPY);
+    for (int i = 0; i < 2; ++i)
+        ::BitBlt(face, kSecondX[i], kSecondY, kSmallW, kSmallH, small,
+                 kSmallW * Digit(shown.time[4 + i]), 0, SRCCOPY);
+    ::BitBlt(face, kIndicatorX, kIndicatorY, kIndicatorW, kSmallH, small,
+             IndicatorGlyphX(shown.indicator), 0, SRCCOPY);
+    for (int i = 0; i < 8; ++i)
+        ::BitBlt(face, kDateX[i], kDateY, kSmallW, kSmallH, small, kSmallW * Digit(shown.date[i]),
+                 0, SRCCOPY);
+
+    const int oldMode = ::SetStretchBltMode(target, COLORONCOLOR);
+    ::StretchBlt(target, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, face,
+                 0, 0, m_faceWidth, m_faceHeight, SRCCOPY);
+    ::SetStretchBltMode(target, oldMode);
+}

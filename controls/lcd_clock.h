@@ -1,0 +1,82 @@
+// CLcdClock: the panel's liquid-crystal clock. It takes over the static item
+// 1060 and draws the date, the time and an AM/PM indicator by copying glyphs
+// from three bitmaps into the face bitmap, then stretching the face over the
+// control. A worker thread of its own refreshes the digits once a second.
+//
+// The hour format, the morning flag and the digits the picture shows are
+// shared between the worker and the user-interface thread; all of them are
+// read and written only under the display lock (DisplayLockGuard), and the
+// worker stores the digits together with the indicator they belong to, so a
+// paint never mixes one second's hour with another second's indicator.
+#pragma once
+
+#include <memory>
+#include <optional>
+
+#include "framework/handles.h"
+#include "framework/wnd.h"
+#include "res/resource.h"
+
+// The bitmap resources the clock draws from. Tests pass an id that does not
+// exist to see the clock fail to start.
+struct ClockBitmapIds {
+    UINT face = IDB_CLOCK_FACE;      // 151 x 72 face with the dashes and the colon
+    UINT digits = IDB_CLOCK_DIGITS;  // ten large digits, 24 x 34 each
+    UINT glyphs = IDB_CLOCK_GLYPHS;  // ten small digits 12 x 17, then AM, PM, blank
+};
+
+class CLcdClock : public CWnd {
+public:
+    enum BeginResult { kRunning = 0, kBitmapMissing = 1, kThreadFailed = 2 };
+
+    // Reads TimeFormat from the settings store: 12 gives the 12-hour format,
+    // anything else 24.
+    explicit CLcdClock(const ClockBitmapIds& ids = ClockBitmapIds());
+    // Stops the worker (waits at most 1.5 s) and releases the drawing objects.
+    ~CLcdClock() override;
+
+    // Loads the bitmaps and starts the worker; see BeginResult. A second call
+    // while the worker runs does nothing and returns kRunning. A clock that
+    // did not start paints as the plain static it took over.
+    int BeginClock();
+    bool IsStarted() const { return m_thread.Valid(); }
+    DWORD WorkerThreadId() const { return m_threadId; }
+
+    // 12 or 24 (anything else counts as 24). Shows at the next refresh, at
+    // most a second later; the worker keeps running.
+    void SetHourFormat(int format);
+    int CurrentHourFormat() const;
+
+    DECLARE_MESSAGE_MAP()
+
+protected:
+    void PreSubclassWindow() override;
+    void PostNcDestroy() override;
+
+private:
+    struct Shared;  // what the worker touches; it holds its own reference
+
+    LRESULT OnPaint(WPARAM, LPARAM);
+    LRESULT OnEraseBkgnd(WPARAM, LPARAM);
+    LRESULT OnPrintClient(WPARAM, LPARAM);
+    void Draw(HDC target, const RECT& rect);
+    void ReleaseBitmaps();
+    static DWORD WINAPI WorkerMain(LPVOID arg);
+    static DWORD Refresh(Shared& shared);
+
+    ClockBitmapIds m_ids;
+    std::shared_ptr<Shared> m_shared;
+    KernelHandle m_thread;
+    DWORD m_threadId = 0;
+
+    // Bitmaps before the memory DCs: the DCs go first and hand the bitmaps
+    // back before these are deleted.
+    BitmapHandle m_faceBitmap;
+    BitmapHandle m_digitBitmap;
+    BitmapHandle m_glyphBitmap;
+    int m_faceWidth = 0;
+    int m_faceHeight = 0;
+    std::optional<MemoryDC> m_faceDc;
+    std::optional<MemoryDC> m_digitDc;
+    std::optional<MemoryDC> m_glyphDc;
+};

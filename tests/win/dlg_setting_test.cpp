@@ -1,0 +1,249 @@
+// The settings dialog against the test prefix's registry. Each case runs
+// DoModal and acts on the open dialog from a thread timer, as a user would:
+// clicking, typing, pressing the arrows, then OK or Cancel.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "res/resource.h"
+#include "settings/dlg_setting.h"
+#include "settings/settings_store.h"
+
+namespace {
+
+HKEY AutoRunRoot() { return IsOldWindows() ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER; }
+
+bool KeyExists(const char* path) {
+    HKEY key = nullptr;
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    ::RegCloseKey(key);
+    return true;
+}
+
+std::optional<std::string> AutoRunText() {
+    char text[600] = {};
+    DWORD size = sizeof text - 1;
+    if (::RegGetValueA(AutoRunRoot(), kAutoRunKeyPath, kAutoRunValueName, RRF_RT_REG_SZ, nullptr,
+                       text, &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    return std::string(text);
+}
+
+void SetAutoRunText(const std::string& text) {
+    ::RegSetKeyValueA(AutoRunRoot(), kAutoRunKeyPath, kAutoRunValueName, REG_SZ, text.c_str(),
+                      static_cast<DWORD>(text.size() + 1));
+}
+
+void DeleteValue(const char* name) { ::RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kSettingsKeyPath, name); }
+
+// Puts TimeFormat, Days and the autorun entry back as they were (a settings
+// key that did not exist is deleted again), and starts each case from
+// nothing stored.
+class SettingsSandbox {
+public:
+    SettingsSandbox() { ClearAll(); }
+    ~SettingsSandbox() {
+        if (!m_hadKey) {
+            ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kSettingsKeyPath);
+            if (!m_hadMakerKey) ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Brakkon");
+        } else {
+            Restore(kTimeFormatValue, m_timeFormat);
+            Restore(kDaysValue, m_days);
+        }
+        if (m_autorun)
+            SetAutoRunText(*m_autorun);
+        else
+            RemoveAutoRun();
+    }
+    static void ClearAll() {
+        DeleteValue(kTimeFormatValue);
+        DeleteValue(kDaysValue);
+        RemoveAutoRun();
+    }
+
+private:
+    static void Restore(const char* name, int value) {
+        if (value == -1) DeleteValue(name);
+        else WriteSettingValue(name, value);
+    }
+    bool m_hadMakerKey = KeyExists("SOFTWARE\\Brakkon");
+    bool m_hadKey = KeyExists(kSettingsKeyPath);
+    int m_timeFormat = ReadSettingValue(kTimeFormatValue);
+    int m_days = ReadSettingValue(kDaysValue);
+    std::optional<std::string> m_autorun = AutoRunText();
+};
+
+// Runs `dlg` modally; `act` gets its window once it shows and ends by
+// pressing OK or Cancel. A dialog left open is cancelled after 5 s.
+CDlgSetting* g_dialog = nullptr;
+std::function<void(HWND)> g_action;
+
+void CALLBACK OnTimer(HWND, UINT, UINT_PTR id, DWORD) {
+    HWND wnd = g_dialog->GetSafeHwnd();
+    if (!wnd || !::IsWindowVisible(wnd)) return;
+    ::KillTimer(nullptr, id);
+    if (g_action) {
+        auto act = std::move(g_action);
+        g_action = nullptr;
+        act(wnd);
+    } else {
+        ADD_FAILURE() << "the dialog was left open";
+        ::PostMessageA(wnd, WM_COMMAND, IDCANCEL, 0);
+    }
+}
+
+INT_PTR RunModal(CDlgSetting& dlg, std::function<void(HWND)> act) {
+    g_dialog = &dlg;
+    g_action = std::move(act);
+    const UINT_PTR poll = ::SetTimer(nullptr, 0, 30, &OnTimer);
+    const UINT_PTR guard = ::SetTimer(nullptr, 0, 5000, &OnTimer);
+    const INT_PTR result = dlg.DoModal();
+    ::KillTimer(nullptr, poll);
+    ::KillTimer(nullptr, guard);
+    EXPECT_FALSE(g_action) << "the dialog never showed";
+    return result;
+}
+
+void Press(HWND dlg, int id) {
+    ::PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(::GetDlgItem(dlg, id)));
+}
+void Click(HWND dlg, int id) { ::SendDlgItemMessageA(dlg, id, BM_CLICK, 0, 0); }
+bool Checked(HWND dlg, int id) { return ::IsDlgButtonChecked(dlg, id) == BST_CHECKED; }
+std::string DaysText(HWND dlg) {
+    char text[64] = {};
+    ::GetDlgItemTextA(dlg, IDC_DAYS, text, sizeof text);
+    return text;
+}
+// Replaces the days edit's text keystroke by keystroke.
+void TypeDays(HWND dlg, const std::string& text) {
+    HWND edit = ::GetDlgItem(dlg, IDC_DAYS);
+    ::SendMessageA(edit, EM_SETSEL, 0, -1);
+    ::SendMessageA(edit, WM_CHAR, VK_BACK, 0);
+    for (char c : text) ::SendMessageA(edit, WM_CHAR, static_cast<WPARAM>(c), 0);
+}
+void ArrowKey(HWND dlg, UINT key, int times) {
+    for (int i = 0; i < times; ++i) ::SendDlgItemMessageA(dlg, IDC_DAYS, WM_KEYDOWN, key, 1);
+}
+// Clicks the upper or the lower half of the up-down control.
+void ArrowClick(HWND dlg, bool up, int times) {
+    HWND spin = ::GetDlgItem(dlg, IDC_DAYS_SPIN);
+    RECT rc{};
+    ::GetClientRect(spin, &rc);
+    const LPARAM at = MAKELPARAM(rc.right / 2, up ? 2 : rc.bottom - 3);
+    for (int i = 0; i < times; ++i) {
+        ::SendMessageA(spin, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        ::SendMessageA(spin, WM_LBUTTONUP, 0, at);
+    }
+}
+
+}  // namespace
+
+TEST(DlgSetting, OpensWithWhatIsStored) {
+    SettingsSandbox sandbox;
+    struct Case {
+        int timeFormat, days;  // -1: not stored
+        bool autorun, format12;
+        const char* shown;
+    } cases[] = {{-1, -1, false, false, "1"}, {12, 3, true, true, "3"}, {13, 9, false, false, "1"},
+                 {24, 0, false, false, "1"}, {12, 7, false, true, "7"}};
+    for (const Case& c : cases) {
+        SettingsSandbox::ClearAll();
+        if (c.timeFormat != -1) WriteSettingValue(kTimeFormatValue, c.timeFormat);
+        if (c.days != -1) WriteSettingValue(kDaysValue, c.days);
+        if (c.autorun) SetAutoRunText("any data at all");
+        CDlgSetting dlg;
+        RunModal(dlg, [&](HWND wnd) {
+            EXPECT_EQ(Checked(wnd, IDC_FORMAT_12), c.format12) << c.timeFormat;
+            EXPECT_EQ(Checked(wnd, IDC_FORMAT_24), !c.format12) << c.timeFormat;
+            EXPECT_EQ(DaysText(wnd), c.shown) << "stored days " << c.days;
+            EXPECT_EQ(Checked(wnd, IDC_AUTORUN), c.autorun);
+            Press(wnd, IDCANCEL);
+        });
+    }
+}
+
+TEST(DlgSetting, OkStoresTheFormatAndTheDaysClampedToOneToSeven) {
+    SettingsSandbox sandbox;
+    struct Case {
+        int format;
+        const char* typed;
+        int stored;
+    } cases[] = {{12, "9", 7}, {24, "0", 1}, {12, "", 1}, {24, "5", 5}, {12, "3000000000", 7}};
+    for (const Case& c : cases) {
+        SettingsSandbox::ClearAll();
+        CDlgSetting dlg;
+        const INT_PTR result = RunModal(dlg, [&](HWND wnd) {
+            Click(wnd, c.format == 12 ? IDC_FORMAT_12 : IDC_FORMAT_24);
+            TypeDays(wnd, c.typed);
+            Press(wnd, IDOK);
+        });
+        EXPECT_EQ(result, IDOK);
+        EXPECT_EQ(ReadSettingValue(kDaysValue), c.stored) << "typed '" << c.typed << "'";
+        EXPECT_EQ(dlg.ChosenDays(), c.stored);
+        EXPECT_EQ(ReadSettingValue(kTimeFormatValue), c.format);
+        EXPECT_EQ(dlg.ChosenHourFormat(), c.format);
+    }
+}
+
+TEST(DlgSetting, ArrowsStayWithinOneToSeven) {
+    SettingsSandbox sandbox;
+    CDlgSetting dlg;
+    RunModal(dlg, [](HWND wnd) {
+        ArrowKey(wnd, VK_UP, 10);
+        EXPECT_EQ(DaysText(wnd), "7");
+        ArrowKey(wnd, VK_DOWN, 10);
+        EXPECT_EQ(DaysText(wnd), "1");
+        ArrowClick(wnd, true, 9);
+        EXPECT_EQ(DaysText(wnd), "7");
+        ArrowClick(wnd, false, 2);
+        EXPECT_EQ(DaysText(wnd), "5");
+        TypeDays(wnd, "9");  // out of range, then an arrow
+        ArrowKey(wnd, VK_UP, 1);
+        const int shown = std::stoi(DaysText(wnd));
+        EXPECT_TRUE(shown >= 1 && shown <= 7) << shown;
+        ArrowClick(wnd, false, 9);
+        EXPECT_EQ(DaysText(wnd), "1");
+        ArrowKey(wnd, VK_UP, 3);
+        Press(wnd, IDOK);
+    });
+    EXPECT_EQ(ReadSettingValue(kDaysValue), 4);
+}
+
+TEST(DlgSetting, OkWritesTheAutorunEntryEvenWhenItExistedOrDeletesIt) {
+    SettingsSandbox sandbox;
+    char path[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    SetAutoRunText("\"C:\\Old\\Vellumo.exe\" /background");
+    CDlgSetting keep;  // checked because it exists; OK stores the current path
+    RunModal(keep, [](HWND wnd) { Press(wnd, IDOK); });
+    EXPECT_EQ(AutoRunText(), AutoRunData(path));
+
+    CDlgSetting remove;
+    RunModal(remove, [](HWND wnd) {
+        Click(wnd, IDC_AUTORUN);
+        Press(wnd, IDOK);
+    });
+    EXPECT_FALSE(IsAutoRunSet());
+}
+
+TEST(DlgSetting, CancelAfterChangingEverythingStoresNothing) {
+    SettingsSandbox sandbox;
+    WriteSettingValue(kTimeFormatValue, 24);
+    WriteSettingValue(kDaysValue, 2);
+    CDlgSetting dlg;
+    const INT_PTR result = RunModal(dlg, [](HWND wnd) {
+        Click(wnd, IDC_FORMAT_12);
+        TypeDays(wnd, "6");
+        Click(wnd, IDC_AUTORUN);
+        Press(wnd, IDCANCEL);
+    });
+    EXPECT_EQ(result, IDCANCEL);
+    EXPECT_EQ(ReadSettingValue(kTimeFormatValue), 24);
+    EXPECT_EQ(ReadSettingValue(kDaysValue), 2);
+    EXPECT_FALSE(IsAutoRunSet());
+    EXPECT_EQ(dlg.ChosenHourFormat(), 24);
+    EXPECT_EQ(dlg.ChosenDays(), 1);
+}

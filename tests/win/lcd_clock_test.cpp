@@ -1,0 +1,159 @@
+// The bitmap clock: starting, failing to start, switching the hour format
+// while it runs, and stopping. Pictures are taken through WM_PRINTCLIENT at
+// the face's own size, so every cell compares 1:1 with the glyph strip.
+#include <gtest/gtest.h>
+
+#include "app/app_state.h"
+#include "controls/clock_digits.h"
+#include "controls/lcd_clock.h"
+#include "res/resource.h"
+#include "tests/win/win_test_support.h"
+
+namespace {
+
+constexpr int kFaceW = 151, kFaceH = 72, kGlyphH = 17;
+
+// A bitmap selected into a memory DC for reading pixels.
+class Picture {
+public:
+    explicit Picture(HBITMAP bitmap) : m_bitmap(bitmap), m_dc(::CreateCompatibleDC(nullptr)) {
+        m_old = ::SelectObject(m_dc.Get(), bitmap);
+    }
+    ~Picture() { ::SelectObject(m_dc.Get(), m_old); }
+    HDC Dc() const { return m_dc.Get(); }
+    COLORREF At(int x, int y) const { return ::GetPixel(m_dc.Get(), x, y); }
+
+private:
+    BitmapHandle m_bitmap;
+    DcHandle m_dc;
+    HGDIOBJ m_old = nullptr;
+};
+
+HBITMAP FaceSizedBitmap() {
+    WindowDC screen(nullptr);
+    return ::CreateCompatibleBitmap(screen.Get(), kFaceW, kFaceH);
+}
+HBITMAP GlyphStrip() {
+    return static_cast<HBITMAP>(::LoadImageA(::GetModuleHandleA(nullptr),
+                                             MAKEINTRESOURCEA(IDB_CLOCK_GLYPHS), IMAGE_BITMAP, 0,
+                                             0, LR_CREATEDIBSECTION));
+}
+
+// True when the picture shows the strip's w x 17 cell at `glyphX` at (x, y).
+bool ShowsGlyph(const Picture& shot, int x, int y, const Picture& strip, int glyphX, int w) {
+    for (int j = 0; j < kGlyphH; ++j)
+        for (int i = 0; i < w; ++i)
+            if (shot.At(x + i, y + j) != strip.At(glyphX + i, j)) return false;
+    return true;
+}
+bool ShowsIndicator(const Picture& shot, const Picture& strip, ClockIndicator indicator) {
+    return ShowsGlyph(shot, 122, 33, strip, IndicatorGlyphX(indicator), 22);
+}
+
+// A static "Clock" of the face's size in a test window, taken over by a clock.
+struct ClockHost {
+    HWND parent = CreateTestParent(260, 160);
+    HWND item = ::CreateWindowExA(0, "STATIC", "Clock", WS_CHILD | WS_VISIBLE, 10, 10, kFaceW,
+                                  kFaceH, parent, nullptr, ::GetModuleHandleA(nullptr), nullptr);
+    ~ClockHost() {
+        if (::IsWindow(parent)) ::DestroyWindow(parent);
+        PumpMessages();
+    }
+};
+
+void Capture(const CLcdClock& clock, const Picture& into) {
+    PumpMessages();
+    ::SendMessageA(clock.GetSafeHwnd(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(into.Dc()),
+                   PRF_CLIENT);
+}
+
+}  // namespace
+
+TEST(LcdClock, StartsOnceAndPaintsTodaysDateFromTheGlyphStrip) {
+    ClockHost host;
+    CLcdClock clock;
+    ASSERT_TRUE(clock.SubclassWindow(host.item));
+    clock.SetHourFormat(24);
+    ASSERT_EQ(clock.BeginClock(), CLcdClock::kRunning);
+    const DWORD worker = clock.WorkerThreadId();
+    EXPECT_NE(worker, 0u);
+    EXPECT_EQ(clock.BeginClock(), CLcdClock::kRunning);  // already running: nothing changes
+    EXPECT_EQ(clock.WorkerThreadId(), worker);
+
+    Picture strip(GlyphStrip()), shot(FaceSizedBitmap());
+    Capture(clock, shot);
+    const ClockDigits expected = ComputeClockDigits(LocalDateTimeNow(), 24, 1);
+    const int dateX[8] = {5, 19, 41, 55, 77, 91, 105, 119};
+    for (int i = 0; i < 8; ++i)
+        EXPECT_TRUE(ShowsGlyph(shot, dateX[i], 5, strip, 12 * expected.date[i], 12)) << "date " << i;
+    EXPECT_TRUE(ShowsIndicator(shot, strip, ClockIndicator::Blank));
+}
+
+TEST(LcdClock, MissingFaceLeavesThePlainStaticAndReturnsOne) {
+    ClockHost host;
+    ClockBitmapIds ids;
+    ids.face = 9999;  // no such bitmap
+    CLcdClock clock(ids);
+    ASSERT_TRUE(clock.SubclassWindow(host.item));
+    EXPECT_EQ(clock.BeginClock(), CLcdClock::kBitmapMissing);
+    EXPECT_FALSE(clock.IsStarted());
+
+    // The static draws its text "Clock": dark text on the dialog colour.
+    Picture shot(FaceSizedBitmap());
+    Capture(clock, shot);
+    int dark = 0, background = 0;
+    for (int y = 0; y < kFaceH; ++y) {
+        for (int x = 0; x < kFaceW; ++x) {
+            const COLORREF c = shot.At(x, y);
+            dark += GetRValue(c) + GetGValue(c) + GetBValue(c) < 200;
+            background += c == ::GetSysColor(COLOR_BTNFACE);
+        }
+    }
+    EXPECT_GT(dark, 10);
+    EXPECT_GT(background, kFaceW * kFaceH / 2);
+}
+
+TEST(LcdClock, SwitchingTo12HoursShowsTheIndicatorWithinASecondWithTheSameWorker) {
+    ClockHost host;
+    CLcdClock clock;
+    ASSERT_TRUE(clock.SubclassWindow(host.item));
+    clock.SetHourFormat(24);
+    ASSERT_EQ(clock.BeginClock(), CLcdClock::kRunning);
+    const DWORD worker = clock.WorkerThreadId();
+    Picture strip(GlyphStrip()), shot(FaceSizedBitmap());
+    Capture(clock, shot);
+    ASSERT_TRUE(ShowsIndicator(shot, strip, ClockIndicator::Blank));
+
+    clock.SetHourFormat(12);
+    EXPECT_EQ(clock.CurrentHourFormat(), 12);
+    const DWORD start = ::GetTickCount();
+    EXPECT_TRUE(PumpUntil(
+        [&] {
+            Capture(clock, shot);
+            return ShowsIndicator(shot, strip,
+                                  ComputeClockDigits(LocalDateTimeNow(), 12, 1).indicator);
+        },
+        1500));
+    EXPECT_LE(::GetTickCount() - start, 1200u);  // the next refresh, with room for a busy machine
+    EXPECT_EQ(clock.WorkerThreadId(), worker);
+}
+
+TEST(LcdClock, DestructionStopsTheWorkerPromptlyEvenAfterItsWindowIsGone) {
+    ClockHost host;
+    auto* clock = new CLcdClock;
+    ASSERT_TRUE(clock->SubclassWindow(host.item));
+    ASSERT_EQ(clock->BeginClock(), CLcdClock::kRunning);
+    KernelHandle thread(::OpenThread(SYNCHRONIZE, FALSE, clock->WorkerThreadId()));
+    ASSERT_TRUE(thread.Valid());
+
+    // The panel's window goes first, then its members; the worker keeps
+    // refreshing in between without touching the dead window.
+    ::DestroyWindow(host.parent);
+    ::Sleep(1100);
+    EXPECT_EQ(::WaitForSingleObject(thread.Get(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
+
+    const DWORD start = ::GetTickCount();
+    delete clock;
+    EXPECT_LT(::GetTickCount() - start, 1500u);
+    EXPECT_EQ(::WaitForSingleObject(thread.Get(), 0), static_cast<DWORD>(WAIT_OBJECT_0));
+}
