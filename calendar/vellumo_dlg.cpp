@@ -6,11 +6,14 @@
 
 #include "app/app_state.h"
 #include "app/command_line.h"
-#include "calendar/about_dlg.h"
 #include "calendar/panel_messages.h"
 #include "framework/win_app.h"
+#include "memo/digest.h"
 #include "memo/memo_store.h"
+#include "memo/reminder_thread.h"
+#include "menus/menu_look.h"
 #include "res/resource.h"
+#include "settings/dlg_setting.h"
 #include "settings/settings_store.h"
 #include "tools/launchers.h"
 
@@ -26,6 +29,8 @@ constexpr COLORREF kTodayColour = RGB(255, 80, 50);
 constexpr COLORREF kWeekendColour = RGB(255, 128, 128);
 constexpr COLORREF kWeekdayColour = RGB(0, 64, 255);
 constexpr COLORREF kHeadingColour = RGB(0, 0, 255);
+constexpr COLORREF kTickerBack = RGB(204, 204, 255);
+constexpr COLORREF kTickerText = RGB(0, 115, 255);
 
 const char* const kWeekdayLetters[7] = {"S", "M", "T", "W", "T", "F", "S"};
 
@@ -36,6 +41,8 @@ struct ArrowSetup {
 };
 
 HINSTANCE Instance() { return ::GetModuleHandleA(nullptr); }
+
+bool IsLeadByte(unsigned char c) { return ::IsDBCSLeadByte(c) != FALSE; }
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CVellumoDlg, CDialog)
@@ -50,6 +57,15 @@ BEGIN_MESSAGE_MAP(CVellumoDlg, CDialog)
     OnCommand(IDC_EXIT_MARK, &ThisClass::OnExit),
     OnCommand(ID_TRAY_EXIT, &ThisClass::OnExit),
     OnCommand(ID_TOOLS_EXIT, &ThisClass::OnExit),
+    OnCommand(IDC_MENU_BUTTON, &ThisClass::OnToolsMenu),
+    OnCommand(ID_CLEAR_HISTORY, &ThisClass::OnClearHistory),
+    OnCommand(ID_OUR_PRODUCTS, &ThisClass::OnHomePage),
+    OnCommand(IDC_LOGO, &ThisClass::OnHomePage),
+    OnCommand(ID_UPDATE, &ThisClass::OnUpdatePage),
+    OnCommand(ID_HELP, &ThisClass::OnHelp),
+    OnCommand(ID_BACKUP, &ThisClass::OnBackup),
+    OnCommand(ID_PRODUCT_INFO, &ThisClass::OnProductInfo),
+    OnCommand(ID_SETTING, &ThisClass::OnSetting),
     OnMessage(WM_TIMER, &ThisClass::OnTimer),
     OnMessage(WM_LBUTTONDBLCLK, &ThisClass::OnDoubleClick),
     OnMessage(WM_TRAY_NOTIFY, &ThisClass::OnTrayNotify),
@@ -78,7 +94,7 @@ void CVellumoDlg::DoDataExchange() {
     m_prevMonthButton.SubclassDlgItem(IDC_PREV_MONTH, this);
     m_nextMonthButton.SubclassDlgItem(IDC_NEXT_MONTH, this);
     m_nextYear.SubclassDlgItem(IDC_NEXT_YEAR, this);
-    // Clock: binds to IDC_CLOCK here once it exists.
+    m_clock.SubclassDlgItem(IDC_CLOCK, this);
     m_exitButton.SubclassDlgItem(IDC_EXIT_MARK, this);
     m_menuButton.SubclassDlgItem(IDC_MENU_BUTTON, this);
     m_logoButton.SubclassDlgItem(IDC_LOGO, this);
@@ -98,8 +114,10 @@ BOOL CVellumoDlg::OnInitDialog() {
         ::AppendMenuA(systemMenu, MF_STRING, IDM_ABOUTBOX, about);
     }
 
-    // 3. Themed menus: transparency 230 below major version 6, set here once
-    //    the menu component offers it.
+    // 3. Themed menus are slightly see-through on systems before version 6.
+    OSVERSIONINFOA version{};
+    version.dwOSVersionInfoSize = sizeof version;
+    if (::GetVersionExA(&version) && version.dwMajorVersion < 6) SetMenuTransparency(230);
 
     // 4. Menu and logo buttons let the skin show through.
     m_menuButton.SetBorderDrawn(false);
@@ -149,11 +167,19 @@ BOOL CVellumoDlg::OnInitDialog() {
     m_skin.Reset(static_cast<HBITMAP>(
         ::LoadImageA(Instance(), MAKEINTRESOURCEA(IDB_SKIN), IMAGE_BITMAP, 0, 0, 0)));
 
-    // 11. Clock: BeginClock starts here once it exists (its result is ignored).
+    // 11. Clock; a clock that cannot start stays the plain static.
+    m_clock.BeginClock();
 
-    // 12. Ticker: colours 204,204,255 / 0,115,255, "Microsoft Sans Serif" 8,
-    //     the no-memo text and CreateTicker over IDC_TICKER_PLACE, here once
-    //     it exists.
+    // 12. Ticker, over the placeholder item's rectangle.
+    m_ticker.SetBackColour(kTickerBack);
+    m_ticker.SetTextColour(kTickerText);
+    m_ticker.SetTickerFont("Microsoft Sans Serif", 8);
+    SetNoMemoText();
+    RECT place{};
+    ::GetWindowRect(GetDlgItem(IDC_TICKER_PLACE), &place);
+    ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&place), 2);
+    // The placeholder would otherwise paint over the ticker on a redraw.
+    if (m_ticker.CreateTicker(place, m_hWnd)) ::ShowWindow(GetDlgItem(IDC_TICKER_PLACE), SW_HIDE);
 
     // 13. Weekday letters.
     for (int i = 0; i < 7; ++i) {
@@ -183,12 +209,14 @@ BOOL CVellumoDlg::OnInitDialog() {
     m_monthLabel.SetWindowText(MonthAbbrev(m_month.month));
     ApplyHeadingLook(m_monthLabel);
 
-    // 17. Tray icon: SetNotifyWnd(this, WM_TRAY_NOTIFY) and SetTrayIcon with
-    //     icon 128 and the tip DateText(today) here once it exists.
+    // 17. Tray icon with today's date as its tip.
+    ShowTrayIcon();
 
-    // 18. Digest: RefreshDigest(m_days, announce) here once it exists.
+    // 18. The memos of the coming days: into the ticker, and announced once.
+    RefreshDigest(m_days, true);
 
-    // 19. Reminder check: ReminderThread starts here once it exists.
+    // 19. The reminder check runs for the rest of the process.
+    StartReminderThread();
 
     // 20. The day-change watch.
     ::SetTimer(m_hWnd, kDayWatchTimer, kDayWatchPeriodMs, nullptr);
@@ -279,8 +307,10 @@ void CVellumoDlg::ShowMonth(int year, int month) {
 void CVellumoDlg::OnDayClick(UINT id) {
     Invalidate(true);
     const int day = DayOfCell(m_month, static_cast<int>(id));
-    // Memo editor: set its date to (m_month.year, m_month.month, day) and run
-    // it here once it exists; what follows runs after OK and Cancel alike.
+    m_remarkDlg.m_nYear = m_month.year;
+    m_remarkDlg.m_nMonth = m_month.month;
+    m_remarkDlg.m_nDay = day;
+    m_remarkDlg.DoModal();  // what follows runs after OK and Cancel alike
     CSkinButton& cell = m_dayCells[id - IDC_DAY_FIRST];
     std::string memo;
     if (ReadDayFile(MakeDayFilePath(RemarkPrefix, m_month.year, m_month.month, day),
@@ -294,28 +324,70 @@ void CVellumoDlg::OnDayClick(UINT id) {
     const Date now = LocalDateNow();
     if (now.year == m_month.year && now.month == m_month.month && now.day == day)
         SetDayColours(cell, kTodayColour, kTodayColour, kTodayColour);
-    // Digest: when day - m_month.todayDay < m_days, RefreshDigest(m_days,
-    // no announcement) here once it exists.
+    // Compared by day number only, whatever month is shown: the digest's
+    // window starts at today's day number in the shown month.
+    if (day - now.day < m_days) RefreshDigest(m_days, false);
 }
 
-void CVellumoDlg::OnPrevMonth() {
-    if (StepMonth(m_month, -1)) RefreshMonth();
-    // Digest: RefreshDigest(m_days, no announcement) after each step.
+void CVellumoDlg::OnPrevMonth() { Navigate(StepMonth(m_month, -1)); }
+void CVellumoDlg::OnNextMonth() { Navigate(StepMonth(m_month, +1)); }
+void CVellumoDlg::OnPrevYear() { Navigate(StepYear(m_month, -1)); }
+void CVellumoDlg::OnNextYear() { Navigate(StepYear(m_month, +1)); }
+
+void CVellumoDlg::Navigate(bool relayout) {
+    // A year step stopped at its bound changes nothing visible.
+    if (!relayout) return;
+    RefreshMonth();
+    RefreshDigest(m_days, false);
 }
 
-void CVellumoDlg::OnNextMonth() {
-    if (StepMonth(m_month, +1)) RefreshMonth();
-    // Digest: RefreshDigest(m_days, no announcement) after each step.
+void CVellumoDlg::OnToolsMenu() { ShowToolsMenu(m_hWnd, GetDlgItem(IDC_MENU_BUTTON)); }
+void CVellumoDlg::OnClearHistory() { ShowCleaner(); }
+void CVellumoDlg::OnHomePage() { OpenHomePage(); }
+void CVellumoDlg::OnUpdatePage() { OpenUpdatePage(); }
+void CVellumoDlg::OnHelp() { ShowHelp(); }
+void CVellumoDlg::OnBackup() { RunBackup(m_hWnd); }
+void CVellumoDlg::OnProductInfo() { ShowProductInfo(m_hWnd); }
+
+void CVellumoDlg::OnSetting() {
+    CDlgSetting dialog(this);
+    if (dialog.DoModal() != IDOK) return;
+    if (dialog.ChosenHourFormat() != m_clock.CurrentHourFormat())
+        m_clock.SetHourFormat(dialog.ChosenHourFormat());
+    if (dialog.ChosenDays() != m_days) {
+        m_days = dialog.ChosenDays();
+        RefreshDigest(m_days, false);
+    }
 }
 
-void CVellumoDlg::OnPrevYear() {
-    if (StepYear(m_month, -1)) RefreshMonth();
-    // Digest: RefreshDigest(m_days, no announcement) after an unclamped step.
+// ---------------------------------------------------------------- digest --
+
+void CVellumoDlg::RefreshDigest(int days, bool announce) {
+    const DayTextReader readMemo = [](int year, int month, int day) -> std::optional<std::string> {
+        std::string text;
+        if (!ReadDayFile(MakeDayFilePath(RemarkPrefix, year, month, day), kMemoReadLimit, text))
+            return std::nullopt;
+        return text;
+    };
+    const std::string digest =
+        BuildDigest(m_month.year, m_month.month, m_month.todayDay, days, readMemo, &IsLeadByte);
+    if (announce && !digest.empty()) {
+        ::MessageBoxA(m_hWnd, digest.c_str(), "Vellumo reminds you.", MB_OK | MB_ICONINFORMATION);
+    }
+    if (digest.empty()) {
+        SetNoMemoText();
+    } else {
+        m_ticker.SetTickerText(TickerText(digest, m_days));
+    }
 }
 
-void CVellumoDlg::OnNextYear() {
-    if (StepYear(m_month, +1)) RefreshMonth();
-    // Digest: RefreshDigest(m_days, no announcement) after an unclamped step.
+void CVellumoDlg::SetNoMemoText() { m_ticker.SetTickerText(NoMemoText(m_days)); }
+
+void CVellumoDlg::ShowTrayIcon() {
+    m_trayIcon.SetNotifyWnd(m_hWnd);
+    char tip[24];
+    FormatTrayTip(tip, m_today.year, m_today.month, m_today.day);
+    m_trayIcon.SetTrayIcon(::LoadIconA(Instance(), MAKEINTRESOURCEA(IDR_MAINFRAME)), tip);
 }
 
 void CVellumoDlg::OnHide() { ShowWindow(SW_HIDE); }
@@ -421,27 +493,8 @@ LRESULT CVellumoDlg::OnLeftButtonDown(WPARAM, LPARAM lp) {
 
 LRESULT CVellumoDlg::OnSysCommand(WPARAM wp, LPARAM) {
     if ((wp & 0xFFF0) == IDM_ABOUTBOX) {
-        ShowProductInfo();
+        ShowProductInfo(m_hWnd);
         return 0;
     }
     return Default();
-}
-
-void CVellumoDlg::ShowProductInfo() {
-    if (ShowProductInfoFromLibrary()) return;
-    CAboutDlg about(this);
-    about.DoModal();
-}
-
-bool CVellumoDlg::ShowProductInfoFromLibrary() {
-    ModuleHandle library(::LoadLibraryA("Tressle.dll"));
-    if (!library.Valid()) return false;
-    using ProductBox = int(__cdecl*)(int);
-    auto show = reinterpret_cast<ProductBox>(
-        reinterpret_cast<void*>(::GetProcAddress(library.Get(), "DLLFunction")));
-    if (!show) return false;
-    ::EnableWindow(m_hWnd, FALSE);
-    show(1);
-    ::EnableWindow(m_hWnd, TRUE);
-    return true;
 }

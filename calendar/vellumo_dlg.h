@@ -6,11 +6,15 @@
 #include <windows.h>
 
 #include "calendar/month_model.h"
+#include "controls/lcd_clock.h"
 #include "controls/skin_button.h"
 #include "controls/skin_label.h"
+#include "controls/ticker_ctrl.h"
 #include "framework/basic_types.h"
 #include "framework/dialog.h"
 #include "framework/handles.h"
+#include "memo/remark_dlg.h"
+#include "tray/tray_icon.h"
 
 class CVellumoDlg : public CDialog {
 public:
@@ -25,6 +29,14 @@ public:
     void RefreshMonth();
     // Shows the given month at once, as the arrows would after many steps.
     void ShowMonth(int year, int month);
+    // Rebuilds the ticker's text from the memos of `days` dates starting at
+    // today's day number in the shown month; with `announce`, a non-empty
+    // digest is first shown in a message box.
+    void RefreshDigest(int days, bool announce);
+    // Hands the ticker the text for "no memo in the coming days".
+    void SetNoMemoText();
+    CTickerCtrl& Ticker() { return m_ticker; }
+    CLcdClock& Clock() { return m_clock; }
 
     const CalendarMonth& ShownMonth() const { return m_month; }
     int RemindAheadDays() const { return m_days; }
@@ -63,14 +75,20 @@ private:
     LRESULT OnLeftButtonDown(WPARAM, LPARAM);
     LRESULT OnSysCommand(WPARAM, LPARAM);
 
+    void Navigate(bool relayout);
+    void OnToolsMenu();
+    void OnClearHistory();
+    void OnHomePage();
+    void OnUpdatePage();
+    void OnHelp();
+    void OnBackup();
+    void OnProductInfo();
+    void OnSetting();
+
     // The day-change watch: at a new date, hand over to a fresh copy.
     void RestartForNewDay(const Date& today);
-    // The product box: the product-information library's when present,
-    // else the built-in one.
-    void ShowProductInfo();
-    // Runs DLLFunction(1) of "Tressle.dll" with the panel disabled; false
-    // when the library or its export is missing.
-    bool ShowProductInfoFromLibrary();
+    // Adds the icon with today's date as its tip.
+    void ShowTrayIcon();
 
     HICON m_hIcon;  // shared resource icon: never destroyed
     BitmapHandle m_skin;
@@ -80,14 +98,15 @@ private:
     CSkinButton m_dayCells[kDayCellCount];
     CSkinLabel m_yearLabel;
     CSkinLabel m_monthLabel;
-    // Memo editor (CRemarkDlg): its member goes here once it exists.
+    CRemarkDlg m_remarkDlg;
     CSkinLabel m_weekdays[7];
-    // Tray icon (CTrayIcon): its member goes here once it exists.
+    CTrayIcon m_trayIcon;
     CSkinButton m_prevYear;
     CSkinButton m_prevMonthButton;
     CSkinButton m_nextMonthButton;
     CSkinButton m_nextYear;
-    // Clock (CLcdClock, bound to 1060) and ticker (CTickerCtrl): here.
+    CLcdClock m_clock;
+    CTickerCtrl m_ticker;
     CSkinButton m_exitButton;
     CSkinButton m_menuButton;
     CSkinButtonXP m_logoButton;

@@ -100,5 +100,12 @@ void SelectMenuTheme(int number, bool borderForAll) {
 
 int ActiveMenuTheme() { return Library().active->Number(); }
 bool MenuBorderForAll() { return Library().borderForAll; }
+
+namespace {
+int g_menuAlpha = 255;
+}  // namespace
+
+void SetMenuTransparency(int alpha) { g_menuAlpha = alpha < 0 ? 0 : (alpha > 255 ? 255 : alpha); }
+int MenuTransparency() { return g_menuAlpha; }
 const CMenuStyle& ActiveMenuStyle() { return *Library().active; }
 MenuEnvironment& MenuEnv() { return Library().env; }

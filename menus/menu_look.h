@@ -24,6 +24,9 @@ bool HasCompatibilityLayer();
 void SelectMenuTheme(int number, bool borderForAll);
 int ActiveMenuTheme();
 bool MenuBorderForAll();
+// Opacity of the menu windows the look takes over, 0..255 (255: opaque).
+void SetMenuTransparency(int alpha);
+int MenuTransparency();
 const CMenuStyle& ActiveMenuStyle();
 
 using GradientFillFn = BOOL(WINAPI*)(HDC, PTRIVERTEX, ULONG, PVOID, ULONG, ULONG);

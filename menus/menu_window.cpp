@@ -186,6 +186,10 @@ void TakeOver(HWND wnd) {
     record->oldProc = reinterpret_cast<WNDPROC>(
         ::SetWindowLongPtrA(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&MenuWindowProc)));
     ::SetPropA(wnd, kOldProcProperty, reinterpret_cast<HANDLE>(record->oldProc));
+    if (MenuTransparency() < 255) {
+        ::SetWindowLongPtrA(wnd, GWL_EXSTYLE, ::GetWindowLongPtrA(wnd, GWL_EXSTYLE) | WS_EX_LAYERED);
+        ::SetLayeredWindowAttributes(wnd, 0, static_cast<BYTE>(MenuTransparency()), LWA_ALPHA);
+    }
     Records()[wnd] = std::move(record);
 }
 

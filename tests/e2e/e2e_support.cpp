@@ -146,3 +146,45 @@ void EndAllCopies() {
         WaitFor([&] { return FindPanel() != panel; }, 2000);
     }
 }
+
+const char kReminderCaption[] = "Vellumo reminds you.";
+
+std::string BoxText(HWND box) {
+    char text[8192] = {};
+    ::GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+    return text;
+}
+
+namespace {
+HWND FindBox(bool owned) {
+    for (HWND w = ::FindWindowExA(nullptr, nullptr, "#32770", kReminderCaption); w;
+         w = ::FindWindowExA(nullptr, w, "#32770", kReminderCaption)) {
+        if ((::GetWindow(w, GW_OWNER) != nullptr) == owned) return w;
+    }
+    return nullptr;
+}
+}  // namespace
+
+HWND FindAnnouncementBox() { return FindBox(true); }
+HWND FindReminderBox() { return FindBox(false); }
+
+std::string DismissAnnouncement(DWORD timeoutMs) {
+    HWND box = nullptr;
+    if (!WaitFor([&] { return (box = FindAnnouncementBox()) != nullptr; }, timeoutMs)) return "";
+    const std::string text = BoxText(box);
+    ::PostMessageA(box, WM_COMMAND, IDOK, 0);
+    WaitFor([&] { return !::IsWindow(box); }, 3000);
+    return text;
+}
+
+HWND WaitForReminderBox(DWORD timeoutMs) {
+    HWND box = nullptr;
+    WaitFor(
+        [&] {
+            if (HWND announcement = FindAnnouncementBox())
+                ::PostMessageA(announcement, WM_COMMAND, IDOK, 0);
+            return (box = FindReminderBox()) != nullptr;
+        },
+        timeoutMs);
+    return box;
+}

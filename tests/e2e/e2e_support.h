@@ -48,3 +48,14 @@ HWND FindPanel();
 HWND WaitForPanel(bool visible, DWORD timeoutMs = 10000);
 // Ends every running copy (by its panel's process) and waits for it.
 void EndAllCopies();
+
+// Message boxes share one caption: the start-up announcement of the coming
+// memos is owned by the panel, a reminder has no owner.
+extern const char kReminderCaption[];
+std::string BoxText(HWND box);
+HWND FindAnnouncementBox();
+HWND FindReminderBox();
+// Closes the announcement if one shows; returns its text ("" if none).
+std::string DismissAnnouncement(DWORD timeoutMs);
+// Waits for a reminder box, closing any announcement met on the way.
+HWND WaitForReminderBox(DWORD timeoutMs);

@@ -14,7 +14,6 @@ constexpr int kEditorOK = 1000;
 constexpr int kHour = 1041;
 constexpr int kContent = 1043;
 constexpr int kMinute = 1057;
-const char kReminderCaption[] = "Vellumo reminds you.";
 
 SYSTEMTIME Now() {
     SYSTEMTIME st;
@@ -37,11 +36,6 @@ int CellOfDay(const SYSTEMTIME& t, int day) {
     return kFirstCell + first.wDayOfWeek + day - 1;
 }
 
-std::string BoxText(HWND box) {
-    char text[4200] = {};
-    ::GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
-    return text;
-}
 
 // Pixels of `colour` the screen shows over `wnd`.
 int ScreenCount(HWND wnd, COLORREF colour) {
@@ -147,8 +141,7 @@ TEST(EditorE2E, DayClickSavesTheMemoTheCellTurnsGoldAndTheReminderComesOnce) {
 
     // Within the remind minute (passes are 27 s apart), exactly once.
     HWND box = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (box = ::FindWindowA("#32770", kReminderCaption)) != nullptr; },
-                        95000));
+    ASSERT_NE(box = WaitForReminderBox(95000), nullptr);
     const SYSTEMTIME shownAt = Now();
     EXPECT_EQ(shownAt.wHour * 60 + shownAt.wMinute, remindMinute);
     EXPECT_EQ(BoxText(box), record);
@@ -158,7 +151,7 @@ TEST(EditorE2E, DayClickSavesTheMemoTheCellTurnsGoldAndTheReminderComesOnce) {
     // Closed at once: no second box for the rest of the minute and the
     // passes after it.
     const DWORD rest = (62 - Now().wSecond) * 1000 + 28000;
-    EXPECT_FALSE(WaitFor([&] { return ::FindWindowA("#32770", kReminderCaption) != nullptr; }, rest));
+    EXPECT_FALSE(WaitFor([&] { return FindReminderBox() != nullptr; }, rest));
 }
 
 TEST(EditorE2E, AReminderAt2359FiresAt2359) {
@@ -173,17 +166,11 @@ TEST(EditorE2E, AReminderAt2359FiresAt2359) {
     ASSERT_TRUE(StartAtTimeOfDay(dir, 23 * 3600 + 59 * 60 + 15));
     ASSERT_NE(WaitForPanel(false), nullptr);
 
-    // The start-up digest lists today's memo in a box captioned with the
-    // program name; close it so the reminder check starts.
-    HWND box = nullptr;
-    ASSERT_TRUE(WaitFor(
-        [&] {
-            for (HWND w = ::FindWindowExA(nullptr, nullptr, "#32770", "Vellumo"); w;
-                 w = ::FindWindowExA(nullptr, w, "#32770", "Vellumo"))
-                if (::GetDlgItem(w, 0xFFFF)) ::PostMessageA(w, WM_COMMAND, IDOK, 0);
-            return (box = ::FindWindowA("#32770", kReminderCaption)) != nullptr;
-        },
-        30000));
+    // The start-up digest lists today's memo in a box owned by the panel;
+    // the reminder check starts once it is closed.
+    EXPECT_EQ(DismissAnnouncement(10000), record + "\n");
+    HWND box = WaitForReminderBox(30000);
+    ASSERT_NE(box, nullptr);
     EXPECT_EQ(BoxText(box), record);
     ::PostMessageA(box, WM_COMMAND, IDOK, 0);
 }

@@ -248,6 +248,8 @@ TEST(PanelScreen, ShowsEveryElementInItsColours) {
     WriteFileBytes(MemoPath(dir, today.year, today.month, goldDay), "[x] gold");
     WriteFileBytes(MemoPath(dir, today.year, today.month, today.day), "[x] today");
     dir.Start();
+    // Today's memo is announced before the panel shows.
+    EXPECT_NE(DismissAnnouncement(10000).find("[x] today\n"), std::string::npos);
     HWND panel = WaitForPanel(true);
     ASSERT_NE(panel, nullptr);
     ::Sleep(800);  // let every control paint

@@ -53,11 +53,6 @@ HWND WaitForWindow(HWND panel, const std::string& className, const std::string& 
     return found;
 }
 
-std::string BoxText(HWND box) {
-    char text[512] = {};
-    ::GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
-    return text;
-}
 
 std::string ItemText(HWND dialog, int id) {
     char text[128] = {};

@@ -40,7 +40,19 @@ void WriteRaw(const std::string& path, const std::string& bytes) {
 std::function<void(CVellumoDlg&)> g_check;
 CVellumoDlg* g_panel = nullptr;
 
+std::string g_announcement;
+
+// Closes the start-up announcement of the coming memos (it holds the
+// panel's initialisation), then runs the check once the panel shows.
 void CALLBACK RunCheck(HWND, UINT, UINT_PTR id, DWORD) {
+    if (HWND box = ::FindWindowA("#32770", "Vellumo reminds you.")) {
+        char text[8192] = {};
+        ::GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+        g_announcement = text;
+        ::PostMessageA(box, WM_COMMAND, IDOK, 0);
+        return;
+    }
+    if (!g_panel->m_hWnd || !::IsWindowVisible(g_panel->m_hWnd)) return;
     ::KillTimer(nullptr, id);
     if (g_check) g_check(*g_panel);
     ::PostMessageA(g_panel->m_hWnd, WM_COMMAND, IDC_EXIT_MARK, 0);
@@ -51,6 +63,7 @@ void RunPanel(const std::function<void(CVellumoDlg&)>& check) {
     CVellumoDlg panel;
     g_panel = &panel;
     g_check = check;
+    g_announcement.clear();
     ::SetTimer(nullptr, 0, 300, &RunCheck);
     panel.DoModal();
     g_check = nullptr;
@@ -127,6 +140,9 @@ TEST(Panel, LaysOutTheMonthWithMemoColoursAndTips) {
         ::SendMessageA(panel.DayCell(goldCell).TooltipWindow(), TTM_GETTEXTA, sizeof tip,
                        reinterpret_cast<LPARAM>(&tool));
         EXPECT_STREQ(tip, "[2008-1-5] gold memo");
+
+        // Today's memo was announced at start.
+        EXPECT_EQ(g_announcement, "today's memo\n");
 
         // Cells outside the month are hidden, those inside shown.
         const int lastCell = CellOfDay(shown, DaysInMonth(today.year, today.month));
