@@ -24,8 +24,8 @@ Canvas make_editor_picture();       // bitmap 165
 Canvas make_progress_cells();       // bitmap 199
 
 std::vector<Canvas> make_app_icon();    // icon 128: 16, 32 and 48 px
-std::vector<Canvas> make_ok_icon();     // icon 166: 32 and 16 px
-std::vector<Canvas> make_cancel_icon(); // icon 167: 32 and 16 px
+std::vector<Canvas> make_ok_icon();     // icon 166: 20 px
+std::vector<Canvas> make_cancel_icon(); // icon 167: 20 px
 
 enum class Arrow { PrevMonth, NextMonth, PrevYear, NextYear };
 Canvas make_arrow_icon(Arrow arrow); // icons 169..172, 16 px

@@ -113,8 +113,10 @@ Canvas cross_icon(int size)
 } // namespace
 
 std::vector<Canvas> make_app_icon() { return {app_icon(16), app_icon(32), app_icon(48)}; }
-std::vector<Canvas> make_ok_icon() { return {check_icon(32), check_icon(16)}; }
-std::vector<Canvas> make_cancel_icon() { return {cross_icon(32), cross_icon(16)}; }
+// One 20-pixel image: the editor loads it at its stored size, and a larger
+// one would crowd the captions of its narrow buttons.
+std::vector<Canvas> make_ok_icon() { return {check_icon(20)}; }
+std::vector<Canvas> make_cancel_icon() { return {cross_icon(20)}; }
 
 Canvas make_arrow_icon(Arrow arrow)
 {
