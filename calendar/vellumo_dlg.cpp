@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include <optional>
 #include <string>
 
 #include "app/app_state.h"
@@ -43,6 +44,14 @@ struct ArrowSetup {
 HINSTANCE Instance() { return ::GetModuleHandleA(nullptr); }
 
 bool IsLeadByte(unsigned char c) { return ::IsDBCSLeadByte(c) != FALSE; }
+
+// The memo file of a date, read as every panel reader does (4096 bytes).
+std::optional<std::string> ReadMemo(int year, int month, int day) {
+    std::string text;
+    if (!ReadDayFile(MakeDayFilePath(RemarkPrefix, year, month, day), kMemoReadLimit, text))
+        return std::nullopt;
+    return text;
+}
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CVellumoDlg, CDialog)
@@ -261,11 +270,9 @@ void CVellumoDlg::LayoutMonth() {
         SetDayColours(cell, kDayTextIn, kDayTextOut, kDayTextFocus);
         cell.SetBorderDrawn(false);
         cell.SetTransparentBack(true);
-        std::string memo;
-        if (ReadDayFile(MakeDayFilePath(RemarkPrefix, m_month.year, m_month.month, day),
-                        kMemoReadLimit, memo)) {
+        if (const auto memo = ReadMemo(m_month.year, m_month.month, day)) {
             SetDayColours(cell, kMemoColour, kMemoColour, kMemoColour);
-            cell.SetTipText(memo.c_str());
+            cell.SetTipText(memo->c_str());
         } else {
             cell.SetTipText("");
         }
@@ -312,10 +319,8 @@ void CVellumoDlg::OnDayClick(UINT id) {
     m_remarkDlg.m_nDay = day;
     m_remarkDlg.DoModal();  // what follows runs after OK and Cancel alike
     CSkinButton& cell = m_dayCells[id - IDC_DAY_FIRST];
-    std::string memo;
-    if (ReadDayFile(MakeDayFilePath(RemarkPrefix, m_month.year, m_month.month, day),
-                    kMemoReadLimit, memo) &&
-        !memo.empty()) {
+    const auto memo = ReadMemo(m_month.year, m_month.month, day);
+    if (memo && !memo->empty()) {
         SetDayColours(cell, kMemoColour, kMemoColour, kMemoColour);
     } else {
         SetDayColours(cell, kDayTextIn, kDayTextOut, kDayTextFocus);
@@ -363,14 +368,8 @@ void CVellumoDlg::OnSetting() {
 // ---------------------------------------------------------------- digest --
 
 void CVellumoDlg::RefreshDigest(int days, bool announce) {
-    const DayTextReader readMemo = [](int year, int month, int day) -> std::optional<std::string> {
-        std::string text;
-        if (!ReadDayFile(MakeDayFilePath(RemarkPrefix, year, month, day), kMemoReadLimit, text))
-            return std::nullopt;
-        return text;
-    };
     const std::string digest =
-        BuildDigest(m_month.year, m_month.month, m_month.todayDay, days, readMemo, &IsLeadByte);
+        BuildDigest(m_month.year, m_month.month, m_month.todayDay, days, &ReadMemo, &IsLeadByte);
     if (announce && !digest.empty()) {
         ::MessageBoxA(m_hWnd, digest.c_str(), "Vellumo reminds you.", MB_OK | MB_ICONINFORMATION);
     }

@@ -188,3 +188,38 @@ HWND WaitForReminderBox(DWORD timeoutMs) {
         timeoutMs);
     return box;
 }
+
+namespace {
+// The Unix path of a file, for LD_PRELOAD.
+std::string UnixPath(const std::string& windowsPath) {
+    using ToUnix = char*(__cdecl*)(const wchar_t*);
+    auto toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    if (!toUnix) return "";
+    std::wstring wide(windowsPath.begin(), windowsPath.end());
+    char* unixPath = toUnix(wide.c_str());
+    if (!unixPath) return "";
+    std::string result = unixPath;
+    ::HeapFree(::GetProcessHeap(), 0, unixPath);
+    return result;
+}
+}  // namespace
+
+bool SpawnAtTimeOfDay(ProgramDir& dir, int secondsAfterMidnight) {
+    using Spawn = LONG(__stdcall*)(char* const*, int);
+    auto spawn = reinterpret_cast<Spawn>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "__wine_unix_spawnvp")));
+    const std::string library = UnixPath(TestBinDir() + "\\support\\fake_clock.so");
+    const std::string program = UnixPath(dir.File("Vellumo.exe"));
+    if (!spawn || library.empty() || program.empty()) return false;
+    SYSTEMTIME now;
+    ::GetLocalTime(&now);
+    const int secondsToday = now.wHour * 3600 + now.wMinute * 60 + now.wSecond;
+    const std::string script = "cd \"$(dirname \"$2\")\" && LD_PRELOAD=\"$1\" "
+                               "VELLUMO_FAKE_CLOCK_OFFSET=$3 exec wine \"$2\" >/dev/null 2>&1";
+    std::string args[] = {"/bin/sh", "-c", script, "sh", library, program,
+                          std::to_string(secondsAfterMidnight - secondsToday)};
+    char* argv[8] = {};
+    for (int i = 0; i < 7; ++i) argv[i] = &args[i][0];
+    return spawn(argv, 0) == 0;
+}

@@ -42,6 +42,13 @@ private:
     std::vector<HANDLE> processes_;
 };
 
+// Starts Vellumo.exe in `dir` with its clock reading `secondsAfterMidnight`
+// of today (local) at the moment of the start and running on from there,
+// through the time-shift library. Wine hands a child the Unix environment of
+// its parent, not the Windows one, so the start goes through a Unix shell
+// that sets LD_PRELOAD; copies the program starts itself inherit it.
+bool SpawnAtTimeOfDay(ProgramDir& dir, int secondsAfterMidnight);
+
 // The running panel (window titled "Vellumo"), or null.
 HWND FindPanel();
 // Waits until the panel exists (and, if asked, is visible).

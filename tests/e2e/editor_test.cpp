@@ -70,40 +70,6 @@ bool WriteMemoThroughEditor(HWND panel, int cell, const std::string& hour,
     return WaitFor([&] { return !::IsWindow(editor); }, 5000);
 }
 
-// The Unix path of a file, for LD_PRELOAD.
-std::string UnixPath(const std::string& windowsPath) {
-    using ToUnix = char*(__cdecl*)(const wchar_t*);
-    auto toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void*>(
-        ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
-    if (!toUnix) return "";
-    std::wstring wide(windowsPath.begin(), windowsPath.end());
-    char* unixPath = toUnix(wide.c_str());
-    if (!unixPath) return "";
-    std::string result = unixPath;
-    ::HeapFree(::GetProcessHeap(), 0, unixPath);
-    return result;
-}
-
-// Starts the program in `dir` with its clock at `target` seconds after
-// today's midnight (through a Unix shell: Wine hands a child its parent's
-// Unix environment, so LD_PRELOAD must be set there).
-bool StartAtTimeOfDay(ProgramDir& dir, int target) {
-    using Spawn = LONG(__stdcall*)(char* const*, int);
-    auto spawn = reinterpret_cast<Spawn>(reinterpret_cast<void*>(
-        ::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "__wine_unix_spawnvp")));
-    const std::string library = UnixPath(TestBinDir() + "\\support\\fake_clock.so");
-    const std::string program = UnixPath(dir.File("Vellumo.exe"));
-    if (!spawn || library.empty() || program.empty()) return false;
-    const SYSTEMTIME now = Now();
-    const int secondsToday = now.wHour * 3600 + now.wMinute * 60 + now.wSecond;
-    const std::string script = "cd \"$(dirname \"$2\")\" && LD_PRELOAD=\"$1\" "
-                               "VELLUMO_FAKE_CLOCK_OFFSET=$3 exec wine \"$2\" >/dev/null 2>&1";
-    std::string args[] = {"/bin/sh", "-c", script, "sh", library, program,
-                          std::to_string(target - secondsToday)};
-    char* argv[8] = {};
-    for (int i = 0; i < 7; ++i) argv[i] = &args[i][0];
-    return spawn(argv, 0) == 0;
-}
 }  // namespace
 
 TEST(EditorE2E, DayClickSavesTheMemoTheCellTurnsGoldAndTheReminderComesOnce) {
@@ -163,7 +129,7 @@ TEST(EditorE2E, AReminderAt2359FiresAt2359) {
     const std::string record = "[" + DateText(today) + "] Last call of the day";
     WriteFileBytes(dir.File("Remark\\Remark_" + DateText(today) + ".txt"), record);
     WriteFileBytes(dir.File("Notice\\Notice_" + DateText(today) + ".txt"), "23:59");
-    ASSERT_TRUE(StartAtTimeOfDay(dir, 23 * 3600 + 59 * 60 + 15));
+    ASSERT_TRUE(SpawnAtTimeOfDay(dir, 23 * 3600 + 59 * 60 + 15));
     ASSERT_NE(WaitForPanel(false), nullptr);
 
     // The start-up digest lists today's memo in a box owned by the panel;

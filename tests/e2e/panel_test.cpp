@@ -180,43 +180,10 @@ std::string MemoPath(ProgramDir& dir, int y, int m, int d) {
     return dir.File(name);
 }
 
-// The Unix path of a file, for LD_PRELOAD.
-std::string UnixPath(const std::string& windowsPath) {
-    using ToUnix = char*(__cdecl*)(const wchar_t*);
-    auto toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void*>(
-        ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
-    if (!toUnix) return "";
-    std::wstring wide(windowsPath.begin(), windowsPath.end());
-    char* unixPath = toUnix(wide.c_str());
-    if (!unixPath) return "";
-    std::string result = unixPath;
-    ::HeapFree(::GetProcessHeap(), 0, unixPath);
-    return result;
-}
-
-// Starts Vellumo.exe in `dir` with its clock reading `target` seconds after
-// midnight of today (local) at the moment of the start, running on from
-// there. Wine hands a child the Unix environment of its parent, not the
-// Windows one, so the start goes through a Unix shell that sets LD_PRELOAD
-// for the time-shift library; copies the program starts itself inherit it.
-// Returns the new copy's process, found by its panel.
+// Starts Vellumo.exe with its clock moved (see e2e_support.h) and returns
+// the new copy's process, found by its panel.
 HANDLE StartAtTimeOfDay(ProgramDir& dir, int target) {
-    using Spawn = LONG(__stdcall*)(char* const*, int);
-    auto spawn = reinterpret_cast<Spawn>(reinterpret_cast<void*>(
-        ::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "__wine_unix_spawnvp")));
-    const std::string library = UnixPath(TestBinDir() + "\\support\\fake_clock.so");
-    const std::string program = UnixPath(dir.File("Vellumo.exe"));
-    if (!spawn || library.empty() || program.empty()) return nullptr;
-    SYSTEMTIME now;
-    ::GetLocalTime(&now);
-    const int secondsToday = now.wHour * 3600 + now.wMinute * 60 + now.wSecond;
-    const std::string script = "cd \"$(dirname \"$2\")\" && LD_PRELOAD=\"$1\" "
-                               "VELLUMO_FAKE_CLOCK_OFFSET=$3 exec wine \"$2\" >/dev/null 2>&1";
-    std::string offset = std::to_string(target - secondsToday);
-    std::string args[] = {"/bin/sh", "-c", script, "sh", library, program, offset};
-    char* argv[8] = {};
-    for (int i = 0; i < 7; ++i) argv[i] = &args[i][0];
-    if (spawn(argv, 0) != 0) return nullptr;
+    if (!SpawnAtTimeOfDay(dir, target)) return nullptr;
     HWND panel = WaitForPanel(true);
     if (!panel) return nullptr;
     DWORD pid = 0;
