@@ -1,0 +1,231 @@
+// The memos of the coming days in the real program: the announcement at
+// start-up, the ticker's text for them or for none, and the ticker following
+// the month the panel shows.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "tests/e2e/driver_helpers.h"
+#include "tests/e2e/e2e_support.h"
+
+namespace {
+constexpr int kPrevMonth = 1037;
+constexpr int kNextMonth = 1038;
+constexpr COLORREF kTickerBack = RGB(204, 204, 255);
+
+struct Day {
+    int year, month, day;
+};
+
+Day Today() {
+    SYSTEMTIME st;
+    ::GetLocalTime(&st);
+    return {st.wYear, st.wMonth, st.wDay};
+}
+
+Day AddDays(Day d, int n) {
+    SYSTEMTIME st{};
+    st.wYear = static_cast<WORD>(d.year);
+    st.wMonth = static_cast<WORD>(d.month);
+    st.wDay = static_cast<WORD>(d.day);
+    FILETIME ft;
+    ::SystemTimeToFileTime(&st, &ft);
+    ULARGE_INTEGER t{{ft.dwLowDateTime, ft.dwHighDateTime}};
+    t.QuadPart += 864000000000ULL * n;
+    ft = FILETIME{t.LowPart, t.HighPart};
+    ::FileTimeToSystemTime(&ft, &st);
+    return {st.wYear, st.wMonth, st.wDay};
+}
+
+int DaysIn(int year, int month) {
+    static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return month == 2 && leap ? 29 : days[month - 1];
+}
+
+void WriteMemo(ProgramDir& dir, int year, int month, int day, const std::string& text) {
+    ::CreateDirectoryA(dir.File("Remark").c_str(), nullptr);
+    char name[64];
+    std::snprintf(name, sizeof name, "Remark\\Remark_%d-%d-%d.txt", year, month, day);
+    WriteFileBytes(dir.File(name), text);
+}
+
+// The ticker's text colour 0,115,255, antialiased over its light background.
+bool Bluish(COLORREF c) { return GetBValue(c) >= 200 && GetRValue(c) <= 140 && GetGValue(c) <= 190; }
+
+// First row of the picture with text on it, or -1.
+int FirstTextRow(const ScreenPicture& p) {
+    for (int y = 0; y < p.Height(); ++y) {
+        int n = 0;
+        for (int x = 0; x < p.Width(); ++x) n += Bluish(p.At(x, y));
+        if (n >= 2) return y;
+    }
+    return -1;
+}
+
+HWND FindTicker(HWND panel) { return ::FindWindowExA(panel, nullptr, nullptr, "Scroller"); }
+
+// A picture of the ticker once two reads 200 ms apart agree.
+ScreenPicture SettledPicture(HWND ticker) {
+    ScreenPicture last = ScreenPicture::OfClient(ticker);
+    WaitFor(
+        [&] {
+            ::Sleep(200);
+            ScreenPicture next = ScreenPicture::OfClient(ticker);
+            const bool same = next.Differing(last) == 0;
+            last = std::move(next);
+            return same;
+        },
+        3000);
+    return last;
+}
+
+// Scrolls the ticker to the top of its text, which also stands it still for
+// its pause, and returns its picture. Twice: the first request may come
+// before the ticker has measured a new text at its next paint.
+ScreenPicture StillTicker(HWND ticker) {
+    DWORD_PTR result = 0;
+    ::SendMessageTimeoutA(ticker, WM_VSCROLL, SB_TOP, 0, SMTO_NORMAL, 3000, &result);
+    SettledPicture(ticker);
+    ::SendMessageTimeoutA(ticker, WM_VSCROLL, SB_TOP, 0, SMTO_NORMAL, 3000, &result);
+    return SettledPicture(ticker);
+}
+
+// Steps the shown month and waits until the month label has changed.
+void StepMonth(HWND panel, int command) {
+    char before[32] = {}, now[32] = {};
+    ::GetDlgItemTextA(panel, 1039, before, sizeof before);
+    ::PostMessageA(panel, WM_COMMAND, command, 0);
+    WaitFor(
+        [&] {
+            ::GetDlgItemTextA(panel, 1039, now, sizeof now);
+            return std::string(now) != before;
+        },
+        3000);
+}
+
+// The hover scroll bar would narrow the ticker: keep the mouse off it.
+void MouseAway() { ::SetCursorPos(::GetSystemMetrics(SM_CXSCREEN) - 1, ::GetSystemMetrics(SM_CYSCREEN) - 1); }
+}  // namespace
+
+TEST(DigestAtStart, AnnouncesTheComingMemosBeforeThePanelAndTheTickerShowsThem) {
+    MouseAway();
+    SavedRegistryValue savedDays(HKEY_LOCAL_MACHINE, kSettingsKey, "Days");
+    StoreSetting("Days", 3);
+    ProgramDir dir;
+    const Day today = Today();
+    const Day inTwo = AddDays(today, 2), inThree = AddDays(today, 3);
+    // Taller than the ticker together, so that its top position does not
+    // depend on when the ticker measured the text.
+    WriteMemo(dir, today.year, today.month, today.day, "today memo about the meeting at the town hall");
+    WriteMemo(dir, inTwo.year, inTwo.month, inTwo.day, "in two days");
+    WriteMemo(dir, inThree.year, inThree.month, inThree.day, "too far ahead");
+    dir.Start();
+
+    HWND box = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (box = FindAnnouncementBox()) != nullptr; }, 10000));
+    HWND panel = FindPanel();
+    ASSERT_NE(panel, nullptr);
+    EXPECT_EQ(::GetWindow(box, GW_OWNER), panel);
+    EXPECT_EQ(BoxText(box), "today memo about the meeting at the town hall\nin two days\n");
+    // The box holds the start: the panel stays hidden while it is open.
+    EXPECT_FALSE(WaitFor([&] { return ::IsWindowVisible(panel) != FALSE; }, 500));
+    ::PostMessageA(box, WM_COMMAND, IDOK, 0);
+    ASSERT_EQ(WaitForPanel(true), panel);
+    EXPECT_EQ(FindAnnouncementBox(), nullptr);
+
+    HWND ticker = FindTicker(panel);
+    ASSERT_NE(ticker, nullptr);
+    const ScreenPicture memos = StillTicker(ticker);
+    const int area = memos.Width() * memos.Height();
+    ASSERT_GT(area, 1000);
+    EXPECT_GT(memos.Count([](COLORREF c) { return c == kTickerBack; }), area / 2);
+    EXPECT_GT(memos.Count(Bluish), 60);
+    const int memoTop = FirstTextRow(memos);
+
+    // Two months on there is no memo in the window: the fallback text, which
+    // begins with two empty lines, so its first letters sit lower.
+    StepMonth(panel, kNextMonth);
+    StepMonth(panel, kNextMonth);
+    const ScreenPicture none = StillTicker(ticker);
+    EXPECT_GT(none.Differing(memos), 50);
+    EXPECT_GT(none.Count(Bluish), 60);
+    const int fallbackTop = FirstTextRow(none);
+    EXPECT_GE(memoTop, 0);
+    EXPECT_GT(fallbackTop, memoTop + 15) << "memo text from row " << memoTop;
+
+    StepMonth(panel, kPrevMonth);
+    StepMonth(panel, kPrevMonth);
+    EXPECT_EQ(StillTicker(ticker).Differing(memos), 0);
+}
+
+TEST(DigestAtStart, WithoutMemosNoBoxAndTheTickerShowsTheFallback) {
+    MouseAway();
+    SavedRegistryValue savedDays(HKEY_LOCAL_MACHINE, kSettingsKey, "Days");
+    DeleteSetting("Days");
+    ProgramDir dir;
+    dir.Start();
+    bool boxSeen = false;
+    HWND panel = nullptr;
+    WaitFor(
+        [&] {
+            boxSeen = boxSeen || FindAnnouncementBox() != nullptr;
+            panel = FindPanel();
+            return panel && ::IsWindowVisible(panel);
+        },
+        10000);
+    ASSERT_NE(panel, nullptr);
+    ASSERT_TRUE(::IsWindowVisible(panel));
+    WaitFor([&] { return boxSeen = boxSeen || FindAnnouncementBox() != nullptr; }, 500);
+    EXPECT_FALSE(boxSeen);
+
+    HWND ticker = FindTicker(panel);
+    ASSERT_NE(ticker, nullptr);
+    const ScreenPicture shown = StillTicker(ticker);
+    const int area = shown.Width() * shown.Height();
+    EXPECT_GT(shown.Count([](COLORREF c) { return c == kTickerBack; }), area / 2);
+    // "No memo today. Please click a date to add notes." after two empty lines.
+    EXPECT_GT(shown.Count(Bluish), 150);
+    EXPECT_GT(FirstTextRow(shown), 20);
+}
+
+TEST(DigestNavigation, NextMonthReadsFromTodaysDayNumberAndBackRestoresToday) {
+    MouseAway();
+    SavedRegistryValue savedDays(HKEY_LOCAL_MACHINE, kSettingsKey, "Days");
+    StoreSetting("Days", 3);
+    ProgramDir dir;
+    const Day today = Today();
+    const int nextYear = today.month == 12 ? today.year + 1 : today.year;
+    const int nextMonth = today.month == 12 ? 1 : today.month + 1;
+    // The same text today and at today's day number next month (a day the
+    // month may not have is still read); different texts just outside next
+    // month's window. Equal pictures then mean equal windows. The text is
+    // taller than the ticker, so its top position is the same whatever the
+    // ticker had measured before.
+    const std::string alpha = "Alpha memo, long enough to wrap over a few lines of the ticker";
+    WriteMemo(dir, today.year, today.month, today.day, alpha);
+    WriteMemo(dir, nextYear, nextMonth, today.day, alpha);
+    if (today.day > 1) WriteMemo(dir, nextYear, nextMonth, today.day - 1, "Beta day before");
+    if (today.day + 3 <= DaysIn(nextYear, nextMonth))
+        WriteMemo(dir, nextYear, nextMonth, today.day + 3, "Beta day after");
+    dir.Start();
+    EXPECT_EQ(DismissAnnouncement(10000), alpha + "\n");
+    HWND panel = WaitForPanel(true);
+    ASSERT_NE(panel, nullptr);
+    HWND ticker = FindTicker(panel);
+    ASSERT_NE(ticker, nullptr);
+
+    const ScreenPicture start = StillTicker(ticker);
+    EXPECT_GT(start.Count(Bluish), 30);
+    StepMonth(panel, kNextMonth);
+    EXPECT_EQ(StillTicker(ticker).Differing(start), 0) << "next month's window";
+    StepMonth(panel, kNextMonth);  // no memos: the fallback
+    EXPECT_GT(StillTicker(ticker).Differing(start), 50);
+    StepMonth(panel, kPrevMonth);
+    EXPECT_EQ(StillTicker(ticker).Differing(start), 0) << "next month's window again";
+    StepMonth(panel, kPrevMonth);
+    EXPECT_EQ(StillTicker(ticker).Differing(start), 0) << "back to today's";
+    // No announcement for a rebuild.
+    EXPECT_EQ(FindAnnouncementBox(), nullptr);
+}

@@ -1,0 +1,230 @@
+// The panel's "Setting..." command in-process: what OK hands on to the
+// running clock and to the ticker's digest, with the real panel and dialog.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "app/app_state.h"
+#include "calendar/vellumo_dlg.h"
+#include "memo/memo_store.h"
+#include "res/resource.h"
+#include "settings/settings_store.h"
+#include "tests/win/win_test_support.h"
+
+namespace {
+constexpr char kAnnouncement[] = "Vellumo reminds you.";
+
+std::string ProgramDir() {
+    char path[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string s = path;
+    return s.substr(0, s.find_last_of('\\'));
+}
+
+void WriteRaw(const std::string& path, const std::string& bytes) {
+    HANDLE f = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    ::WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    ::CloseHandle(f);
+}
+
+Date AddDays(const Date& d, int n) {
+    SYSTEMTIME st{};
+    st.wYear = static_cast<WORD>(d.year);
+    st.wMonth = static_cast<WORD>(d.month);
+    st.wDay = static_cast<WORD>(d.day);
+    FILETIME ft;
+    ::SystemTimeToFileTime(&st, &ft);
+    ULARGE_INTEGER t{{ft.dwLowDateTime, ft.dwHighDateTime}};
+    t.QuadPart += 864000000000ULL * n;
+    ft = FILETIME{t.LowPart, t.HighPart};
+    ::FileTimeToSystemTime(&ft, &st);
+    return Date{st.wYear, st.wMonth, st.wDay};
+}
+
+// TimeFormat, Days and the autorun entry as they were before the test.
+class StoredSettings {
+public:
+    StoredSettings() {
+        ::RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kSettingsKeyPath, kTimeFormatValue);
+        ::RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kSettingsKeyPath, kDaysValue);
+    }
+    ~StoredSettings() {
+        Restore(kTimeFormatValue, timeFormat_);
+        Restore(kDaysValue, days_);
+        // A key the test made is removed again (it fails while values remain).
+        if (!hadKey_ && ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kSettingsKeyPath) == ERROR_SUCCESS &&
+            !hadMakerKey_)
+            ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Brakkon");
+        if (autorun_) SetAutoRun();
+        else RemoveAutoRun();
+    }
+
+private:
+    static void Restore(const char* name, int value) {
+        if (value == -1) ::RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kSettingsKeyPath, name);
+        else WriteSettingValue(name, value);
+    }
+    static bool KeyExists(const char* path) {
+        HKEY key = nullptr;
+        if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+        ::RegCloseKey(key);
+        return true;
+    }
+    bool hadMakerKey_ = KeyExists("SOFTWARE\\Brakkon");
+    bool hadKey_ = KeyExists(kSettingsKeyPath);
+    int timeFormat_ = ReadSettingValue(kTimeFormatValue);
+    int days_ = ReadSettingValue(kDaysValue);
+    bool autorun_ = IsAutoRunSet();
+};
+
+// Runs the panel modally; `check` runs inside its loop once it shows (after
+// the start-up announcement is closed), then the exit mark ends the run.
+CVellumoDlg* g_panel = nullptr;
+std::function<void(CVellumoDlg&)> g_check;
+
+void CALLBACK RunCheck(HWND, UINT, UINT_PTR id, DWORD) {
+    if (HWND box = ::FindWindowA("#32770", kAnnouncement)) {
+        ::PostMessageA(box, WM_COMMAND, IDOK, 0);
+        return;
+    }
+    if (!g_panel->m_hWnd || !::IsWindowVisible(g_panel->m_hWnd)) return;
+    ::KillTimer(nullptr, id);
+    if (g_check) g_check(*g_panel);
+    ::PostMessageA(g_panel->m_hWnd, WM_COMMAND, IDC_EXIT_MARK, 0);
+}
+
+void RunPanel(const std::function<void(CVellumoDlg&)>& check) {
+    AppState::Get().SetStartDate(LocalDateNow());  // no day-change restart from a test
+    CVellumoDlg panel;
+    g_panel = &panel;
+    g_check = check;
+    ::SetTimer(nullptr, 0, 100, &RunCheck);
+    panel.DoModal();
+    g_check = nullptr;
+    g_panel = nullptr;
+}
+
+// Runs the panel's "Setting..." command; `act` gets the dialog once it shows
+// and ends it. Returns whether the dialog showed.
+std::function<void(HWND)> g_act;
+void CALLBACK ActOnSettings(HWND, UINT, UINT_PTR id, DWORD) {
+    HWND dlg = ::FindWindowA("#32770", "Vellumo Setting");
+    if (!dlg || !::IsWindowVisible(dlg) || !g_act) return;
+    ::KillTimer(nullptr, id);
+    auto act = std::move(g_act);
+    g_act = nullptr;
+    act(dlg);
+}
+
+bool RunSettingCommand(CVellumoDlg& panel, std::function<void(HWND)> act) {
+    g_act = std::move(act);
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 30, &ActOnSettings);
+    ::SendMessageA(panel.m_hWnd, WM_COMMAND, ID_SETTING, 0);
+    ::KillTimer(nullptr, timer);
+    const bool shown = !g_act;
+    g_act = nullptr;
+    return shown;
+}
+
+void TypeDays(HWND dlg, const std::string& text) {
+    HWND edit = ::GetDlgItem(dlg, IDC_DAYS);
+    ::SendMessageA(edit, EM_SETSEL, 0, -1);
+    ::SendMessageA(edit, WM_CHAR, VK_BACK, 0);
+    for (char c : text) ::SendMessageA(edit, WM_CHAR, static_cast<WPARAM>(c), 0);
+}
+
+// Pumps for `ms` (the ticker paints several times meanwhile); true when an
+// announcement box showed up in that time.
+bool PumpWatchingForAnnouncement(DWORD ms) {
+    bool seen = false;
+    PumpUntil(
+        [&] {
+            seen = seen || ::FindWindowA("#32770", kAnnouncement) != nullptr;
+            return false;
+        },
+        ms);
+    return seen;
+}
+
+// Memos today and in two days, removed again afterwards.
+class TwoMemos {
+public:
+    TwoMemos() {
+        const std::string dir = ProgramDir();
+        ::CreateDirectoryA((dir + "\\Remark").c_str(), nullptr);
+        InitMemoPaths(dir);
+        const Date today = LocalDateNow(), later = AddDays(today, 2);
+        today_ = MakeDayFilePath(RemarkPrefix, today.year, today.month, today.day);
+        later_ = MakeDayFilePath(RemarkPrefix, later.year, later.month, later.day);
+        WriteRaw(today_, "today memo");
+        WriteRaw(later_, "later memo");
+    }
+    ~TwoMemos() {
+        ::DeleteFileA(today_.c_str());
+        ::DeleteFileA(later_.c_str());
+    }
+
+private:
+    std::string today_, later_;
+};
+}  // namespace
+
+TEST(PanelSetting, OkWithoutChangesStoresTheValuesButLeavesClockAndDigest) {
+    StoredSettings stored;  // nothing stored: 24 hours, one day
+    TwoMemos memos;
+    RunPanel([](CVellumoDlg& panel) {
+        CTickerCtrl& ticker = panel.Ticker();
+        ASSERT_TRUE(PumpUntil([&] { return ticker.RebuildCount() > 0; }));
+        PumpMessages();
+        const std::string text = ticker.TickerText();
+        EXPECT_EQ(text, "today memo\n\n\n\n");
+        const int rebuilds = ticker.RebuildCount();
+        const DWORD worker = panel.Clock().WorkerThreadId();
+        ASSERT_TRUE(panel.Clock().IsStarted());
+
+        EXPECT_TRUE(RunSettingCommand(panel, [](HWND dlg) {
+            ::PostMessageA(dlg, WM_COMMAND, IDOK, 0);
+        }));
+        EXPECT_FALSE(PumpWatchingForAnnouncement(400));
+        EXPECT_EQ(ReadSettingValue(kTimeFormatValue), 24);
+        EXPECT_EQ(ReadSettingValue(kDaysValue), 1);
+        EXPECT_EQ(ticker.RebuildCount(), rebuilds);
+        EXPECT_EQ(ticker.TickerText(), text);
+        EXPECT_EQ(panel.RemindAheadDays(), 1);
+        EXPECT_EQ(panel.Clock().CurrentHourFormat(), 24);
+        EXPECT_EQ(panel.Clock().WorkerThreadId(), worker);
+        EXPECT_TRUE(panel.Clock().IsStarted());
+    });
+}
+
+TEST(PanelSetting, ChangingOnlyTheDaysRebuildsTheDigestOnce) {
+    StoredSettings stored;
+    TwoMemos memos;
+    RunPanel([](CVellumoDlg& panel) {
+        CTickerCtrl& ticker = panel.Ticker();
+        ASSERT_TRUE(PumpUntil([&] { return ticker.RebuildCount() > 0; }));
+        PumpMessages();
+        EXPECT_EQ(ticker.TickerText(), "today memo\n\n\n\n");
+        const int rebuilds = ticker.RebuildCount();
+        const DWORD worker = panel.Clock().WorkerThreadId();
+
+        EXPECT_TRUE(RunSettingCommand(panel, [](HWND dlg) {
+            TypeDays(dlg, "3");
+            ::PostMessageA(dlg, WM_COMMAND, IDOK, 0);
+        }));
+        // The new text is rendered at the ticker's next paint, and only once.
+        EXPECT_FALSE(PumpWatchingForAnnouncement(400));
+        EXPECT_EQ(ticker.TickerText(), "today memo\nlater memo\n\n\n\n");
+        EXPECT_EQ(ticker.RebuildCount(), rebuilds + 1);
+        EXPECT_EQ(panel.RemindAheadDays(), 3);
+        EXPECT_EQ(ReadSettingValue(kDaysValue), 3);
+        EXPECT_EQ(ReadSettingValue(kTimeFormatValue), 24);
+        EXPECT_EQ(panel.Clock().CurrentHourFormat(), 24);
+        EXPECT_EQ(panel.Clock().WorkerThreadId(), worker);
+    });
+}
