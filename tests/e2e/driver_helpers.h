@@ -46,8 +46,23 @@ struct ScreenPicture {
         ::MapWindowPoints(wnd, nullptr, reinterpret_cast<POINT*>(&r), 2);
         return ScreenPicture(r);
     }
+    // A whole window, frame included.
+    static ScreenPicture OfWindow(HWND wnd) {
+        RECT r{};
+        ::GetWindowRect(wnd, &r);
+        return ScreenPicture(r);
+    }
     int Width() const { return rect.right - rect.left; }
     int Height() const { return rect.bottom - rect.top; }
+    // Pixels of `colour` inside another window's screen rectangle.
+    int CountIn(HWND wnd, COLORREF colour) const {
+        RECT r{};
+        ::GetWindowRect(wnd, &r);
+        int n = 0;
+        for (int y = r.top; y < r.bottom; ++y)
+            for (int x = r.left; x < r.right; ++x) n += At(x - rect.left, y - rect.top) == colour;
+        return n;
+    }
     COLORREF At(int x, int y) const { return pixels[static_cast<size_t>(y) * Width() + x]; }
     template <typename Pred>
     int Count(Pred pred) const {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/e2e/driver_helpers.h"
 #include "tests/e2e/e2e_support.h"
 
 namespace {
@@ -47,47 +48,6 @@ std::string ItemText(HWND panel, int id) {
     return text;
 }
 
-// The screen's pixels over one window, read back from the display.
-struct Shot {
-    RECT rect{};
-    std::vector<COLORREF> pixels;
-
-    explicit Shot(HWND wnd) {
-        ::GetWindowRect(wnd, &rect);
-        const int w = rect.right - rect.left, h = rect.bottom - rect.top;
-        HDC screen = ::GetDC(nullptr);
-        HDC mem = ::CreateCompatibleDC(screen);
-        BITMAPINFO bi{};
-        bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-        bi.bmiHeader.biWidth = w;
-        bi.bmiHeader.biHeight = -h;
-        bi.bmiHeader.biPlanes = 1;
-        bi.bmiHeader.biBitCount = 32;
-        void* bits = nullptr;
-        HBITMAP dib = ::CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-        HGDIOBJ old = ::SelectObject(mem, dib);
-        ::BitBlt(mem, 0, 0, w, h, screen, rect.left, rect.top, SRCCOPY);
-        ::GdiFlush();
-        const auto* p = static_cast<const DWORD*>(bits);
-        for (int i = 0; i < w * h; ++i)
-            pixels.push_back(RGB((p[i] >> 16) & 0xFF, (p[i] >> 8) & 0xFF, p[i] & 0xFF));
-        ::SelectObject(mem, old);
-        ::DeleteObject(dib);
-        ::DeleteDC(mem);
-        ::ReleaseDC(nullptr, screen);
-    }
-    int Width() const { return rect.right - rect.left; }
-    COLORREF At(int x, int y) const { return pixels[y * Width() + x]; }
-    // Pixels of `colour` inside a window (screen rectangle of `wnd`).
-    int CountIn(HWND wnd, COLORREF colour) const {
-        RECT r;
-        ::GetWindowRect(wnd, &r);
-        int n = 0;
-        for (int y = r.top; y < r.bottom; ++y)
-            for (int x = r.left; x < r.right; ++x) n += At(x - rect.left, y - rect.top) == colour;
-        return n;
-    }
-};
 
 // The skin as the panel stretches it: bitmap 183 of the program file,
 // stretched over the panel's client size.
@@ -229,7 +189,7 @@ TEST(PanelScreen, ShowsEveryElementInItsColours) {
     EXPECT_EQ(ItemText(panel, 1039), kMonths[today.month - 1]);
     EXPECT_EQ(ItemText(panel, 1040), std::to_string(today.year));
 
-    const Shot shot(panel);
+    const ScreenPicture shot = ScreenPicture::OfWindow(panel);
     EXPECT_GT(shot.CountIn(gold, kGold), 3);
     EXPECT_EQ(shot.CountIn(gold, kWhite), 0);
     EXPECT_GT(shot.CountIn(todayCell, kToday), 3);
@@ -371,7 +331,7 @@ TEST(PanelRestart, NewDateRestartsTheProgramWithTheNewDay) {
     EXPECT_EQ(ItemText(fresh, 1039), kMonths[tomorrow.month - 1]);
     EXPECT_EQ(ItemText(fresh, 1040), std::to_string(tomorrow.year));
     const int cell = kFirstCell + FirstWeekday(tomorrow.year, tomorrow.month) + tomorrow.day - 1;
-    const Shot shot(fresh);
+    const ScreenPicture shot = ScreenPicture::OfWindow(fresh);
     EXPECT_GT(shot.CountIn(::GetDlgItem(fresh, cell), kToday), 3);
     ::CloseHandle(old);
 }
@@ -393,7 +353,7 @@ TEST(PanelRestart, FailedRestartKeepsTheOldCopyRunning) {
     EXPECT_EQ(ItemText(panel, 1039), kMonths[tomorrow.month - 1]);
     ::Sleep(300);
     const int cell = kFirstCell + FirstWeekday(tomorrow.year, tomorrow.month) + tomorrow.day - 1;
-    EXPECT_GT(Shot(panel).CountIn(::GetDlgItem(panel, cell), kToday), 3);
+    EXPECT_GT(ScreenPicture::OfWindow(panel).CountIn(::GetDlgItem(panel, cell), kToday), 3);
     HANDLE mutex = ::OpenMutexA(SYNCHRONIZE, FALSE, "ZEDE");
     EXPECT_NE(mutex, nullptr);
     if (mutex) ::CloseHandle(mutex);
