@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <string>
+#include <utility>
 
 namespace {
 constexpr UINT_PTR kToolId = 1;
@@ -73,16 +74,15 @@ void CSkinButton::PreSubclassWindow() {
 void CSkinButton::AssignIcon(HICON icon) {
     m_icon.Reset();
     m_iconWidth = m_iconHeight = 0;
+    IconHandle owned(icon);  // ours from here on, kept only when it can be read
     ICONINFO info{};
-    if (icon && ::GetIconInfo(icon, &info)) {
+    if (owned && ::GetIconInfo(owned.Get(), &info)) {
         // GetIconInfo hands us copies of the icon's bitmaps.
         BitmapHandle mask(info.hbmMask);
         BitmapHandle colour(info.hbmColor);
-        m_icon.Reset(icon);
+        m_icon = std::move(owned);
         m_iconWidth = static_cast<int>(info.xHotspot) * 2;
         m_iconHeight = static_cast<int>(info.yHotspot) * 2;
-    } else if (icon) {
-        ::DestroyIcon(icon);
     }
     Invalidate();
 }

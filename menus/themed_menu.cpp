@@ -85,12 +85,9 @@ bool CThemedMenu::CreatePopupMenu() {
 }
 
 bool CThemedMenu::LoadMenu(UINT resourceId) {
-    HMENU menu = ::LoadMenuA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(resourceId));
-    if (!menu) return false;
-    if (!Attach(menu)) {
-        ::DestroyMenu(menu);
-        return false;
-    }
+    MenuHandle menu(::LoadMenuA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(resourceId)));
+    if (!menu || !Attach(menu.Get())) return false;
+    menu.Release();  // the themed menu owns it now
     return true;
 }
 

@@ -360,13 +360,3 @@ TEST_F(RemarkDlgTest, FullLengthMemoSurvivesOpenAndOkByteForByte) {
         ::DeleteFileA(notice.c_str());
     }
 }
-
-// Not a check: keeps a filled-in editor on the screen for a screenshot
-// (run with --gtest_also_run_disabled_tests).
-TEST_F(RemarkDlgTest, DISABLED_ShowForScreenshot) {
-    WriteBytes(MemoFile(), "[2008-1-5] Dentist at nine.\r\nBring the insurance card.");
-    WriteBytes(NoticeFile(), "8:45");
-    Script script;
-    script.WaitEditor().Pause(8000).Click(IDC_REMARK_CANCEL);
-    script.Run(dialog);
-}
