@@ -133,9 +133,18 @@ HWND WaitForPanel(bool visible, DWORD timeoutMs) {
 }
 
 void EndAllCopies() {
-    for (int attempt = 0; attempt < 10; ++attempt) {
+    // A copy may still be starting (a restart hands over to a fresh one), so
+    // go on while the single-instance mutex exists, ending each panel found.
+    const DWORD start = ::GetTickCount();
+    while (::GetTickCount() - start < 10000) {
         HWND panel = FindPanel();
-        if (!panel) return;
+        if (!panel) {
+            HANDLE mutex = ::OpenMutexA(SYNCHRONIZE, FALSE, "ZEDE");
+            if (!mutex) return;
+            ::CloseHandle(mutex);
+            ::Sleep(50);
+            continue;
+        }
         DWORD pid = 0;
         ::GetWindowThreadProcessId(panel, &pid);
         HANDLE process = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
