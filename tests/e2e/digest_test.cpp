@@ -7,36 +7,13 @@
 #include <string>
 
 #include "tests/e2e/driver_helpers.h"
+#include "tests/common/test_dates.h"
 #include "tests/e2e/e2e_support.h"
 
 namespace {
 constexpr int kPrevMonth = 1037;
 constexpr int kNextMonth = 1038;
 constexpr COLORREF kTickerBack = RGB(204, 204, 255);
-
-struct Day {
-    int year, month, day;
-};
-
-Day Today() {
-    SYSTEMTIME st;
-    ::GetLocalTime(&st);
-    return {st.wYear, st.wMonth, st.wDay};
-}
-
-Day AddDays(Day d, int n) {
-    SYSTEMTIME st{};
-    st.wYear = static_cast<WORD>(d.year);
-    st.wMonth = static_cast<WORD>(d.month);
-    st.wDay = static_cast<WORD>(d.day);
-    FILETIME ft;
-    ::SystemTimeToFileTime(&st, &ft);
-    ULARGE_INTEGER t{{ft.dwLowDateTime, ft.dwHighDateTime}};
-    t.QuadPart += 864000000000ULL * n;
-    ft = FILETIME{t.LowPart, t.HighPart};
-    ::FileTimeToSystemTime(&ft, &st);
-    return {st.wYear, st.wMonth, st.wDay};
-}
 
 int DaysIn(int year, int month) {
     static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -114,8 +91,8 @@ TEST(DigestAtStart, AnnouncesTheComingMemosBeforeThePanelAndTheTickerShowsThem) 
     SavedRegistryValue savedDays(HKEY_LOCAL_MACHINE, kSettingsKey, "Days");
     StoreSetting("Days", 3);
     ProgramDir dir;
-    const Day today = Today();
-    const Day inTwo = AddDays(today, 2), inThree = AddDays(today, 3);
+    const Date today = TodayLocal();
+    const Date inTwo = AddDays(today, 2), inThree = AddDays(today, 3);
     // Taller than the ticker together, so that its top position does not
     // depend on when the ticker measured the text.
     WriteMemo(dir, today.year, today.month, today.day, "today memo about the meeting at the town hall");
@@ -195,7 +172,7 @@ TEST(DigestNavigation, NextMonthReadsFromTodaysDayNumberAndBackRestoresToday) {
     SavedRegistryValue savedDays(HKEY_LOCAL_MACHINE, kSettingsKey, "Days");
     StoreSetting("Days", 3);
     ProgramDir dir;
-    const Day today = Today();
+    const Date today = TodayLocal();
     const int nextYear = today.month == 12 ? today.year + 1 : today.year;
     const int nextMonth = today.month == 12 ? 1 : today.month + 1;
     // The same text today and at today's day number next month (a day the

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/common/test_dates.h"
 #include "tests/e2e/driver_helpers.h"
 #include "tests/e2e/e2e_support.h"
 
@@ -18,15 +19,6 @@ constexpr COLORREF kToday = RGB(255, 80, 50);
 constexpr int kFirstCell = 1000;
 constexpr int kMinimizeMark = 1064;
 constexpr int kExitMark = 1063;
-
-struct LocalDate {
-    int year, month, day;
-};
-LocalDate Today() {
-    SYSTEMTIME st;
-    ::GetLocalTime(&st);
-    return {st.wYear, st.wMonth, st.wDay};
-}
 
 int FirstWeekday(int year, int month) {
     SYSTEMTIME st{};
@@ -151,24 +143,11 @@ HANDLE StartAtTimeOfDay(ProgramDir& dir, int target) {
     return ::OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, pid);
 }
 
-LocalDate DayAfter(LocalDate d) {
-    SYSTEMTIME st{};
-    st.wYear = static_cast<WORD>(d.year);
-    st.wMonth = static_cast<WORD>(d.month);
-    st.wDay = static_cast<WORD>(d.day);
-    FILETIME ft;
-    ::SystemTimeToFileTime(&st, &ft);
-    ULARGE_INTEGER t{{ft.dwLowDateTime, ft.dwHighDateTime}};
-    t.QuadPart += 864000000000ULL;
-    ft = FILETIME{t.LowPart, t.HighPart};
-    ::FileTimeToSystemTime(&ft, &st);
-    return {st.wYear, st.wMonth, st.wDay};
-}
 }  // namespace
 
 TEST(PanelScreen, ShowsEveryElementInItsColours) {
     ProgramDir dir;
-    const LocalDate today = Today();
+    const Date today = TodayLocal();
     const int goldDay = today.day == 10 ? 11 : 10;
     const int plainDay = today.day == 12 ? 13 : 12;
     ::CreateDirectoryA(dir.File("Remark").c_str(), nullptr);
@@ -257,7 +236,7 @@ TEST(PanelScreen, DragsByTheSkinButNotByACell) {
     EXPECT_EQ(moved.left, before.left + 40);
     EXPECT_EQ(moved.top, before.top + 30);
 
-    const LocalDate today = Today();
+    const Date today = TodayLocal();
     const int cell = kFirstCell + FirstWeekday(today.year, today.month) + 14;
     Drag(CentreOf(::GetDlgItem(panel, cell)), 40, 30);
     const RECT after = WindowRect(panel);
@@ -315,7 +294,7 @@ TEST(PanelRestart, NewDateRestartsTheProgramWithTheNewDay) {
     HWND first = WaitForPanel(true);
     ASSERT_NE(first, nullptr);
     const DWORD shown = ::GetTickCount();
-    const LocalDate tomorrow = DayAfter(Today());
+    const Date tomorrow = AddDays(TodayLocal(), 1);
 
     EXPECT_TRUE(ProgramDir::WaitExit(old, 5000));
     HWND fresh = nullptr;
@@ -344,7 +323,7 @@ TEST(PanelRestart, FailedRestartKeepsTheOldCopyRunning) {
     ASSERT_NE(panel, nullptr);
     // Without its program file the copy cannot start itself again.
     ASSERT_TRUE(::MoveFileA(dir.File("Vellumo.exe").c_str(), dir.File("Vellumo.moved").c_str()));
-    const LocalDate tomorrow = DayAfter(Today());
+    const Date tomorrow = AddDays(TodayLocal(), 1);
 
     EXPECT_FALSE(ProgramDir::WaitExit(old, 5000));
     EXPECT_EQ(FindPanel(), panel);

@@ -13,38 +13,12 @@
 #include "memo/memo_store.h"
 #include "res/resource.h"
 #include "settings/settings_store.h"
+#include "tests/common/test_dates.h"
+#include "tests/win/panel_harness.h"
 #include "tests/win/win_test_support.h"
 
 namespace {
 constexpr char kAnnouncement[] = "Vellumo reminds you.";
-
-std::string ProgramDir() {
-    char path[MAX_PATH] = {};
-    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string s = path;
-    return s.substr(0, s.find_last_of('\\'));
-}
-
-void WriteRaw(const std::string& path, const std::string& bytes) {
-    HANDLE f = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written = 0;
-    ::WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    ::CloseHandle(f);
-}
-
-Date AddDays(const Date& d, int n) {
-    SYSTEMTIME st{};
-    st.wYear = static_cast<WORD>(d.year);
-    st.wMonth = static_cast<WORD>(d.month);
-    st.wDay = static_cast<WORD>(d.day);
-    FILETIME ft;
-    ::SystemTimeToFileTime(&st, &ft);
-    ULARGE_INTEGER t{{ft.dwLowDateTime, ft.dwHighDateTime}};
-    t.QuadPart += 864000000000ULL * n;
-    ft = FILETIME{t.LowPart, t.HighPart};
-    ::FileTimeToSystemTime(&ft, &st);
-    return Date{st.wYear, st.wMonth, st.wDay};
-}
 
 // TimeFormat, Days and the autorun entry as they were before the test.
 class StoredSettings {
@@ -82,32 +56,6 @@ private:
     bool autorun_ = IsAutoRunSet();
 };
 
-// Runs the panel modally; `check` runs inside its loop once it shows (after
-// the start-up announcement is closed), then the exit mark ends the run.
-CVellumoDlg* g_panel = nullptr;
-std::function<void(CVellumoDlg&)> g_check;
-
-void CALLBACK RunCheck(HWND, UINT, UINT_PTR id, DWORD) {
-    if (HWND box = ::FindWindowA("#32770", kAnnouncement)) {
-        ::PostMessageA(box, WM_COMMAND, IDOK, 0);
-        return;
-    }
-    if (!g_panel->m_hWnd || !::IsWindowVisible(g_panel->m_hWnd)) return;
-    ::KillTimer(nullptr, id);
-    if (g_check) g_check(*g_panel);
-    ::PostMessageA(g_panel->m_hWnd, WM_COMMAND, IDC_EXIT_MARK, 0);
-}
-
-void RunPanel(const std::function<void(CVellumoDlg&)>& check) {
-    AppState::Get().SetStartDate(LocalDateNow());  // no day-change restart from a test
-    CVellumoDlg panel;
-    g_panel = &panel;
-    g_check = check;
-    ::SetTimer(nullptr, 0, 100, &RunCheck);
-    panel.DoModal();
-    g_check = nullptr;
-    g_panel = nullptr;
-}
 
 // Runs the panel's "Setting..." command; `act` gets the dialog once it shows
 // and ends it. Returns whether the dialog showed.
@@ -155,7 +103,7 @@ bool PumpWatchingForAnnouncement(DWORD ms) {
 class TwoMemos {
 public:
     TwoMemos() {
-        const std::string dir = ProgramDir();
+        const std::string dir = TestProgramDir();
         ::CreateDirectoryA((dir + "\\Remark").c_str(), nullptr);
         InitMemoPaths(dir);
         const Date today = LocalDateNow(), later = AddDays(today, 2);

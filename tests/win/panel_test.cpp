@@ -14,6 +14,7 @@
 #include "calendar/vellumo_dlg.h"
 #include "memo/memo_store.h"
 #include "res/resource.h"
+#include "tests/win/panel_harness.h"
 #include "tests/win/win_test_support.h"
 
 namespace {
@@ -21,54 +22,6 @@ constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr COLORREF kGold = RGB(255, 216, 0);
 constexpr COLORREF kToday = RGB(255, 80, 50);
 
-std::string ProgramDir() {
-    char path[MAX_PATH] = {};
-    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string s = path;
-    return s.substr(0, s.find_last_of('\\'));
-}
-
-void WriteRaw(const std::string& path, const std::string& bytes) {
-    HANDLE f = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written = 0;
-    ::WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    ::CloseHandle(f);
-}
-
-// Runs the panel modally and calls `check` from inside its loop, once the
-// panel is up; the check ends the run with the exit mark.
-std::function<void(CVellumoDlg&)> g_check;
-CVellumoDlg* g_panel = nullptr;
-
-std::string g_announcement;
-
-// Closes the start-up announcement of the coming memos (it holds the
-// panel's initialisation), then runs the check once the panel shows.
-void CALLBACK RunCheck(HWND, UINT, UINT_PTR id, DWORD) {
-    if (HWND box = ::FindWindowA("#32770", "Vellumo reminds you.")) {
-        char text[8192] = {};
-        ::GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
-        g_announcement = text;
-        ::PostMessageA(box, WM_COMMAND, IDOK, 0);
-        return;
-    }
-    if (!g_panel->m_hWnd || !::IsWindowVisible(g_panel->m_hWnd)) return;
-    ::KillTimer(nullptr, id);
-    if (g_check) g_check(*g_panel);
-    ::PostMessageA(g_panel->m_hWnd, WM_COMMAND, IDC_EXIT_MARK, 0);
-}
-
-void RunPanel(const std::function<void(CVellumoDlg&)>& check) {
-    AppState::Get().SetStartDate(LocalDateNow());  // no day-change restart from a test
-    CVellumoDlg panel;
-    g_panel = &panel;
-    g_check = check;
-    g_announcement.clear();
-    ::SetTimer(nullptr, 0, 300, &RunCheck);
-    panel.DoModal();
-    g_check = nullptr;
-    g_panel = nullptr;
-}
 
 COLORREF TextOut(CVellumoDlg& panel, int id) {
     return panel.DayCell(id).StateColour(static_cast<int>(ButtonColourSlot::TextOut));
@@ -91,7 +44,7 @@ TEST(Panel, LaysOutTheMonthWithMemoColoursAndTips) {
     int days[3];
     for (int d = 1, n = 0; n < 3; ++d)
         if (d != today.day) days[n++] = d;
-    const std::string dir = ProgramDir();
+    const std::string dir = TestProgramDir();
     ::CreateDirectoryA((dir + "\\Remark").c_str(), nullptr);
     InitMemoPaths(dir);
     const std::string gold = MakeDayFilePath(RemarkPrefix, today.year, today.month, days[0]);
@@ -142,7 +95,7 @@ TEST(Panel, LaysOutTheMonthWithMemoColoursAndTips) {
         EXPECT_STREQ(tip, "[2008-1-5] gold memo");
 
         // Today's memo was announced at start.
-        EXPECT_EQ(g_announcement, "today's memo\n");
+        EXPECT_EQ(LastAnnouncement(), "today's memo\n");
 
         // Cells outside the month are hidden, those inside shown.
         const int lastCell = CellOfDay(shown, DaysInMonth(today.year, today.month));
