@@ -42,7 +42,7 @@ if [ "$MODE" = vellumo ]; then
     EXE="$EXE_DIR/Vellumo.exe"
     TITLE='^Vellumo$'
 else
-    EXE="$BUILD/win32/tests/support/TickerHost.exe"
+    EXE="$BUILD/$WINE_TREE/tests/support/TickerHost.exe"
     TITLE='^Ticker host$'
 fi
 [ -f "$EXE" ] || { log "not built: $EXE"; exit 2; }

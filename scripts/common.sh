@@ -8,7 +8,6 @@ JOBS="$(nproc 2>/dev/null || echo 2)"
 
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=,winemenubuilder.exe=d"
-export WINEARCH=win32
 
 log() { printf '== %s\n' "$*" >&2; }
 
@@ -17,8 +16,10 @@ need_packages() {
     command -v cmake >/dev/null || missing+=(cmake)
     command -v g++ >/dev/null || missing+=(g++)
     command -v i686-w64-mingw32-g++-posix >/dev/null || missing+=(g++-mingw-w64-i686-posix)
+    command -v x86_64-w64-mingw32-g++-posix >/dev/null || missing+=(g++-mingw-w64-x86-64-posix)
     command -v wine >/dev/null || missing+=(wine)
     dpkg -s wine32:i386 >/dev/null 2>&1 || missing+=(wine32:i386)
+    [ -x /usr/lib/wine/wine64 ] || missing+=(wine64)
     command -v Xvfb >/dev/null || missing+=(xvfb)
     command -v xdotool >/dev/null || missing+=(xdotool)
     { command -v import >/dev/null && convert -version 2>/dev/null | grep -q ImageMagick; } ||
@@ -48,24 +49,56 @@ ensure_packages() {
         $missing >/dev/null
 }
 
-build_all() {
-    log "native build (pure logic and unit tests)"
-    cmake -S "$ROOT" -B "$BUILD/native" -DCMAKE_BUILD_TYPE=Debug >/dev/null
-    cmake --build "$BUILD/native" -j "$JOBS"
-    log "Windows build (MinGW-w64 i686)"
-    cmake -S "$ROOT" -B "$BUILD/win32" -DCMAKE_BUILD_TYPE=Release \
-        -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" >/dev/null
-    cmake --build "$BUILD/win32" -j "$JOBS"
+# The product is the 32-bit program. Some machines run 64-bit user code
+# only (no IA-32 emulation in the kernel): there Wine cannot start a 32-bit
+# process, so the same sources are also built for x64 and that build is the
+# one run and tested under (64-bit) Wine. WINE_TREE names the tree that runs.
+choose_wine_tree() {
+    if /usr/lib/wine/wine --version >/dev/null 2>&1; then
+        WINE_TREE=win32
+        export WINEARCH=win32
+        unset WINELOADER
+    else
+        WINE_TREE=win64
+        export WINEARCH=win64
+        export WINELOADER=/usr/lib/wine/wine64
+        # `wine` would pick the 32-bit loader, which cannot start here.
+        mkdir -p "$BUILD/wine-bin"
+        printf '#!/bin/sh\nexec /usr/lib/wine/wine64 "$@"\n' >"$BUILD/wine-bin/wine"
+        chmod +x "$BUILD/wine-bin/wine"
+        case ":$PATH:" in *":$BUILD/wine-bin:"*) ;; *) export PATH="$BUILD/wine-bin:$PATH" ;; esac
+    fi
 }
 
-# A booted 32-bit prefix, made once per build tree; every run copies it.
+build_tree() {
+    local tree="$1" toolchain="$2"
+    log "Windows build $tree (MinGW-w64 $toolchain)"
+    cmake -S "$ROOT" -B "$BUILD/$tree" -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-$toolchain.cmake" >/dev/null
+    cmake --build "$BUILD/$tree" -j "$JOBS"
+}
+
+build_all() {
+    choose_wine_tree
+    log "native build (pure logic and unit tests)"
+    cmake -S "$ROOT" -B "$BUILD/native" -DCMAKE_BUILD_TYPE=Debug >/dev/null
+    cmake --build "$BUILD/native" -j "$JOBS" || return 1
+    build_tree win32 i686 || return 1
+    if [ "$WINE_TREE" = win64 ]; then
+        log "this machine cannot run 32-bit programs: running the x64 build under Wine"
+        build_tree win64 x86_64 || return 1
+    fi
+}
+
+# A booted prefix of the running tree's kind, made once per build tree;
+# every run copies it.
 wine_template() {
-    local template="$BUILD/wine/template"
+    local template="$BUILD/wine/template-$WINEARCH"
     if [ ! -f "$template/.ready" ]; then
         log "booting a Wine prefix (once)"
         rm -rf "$template"
         mkdir -p "$template"
-        WINEPREFIX="$template" wineboot -i >/dev/null 2>&1 || true
+        WINEPREFIX="$template" wine wineboot -i >/dev/null 2>&1 || true
         WINEPREFIX="$template" wineserver -w
         # Without a window manager, closing a dialog would stall ~2 s.
         WINEPREFIX="$template" wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
@@ -129,8 +162,8 @@ stop_xvfb() {
 stage_program_dir() {
     local dir="$1"
     mkdir -p "$dir"
-    cp "$BUILD/win32/bin/"*.exe "$dir/"
-    if [ -d "$BUILD/win32/companions/out" ]; then
-        cp -r "$BUILD/win32/companions/out/." "$dir/"
+    cp "$BUILD/$WINE_TREE/bin/"*.exe "$dir/"
+    if [ -d "$BUILD/$WINE_TREE/companions/out" ]; then
+        cp -r "$BUILD/$WINE_TREE/companions/out/." "$dir/"
     fi
 }

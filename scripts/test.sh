@@ -51,10 +51,10 @@ cleanup() {
 }
 trap cleanup EXIT
 
-run_suite unit-wine wine "$BUILD/win32/tests/vellumo_unit_tests.exe"
-run_suite window-wine wine "$BUILD/win32/tests/vellumo_win_tests.exe"
+run_suite unit-wine wine "$BUILD/$WINE_TREE/tests/vellumo_unit_tests.exe"
+run_suite window-wine wine "$BUILD/$WINE_TREE/tests/vellumo_win_tests.exe"
 end_prefix "$PREFIX"
-run_suite e2e-wine wine "$BUILD/win32/tests/vellumo_e2e_tests.exe"
+run_suite e2e-wine wine "$BUILD/$WINE_TREE/tests/vellumo_e2e_tests.exe"
 
 echo "Test logs: $RESULTS"
 echo "${PASSED} passed, ${FAILED} failed"

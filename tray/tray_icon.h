@@ -14,10 +14,12 @@
 
 class CThemedMenu;
 
-// The record is the 504-byte form of NOTIFYICONDATAA: everything up to the
-// balloon icon, which the program never uses.
-constexpr DWORD kTrayRecordSize = 504;
-static_assert(NOTIFYICONDATAA_V3_SIZE == kTrayRecordSize, "32-bit notification record");
+// The record is the version-3 form of NOTIFYICONDATAA (504 bytes on 32-bit
+// Windows): everything up to the balloon icon, which the program never uses.
+constexpr DWORD kTrayRecordSize = NOTIFYICONDATAA_V3_SIZE;
+#if !defined(_WIN64)
+static_assert(kTrayRecordSize == 504, "32-bit notification record");
+#endif
 static_assert(sizeof(NOTIFYICONDATAA) >= kTrayRecordSize, "record fits the platform's type");
 
 constexpr UINT kTrayIconId = 164;

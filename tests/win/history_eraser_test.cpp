@@ -11,7 +11,7 @@
 namespace {
 
 struct RawCall {
-    unsigned eax;           // what came back
+    uintptr_t eax;          // what came back
     int stackLeftBehind;  // bytes the callee left on the stack (0 for __thiscall)
 };
 
@@ -19,10 +19,20 @@ void* Slot(void* object, int index) { return (*static_cast<void***>(object))[ind
 
 // Calls `fn` with the object in ECX and `count` (1 or 2) 32-bit arguments
 // pushed right to left, as the platform's compiler does for __thiscall.
-RawCall CallThiscall(void* fn, void* object, int count, unsigned a, unsigned b = 0) {
+// On x64 there is one convention (object in RCX, caller cleans up): only the
+// slot order and the results are checked there.
+RawCall CallThiscall(void* fn, void* object, int count, uintptr_t a, uintptr_t b = 0) {
+#if defined(__x86_64__)
+    if (count == 2) {
+        using Two = uintptr_t (*)(void*, uintptr_t, uintptr_t);
+        return {reinterpret_cast<Two>(fn)(object, a, b), 0};
+    }
+    using One = uintptr_t (*)(void*, uintptr_t);
+    return {reinterpret_cast<One>(fn)(object, a), 0};
+#else
     unsigned before = 0, after = 0, eax = 0;
     unsigned ecx = reinterpret_cast<uintptr_t>(object);
-    unsigned first = a, second = b;
+    unsigned first = static_cast<unsigned>(a), second = static_cast<unsigned>(b);
     if (count == 2) {
         __asm__ volatile(
             "movl %%esp, %%edi\n\t"
@@ -46,6 +56,7 @@ RawCall CallThiscall(void* fn, void* object, int count, unsigned a, unsigned b =
             : "memory", "cc");
     }
     return {eax, static_cast<int>(after) - static_cast<int>(before)};
+#endif
 }
 
 class Eraser final : public IHistoryEraser {
@@ -90,9 +101,8 @@ TEST(PluginInterface, EraserSlotsAreSelectItemThenExecuteWithCalleeCleanup) {
     EXPECT_EQ(eraser.lastSelected, 1);
 
     CReportState state;
-    const RawCall execute =
-        CallThiscall(Slot(&eraser, 1), &eraser, 1, static_cast<unsigned>(reinterpret_cast<uintptr_t>(
-                                                       static_cast<IReportState*>(&state))));
+    const RawCall execute = CallThiscall(Slot(&eraser, 1), &eraser, 1,
+                                         reinterpret_cast<uintptr_t>(static_cast<IReportState*>(&state)));
     EXPECT_EQ(execute.stackLeftBehind, 0);
     EXPECT_EQ(execute.eax, 22u);
     EXPECT_EQ(eraser.reporter, &state);

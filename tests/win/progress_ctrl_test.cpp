@@ -142,6 +142,9 @@ TEST(Progress, StopReturnsWithinTwoSecondsWhenTheWorkerHangs) {
     ASSERT_TRUE(::DuplicateHandle(::GetCurrentProcess(), strip.progress.WorkerThread(),
                                   ::GetCurrentProcess(), &worker, 0, FALSE, DUPLICATE_SAME_ACCESS));
     KernelHandle hung(worker);
+    // Suspend it in its loop, not while it starts up and holds the loader
+    // lock, which every new thread needs.
+    ASSERT_TRUE(PumpUntil([&] { return strip.progress.ActiveCell() != 0; }, 5000));
     ::SuspendThread(worker);
     const DWORD start = ::GetTickCount();
     strip.progress.StopCycling();

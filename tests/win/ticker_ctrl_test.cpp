@@ -125,7 +125,7 @@ TEST_F(TickerTest, IsTheScrollerChildOverItsRectangleWithItsClass) {
               WS_CHILD | WS_VISIBLE | WS_GROUP | WS_TABSTOP);
     EXPECT_EQ(::GetClassLongA(wnd, GCL_STYLE) & (CS_PARENTDC | CS_HREDRAW | CS_VREDRAW),
               static_cast<DWORD>(CS_PARENTDC | CS_HREDRAW | CS_VREDRAW));
-    EXPECT_EQ(::GetClassLongA(wnd, GCL_HBRBACKGROUND), 0u);
+    EXPECT_EQ(::GetClassLongPtrA(wnd, GCLP_HBRBACKGROUND), 0u);
     RECT client{};
     ::GetClientRect(wnd, &client);
     EXPECT_EQ(client.right, 138);

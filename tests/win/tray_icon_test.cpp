@@ -156,7 +156,7 @@ class TestTrayIcon : public CTrayIcon {
 public:
     explicit TestTrayIcon(Recorder& r) : m_r(r) {
         SetShellCall([&r](DWORD op, NOTIFYICONDATAA* data) {
-            EXPECT_EQ(data->cbSize, 504u);
+            EXPECT_EQ(data->cbSize, static_cast<DWORD>(NOTIFYICONDATAA_V3_SIZE));
             r.shell.push_back({op, data->uFlags, data->hIcon, data->szTip});
             return r.shellResult;
         });
