@@ -161,3 +161,13 @@ TEST(ModalDialog, APostedQuitEndsTheRunAndIsPostedAgainForOuterLoops) {
     ASSERT_TRUE(::PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     EXPECT_EQ(msg.wParam, 3u);
 }
+
+TEST(GdiCount, FollowsObjectsMadeAndDeleted) {
+    const int before = CountGdiObjects();
+    ASSERT_GT(before, 0);
+    HBRUSH brushes[5];
+    for (HBRUSH& b : brushes) b = ::CreateSolidBrush(RGB(1, 2, 3));
+    EXPECT_EQ(CountGdiObjects(), before + 5);
+    for (HBRUSH b : brushes) ::DeleteObject(b);
+    EXPECT_EQ(CountGdiObjects(), before);
+}

@@ -1,5 +1,7 @@
 #include "tests/win/win_test_support.h"
 
+#include <winternl.h>
+
 void PumpMessages() {
     MSG msg;
     while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -49,4 +51,27 @@ COLORREF PixelOfWindow(HWND wnd, int x, int y) {
     const COLORREF c = ::GetPixel(dc, x, y);
     ::ReleaseDC(wnd, dc);
     return c;
+}
+
+int CountGdiObjects() {
+    // The PEB's GdiSharedHandleTable, at its offset for each word size.
+#if defined(_WIN64)
+    constexpr size_t kTableOffset = 0xF8;
+#else
+    constexpr size_t kTableOffset = 0x94;
+#endif
+    constexpr size_t kEntrySize = 24, kTypeOffset = 14, kMaxEntries = 16384;
+    using Query = LONG(WINAPI*)(HANDLE, PROCESSINFOCLASS, void*, ULONG, ULONG*);
+    auto query = reinterpret_cast<Query>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "NtQueryInformationProcess")));
+    PROCESS_BASIC_INFORMATION info{};
+    if (!query || query(::GetCurrentProcess(), ProcessBasicInformation, &info, sizeof info, nullptr) != 0)
+        return -1;
+    const auto* peb = reinterpret_cast<const unsigned char*>(info.PebBaseAddress);
+    const unsigned char* table = *reinterpret_cast<const unsigned char* const*>(peb + kTableOffset);
+    if (!table) return -1;
+    int live = 0;
+    for (size_t i = 0; i < kMaxEntries; ++i)
+        if (table[i * kEntrySize + kTypeOffset] != 0) ++live;
+    return live;
 }

@@ -14,3 +14,7 @@ HWND CreateTestParent(int width = 300, int height = 200);
 // Reads one pixel of what `wnd` paints into a memory DC (WM_PRINTCLIENT is
 // not used: the window's own WM_PAINT path draws into a captured copy).
 COLORREF PixelOfWindow(HWND wnd, int x, int y);
+// Live GDI objects of this process. GetGuiResources is a stub under Wine, so
+// this walks the process's GDI handle table (the PEB names it; each entry is
+// 24 bytes with the object type in byte 14, 0 for a free entry).
+int CountGdiObjects();
