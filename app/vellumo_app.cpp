@@ -6,10 +6,24 @@
 #include "app/command_line.h"
 #include "calendar/panel_messages.h"
 #include "calendar/vellumo_dlg.h"
+#include "framework/dialog.h"
 #include "menus/menu_look.h"
+#include "res/resource.h"
 #include "tools/launchers.h"
 
 CVellumoApp theApp;
+
+namespace {
+// The running copy's panel. Its message boxes share its title, so the panel
+// is the dialog with that title that holds the panel's own controls.
+HWND FindRunningPanel() {
+    for (HWND wnd = ::FindWindowExA(nullptr, nullptr, "#32770", kPanelTitle); wnd;
+         wnd = ::FindWindowExA(nullptr, wnd, "#32770", kPanelTitle)) {
+        if (::GetDlgItem(wnd, IDC_DAY_LAST) && ::GetDlgItem(wnd, IDC_EXIT_MARK)) return wnd;
+    }
+    return nullptr;
+}
+}  // namespace
 
 BOOL CVellumoApp::InitInstance() {
     KeepWorkingDirectoryOutOfDllSearch();  // no plug-in is ever loaded from the working folder
@@ -21,7 +35,7 @@ BOOL CVellumoApp::InitInstance() {
     AppState& state = AppState::Get();
     if (state.CreateInstanceMutex()) {
         // A copy runs already: hand over and end.
-        HWND running = ::FindWindowA(nullptr, kPanelTitle);
+        HWND running = FindRunningPanel();
         if (running) {
             if (SecondCopyWantsBackup(m_lpCmdLine)) {
                 ::PostMessageA(running, WM_BACKUP_NOW, 0, 0);
@@ -35,7 +49,11 @@ BOOL CVellumoApp::InitInstance() {
     }
 
     state.SetStartDate(LocalDateNow());
-    SelectMenuTheme(HasCompatibilityLayer() ? kMenuTheme2003NoBorder : kMenuTheme2003, true);
+    if (!SelectMenuTheme(HasCompatibilityLayer() ? kMenuTheme2003NoBorder : kMenuTheme2003, true)) {
+        // No menu-window hook: the system is out of resources; say so and end.
+        AppMessageBox("A required resource was unavailable.", MB_OK | MB_ICONEXCLAMATION);
+        return FALSE;
+    }
     state.InitDisplayLock();
     ::InitCommonControls();
 

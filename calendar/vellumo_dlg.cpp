@@ -2,8 +2,10 @@
 
 #include <shellapi.h>
 
+#include <cstring>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/app_state.h"
 #include "app/command_line.h"
@@ -72,6 +74,8 @@ BEGIN_MESSAGE_MAP(CVellumoDlg, CDialog)
     OnCommand(IDC_LOGO, &ThisClass::OnHomePage),
     OnCommand(ID_UPDATE, &ThisClass::OnUpdatePage),
     OnCommand(ID_HELP, &ThisClass::OnHelp),
+    OnCommand(ID_APP_HELP, &ThisClass::OnHelp),
+    OnMessage(WM_HELP, &ThisClass::OnHelpKey),
     OnCommand(ID_BACKUP, &ThisClass::OnBackup),
     OnCommand(ID_PRODUCT_INFO, &ThisClass::OnProductInfo),
     OnCommand(ID_SETTING, &ThisClass::OnSetting),
@@ -351,6 +355,10 @@ void CVellumoDlg::OnClearHistory() { ShowCleaner(); }
 void CVellumoDlg::OnHomePage() { OpenHomePage(); }
 void CVellumoDlg::OnUpdatePage() { OpenUpdatePage(); }
 void CVellumoDlg::OnHelp() { ShowHelp(); }
+LRESULT CVellumoDlg::OnHelpKey(WPARAM, LPARAM) {
+    ShowHelp();
+    return TRUE;
+}
 void CVellumoDlg::OnBackup() { RunBackup(m_hWnd); }
 void CVellumoDlg::OnProductInfo() { ShowProductInfo(m_hWnd); }
 
@@ -368,10 +376,13 @@ void CVellumoDlg::OnSetting() {
 // ---------------------------------------------------------------- digest --
 
 void CVellumoDlg::RefreshDigest(int days, bool announce) {
-    const std::string digest =
-        BuildDigest(m_month.year, m_month.month, m_month.todayDay, days, &ReadMemo, &IsLeadByte);
+    const std::vector<std::string> entries =
+        DigestEntries(m_month.year, m_month.month, m_month.todayDay, days, &ReadMemo, &IsLeadByte);
+    const std::string digest = JoinDigest(entries);
     if (announce && !digest.empty()) {
-        ::MessageBoxA(m_hWnd, digest.c_str(), "Vellumo reminds you.", MB_OK | MB_ICONINFORMATION);
+        // One short line per memo, so the box always fits the screen.
+        const std::string lines = AnnouncementText(entries, kAnnouncementLineLimit, &IsLeadByte);
+        ::MessageBoxA(m_hWnd, lines.c_str(), "Vellumo reminds you.", MB_OK | MB_ICONINFORMATION);
     }
     if (digest.empty()) {
         SetNoMemoText();
@@ -384,6 +395,10 @@ void CVellumoDlg::SetNoMemoText() { m_ticker.SetTickerText(NoMemoText(m_days)); 
 
 void CVellumoDlg::ShowTrayIcon() {
     m_trayIcon.SetNotifyWnd(m_hWnd);
+    SetTrayTip();
+}
+
+void CVellumoDlg::SetTrayTip() {
     char tip[24];
     FormatTrayTip(tip, m_today.year, m_today.month, m_today.day);
     m_trayIcon.SetTrayIcon(::LoadIconA(Instance(), MAKEINTRESOURCEA(IDR_MAINFRAME)), tip);
@@ -401,35 +416,123 @@ void CVellumoDlg::OnExit() { EndDialog(IDCANCEL); }
 
 // -------------------------------------------------------------- messages --
 
-LRESULT CVellumoDlg::OnTimer(WPARAM, LPARAM) {
-    const Date today = LocalDateNow();
-    if (today != AppState::Get().StartDate()) RestartForNewDay(today);
+namespace {
+constexpr UINT_PTR kRestartTimer = 2;
+constexpr UINT kRestartRetryMs = 250;
+constexpr size_t kLongestPath = 32768;  // the platform's longest path
+
+// The program file's whole path; false when it cannot be had in full (a cut
+// path would start nothing, or something else).
+bool ProgramFilePath(std::string& path) {
+    std::vector<char> buffer(MAX_PATH + 1);
+    for (;;) {
+        const DWORD n = ::GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (n == 0) return false;
+        if (n < buffer.size()) {
+            path.assign(buffer.data(), n);
+            return true;
+        }
+        if (buffer.size() >= kLongestPath) return false;
+        buffer.resize(buffer.size() * 4);
+    }
+}
+
+// What of the user's is open in this process, as the restart has to know.
+struct OpenWindows {
+    HWND panel = nullptr;
+    bool menu = false;    // a popup menu: holds nothing of the user's
+    bool dialog = false;  // a dialog or message box besides the panel, or a move
+};
+
+BOOL CALLBACK NoteOpenWindow(HWND wnd, LPARAM param) {
+    auto* open = reinterpret_cast<OpenWindows*>(param);
+    DWORD process = 0;
+    ::GetWindowThreadProcessId(wnd, &process);
+    if (wnd == open->panel || process != ::GetCurrentProcessId() || !::IsWindowVisible(wnd))
+        return TRUE;
+    char className[16] = {};
+    ::GetClassNameA(wnd, className, sizeof className);
+    if (std::strcmp(className, "#32768") == 0) open->menu = true;
+    if (std::strcmp(className, "#32770") == 0) open->dialog = true;
+    return TRUE;
+}
+
+OpenWindows FindOpenWindows(HWND panel) {
+    OpenWindows open;
+    open.panel = panel;
+    ::EnumWindows(&NoteOpenWindow, reinterpret_cast<LPARAM>(&open));
+    GUITHREADINFO gui{};
+    gui.cbSize = sizeof gui;
+    if (::GetGUIThreadInfo(::GetCurrentThreadId(), &gui)) {
+        if (gui.flags & (GUI_INMENUMODE | GUI_POPUPMENUMODE | GUI_SYSTEMMENUMODE)) open.menu = true;
+        // A move of the panel runs its own loop, which would take the quit.
+        if (gui.flags & GUI_INMOVESIZE) open.dialog = true;
+    }
+    // A modal run disables its owner, whatever window it shows.
+    if (!::IsWindowEnabled(panel)) open.dialog = true;
+    return open;
+}
+}  // namespace
+
+LRESULT CVellumoDlg::OnTimer(WPARAM id, LPARAM) {
+    if (id == kRestartTimer) {
+        RestartWhenFree();
+        return 0;
+    }
+    if (id == kDayWatchTimer && LocalDateNow() != AppState::Get().StartDate()) {
+        // One hand-over per change of date: nothing may start a second copy
+        // while this one waits or while the start itself runs a loop.
+        ::KillTimer(m_hWnd, kDayWatchTimer);
+        RestartWhenFree();
+    }
     return Default();
 }
 
-void CVellumoDlg::RestartForNewDay(const Date& today) {
-    char program[256] = {};
-    ::GetModuleFileNameA(nullptr, program, sizeof program - 1);
-    AppState& state = AppState::Get();
-    // Let the new copy be the first copy.
-    state.CloseInstanceMutex();
-    const auto started = reinterpret_cast<INT_PTR>(
-        ::ShellExecuteA(nullptr, nullptr, program, nullptr, nullptr, SW_SHOWNORMAL));
-    if (started > 32) {
-        PostMessage(WM_QUIT, 0, 0);
+void CVellumoDlg::RestartWhenFree() {
+    ::KillTimer(m_hWnd, kRestartTimer);
+    const OpenWindows open = FindOpenWindows(m_hWnd);
+    // A menu's own loop would swallow the quit; close it and go on once it
+    // has gone. A dialog may hold what the user is typing: wait for it.
+    if (open.menu) ::EndMenu();
+    if (open.menu || open.dialog) {
+        ::SetTimer(m_hWnd, kRestartTimer, kRestartRetryMs, nullptr);
         return;
+    }
+    RestartForNewDay(LocalDateNow());
+}
+
+void CVellumoDlg::RestartForNewDay(const Date& today) {
+    AppState& state = AppState::Get();
+    std::string program;
+    if (ProgramFilePath(program)) {
+        // Let the new copy be the first copy.
+        state.CloseInstanceMutex();
+        const auto started = reinterpret_cast<INT_PTR>(
+            ::ShellExecuteA(nullptr, nullptr, program.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+        if (started > 32) {
+            PostMessage(WM_QUIT, 0, 0);
+            return;
+        }
+        if (state.CreateInstanceMutex()) {
+            // Some other copy did start after all; it is the one to keep.
+            PostMessage(WM_QUIT, 0, 0);
+            return;
+        }
     }
     // No fresh copy: rather than leave the user without calendar and
-    // reminders, stay and live in the new day.
-    if (state.CreateInstanceMutex()) {
-        // Some other copy did start after all; it is the one to keep.
-        PostMessage(WM_QUIT, 0, 0);
-        return;
-    }
+    // reminders, stay and live in the new day, as a fresh copy would show it.
     state.SetStartDate(today);
+    const bool currentShown = CurrentMonthShown();
     m_today = today;
     m_month.todayDay = today.day;
+    if (currentShown) {
+        m_month.year = today.year;
+        m_month.month = today.month;
+    }
     RefreshMonth();
+    RefreshDigest(m_days, false);
+    SetTrayTip();
+    ::SetTimer(m_hWnd, kDayWatchTimer, kDayWatchPeriodMs, nullptr);
 }
 
 LRESULT CVellumoDlg::OnDoubleClick(WPARAM, LPARAM) {

@@ -81,14 +81,18 @@ private:
     void OnHomePage();
     void OnUpdatePage();
     void OnHelp();
+    LRESULT OnHelpKey(WPARAM, LPARAM);  // F1
     void OnBackup();
     void OnProductInfo();
     void OnSetting();
 
-    // The day-change watch: at a new date, hand over to a fresh copy.
+    // The day-change watch: at a new date, hand over to a fresh copy once no
+    // dialog of the user's is open (an open menu is closed).
+    void RestartWhenFree();
     void RestartForNewDay(const Date& today);
     // Adds the icon with today's date as its tip.
     void ShowTrayIcon();
+    void SetTrayTip();
 
     HICON m_hIcon;  // shared resource icon: never destroyed
     BitmapHandle m_skin;

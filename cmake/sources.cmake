@@ -25,6 +25,8 @@ set(VELLUMO_PURE_SOURCES
     res/artwork/icons.cpp
     res/artwork/editor_picture.cpp
     res/artwork/progress_cells.cpp
+    companions/scourwell/clean_rules.cpp
+    companions/sandrel/backup_rules.cpp
 )
 
 # Window code: built only by MinGW, into the library that both Vellumo.exe

@@ -24,6 +24,12 @@ void CImageSlider::PreSubclassWindow() {
     // them (and the focus that comes with them).
     const LONG_PTR style = ::GetWindowLongPtrA(m_hWnd, GWL_STYLE);
     ::SetWindowLongPtrA(m_hWnd, GWL_STYLE, style | SS_NOTIFY);
+    // A bitmap static loads its template's picture itself and never frees
+    // it; this control paints its own copy, so the static's one goes now.
+    if ((style & SS_TYPEMASK) == SS_BITMAP) {
+        const BitmapHandle staticsOwn(reinterpret_cast<HBITMAP>(
+            ::SendMessageA(m_hWnd, STM_SETIMAGE, IMAGE_BITMAP, 0)));
+    }
 }
 
 bool CImageSlider::SetChannelPicture(UINT bitmapId, COLORREF transparent) {

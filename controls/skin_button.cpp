@@ -61,12 +61,25 @@ void CSkinButton::ResetColours() {
 }
 
 void CSkinButton::PreSubclassWindow() {
+    // What the last window left: its hover, press and focus, its snapshot
+    // (the pixels of another place, maybe of another window) and its tip.
+    m_hover = m_pressed = m_focused = m_disabled = false;
+    ReleaseSnapshot();
+    m_tooltip.Destroy();
+    m_tipText.clear();
+
     const LONG style = ::GetWindowLongA(m_hWnd, GWL_STYLE);
     const LONG type = style & 31;
-    if (type == BS_DEFPUSHBUTTON) m_defaultButton = true;
+    m_defaultButton = type == BS_DEFPUSHBUTTON;
     ::SetWindowLongA(m_hWnd, GWL_STYLE, (style & ~31L) | BS_OWNERDRAW);
     ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0,
                    SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    CreateTooltip();
+}
+
+void CSkinButton::PostNcDestroy() {
+    // The tip's tool was this window; a tip left behind would point at nothing.
+    m_tooltip.Destroy();
 }
 
 // ---------------------------------------------------------------- settings --
@@ -114,38 +127,58 @@ COLORREF CSkinButton::StateColour(int index) const {
 
 // ----------------------------------------------------------------- tooltip --
 
+bool CButtonTip::Create(HWND button) {
+    if (m_hWnd) return true;
+    // No prefix processing: a memo's "&" shows as typed, not as an underline.
+    HWND tip = ::CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, button,
+                                 nullptr, ::GetModuleHandleA(nullptr), nullptr);
+    if (!tip) return false;
+    if (!SubclassWindow(tip)) {
+        ::DestroyWindow(tip);
+        return false;
+    }
+    return true;
+}
+
+void CButtonTip::Destroy() {
+    // A handle whose window went without telling us may name another window
+    // by now; only our own window carries this object.
+    if (m_hWnd && FromHandle(m_hWnd) == this) ::DestroyWindow(m_hWnd);
+    m_hWnd = nullptr;
+}
+
 void CSkinButton::CreateTooltip() {
-    if (m_tooltip.Valid() || !m_hWnd) return;
-    m_tooltip.Reset(::CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP,
-                                      CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                                      m_hWnd, nullptr, ::GetModuleHandleA(nullptr), nullptr));
-    if (!m_tooltip.Valid()) return;
-    ::SendMessageA(m_tooltip.Get(), TTM_ACTIVATE, FALSE, 0);
-    ::SendMessageA(m_tooltip.Get(), TTM_SETMAXTIPWIDTH, 0, kMaxTipWidth);
+    if (m_tooltip.m_hWnd || !m_hWnd) return;
+    if (!m_tooltip.Create(m_hWnd)) return;
+    ::SendMessageA(m_tooltip.m_hWnd, TTM_ACTIVATE, FALSE, 0);
+    ::SendMessageA(m_tooltip.m_hWnd, TTM_SETMAXTIPWIDTH, 0, kMaxTipWidth);
 }
 
 void CSkinButton::SetTipText(const char* text) {
     if (!text || !m_hWnd) return;
     m_tipText = text;
     CreateTooltip();
-    if (!m_tooltip.Valid()) return;
+    HWND tip = m_tooltip.m_hWnd;
+    if (!tip) return;
     TOOLINFOA tool{};
     tool.cbSize = TTTOOLINFOA_V2_SIZE;
     tool.hwnd = m_hWnd;
     tool.uId = kToolId;
     tool.hinst = ::GetModuleHandleA(nullptr);
     tool.lpszText = const_cast<char*>(text);
-    if (::SendMessageA(m_tooltip.Get(), TTM_GETTOOLCOUNT, 0, 0) == 0) {
+    if (::SendMessageA(tip, TTM_GETTOOLCOUNT, 0, 0) == 0) {
         ::GetClientRect(m_hWnd, &tool.rect);
-        ::SendMessageA(m_tooltip.Get(), TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+        ::SendMessageA(tip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
     }
-    ::SendMessageA(m_tooltip.Get(), TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&tool));
-    ::SendMessageA(m_tooltip.Get(), TTM_ACTIVATE, TRUE, 0);
+    ::SendMessageA(tip, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&tool));
+    ::SendMessageA(tip, TTM_ACTIVATE, TRUE, 0);
 }
 
 bool CSkinButton::PreTranslateMessage(MSG* msg) {
     CreateTooltip();
-    if (m_tooltip.Valid()) ::SendMessageA(m_tooltip.Get(), TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(msg));
+    if (m_tooltip.m_hWnd)
+        ::SendMessageA(m_tooltip.m_hWnd, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(msg));
     if (msg->message == WM_LBUTTONDBLCLK) msg->message = WM_LBUTTONDOWN;
     return CWnd::PreTranslateMessage(msg);
 }
@@ -312,6 +345,10 @@ void CSkinButton::PaintSnapshot(HDC dc, const RECT& rect) {
             m_snapshotOld = ::SelectObject(m_snapshotDc.Get(), m_snapshotBitmap.Get());
             ::BitBlt(m_snapshotDc.Get(), 0, 0, client.right, client.bottom, parentDc.Get(),
                      place.left, place.top, SRCCOPY);
+        } else {
+            // Half a snapshot is a DC holding its 1x1 monochrome stock bitmap;
+            // copying that would paint garbage. Fill instead, retry next paint.
+            ReleaseSnapshot();
         }
     }
     if (m_snapshotDc.Valid()) {

@@ -15,15 +15,18 @@
 #include "framework/handles.h"
 #include "framework/wnd.h"
 
-// A window we created and must destroy (the tooltip).
-struct OwnedWindowTraits {
-    using Handle = HWND;
-    static Handle Invalid() { return nullptr; }
-    static void Close(Handle h) {
-        if (::IsWindow(h)) ::DestroyWindow(h);
-    }
+// The button's tooltip window. The platform makes it belong to the button's
+// top-level window, so it dies with that window (a dialog's run ends, say)
+// while the button object lives on. The object lets go of the handle when the
+// window goes (WM_NCDESTROY detaches it), so a dead or reused handle is never
+// relayed to or destroyed.
+class CButtonTip : public CWnd {
+public:
+    ~CButtonTip() override { Destroy(); }
+    bool Create(HWND button);
+    // Destroys the window if it is still this object's own.
+    void Destroy();
 };
-using OwnedWindow = UniqueHandle<OwnedWindowTraits>;
 
 class CSkinButton : public CWnd {
 public:
@@ -50,7 +53,7 @@ public:
     bool IsFlat() const { return m_flat; }
     bool IsTransparent() const { return m_transparent; }
     bool HasIcon() const { return m_icon.Valid(); }
-    HWND TooltipWindow() const { return m_tooltip.Get(); }
+    HWND TooltipWindow() const { return m_tooltip.m_hWnd; }
     // The text last given to SetTipText.
     const std::string& TipText() const { return m_tipText; }
 
@@ -70,7 +73,10 @@ protected:
     virtual void PaintCaption(HDC dc, const char* caption, const RECT& item, RECT& captionRect,
                               bool pressed, bool disabled);
 
+    // Also starts the button afresh: a dialog attaches the same object again
+    // each time it runs, and nothing of the last run's window may carry over.
     void PreSubclassWindow() override;
+    void PostNcDestroy() override;
     bool OnChildNotify(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) override;
 
     LRESULT OnMouseMove(WPARAM wp, LPARAM lp);
@@ -103,7 +109,7 @@ private:
     bool m_drawBorder = true;
     bool m_flatFocus = false;
     COLORREF m_colours[6] = {};
-    OwnedWindow m_tooltip;
+    CButtonTip m_tooltip;
     std::string m_tipText;
     // The parent's pixels under the button; the memory DC puts its first
     // bitmap back before it is deleted, and the bitmap goes after it.

@@ -140,8 +140,10 @@ LRESULT CSkinLabel::OnPaint(WPARAM, LPARAM) {
         DrawCaption(paint.Get(), client);
         return 0;
     }
-    MemoryDC memory(paint.Get());
+    // The bitmap outlives the memory DC, which puts its own bitmap back when
+    // it goes: a bitmap still selected into a DC cannot be deleted.
     BitmapHandle bitmap(::CreateCompatibleBitmap(paint.Get(), client.right, client.bottom));
+    MemoryDC memory(paint.Get());
     if (!memory.Valid() || !bitmap.Valid()) return 0;
     memory.SelectBitmap(bitmap.Get());
     ::FillRect(memory.Get(), &client,

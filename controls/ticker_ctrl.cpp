@@ -178,9 +178,6 @@ void CTickerCtrl::RebuildBuffer(HDC paintDc) {
     const int height = client.bottom - client.top;
     if (width == bufferWidth_ && height == bufferHeight_) return;
 
-    bufferWidth_ = width;
-    bufferHeight_ = height;
-    ++rebuildCount_;
     stripDc_.reset();
     strip_.Reset();
     buffer_.Reset();
@@ -188,10 +185,18 @@ void CTickerCtrl::RebuildBuffer(HDC paintDc) {
 
     {
         MemoryDC measure(paintDc);
-        if (!measure.Valid()) return;
+        if (!measure.Valid()) {
+            // Nothing was measured: the size stays unrecorded, so the next
+            // paint tries again instead of showing a blank control.
+            bufferWidth_ = bufferHeight_ = 0;
+            return;
+        }
+        bufferWidth_ = width;  // the text is measured against this width
+        bufferHeight_ = height;
         contentHeight_ = TickerMotion::ContentHeight(PaintHeader(measure.Get(), 0, false),
                                                      PaintBody(measure.Get(), 0, height, false));
     }
+    ++rebuildCount_;
     motion_.MeasuredLayout(height, contentHeight_);
     if (width <= 0 || height <= 0) return;
 

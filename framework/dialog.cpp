@@ -8,7 +8,22 @@
 BEGIN_MESSAGE_MAP(CDialog, CWnd)
     OnCommand(IDOK, &ThisClass::OnOKCommand),
     OnCommand(IDCANCEL, &ThisClass::OnCancelCommand),
+    OnMessage(WM_SYSCOLORCHANGE, &ThisClass::OnSysColorChange),
 END_MESSAGE_MAP()
+
+namespace {
+BOOL CALLBACK SendSysColorChange(HWND child, LPARAM) {
+    ::SendMessageA(child, WM_SYSCOLORCHANGE, 0, 0);
+    return TRUE;
+}
+}  // namespace
+
+LRESULT CDialog::OnSysColorChange(WPARAM, LPARAM) {
+    // The platform tells only top-level windows; controls that cache system
+    // colours (skinned buttons, labels) hear of it from their dialog.
+    ::EnumChildWindows(m_hWnd, &SendSysColorChange, 0);
+    return Default();
+}
 
 CDialog::CDialog(UINT templateId, CWnd* parent) : m_templateId(templateId), m_parent(parent) {}
 
@@ -93,11 +108,14 @@ INT_PTR CDialog::DoModal() {
     if (m_running && !::IsWindowVisible(wnd)) ::ShowWindow(wnd, SW_SHOWNORMAL);
 
     MSG msg;
+    bool quit = false;
+    int quitCode = 0;
     while (m_running) {
         const BOOL got = ::GetMessageA(&msg, nullptr, 0, 0);
         if (got == 0) {  // WM_QUIT: end this run and every enclosing one
-            ::PostQuitMessage(static_cast<int>(msg.wParam));
-            m_result = -1;
+            quit = true;
+            quitCode = static_cast<int>(msg.wParam);
+            if (KeepRunningOnQuit()) continue;  // it ends the run itself, soon
             break;
         }
         if (got == -1) break;
@@ -107,6 +125,10 @@ INT_PTR CDialog::DoModal() {
         ::DispatchMessageA(&msg);
     }
     m_running = false;
+    if (quit) {
+        ::PostQuitMessage(quitCode);
+        m_result = -1;
+    }
 
     if (disableOwner) ::EnableWindow(owner, TRUE);
     if (m_hWnd) {

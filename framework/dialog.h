@@ -11,7 +11,8 @@ public:
 
     // Creates the dialog, disables its owner, runs the loop until EndDialog
     // (or a posted WM_QUIT, which ends the run with -1 and is posted again so
-    // enclosing loops end too), then destroys the window.
+    // enclosing loops end too; see KeepRunningOnQuit), then destroys the
+    // window.
     virtual INT_PTR DoModal();
     void EndDialog(int result);
     bool IsRunning() const { return m_running; }
@@ -26,12 +27,18 @@ protected:
     // Binds dialog items to member control objects (SubclassDlgItem).
     virtual void DoDataExchange() {}
     bool PreTranslateMessage(MSG* msg) override;
+    // A WM_QUIT reached the run: true keeps the dialog running until its
+    // own EndDialog (work under way must finish first); the quit is passed
+    // on to the enclosing loops when the run ends.
+    virtual bool KeepRunningOnQuit() { return false; }
     UINT TemplateId() const { return m_templateId; }
     void CenterWindow(HWND alternateOwner);
 
 private:
     void OnOKCommand() { OnOK(); }
     void OnCancelCommand() { OnCancel(); }
+    // Hands the change on to every control (all descendants).
+    LRESULT OnSysColorChange(WPARAM, LPARAM);
     static INT_PTR CALLBACK StaticDlgProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
     // Offers `msg` to the objects of the window it is for and of its parents.
     bool PreTranslateChain(MSG* msg);

@@ -3,7 +3,9 @@
 // and BreakLongWords, which gives the ticker's word wrap places to break.
 #pragma once
 
+#include <cstddef>
 #include <string>
+#include <vector>
 
 #include "memo/memo_format.h"
 
@@ -25,8 +27,30 @@ std::string BreakLongWords(std::string text, LeadBytePredicate isLeadByte);
 // (December rolls into January of year + 1); a start day the month does not
 // have (the 31st of a 30-day month) is still read, then day 1 follows. An
 // opened empty file adds an empty line. days <= 0 gives "".
+// A walk that would step past the last representable year stops there.
 std::string BuildDigest(int year, int month, int startDay, int days,
                         const DayTextReader& readMemo, LeadBytePredicate isLeadByte);
+
+// The digest's entries before they are joined: one text per memo that opens,
+// in date order, as BuildDigest takes it.
+std::vector<std::string> DigestEntries(int year, int month, int startDay, int days,
+                                       const DayTextReader& readMemo,
+                                       LeadBytePredicate isLeadByte);
+// Every entry followed by "\n" (BuildDigest's text).
+std::string JoinDigest(const std::vector<std::string>& entries);
+
+// A memo's line in the start-up announcement box is kept to this many bytes,
+// so that seven of them always fit the screen; the ticker keeps the whole text.
+constexpr std::size_t kAnnouncementLineLimit = 100;
+
+// The start-up announcement: each entry on a line of its own, followed by
+// "\n". Each run of line breaks and tabs inside a memo, with the spaces
+// around it, becomes one space. A line longer than `lineLimit` bytes is cut
+// at its last space that leaves room for "..." (or, with no space in its
+// second half, at the last whole character) and ended with "...". A
+// one-line entry that fits is kept as is.
+std::string AnnouncementText(const std::vector<std::string>& entries, std::size_t lineLimit,
+                             LeadBytePredicate isLeadByte);
 
 // The ticker's text when the digest is empty: "No memo today. ..." for
 // days <= 1, "No memo in <days> days. ..." otherwise, with two line feeds

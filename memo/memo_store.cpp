@@ -15,9 +15,11 @@ char NoticePrefix[kPathBufferSize];
 namespace {
 
 // The prefixes in full, also when they did not fit their buffers, so that a
-// too long file path can still be named in the error report.
-std::string g_remarkPrefix;
-std::string g_noticePrefix;
+// too long file path can still be named in the error report. The reminder
+// thread reads them until the process is gone, after static destructors
+// have run, so they are never destroyed.
+std::string& g_remarkPrefix = *new std::string;
+std::string& g_noticePrefix = *new std::string;
 
 // A save that meets the reminder thread's read waits this long, in steps.
 constexpr int kReplaceAttempts = 6;
@@ -124,20 +126,52 @@ std::string MakeDayFilePath(const char* prefix, int year, int month, int day) {
     return whole + DateText(year, month, day) + ".txt";
 }
 
-bool ReadDayFile(const std::string& path, std::size_t limit, std::string& text) {
+namespace {
+
+// One read as ReadDayFile does it; the platform error when the file could
+// not be opened or read, NO_ERROR when it was.
+DWORD ReadOnce(const std::string& path, std::size_t limit, std::string& text) {
     text.clear();
-    if (!FitsPathBuffer(path)) return false;
+    if (!FitsPathBuffer(path)) return ERROR_FILENAME_EXCED_RANGE;
     CFile file;
-    if (!file.Open(path.c_str(), CFile::modeRead | CFile::shareExclusive)) return false;
+    CFileException error(CFileException::none, 0, path);
+    if (!file.Open(path.c_str(), CFile::modeRead | CFile::shareExclusive, &error))
+        return error.m_lOsError != NO_ERROR ? error.m_lOsError : ERROR_OPEN_FAILED;
     std::vector<char> buffer(limit + 1, '\0');
     UINT got = 0;
     try {
         got = file.Read(buffer.data(), static_cast<UINT>(limit));
-    } catch (const CFileException&) {
-        return false;
+    } catch (const CFileException& e) {
+        return e.m_lOsError != NO_ERROR ? e.m_lOsError : ERROR_READ_FAULT;
     }
     text = TextOfRead(buffer.data(), got, limit);
-    return true;
+    return NO_ERROR;
+}
+
+// The editor waits this long for a file held elsewhere, in steps.
+constexpr int kEditReadAttempts = 50;
+
+}  // namespace
+
+bool ReadDayFile(const std::string& path, std::size_t limit, std::string& text) {
+    return ReadOnce(path, limit, text) == NO_ERROR;
+}
+
+unsigned long ReadDayFileForEdit(const std::string& path, std::size_t limit, std::string& text) {
+    DWORD error = NO_ERROR;
+    for (int attempt = 0; attempt < kEditReadAttempts; ++attempt) {
+        if (attempt > 0) ::Sleep(kReplacePauseMs);
+        error = ReadOnce(path, limit, text);
+        if (!IsCollision(error)) break;
+    }
+    switch (error) {
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+        case ERROR_FILENAME_EXCED_RANGE:  // no file there; a save reports the path
+            return NO_ERROR;
+        default:
+            return error;
+    }
 }
 
 void WriteDayFile(const std::string& path, const char* bytes, std::size_t length) {

@@ -35,6 +35,14 @@ std::string MakeDayFilePath(const char* prefix, int year, int month, int day);
 // locked, unreadable or too long path reads as not opened. Never throws.
 bool ReadDayFile(const std::string& path, std::size_t limit, std::string& text);
 
+// The editor's read, which must not take a file held elsewhere for a missing
+// one (its OK would then replace the memo it never showed). Like ReadDayFile,
+// but a file that another open holds is waited for (about a second). Returns
+// 0 when the file was read or does not exist (`text` then empty), else the
+// platform error that kept an existing file from being read (a sharing
+// violation when it stayed held); `text` is then empty.
+unsigned long ReadDayFileForEdit(const std::string& path, std::size_t limit, std::string& text);
+
 // Creates NoticeDir and RemarkDir (failures ignored), then replaces the file
 // with exactly `length` bytes in one step: the old content stays whole until
 // the new one is complete. A reader holding the file briefly is waited for

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <vector>
 
+#include "framework/file.h"
 #include "framework/text_number.h"
 #include "memo/memo_store.h"
 #include "res/resource.h"
@@ -83,16 +84,32 @@ BOOL CRemarkDlg::OnInitDialog() {
     CopyPath(m_szRemarkFile, m_remarkPath);
     CopyPath(m_szNoticeFile, m_noticePath);
 
-    LoadMemo();
-    LoadNotice();
+    m_readOnly = false;
+    if (const unsigned long error = LoadMemo())
+        RefuseEditing(m_remarkPath, error);
+    else if (const unsigned long noticeError = LoadNotice())
+        RefuseEditing(m_noticePath, noticeError);
     return TRUE;
 }
 
-void CRemarkDlg::LoadMemo() {
+void CRemarkDlg::RefuseEditing(const std::string& path, unsigned long error) {
+    m_readOnly = true;
+    for (int id : {IDC_CONTENT, IDC_HOUR, IDC_MINUTE})
+        ::SendDlgItemMessageA(m_hWnd, id, EM_SETREADONLY, TRUE, 0);
+    for (int id : {IDC_HOUR_SPIN, IDC_MINUTE_SPIN}) ::EnableWindow(GetDlgItem(id), FALSE);
+    const std::string text = CFileException::FromOsError(error, path).ErrorMessage() +
+                             "\n\nThe stored memo could not be read. It is left as it is: "
+                             "nothing is saved when this window closes. Please open the day "
+                             "again later.";
+    AppMessageBox(text.c_str(), MB_OK | MB_ICONWARNING, m_hWnd);
+}
+
+unsigned long CRemarkDlg::LoadMemo() {
     // The whole record, not just the first kMemoReadLimit bytes the other
     // readers look at: what is not shown here would be lost by the next OK.
     std::string text;
-    ReadDayFile(m_remarkPath, kMemoRecordLimit, text);
+    if (const unsigned long error = ReadDayFileForEdit(m_remarkPath, kMemoRecordLimit, text))
+        return error;
     // The record's own head goes also when the date text is longer than the
     // usual head: left in, every open and OK would add another one.
     const std::string ownHead = MemoRecord(DateText(m_nYear, m_nMonth, m_nDay), std::string());
@@ -100,19 +117,26 @@ void CRemarkDlg::LoadMemo() {
                                     ? text.substr(ownHead.size())
                                     : CutMemoHead(text);
     ::SetDlgItemTextA(m_hWnd, IDC_CONTENT, content.c_str());
+    return 0;
 }
 
-void CRemarkDlg::LoadNotice() {
+unsigned long CRemarkDlg::LoadNotice() {
     std::string text;
-    if (!ReadDayFile(m_noticePath, kNoticeReadLimit, text)) return;
-    // A notice without ":" has no time in it: the defaults stay.
+    if (const unsigned long error = ReadDayFileForEdit(m_noticePath, kNoticeReadLimit, text))
+        return error;
+    // A missing notice, or one without ":", has no time in it: the defaults stay.
     const std::optional<NoticeFields> fields = SplitNoticeText(text);
-    if (!fields) return;
+    if (!fields) return 0;
     ::SetDlgItemTextA(m_hWnd, IDC_HOUR, fields->hour.c_str());
     ::SetDlgItemTextA(m_hWnd, IDC_MINUTE, fields->minute.c_str());
+    return 0;
 }
 
 void CRemarkDlg::OnButtonOK() {
+    if (m_readOnly) {  // nothing could be changed, so nothing is written
+        EndDialog(IDCANCEL);
+        return;
+    }
     const std::string hourText = DlgItemText(m_hWnd, IDC_HOUR, kTimeTextBuffer - 1);
     const std::string minuteText = DlgItemText(m_hWnd, IDC_MINUTE, kTimeTextBuffer - 1);
     const int hour = ParseLeadingInt(hourText.c_str());

@@ -44,13 +44,20 @@ private:
     void OnButtonOK();
     void OnButtonCancel() { OnCancel(); }
 
-    void LoadMemo();
-    void LoadNotice();
+    // Each returns the platform error of a stored file it could not read
+    // (0 when read or missing).
+    unsigned long LoadMemo();
+    unsigned long LoadNotice();
+    // Says which file could not be read, and leaves the run read-only.
+    void RefuseEditing(const std::string& path, unsigned long error);
 
     // The two file paths in full. They normally equal the arrays above; a
     // path too long for its array is kept here, so the failed save names it.
     std::string m_remarkPath;
     std::string m_noticePath;
+    // A stored file could not be read in this run: what the fields show is
+    // not what is stored, so OK must not write or delete anything.
+    bool m_readOnly = false;
 
     CSpinButtonCtrl m_spinHour;
     CSpinButtonCtrl m_spinMinute;

@@ -12,14 +12,20 @@
 extern const char kReminderCaption[];
 
 // Starts ReminderThread; returns its thread id, 0 when it could not start.
-// The thread is never stopped: it ends with the process. Call once, after
-// InitMemoPaths.
+// The program never stops the thread: it ends with the process. Call once,
+// after InitMemoPaths; while a thread runs, another call returns its id.
 DWORD StartReminderThread();
+
+// For in-process tests only: ends the running thread (closing a box it shows)
+// and waits for it, so that none runs behind a test. True when no thread
+// runs afterwards.
+bool StopReminderThread();
 
 // One pass at `now`: reads today's memo and notice files and, when a reminder
 // is due and was not shown yet (see `memory`), shows the box and waits until
 // it is closed. True when a box was shown.
 bool RunReminderPass(const LocalDateTime& now, ReminderMemory& memory);
 
-// The thread's start routine: a pass, 27 seconds of sleep, and again.
+// The thread's start routine: a pass, 27 seconds of waiting, and again,
+// until StopReminderThread.
 DWORD WINAPI ReminderThread(LPVOID);

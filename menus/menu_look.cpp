@@ -91,11 +91,11 @@ bool HasCompatibilityLayer() {
     return kernel && ::GetProcAddress(kernel, "wine_get_unix_file_name") != nullptr;
 }
 
-void SelectMenuTheme(int number, bool borderForAll) {
+bool SelectMenuTheme(int number, bool borderForAll) {
     MenuLibrary& library = Library();
     if (const CMenuStyle* style = library.Find(number)) library.active = style;
     library.borderForAll = borderForAll;
-    InstallMenuWindowHook();
+    return InstallMenuWindowHook();
 }
 
 int ActiveMenuTheme() { return Library().active->Number(); }

@@ -46,6 +46,10 @@ bool IsMenuWindow(HWND wnd) {
     return std::strcmp(name, "#32768") == 0;
 }
 
+// Only a look with a border draws the frame, and with it the shadow; one
+// without (9) leaves the window's edge to the system.
+bool PaintsFrame(const CMenuStyle& style) { return style.DrawsFrame() && style.HasBorder(); }
+
 bool SystemDrawsShadows() {
     BOOL shadow = FALSE;
     return ::SystemParametersInfoA(SPI_GETDROPSHADOW, 0, &shadow, 0) && shadow;
@@ -101,7 +105,7 @@ void CaptureBehind(MenuWindowRecord& record, int x, int y, int width, int height
 
 void PaintFrame(HWND wnd, MenuWindowRecord& record) {
     const CMenuStyle& style = ActiveMenuStyle();
-    if (!style.DrawsFrame()) return;
+    if (!PaintsFrame(style)) return;
     HDC dc = ::GetWindowDC(wnd);
     if (!dc) return;
     style.DrawWindowFrame(wnd, dc, record.shadow);
@@ -128,7 +132,7 @@ LRESULT CALLBACK MenuWindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_WINDOWPOSCHANGING: {
         auto* pos = reinterpret_cast<WINDOWPOS*>(lp);
-        if (!record->shadow || !style.DrawsFrame()) break;
+        if (!record->shadow || !PaintsFrame(style)) break;
         RECT now{};
         ::GetWindowRect(wnd, &now);
         if (!(pos->flags & SWP_NOSIZE)) {

@@ -88,6 +88,7 @@
 #define ID_SYNC_TIME 32775
 #define ID_BACKUP 32776
 #define ID_HELP 32777
+#define ID_APP_HELP 57670  // the help command F1 raises
 #define ID_OUR_PRODUCTS 32779
 #define ID_TOOLS_EXIT 32780
 #define ID_CLEAR_HISTORY 32781

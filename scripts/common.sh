@@ -9,6 +9,19 @@ JOBS="$(nproc 2>/dev/null || echo 2)"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=,winemenubuilder.exe=d"
 
+# Under Wine the recycle bin is the Linux desktop's trash ($XDG_DATA_HOME/Trash)
+# and the profile's Desktop and Documents link into $HOME. Every run and test
+# gets a home of its own inside the build folder, so that emptying the recycle
+# bin or saving a document there never reaches the user's own files.
+export VELLUMO_USER_HOME="${VELLUMO_USER_HOME:-$HOME}"
+export VELLUMO_USER_TRASH="${VELLUMO_USER_TRASH:-${XDG_DATA_HOME:-$HOME/.local/share}/Trash}"
+if [ -z "${XAUTHORITY:-}" ] && [ -f "$VELLUMO_USER_HOME/.Xauthority" ]; then
+    export XAUTHORITY="$VELLUMO_USER_HOME/.Xauthority"  # still reach the user's display
+fi
+export HOME="$BUILD/home"
+export XDG_DATA_HOME="$HOME/.local/share" XDG_CONFIG_HOME="$HOME/.config" XDG_CACHE_HOME="$HOME/.cache"
+mkdir -p "$XDG_DATA_HOME" "$XDG_CONFIG_HOME" "$XDG_CACHE_HOME"
+
 log() { printf '== %s\n' "$*" >&2; }
 
 need_packages() {
@@ -29,6 +42,7 @@ need_packages() {
     [ -d /usr/share/fonts/truetype/dejavu ] || missing+=(fonts-dejavu-core)
     [ -f /usr/src/googletest/CMakeLists.txt ] || missing+=(googletest)
     command -v chmcmd >/dev/null || missing+=(fp-utils)
+    command -v makensis >/dev/null || missing+=(nsis)
     dpkg -s gcc-multilib >/dev/null 2>&1 || missing+=(gcc-multilib)
     printf '%s\n' "${missing[@]}"
 }
@@ -73,8 +87,12 @@ choose_wine_tree() {
 build_tree() {
     local tree="$1" toolchain="$2"
     log "Windows build $tree (MinGW-w64 $toolchain)"
+    # The product's setup program and zip go into build/ itself.
+    local package="$BUILD/$tree"
+    [ "$tree" = win32 ] && package="$BUILD"
     cmake -S "$ROOT" -B "$BUILD/$tree" -DCMAKE_BUILD_TYPE=Release \
-        -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-$toolchain.cmake" >/dev/null
+        -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-$toolchain.cmake" \
+        -DVELLUMO_PACKAGE_DIR="$package" >/dev/null
     cmake --build "$BUILD/$tree" -j "$JOBS"
 }
 
@@ -94,7 +112,9 @@ build_all() {
 # every run copies it.
 wine_template() {
     local template="$BUILD/wine/template-$WINEARCH"
-    if [ ! -f "$template/.ready" ]; then
+    # A prefix links its profile folders into the HOME it was booted with:
+    # boot again when that was another one.
+    if [ "$(cat "$template/.ready" 2>/dev/null)" != "$HOME" ]; then
         log "booting a Wine prefix (once)"
         rm -rf "$template"
         mkdir -p "$template"
@@ -113,7 +133,7 @@ wine_template() {
         done
         WINEPREFIX="$template" wineserver -w
         cp /usr/share/wine/fonts/marlett.ttf "$template/drive_c/windows/Fonts/" 2>/dev/null || true
-        touch "$template/.ready"
+        printf '%s\n' "$HOME" >"$template/.ready"
     fi
     printf '%s\n' "$template"
 }

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything and starts Vellumo under Wine, in a prefix and a program
-# directory of its own beside the build (never the user's ~/.wine). Without a
+# directory of its own beside the build (never the user's ~/.wine), with HOME
+# and the XDG folders inside the build too (see common.sh). Without a
 # display it starts a virtual one, saves a screenshot of the panel and keeps
 # running until interrupted.
 set -euo pipefail
@@ -10,7 +11,8 @@ ensure_packages
 build_all
 
 PREFIX="$BUILD/wine/user"
-[ -f "$PREFIX/.ready" ] || fresh_prefix "$PREFIX"
+# Made afresh when it was booted with another HOME (its profile links there).
+[ "$(cat "$PREFIX/.ready" 2>/dev/null)" = "$HOME" ] || fresh_prefix "$PREFIX"
 export WINEPREFIX="$PREFIX"
 PROGRAM_DIR="$BUILD/run"
 stage_program_dir "$PROGRAM_DIR"

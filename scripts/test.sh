@@ -38,16 +38,22 @@ run_suite() {
     FAILED=$((FAILED + failed))
 }
 
+# The user's own trash, as it is before the tests: nothing may change it.
+trash_state() { find "$VELLUMO_USER_TRASH" -printf '%p %s %T@\n' 2>/dev/null | sort | md5sum; }
+USER_TRASH_BEFORE="$(trash_state)"
+
 run_suite unit-native "$BUILD/native/vellumo_unit_tests"
 
 PREFIX="$BUILD/wine/test-$$"
 fresh_prefix "$PREFIX"
 export WINEPREFIX="$PREFIX"
 start_xvfb || { echo "0 passed, 1 failed"; exit 1; }
+SETUP_PREFIX="$BUILD/wine/setup-$$"
 cleanup() {
     end_prefix "$PREFIX"
+    end_prefix "$SETUP_PREFIX"
     stop_xvfb
-    rm -rf "$PREFIX"
+    rm -rf "$PREFIX" "$SETUP_PREFIX"
 }
 trap cleanup EXIT
 
@@ -55,6 +61,18 @@ run_suite unit-wine wine "$BUILD/$WINE_TREE/tests/vellumo_unit_tests.exe"
 run_suite window-wine wine "$BUILD/$WINE_TREE/tests/vellumo_win_tests.exe"
 end_prefix "$PREFIX"
 run_suite e2e-wine wine "$BUILD/$WINE_TREE/tests/vellumo_e2e_tests.exe"
+end_prefix "$PREFIX"
+# The setup program installs, upgrades and uninstalls in a fresh prefix.
+fresh_prefix "$SETUP_PREFIX"
+WINEPREFIX="$SETUP_PREFIX" run_suite setup-wine wine "$BUILD/$WINE_TREE/tests/vellumo_installer_tests.exe"
+
+if [ "$(trash_state)" = "$USER_TRASH_BEFORE" ]; then
+    echo "user-trash-untouched: 1 passed, 0 failed"
+    PASSED=$((PASSED + 1))
+else
+    echo "user-trash-untouched: 0 passed, 1 failed ($VELLUMO_USER_TRASH changed)"
+    FAILED=$((FAILED + 1))
+fi
 
 echo "Test logs: $RESULTS"
 echo "${PASSED} passed, ${FAILED} failed"

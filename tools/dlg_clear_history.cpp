@@ -96,6 +96,7 @@ void CDlgClearHistory::OnOK() {
     HANDLE worker = ::CreateThread(nullptr, 0, &WorkerMain, m_hWnd, 0, nullptr);
     if (!worker) return;
     m_worker.Reset(worker);
+    m_awaitingCompletion = true;
 
     HWND clear = GetDlgItem(IDOK);
     if (::GetFocus() == clear) SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(IDCANCEL)), TRUE);
@@ -112,11 +113,25 @@ DWORD WINAPI CDlgClearHistory::WorkerMain(LPVOID dialogWindow) {
 }
 
 LRESULT CDlgClearHistory::OnCleanFinished(WPARAM outcome, LPARAM) {
+    m_awaitingCompletion = false;
     WriteCleanOption();
     m_progress.StopCycling();
     ::EnableWindow(GetDlgItem(IDOK), TRUE);
     ::SetDlgItemTextA(m_hWnd, IDC_STATUS, outcome == kCleanCompleted ? "Completed !" : "Failed !");
+    if (m_quitPending) {
+        // The worker has posted this as its last act: let the quit through.
+        ::WaitForSingleObject(m_worker.Get(), 5000);
+        EndDialog(IDCANCEL);
+    }
     return 1;
+}
+
+bool CDlgClearHistory::KeepRunningOnQuit() {
+    // The dialog must outlive the worker that calls the plug-in, and the
+    // selection is stored only by the completion.
+    if (!m_awaitingCompletion) return false;
+    m_quitPending = true;
+    return true;
 }
 
 void CDlgClearHistory::OnCancel() {

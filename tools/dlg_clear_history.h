@@ -49,6 +49,8 @@ public:
 
 protected:
     void DoDataExchange() override;
+    // A quit during a clean waits, as "Cancel" does, for the completion.
+    bool KeepRunningOnQuit() override;
 
 private:
     static DWORD WINAPI WorkerMain(LPVOID dialogWindow);
@@ -56,4 +58,6 @@ private:
 
     CProgress m_progress;
     KernelHandle m_worker;
+    bool m_awaitingCompletion = false;  // a worker runs or its completion is queued
+    bool m_quitPending = false;         // a quit waits for that completion
 };

@@ -1,14 +1,15 @@
 #include "tools/install_dir.h"
 
 std::vector<std::string> InstallDirCandidates(const std::string& exePath,
-                                              const std::string& fileName) {
+                                              const std::string& fileName,
+                                              std::size_t bufferSize) {
     std::vector<std::string> candidates;
     std::string path = exePath;
     for (int attempt = 0; attempt < 4; ++attempt) {
         const std::size_t cut = path.rfind('\\');
         if (cut == std::string::npos) break;
         path.erase(cut);
-        if (path.size() + 1 + fileName.size() >= kInstallPathBufferSize) continue;
+        if (path.size() + 1 + fileName.size() >= bufferSize) continue;
         candidates.push_back(path + "\\" + fileName);
     }
     return candidates;

@@ -10,15 +10,19 @@
 
 // Size of a path buffer, terminator included; a path has at most 259 characters.
 constexpr std::size_t kInstallPathBufferSize = 260;
+// The longest path the platform's wide-character file calls take (in their
+// "\\?\" form), terminator included: programs may be installed that deep.
+constexpr std::size_t kLongPathBufferSize = 32768;
 
 // The paths to try, in order, for `fileName` near the program at `exePath`:
 // up to four times, cut the path at its last backslash and append
 // "\" + fileName. The search ends when no backslash is left. A candidate too
-// long for a path buffer is skipped (it still uses up one of the four tries)
-// rather than truncated into a path that names something else.
+// long for a buffer of `bufferSize` is skipped (it still uses up one of the
+// four tries) rather than truncated into a path that names something else.
 // C:\A\B\C\prog.exe gives C:\A\B\C\name, C:\A\B\name, C:\A\name, C:\name.
 std::vector<std::string> InstallDirCandidates(const std::string& exePath,
-                                              const std::string& fileName);
+                                              const std::string& fileName,
+                                              std::size_t bufferSize = kInstallPathBufferSize);
 
 // The message shown when `fileName` is not found:
 // Can not find file  "Help.chm" in installation directory

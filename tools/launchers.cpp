@@ -36,6 +36,86 @@ void StartProcess(const char* application, std::string commandLine) {
 void OpenPage(const char* url) {
     ::ShellExecuteA(nullptr, "open", url, nullptr, nullptr, SW_SHOWNORMAL);
 }
+
+// The program's full path, however long: GetModuleFileNameA cuts it at the
+// buffer's end. Empty when it cannot be read.
+std::string ProgramPath() {
+    std::string path(MAX_PATH, '\0');
+    for (;;) {
+        const DWORD n = ::GetModuleFileNameA(nullptr, &path[0], static_cast<DWORD>(path.size()));
+        if (n == 0) return {};
+        if (n < path.size()) {
+            path.resize(n);
+            return path;
+        }
+        if (path.size() >= kLongPathBufferSize) return {};
+        path.resize(path.size() * 2);
+    }
+}
+
+// `path` in the "\\?\" form through which the wide-character calls reach
+// beyond MAX_PATH.
+std::wstring ExtendedPath(const std::string& path) {
+    const int n = ::MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
+    if (n <= 1) return {};
+    std::wstring wide(static_cast<size_t>(n), L'\0');
+    ::MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, &wide[0], n);
+    wide.resize(static_cast<size_t>(n) - 1);
+    if (wide.compare(0, 4, L"\\\\?\\") == 0) return wide;
+    if (wide.compare(0, 2, L"\\\\") == 0) return L"\\\\?\\UNC\\" + wide.substr(2);
+    return L"\\\\?\\" + wide;
+}
+
+bool PathExists(const std::string& path) {
+    if (path.size() < MAX_PATH) return ::_access(path.c_str(), 0) == 0;
+    const std::wstring extended = ExtendedPath(path);
+    return !extended.empty() && ::GetFileAttributesW(extended.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// A name of `path` that the ANSI calls of the launchers (CreateProcessA, the
+// help viewer) accept: the path itself when it is short enough, else its
+// short-name form. A volume without short names leaves the long path, and
+// the launch then fails quietly like any other.
+std::string LaunchablePath(const std::string& path) {
+    if (path.size() < MAX_PATH) return path;
+    const std::wstring extended = ExtendedPath(path);
+    if (extended.empty()) return path;
+    const DWORD size = ::GetShortPathNameW(extended.c_str(), nullptr, 0);
+    if (size == 0) return path;
+    std::wstring shortPath(size, L'\0');
+    const DWORD n = ::GetShortPathNameW(extended.c_str(), &shortPath[0], size);
+    if (n == 0 || n >= size) return path;
+    shortPath.resize(n);
+    if (shortPath.compare(0, 8, L"\\\\?\\UNC\\") == 0) {
+        shortPath.replace(0, 8, L"\\\\");
+    } else if (shortPath.compare(0, 4, L"\\\\?\\") == 0) {
+        shortPath.erase(0, 4);
+    }
+    char ansi[MAX_PATH] = {};
+    const int length = ::WideCharToMultiByte(CP_ACP, 0, shortPath.c_str(), -1, ansi, sizeof ansi,
+                                             nullptr, nullptr);
+    return length > 0 ? std::string(ansi) : path;
+}
+
+// The HTML Help viewer, loaded at the first Help rather than imported: a
+// system without HTML Help must still start the program. It stays loaded,
+// since the viewer's windows run on its code. Null when it is missing.
+decltype(&::HtmlHelpA) HelpViewer() {
+    static const auto viewer = [] {
+        decltype(&::HtmlHelpA) entry = nullptr;
+        char system[MAX_PATH] = {};
+        const UINT n = ::GetSystemDirectoryA(system, MAX_PATH);
+        if (n == 0 || n >= MAX_PATH) return entry;
+        // Only the system's own copy, never one planted beside the program.
+        const std::string path = std::string(system, n) + "\\hhctrl.ocx";
+        if (HMODULE library = ::LoadLibraryA(path.c_str())) {
+            entry = reinterpret_cast<decltype(&::HtmlHelpA)>(
+                reinterpret_cast<void*>(::GetProcAddress(library, "HtmlHelpA")));
+        }
+        return entry;
+    }();
+    return viewer;
+}
 }  // namespace
 
 CThemedMenu* LoadToolsMenu(CThemedMenu& menu) {
@@ -59,24 +139,20 @@ void ShowToolsMenu(HWND owner, HWND menuButton) {
                           owner);
 }
 
-bool FindInInstallDirFrom(const std::string& exePath, const char* fileName,
-                          char (&found)[kInstallPathBufferSize]) {
-    for (const std::string& candidate : InstallDirCandidates(exePath, fileName)) {
-        if (::_access(candidate.c_str(), 0) == 0) {
-            // Candidates always fit: longer ones are never made.
-            candidate.copy(found, sizeof found - 1);
-            found[candidate.size()] = '\0';
+bool FindInInstallDirFrom(const std::string& exePath, const char* fileName, std::string& found) {
+    for (const std::string& candidate :
+         InstallDirCandidates(exePath, fileName, kLongPathBufferSize)) {
+        if (PathExists(candidate)) {
+            found = candidate;
             return true;
         }
     }
     return false;
 }
 
-bool FindInInstallDir(const char* fileName, char (&found)[kInstallPathBufferSize]) {
-    char exePath[kInstallPathBufferSize] = {};
-    const DWORD n = ::GetModuleFileNameA(nullptr, exePath, sizeof exePath);
-    if (n == 0 || n >= sizeof exePath) return false;
-    return FindInInstallDirFrom(exePath, fileName, found);
+bool FindInInstallDir(const char* fileName, std::string& found) {
+    const std::string exePath = ProgramPath();
+    return !exePath.empty() && FindInInstallDirFrom(exePath, fileName, found);
 }
 
 void ShowNotFound(const char* fileName) {
@@ -89,14 +165,15 @@ bool RunBackupAuto() {
 }
 
 void RunBackup(HWND panel) {
-    char path[kInstallPathBufferSize] = {};
-    if (!FindInInstallDir("Sandrel.exe", path)) {
+    std::string found;
+    if (!FindInInstallDir("Sandrel.exe", found)) {
         ShowNotFound("Sandrel.exe");
         return;
     }
     // Name the program exactly and quote it: an unquoted path with blanks
     // would let the platform try "C:\Program.exe" and the like first.
-    StartProcess(path, std::string("\"") + path + "\"");
+    const std::string path = LaunchablePath(found);
+    StartProcess(path.c_str(), "\"" + path + "\"");
     ::ShowWindow(panel, SW_HIDE);
 }
 
@@ -105,12 +182,13 @@ void OpenHomePage() { OpenPage(kHomePageUrl); }
 void OpenUpdatePage() { OpenPage(kUpdatePageUrl); }
 
 void ShowHelp() {
-    char path[kInstallPathBufferSize] = {};
-    if (!FindInInstallDir("Help.chm", path)) {
+    std::string found;
+    if (!FindInInstallDir("Help.chm", found)) {
         ShowNotFound("Help.chm");
         return;
     }
-    ::HtmlHelpA(nullptr, path, HH_DISPLAY_TOPIC, 0);
+    if (const auto viewer = HelpViewer())
+        viewer(nullptr, LaunchablePath(found).c_str(), HH_DISPLAY_TOPIC, 0);
 }
 
 bool ShowInfoFromLibrary(HWND wnd) {

@@ -26,11 +26,11 @@ CThemedMenu* LoadToolsMenu(CThemedMenu& menu);
 void ShowToolsMenu(HWND owner, HWND menuButton);
 
 // Looks for `fileName` beside the program and up to three directories above
-// it; on success `found` holds the full path.
-bool FindInInstallDir(const char* fileName, char (&found)[kInstallPathBufferSize]);
+// it; on success `found` holds the full path (which, like the program's, may
+// be longer than MAX_PATH).
+bool FindInInstallDir(const char* fileName, std::string& found);
 // The same search for a program at `exePath`.
-bool FindInInstallDirFrom(const std::string& exePath, const char* fileName,
-                          char (&found)[kInstallPathBufferSize]);
+bool FindInInstallDirFrom(const std::string& exePath, const char* fileName, std::string& found);
 // "Can not find file  "<name>" in installation directory".
 void ShowNotFound(const char* fileName);
 

@@ -43,6 +43,7 @@ CTrayIcon::CTrayIcon() {
 }
 
 CTrayIcon::~CTrayIcon() {
+    StopRetry();
     if (m_data.hIcon) {
         SetShellFlags();
         NotifyShell(NIM_DELETE, &m_data);
@@ -68,6 +69,17 @@ void CTrayIcon::SetNotifyWnd(HWND wnd) {
     m_wndHook.Subclass(wnd);
     HWND top = ::GetAncestor(wnd, GA_ROOT);
     if (top != wnd) m_parentHook.Subclass(top);  // null releases it
+    // The shell broadcasts to top-level windows only.
+    if (top && m_filter) m_filter(top, TaskbarCreatedMessage());
+}
+
+CTrayIcon::MessageFilterCall CTrayIcon::PlatformMessageFilter() {
+    // Looked up, not imported: the program must start where user32 lacks it.
+    using FilterFn = decltype(&::ChangeWindowMessageFilterEx);
+    static const FilterFn filter = reinterpret_cast<FilterFn>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleA("user32.dll"), "ChangeWindowMessageFilterEx")));
+    if (!filter) return nullptr;
+    return [](HWND wnd, UINT message) { return filter(wnd, message, MSGFLT_ALLOW, nullptr); };
 }
 
 BOOL CTrayIcon::SetTrayIcon(HICON icon, const char* tip) {
@@ -85,7 +97,42 @@ BOOL CTrayIcon::SetTrayIcon(HICON icon, const char* tip) {
     SetShellFlags();
     const BOOL result = NotifyShell(operation, &m_data);
     if (operation == NIM_DELETE || !result) m_data.hIcon = nullptr;
+    if (icon && !result) {
+        ArmRetry(icon);
+    } else {
+        StopRetry();
+    }
     return result;
+}
+
+void CTrayIcon::ArmRetry(HICON icon) {
+    m_retryIcon = icon;
+    if (m_retryWnd || !m_data.hWnd) return;
+    if (::SetTimer(m_data.hWnd, kTrayRetryTimer, kTrayRetryPeriodMs, nullptr))
+        m_retryWnd = m_data.hWnd;
+}
+
+void CTrayIcon::StopRetry() {
+    if (m_retryWnd) ::KillTimer(m_retryWnd, kTrayRetryTimer);
+    m_retryWnd = nullptr;
+    m_retryIcon = nullptr;
+}
+
+void CTrayIcon::RetryAdd() {
+    if (!m_retryIcon) {
+        StopRetry();
+        return;
+    }
+    m_data.hIcon = m_retryIcon;
+    m_data.uFlags = NIF_ICON;
+    SetShellFlags();
+    // A busy shell may report a timeout for an add it did carry out; then
+    // the add fails from now on but a change succeeds.
+    if (NotifyShell(NIM_ADD, &m_data) || NotifyShell(NIM_MODIFY, &m_data)) {
+        StopRetry();
+    } else {
+        m_data.hIcon = nullptr;
+    }
 }
 
 BOOL CTrayIcon::NotifyShell(DWORD operation, NOTIFYICONDATAA* data) {
@@ -125,14 +172,26 @@ void CTrayIcon::TrackTrayMenu(CThemedMenu& menu, int x, int y, HWND owner) {
 }
 
 LRESULT CTrayIcon::ReAddIcon(WPARAM, LPARAM) {
-    if (!m_data.hIcon) return 0;
+    // An icon still waiting for its first add gets its chance now too.
+    HICON icon = m_data.hIcon ? m_data.hIcon : m_retryIcon;
+    if (!icon) return 0;
+    m_data.hIcon = icon;
     m_data.uFlags = NIF_ICON;
     SetShellFlags();
-    if (!NotifyShell(NIM_ADD, &m_data)) m_data.hIcon = nullptr;
+    if (NotifyShell(NIM_ADD, &m_data)) {
+        StopRetry();
+    } else {
+        m_data.hIcon = nullptr;
+        ArmRetry(icon);
+    }
     return 0;
 }
 
 LRESULT CTrayIcon::CTrayHook::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_TIMER && wp == kTrayRetryTimer && GetHwnd() == m_owner->m_retryWnd) {
+        m_owner->RetryAdd();
+        return 0;  // our timer: the window has nothing to do with it
+    }
     if (msg == m_owner->m_data.uCallbackMessage && GetHwnd() == m_owner->m_data.hWnd) {
         m_owner->HandleTrayMouse(wp, lp);
     } else if (msg == TaskbarCreatedMessage()) {

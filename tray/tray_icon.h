@@ -24,6 +24,10 @@ static_assert(sizeof(NOTIFYICONDATAA) >= kTrayRecordSize, "record fits the platf
 
 constexpr UINT kTrayIconId = 164;
 constexpr UINT kTrayCallbackMessage = WM_USER;
+// A refused add (at log-on the taskbar may not exist yet) is tried again on
+// this timer of the notification window until the shell takes the icon.
+constexpr UINT_PTR kTrayRetryTimer = 0x7A41;
+constexpr UINT kTrayRetryPeriodMs = 2000;
 
 class CTrayIcon {
 public:
@@ -33,11 +37,15 @@ public:
     CTrayIcon& operator=(const CTrayIcon&) = delete;
 
     // The window that gets the callback message and owns the icon (null:
-    // none). It and its top-level parent are hooked.
+    // none). It and its top-level parent are hooked, and the top-level
+    // window lets "TaskbarCreated" through the message filter: an elevated
+    // program would otherwise never hear that Explorer restarted.
     void SetNotifyWnd(HWND wnd);
     // Adds, changes (icon given) or removes (null) the icon; `tip` (at most
     // 127 characters kept) replaces the tip when given. True on success;
     // removing an icon that is not shown succeeds without asking the shell.
+    // When the shell refuses an icon, it is offered again every
+    // kTrayRetryPeriodMs (with a notification window) until it is taken.
     BOOL SetTrayIcon(HICON icon, const char* tip = nullptr);
 
     // Right button released: the menu; double click: its first command.
@@ -47,6 +55,7 @@ public:
     virtual LRESULT ReAddIcon(WPARAM, LPARAM);
 
     bool IsIconShown() const { return m_data.hIcon != nullptr; }
+    bool IsRetryPending() const { return m_retryIcon != nullptr; }
     const NOTIFYICONDATAA& Record() const { return m_data; }
     // The message the shell broadcasts when the taskbar is created.
     static UINT TaskbarCreatedMessage();
@@ -69,15 +78,27 @@ protected:
     // Shows the menu and returns when it closes; tests replace it to look at
     // the built menu instead.
     virtual void TrackTrayMenu(CThemedMenu& menu, int x, int y, HWND owner);
+    // Lets a message through a window's message filter. The platform's
+    // ChangeWindowMessageFilterEx where user32 has it; empty on systems
+    // without one (they filter nothing). Tests replace it to watch it.
+    using MessageFilterCall = std::function<BOOL(HWND, UINT)>;
+    static MessageFilterCall PlatformMessageFilter();
+    void SetMessageFilterCall(MessageFilterCall call) { m_filter = std::move(call); }
 
 private:
     void SetShellFlags();
     BOOL NotifyShell(DWORD operation, NOTIFYICONDATAA* data);
+    void ArmRetry(HICON icon);
+    void StopRetry();
+    void RetryAdd();
 
     NOTIFYICONDATAA m_data;
     CTrayHook m_wndHook{this};
     CTrayHook m_parentHook{this};
     ShellCall m_shell;
+    MessageFilterCall m_filter = PlatformMessageFilter();
+    HICON m_retryIcon = nullptr;  // the icon the shell refused, while retrying
+    HWND m_retryWnd = nullptr;    // the window whose timer retries
 };
 
 // The tip of the day: "%d-%d-%d" of year, month and day, e.g. "2008-1-9".

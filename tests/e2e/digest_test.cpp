@@ -41,34 +41,6 @@ int FirstTextRow(const ScreenPicture& p) {
     return -1;
 }
 
-HWND FindTicker(HWND panel) { return ::FindWindowExA(panel, nullptr, nullptr, "Scroller"); }
-
-// A picture of the ticker once two reads 200 ms apart agree.
-ScreenPicture SettledPicture(HWND ticker) {
-    ScreenPicture last = ScreenPicture::OfClient(ticker);
-    WaitFor(
-        [&] {
-            ::Sleep(200);
-            ScreenPicture next = ScreenPicture::OfClient(ticker);
-            const bool same = next.Differing(last) == 0;
-            last = std::move(next);
-            return same;
-        },
-        3000);
-    return last;
-}
-
-// Scrolls the ticker to the top of its text, which also stands it still for
-// its pause, and returns its picture. Twice: the first request may come
-// before the ticker has measured a new text at its next paint.
-ScreenPicture StillTicker(HWND ticker) {
-    DWORD_PTR result = 0;
-    ::SendMessageTimeoutA(ticker, WM_VSCROLL, SB_TOP, 0, SMTO_NORMAL, 3000, &result);
-    SettledPicture(ticker);
-    ::SendMessageTimeoutA(ticker, WM_VSCROLL, SB_TOP, 0, SMTO_NORMAL, 3000, &result);
-    return SettledPicture(ticker);
-}
-
 // Steps the shown month and waits until the month label has changed.
 void StepMonth(HWND panel, int command) {
     char before[32] = {}, now[32] = {};
@@ -205,4 +177,50 @@ TEST(DigestNavigation, NextMonthReadsFromTodaysDayNumberAndBackRestoresToday) {
     EXPECT_EQ(StillTicker(ticker).Differing(start), 0) << "back to today's";
     // No announcement for a rebuild.
     EXPECT_EQ(FindAnnouncementBox(), nullptr);
+}
+
+TEST(DigestAtStart, SevenLongMemosGiveABoxThatFitsTheScreenAndClosesByMouse) {
+    MouseAway();
+    SavedRegistryValue savedDays(HKEY_LOCAL_MACHINE, kSettingsKey, "Days");
+    StoreSetting("Days", 7);
+    ProgramDir dir;
+    for (int i = 0; i < 7; ++i) {
+        const Date d = AddDays(TodayLocal(), i);
+        std::string memo = "[" + std::to_string(d.year) + "-" + std::to_string(d.month) + "-" +
+                           std::to_string(d.day) + "] Memo " + std::to_string(i);
+        while (memo.size() < 4096) memo += " remember the long list of things\r\n";
+        WriteMemo(dir, d.year, d.month, d.day, memo.substr(0, 4096));
+    }
+    dir.Start();
+
+    HWND box = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (box = FindAnnouncementBox()) != nullptr; }, 10000));
+    ASSERT_TRUE(WaitFor([&] { return ::IsWindowVisible(box) != FALSE; }, 3000));
+    RECT work{}, shown{};
+    ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    ::GetWindowRect(box, &shown);
+    EXPECT_GE(shown.left, work.left);
+    EXPECT_GE(shown.top, work.top);
+    EXPECT_LE(shown.right, work.right);
+    EXPECT_LE(shown.bottom, work.bottom);
+    // One line per memo, each cut at a word.
+    const std::string text = BoxText(box);
+    int lines = 0;
+    for (std::size_t start = 0, end; (end = text.find('\n', start)) != std::string::npos;
+         start = end + 1, ++lines) {
+        const std::string line = text.substr(start, end - start);
+        EXPECT_LE(line.size(), 100u) << line;
+        EXPECT_EQ(line.substr(line.size() - 3), "...") << line;
+        EXPECT_EQ(line.find("Memo " + std::to_string(lines)), line.find(']') + 2) << line;
+    }
+    EXPECT_EQ(lines, 7);
+
+    HWND ok = ::GetDlgItem(box, IDOK);
+    ASSERT_NE(ok, nullptr);
+    RECT button{};
+    ::GetWindowRect(ok, &button);
+    ClickScreenPoint(POINT{(button.left + button.right) / 2, (button.top + button.bottom) / 2});
+    EXPECT_TRUE(WaitFor([&] { return !::IsWindow(box); }, 3000));
+    EXPECT_NE(WaitForPanel(true), nullptr);
+    MouseAway();
 }

@@ -1,5 +1,8 @@
 #include "tests/e2e/e2e_support.h"
 
+#include <commctrl.h>
+#include <tlhelp32.h>
+
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -119,7 +122,15 @@ std::vector<std::string> ProgramDir::BackupRuns() const {
     return lines;
 }
 
-HWND FindPanel() { return ::FindWindowA(nullptr, "Vellumo"); }
+HWND FindPanel() {
+    // Message boxes of the program share the panel's title: the panel is the
+    // one that holds the day cells and the exit mark.
+    for (HWND w = ::FindWindowExA(nullptr, nullptr, "#32770", "Vellumo"); w;
+         w = ::FindWindowExA(nullptr, w, "#32770", "Vellumo")) {
+        if (::GetDlgItem(w, 1036) && ::GetDlgItem(w, 1063)) return w;
+    }
+    return nullptr;
+}
 
 HWND WaitForPanel(bool visible, DWORD timeoutMs) {
     HWND found = nullptr;
@@ -214,21 +225,170 @@ std::string UnixPath(const std::string& windowsPath) {
 }
 }  // namespace
 
+namespace {
+bool SpawnWithClockOffset(const std::string& exePath, long long offsetSeconds);
+}  // namespace
+
 bool SpawnAtTimeOfDay(ProgramDir& dir, int secondsAfterMidnight) {
+    SYSTEMTIME now;
+    ::GetLocalTime(&now);
+    const int secondsToday = now.wHour * 3600 + now.wMinute * 60 + now.wSecond;
+    return SpawnWithClockOffset(dir.File("Vellumo.exe"), secondsAfterMidnight - secondsToday);
+}
+
+void RemoveDirectoryTree(const std::string& dir) { RemoveTree(dir); }
+
+void ClickScreenPoint(POINT p) {
+    ::SetCursorPos(p.x, p.y);
+    ::mouse_event(MOUSEEVENTF_MOVE, 0, 0, 0, 0);
+    ::Sleep(30);
+    ::mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
+    ::Sleep(60);
+    ::mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
+    ::Sleep(60);
+}
+
+namespace {
+bool SpawnWithClockOffset(const std::string& exePath, long long offsetSeconds) {
     using Spawn = LONG(__stdcall*)(char* const*, int);
     auto spawn = reinterpret_cast<Spawn>(reinterpret_cast<void*>(
         ::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "__wine_unix_spawnvp")));
     const std::string library = UnixPath(TestBinDir() + "\\support\\fake_clock.so");
-    const std::string program = UnixPath(dir.File("Vellumo.exe"));
+    const std::string program = UnixPath(exePath);
     if (!spawn || library.empty() || program.empty()) return false;
-    SYSTEMTIME now;
-    ::GetLocalTime(&now);
-    const int secondsToday = now.wHour * 3600 + now.wMinute * 60 + now.wSecond;
     const std::string script = "cd \"$(dirname \"$2\")\" && LD_PRELOAD=\"$1\" "
                                "VELLUMO_FAKE_CLOCK_OFFSET=$3 exec wine \"$2\" >/dev/null 2>&1";
     std::string args[] = {"/bin/sh", "-c", script, "sh", library, program,
-                          std::to_string(secondsAfterMidnight - secondsToday)};
+                          std::to_string(offsetSeconds)};
     char* argv[8] = {};
     for (int i = 0; i < 7; ++i) argv[i] = &args[i][0];
     return spawn(argv, 0) == 0;
+}
+
+long long FileTimeSeconds(const SYSTEMTIME& t) {
+    FILETIME ft{};
+    if (!::SystemTimeToFileTime(&t, &ft)) return 0;
+    ULARGE_INTEGER u{{ft.dwLowDateTime, ft.dwHighDateTime}};
+    return static_cast<long long>(u.QuadPart / 10000000ULL);
+}
+}  // namespace
+
+SYSTEMTIME LocalTimeOf(int year, int month, int day, int hour, int minute, int second) {
+    SYSTEMTIME t{};
+    t.wYear = static_cast<WORD>(year);
+    t.wMonth = static_cast<WORD>(month);
+    t.wDay = static_cast<WORD>(day);
+    t.wHour = static_cast<WORD>(hour);
+    t.wMinute = static_cast<WORD>(minute);
+    t.wSecond = static_cast<WORD>(second);
+    return t;
+}
+
+bool SpawnAtLocalTime(const std::string& exePath, const SYSTEMTIME& localTime) {
+    SYSTEMTIME now;
+    ::GetLocalTime(&now);
+    now.wMilliseconds = 0;
+    return SpawnWithClockOffset(exePath, FileTimeSeconds(localTime) - FileTimeSeconds(now));
+}
+
+int CountProcesses(const char* imageName) {
+    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return -1;
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    int n = 0;
+    for (BOOL more = ::Process32First(snapshot, &entry); more; more = ::Process32Next(snapshot, &entry))
+        n += ::lstrcmpiA(entry.szExeFile, imageName) == 0;
+    ::CloseHandle(snapshot);
+    return n;
+}
+
+std::string ProcessImageOf(HWND wnd) {
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(wnd, &pid);
+    HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+    if (!process) return "";
+    std::vector<wchar_t> path(32768);
+    DWORD size = static_cast<DWORD>(path.size());
+    const BOOL ok = ::QueryFullProcessImageNameW(process, 0, path.data(), &size);
+    ::CloseHandle(process);
+    std::string narrow(ok ? size : 0, '\0');
+    for (DWORD i = 0; i < narrow.size(); ++i) narrow[i] = static_cast<char>(path[i]);
+    return narrow;
+}
+
+namespace {
+// The texts of a tooltip window of another process, read through memory of
+// that process (the tool records hold pointers into it).
+void AddToolTexts(HWND tooltip, std::vector<std::string>& out) {
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(tooltip, &pid);
+    HANDLE process = ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE,
+                                   FALSE, pid);
+    if (!process) return;
+    constexpr SIZE_T kTextOffset = 1024;
+    auto* remote = static_cast<char*>(
+        ::VirtualAllocEx(process, nullptr, 4096, MEM_COMMIT, PAGE_READWRITE));
+    const int tools = static_cast<int>(::SendMessageW(tooltip, TTM_GETTOOLCOUNT, 0, 0));
+    for (int i = 0; remote && i < tools; ++i) {
+        TTTOOLINFOW info{};
+        info.cbSize = sizeof info;
+        info.lpszText = reinterpret_cast<LPWSTR>(remote + kTextOffset);
+        wchar_t text[512] = {};
+        if (!::WriteProcessMemory(process, remote, &info, sizeof info, nullptr) ||
+            !::WriteProcessMemory(process, remote + kTextOffset, text, sizeof text, nullptr) ||
+            !::SendMessageW(tooltip, TTM_ENUMTOOLSW, i, reinterpret_cast<LPARAM>(remote)) ||
+            !::ReadProcessMemory(process, remote + kTextOffset, text, sizeof text - sizeof(wchar_t),
+                                 nullptr))
+            continue;
+        char narrow[512] = {};
+        ::WideCharToMultiByte(CP_ACP, 0, text, -1, narrow, sizeof narrow - 1, nullptr, nullptr);
+        out.push_back(narrow);
+    }
+    if (remote) ::VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    ::CloseHandle(process);
+}
+}  // namespace
+
+std::vector<std::string> TrayTips() {
+    std::vector<std::string> tips;
+    HWND tray = ::FindWindowA("Shell_TrayWnd", nullptr);
+    DWORD shell = 0;
+    if (!tray || !::GetWindowThreadProcessId(tray, &shell)) return tips;
+    for (HWND w = ::FindWindowExA(nullptr, nullptr, "tooltips_class32", nullptr); w;
+         w = ::FindWindowExA(nullptr, w, "tooltips_class32", nullptr)) {
+        DWORD pid = 0;
+        ::GetWindowThreadProcessId(w, &pid);
+        if (pid == shell) AddToolTexts(w, tips);
+    }
+    return tips;
+}
+
+HWND FindTicker(HWND panel) { return ::FindWindowExA(panel, nullptr, nullptr, "Scroller"); }
+
+namespace {
+// A picture of the ticker once two reads 200 ms apart agree.
+ScreenPicture SettledPicture(HWND ticker) {
+    ScreenPicture last = ScreenPicture::OfClient(ticker);
+    WaitFor(
+        [&] {
+            ::Sleep(200);
+            ScreenPicture next = ScreenPicture::OfClient(ticker);
+            const bool same = next.Differing(last) == 0;
+            last = std::move(next);
+            return same;
+        },
+        3000);
+    return last;
+}
+}  // namespace
+
+// Twice: the first request may come before the ticker has measured a new
+// text at its next paint.
+ScreenPicture StillTicker(HWND ticker) {
+    DWORD_PTR result = 0;
+    ::SendMessageTimeoutA(ticker, WM_VSCROLL, SB_TOP, 0, SMTO_NORMAL, 3000, &result);
+    SettledPicture(ticker);
+    ::SendMessageTimeoutA(ticker, WM_VSCROLL, SB_TOP, 0, SMTO_NORMAL, 3000, &result);
+    return SettledPicture(ticker);
 }

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/e2e/driver_helpers.h"
+
 // Directory of this test program (…\tests).
 std::string TestBinDir();
 std::string ReadFileText(const std::string& path);
@@ -66,3 +68,28 @@ HWND FindReminderBox();
 std::string DismissAnnouncement(DWORD timeoutMs);
 // Waits for a reminder box, closing any announcement met on the way.
 HWND WaitForReminderBox(DWORD timeoutMs);
+
+// Removes a directory with everything in it.
+void RemoveDirectoryTree(const std::string& dir);
+
+// A left click with the real mouse at a screen point (goes to whatever
+// window lies there, as a user's would).
+void ClickScreenPoint(POINT p);
+
+// The change of date. Starts the program file `exePath` (working folder: its
+// own) with its clock reading `localTime` at the moment of the start and
+// running on from there, as SpawnAtTimeOfDay does.
+bool SpawnAtLocalTime(const std::string& exePath, const SYSTEMTIME& localTime);
+// A local date and time as a SYSTEMTIME.
+SYSTEMTIME LocalTimeOf(int year, int month, int day, int hour, int minute, int second);
+// Running processes whose image file is named `imageName` ("Vellumo.exe").
+int CountProcesses(const char* imageName);
+// The full path of the program file of the process that owns `wnd`.
+std::string ProcessImageOf(HWND wnd);
+// The tips of the icons in the notification area, as the shell shows them.
+std::vector<std::string> TrayTips();
+
+// The panel's ticker, and its picture once it stands still at the top of its
+// text (scrolled there, which also pauses it).
+HWND FindTicker(HWND panel);
+ScreenPicture StillTicker(HWND ticker);

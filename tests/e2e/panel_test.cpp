@@ -2,6 +2,7 @@
 // the keys and marks, and the restart at the change of date.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -315,38 +316,63 @@ TEST(PanelRestart, NewDateRestartsTheProgramWithTheNewDay) {
     ::CloseHandle(old);
 }
 
-TEST(PanelRestart, FailedRestartKeepsTheOldCopyRunning) {
-    ProgramDir dir;
-    HANDLE old = StartAtTimeOfDay(dir, 23 * 3600 + 59 * 60 + 58);
-    ASSERT_NE(old, nullptr);
-    HWND panel = WaitForPanel(true);
-    ASSERT_NE(panel, nullptr);
-    // Without its program file the copy cannot start itself again.
-    ASSERT_TRUE(::MoveFileA(dir.File("Vellumo.exe").c_str(), dir.File("Vellumo.moved").c_str()));
-    const Date tomorrow = AddDays(TodayLocal(), 1);
+TEST(PanelRestart, FailedRestartKeepsTheOldCopyRunningInTheNewDay) {
+    struct Case {
+        Date last, next;
+    } cases[] = {{{2026, 12, 31}, {2027, 1, 1}}, {{2026, 10, 31}, {2026, 11, 1}}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.last.year) + "-" + std::to_string(c.last.month));
+        ProgramDir dir;
+        SavedRegistryValue days(HKEY_LOCAL_MACHINE, kSettingsKey, "Days");
+        StoreSetting("Days", 1);  // the new day's memo is not in the old day's digest
+        // A memo on the new day only: the new day's digest differs from the old.
+        ::CreateDirectoryA(dir.File("Remark").c_str(), nullptr);
+        WriteFileBytes(MemoPath(dir, c.next.year, c.next.month, c.next.day), "[x] first of the month");
+        ASSERT_TRUE(SpawnAtLocalTime(dir.File("Vellumo.exe"),
+                                     LocalTimeOf(c.last.year, c.last.month, c.last.day, 23, 59, 50)));
+        HWND panel = WaitForPanel(true, 15000);
+        ASSERT_NE(panel, nullptr);
+        DWORD pid = 0;
+        ::GetWindowThreadProcessId(panel, &pid);
+        HANDLE old = ::OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, pid);
+        // Without its program file the copy cannot start itself again.
+        ASSERT_TRUE(::MoveFileA(dir.File("Vellumo.exe").c_str(), dir.File("Vellumo.moved").c_str()));
+        const ScreenPicture oldDigest = StillTicker(FindTicker(panel));
+        const std::string oldTip = std::to_string(c.last.year) + "-" + std::to_string(c.last.month) + "-31";
+        const std::vector<std::string> oldTips = TrayTips();
+        EXPECT_EQ(std::count(oldTips.begin(), oldTips.end(), oldTip), 1);
 
-    EXPECT_FALSE(ProgramDir::WaitExit(old, 5000));
-    EXPECT_EQ(FindPanel(), panel);
-    EXPECT_TRUE(::IsWindowVisible(panel));
-    // It carries on in the new day: the new month, and the mutex is held.
-    EXPECT_EQ(ItemText(panel, 1039), kMonths[tomorrow.month - 1]);
-    ::Sleep(300);
-    const int cell = kFirstCell + FirstWeekday(tomorrow.year, tomorrow.month) + tomorrow.day - 1;
-    EXPECT_GT(ScreenPicture::OfWindow(panel).CountIn(::GetDlgItem(panel, cell), kToday), 3);
-    HANDLE mutex = ::OpenMutexA(SYNCHRONIZE, FALSE, "ZEDE");
-    EXPECT_NE(mutex, nullptr);
-    if (mutex) ::CloseHandle(mutex);
-    // The new day is its start date now: with the file back, no restart.
-    ASSERT_TRUE(::MoveFileA(dir.File("Vellumo.moved").c_str(), dir.File("Vellumo.exe").c_str()));
-    EXPECT_FALSE(ProgramDir::WaitExit(old, 2500));
-    EXPECT_EQ(FindPanel(), panel);
-    // And a second start hands over to it.
-    ::PostMessageA(panel, WM_COMMAND, 32774, 0);
-    ASSERT_TRUE(WaitFor([&] { return !::IsWindowVisible(panel); }, 3000));
-    HANDLE second = dir.Start();
-    EXPECT_TRUE(ProgramDir::WaitExit(second, 5000));
-    EXPECT_TRUE(WaitFor([&] { return ::IsWindowVisible(panel) != FALSE; }, 3000));
-    ::TerminateProcess(old, 1);
-    ::WaitForSingleObject(old, 5000);
-    ::CloseHandle(old);
+        // It carries on in the new day: the new month with today marked,
+        // the new tip, the new day's digest, and the mutex is held.
+        EXPECT_TRUE(WaitFor([&] { return ItemText(panel, 1039) == kMonths[c.next.month - 1]; }, 15000));
+        EXPECT_FALSE(ProgramDir::WaitExit(old, 1000));
+        EXPECT_EQ(FindPanel(), panel);
+        EXPECT_TRUE(::IsWindowVisible(panel));
+        EXPECT_EQ(ItemText(panel, 1040), std::to_string(c.next.year));
+        ::Sleep(300);
+        const int cell = kFirstCell + FirstWeekday(c.next.year, c.next.month) + c.next.day - 1;
+        EXPECT_GT(ScreenPicture::OfWindow(panel).CountIn(::GetDlgItem(panel, cell), kToday), 3);
+        const std::vector<std::string> tips = TrayTips();
+        const std::string newTip = std::to_string(c.next.year) + "-" + std::to_string(c.next.month) + "-1";
+        EXPECT_EQ(std::count(tips.begin(), tips.end(), newTip), 1);
+        EXPECT_EQ(std::count(tips.begin(), tips.end(), oldTip), 0);
+        EXPECT_GT(StillTicker(FindTicker(panel)).Differing(oldDigest), 50);
+        HANDLE mutex = ::OpenMutexA(SYNCHRONIZE, FALSE, "ZEDE");
+        EXPECT_NE(mutex, nullptr);
+        if (mutex) ::CloseHandle(mutex);
+
+        // The new day is its start date now: with the file back, no restart.
+        ASSERT_TRUE(::MoveFileA(dir.File("Vellumo.moved").c_str(), dir.File("Vellumo.exe").c_str()));
+        EXPECT_FALSE(ProgramDir::WaitExit(old, 2500));
+        EXPECT_EQ(FindPanel(), panel);
+        // And a second start hands over to it.
+        ::PostMessageA(panel, WM_COMMAND, 32774, 0);
+        ASSERT_TRUE(WaitFor([&] { return !::IsWindowVisible(panel); }, 3000));
+        HANDLE second = dir.Start();
+        EXPECT_TRUE(ProgramDir::WaitExit(second, 5000));
+        EXPECT_TRUE(WaitFor([&] { return ::IsWindowVisible(panel) != FALSE; }, 3000));
+        ::TerminateProcess(old, 1);
+        ::WaitForSingleObject(old, 5000);
+        ::CloseHandle(old);
+    }
 }

@@ -91,3 +91,21 @@ TEST(Startup, BackgroundStartsHiddenAndNowPrefixStartsTheBackup) {
         EXPECT_EQ(dir.BackupRuns(), std::vector<std::string>({"[auto]"}));
     }
 }
+
+TEST(Startup, SecondStartFindsThePanelBehindABoxWithItsTitle) {
+    ProgramDir dir;
+    dir.Start();
+    HWND panel = WaitForPanel(true);
+    ASSERT_NE(panel, nullptr);
+    // "Clean History Complete." shows in a box captioned with the program's name.
+    ::PostMessageA(panel, WM_USER + 1, 0, 0);
+    HWND box = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (box = ::FindWindowA(nullptr, "Vellumo")) != panel; }, 3000));
+
+    HANDLE second = dir.Start("/now");
+    EXPECT_TRUE(ProgramDir::WaitExit(second, 3000));
+    ASSERT_TRUE(WaitFor([&] { return !dir.BackupRuns().empty(); }, 5000));
+    EXPECT_EQ(dir.BackupRuns(), std::vector<std::string>({"[auto]"}));
+    EXPECT_TRUE(::IsWindow(box));
+    ::PostMessageA(box, WM_COMMAND, IDOK, 0);
+}

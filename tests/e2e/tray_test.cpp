@@ -163,3 +163,27 @@ TEST(TrayIcon, MenuAndDoubleClickShowHideAndExit) {
     EXPECT_TRUE(ProgramDir::WaitExit(process, 5000));
     EXPECT_FALSE(IconPresent(panel));
 }
+
+TEST(TrayIcon, ComesBackWhenTheTaskbarIsCreatedAgain) {
+    ProgramDir dir;
+    dir.Start("/background");
+    HWND panel = WaitForPanel(false);
+    ASSERT_NE(panel, nullptr);
+    ASSERT_TRUE(WaitFor([&] { return IconPresent(panel); }, 5000));
+
+    // What a restarting Explorer looks like to the program: its icons are
+    // gone, then the new taskbar announces itself to every top-level window.
+    NOTIFYICONDATAA data{};
+    data.cbSize = NOTIFYICONDATAA_V3_SIZE;
+    data.hWnd = panel;
+    data.uID = kIconId;
+    ASSERT_TRUE(::Shell_NotifyIconA(NIM_DELETE, &data));
+    ASSERT_FALSE(IconPresent(panel));
+    DWORD_PTR ignored = 0;
+    ::SendMessageTimeoutA(HWND_BROADCAST, ::RegisterWindowMessageA("TaskbarCreated"), 0, 0,
+                          SMTO_ABORTIFHUNG, 3000, &ignored);
+    EXPECT_TRUE(WaitFor([&] { return IconPresent(panel); }, 5000));
+    // The hidden panel can still be reached through it.
+    ::PostMessageA(panel, WM_USER, kIconId, WM_LBUTTONDBLCLK);
+    EXPECT_TRUE(WaitFor([&] { return ::IsWindowVisible(panel) != FALSE; }, 3000));
+}

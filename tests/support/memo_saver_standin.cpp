@@ -3,8 +3,9 @@
 //   MemoSaver save <program dir> <event>  saves two large memos for 2008-1-5
 //                                          in turn, sets the event after the
 //                                          first save, and goes on until killed
-//   MemoSaver hold <file> <event>          opens the file exclusively, sets
+//   MemoSaver hold <file> <event> [ms]     opens the file exclusively, sets
 //                                          the event and waits to be killed
+//                                          (or, given ms, lets go after that)
 #include <windows.h>
 
 #include <string>
@@ -39,11 +40,11 @@ int Save(const char* dir, const char* eventName) {
     }
 }
 
-int Hold(const char* file, const char* eventName) {
+int Hold(const char* file, const char* eventName, DWORD ms) {
     CFile held;
     if (!held.Open(file, CFile::modeRead | CFile::shareExclusive)) return 2;
     Signal(eventName);
-    ::Sleep(INFINITE);
+    ::Sleep(ms);
     return 0;
 }
 
@@ -51,6 +52,7 @@ int Hold(const char* file, const char* eventName) {
 
 int main(int argc, char** argv) {
     if (argc == 4 && std::string(argv[1]) == "save") return Save(argv[2], argv[3]);
-    if (argc == 4 && std::string(argv[1]) == "hold") return Hold(argv[2], argv[3]);
+    if ((argc == 4 || argc == 5) && std::string(argv[1]) == "hold")
+        return Hold(argv[2], argv[3], argc == 5 ? std::stoul(argv[4]) : INFINITE);
     return 1;
 }

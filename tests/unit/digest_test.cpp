@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <map>
 #include <tuple>
 #include <vector>
@@ -105,4 +106,42 @@ TEST(Digest, FallbackTexts) {
               TickerText("", 5));
     FakeMemos none;
     EXPECT_EQ("", BuildDigest(2008, 1, 20, 7, none.Reader(), nullptr));
+}
+
+TEST(Digest, StopsAtTheLastYearInsteadOfOverflowing) {
+    FakeMemos memos;
+    memos.files[{INT_MAX, 12, 31}] = "last";
+    EXPECT_EQ("last\n", BuildDigest(INT_MAX, 12, 30, 7, memos.Reader(), nullptr));
+    const std::vector<Day> expected = {{INT_MAX, 12, 30}, {INT_MAX, 12, 31}};
+    EXPECT_EQ(expected, memos.asked);
+}
+
+TEST(Announcement, OneReadableLinePerMemo) {
+    // Fitting one-line entries and empty ones stay as they are.
+    EXPECT_EQ("[2008-1-20] Team meeting at ten\n\n",
+              AnnouncementText({"[2008-1-20] Team meeting at ten", ""}, 100, nullptr));
+    // Line breaks and tabs become single spaces.
+    EXPECT_EQ("[2008-1-5] a b c d\n",
+              AnnouncementText({"[2008-1-5] a \r\n b\r\n\r\nc\td\r\n"}, 100, nullptr));
+
+    // A 4 KB memo of words is cut after a whole word.
+    std::string words = "[2008-1-5]";
+    while (words.size() < 4096) words += " word" + std::to_string(words.size() % 10);
+    const std::string cut = AnnouncementText({words, words}, 100, nullptr);
+    const std::string first = cut.substr(0, cut.find('\n'));
+    EXPECT_LE(first.size(), 100u);
+    EXPECT_GE(first.size(), 90u);
+    ASSERT_EQ("...", first.substr(first.size() - 3));
+    const std::string kept = first.substr(0, first.size() - 3);
+    EXPECT_EQ(words.substr(0, kept.size() + 1), kept + " ");  // a whole word precedes "..."
+    EXPECT_EQ(first + "\n" + first + "\n", cut);
+
+    // No space in the second half: cut at the limit.
+    const std::string run = "[2008-1-5] " + std::string(200, 'x');
+    EXPECT_EQ(run.substr(0, 97) + "...\n", AnnouncementText({run}, 100, nullptr));
+    // ... but never inside a double-byte character.
+    const auto lead = [](unsigned char c) { return c == 0x81; };
+    std::string wide;
+    for (int i = 0; i < 100; ++i) wide += "\x81\x40";
+    EXPECT_EQ(wide.substr(0, 96) + "...\n", AnnouncementText({wide}, 100, lead));
 }

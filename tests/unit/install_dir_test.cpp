@@ -18,6 +18,9 @@ TEST(InstallDir, CandidateTooLongIsSkippedNotCut) {
     // C:\<250 x's>\prog.exe: the first candidate would need 265 characters.
     const std::string deep = "C:\\" + std::string(250, 'x');
     EXPECT_EQ(InstallDirCandidates(deep + "\\prog.exe", "Sandrel.exe"), (Paths{"C:\\Sandrel.exe"}));
+    // With room for long paths the same folder is searched.
+    EXPECT_EQ(InstallDirCandidates(deep + "\\prog.exe", "Sandrel.exe", kLongPathBufferSize),
+              (Paths{deep + "\\Sandrel.exe", "C:\\Sandrel.exe"}));
 
     // 259 characters still fit a buffer of 260.
     const std::string name(259 - 3, 'n');

@@ -280,3 +280,42 @@ TEST_F(ClearHistory, CancelDuringACleanWaitsForThePluginAndKeepsPainting) {
     // The completion was handled before the window went: selection stored.
     EXPECT_EQ(StoredCleanOption(), std::string(27, '0') + "10000");
 }
+
+TEST_F(ClearHistory, AQuitDuringACleanWaitsForThePluginStoresTheSelectionThenPassesOn) {
+    UsePlugin("scourwell");
+    ::SetEnvironmentVariableA("SCOURWELL_STANDIN_DELAY_MS", "1200");
+    StoreCleanOption(nullptr);
+    CDlgClearHistory dialog;
+    bool shownAfterQuit = false;
+    TimerScript script(
+        {
+            [&] {
+                CheckOnly(dialog.m_hWnd, {3});
+                PostClick(dialog.m_hWnd, IDOK);
+                return true;
+            },
+            [&] { return ReadWholeFile(Log()).find("execute") != std::string::npos; },
+            [&] {
+                ::PostQuitMessage(7);  // as the change of date ends the program
+                return true;
+            },
+            [&] {
+                // Still there while the plug-in works.
+                shownAfterQuit = ::IsWindowVisible(dialog.m_hWnd) &&
+                                 ReadWholeFile(Log()).find("execute done") == std::string::npos;
+                return true;
+            },
+        },
+        [&] { dialog.EndDialog(IDCANCEL); }, 10000);
+    EXPECT_EQ(dialog.DoModal(), -1);
+    EXPECT_TRUE(script.Finished());
+    EXPECT_FALSE(script.TimedOut());
+    EXPECT_TRUE(shownAfterQuit);
+    EXPECT_NE(ReadWholeFile(Log()).find("execute done\ndestroy\n"), std::string::npos);
+    EXPECT_FALSE(dialog.IsCleaning());
+    EXPECT_EQ(StoredCleanOption(), std::string(28, '0') + "1000");
+    // The quit is passed on to the loop outside the dialog.
+    MSG msg;
+    ASSERT_TRUE(::PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(msg.wParam, 7u);
+}

@@ -10,6 +10,7 @@
 
 #include "framework/file.h"
 #include "memo/memo_store.h"
+#include "tests/win/win_test_support.h"
 
 namespace {
 
@@ -60,40 +61,7 @@ std::string Read(const std::string& path, std::size_t limit = kMemoReadLimit) {
     return text;
 }
 
-// MemoSaver, run as a second process that signals a named event when ready.
-class Helper {
-public:
-    Helper(const std::string& mode, const std::string& argument) {
-        const std::string eventName = "VellumoMemoTest" + std::to_string(::GetCurrentProcessId());
-        ready_.Reset(::CreateEventA(nullptr, TRUE, FALSE, eventName.c_str()));
-        std::string commandLine = "\"" + TestExeDirectory() + "\\support\\MemoSaver.exe\" " + mode +
-                                  " \"" + argument + "\" " + eventName;
-        STARTUPINFOA startup{};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION info{};
-        if (::CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                             nullptr, &startup, &info)) {
-            process_.Reset(info.hProcess);
-            ::CloseHandle(info.hThread);
-        }
-    }
-    ~Helper() { Kill(); }
-    bool WaitReady() {
-        if (!process_) return false;
-        HANDLE both[] = {ready_.Get(), process_.Get()};
-        return ::WaitForMultipleObjects(2, both, FALSE, 20000) == WAIT_OBJECT_0;
-    }
-    void Kill() {
-        if (!process_) return;
-        ::TerminateProcess(process_.Get(), 9);
-        ::WaitForSingleObject(process_.Get(), 10000);
-        process_.Reset();
-    }
-
-private:
-    KernelHandle ready_;
-    KernelHandle process_;
-};
+using Helper = MemoSaverProcess;
 
 class MemoStore : public ::testing::Test {
 protected:

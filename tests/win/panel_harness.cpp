@@ -2,7 +2,10 @@
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include "app/app_state.h"
+#include "memo/reminder_thread.h"
 #include "res/resource.h"
 
 namespace {
@@ -47,6 +50,8 @@ void RunPanel(const std::function<void(CVellumoDlg&)>& check) {
     g_announcement.clear();
     ::SetTimer(nullptr, 0, 100, &RunCheck);
     panel.DoModal();
+    // The panel started the real reminder thread; none may run behind a test.
+    EXPECT_TRUE(StopReminderThread());
     g_check = nullptr;
     g_panel = nullptr;
 }

@@ -13,6 +13,7 @@ void WriteRaw(const std::string& path, const std::string& bytes);
 
 // Runs the panel modally and calls `check` from inside its loop once the
 // panel shows; a start-up announcement is closed first (its text is kept in
-// LastAnnouncement()). The exit mark then ends the run.
+// LastAnnouncement()). The exit mark then ends the run, and the reminder
+// thread the panel started is stopped.
 void RunPanel(const std::function<void(CVellumoDlg&)>& check);
 const std::string& LastAnnouncement();

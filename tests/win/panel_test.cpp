@@ -166,3 +166,44 @@ TEST(Panel, EnterDoesNothingEscapeAndTheMinimiseMarkHide) {
                   ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME)));
     });
 }
+
+TEST(Panel, DayTooltipShowsAmpersandsAsTyped) {
+    const Date today = LocalDateNow();
+    const int day = today.day == 1 ? 2 : 1;
+    const std::string dir = TestProgramDir();
+    ::CreateDirectoryA((dir + "\\Remark").c_str(), nullptr);
+    InitMemoPaths(dir);
+    const std::string memo = MakeDayFilePath(RemarkPrefix, today.year, today.month, day);
+    WriteRaw(memo, "Tom & Jerry && co");
+    RunPanel([&](CVellumoDlg& panel) {
+        const CSkinButton& cell = panel.DayCell(CellOfDay(panel.ShownMonth(), day));
+        const HWND tip = cell.TooltipWindow();
+        ASSERT_TRUE(::IsWindow(tip));
+        // Without it "&" would mark a mnemonic: "Tom  Jerry & co".
+        EXPECT_TRUE(::GetWindowLongA(tip, GWL_STYLE) & TTS_NOPREFIX);
+        char text[64] = {};
+        TOOLINFOA tool{};
+        tool.cbSize = TTTOOLINFOA_V2_SIZE;
+        tool.hwnd = cell.m_hWnd;
+        tool.uId = 1;
+        tool.lpszText = text;
+        ::SendMessageA(tip, TTM_GETTEXTA, sizeof text, reinterpret_cast<LPARAM>(&tool));
+        EXPECT_STREQ(text, "Tom & Jerry && co");
+    });
+    ::DeleteFileA(memo.c_str());
+}
+
+TEST(Panel, MonthStepsLeaveTheGdiObjectCountFlat) {
+    RunPanel([&](CVellumoDlg& panel) {
+        Command(panel, IDC_NEXT_MONTH, 2);  // every cell and label has painted
+        PumpMessages();
+        const int before = CountGdiObjects();
+        ASSERT_GT(before, 0);
+        for (int i = 0; i < 200; ++i) {
+            Command(panel, IDC_NEXT_MONTH);
+            PumpMessages();  // the cells and labels paint the new month
+        }
+        PumpMessages();
+        EXPECT_LE(CountGdiObjects() - before, 5);
+    });
+}

@@ -105,7 +105,7 @@ public:
         return Then([caption, button, text] {
             HWND box = FindBox(caption);
             if (!box) return false;
-            char buffer[256] = {};
+            char buffer[1024] = {};
             ::GetDlgItemTextA(box, 0xFFFF, buffer, sizeof buffer);
             if (text) *text = buffer;
             ::PostMessageA(box, WM_COMMAND, button, 0);
@@ -359,4 +359,63 @@ TEST_F(RemarkDlgTest, FullLengthMemoSurvivesOpenAndOkByteForByte) {
         ::DeleteFileA(memo.c_str());
         ::DeleteFileA(notice.c_str());
     }
+}
+
+TEST_F(RemarkDlgTest, AMemoHeldElsewhereForAMomentIsWaitedForAndShown) {
+    WriteBytes(MemoFile(), "[2008-1-5] Dentist");
+    WriteBytes(NoticeFile(), "9:05");
+    MemoSaverProcess holder("hold", MemoFile(), "300");
+    ASSERT_TRUE(holder.WaitReady());
+    std::string probe;
+    ASSERT_FALSE(ReadDayFile(MemoFile(), kMemoReadLimit, probe));  // held now
+    Shown shown;
+    Script script;
+    script.WaitEditor().Then(ReadInto(&shown)).Click(IDC_REMARK_CANCEL);
+    EXPECT_EQ(script.Run(dialog), IDCANCEL);
+    EXPECT_EQ(shown.content, "Dentist");
+    EXPECT_EQ(shown.hour, "9");
+    EXPECT_EQ(shown.minute, "05");
+}
+
+TEST_F(RemarkDlgTest, AMemoHeldForGoodIsNamedAndNeitherOkNorCancelTouchesIt) {
+    WriteBytes(MemoFile(), "[2008-1-5] Dentist");
+    WriteBytes(NoticeFile(), "9:05");
+    MemoSaverProcess holder("hold", MemoFile());
+    ASSERT_TRUE(holder.WaitReady());
+    for (int button : {IDC_REMARK_OK, IDC_REMARK_CANCEL}) {
+        std::string message;
+        bool readOnly = false;
+        Script script;
+        script.Answer("Vellumo", IDOK, &message)
+            .WaitEditor()
+            .Do([&] {
+                readOnly = (::GetWindowLongA(Item(IDC_CONTENT), GWL_STYLE) & ES_READONLY) != 0;
+            })
+            // What a save would do with the empty box: ask, then delete.
+            .Set(IDC_CONTENT, "")
+            .Set(IDC_HOUR, "8")
+            .Click(button);
+        EXPECT_EQ(script.Run(dialog), IDCANCEL);
+        EXPECT_NE(message.find("A sharing violation occurred while accessing " + MemoFile() + "."),
+                  std::string::npos)
+            << message;
+        EXPECT_TRUE(readOnly);
+        EXPECT_EQ(FindBox("Info"), nullptr);
+    }
+    holder.Kill();
+    EXPECT_EQ(ReadBytes(MemoFile()), "[2008-1-5] Dentist");
+    EXPECT_EQ(ReadBytes(NoticeFile()), "9:05");
+}
+
+TEST_F(RemarkDlgTest, OpeningAndClosingLeavesNoGdiObjectBehind) {
+    const auto openAndClose = [this] {
+        Script script;
+        script.WaitEditor().Click(IDC_REMARK_CANCEL);
+        script.Run(dialog);
+    };
+    openAndClose();  // first-use caches of the platform
+    const int before = CountGdiObjects();
+    ASSERT_GT(before, 0);
+    for (int i = 0; i < 20; ++i) openAndClose();
+    EXPECT_EQ(CountGdiObjects(), before);
 }

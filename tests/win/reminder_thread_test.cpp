@@ -1,5 +1,6 @@
-// One pass of the reminder check against real files: the box, its text,
-// that it has no owner, and that the same reminder is not raised twice.
+// The reminder check against real files: one pass (the box, its text, that
+// it has no owner, that the same reminder is not raised twice) and the
+// thread itself (one per process, and the tests' stop).
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -7,6 +8,7 @@
 #include <thread>
 
 #include "app/app_state.h"
+#include "framework/handles.h"
 #include "memo/memo_store.h"
 #include "memo/reminder_thread.h"
 #include "tests/win/win_test_support.h"
@@ -91,6 +93,48 @@ TEST(ReminderPass, ShowsTodaysDueMemoOnceWithItsWholeTextAndNoOwner) {
     EXPECT_FALSE(RunReminderPass(now, fresh));
 
     ::DeleteFileA(memoPath.c_str());
+    ::RemoveDirectoryA((dir + "\\Remark").c_str());
+    ::RemoveDirectoryA((dir + "\\Notice").c_str());
+    ::RemoveDirectoryA(dir.c_str());
+}
+
+TEST(ReminderThread, OneRunsPerProcessAndTheTestStopEndsIt) {
+    const std::string dir = ScratchProgramDir();
+    InitMemoPaths(dir);
+    // Whole minute ahead for the box below.
+    while (LocalDateTimeNow().time.second >= 50) ::Sleep(200);
+    const LocalDateTime now = LocalDateTimeNow();
+    const Date& d = now.date;
+    const std::string memoPath = MakeDayFilePath(RemarkPrefix, d.year, d.month, d.day);
+    const std::string noticePath = MakeDayFilePath(NoticePrefix, d.year, d.month, d.day);
+    WriteBytes(memoPath, "[" + DateText(d.year, d.month, d.day) + "] Due now");
+    WriteBytes(noticePath, std::to_string(now.time.hour) + ":" + std::to_string(now.time.minute));
+
+    const auto ended = [](DWORD id, DWORD ms) {
+        KernelHandle thread(::OpenThread(SYNCHRONIZE, FALSE, id));
+        return !thread || ::WaitForSingleObject(thread.Get(), ms) == WAIT_OBJECT_0;
+    };
+    // Stopped while it shows a box: the box goes and the thread ends.
+    const DWORD id = StartReminderThread();
+    ASSERT_NE(0u, id);
+    EXPECT_EQ(id, StartReminderThread());
+    HWND box = nullptr;
+    EXPECT_TRUE(PumpUntil([&] { return (box = ::FindWindowA("#32770", kReminderCaption)) != nullptr; }, 5000));
+    EXPECT_TRUE(StopReminderThread());
+    EXPECT_TRUE(ended(id, 0));
+    EXPECT_FALSE(::IsWindow(box));
+
+    // Stopped while it waits between passes: at once, not after 27 s.
+    ::DeleteFileA(memoPath.c_str());
+    const DWORD next = StartReminderThread();
+    ASSERT_NE(0u, next);
+    EXPECT_FALSE(ended(next, 300));
+    const DWORD start = ::GetTickCount();
+    EXPECT_TRUE(StopReminderThread());
+    EXPECT_LT(::GetTickCount() - start, 2000u);
+    EXPECT_TRUE(StopReminderThread());  // none left
+
+    ::DeleteFileA(noticePath.c_str());
     ::RemoveDirectoryA((dir + "\\Remark").c_str());
     ::RemoveDirectoryA((dir + "\\Notice").c_str());
     ::RemoveDirectoryA(dir.c_str());

@@ -1,10 +1,13 @@
 // The skinned push button, painted for real and read back pixel by pixel.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <utility>
 #include <vector>
 
 #include "framework/dialog.h"
 #include "controls/skin_button.h"
+#include "memo/remark_dlg.h"
 #include "res/resource.h"
 #include "tests/win/win_test_support.h"
 
@@ -230,6 +233,7 @@ public:
     CSkinButton ok;
     int clicks = 0;
     LRESULT dlgCode = 0;
+    bool tipAlive = false;
     ClickCountingDlg() : CDialog(IDD_ABOUTBOX) {}
 
     BOOL OnInitDialog() override {
@@ -253,6 +257,7 @@ protected:
 
 private:
     LRESULT OnDone(WPARAM, LPARAM) {
+        tipAlive = ::IsWindow(ok.TooltipWindow()) != 0;
         EndDialog(IDCANCEL);
         return 0;
     }
@@ -266,7 +271,7 @@ TEST(SkinButton, DoubleClickGivesTwoClicksAndTheTooltipIsRelayed) {
     ClickCountingDlg dlg;
     dlg.DoModal();
     EXPECT_EQ(dlg.clicks, 2);
-    EXPECT_NE(dlg.ok.TooltipWindow(), nullptr);
+    EXPECT_TRUE(dlg.tipAlive);  // while the dialog runs; it goes with the dialog
     EXPECT_TRUE(dlg.dlgCode & DLGC_DEFPUSHBUTTON);  // the template's default button
 }
 
@@ -277,4 +282,96 @@ TEST(SkinButton, XpVariantShowsTheHandAndNeverHovers) {
     Hover(f.button);
     EXPECT_FALSE(skin.IsHovered());
     EXPECT_EQ(::GetCursor(), ::LoadCursorA(nullptr, MAKEINTRESOURCEA(32649)));
+}
+
+namespace {
+// Runs `dialog` modally; once it shows, `check` runs inside its loop and the
+// run ends with IDCANCEL.
+CDialog* g_modal = nullptr;
+std::function<void()> g_modalCheck;
+void CALLBACK CheckThenClose(HWND, UINT, UINT_PTR id, DWORD) {
+    if (!g_modal->m_hWnd || !::IsWindowVisible(g_modal->m_hWnd)) return;
+    ::KillTimer(nullptr, id);
+    g_modalCheck();
+    g_modal->EndDialog(IDCANCEL);
+}
+void RunModal(CDialog& dialog, std::function<void()> check) {
+    g_modal = &dialog;
+    g_modalCheck = std::move(check);
+    ::SetTimer(nullptr, 0, 20, &CheckThenClose);
+    dialog.DoModal();
+    g_modal = nullptr;
+}
+
+CSkinButton* SkinButtonOf(HWND dialog, int id) {
+    return static_cast<CSkinButton*>(CWnd::FromHandle(::GetDlgItem(dialog, id)));
+}
+
+class SysColourDlg : public CDialog {
+public:
+    CSkinButton ok;
+    SysColourDlg() : CDialog(IDD_ABOUTBOX) {}
+
+protected:
+    void DoDataExchange() override { ok.SubclassDlgItem(IDOK, this); }
+};
+}  // namespace
+
+// The memo editor is one object whose buttons are attached again at every
+// run; each run's tooltips die with that run's window.
+TEST(SkinButton, ButtonsOfADialogRunAgainGetALiveTooltipOfTheirOwn) {
+    CRemarkDlg editor;
+    editor.m_nYear = 2008;
+    editor.m_nMonth = 1;
+    editor.m_nDay = 5;
+    const int ids[2] = {IDC_REMARK_OK, IDC_REMARK_CANCEL};
+    CSkinButton* buttons[2] = {};
+    HWND firstTips[2] = {};
+    for (int run = 0; run < 2; ++run) {
+        RunModal(editor, [&] {
+            for (int i = 0; i < 2; ++i) {
+                buttons[i] = SkinButtonOf(editor.m_hWnd, ids[i]);
+                ASSERT_NE(buttons[i], nullptr);
+                const HWND tip = buttons[i]->TooltipWindow();
+                EXPECT_TRUE(::IsWindow(tip)) << "run " << run;
+                EXPECT_EQ(::GetWindow(tip, GW_OWNER), editor.m_hWnd) << "run " << run;
+                if (run == 0) firstTips[i] = tip;
+                else EXPECT_NE(tip, firstTips[i]);
+                // A fresh attach follows the template, not what the last run made of it.
+                EXPECT_TRUE(::SendMessageA(buttons[i]->m_hWnd, WM_GETDLGCODE, 0, 0) &
+                            DLGC_UNDEFPUSHBUTTON);
+            }
+            // This run makes OK the default button; the next run must not inherit it.
+            ::SendMessageA(buttons[0]->m_hWnd, BM_SETSTYLE, BS_DEFPUSHBUTTON, TRUE);
+        });
+        for (int i = 0; i < 2; ++i) {
+            EXPECT_FALSE(::IsWindow(firstTips[i]));
+            EXPECT_EQ(buttons[i]->TooltipWindow(), nullptr) << "a closed run's tooltip is kept";
+        }
+    }
+}
+
+TEST(SkinButton, SystemColourChangeReachesTheButtonThroughItsDialog) {
+    SysColourDlg dlg;
+    RunModal(dlg, [&] {
+        HWND b = dlg.ok.m_hWnd;
+        ::SetWindowTextA(b, "");  // a plain face, all one colour
+        RECT r{};
+        ::GetClientRect(b, &r);
+        const int x = r.right / 2, y = r.bottom / 2;
+        const int element = COLOR_BTNFACE;
+        const COLORREF old = ::GetSysColor(element);
+        EXPECT_EQ(Pixels(b, r.right, r.bottom)[y * r.right + x], old);
+
+        const COLORREF changed = old == RGB(10, 200, 30) ? RGB(200, 10, 30) : RGB(10, 200, 30);
+        ASSERT_TRUE(::SetSysColors(1, &element, &changed));
+        // The platform tells only top-level windows.
+        ::SendMessageA(dlg.m_hWnd, WM_SYSCOLORCHANGE, 0, 0);
+        const COLORREF seen = Pixels(b, r.right, r.bottom)[y * r.right + x];
+        const COLORREF slot = dlg.ok.StateColour(static_cast<int>(ButtonColourSlot::BackgroundOut));
+        ::SetSysColors(1, &element, &old);
+        ::SendMessageA(dlg.m_hWnd, WM_SYSCOLORCHANGE, 0, 0);
+        EXPECT_EQ(slot, changed);
+        EXPECT_EQ(seen, changed);
+    });
 }

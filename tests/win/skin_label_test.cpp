@@ -105,3 +105,29 @@ TEST(SkinLabel, BoldAfterFaceAndSizeKeepsFaceAndSize) {
     EXPECT_TRUE(built.lfItalic);
     ::DestroyWindow(parent.m_hWnd);
 }
+
+TEST(SkinLabel, OpaquePaintsLeaveTheGdiObjectCountFlat) {
+    SolidParent parent;
+    ASSERT_TRUE(parent.Create());
+    HWND wnd = ::CreateWindowExA(0, "STATIC", "Mon", WS_CHILD | WS_VISIBLE, 10, 10, 80, 30,
+                                 parent.m_hWnd, nullptr, ::GetModuleHandleA(nullptr), nullptr);
+    CSkinLabel label;
+    ASSERT_TRUE(label.SubclassWindow(wnd));
+    label.ApplyTextColour(kInk).ApplyBackColour(RGB(0, 0, 90));
+    ASSERT_FALSE(label.IsTransparent());
+    auto repaint = [wnd](int times) {
+        for (int i = 0; i < times; ++i) ::RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    };
+    repaint(10);
+    const int before = CountGdiObjects();
+    ASSERT_GT(before, 0);
+    {
+        SelectedBitmapDeleteWatch watch;
+        ASSERT_TRUE(watch.Hooked());
+        repaint(1000);
+        EXPECT_EQ(watch.Count(), 0) << "a bitmap deleted while selected leaks on Windows";
+    }
+    EXPECT_LE(CountGdiObjects() - before, 3);
+    EXPECT_GT(CountIn(parent.m_hWnd, RECT{10, 10, 90, 40}, RGB(0, 0, 90)), 500);  // it did paint
+    ::DestroyWindow(parent.m_hWnd);
+}

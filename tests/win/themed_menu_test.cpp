@@ -10,7 +10,9 @@
 #include "menus/menu_window.h"
 #include "menus/themed_menu.h"
 #include "res/resource.h"
+#include "tests/e2e/driver_helpers.h"
 #include "tests/win/win_test_support.h"
+#include "tools/install_dir.h"
 
 namespace {
 
@@ -254,4 +256,93 @@ TEST_F(ThemedMenuTest, TrackingTakesTheMenuWindowOverAndLetsItGo) {
     PumpUntil([] { return TakenOverMenuWindowCount() == 0; }, 1000);
     EXPECT_EQ(TakenOverMenuWindowCount(), 0);
     ::DestroyWindow(owner);
+}
+
+namespace {
+// What the screen shows of a shown menu window and the 4 pixels right of and
+// below it.
+ScreenPicture* g_shot = nullptr;
+RECT g_shotWindow{};
+void CALLBACK ShootMenu(HWND, UINT, UINT_PTR id, DWORD) {
+    HWND menu = ::FindWindowA("#32768", nullptr);
+    if (!menu || !::IsWindowVisible(menu)) return;
+    ::KillTimer(nullptr, id);
+    ::RedrawWindow(menu, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW);
+    ::GetWindowRect(menu, &g_shotWindow);
+    RECT around = g_shotWindow;
+    around.right += 4;
+    around.bottom += 4;
+    *g_shot = ScreenPicture(around);
+    ::EndMenu();
+}
+
+// The notification-area menu (as a shown window is visible) in look `theme`.
+ScreenPicture ShootTrayMenu(int theme, RECT* window) {
+    SelectMenuTheme(theme, false);
+    HWND owner = CreateTestParent(500, 500);  // a steady background under the menu
+    ::UpdateWindow(owner);
+    CThemedMenu menu;
+    menu.CreatePopupMenu();
+    int position = 0;
+    for (const TrayMenuItem& item : TrayMenuItems(true))
+        menu.InsertMenu(position++, MF_STRING, item.command, item.text);
+    menu.SetDefaultItem(0);
+    ScreenPicture shot(RECT{});
+    g_shot = &shot;
+    ::SetForegroundWindow(owner);
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 50, &ShootMenu);
+    menu.TrackPopupMenu(TPM_RIGHTBUTTON | TPM_VCENTERALIGN, 200, 250, owner);
+    ::KillTimer(nullptr, timer);
+    g_shot = nullptr;
+    *window = g_shotWindow;
+    ::DestroyWindow(owner);
+    return shot;
+}
+}  // namespace
+
+TEST_F(ThemedMenuTest, TheLookWithoutBorderDiffersOnlyByTheFrameAndTheShadow) {
+    BOOL systemShadow = FALSE;
+    ::SystemParametersInfoA(SPI_GETDROPSHADOW, 0, &systemShadow, 0);
+    const int s = systemShadow ? 0 : 4;  // the shadow this library paints
+    RECT at8{}, at9{};
+    const ScreenPicture with = ShootTrayMenu(kMenuTheme2003, &at8);
+    const ScreenPicture without = ShootTrayMenu(kMenuTheme2003NoBorder, &at9);
+    const int w = at9.right - at9.left, h = at9.bottom - at9.top;
+    ASSERT_GT(w, 20);
+    ASSERT_GT(h, 3 * 20);
+    EXPECT_EQ(at8.left, at9.left);
+    EXPECT_EQ(at8.top, at9.top);
+    EXPECT_EQ(at8.right - at8.left, w + s);
+    EXPECT_EQ(at8.bottom - at8.top, h + s);
+
+    const Theme2003Colours colours = CMenuStyle2003::Colours();
+    int ringChanged = 0, innerChanged = 0, shadowDarker = 0, shadowLighter = 0;
+    for (int y = 0; y < h + 4; ++y) {
+        for (int x = 0; x < w + 4; ++x) {
+            const Rgb a = Rgb::FromColorRef(with.At(x, y));
+            const Rgb b = Rgb::FromColorRef(without.At(x, y));
+            if (x >= w || y >= h) {  // beside the menu: theme 8's shadow, or what lies there
+                if (x < 4 || y < 4 || x >= w + s || y >= h + s) continue;
+                shadowDarker += a.r + a.g + a.b < b.r + b.g + b.b;
+                shadowLighter += a.r > b.r || a.g > b.g || a.b > b.b;
+            } else if (x < 2 || y < 2 || x >= w - 2 || y >= h - 2) {
+                // Theme 8's frame: outer dark line, inner light line with the
+                // column stroke at x = 1; theme 9 leaves the system's edge.
+                const bool outer = x == 0 || y == 0 || x == w - 1 || y == h - 1;
+                const Rgb want = outer                           ? colours.frameDark
+                                 : (x == 1 && y >= 2 && y < h - 2) ? colours.frameColumn
+                                                                   : colours.frameLight;
+                EXPECT_TRUE(SameColour(a, want, 8)) << x << "," << y;
+                ringChanged += !(a == b);
+            } else {
+                innerChanged += !(a == b);
+            }
+        }
+    }
+    EXPECT_EQ(innerChanged, 0);  // the items look the same in both
+    EXPECT_GT(ringChanged, 2 * (w + h));
+    EXPECT_EQ(shadowLighter, 0);
+    if (s) {
+        EXPECT_GT(shadowDarker, (w + h) * 2);
+    }
 }

@@ -334,3 +334,40 @@ TEST_F(TickerTest, KeysAndTheWheelPostScrollRequestsToItself) {
     ::SendMessageA(wnd, WM_VSCROLL, SB_PAGEDOWN, 0);
     EXPECT_EQ(Offset(), 0);
 }
+
+namespace {
+// Lets a test hand the rebuild a paint DC of its choosing.
+class ProbeTicker : public CTickerCtrl {
+public:
+    using CTickerCtrl::RebuildBuffer;
+};
+}  // namespace
+
+// A paint whose measuring DC cannot be made must not count as a rebuild for
+// this size: the next paint measures and draws the new content.
+TEST(TickerLowResources, FailedMeasureIsRetriedAtTheNextPaint) {
+    HWND parentWnd = CreateTestParent(300, 200);
+    ProbeTicker ticker;
+    ticker.SetBackColour(kBack);
+    ticker.SetTickerText(Lines(1));
+    ASSERT_TRUE(ticker.CreateTicker(kPlace, parentWnd));
+    HWND wnd = ticker.GetSafeHwnd();
+    ::KillTimer(wnd, CTickerCtrl::kScrollTimerId);
+    ::KillTimer(wnd, CTickerCtrl::kDefaultPauseTimerId);
+    EXPECT_EQ(Capture(wnd, 1, 1)[0], kBack);
+    const int rebuilds = ticker.RebuildCount();
+
+    const COLORREF newBack = RGB(90, 30, 10);
+    ticker.SetBackColour(newBack);
+    ::ValidateRect(wnd, nullptr);
+    HDC gone = ::CreateCompatibleDC(nullptr);
+    ::DeleteDC(gone);
+    ticker.RebuildBuffer(gone);  // no memory DC compatible with a dead DC
+    EXPECT_EQ(ticker.RebuildCount(), rebuilds);
+
+    ::InvalidateRect(wnd, nullptr, FALSE);
+    EXPECT_EQ(Capture(wnd, 1, 1)[0], newBack);
+    EXPECT_EQ(ticker.RebuildCount(), rebuilds + 1);
+    ::DestroyWindow(parentWnd);
+    PumpMessages();
+}

@@ -121,7 +121,7 @@ TEST(FindInInstallDir, TriesBesideTheProgramAndThreeFoldersUpOnly) {
     MakeFile(root + "\\L1\\L2\\L3\\L4\\both.txt");
     MakeFile(root + "\\L1\\L2\\L3\\both.txt");
 
-    char found[kInstallPathBufferSize] = {};
+    std::string found;
     ASSERT_TRUE(FindInInstallDirFrom(exe, "beside.txt", found));
     EXPECT_EQ(std::string(found), root + "\\L1\\L2\\L3\\L4\\beside.txt");
     ASSERT_TRUE(FindInInstallDirFrom(exe, "parent.txt", found));
@@ -143,7 +143,7 @@ TEST(FindInInstallDir, TriesBesideTheProgramAndThreeFoldersUpOnly) {
 
 TEST(Launchers, MissingBackupProgramIsReportedAndThePanelStays) {
     // Nothing named Sandrel.exe lies beside the test program or above it.
-    char found[kInstallPathBufferSize] = {};
+    std::string found;
     ASSERT_FALSE(FindInInstallDir("Sandrel.exe", found));
     HWND panel = CreateTestParent();
     const Caught caught = CatchDialog("Vellumo", [&] { RunBackup(panel); });

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "framework/wnd.h"
@@ -154,6 +155,8 @@ struct Recorder {
 
 class TestTrayIcon : public CTrayIcon {
 public:
+    using CTrayIcon::PlatformMessageFilter;
+    using CTrayIcon::SetMessageFilterCall;
     explicit TestTrayIcon(Recorder& r) : m_r(r) {
         SetShellCall([&r](DWORD op, NOTIFYICONDATAA* data) {
             EXPECT_EQ(data->cbSize, static_cast<DWORD>(NOTIFYICONDATAA_V3_SIZE));
@@ -184,7 +187,9 @@ private:
 };
 
 std::vector<UINT> g_commands;
+int g_timerMessages = 0;
 LRESULT CALLBACK CommandProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_TIMER) ++g_timerMessages;
     if (msg == WM_COMMAND) {
         g_commands.push_back(LOWORD(wp));
         return 0;
@@ -325,4 +330,76 @@ TEST_F(TrayFixture, AChildNotifyWindowAlsoHooksItsTopLevelParent) {
     Mouse(WM_LBUTTONDBLCLK);
     EXPECT_TRUE(g_commands.empty());
     ::DestroyWindow(child);
+}
+
+TEST_F(TrayFixture, TheTopLevelWindowLetsTaskbarCreatedThroughItsMessageFilter) {
+    std::vector<std::pair<HWND, UINT>> asked;
+    HWND child = ::CreateWindowExA(0, "STATIC", "", WS_CHILD, 0, 0, 10, 10, wnd, nullptr,
+                                   ::GetModuleHandleA(nullptr), nullptr);
+    {
+        TestTrayIcon tray(r);
+        tray.SetMessageFilterCall([&](HWND w, UINT m) {
+            asked.emplace_back(w, m);
+            return TRUE;
+        });
+        tray.SetNotifyWnd(child);  // the broadcast reaches the top-level window only
+        ASSERT_EQ(asked.size(), 1u);
+        EXPECT_EQ(asked[0].first, wnd);
+        EXPECT_EQ(asked[0].second, CTrayIcon::TaskbarCreatedMessage());
+    }
+    {
+        // Where the platform has no filter, nothing is asked and all works.
+        TestTrayIcon tray(r);
+        tray.SetMessageFilterCall(nullptr);
+        tray.SetNotifyWnd(wnd);
+        tray.SetTrayIcon(AppIcon(), "tip");
+        ::SendMessageA(wnd, CTrayIcon::TaskbarCreatedMessage(), 0, 0);
+        EXPECT_EQ(r.shell.size(), 2u);
+    }
+    // The real call: found exactly where user32 exports it, and it works.
+    const bool exported = ::GetProcAddress(::GetModuleHandleA("user32.dll"),
+                                           "ChangeWindowMessageFilterEx") != nullptr;
+    const auto platform = TestTrayIcon::PlatformMessageFilter();
+    EXPECT_EQ(static_cast<bool>(platform), exported);
+    if (platform) {
+        EXPECT_TRUE(platform(wnd, CTrayIcon::TaskbarCreatedMessage()));
+    }
+    ::DestroyWindow(child);
+}
+
+TEST_F(TrayFixture, ARefusedAddIsTriedAgainUntilTheShellTakesTheIcon) {
+    TestTrayIcon tray(r);
+    tray.SetNotifyWnd(wnd);
+    g_timerMessages = 0;
+
+    // No taskbar yet: the add fails, and the taskbar appearing brings it.
+    r.shellResult = FALSE;
+    EXPECT_FALSE(tray.SetTrayIcon(AppIcon(), "2008-1-9"));
+    EXPECT_FALSE(tray.IsIconShown());
+    EXPECT_TRUE(tray.IsRetryPending());
+    r.shellResult = TRUE;
+    ::SendMessageA(wnd, CTrayIcon::TaskbarCreatedMessage(), 0, 0);
+    EXPECT_TRUE(tray.IsIconShown());
+    EXPECT_FALSE(tray.IsRetryPending());
+
+    // No broadcast at all: the timer keeps offering the icon (the add, then
+    // a change in case the shell did take it) until it is taken.
+    tray.SetTrayIcon(nullptr);
+    r.shell.clear();
+    r.shellResult = FALSE;
+    EXPECT_FALSE(tray.SetTrayIcon(AppIcon()));
+    ASSERT_TRUE(PumpUntil([&] { return r.shell.size() >= 3; }, 3 * kTrayRetryPeriodMs));
+    EXPECT_EQ(r.shell[1].operation, static_cast<DWORD>(NIM_ADD));
+    EXPECT_EQ(r.shell[2].operation, static_cast<DWORD>(NIM_MODIFY));
+    EXPECT_FALSE(tray.IsIconShown());
+    r.shellResult = TRUE;
+    ASSERT_TRUE(PumpUntil([&] { return tray.IsIconShown(); }, 3 * kTrayRetryPeriodMs));
+    EXPECT_EQ(r.shell.back().operation, static_cast<DWORD>(NIM_ADD));
+    EXPECT_EQ(r.shell.back().flags, static_cast<UINT>(NIF_ICON | NIF_TIP | NIF_MESSAGE));
+    EXPECT_EQ(r.shell.back().tip, "2008-1-9");
+    EXPECT_FALSE(tray.IsRetryPending());
+    const size_t calls = r.shell.size();
+    PumpUntil([] { return false; }, kTrayRetryPeriodMs + 500);
+    EXPECT_EQ(r.shell.size(), calls);  // the timer stopped
+    EXPECT_EQ(g_timerMessages, 0);     // and the window never saw it
 }

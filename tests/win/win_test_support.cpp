@@ -2,6 +2,9 @@
 
 #include <winternl.h>
 
+#include <cstring>
+#include <vector>
+
 void PumpMessages() {
     MSG msg;
     while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -75,3 +78,111 @@ int CountGdiObjects() {
         if (table[i * kEntrySize + kTypeOffset] != 0) ++live;
     return live;
 }
+
+MemoSaverProcess::MemoSaverProcess(const std::string& mode, const std::string& argument,
+                                   const std::string& extra) {
+    static int counter = 0;
+    const std::string eventName = "VellumoMemoSaver" + std::to_string(::GetCurrentProcessId()) +
+                                  "-" + std::to_string(++counter);
+    ready_.Reset(::CreateEventA(nullptr, TRUE, FALSE, eventName.c_str()));
+    char self[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, self, MAX_PATH);
+    std::string dir(self);
+    dir = dir.substr(0, dir.rfind('\\'));
+    std::string commandLine = "\"" + dir + "\\support\\MemoSaver.exe\" " + mode + " \"" +
+                              argument + "\" " + eventName + (extra.empty() ? "" : " " + extra);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (::CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                         &startup, &info)) {
+        process_.Reset(info.hProcess);
+        KernelHandle thread(info.hThread);
+    }
+}
+
+bool MemoSaverProcess::WaitReady() {
+    if (!process_) return false;
+    HANDLE both[] = {ready_.Get(), process_.Get()};
+    return ::WaitForMultipleObjects(2, both, FALSE, 20000) == WAIT_OBJECT_0;
+}
+
+void MemoSaverProcess::Kill() {
+    if (!process_) return;
+    ::TerminateProcess(process_.Get(), 9);
+    ::WaitForSingleObject(process_.Get(), 10000);
+    process_.Reset();
+}
+
+namespace {
+// The import-table slot through which this program calls `dll`!`name`.
+void** ImportSlot(const char* dll, const char* name) {
+    auto* base = reinterpret_cast<unsigned char*>(::GetModuleHandleA(nullptr));
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(
+        base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    for (auto* imp = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress); imp->Name; ++imp) {
+        if (::lstrcmpiA(reinterpret_cast<const char*>(base + imp->Name), dll) != 0) continue;
+        auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + imp->OriginalFirstThunk);
+        auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + imp->FirstThunk);
+        for (; names->u1.AddressOfData; ++names, ++slots) {
+            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
+            const auto* byName = reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
+            if (std::strcmp(reinterpret_cast<const char*>(byName->Name), name) == 0)
+                return reinterpret_cast<void**>(&slots->u1.Function);
+        }
+    }
+    return nullptr;
+}
+
+void* Patch(void** slot, void* value) {
+    DWORD old = 0;
+    ::VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &old);
+    void* previous = *slot;
+    *slot = value;
+    ::VirtualProtect(slot, sizeof *slot, old, &old);
+    return previous;
+}
+
+using CreateDcFn = HDC(WINAPI*)(HDC);
+using DeleteObjectFn = BOOL(WINAPI*)(HGDIOBJ);
+CreateDcFn g_realCreateDc = nullptr;
+DeleteObjectFn g_realDeleteObject = nullptr;
+std::vector<HDC> g_memoryDcs;
+int g_selectedDeletes = 0;
+
+HDC WINAPI WatchCreateDc(HDC reference) {
+    HDC dc = g_realCreateDc(reference);
+    if (dc) g_memoryDcs.push_back(dc);
+    return dc;
+}
+
+BOOL WINAPI WatchDeleteObject(HGDIOBJ obj) {
+    if (::GetObjectType(obj) == OBJ_BITMAP)
+        for (HDC dc : g_memoryDcs)
+            if (::GetObjectType(dc) == OBJ_MEMDC && ::GetCurrentObject(dc, OBJ_BITMAP) == obj) ++g_selectedDeletes;
+    return g_realDeleteObject(obj);
+}
+}  // namespace
+
+SelectedBitmapDeleteWatch::SelectedBitmapDeleteWatch() {
+    g_selectedDeletes = 0;
+    g_memoryDcs.clear();
+    void** create = ImportSlot("gdi32.dll", "CreateCompatibleDC");
+    void** del = ImportSlot("gdi32.dll", "DeleteObject");
+    if (!create || !del) return;
+    g_realCreateDc = reinterpret_cast<CreateDcFn>(Patch(create, reinterpret_cast<void*>(&WatchCreateDc)));
+    g_realDeleteObject = reinterpret_cast<DeleteObjectFn>(Patch(del, reinterpret_cast<void*>(&WatchDeleteObject)));
+}
+
+SelectedBitmapDeleteWatch::~SelectedBitmapDeleteWatch() {
+    if (!Hooked()) return;
+    Patch(ImportSlot("gdi32.dll", "CreateCompatibleDC"), reinterpret_cast<void*>(g_realCreateDc));
+    Patch(ImportSlot("gdi32.dll", "DeleteObject"), reinterpret_cast<void*>(g_realDeleteObject));
+    g_realCreateDc = nullptr;
+    g_realDeleteObject = nullptr;
+    g_memoryDcs.clear();
+}
+
+bool SelectedBitmapDeleteWatch::Hooked() const { return g_realDeleteObject != nullptr; }
+int SelectedBitmapDeleteWatch::Count() const { return g_selectedDeletes; }

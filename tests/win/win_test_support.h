@@ -4,6 +4,9 @@
 #include <windows.h>
 
 #include <functional>
+#include <string>
+
+#include "framework/handles.h"
 
 // Dispatches pending messages of this thread.
 void PumpMessages();
@@ -18,3 +21,36 @@ COLORREF PixelOfWindow(HWND wnd, int x, int y);
 // this walks the process's GDI handle table (the PEB names it; each entry is
 // 24 bytes with the object type in byte 14, 0 for a free entry).
 int CountGdiObjects();
+
+// tests/support/MemoSaver.exe run as a second process (see its usage); the
+// process is killed when the object goes.
+//   MemoSaverProcess("hold", file[, "ms"]): holds the file open exclusively
+//   (for ms, else until killed); "save", program dir: saves memos in turn.
+class MemoSaverProcess {
+public:
+    MemoSaverProcess(const std::string& mode, const std::string& argument,
+                     const std::string& extra = "");
+    ~MemoSaverProcess() { Kill(); }
+    MemoSaverProcess(const MemoSaverProcess&) = delete;
+    MemoSaverProcess& operator=(const MemoSaverProcess&) = delete;
+    // True once it has signalled that it is ready (holds the file, or saved once).
+    bool WaitReady();
+    void Kill();
+
+private:
+    KernelHandle ready_;
+    KernelHandle process_;
+};
+
+// While one exists, counts DeleteObject calls made by this program's own code
+// on a bitmap still selected into a memory DC. Windows refuses such a delete
+// and the bitmap leaks; Wine defers it, so a GDI count alone cannot see it.
+class SelectedBitmapDeleteWatch {
+public:
+    SelectedBitmapDeleteWatch();
+    ~SelectedBitmapDeleteWatch();
+    SelectedBitmapDeleteWatch(const SelectedBitmapDeleteWatch&) = delete;
+    SelectedBitmapDeleteWatch& operator=(const SelectedBitmapDeleteWatch&) = delete;
+    bool Hooked() const;  // the program's import table could be patched
+    int Count() const;
+};

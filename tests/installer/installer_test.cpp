@@ -1,0 +1,243 @@
+// The setup program as administrators and deployment tools run it: silently,
+// into a folder with a blank in its name; then upgrade and uninstall.
+#include <windows.h>
+#include <objbase.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "settings/settings_rules.h"
+#include "tests/e2e/e2e_support.h"
+
+namespace {
+
+constexpr char kSetup[] = VELLUMO_SETUP_PATH;
+constexpr char kStage[] = VELLUMO_STAGE_PATH;
+constexpr char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Vellumo";
+const std::vector<std::string> kProgramFiles = {"Vellumo.exe", "Scourwell.dll", "Tressle.dll",
+                                                "Sandrel.exe", "Help.chm"};
+
+// Starts a command line (in `directory`, if given); the process handle or null.
+HANDLE Launch(const std::string& commandLine, const std::string& directory = "") {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    std::vector<char> buffer(commandLine.begin(), commandLine.end());
+    buffer.push_back('\0');
+    if (!::CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                          directory.empty() ? nullptr : directory.c_str(), &startup, &info))
+        return nullptr;
+    ::CloseHandle(info.hThread);
+    return info.hProcess;
+}
+
+// Runs a command line to its end; its exit code, or -1 when it did not end.
+long RunToEnd(const std::string& commandLine) {
+    HANDLE process = Launch(commandLine);
+    if (!process) return -1;
+    DWORD code = static_cast<DWORD>(-1);
+    if (::WaitForSingleObject(process, 60000) == WAIT_OBJECT_0) ::GetExitCodeProcess(process, &code);
+    ::CloseHandle(process);
+    return static_cast<long>(code);
+}
+
+// A REG_SZ value, or "<none>" when it is missing.
+std::string RegText(HKEY root, const char* path, const char* name) {
+    char data[1024] = {};
+    DWORD size = sizeof data;
+    if (::RegGetValueA(root, path, name, RRF_RT_REG_SZ, nullptr, data, &size) != ERROR_SUCCESS)
+        return "<none>";
+    return data;
+}
+
+std::string StartMenuFolder() {
+    char programs[MAX_PATH] = {};
+    ::SHGetFolderPathA(nullptr, CSIDL_COMMON_PROGRAMS, nullptr, 0, programs);
+    return std::string(programs) + "\\Vellumo";
+}
+
+struct Shortcut {
+    std::string target, workingDirectory;
+};
+
+Shortcut ReadShortcut(const std::string& path) {
+    Shortcut result;
+    ::CoInitialize(nullptr);
+    IShellLinkA* link = nullptr;
+    if (SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                     reinterpret_cast<void**>(&link)))) {
+        IPersistFile* file = nullptr;
+        if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+            const std::wstring wide(path.begin(), path.end());
+            char text[MAX_PATH] = {};
+            if (SUCCEEDED(file->Load(wide.c_str(), STGM_READ))) {
+                if (SUCCEEDED(link->GetPath(text, MAX_PATH, nullptr, 0))) result.target = text;
+                if (SUCCEEDED(link->GetWorkingDirectory(text, MAX_PATH)))
+                    result.workingDirectory = text;
+            }
+            file->Release();
+        }
+        link->Release();
+    }
+    ::CoUninitialize();
+    return result;
+}
+
+// The product version in a program's version resource ("" when none).
+std::string ProductVersion(const std::string& path) {
+    DWORD ignored = 0;
+    std::vector<char> block(::GetFileVersionInfoSizeA(path.c_str(), &ignored));
+    char* text = nullptr;
+    UINT length = 0;
+    if (block.empty() ||
+        !::GetFileVersionInfoA(path.c_str(), 0, static_cast<DWORD>(block.size()), block.data()) ||
+        !::VerQueryValueA(block.data(), "\\StringFileInfo\\040904b0\\ProductVersion",
+                          reinterpret_cast<void**>(&text), &length))
+        return "";
+    return std::string(text);
+}
+
+class InstallerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(FileExists(kSetup)) << kSetup;
+        char temp[MAX_PATH] = {};
+        ::GetTempPathA(MAX_PATH, temp);
+        root_ = std::string(temp) + "vellumo setup " + std::to_string(::GetCurrentProcessId());
+        dir_ = root_ + "\\My Programs\\Vellumo Calendar";
+        RemoveDirectoryTree(root_);
+    }
+    void TearDown() override {
+        EndAllCopies();
+        // In place (_?=), so that it has finished when it returns.
+        if (FileExists(File("Uninstall.exe")))
+            RunToEnd("\"" + File("Uninstall.exe") + "\" /S _?=" + dir_);
+        RemoveDirectoryTree(root_);
+    }
+
+    std::string File(const std::string& name) const { return dir_ + "\\" + name; }
+    long Install(const std::string& options = "") {
+        return RunToEnd("\"" + std::string(kSetup) + "\" /S " + options + " /D=" + dir_);
+    }
+    // Memo, notice and backup files of every kind of content, by path.
+    std::map<std::string, std::string> PutMemos() {
+        const std::map<std::string, std::string> memos = {
+            {"Remark\\Remark_2001-1-5.txt", "[2001-1-5] dentist\r\nbring the card"},
+            {"Notice\\Notice_2001-1-5.txt", "9:05"},
+            {"Remark\\Remark_2001-2-28.txt", std::string("[2001-2-28] \xB2\xE2\0x", 16)},
+            {"Backup\\memos.bak", std::string("\0\1\2\xFF binary", 11)}};
+        for (const char* sub : {"Remark", "Notice", "Backup"})
+            ::CreateDirectoryA(File(sub).c_str(), nullptr);
+        for (const auto& [name, bytes] : memos) WriteFileBytes(File(name), bytes);
+        return memos;
+    }
+    void ExpectMemosKept(const std::map<std::string, std::string>& memos) {
+        for (const auto& [name, bytes] : memos) EXPECT_EQ(ReadFileText(File(name)), bytes) << name;
+    }
+
+    std::string root_, dir_;
+};
+
+TEST_F(InstallerTest, SilentInstallPutsEverythingInPlaceAndTheShortcutStartsThePanel) {
+    ASSERT_EQ(Install(), 0);
+    for (const auto& name : kProgramFiles) {
+        EXPECT_EQ(ReadFileText(File(name)), ReadFileText(std::string(kStage) + "\\" + name)) << name;
+    }
+    EXPECT_TRUE(FileExists(File("Uninstall.exe")));
+
+    const std::string menu = StartMenuFolder();
+    EXPECT_EQ(ReadShortcut(menu + "\\Vellumo Help.lnk").target, File("Help.chm"));
+    EXPECT_EQ(ReadShortcut(menu + "\\Uninstall Vellumo.lnk").target, File("Uninstall.exe"));
+    const Shortcut program = ReadShortcut(menu + "\\Vellumo.lnk");
+    EXPECT_EQ(program.target, File("Vellumo.exe"));
+    EXPECT_EQ(program.workingDirectory, dir_);
+
+    EXPECT_EQ(RegText(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName"), "Vellumo");
+    EXPECT_EQ(RegText(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayVersion"), VELLUMO_VERSION);
+    EXPECT_EQ(ProductVersion(File("Vellumo.exe")), VELLUMO_VERSION);
+    EXPECT_EQ(RegText(HKEY_LOCAL_MACHINE, kUninstallKey, "Publisher"), "Brakkon Software");
+    EXPECT_EQ(RegText(HKEY_LOCAL_MACHINE, kUninstallKey, "InstallLocation"), dir_);
+    EXPECT_EQ(RegText(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString"),
+              "\"" + File("Uninstall.exe") + "\"");
+    EXPECT_EQ(RegText(HKEY_LOCAL_MACHINE, kUninstallKey, "QuietUninstallString"),
+              "\"" + File("Uninstall.exe") + "\" /S");
+    DWORD size = 0, bytes = sizeof size;
+    ASSERT_EQ(::RegGetValueA(HKEY_LOCAL_MACHINE, kUninstallKey, "EstimatedSize", RRF_RT_REG_DWORD,
+                             nullptr, &size, &bytes),
+              ERROR_SUCCESS);
+    EXPECT_GE(size * 1024ul, ReadFileText(File("Vellumo.exe")).size());
+    // Not asked for: no start at log-on.
+    EXPECT_EQ(RegText(HKEY_CURRENT_USER, kAutoRunKeyPath, kAutoRunValueName), "<none>");
+
+    HANDLE process = Launch("\"" + program.target + "\"", program.workingDirectory);
+    ASSERT_NE(process, nullptr);
+    EXPECT_NE(WaitForPanel(true), nullptr);
+    ::CloseHandle(process);
+}
+
+TEST_F(InstallerTest, AutorunBoxWritesTheSettingsValueAndUntickedRemovesIt) {
+    ASSERT_EQ(Install("/AUTORUN=1"), 0);
+    EXPECT_EQ(RegText(HKEY_CURRENT_USER, kAutoRunKeyPath, kAutoRunValueName),
+              AutoRunData(File("Vellumo.exe")));
+    // A later run keeps the choice unless told otherwise.
+    ASSERT_EQ(Install(), 0);
+    EXPECT_EQ(RegText(HKEY_CURRENT_USER, kAutoRunKeyPath, kAutoRunValueName),
+              AutoRunData(File("Vellumo.exe")));
+    ASSERT_EQ(Install("/AUTORUN=0"), 0);
+    EXPECT_EQ(RegText(HKEY_CURRENT_USER, kAutoRunKeyPath, kAutoRunValueName), "<none>");
+}
+
+TEST_F(InstallerTest, UpgradeEndsTheRunningCopyReplacesProgramFilesAndKeepsMemos) {
+    ASSERT_EQ(Install(), 0);
+    const auto memos = PutMemos();
+    for (const auto& name : kProgramFiles)
+        if (name != "Vellumo.exe") WriteFileBytes(File(name), "old " + name);
+    HANDLE running = Launch("\"" + File("Vellumo.exe") + "\"", dir_);
+    ASSERT_NE(running, nullptr);
+    ASSERT_NE(WaitForPanel(true), nullptr);
+
+    ASSERT_EQ(Install(), 0);
+    EXPECT_EQ(::WaitForSingleObject(running, 0), WAIT_OBJECT_0) << "the old copy still runs";
+    DWORD code = 0;
+    ::GetExitCodeProcess(running, &code);
+    EXPECT_NE(code, 1u) << "ended by force, not asked to exit";
+    ::CloseHandle(running);
+    for (const auto& name : kProgramFiles)
+        EXPECT_EQ(ReadFileText(File(name)), ReadFileText(std::string(kStage) + "\\" + name)) << name;
+    ExpectMemosKept(memos);
+}
+
+TEST_F(InstallerTest, SilentUninstallRemovesTheProgramAndKeepsMemos) {
+    ASSERT_EQ(Install("/AUTORUN=1"), 0);
+    const auto memos = PutMemos();
+    const std::string quiet = RegText(HKEY_LOCAL_MACHINE, kUninstallKey, "QuietUninstallString");
+    HANDLE running = Launch("\"" + File("Vellumo.exe") + "\"", dir_);
+    ASSERT_NE(running, nullptr);
+    ASSERT_NE(WaitForPanel(true), nullptr);
+
+    // The uninstaller hands over to a copy of itself and returns at once.
+    ASSERT_EQ(RunToEnd(quiet), 0);
+    EXPECT_TRUE(WaitFor(
+        [&] {
+            HKEY key = nullptr;
+            if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_READ, &key) == ERROR_SUCCESS) {
+                ::RegCloseKey(key);
+                return false;
+            }
+            return !FileExists(File("Uninstall.exe"));
+        },
+        30000));
+    EXPECT_EQ(::WaitForSingleObject(running, 0), WAIT_OBJECT_0) << "the running copy was not ended";
+    ::CloseHandle(running);
+    for (const auto& name : kProgramFiles) EXPECT_FALSE(FileExists(File(name))) << name;
+    EXPECT_FALSE(FileExists(StartMenuFolder()));
+    EXPECT_EQ(RegText(HKEY_CURRENT_USER, kAutoRunKeyPath, kAutoRunValueName), "<none>");
+    ExpectMemosKept(memos);
+}
+
+}  // namespace
