@@ -419,23 +419,6 @@ void CVellumoDlg::OnExit() { EndDialog(IDCANCEL); }
 namespace {
 constexpr UINT_PTR kRestartTimer = 2;
 constexpr UINT kRestartRetryMs = 250;
-constexpr size_t kLongestPath = 32768;  // the platform's longest path
-
-// The program file's whole path; false when it cannot be had in full (a cut
-// path would start nothing, or something else).
-bool ProgramFilePath(std::string& path) {
-    std::vector<char> buffer(MAX_PATH + 1);
-    for (;;) {
-        const DWORD n = ::GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (n == 0) return false;
-        if (n < buffer.size()) {
-            path.assign(buffer.data(), n);
-            return true;
-        }
-        if (buffer.size() >= kLongestPath) return false;
-        buffer.resize(buffer.size() * 4);
-    }
-}
 
 // What of the user's is open in this process, as the restart has to know.
 struct OpenWindows {
@@ -503,8 +486,10 @@ void CVellumoDlg::RestartWhenFree() {
 
 void CVellumoDlg::RestartForNewDay(const Date& today) {
     AppState& state = AppState::Get();
-    std::string program;
-    if (ProgramFilePath(program)) {
+    // A path that cannot be had whole counts as a failed start: a cut one
+    // would start nothing, or something else.
+    const std::string program = ModuleFilePath();
+    if (!program.empty()) {
         // Let the new copy be the first copy.
         state.CloseInstanceMutex();
         const auto started = reinterpret_cast<INT_PTR>(

@@ -2,15 +2,29 @@
 
 #include <cstring>
 
+std::string ModuleFilePath() {
+    constexpr size_t kLongestPath = 32768;  // the platform's longest path
+    std::string path(MAX_PATH + 1, '\0');
+    for (;;) {
+        const DWORD n = ::GetModuleFileNameA(nullptr, &path[0], static_cast<DWORD>(path.size()));
+        if (n == 0) return {};
+        if (n < path.size()) {
+            path.resize(n);
+            return path;
+        }
+        if (path.size() >= kLongestPath) return {};
+        path.resize(path.size() * 4);
+    }
+}
+
 namespace {
 CWinApp* g_app = nullptr;
 
 std::string ProgramName() {
-    char path[MAX_PATH + 1] = {};
-    const DWORD n = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH) return "Vellumo";
-    const char* name = path;
-    for (const char* p = path; *p; p = ::CharNextA(p)) {
+    const std::string path = ModuleFilePath();
+    if (path.empty()) return "Vellumo";
+    const char* name = path.c_str();
+    for (const char* p = name; *p; p = ::CharNextA(p)) {
         if (*p == '\\' || *p == '/') name = p + 1;
     }
     std::string result(name);

@@ -37,3 +37,7 @@ protected:
 private:
     std::string m_appName = "Vellumo";
 };
+
+// The program file's whole path, however long (GetModuleFileNameA cuts at
+// the buffer's end without saying so). Empty when it cannot be read whole.
+std::string ModuleFilePath();

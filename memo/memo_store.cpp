@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "framework/file.h"
+#include "framework/win_app.h"
 
 char RemarkDir[kPathBufferSize];
 char RemarkPrefix[kPathBufferSize];
@@ -92,23 +93,9 @@ void InitMemoPaths(const std::string& programDirectory) {
 }
 
 void InitMemoPaths() {
-    // A module path that does not fit is read again in full rather than cut:
-    // a cut path would put the memos somewhere else.
-    std::vector<char> module(360);
-    for (;;) {
-        const DWORD n = ::GetModuleFileNameA(nullptr, module.data(), static_cast<DWORD>(module.size()));
-        if (n == 0) {
-            module[0] = '\0';
-            break;
-        }
-        if (n < module.size()) break;
-        if (module.size() >= 32768) {
-            module[0] = '\0';  // no sound path: every file then reads as not opened
-            break;
-        }
-        module.resize(module.size() * 4);
-    }
-    const std::string path(module.data());
+    // Never a cut path: that would put the memos somewhere else. Without a
+    // sound path every file reads as not opened.
+    const std::string path = ModuleFilePath();
     InitMemoPaths(path.empty() ? std::string() : ProgramDirectory(path, IsLeadByte));
 }
 

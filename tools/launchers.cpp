@@ -8,6 +8,7 @@
 
 #include "calendar/about_dlg.h"
 #include "framework/dialog.h"
+#include "framework/win_app.h"
 #include "menus/themed_menu.h"
 #include "res/resource.h"
 #include "tools/dlg_clear_history.h"
@@ -35,22 +36,6 @@ void StartProcess(const char* application, std::string commandLine) {
 
 void OpenPage(const char* url) {
     ::ShellExecuteA(nullptr, "open", url, nullptr, nullptr, SW_SHOWNORMAL);
-}
-
-// The program's full path, however long: GetModuleFileNameA cuts it at the
-// buffer's end. Empty when it cannot be read.
-std::string ProgramPath() {
-    std::string path(MAX_PATH, '\0');
-    for (;;) {
-        const DWORD n = ::GetModuleFileNameA(nullptr, &path[0], static_cast<DWORD>(path.size()));
-        if (n == 0) return {};
-        if (n < path.size()) {
-            path.resize(n);
-            return path;
-        }
-        if (path.size() >= kLongPathBufferSize) return {};
-        path.resize(path.size() * 2);
-    }
 }
 
 // `path` in the "\\?\" form through which the wide-character calls reach
@@ -151,7 +136,7 @@ bool FindInInstallDirFrom(const std::string& exePath, const char* fileName, std:
 }
 
 bool FindInInstallDir(const char* fileName, std::string& found) {
-    const std::string exePath = ProgramPath();
+    const std::string exePath = ModuleFilePath();
     return !exePath.empty() && FindInInstallDirFrom(exePath, fileName, found);
 }
 

@@ -95,6 +95,9 @@ TEST(DayChange, AnOpenEditorKeepsTheOldCopyUntilItsMemoIsSaved) {
                    reinterpret_cast<LPARAM>(::GetDlgItem(old.panel, kOctober5Cell)));
     HWND editor = nullptr;
     ASSERT_TRUE(WaitFor([&] { return (editor = ::FindWindowA("#32770", "New Memo")) != nullptr; }, 5000));
+    // Shown only once its initialisation has filled the fields, which would
+    // overwrite what is typed before.
+    ASSERT_TRUE(WaitFor([&] { return ::IsWindowVisible(editor) != FALSE; }, 5000));
     ASSERT_TRUE(BeforeMidnight(old)) << "started too slowly to open the editor in time";
 
     // Well past midnight the user is still typing: nothing else starts.
