@@ -93,21 +93,25 @@ ProgramDir::~ProgramDir() {
     RemoveTree(path_);
 }
 
-HANDLE ProgramDir::Start(const std::string& arguments) {
-    std::string commandLine = "\"" + File("Vellumo.exe") + "\"";
-    if (!arguments.empty()) commandLine += " " + arguments;
+HANDLE LaunchProcess(const std::string& commandLine, const std::string& directory) {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
     std::vector<char> buffer(commandLine.begin(), commandLine.end());
     buffer.push_back('\0');
     if (!::CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                          path_.c_str(), &startup, &info)) {
+                          directory.empty() ? nullptr : directory.c_str(), &startup, &info))
         return nullptr;
-    }
     ::CloseHandle(info.hThread);
-    processes_.push_back(info.hProcess);
     return info.hProcess;
+}
+
+HANDLE ProgramDir::Start(const std::string& arguments) {
+    std::string commandLine = "\"" + File("Vellumo.exe") + "\"";
+    if (!arguments.empty()) commandLine += " " + arguments;
+    HANDLE process = LaunchProcess(commandLine, path_);
+    if (process) processes_.push_back(process);
+    return process;
 }
 
 bool ProgramDir::WaitExit(HANDLE process, DWORD timeoutMs) {

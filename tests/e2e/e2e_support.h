@@ -44,6 +44,10 @@ private:
     std::vector<HANDLE> processes_;
 };
 
+// Starts a command line (in `directory`, if given); the process handle,
+// which the caller closes, or null.
+HANDLE LaunchProcess(const std::string& commandLine, const std::string& directory = "");
+
 // Starts Vellumo.exe in `dir` with its clock reading `secondsAfterMidnight`
 // of today (local) at the moment of the start and running on from there,
 // through the time-shift library. Wine hands a child the Unix environment of

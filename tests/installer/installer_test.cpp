@@ -22,23 +22,9 @@ constexpr char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\
 const std::vector<std::string> kProgramFiles = {"Vellumo.exe", "Scourwell.dll", "Tressle.dll",
                                                 "Sandrel.exe", "Help.chm"};
 
-// Starts a command line (in `directory`, if given); the process handle or null.
-HANDLE Launch(const std::string& commandLine, const std::string& directory = "") {
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    std::vector<char> buffer(commandLine.begin(), commandLine.end());
-    buffer.push_back('\0');
-    if (!::CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                          directory.empty() ? nullptr : directory.c_str(), &startup, &info))
-        return nullptr;
-    ::CloseHandle(info.hThread);
-    return info.hProcess;
-}
-
 // Runs a command line to its end; its exit code, or -1 when it did not end.
 long RunToEnd(const std::string& commandLine) {
-    HANDLE process = Launch(commandLine);
+    HANDLE process = LaunchProcess(commandLine);
     if (!process) return -1;
     DWORD code = static_cast<DWORD>(-1);
     if (::WaitForSingleObject(process, 60000) == WAIT_OBJECT_0) ::GetExitCodeProcess(process, &code);
@@ -174,7 +160,7 @@ TEST_F(InstallerTest, SilentInstallPutsEverythingInPlaceAndTheShortcutStartsTheP
     // Not asked for: no start at log-on.
     EXPECT_EQ(RegText(HKEY_CURRENT_USER, kAutoRunKeyPath, kAutoRunValueName), "<none>");
 
-    HANDLE process = Launch("\"" + program.target + "\"", program.workingDirectory);
+    HANDLE process = LaunchProcess("\"" + program.target + "\"", program.workingDirectory);
     ASSERT_NE(process, nullptr);
     EXPECT_NE(WaitForPanel(true), nullptr);
     ::CloseHandle(process);
@@ -197,7 +183,7 @@ TEST_F(InstallerTest, UpgradeEndsTheRunningCopyReplacesProgramFilesAndKeepsMemos
     const auto memos = PutMemos();
     for (const auto& name : kProgramFiles)
         if (name != "Vellumo.exe") WriteFileBytes(File(name), "old " + name);
-    HANDLE running = Launch("\"" + File("Vellumo.exe") + "\"", dir_);
+    HANDLE running = LaunchProcess("\"" + File("Vellumo.exe") + "\"", dir_);
     ASSERT_NE(running, nullptr);
     ASSERT_NE(WaitForPanel(true), nullptr);
 
@@ -216,7 +202,7 @@ TEST_F(InstallerTest, SilentUninstallRemovesTheProgramAndKeepsMemos) {
     ASSERT_EQ(Install("/AUTORUN=1"), 0);
     const auto memos = PutMemos();
     const std::string quiet = RegText(HKEY_LOCAL_MACHINE, kUninstallKey, "QuietUninstallString");
-    HANDLE running = Launch("\"" + File("Vellumo.exe") + "\"", dir_);
+    HANDLE running = LaunchProcess("\"" + File("Vellumo.exe") + "\"", dir_);
     ASSERT_NE(running, nullptr);
     ASSERT_NE(WaitForPanel(true), nullptr);
 
