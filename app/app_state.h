@@ -1,12 +1,15 @@
-// Process-wide state set up by the application object at start-up and used
-// by the panel: the single-instance mutex, the start-up date and the display
-// lock that guards the clock's hour format and morning flag.
+// Process-wide state of the running copy, in three small pieces: the
+// single-instance mutex (a second start finds the first by it), the start-up
+// date (the day-change check compares with it) and the display lock (it
+// guards the clock's hour format, morning flag and shown digits, which the
+// clock's worker and the window thread share).
 #pragma once
 
 #include <windows.h>
 
 #include "framework/basic_types.h"
 #include "framework/handles.h"
+#include "framework/local_time.h"
 
 // Name of the single-instance mutex; a second start finds the first by it.
 extern const char kInstanceMutexName[];
@@ -15,6 +18,9 @@ extern const char kPanelTitle[];
 
 class AppState {
 public:
+    // Made on first use (the application object asks first, before it makes
+    // any window) and never destroyed: a clock worker that has not ended by
+    // the time static objects go still finds its lock.
     static AppState& Get();
 
     // Creates the mutex; returns true when another copy already holds it.
@@ -25,32 +31,18 @@ public:
     const Date& StartDate() const { return m_startDate; }
     void SetStartDate(const Date& date) { m_startDate = date; }
 
-    void InitDisplayLock();
-    void DeleteDisplayLock();
-    // The lock; only valid between InitDisplayLock and DeleteDisplayLock.
-    CRITICAL_SECTION& DisplayLock() { return m_displayLock; }
-    bool DisplayLockReady() const { return m_displayLockReady; }
+    CriticalSection& DisplayLock() { return m_displayLock; }
 
 private:
+    AppState() = default;
+
     KernelHandle m_mutex;
     Date m_startDate;
-    CRITICAL_SECTION m_displayLock{};
-    bool m_displayLockReady = false;
+    CriticalSection m_displayLock;
 };
 
-// Reads the local date.
-Date LocalDateNow();
-LocalDateTime LocalDateTimeNow();
-
-// Holds the display lock for one scope (does nothing if it was never made,
-// as in window tests that construct a control on its own).
-class DisplayLockGuard {
+// Holds the display lock for one scope.
+class DisplayLockGuard : public LockGuard<CriticalSection> {
 public:
-    DisplayLockGuard();
-    ~DisplayLockGuard();
-    DisplayLockGuard(const DisplayLockGuard&) = delete;
-    DisplayLockGuard& operator=(const DisplayLockGuard&) = delete;
-
-private:
-    bool m_held;
+    DisplayLockGuard() : LockGuard(AppState::Get().DisplayLock()) {}
 };

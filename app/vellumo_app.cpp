@@ -32,7 +32,7 @@ BOOL CVellumoApp::InitInstance() {
     controls.dwICC = 0xFF;
     ::InitCommonControlsEx(&controls);
 
-    AppState& state = AppState::Get();
+    AppState& state = AppState::Get();  // with it the display lock, before any window
     if (state.CreateInstanceMutex()) {
         // A copy runs already: hand over and end.
         HWND running = FindRunningPanel();
@@ -54,7 +54,6 @@ BOOL CVellumoApp::InitInstance() {
         AppMessageBox("A required resource was unavailable.", MB_OK | MB_ICONEXCLAMATION);
         return FALSE;
     }
-    state.InitDisplayLock();
     ::InitCommonControls();
 
     {
@@ -67,8 +66,6 @@ BOOL CVellumoApp::InitInstance() {
 }
 
 int CVellumoApp::ExitInstance() {
-    AppState& state = AppState::Get();
-    state.CloseInstanceMutex();
-    state.DeleteDisplayLock();
+    AppState::Get().CloseInstanceMutex();
     return CWinApp::ExitInstance();
 }

@@ -86,6 +86,8 @@ BEGIN_MESSAGE_MAP(CVellumoDlg, CDialog)
     OnMessage(WM_BACKUP_NOW, &ThisClass::OnBackupNow),
     OnMessage(WM_SHOWWINDOW, &ThisClass::OnShowWindowRequest),
     OnMessage(WM_PAINT, &ThisClass::OnPaint),
+    OnMessage(WM_PRINTCLIENT, &ThisClass::OnPrintClient),
+    OnMessage(WM_ERASEBKGND, &ThisClass::OnEraseBackground),
     OnMessage(WM_QUERYDRAGICON, &ThisClass::OnQueryDragIcon),
     OnMessage(WM_LBUTTONDOWN, &ThisClass::OnLeftButtonDown),
     OnMessage(WM_SYSCOMMAND, &ThisClass::OnSysCommand),
@@ -115,10 +117,34 @@ void CVellumoDlg::DoDataExchange() {
 }
 
 BOOL CVellumoDlg::OnInitDialog() {
-    // 1. Base: binds the controls.
-    CDialog::OnInitDialog();
+    CDialog::OnInitDialog();  // binds the controls
+    AddAboutItem();
+    // Themed menus are slightly see-through on systems before version 6.
+    OSVERSIONINFOA version{};
+    version.dwOSVersionInfoSize = sizeof version;
+    if (::GetVersionExA(&version) && version.dwMajorVersion < 6) SetMenuTransparency(230);
+    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
+    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+    InitMemoPaths();  // beside the program
+    // The title names the taskbar button; a second start finds us by it.
+    SetWindowText(kPanelTitle);
+    SetUpButtons();
+    m_skin.Reset(static_cast<HBITMAP>(
+        ::LoadImageA(Instance(), MAKEINTRESOURCEA(IDB_SKIN), IMAGE_BITMAP, 0, 0, 0)));
+    m_clock.BeginClock();  // a clock that cannot start stays the plain static
+    SetUpTicker();
+    SetUpWeekdayLetters();
+    SetUpGrid();
+    ShowTrayIcon();
+    // The memos of the coming days: into the ticker, and announced once.
+    RefreshDigest(m_days, true);
+    StartReminderThread();  // runs for the rest of the process
+    ::SetTimer(m_hWnd, kDayWatchTimer, kDayWatchPeriodMs, nullptr);
+    ApplyStartMode();
+    return TRUE;
+}
 
-    // 2. System menu item for the product box.
+void CVellumoDlg::AddAboutItem() {
     char about[64] = {};
     ::LoadStringA(Instance(), IDS_ABOUTBOX, about, sizeof about);
     HMENU systemMenu = ::GetSystemMenu(m_hWnd, FALSE);
@@ -126,39 +152,19 @@ BOOL CVellumoDlg::OnInitDialog() {
         ::AppendMenuA(systemMenu, MF_SEPARATOR, 0, nullptr);
         ::AppendMenuA(systemMenu, MF_STRING, IDM_ABOUTBOX, about);
     }
+}
 
-    // 3. Themed menus are slightly see-through on systems before version 6.
-    OSVERSIONINFOA version{};
-    version.dwOSVersionInfoSize = sizeof version;
-    if (::GetVersionExA(&version) && version.dwMajorVersion < 6) SetMenuTransparency(230);
-
-    // 4. Menu and logo buttons let the skin show through.
-    m_menuButton.SetBorderDrawn(false);
-    m_menuButton.SetTransparentBack(true);
-    m_logoButton.SetBorderDrawn(false);
-    m_logoButton.SetTransparentBack(true);
-    m_menuButton.Invalidate();
-    m_logoButton.Invalidate();
-
-    // 5. Icons.
-    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
-    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
-
-    // 6. Memo paths beside the program.
-    InitMemoPaths();
-
-    // 7. The title names the taskbar button; a second start finds us by it.
-    SetWindowText(kPanelTitle);
-
-    // 8. Title marks.
-    m_exitButton.SetBorderDrawn(false);
-    m_exitButton.SetTransparentBack(true);
+void CVellumoDlg::SetUpButtons() {
+    // All of them let the skin show through, bare.
+    CSkinButton* bare[] = {&m_menuButton,      &m_logoButton,      &m_exitButton,
+                           &m_minimizeButton,  &m_prevMonthButton, &m_nextMonthButton,
+                           &m_prevYear,        &m_nextYear};
+    for (CSkinButton* button : bare) {
+        button->SetBorderDrawn(false);
+        button->SetTransparentBack(true);
+    }
     m_exitButton.SetTipText("Exit");
-    m_minimizeButton.SetBorderDrawn(false);
-    m_minimizeButton.SetTransparentBack(true);
     m_minimizeButton.SetTipText("Minimize");
-
-    // 9. Arrows.
     const ArrowSetup arrows[] = {
         {IDC_PREV_MONTH, IDI_PREV_MONTH, "Turn to Previous Month"},
         {IDC_NEXT_MONTH, IDI_NEXT_MONTH, "Turn to Next Month"},
@@ -171,19 +177,12 @@ BOOL CVellumoDlg::OnInitDialog() {
         HICON icon = static_cast<HICON>(
             ::LoadImageA(Instance(), MAKEINTRESOURCEA(arrows[i].icon), IMAGE_ICON, 16, 16, 0));
         arrowButtons[i]->AssignIcon(icon);
-        arrowButtons[i]->SetBorderDrawn(false);
-        arrowButtons[i]->SetTransparentBack(true);
         arrowButtons[i]->SetTipText(arrows[i].tip);
     }
+}
 
-    // 10. Skin.
-    m_skin.Reset(static_cast<HBITMAP>(
-        ::LoadImageA(Instance(), MAKEINTRESOURCEA(IDB_SKIN), IMAGE_BITMAP, 0, 0, 0)));
-
-    // 11. Clock; a clock that cannot start stays the plain static.
-    m_clock.BeginClock();
-
-    // 12. Ticker, over the placeholder item's rectangle.
+void CVellumoDlg::SetUpTicker() {
+    // Over the placeholder item's rectangle.
     m_ticker.SetBackColour(kTickerBack);
     m_ticker.SetTextColour(kTickerText);
     m_ticker.SetTickerFont("Microsoft Sans Serif", 8);
@@ -193,8 +192,9 @@ BOOL CVellumoDlg::OnInitDialog() {
     ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&place), 2);
     // The placeholder would otherwise paint over the ticker on a redraw.
     if (m_ticker.CreateTicker(place, m_hWnd)) ::ShowWindow(GetDlgItem(IDC_TICKER_PLACE), SW_HIDE);
+}
 
-    // 13. Weekday letters.
+void CVellumoDlg::SetUpWeekdayLetters() {
     for (int i = 0; i < 7; ++i) {
         CSkinLabel& label = m_weekdays[i];
         const bool weekend = i == 0 || i == 6;
@@ -205,36 +205,39 @@ BOOL CVellumoDlg::OnInitDialog() {
         if (weekend) label.ApplyBold(true);
         label.ApplyTransparency(true);
     }
+}
 
-    // 14. Today.
+void CVellumoDlg::SetUpGrid() {
+    m_dayFont.Reset(::CreateFontA(10, 8, 2, 0, 100, FALSE, TRUE, TRUE, 1, 1, 1, 1, 1, "Verdana"));
+    m_gridRegion.Reset(::CreateRectRgn(0, 0, 0, 0));
+    auto addToGrid = [this](HWND item) {
+        RECT r{};
+        ::GetWindowRect(item, &r);
+        ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&r), 2);
+        RegionHandle part(::CreateRectRgnIndirect(&r));
+        ::CombineRgn(m_gridRegion.Get(), m_gridRegion.Get(), part.Get(), RGN_OR);
+    };
+    for (CSkinButton& cell : m_dayCells) {
+        cell.ShowWindow(SW_HIDE);
+        cell.SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(m_dayFont.Get()), FALSE);
+        cell.SetBorderDrawn(false);
+        cell.SetTransparentBack(true);
+        addToGrid(cell.m_hWnd);
+    }
+    ApplyHeadingLook(m_yearLabel);
+    ApplyHeadingLook(m_monthLabel);
+    addToGrid(m_yearLabel.m_hWnd);
+    addToGrid(m_monthLabel.m_hWnd);
+
     m_today = LocalDateNow();
     m_month.year = m_today.year;
     m_month.month = m_today.month;
     m_month.todayDay = m_today.day;
+    RefreshMonth();
+}
 
-    // 15. The grid.
-    for (CSkinButton& cell : m_dayCells) cell.ShowWindow(SW_HIDE);
-    LayoutMonth();
-
-    // 16. Year and month.
-    m_yearLabel.SetWindowText(YearText(m_month.year).c_str());
-    ApplyHeadingLook(m_yearLabel);
-    m_monthLabel.SetWindowText(MonthAbbrev(m_month.month));
-    ApplyHeadingLook(m_monthLabel);
-
-    // 17. Tray icon with today's date as its tip.
-    ShowTrayIcon();
-
-    // 18. The memos of the coming days: into the ticker, and announced once.
-    RefreshDigest(m_days, true);
-
-    // 19. The reminder check runs for the rest of the process.
-    StartReminderThread();
-
-    // 20. The day-change watch.
-    ::SetTimer(m_hWnd, kDayWatchTimer, kDayWatchPeriodMs, nullptr);
-
-    // 21. Start hidden for "/background" and "/now".
+void CVellumoDlg::ApplyStartMode() {
+    // Start hidden for "/background" and "/now".
     const char* commandLine = CWinApp::Current() ? CWinApp::Current()->m_lpCmdLine : "";
     const StartMode mode = FirstCopyStartMode(commandLine);
     if (mode == StartMode::BackupNow) RunBackupAuto();
@@ -242,7 +245,6 @@ BOOL CVellumoDlg::OnInitDialog() {
         // Hide once the dialog has been shown for the first time.
         PostMessage(WM_SHOWWINDOW, FALSE, kHideAfterFirstShow);
     }
-    return TRUE;
 }
 
 void CVellumoDlg::OnOK() {}
@@ -262,27 +264,23 @@ void CVellumoDlg::SetDayColours(CSkinButton& cell, COLORREF in, COLORREF out, CO
 }
 
 void CVellumoDlg::LayoutMonth() {
-    // The new font replaces the old one only after every cell has it.
-    FontHandle font(::CreateFontA(10, 8, 2, 0, 100, FALSE, TRUE, TRUE, 1, 1, 1, 1, 1, "Verdana"));
     const MonthLayout layout = LayOutMonth(m_month, CurrentMonthShown());
     for (int i = 0; i < kDayCellCount; ++i) {
         const int day = layout.dayOfCell[i];
-        if (day == 0) continue;
         CSkinButton& cell = m_dayCells[i];
-        cell.SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), TRUE);
-        cell.SetWindowText(std::to_string(day).c_str());
-        SetDayColours(cell, kDayTextIn, kDayTextOut, kDayTextFocus);
-        cell.SetBorderDrawn(false);
-        cell.SetTransparentBack(true);
+        const bool shown = (::GetWindowLongA(cell.m_hWnd, GWL_STYLE) & WS_VISIBLE) != 0;
+        if (shown != (day != 0)) cell.ShowWindow(day != 0 ? SW_SHOW : SW_HIDE);
+        if (day == 0) continue;
+        const std::string number = std::to_string(day);
+        if (cell.GetWindowText() != number) cell.SetWindowText(number.c_str());
         if (const auto memo = ReadMemo(m_month.year, m_month.month, day)) {
             SetDayColours(cell, kMemoColour, kMemoColour, kMemoColour);
             cell.SetTipText(memo->c_str());
         } else {
+            SetDayColours(cell, kDayTextIn, kDayTextOut, kDayTextFocus);
             cell.SetTipText("");
         }
-        cell.ShowWindow(SW_SHOW);
     }
-    m_dayFont = std::move(font);
     // Today keeps its colour over a memo; its tip stays the memo.
     if (layout.todayCellId) {
         CSkinButton& today = m_dayCells[layout.todayCellId - kFirstDayCellId];
@@ -299,12 +297,20 @@ void CVellumoDlg::ApplyHeadingLook(CSkinLabel& label) {
 }
 
 void CVellumoDlg::RefreshMonth() {
-    for (CSkinButton& cell : m_dayCells) cell.ShowWindow(SW_HIDE);
+    // While the panel does not redraw, the cells' and labels' setters only
+    // record what changed; then the grid repaints once, in one piece, with
+    // no cell shown half set up.
+    const bool shown = ::IsWindowVisible(m_hWnd) != FALSE;
+    if (shown) SendMessage(WM_SETREDRAW, FALSE);
     LayoutMonth();
-    m_yearLabel.SetWindowText(YearText(m_month.year).c_str());
-    ApplyHeadingLook(m_yearLabel);
-    m_monthLabel.SetWindowText(MonthAbbrev(m_month.month));
-    ApplyHeadingLook(m_monthLabel);
+    const std::string year = YearText(m_month.year);
+    if (m_yearLabel.GetWindowText() != year) m_yearLabel.SetWindowText(year.c_str());
+    if (m_monthLabel.GetWindowText() != MonthAbbrev(m_month.month))
+        m_monthLabel.SetWindowText(MonthAbbrev(m_month.month));
+    if (!shown) return;  // the first show paints everything
+    SendMessage(WM_SETREDRAW, TRUE);
+    ::RedrawWindow(m_hWnd, nullptr, m_gridRegion.Get(),
+                   RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void CVellumoDlg::ShowMonth(int year, int month) {
@@ -557,15 +563,46 @@ LRESULT CVellumoDlg::OnPaint(WPARAM, LPARAM) {
         ::DrawIcon(paint.Get(), x, y, m_hIcon);
         return 0;
     }
-    BITMAP info{};
-    if (!m_skin.Valid() || !::GetObjectA(m_skin.Get(), sizeof info, &info)) return 0;
-    MemoryDC memory(paint.Get());
-    if (!memory.Valid()) return 0;
-    memory.SelectBitmap(m_skin.Get());
-    ::SetStretchBltMode(paint.Get(), COLORONCOLOR);
-    ::StretchBlt(paint.Get(), 0, 0, client.right, client.bottom, memory.Get(), 0, 0, info.bmWidth,
-                 info.bmHeight, SRCCOPY);
+    PaintSkin(paint.Get());
     return 0;
+}
+
+// Transparent controls ask for the pixels under them this way.
+LRESULT CVellumoDlg::OnPrintClient(WPARAM wp, LPARAM) {
+    PaintSkin(reinterpret_cast<HDC>(wp));
+    return 1;
+}
+
+// The skin covers the whole client area: nothing to erase first.
+LRESULT CVellumoDlg::OnEraseBackground(WPARAM, LPARAM) { return 1; }
+
+void CVellumoDlg::PaintSkin(HDC dc) {
+    RECT client{};
+    ::GetClientRect(m_hWnd, &client);
+    BITMAP info{};
+    if (!m_skin.Valid() || !::GetObjectA(m_skin.Get(), sizeof info, &info)) return;
+    BITMAP cached{};
+    if (!m_stretchedSkin.Valid() ||
+        !::GetObjectA(m_stretchedSkin.Get(), sizeof cached, &cached) ||
+        cached.bmWidth != client.right || cached.bmHeight != client.bottom) {
+        WindowDC screen(nullptr);
+        m_stretchedSkin.Reset(::CreateCompatibleBitmap(screen.Get(), client.right, client.bottom));
+        MemoryDC from(screen.Get());
+        MemoryDC to(screen.Get());
+        if (!m_stretchedSkin.Valid() || !from.Valid() || !to.Valid()) {
+            m_stretchedSkin.Reset();
+            return;
+        }
+        from.SelectBitmap(m_skin.Get());
+        to.SelectBitmap(m_stretchedSkin.Get());
+        ::SetStretchBltMode(to.Get(), COLORONCOLOR);
+        ::StretchBlt(to.Get(), 0, 0, client.right, client.bottom, from.Get(), 0, 0, info.bmWidth,
+                     info.bmHeight, SRCCOPY);
+    }
+    MemoryDC memory(dc);
+    if (!memory.Valid()) return;
+    memory.SelectBitmap(m_stretchedSkin.Get());
+    ::BitBlt(dc, 0, 0, client.right, client.bottom, memory.Get(), 0, 0, SRCCOPY);
 }
 
 LRESULT CVellumoDlg::OnQueryDragIcon(WPARAM, LPARAM) {

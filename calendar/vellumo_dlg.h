@@ -25,7 +25,8 @@ public:
     void OnOK() override;      // Enter never closes the panel
     void OnCancel() override;  // Escape and the close command only hide it
 
-    // Lays out the shown month again and resets the month and year labels.
+    // Lays out the shown month again and resets the month and year labels,
+    // then repaints the grid once.
     void RefreshMonth();
     // Shows the given month at once, as the arrows would after many steps.
     void ShowMonth(int year, int month);
@@ -50,8 +51,20 @@ protected:
     void DoDataExchange() override;
 
 private:
-    // Fills the grid for the shown month: font, numbers, colours, memo tips.
+    // The steps of OnInitDialog, in order.
+    void AddAboutItem();
+    void SetUpButtons();  // menu, logo, title marks and arrows
+    void SetUpTicker();
+    void SetUpWeekdayLetters();
+    void SetUpGrid();  // the cells' fixed look, today, the month's first layout
+    void ApplyStartMode();
+
+    // Fills the grid for the shown month: which cells show, numbers,
+    // colours, memo tips. Touches only what changed.
     void LayoutMonth();
+    // The skin stretched over the client area, from the one cached copy; the
+    // panel's paint and the transparent controls' backgrounds both use it.
+    void PaintSkin(HDC dc);
     void SetDayColours(CSkinButton& cell, COLORREF in, COLORREF out, COLORREF focus);
     void ApplyHeadingLook(CSkinLabel& label);
     bool CurrentMonthShown() const;
@@ -71,6 +84,8 @@ private:
     LRESULT OnBackupNow(WPARAM, LPARAM);
     LRESULT OnShowWindowRequest(WPARAM, LPARAM);
     LRESULT OnPaint(WPARAM, LPARAM);
+    LRESULT OnPrintClient(WPARAM, LPARAM);
+    LRESULT OnEraseBackground(WPARAM, LPARAM);
     LRESULT OnQueryDragIcon(WPARAM, LPARAM);
     LRESULT OnLeftButtonDown(WPARAM, LPARAM);
     LRESULT OnSysCommand(WPARAM, LPARAM);
@@ -96,7 +111,9 @@ private:
 
     HICON m_hIcon;  // shared resource icon: never destroyed
     BitmapHandle m_skin;
-    FontHandle m_dayFont;  // outlives every cell that draws with it
+    BitmapHandle m_stretchedSkin;  // m_skin at the client's size
+    RegionHandle m_gridRegion;     // the cells and the month and year labels
+    FontHandle m_dayFont;          // outlives every cell that draws with it
     CalendarMonth m_month;
     Date m_today;  // the local date at start (or at a failed restart)
     CSkinButton m_dayCells[kDayCellCount];

@@ -25,6 +25,8 @@ set(VELLUMO_PURE_SOURCES
     res/artwork/icons.cpp
     res/artwork/editor_picture.cpp
     res/artwork/progress_cells.cpp
+    res/artwork/artwork_scale.cpp
+    res/artwork/art_files.cpp
     companions/scourwell/clean_rules.cpp
     companions/sandrel/backup_rules.cpp
 )
@@ -35,7 +37,9 @@ set(VELLUMO_WIN_SOURCES
     framework/file.cpp
     memo/memo_store.cpp
     settings/settings_store.cpp
+    framework/wnd_hook.cpp
     framework/wnd.cpp
+    framework/local_time.cpp
     framework/dialog.cpp
     framework/win_app.cpp
     app/app_state.cpp
@@ -43,7 +47,6 @@ set(VELLUMO_WIN_SOURCES
     menus/menu_style.cpp
     menus/menu_window.cpp
     menus/themed_menu.cpp
-    tray/wnd_hook.cpp
     tray/tray_icon.cpp
     calendar/vellumo_dlg.cpp
     calendar/about_dlg.cpp

@@ -4,6 +4,7 @@
 
 #include "app/app_state.h"
 #include "controls/clock_digits.h"
+#include "framework/local_time.h"
 #include "settings/settings_store.h"
 
 struct CLcdClock::Shared {
@@ -37,12 +38,17 @@ HBITMAP LoadSection(UINT id) {
 
 int Digit(std::uint8_t value) { return value > 9 ? 9 : value; }
 
+// Posted by the worker each second: the new digits go straight onto the
+// window, without an invalidation and a paint cycle.
+constexpr UINT kShowTick = WM_APP + 0x4C43;
+
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CLcdClock, CWnd)
     OnMessage(WM_PAINT, &ThisClass::OnPaint),
     OnMessage(WM_ERASEBKGND, &ThisClass::OnEraseBkgnd),
     OnMessage(WM_PRINTCLIENT, &ThisClass::OnPrintClient),
+    OnMessage(kShowTick, &ThisClass::OnShowTick),
 END_MESSAGE_MAP()
 
 CLcdClock::CLcdClock(const ClockBitmapIds& ids) : m_ids(ids), m_shared(std::make_shared<Shared>()) {
@@ -139,23 +145,31 @@ DWORD WINAPI CLcdClock::WorkerMain(LPVOID arg) {
 // Computes the digits for the local time and asks for a repaint. Returns how
 // long to wait for the next second to begin, so no second is ever skipped.
 DWORD CLcdClock::Refresh(Shared& shared) {
-    SYSTEMTIME st{};
-    ::GetLocalTime(&st);
-    LocalDateTime now;
-    now.date = {st.wYear, st.wMonth, st.wDay};
-    now.time = {st.wHour, st.wMinute, st.wSecond};
+    int millisecond = 0;
+    const LocalDateTime now = LocalDateTimeNow(&millisecond);
     {
         DisplayLockGuard lock;
         shared.shown = ComputeClockDigits(now, shared.hourFormat, shared.morning);
         shared.morning = shared.shown.morning;
     }
-    if (HWND wnd = shared.target.load()) ::InvalidateRect(wnd, nullptr, TRUE);
-    return 1010u - (st.wMilliseconds < 1000 ? st.wMilliseconds : 999u);
+    if (HWND wnd = shared.target.load()) ::PostMessageA(wnd, kShowTick, 0, 0);
+    return 1010u - static_cast<DWORD>(millisecond);
 }
 
 LRESULT CLcdClock::OnPaint(WPARAM, LPARAM) {
     if (!IsStarted()) return Default();
     PaintDC dc(m_hWnd);
+    RECT rect{};
+    ::GetClientRect(m_hWnd, &rect);
+    Draw(dc.Get(), rect);
+    return 0;
+}
+
+LRESULT CLcdClock::OnShowTick(WPARAM, LPARAM) {
+    // A hidden clock shows nothing; its next WM_PAINT draws the time then.
+    if (!IsStarted() || !::IsWindowVisible(m_hWnd)) return 0;
+    WindowDC dc(m_hWnd);
+    if (!dc.Get()) return 0;
     RECT rect{};
     ::GetClientRect(m_hWnd, &rect);
     Draw(dc.Get(), rect);

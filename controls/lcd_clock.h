@@ -1,7 +1,8 @@
 // CLcdClock: the panel's liquid-crystal clock. It takes over the static item
 // 1060 and draws the date, the time and an AM/PM indicator by copying glyphs
 // from three bitmaps into the face bitmap, then stretching the face over the
-// control. A worker thread of its own refreshes the digits once a second.
+// control. A worker thread of its own refreshes the digits once a second and
+// asks the window to show them.
 //
 // The hour format, the morning flag and the digits the picture shows are
 // shared between the worker and the user-interface thread; all of them are
@@ -59,6 +60,7 @@ private:
     LRESULT OnPaint(WPARAM, LPARAM);
     LRESULT OnEraseBkgnd(WPARAM, LPARAM);
     LRESULT OnPrintClient(WPARAM, LPARAM);
+    LRESULT OnShowTick(WPARAM, LPARAM);
     void Draw(HDC target, const RECT& rect);
     void ReleaseBitmaps();
     static DWORD WINAPI WorkerMain(LPVOID arg);

@@ -11,12 +11,9 @@ COffscreenDC::COffscreenDC(HDC target, const RECT& rect, bool copyFirst)
     const int height = corners[1].y - corners[0].y;
     if (width <= 0 || height <= 0) return;
 
-    DcHandle dc(::CreateCompatibleDC(target));
-    BitmapHandle bitmap(::CreateCompatibleBitmap(target, width, height));
-    if (!dc || !bitmap) return;
-    m_oldBitmap = ::SelectObject(dc.Get(), bitmap.Get());
-    m_dc = std::move(dc);
-    m_bitmap = std::move(bitmap);
+    m_bitmap.Reset(::CreateCompatibleBitmap(target, width, height));
+    if (!m_bitmap || !m_dc.Create(target)) return;
+    m_dc.SelectBitmap(m_bitmap.Get());
     m_bOffscreen = true;
 
     HDC surface = m_dc.Get();
@@ -43,6 +40,4 @@ COffscreenDC::~COffscreenDC() {
     if (!m_bOffscreen) return;
     ::BitBlt(m_target, m_rect.left, m_rect.top, m_rect.right - m_rect.left,
              m_rect.bottom - m_rect.top, m_dc.Get(), m_rect.left, m_rect.top, SRCCOPY);
-    // The surface bitmap must be out of the DC before either is deleted.
-    ::SelectObject(m_dc.Get(), m_oldBitmap);
 }

@@ -24,10 +24,9 @@ public:
     bool IsOffscreen() const { return m_bOffscreen; }
 
 private:
-    BitmapHandle m_bitmap;       // the surface's pixels
-    HGDIOBJ m_oldBitmap = nullptr;
+    BitmapHandle m_bitmap;  // the surface's pixels; outlives the DC that holds it
     HDC m_target;
     RECT m_rect;
     bool m_bOffscreen = false;
-    DcHandle m_dc;
+    MemoryDC m_dc;
 };

@@ -40,15 +40,12 @@ int CProgress::LoadCells() {
     if (!bitmap) return 0;
     BITMAP info{};
     if (!::GetObjectA(bitmap.Get(), sizeof info, &info)) return 0;
-    DcHandle dc;
     {
         WindowDC screen(m_hWnd);
-        dc.Reset(::CreateCompatibleDC(screen.Get()));
+        if (!m_cellsDc.Create(screen.Get())) return 0;
     }
-    if (!dc) return 0;
-    m_oldBitmap = ::SelectObject(dc.Get(), bitmap.Get());
+    m_cellsDc.SelectBitmap(bitmap.Get());
     m_cells = std::move(bitmap);
-    m_cellsDc = std::move(dc);
     m_info = info;
     ::SetWindowPos(m_hWnd, nullptr, 0, 0, info.bmWidth, info.bmHeight,
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -56,9 +53,7 @@ int CProgress::LoadCells() {
 }
 
 void CProgress::ReleaseCells() {
-    if (m_cellsDc && m_oldBitmap) ::SelectObject(m_cellsDc.Get(), m_oldBitmap);
-    m_oldBitmap = nullptr;
-    m_cellsDc.Reset();
+    m_cellsDc.Reset();  // gives the bitmap back before it goes
     m_cells.Reset();
     m_info = BITMAP{};
 }
@@ -115,7 +110,7 @@ unsigned __stdcall CProgress::WorkerMain(void* arg) {
 }
 
 void CProgress::PaintCells(HDC dc) const {
-    if (!m_cellsDc) return;
+    if (!m_cellsDc.Valid()) return;
     const bool running = IsCycling();
     const int active = ActiveCell();
     for (int cell = 1; cell <= kProgressCellCount; ++cell) {

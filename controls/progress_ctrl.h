@@ -48,7 +48,6 @@ private:
     std::shared_ptr<Shared> m_shared;
     KernelHandle m_worker;
     BitmapHandle m_cells;
-    DcHandle m_cellsDc;
-    HGDIOBJ m_oldBitmap = nullptr;  // what m_cellsDc held before m_cells
+    MemoryDC m_cellsDc;  // holds m_cells
     BITMAP m_info{};
 };

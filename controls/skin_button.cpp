@@ -53,7 +53,7 @@ END_MESSAGE_MAP()
 
 CSkinButton::CSkinButton() { ResetColours(); }
 
-CSkinButton::~CSkinButton() { ReleaseSnapshot(); }
+CSkinButton::~CSkinButton() = default;
 
 void CSkinButton::ResetColours() {
     for (int i = 0; i < 6; ++i)
@@ -61,10 +61,8 @@ void CSkinButton::ResetColours() {
 }
 
 void CSkinButton::PreSubclassWindow() {
-    // What the last window left: its hover, press and focus, its snapshot
-    // (the pixels of another place, maybe of another window) and its tip.
+    // What the last window left: its hover, press and focus, and its tip.
     m_hover = m_pressed = m_focused = m_disabled = false;
-    ReleaseSnapshot();
     m_tooltip.Destroy();
     m_tipText.clear();
 
@@ -112,7 +110,7 @@ void CSkinButton::SetBorderDrawn(bool draw) {
 
 void CSkinButton::SetTransparentBack(bool transparent) {
     m_transparent = transparent;
-    ReleaseSnapshot();
+    Invalidate();
 }
 
 void CSkinButton::SetStateColour(int index, COLORREF colour) {
@@ -157,6 +155,7 @@ void CSkinButton::CreateTooltip() {
 
 void CSkinButton::SetTipText(const char* text) {
     if (!text || !m_hWnd) return;
+    if (m_tooltip.m_hWnd && m_tipText == text) return;
     m_tipText = text;
     CreateTooltip();
     HWND tip = m_tooltip.m_hWnd;
@@ -265,7 +264,6 @@ LRESULT CSkinButton::OnEnable(WPARAM wp, LPARAM) {
 
 LRESULT CSkinButton::OnSysColorChange(WPARAM, LPARAM) {
     const LRESULT result = Default();
-    ReleaseSnapshot();
     ResetColours();
     Invalidate();
     return result;
@@ -309,7 +307,7 @@ void CSkinButton::DrawItem(const DRAWITEMSTRUCT& item) {
     RECT itemRect = item.rcItem;
     const int savedMode = ::SetBkMode(dc, TRANSPARENT);
     if (m_transparent) {
-        PaintSnapshot(dc, itemRect);
+        PaintParentBackground(dc, itemRect);
     } else {
         PaintFace(dc, itemRect);
     }
@@ -330,39 +328,23 @@ void CSkinButton::DrawItem(const DRAWITEMSTRUCT& item) {
     ::SetBkMode(dc, savedMode);
 }
 
-void CSkinButton::PaintSnapshot(HDC dc, const RECT& rect) {
+void CSkinButton::PaintParentBackground(HDC dc, const RECT& rect) {
     HWND parent = ::GetParent(m_hWnd);
-    RECT client{};
-    ::GetClientRect(m_hWnd, &client);
-    if (!m_snapshotDc.Valid() && parent) {
-        WindowDC parentDc(parent);
-        RECT place{};
-        ::GetWindowRect(m_hWnd, &place);
-        ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&place), 2);
-        m_snapshotDc.Reset(::CreateCompatibleDC(parentDc.Get()));
-        m_snapshotBitmap.Reset(::CreateCompatibleBitmap(parentDc.Get(), client.right, client.bottom));
-        if (m_snapshotDc.Valid() && m_snapshotBitmap.Valid()) {
-            m_snapshotOld = ::SelectObject(m_snapshotDc.Get(), m_snapshotBitmap.Get());
-            ::BitBlt(m_snapshotDc.Get(), 0, 0, client.right, client.bottom, parentDc.Get(),
-                     place.left, place.top, SRCCOPY);
-        } else {
-            // Half a snapshot is a DC holding its 1x1 monochrome stock bitmap;
-            // copying that would paint garbage. Fill instead, retry next paint.
-            ReleaseSnapshot();
-        }
-    }
-    if (m_snapshotDc.Valid()) {
-        ::BitBlt(dc, 0, 0, client.right, client.bottom, m_snapshotDc.Get(), 0, 0, SRCCOPY);
-    } else {
+    if (!parent) {
         FillSolid(dc, rect, m_colours[static_cast<int>(ButtonColourSlot::BackgroundOut)]);
+        return;
     }
-}
-
-void CSkinButton::ReleaseSnapshot() {
-    if (m_snapshotDc.Valid() && m_snapshotOld) ::SelectObject(m_snapshotDc.Get(), m_snapshotOld);
-    m_snapshotOld = nullptr;
-    m_snapshotDc.Reset();
-    m_snapshotBitmap.Reset();
+    // The parent paints itself into our DC, shifted so that the button's
+    // corner is the origin and clipped to the button. Its own drawing, not
+    // the screen's pixels: another window over it is never copied.
+    RECT place{};
+    ::GetWindowRect(m_hWnd, &place);
+    ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&place), 2);
+    POINT oldOrigin{};
+    ::OffsetViewportOrgEx(dc, -place.left, -place.top, &oldOrigin);
+    ::SendMessageA(parent, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    ::SendMessageA(parent, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+    ::SetViewportOrgEx(dc, oldOrigin.x, oldOrigin.y, nullptr);
 }
 
 void CSkinButton::PaintFace(HDC dc, RECT& rect) {

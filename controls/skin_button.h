@@ -1,5 +1,5 @@
 // CSkinButton: an owner-drawn push button for skinned windows. It takes over
-// a dialog button, paints a snapshot of the parent's pixels (transparent mode)
+// a dialog button, paints the parent's own background (transparent mode)
 // or a filled face, an optional icon, the caption in colours that follow the
 // hover / pressed / focus state, and a flat or raised border. It tracks the
 // pointer for the flat hover look and carries its own tooltip.
@@ -39,13 +39,16 @@ public:
     void AssignIcon(HICON icon);
     void SetFlatStyle(bool flat);
     void SetBorderDrawn(bool draw);
-    // Transparent: paint what the parent had drawn under the button at its
-    // first paint after this call.
+    // Transparent: at every paint, the parent paints its own background
+    // under the button (WM_ERASEBKGND, WM_PRINTCLIENT into the button's DC);
+    // never a copy of the screen, which may show another window there. A
+    // parent that draws in WM_PAINT only shows its erased background.
     void SetTransparentBack(bool transparent);
     // index: ButtonColourSlot (0 background-in, 1 text-in, 2 background-out,
     // 3 text-out, 4 background-focus, 5 text-focus).
     void SetStateColour(int index, COLORREF colour);
-    // Null does nothing; "" keeps a tool with no text, so no tip shows.
+    // Null does nothing; "" keeps a tool with no text, so no tip shows. The
+    // same text again costs nothing.
     void SetTipText(const char* text);
 
     COLORREF StateColour(int index) const;
@@ -93,8 +96,7 @@ protected:
 
 private:
     void CreateTooltip();
-    void PaintSnapshot(HDC dc, const RECT& rect);
-    void ReleaseSnapshot();
+    void PaintParentBackground(HDC dc, const RECT& rect);
     void ResetColours();
 
     ImageMetrics m_metrics;  // margins 3, 3 and press offsets 1, 1
@@ -111,11 +113,6 @@ private:
     COLORREF m_colours[6] = {};
     CButtonTip m_tooltip;
     std::string m_tipText;
-    // The parent's pixels under the button; the memory DC puts its first
-    // bitmap back before it is deleted, and the bitmap goes after it.
-    BitmapHandle m_snapshotBitmap;
-    DcHandle m_snapshotDc;
-    HGDIOBJ m_snapshotOld = nullptr;
     bool m_alwaysTrack = true;
     IconHandle m_icon;
     int m_iconWidth = 0;

@@ -84,6 +84,11 @@ BEGIN_MESSAGE_MAP(CTickerCtrl, CWnd)
     OnMessage(WM_KEYDOWN, &ThisClass::OnKeyDown),
     OnMessage(WM_GETDLGCODE, &ThisClass::OnGetDlgCode),
     OnMessage(WM_LBUTTONDOWN, &ThisClass::OnLButtonDown),
+    OnMessage(WM_MOUSEMOVE, &ThisClass::OnMouseMove),
+    OnMessage(WM_NCMOUSEMOVE, &ThisClass::OnNcMouseMove),
+    OnMessage(WM_MOUSELEAVE, &ThisClass::OnMouseLeave),
+    OnMessage(WM_NCMOUSELEAVE, &ThisClass::OnNcMouseLeave),
+    OnMessage(WM_NCLBUTTONDOWN, &ThisClass::OnNcLButtonDown),
 END_MESSAGE_MAP()
 
 CTickerCtrl::CTickerCtrl() = default;
@@ -285,6 +290,20 @@ void CTickerCtrl::Present(HDC target) {
     ::BitBlt(target, 0, 0, width, height, memory.Get(), 0, 0, SRCCOPY);
 }
 
+void CTickerCtrl::PresentNow() {
+    // A hidden panel shows nothing; the next WM_PAINT draws the current
+    // offset anyway. Otherwise the slice goes straight onto the window, as
+    // cheap as the blit itself: no invalidation and no paint cycle per tick.
+    if (!::IsWindowVisible(m_hWnd)) return;
+    WindowDC dc(m_hWnd);
+    if (!dc.Get()) {
+        Invalidate(false);
+        return;
+    }
+    RebuildBuffer(dc.Get());
+    Present(dc.Get());
+}
+
 LRESULT CTickerCtrl::OnPaint(WPARAM, LPARAM) {
     PaintDC dc(m_hWnd);
     RebuildBuffer(dc.Get());
@@ -335,18 +354,19 @@ LRESULT CTickerCtrl::OnTimer(WPARAM wp, LPARAM) {
     } else {
         return Default();
     }
+    // The pointer is known from mouse messages; the window system is asked
+    // only while the pointer is over the control (or the bar is dragged),
+    // so an unattended ticker costs one blit a tick.
     TickerTickInput input;
-    input.captured = ::GetCapture() == m_hWnd;
-    input.windowActive = ::GetActiveWindow() == ::GetAncestor(m_hWnd, GA_ROOT);
-    // The bar needs both; asking where the cursor is costs a trip to the
-    // window system, so only when the panel is active.
-    if (input.windowActive) {
-        POINT cursor{};
-        RECT frame{};
-        input.cursorInside = ::GetCursorPos(&cursor) && ::GetWindowRect(m_hWnd, &frame) &&
-                             ::PtInRect(&frame, cursor);
-    }
-    Apply(motion_.OnTimer(timer, input));
+    input.cursorInside = overClient_ || overFrame_;
+    input.captured = draggingBar_ || (input.cursorInside && ::GetCapture() == m_hWnd);
+    input.windowActive =
+        input.cursorInside && ::GetActiveWindow() == ::GetAncestor(m_hWnd, GA_ROOT);
+    TickerActions actions = motion_.OnTimer(timer, input);
+    const bool paint = actions.invalidate;
+    actions.invalidate = false;
+    Apply(actions);
+    if (paint && m_hWnd) PresentNow();
     return 0;
 }
 
@@ -372,6 +392,52 @@ LRESULT CTickerCtrl::OnKeyDown(WPARAM wp, LPARAM) {
 
 LRESULT CTickerCtrl::OnGetDlgCode(WPARAM, LPARAM) {
     return HasTabStop() ? DLGC_WANTARROWS : Default();
+}
+
+void CTickerCtrl::TrackPointer(bool clientArea) {
+    bool& over = clientArea ? overClient_ : overFrame_;
+    if (over) return;
+    TRACKMOUSEEVENT track{};
+    track.cbSize = sizeof track;
+    track.dwFlags = TME_LEAVE | (clientArea ? 0u : static_cast<DWORD>(TME_NONCLIENT));
+    track.hwndTrack = m_hWnd;
+    over = ::TrackMouseEvent(&track) != FALSE;
+}
+
+LRESULT CTickerCtrl::OnMouseMove(WPARAM, LPARAM) {
+    TrackPointer(true);
+    return Default();
+}
+
+LRESULT CTickerCtrl::OnNcMouseMove(WPARAM, LPARAM) {
+    TrackPointer(false);
+    return Default();
+}
+
+LRESULT CTickerCtrl::OnMouseLeave(WPARAM, LPARAM) {
+    overClient_ = false;
+    return Default();
+}
+
+LRESULT CTickerCtrl::OnNcMouseLeave(WPARAM, LPARAM) {
+    overFrame_ = false;
+    return Default();
+}
+
+LRESULT CTickerCtrl::OnNcLButtonDown(WPARAM, LPARAM) {
+    // A press on the bar runs the bar's own loop until the button is let go;
+    // that loop takes the leave notices, so ask once where the pointer is.
+    draggingBar_ = true;
+    const LRESULT result = Default();
+    draggingBar_ = false;
+    if (!m_hWnd) return result;
+    overClient_ = overFrame_ = false;
+    POINT cursor{};
+    if (::GetCursorPos(&cursor) && ::WindowFromPoint(cursor) == m_hWnd) {
+        const LRESULT hit = ::SendMessageA(m_hWnd, WM_NCHITTEST, 0, MAKELPARAM(cursor.x, cursor.y));
+        TrackPointer(hit == HTCLIENT);
+    }
+    return result;
 }
 
 LRESULT CTickerCtrl::OnLButtonDown(WPARAM, LPARAM) {

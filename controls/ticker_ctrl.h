@@ -68,12 +68,21 @@ private:
     LRESULT OnKeyDown(WPARAM, LPARAM);
     LRESULT OnGetDlgCode(WPARAM, LPARAM);
     LRESULT OnLButtonDown(WPARAM, LPARAM);
+    LRESULT OnMouseMove(WPARAM, LPARAM);
+    LRESULT OnNcMouseMove(WPARAM, LPARAM);
+    LRESULT OnMouseLeave(WPARAM, LPARAM);
+    LRESULT OnNcMouseLeave(WPARAM, LPARAM);
+    LRESULT OnNcLButtonDown(WPARAM, LPARAM);
 
     // The classic picture: background, then copies of the content from
     // `offset` down to `height` (one copy without wrap).
     void DrawCopies(HDC dc, int height, int offset);
     // Copies the visible slice for the current offset to `target`.
     void Present(HDC target);
+    // A scroll tick's new picture, put straight on the window.
+    void PresentNow();
+    // Follows the pointer over the client area or the frame (the bar).
+    void TrackPointer(bool clientArea);
     void Apply(const TickerActions& actions);
     void ApplyHoverBar(const TickerHoverBar& bar);
     bool HasTabStop() const;
@@ -102,6 +111,11 @@ private:
     // Used only when a strip cannot be made (a very long text): a
     // window-sized picture drawn afresh at each paint.
     BitmapHandle buffer_;
+
+    // Where the pointer is, from mouse messages rather than asked each tick.
+    bool overClient_ = false;
+    bool overFrame_ = false;
+    bool draggingBar_ = false;  // the scroll bar's own loop holds the capture
 
     UINT pauseTimerId_ = kDefaultPauseTimerId;
     int rebuildCount_ = 0;

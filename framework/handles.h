@@ -108,16 +108,26 @@ private:
 };
 
 // A memory DC compatible with `reference` that restores whatever bitmap it
-// held before when it goes away, so the selected bitmap can be deleted.
+// held before when it goes away (or on Reset), so the selected bitmap can be
+// deleted. The one memory-DC helper: every off-screen surface is built on it.
 class MemoryDC {
 public:
-    explicit MemoryDC(HDC reference) : dc_(::CreateCompatibleDC(reference)) {}
-    ~MemoryDC() {
-        if (dc_ && oldBitmap_) ::SelectObject(dc_.Get(), oldBitmap_);
-    }
+    MemoryDC() = default;  // none until Create
+    explicit MemoryDC(HDC reference) { Create(reference); }
+    ~MemoryDC() { Reset(); }
     MemoryDC(const MemoryDC&) = delete;
     MemoryDC& operator=(const MemoryDC&) = delete;
 
+    bool Create(HDC reference) {
+        Reset();
+        dc_.Reset(::CreateCompatibleDC(reference));
+        return Valid();
+    }
+    void Reset() {
+        if (dc_ && oldBitmap_) ::SelectObject(dc_.Get(), oldBitmap_);
+        oldBitmap_ = nullptr;
+        dc_.Reset();
+    }
     HDC Get() const { return dc_.Get(); }
     bool Valid() const { return dc_.Valid(); }
     void SelectBitmap(HBITMAP bmp) {

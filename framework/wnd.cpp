@@ -2,11 +2,25 @@
 
 #include <cstdio>
 #include <exception>
+#include <unordered_map>
 
 #include "framework/exception.h"
 
 namespace {
-const char kObjectProp[] = "Vellumo.CWnd";
+// Window -> object, kept in this process: a window property would cost a
+// round trip to the window system on every message. Windows of this layer
+// may live on more than one thread (the tests make some), so the map is
+// guarded; the lock is a user-mode one and costs nothing uncontended.
+// Never freed: objects with static lifetime detach after static
+// destructors have run.
+struct ObjectMap {
+    SRWLOCK lock = SRWLOCK_INIT;
+    std::unordered_map<HWND, CWnd*> objects;
+};
+ObjectMap& Objects() {
+    static ObjectMap* map = new ObjectMap;
+    return *map;
+}
 
 void ReportUnexpected(const char* what) {
     // A bug: say so once and stop, rather than unwinding through the
@@ -20,44 +34,43 @@ void ReportUnexpected(const char* what) {
 
 CWnd::~CWnd() {
     // A window that outlives its object must not call into freed memory.
-    if (m_hWnd) {
-        if (m_ownsProc && m_prevProc &&
-            reinterpret_cast<WNDPROC>(::GetWindowLongPtrA(m_hWnd, GWLP_WNDPROC)) == &StaticWndProc) {
-            ::SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_prevProc));
-        }
-        ::RemovePropA(m_hWnd, kObjectProp);
-        m_hWnd = nullptr;
-    }
+    if (m_hWnd) Detach();
 }
 
 CWnd* CWnd::FromHandle(HWND wnd) {
     if (!wnd) return nullptr;
-    return static_cast<CWnd*>(::GetPropA(wnd, kObjectProp));
+    ObjectMap& map = Objects();
+    ::AcquireSRWLockShared(&map.lock);
+    const auto found = map.objects.find(wnd);
+    CWnd* object = found != map.objects.end() ? found->second : nullptr;
+    ::ReleaseSRWLockShared(&map.lock);
+    return object;
 }
 
-void CWnd::Attach(HWND wnd, WNDPROC previous) {
+void CWnd::Attach(HWND wnd) {
     m_hWnd = wnd;
-    m_prevProc = previous;
-    ::SetPropA(wnd, kObjectProp, this);
+    ObjectMap& map = Objects();
+    ::AcquireSRWLockExclusive(&map.lock);
+    map.objects[wnd] = this;
+    ::ReleaseSRWLockExclusive(&map.lock);
 }
 
 void CWnd::Detach() {
+    m_hook.Subclass(nullptr);
     if (m_hWnd) {
-        if (m_ownsProc && m_prevProc)
-            ::SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_prevProc));
-        ::RemovePropA(m_hWnd, kObjectProp);
+        ObjectMap& map = Objects();
+        ::AcquireSRWLockExclusive(&map.lock);
+        const auto found = map.objects.find(m_hWnd);
+        if (found != map.objects.end() && found->second == this) map.objects.erase(found);
+        ::ReleaseSRWLockExclusive(&map.lock);
     }
     m_hWnd = nullptr;
-    m_prevProc = nullptr;
-    m_ownsProc = false;
 }
 
 bool CWnd::SubclassWindow(HWND wnd) {
     if (!wnd || m_hWnd || FromHandle(wnd)) return false;
-    Attach(wnd, nullptr);
-    m_prevProc = reinterpret_cast<WNDPROC>(
-        ::SetWindowLongPtrA(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&StaticWndProc)));
-    m_ownsProc = true;
+    Attach(wnd);
+    m_hook.Subclass(wnd);
     PreSubclassWindow();
     return true;
 }
@@ -114,8 +127,8 @@ bool CWnd::OnChildNotify(UINT, WPARAM, LPARAM, LRESULT*) { return false; }
 LRESULT CWnd::Default() { return DefWindowProc(m_current.msg, m_current.wp, m_current.lp); }
 
 LRESULT CWnd::DefWindowProc(UINT msg, WPARAM wp, LPARAM lp) {
-    if (m_prevProc) return ::CallWindowProcA(m_prevProc, m_hWnd, msg, wp, lp);
-    return ::DefWindowProcA(m_hWnd, msg, wp, lp);
+    if (m_hook.IsHooked()) return m_hook.CallNext(msg, wp, lp);
+    return ::DefWindowProcA(m_hWnd, msg, wp, lp);  // our own class's window
 }
 
 bool CWnd::ReflectToChild(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {
@@ -189,15 +202,18 @@ LRESULT CALLBACK CWnd::StaticWndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (!self && msg == WM_NCCREATE) {
         const auto* cs = reinterpret_cast<const CREATESTRUCTA*>(lp);
         self = static_cast<CWnd*>(cs->lpCreateParams);
-        if (self) self->Attach(wnd, nullptr);  // class procedure: default is DefWindowProc
+        if (self) self->Attach(wnd);
     }
     if (!self) return ::DefWindowProcA(wnd, msg, wp, lp);
+    return self->Dispatch(msg, wp, lp);
+}
 
-    const Current saved = self->m_current;
-    self->m_current = {msg, wp, lp};
+LRESULT CWnd::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
+    const Current saved = m_current;
+    m_current = {msg, wp, lp};
     LRESULT result = 0;
     try {
-        result = self->WindowProc(msg, wp, lp);
+        result = WindowProc(msg, wp, lp);
     } catch (const CException& e) {
         e.ReportError();
     } catch (const std::exception& e) {
@@ -206,10 +222,10 @@ LRESULT CALLBACK CWnd::StaticWndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
         ReportUnexpected("unknown exception");
     }
     if (msg == WM_NCDESTROY) {
-        self->Detach();
-        self->PostNcDestroy();
+        Detach();
+        PostNcDestroy();  // may end this object: nothing of it is touched after
     } else {
-        self->m_current = saved;
+        m_current = saved;
     }
     return result;
 }

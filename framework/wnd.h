@@ -1,7 +1,8 @@
 // CWnd: one object per window handle, with table-driven message dispatch.
 //
 // A window object either creates its window (CreateEx) or takes over an
-// existing one (SubclassWindow / SubclassDlgItem). Messages go through the
+// existing one (SubclassWindow / SubclassDlgItem, through a CWndHook, so it
+// shares the window fairly with other hooks). Messages go through the
 // class's message map, a static table that chains to the base class's table;
 // anything not found goes to the window procedure the window had before.
 // Notifications a control sends its parent (WM_COMMAND from a control,
@@ -13,6 +14,8 @@
 #include <windows.h>
 
 #include <string>
+
+#include "framework/wnd_hook.h"
 
 class CWnd;
 
@@ -141,13 +144,33 @@ protected:
     LRESULT DefWindowProc(UINT msg, WPARAM wp, LPARAM lp);
 
 private:
-    void Attach(HWND wnd, WNDPROC previous);
+    // Hands a subclassed window's messages to its object; what the object
+    // does not handle goes on down the window's hook chain.
+    class SubclassHook : public CWndHook {
+    public:
+        explicit SubclassHook(CWnd& owner) : m_owner(owner) {}
+        LRESULT CallNext(UINT msg, WPARAM wp, LPARAM lp) {
+            return CWndHook::HandleMessage(msg, wp, lp);
+        }
+
+    protected:
+        LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override {
+            return m_owner.Dispatch(msg, wp, lp);
+        }
+
+    private:
+        CWnd& m_owner;
+    };
+
+    void Attach(HWND wnd);
     void Detach();
+    // One message through WindowProc, exceptions caught; detaches after
+    // WM_NCDESTROY.
+    LRESULT Dispatch(UINT msg, WPARAM wp, LPARAM lp);
     bool ReflectToChild(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result);
     bool DispatchThroughMap(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result);
 
-    WNDPROC m_prevProc = nullptr;
-    bool m_ownsProc = false;  // we replaced the procedure with SetWindowLong
+    SubclassHook m_hook{*this};  // hooked only while subclassing a window
     struct Current {
         UINT msg = 0;
         WPARAM wp = 0;

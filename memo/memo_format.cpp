@@ -19,27 +19,22 @@ std::string ProgramDirectory(const std::string& modulePath, LeadBytePredicate is
     return lastBackslash == std::string::npos ? modulePath : modulePath.substr(0, lastBackslash);
 }
 
-namespace {
-std::string IfFits(std::string path) {
-    return path.size() <= kMaxPathLength ? path : std::string();
-}
-}  // namespace
-
 MemoPaths MakeMemoPaths(const std::string& programDirectory) {
     MemoPaths paths;
-    paths.remarkDir = IfFits(programDirectory + "\\Remark");
-    paths.remarkPrefix = IfFits(programDirectory + "\\Remark\\Remark_");
-    paths.noticeDir = IfFits(programDirectory + "\\Notice");
-    paths.noticePrefix = IfFits(programDirectory + "\\Notice\\Notice_");
+    paths.remarkDir = programDirectory + "\\Remark";
+    paths.remarkPrefix = programDirectory + "\\Remark\\Remark_";
+    paths.noticeDir = programDirectory + "\\Notice";
+    paths.noticePrefix = programDirectory + "\\Notice\\Notice_";
     return paths;
 }
 
-std::optional<std::string> MakeDayFilePath(const std::string& prefix, int year, int month,
-                                           int day) {
-    if (prefix.empty()) return std::nullopt;
-    std::string path = prefix + DateText(year, month, day) + ".txt";
-    if (path.size() > kMaxPathLength) return std::nullopt;
-    return path;
+std::string MakeDayFilePath(const std::string& prefix, int year, int month, int day) {
+    if (prefix.empty()) return std::string();
+    return prefix + DateText(year, month, day) + ".txt";
+}
+
+bool FitsPathBuffer(const std::string& path) {
+    return !path.empty() && path.size() <= kMaxPathLength;
 }
 
 std::string TextOfRead(const char* bytes, std::size_t count, std::size_t limit) {

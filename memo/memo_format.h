@@ -2,11 +2,11 @@
 // text, the program directory, the four memo path strings, the file path of a
 // date, the memo record and its bracketed head, and the notice time.
 //
-// Every path must fit the program's 256-byte path buffers (kMaxPathLength
-// characters and a terminating zero). A path that does not fit is never cut
-// short, since a cut path names some other file: the functions below answer
-// with an empty path / std::nullopt instead, and callers treat the file as
-// not opened and a write to it as failed.
+// A file is opened only by a path that fits the program's 256-byte path
+// buffers (kMaxPathLength characters and a terminating zero). A path that does
+// not fit is never cut short, since a cut path names some other file: it is
+// built whole, FitsPathBuffer refuses it, and callers treat the file as not
+// opened and a write to it as failed (the report naming the whole path).
 #pragma once
 
 #include <cstddef>
@@ -36,8 +36,7 @@ std::string DateText(int year, int month, int day);
 // without a backslash is returned whole.
 std::string ProgramDirectory(const std::string& modulePath, LeadBytePredicate isLeadByte);
 
-// The four path strings below the program directory. A member that would not
-// fit the path buffer is empty.
+// The four path strings below the program directory, whole.
 struct MemoPaths {
     std::string remarkDir;     // <dir>\Remark
     std::string remarkPrefix;  // <dir>\Remark\Remark_
@@ -46,10 +45,15 @@ struct MemoPaths {
 };
 MemoPaths MakeMemoPaths(const std::string& programDirectory);
 
-// prefix + DateText + ".txt"; std::nullopt when the prefix is empty (it did
-// not fit) or the file path would not fit.
-std::optional<std::string> MakeDayFilePath(const std::string& prefix, int year, int month,
-                                           int day);
+// prefix + DateText + ".txt", built whole from the prefix's value: a path
+// that does not fit is returned whole too (never cut), for FitsPathBuffer to
+// refuse and an error report to name. Empty for an empty prefix: the name
+// alone would be a path relative to whatever the current directory is.
+std::string MakeDayFilePath(const std::string& prefix, int year, int month, int day);
+
+// Whether a file path fits the path buffers (1..kMaxPathLength characters);
+// the memo store opens no other.
+bool FitsPathBuffer(const std::string& path);
 
 // The text of a read: the bytes up to the first zero byte, at most `limit`
 // of the `count` bytes read.

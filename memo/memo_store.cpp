@@ -8,19 +8,12 @@
 #include "framework/file.h"
 #include "framework/win_app.h"
 
-char RemarkDir[kPathBufferSize];
-char RemarkPrefix[kPathBufferSize];
-char NoticeDir[kPathBufferSize];
-char NoticePrefix[kPathBufferSize];
+char RemarkDir[kMemoPathsBufferSize];
+char RemarkPrefix[kMemoPathsBufferSize];
+char NoticeDir[kMemoPathsBufferSize];
+char NoticePrefix[kMemoPathsBufferSize];
 
 namespace {
-
-// The prefixes in full, also when they did not fit their buffers, so that a
-// too long file path can still be named in the error report. The reminder
-// thread reads them until the process is gone, after static destructors
-// have run, so they are never destroyed.
-std::string& g_remarkPrefix = *new std::string;
-std::string& g_noticePrefix = *new std::string;
 
 // A save that meets the reminder thread's read waits this long, in steps.
 constexpr int kReplaceAttempts = 6;
@@ -28,13 +21,10 @@ constexpr DWORD kReplacePauseMs = 20;
 
 bool IsLeadByte(unsigned char c) { return ::IsDBCSLeadByte(c) != FALSE; }
 
-void CopyIntoBuffer(char (&buffer)[kPathBufferSize], const std::string& text) {
+// A string longer than the platform's longest path stays empty rather than cut.
+void CopyIntoBuffer(char (&buffer)[kMemoPathsBufferSize], const std::string& text) {
     std::memset(buffer, 0, sizeof buffer);
-    if (text.size() <= kMaxPathLength) std::memcpy(buffer, text.data(), text.size());
-}
-
-bool FitsPathBuffer(const std::string& path) {
-    return !path.empty() && path.size() <= kMaxPathLength;
+    if (text.size() < sizeof buffer) std::memcpy(buffer, text.data(), text.size());
 }
 
 // Whether the target may be replaced now: it must not be held by anyone (the
@@ -83,9 +73,10 @@ void WriteWholeFile(const std::string& temp, const std::string& path, const char
 }  // namespace
 
 void InitMemoPaths(const std::string& programDirectory) {
-    g_remarkPrefix = programDirectory + "\\Remark\\Remark_";
-    g_noticePrefix = programDirectory + "\\Notice\\Notice_";
-    const MemoPaths paths = MakeMemoPaths(programDirectory);
+    // Without a directory the strings stay empty: the names alone would be
+    // paths from the root of whatever drive is current.
+    const MemoPaths paths =
+        programDirectory.empty() ? MemoPaths{} : MakeMemoPaths(programDirectory);
     CopyIntoBuffer(RemarkDir, paths.remarkDir);
     CopyIntoBuffer(RemarkPrefix, paths.remarkPrefix);
     CopyIntoBuffer(NoticeDir, paths.noticeDir);
@@ -97,20 +88,6 @@ void InitMemoPaths() {
     // sound path every file reads as not opened.
     const std::string path = ModuleFilePath();
     InitMemoPaths(path.empty() ? std::string() : ProgramDirectory(path, IsLeadByte));
-}
-
-std::string MakeDayFilePath(const char* prefix, int year, int month, int day) {
-    std::string whole;
-    if (prefix == RemarkPrefix)
-        whole = g_remarkPrefix;
-    else if (prefix == NoticePrefix)
-        whole = g_noticePrefix;
-    else if (prefix != nullptr)
-        whole = prefix;
-    // Without a prefix the name alone would be a path relative to whatever
-    // the current directory is.
-    if (whole.empty()) return std::string();
-    return whole + DateText(year, month, day) + ".txt";
 }
 
 namespace {

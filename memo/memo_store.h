@@ -9,25 +9,27 @@
 
 #include "memo/memo_format.h"
 
-// The four path strings, written once by InitMemoPaths before the reminder
-// thread starts and only read afterwards. One that does not fit its buffer
-// is empty; MakeDayFilePath still builds the whole (too long) path from it,
-// so that reads see the file as not opened and writes report it by name.
-extern char RemarkDir[kPathBufferSize];     // <dir>\Remark
-extern char RemarkPrefix[kPathBufferSize];  // <dir>\Remark\Remark_
-extern char NoticeDir[kPathBufferSize];     // <dir>\Notice
-extern char NoticePrefix[kPathBufferSize];  // <dir>\Notice\Notice_
+// The four path strings, process-wide and written only by InitMemoPaths,
+// which the program calls once before the reminder thread starts; after that
+// they are only read. They are plain arrays, so the reminder thread may read
+// them until the process is gone, after static destructors have run. Each
+// holds its string whole, however deep the program folder (up to the
+// longest path the platform gives), so a file path built from it is never
+// cut: one too long to open is refused by the reads and writes below and
+// named whole by a failed write's report.
+constexpr std::size_t kMemoPathsBufferSize = 32768 + 16;
+extern char RemarkDir[kMemoPathsBufferSize];     // <dir>\Remark
+extern char RemarkPrefix[kMemoPathsBufferSize];  // <dir>\Remark\Remark_
+extern char NoticeDir[kMemoPathsBufferSize];     // <dir>\Notice
+extern char NoticePrefix[kMemoPathsBufferSize];  // <dir>\Notice\Notice_
 
 // Computes the four path strings below the running program's directory.
 void InitMemoPaths();
 // The same below a given directory (the window tests use a scratch one).
 void InitMemoPaths(const std::string& programDirectory);
 
-// prefix + date text + ".txt", e.g. <dir>\Remark\Remark_2008-1-5.txt. Given
-// RemarkPrefix or NoticePrefix, the path is built from the whole prefix even
-// when that did not fit its buffer; the result may then be longer than
-// kMaxPathLength, and the read and write below refuse it.
-std::string MakeDayFilePath(const char* prefix, int year, int month, int day);
+// MakeDayFilePath(prefix, year, month, day) (memo/memo_format.h) builds the
+// path of a date's file from RemarkPrefix or NoticePrefix.
 
 // Opens the existing file exclusively, reads at most `limit` bytes in one
 // read and closes it. True when the file was opened; `text` is then the

@@ -6,6 +6,7 @@
 #include <unordered_map>
 
 #include "framework/handles.h"
+#include "framework/wnd_hook.h"
 #include "menus/menu_look.h"
 #include "menus/menu_style.h"
 #include "menus/themed_menu.h"
@@ -16,9 +17,10 @@ constexpr UINT kGetMenuMessage = 0x01E1;  // MN_GETHMENU
 constexpr int kShadow = 4;
 const char kOldProcProperty[] = "OldMenuProc";
 
-// One taken-over menu window.
-struct MenuWindowRecord {
-    WNDPROC oldProc = nullptr;
+// One taken-over menu window: a hook on it that draws the frame and shadow.
+struct MenuWindowRecord : CWndHook {
+    LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+
     bool shadow = false;   // the system draws none: this library paints one
     bool enlarged = false;
     // What lay behind the window when it was shown, shadow already applied.
@@ -123,35 +125,33 @@ void PaintFrame(HWND wnd, MenuWindowRecord& record) {
     ::ReleaseDC(wnd, dc);
 }
 
-LRESULT CALLBACK MenuWindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
-    MenuWindowRecord* record = Find(wnd);
-    if (!record) return ::DefWindowProcA(wnd, msg, wp, lp);
-    const WNDPROC old = record->oldProc;
+LRESULT MenuWindowRecord::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    const HWND wnd = GetHwnd();
     const CMenuStyle& style = ActiveMenuStyle();
 
     switch (msg) {
     case WM_WINDOWPOSCHANGING: {
         auto* pos = reinterpret_cast<WINDOWPOS*>(lp);
-        if (!record->shadow || !PaintsFrame(style)) break;
+        if (!shadow || !PaintsFrame(style)) break;
         RECT now{};
         ::GetWindowRect(wnd, &now);
         if (!(pos->flags & SWP_NOSIZE)) {
             // The system sizes the window for its items; the shadow needs more.
             pos->cx += kShadow;
             pos->cy += kShadow;
-            record->enlarged = true;
-        } else if ((pos->flags & SWP_SHOWWINDOW) && !record->enlarged) {
+            enlarged = true;
+        } else if ((pos->flags & SWP_SHOWWINDOW) && !enlarged) {
             pos->cx = now.right - now.left + kShadow;
             pos->cy = now.bottom - now.top + kShadow;
             pos->flags &= ~SWP_NOSIZE;
-            record->enlarged = true;
+            enlarged = true;
         }
         if (pos->flags & SWP_SHOWWINDOW) {
             const int x = (pos->flags & SWP_NOMOVE) ? now.left : pos->x;
             const int y = (pos->flags & SWP_NOMOVE) ? now.top : pos->y;
             const int width = (pos->flags & SWP_NOSIZE) ? now.right - now.left : pos->cx;
             const int height = (pos->flags & SWP_NOSIZE) ? now.bottom - now.top : pos->cy;
-            CaptureBehind(*record, x, y, width, height);
+            CaptureBehind(*this, x, y, width, height);
         }
         break;
     }
@@ -169,27 +169,28 @@ LRESULT CALLBACK MenuWindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_PAINT:
     case WM_NCPAINT:
     case WM_PRINT: {
-        const LRESULT result = ::CallWindowProcA(old, wnd, msg, wp, lp);
-        PaintFrame(wnd, *record);
+        const LRESULT result = CWndHook::HandleMessage(msg, wp, lp);
+        PaintFrame(wnd, *this);
         return result;
     }
-    case WM_NCDESTROY:
-        ::SetWindowLongPtrA(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(old));
+    case WM_NCDESTROY: {
+        const LRESULT result = CWndHook::HandleMessage(msg, wp, lp);
         ::RemovePropA(wnd, kOldProcProperty);
-        Records().erase(wnd);
-        return ::CallWindowProcA(old, wnd, msg, wp, lp);
+        Records().erase(wnd);  // ends this record, and with it the hook
+        return result;
+    }
     default:
         break;
     }
-    return ::CallWindowProcA(old, wnd, msg, wp, lp);
+    return CWndHook::HandleMessage(msg, wp, lp);
 }
 
 void TakeOver(HWND wnd) {
     auto record = std::make_unique<MenuWindowRecord>();
     record->shadow = !SystemDrawsShadows();
-    record->oldProc = reinterpret_cast<WNDPROC>(
-        ::SetWindowLongPtrA(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&MenuWindowProc)));
-    ::SetPropA(wnd, kOldProcProperty, reinterpret_cast<HANDLE>(record->oldProc));
+    ::SetPropA(wnd, kOldProcProperty,
+               reinterpret_cast<HANDLE>(::GetWindowLongPtrA(wnd, GWLP_WNDPROC)));
+    record->Subclass(wnd);
     if (MenuTransparency() < 255) {
         ::SetWindowLongPtrA(wnd, GWL_EXSTYLE, ::GetWindowLongPtrA(wnd, GWL_EXSTYLE) | WS_EX_LAYERED);
         ::SetLayeredWindowAttributes(wnd, 0, static_cast<BYTE>(MenuTransparency()), LWA_ALPHA);

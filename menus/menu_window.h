@@ -2,7 +2,7 @@
 // in force draws their frame, and a 4-pixel shadow when the system draws
 // none. A thread hook (WH_CALLWNDPROC) sees each menu window being created
 // and sized; windows showing a CThemedMenu, or every menu window when the
-// border is on for all, get this library's window procedure.
+// border is on for all, get a window hook (CWndHook) of this library.
 #pragma once
 
 #include <windows.h>

@@ -6,7 +6,7 @@
 #include "menus/menu_look.h"
 #include "menus/menu_style.h"
 #include "menus/menu_window.h"
-#include "tray/wnd_hook.h"
+#include "framework/wnd_hook.h"
 
 namespace {
 

@@ -44,6 +44,11 @@ need_packages() {
     command -v chmcmd >/dev/null || missing+=(fp-utils)
     command -v makensis >/dev/null || missing+=(nsis)
     dpkg -s gcc-multilib >/dev/null 2>&1 || missing+=(gcc-multilib)
+    # The fuzz targets: clang with libFuzzer and the sanitizer runtimes.
+    command -v clang++ >/dev/null || missing+=(clang)
+    compgen -G '/usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a' >/dev/null ||
+        missing+=(libclang-rt-dev)
+    command -v stress-ng >/dev/null || missing+=(stress-ng)  # scripts/stress.sh
     printf '%s\n' "${missing[@]}"
 }
 
@@ -77,9 +82,13 @@ choose_wine_tree() {
         export WINEARCH=win64
         export WINELOADER=/usr/lib/wine/wine64
         # `wine` would pick the 32-bit loader, which cannot start here.
-        mkdir -p "$BUILD/wine-bin"
-        printf '#!/bin/sh\nexec /usr/lib/wine/wine64 "$@"\n' >"$BUILD/wine-bin/wine"
-        chmod +x "$BUILD/wine-bin/wine"
+        # Written only when it differs, and atomically: tests running side by
+        # side start `wine` while another one sources this.
+        local shim="$BUILD/wine-bin/wine" body='#!/bin/sh\nexec /usr/lib/wine/wine64 "$@"\n'
+        if [ "$(cat "$shim" 2>/dev/null)" != "$(printf "$body")" ]; then
+            mkdir -p "$BUILD/wine-bin"
+            printf "$body" >"$shim.$$" && chmod +x "$shim.$$" && mv -f "$shim.$$" "$shim"
+        fi
         case ":$PATH:" in *":$BUILD/wine-bin:"*) ;; *) export PATH="$BUILD/wine-bin:$PATH" ;; esac
     fi
 }
@@ -138,13 +147,16 @@ wine_template() {
     printf '%s\n' "$template"
 }
 
-# Copies the template into a fresh prefix at $1 (the .reg files for real).
+# Copies the template into a fresh prefix at $1. The system folder, nine
+# tenths of a prefix that no run writes to, is hard-linked; everything else
+# is copied for real (wineserver rewrites the .reg files in place).
 fresh_prefix() {
-    local target="$1" template
+    local target="$1" template system=drive_c/windows/system32
     template="$(wine_template)"
     rm -rf "$target"
-    mkdir -p "$(dirname "$target")"
-    cp -a "$template" "$target"
+    mkdir -p "$target"
+    (cd "$template" && tar --exclude="./$system" -cf - .) | (cd "$target" && tar -xpf -) || return 1
+    cp -al "$template/$system" "$target/$system"
 }
 
 end_prefix() {
@@ -159,15 +171,19 @@ start_xvfb() {
         [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
         Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
         XVFB_PID=$!
+        # Ours only when its lock names our server: another run starting at
+        # the same moment may have taken the number.
         local i
-        for i in $(seq 1 50); do
-            [ -e "/tmp/.X11-unix/X$n" ] && break
+        for i in $(seq 1 150); do
+            kill -0 "$XVFB_PID" 2>/dev/null || break
+            if [ -e "/tmp/.X11-unix/X$n" ] &&
+                [ "$(tr -d ' \n' <"/tmp/.X$n-lock" 2>/dev/null)" = "$XVFB_PID" ]; then
+                export DISPLAY=":$n"
+                return 0
+            fi
             sleep 0.1
         done
-        if kill -0 "$XVFB_PID" 2>/dev/null; then
-            export DISPLAY=":$n"
-            return 0
-        fi
+        kill "$XVFB_PID" 2>/dev/null
     done
     log "could not start Xvfb"
     return 1

@@ -1,7 +1,11 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the native unit tests (under ASan and
 # UBSan), the same unit tests under Wine, the window-level tests and the
-# end-to-end tests under Wine on a virtual display. Ends with a summary line.
+# end-to-end tests under Wine on virtual displays, the setup program's tests,
+# and each fuzz target for a few seconds. Every test case is a CTest test of
+# its own (its own process and timeout); the Wine suites run side by side in
+# lanes of their own (scripts/wine_lane.sh). Prints one line per suite and
+# ends with a summary line.
 set -uo pipefail
 source "$(dirname "$0")/common.sh"
 
@@ -13,58 +17,101 @@ rm -rf "$RESULTS"
 mkdir -p "$RESULTS"
 PASSED=0
 FAILED=0
-
-# Runs one GoogleTest program and adds its counts to the totals.
-run_suite() {
-    local name="$1"
-    shift
-    local out="$RESULTS/$name.log"
-    log "running $name"
-    timeout 900 "$@" >"$out" 2>&1
-    local status=$?
-    local passed failed
-    passed="$(grep -E '^\[  PASSED  \] [0-9]+ test' "$out" | tail -1 | sed -E 's/.* ([0-9]+) test.*/\1/')"
-    failed="$(grep -E '^\[  FAILED  \] [0-9]+ test' "$out" | tail -1 | sed -E 's/.* ([0-9]+) test.*/\1/')"
-    passed="${passed:-0}"
-    failed="${failed:-0}"
-    if [ "$status" -ne 0 ] && [ "$failed" -eq 0 ]; then
-        failed=1  # crashed or timed out before its summary
-        log "$name ended with status $status"
-        tail -30 "$out" >&2
-    fi
-    grep -E '^\[  FAILED  \] [A-Za-z]' "$out" | sort -u >&2 || true
-    printf '%s: %s passed, %s failed\n' "$name" "$passed" "$failed"
-    PASSED=$((PASSED + passed))
-    FAILED=$((FAILED + failed))
-}
+# Each case's own output lands in $RESULTS/<suite>/<case>.log.
+export VELLUMO_TEST_RESULTS="$RESULTS" VELLUMO_LANE_RUN="test-$$"
+# Lanes run at once: the Wine suites mostly wait on windows and clocks.
+TEST_JOBS="${VELLUMO_TEST_JOBS:-6}"
+FUZZ_SECONDS="${VELLUMO_FUZZ_SECONDS:-5}"
 
 # The user's own trash, as it is before the tests: nothing may change it.
 trash_state() { find "$VELLUMO_USER_TRASH" -printf '%p %s %T@\n' 2>/dev/null | sort | md5sum; }
 USER_TRASH_BEFORE="$(trash_state)"
 
-run_suite unit-native "$BUILD/native/vellumo_unit_tests"
-
-PREFIX="$BUILD/wine/test-$$"
-fresh_prefix "$PREFIX"
-export WINEPREFIX="$PREFIX"
-start_xvfb || { echo "0 passed, 1 failed"; exit 1; }
-SETUP_PREFIX="$BUILD/wine/setup-$$"
+PIDS=()
 cleanup() {
-    end_prefix "$PREFIX"
-    end_prefix "$SETUP_PREFIX"
-    stop_xvfb
-    rm -rf "$PREFIX" "$SETUP_PREFIX"
+    local pid
+    for pid in "${PIDS[@]}"; do kill "$pid" 2>/dev/null; done
+    # CTest ends the lanes itself; this is for an interrupted run.
+    bash "$ROOT/scripts/wine_lane.sh" stop >/dev/null 2>&1
 }
 trap cleanup EXIT
+trap 'exit 130' INT TERM
 
-run_suite unit-wine wine "$BUILD/$WINE_TREE/tests/vellumo_unit_tests.exe"
-run_suite window-wine wine "$BUILD/$WINE_TREE/tests/vellumo_win_tests.exe"
-end_prefix "$PREFIX"
-run_suite e2e-wine wine "$BUILD/$WINE_TREE/tests/vellumo_e2e_tests.exe"
-end_prefix "$PREFIX"
-# The setup program installs, upgrades and uninstalls in a fresh prefix.
-fresh_prefix "$SETUP_PREFIX"
-WINEPREFIX="$SETUP_PREFIX" run_suite setup-wine wine "$BUILD/$WINE_TREE/tests/vellumo_installer_tests.exe"
+# Adds the counts of one ctest log, per suite (the part of a test's name
+# before "/"), to the totals and prints them in the order given.
+count_ctest() {
+    local log="$1" status="$2"
+    shift 2
+    local counts
+    counts="$(awk '
+        /^ *[0-9]+\/[0-9]+ Test +#[0-9]+: / {
+            name = $0; sub(/^ *[0-9]+\/[0-9]+ Test +#[0-9]+: /, "", name); sub(/ .*/, "", name)
+            suite = name; sub(/\/.*/, "", suite)
+            result = substr($0, index($0, name) + length(name)); sub(/^[ .]*(\*\*\*)?/, "", result)
+            if (result ~ /Disabled|Skipped/) next
+            if (result ~ /^Passed/) pass[suite]++
+            else { fail[suite]++; print "FAILED " name > "/dev/stderr" }
+            seen[suite] = 1
+        }
+        END { for (s in seen) printf "%s %d %d\n", s, pass[s], fail[s] }' "$log")"
+    local suite passed failed any=0
+    for suite in "$@"; do
+        passed="$(awk -v s="$suite" '$1 == s { print $2 }' <<<"$counts")"
+        failed="$(awk -v s="$suite" '$1 == s { print $3 }' <<<"$counts")"
+        printf '%s: %s passed, %s failed\n' "$suite" "${passed:-0}" "${failed:-0}"
+        PASSED=$((PASSED + ${passed:-0}))
+        FAILED=$((FAILED + ${failed:-0}))
+        any=$((any + ${passed:-0} + ${failed:-0}))
+    done
+    # Lane set-up and clean-up count only when they fail.
+    failed="$(awk '$1 == "wine-lanes" { print $3 }' <<<"$counts")"
+    if [ "${failed:-0}" -gt 0 ]; then
+        printf 'wine-lanes: 0 passed, %s failed\n' "$failed"
+        FAILED=$((FAILED + failed))
+    fi
+    if [ "$status" -ne 0 ] && [ "$any" -eq 0 ]; then
+        log "ctest ended with status $status and ran nothing (see $log)"
+        FAILED=$((FAILED + 1))
+    fi
+}
+
+log "running the tests (ctest -j $TEST_JOBS; logs in $RESULTS)"
+ctest --test-dir "$BUILD/native" -j "$JOBS" --output-on-failure \
+    >"$RESULTS/ctest-native.log" 2>&1 &
+NATIVE_PID=$!
+PIDS+=("$NATIVE_PID")
+# The fuzz targets take what CPU the waiting Wine tests leave.
+FUZZ_PID=""
+if [ -f "$ROOT/scripts/fuzz.sh" ]; then
+    nice -n 10 bash "$ROOT/scripts/fuzz.sh" --seconds "$FUZZ_SECONDS" >"$RESULTS/fuzz.log" 2>&1 &
+    FUZZ_PID=$!
+    PIDS+=("$FUZZ_PID")
+fi
+# CTest's resource file names every lane, so CTest gives each case a free one.
+ctest --test-dir "$BUILD/$WINE_TREE" -j "$TEST_JOBS" --output-on-failure \
+    --resource-spec-file "$BUILD/$WINE_TREE/wine-lanes.json" >"$RESULTS/ctest-wine.log" 2>&1
+WINE_STATUS=$?
+wait "$NATIVE_PID"
+NATIVE_STATUS=$?
+
+count_ctest "$RESULTS/ctest-native.log" "$NATIVE_STATUS" unit-native
+count_ctest "$RESULTS/ctest-wine.log" "$WINE_STATUS" unit-wine window-wine e2e-wine setup-wine
+
+if [ -n "$FUZZ_PID" ]; then
+    wait "$FUZZ_PID"
+    FUZZ_STATUS=$?
+    line="$(grep -E '^fuzz: [0-9]+ passed, [0-9]+ failed' "$RESULTS/fuzz.log" | tail -1)"
+    if [ -z "$line" ]; then
+        line="fuzz: 0 passed, 1 failed"
+        log "scripts/fuzz.sh ended with status $FUZZ_STATUS and no summary (see $RESULTS/fuzz.log)"
+    fi
+    echo "$line"
+    passed="$(sed -E 's/^fuzz: ([0-9]+) passed.*/\1/' <<<"$line")"
+    failed="$(sed -E 's/.* ([0-9]+) failed.*/\1/' <<<"$line")"
+    if [ "$FUZZ_STATUS" -ne 0 ] && [ "$failed" -eq 0 ]; then failed=1; fi
+    PASSED=$((PASSED + passed))
+    FAILED=$((FAILED + failed))
+fi
 
 if [ "$(trash_state)" = "$USER_TRASH_BEFORE" ]; then
     echo "user-trash-untouched: 1 passed, 0 failed"

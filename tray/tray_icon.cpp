@@ -68,7 +68,9 @@ void CTrayIcon::SetNotifyWnd(HWND wnd) {
     }
     m_wndHook.Subclass(wnd);
     HWND top = ::GetAncestor(wnd, GA_ROOT);
-    if (top != wnd) m_parentHook.Subclass(top);  // null releases it
+    // A window that is its own top level needs no second hook: one left on it
+    // from an earlier child window would handle every message twice.
+    m_parentHook.Subclass(top != wnd ? top : nullptr);  // null releases it
     // The shell broadcasts to top-level windows only.
     if (top && m_filter) m_filter(top, TaskbarCreatedMessage());
 }

@@ -10,7 +10,7 @@
 
 #include <functional>
 
-#include "tray/wnd_hook.h"
+#include "framework/wnd_hook.h"
 
 class CThemedMenu;
 

@@ -3,6 +3,7 @@
 // by the same routine in the face and in the strips, so a digit copied over
 // its placeholder matches it pixel for pixel.
 #include "artwork.h"
+#include "artwork_scale.h"
 #include "pixel_font.h"
 
 namespace artwork {
@@ -16,6 +17,18 @@ struct DigitShape {
 };
 constexpr DigitShape kLarge{3, 2, 21, 32, 4, 1.0};
 constexpr DigitShape kSmall{2, 1, 10, 15, 2, 0.5};
+
+// The shape at a scale, its edges rounded to whole pixels. The middle
+// segment is centred between top and bottom; when that would put its edges
+// on half pixels the bottom moves up one.
+DigitShape scaled_shape(const DigitShape& d, int index)
+{
+    auto s = [index](double v) { return static_cast<double>(scale_length(static_cast<int>(v), index)); };
+    DigitShape out{s(d.left), s(d.top), s(d.right), s(d.bottom), s(d.thickness), d.gap * scale_factor(index)};
+    if (static_cast<int>(out.top + out.bottom - out.thickness) % 2 != 0)
+        out.bottom -= 1;
+    return out;
+}
 
 // Segments a..g, clockwise from the top, g in the middle.
 constexpr unsigned char kSegmentsOf[10] = {
@@ -61,53 +74,69 @@ void draw_digit(Canvas& c, const DigitShape& d, int x, int y, int digit)
     }
 }
 
-void draw_indicator(Canvas& c, int x, const char* text)
+// Pixel-font AM/PM at the largest whole magnification (2 at 100 %) that
+// still fits the indicator cell (AM and PM are equally wide), so it stays
+// crisp.
+void draw_indicator(Canvas& c, int x, int index, const char* text)
 {
+    const int cell = clock_layout(index).indicator_width;
     TextStyle style;
-    style.scale = 2;
+    style.scale = static_cast<double>(scale_length(2, index));
+    while (style.scale > 1 && text_width("AM", style) > cell)
+        style.scale -= 1;
     style.colour = kLcdInk;
-    draw_text(c, x, 2, text, style);
+    draw_text(c, x, scale_length(2, index), text, style);
 }
 
 } // namespace
 
-Canvas make_clock_digits()
+Canvas make_clock_digits(int index)
 {
-    Canvas c(240, 34, kLcdPanel);
+    const ClockLayout l = clock_layout(index);
+    const DigitShape large = scaled_shape(kLarge, index);
+    Canvas c(l.digits_strip.width, l.digits_strip.height, kLcdPanel);
     for (int n = 0; n < 10; ++n)
-        draw_digit(c, kLarge, 24 * n, 0, n);
+        draw_digit(c, large, l.large.width * n, 0, n);
     return c;
 }
 
-Canvas make_clock_glyphs()
+Canvas make_clock_glyphs(int index)
 {
-    Canvas c(185, 17, kLcdPanel);
+    const ClockLayout l = clock_layout(index);
+    const DigitShape small = scaled_shape(kSmall, index);
+    Canvas c(l.glyph_strip.width, l.glyph_strip.height, kLcdPanel);
     for (int n = 0; n < 10; ++n)
-        draw_digit(c, kSmall, 12 * n, 0, n);
-    draw_indicator(c, 120, "AM");
-    draw_indicator(c, 142, "PM");
+        draw_digit(c, small, l.small.width * n, 0, n);
+    draw_indicator(c, l.am_x, index, "AM");
+    draw_indicator(c, l.pm_x, index, "PM");
     return c;
 }
 
-Canvas make_clock_face()
+Canvas make_clock_face(int index)
 {
-    Canvas c(151, 72, kLcdPanel);
+    const ClockLayout l = clock_layout(index);
+    const DigitShape large = scaled_shape(kLarge, index), small = scaled_shape(kSmall, index);
+    auto s = [index](int v) { return scale_length(v, index); };
+    const int w = l.face.width, h = l.face.height, line = s(1);
+    Canvas c(w, h, kLcdPanel);
     // A slightly darker rim so the stretched face reads as a recessed display.
-    stroke_round_rect(c, 0, 0, 151, 72, 3, 1, solid(rgb(150, 155, 114)));
-    stroke_round_rect(c, 1, 1, 150, 71, 2, 1, solid(rgb(170, 174, 131)));
+    stroke_round_rect(c, 0, 0, w, h, s(3), line, solid(rgb(150, 155, 114)));
+    stroke_round_rect(c, line, line, w - line, h - line, s(3) - line, line, solid(rgb(170, 174, 131)));
 
-    for (int x : {5, 19, 41, 55, 77, 91, 105, 119})
-        draw_digit(c, kSmall, x, 5, -1);
-    for (int x : {33, 69}) // date dashes, as a lit middle segment
-        fill_polygon(c, horizontal_segment(x, x + 7, 13, kSmall.thickness, 0), solid(kLcdInk));
+    for (int x : l.date_x)
+        draw_digit(c, small, x, l.date_y, -1);
+    // Date dashes, as a lit middle segment level with the digits' own.
+    const double dash_y = l.date_y + (small.top + small.bottom) / 2;
+    for (int x : {s(33), s(69)})
+        fill_polygon(c, horizontal_segment(x, x + s(7), dash_y, small.thickness, 0), solid(kLcdInk));
 
-    for (int x : {5, 32, 65, 92})
-        draw_digit(c, kLarge, x, 33, -1);
-    fill_rect(c, 59, 41, 4, 4, kLcdInk); // colon
-    fill_rect(c, 59, 55, 4, 4, kLcdInk);
+    for (int x : l.time_x)
+        draw_digit(c, large, x, l.time_y, -1);
+    fill_rect(c, s(59), s(41), s(4), s(4), kLcdInk); // colon
+    fill_rect(c, s(59), s(55), s(4), s(4), kLcdInk);
 
-    for (int x : {120, 134})
-        draw_digit(c, kSmall, x, 50, -1);
+    for (int x : l.second_x)
+        draw_digit(c, small, x, l.second_y, -1);
     return c;
 }
 

@@ -1,6 +1,7 @@
 // The program's icons, drawn on a transparent background. Shapes are laid out
 // on a 48-unit grid and scaled, so every size of an icon is the same picture.
 #include "artwork.h"
+#include "artwork_scale.h"
 
 #include <algorithm>
 
@@ -70,7 +71,7 @@ Canvas app_icon(int size)
         fill_round_rect(c, (rx - 2.2) * u, 2 * u, (rx + 2.2) * u, 13 * u, 2.2 * u, solid(rgb(56, 60, 74)));
         fill_round_rect(c, (rx - 1) * u, 3 * u, (rx + 1) * u, 12 * u, 1 * u, solid(rgb(200, 206, 220)));
     }
-    // Day squares; the small size keeps just a few bold ones.
+    // Day squares; the small sizes keep just a few bold ones.
     if (size >= 32) {
         for (int row = 0; row < 3; ++row)
             for (int col = 0; col < 4; ++col)
@@ -78,10 +79,13 @@ Canvas app_icon(int size)
                                 (26 + row * 6.5) * u, solid(rgb(140, 170, 220)));
         draw_bell(c, 33 * u, 33 * u, 1.05 * u);
     } else {
-        // At 16 px only a bolder bell still reads.
-        fill_rect(c, 3, 8, 2, 2, rgb(140, 170, 220));
-        fill_rect(c, 3, 11, 2, 2, rgb(140, 170, 220));
-        draw_bell(c, 10.5, 10.2, 0.48);
+        // Below 32 px only a bolder bell still reads; laid out on a 16-unit
+        // grid, the squares on whole pixels.
+        const double k = size / 16.0;
+        auto px = [k](double v) { return static_cast<int>(v * k + 0.5); };
+        fill_rect(c, px(3), px(8), px(2), px(2), rgb(140, 170, 220));
+        fill_rect(c, px(3), px(11), px(2), px(2), rgb(140, 170, 220));
+        draw_bell(c, 10.5 * k, 10.2 * k, 0.48 * k);
     }
     return c;
 }
@@ -112,15 +116,21 @@ Canvas cross_icon(int size)
 
 } // namespace
 
-std::vector<Canvas> make_app_icon() { return {app_icon(16), app_icon(32), app_icon(48)}; }
-// One 20-pixel image: the editor loads it at its stored size, and a larger
-// one would crowd the captions of its narrow buttons.
-std::vector<Canvas> make_ok_icon() { return {check_icon(20)}; }
-std::vector<Canvas> make_cancel_icon() { return {cross_icon(20)}; }
-
-Canvas make_arrow_icon(Arrow arrow)
+std::vector<Canvas> make_app_icon(int index)
 {
-    Canvas c(16, 16, kClear);
+    return {app_icon(scale_length(16, index)), app_icon(scale_length(32, index)), app_icon(scale_length(48, index))};
+}
+// One 20-pixel image at 100 %: the editor loads it at its stored size, and a
+// larger one would crowd the captions of its narrow buttons.
+std::vector<Canvas> make_ok_icon(int index) { return {check_icon(scale_length(20, index))}; }
+std::vector<Canvas> make_cancel_icon(int index) { return {cross_icon(scale_length(20, index))}; }
+
+Canvas make_arrow_icon(Arrow arrow, int index)
+{
+    // Drawn on a 16-unit grid, k pixels a unit.
+    const int size = scale_length(16, index);
+    const double k = size / 16.0;
+    Canvas c(size, size, kClear);
     const bool left = arrow == Arrow::PrevMonth || arrow == Arrow::PrevYear;
     const bool twice = arrow == Arrow::PrevYear || arrow == Arrow::NextYear;
     // Chevron tips; drawn pointing right, mirrored for the previous arrows.
@@ -131,19 +141,22 @@ Canvas make_arrow_icon(Arrow arrow)
     std::vector<std::vector<Point>> chevrons;
     for (double tip : tips) {
         std::vector<Point> pts{{tip - depth, 3.5}, {tip, 8}, {tip - depth, 12.5}};
-        if (left)
-            for (Point& p : pts)
+        for (Point& p : pts) {
+            if (left)
                 p.x = 16 - p.x;
+            p.x *= k;
+            p.y *= k;
+        }
         chevrons.push_back(pts);
     }
     const Paint dark = solid(rgb(16, 30, 72));
-    const Paint light = vertical(3, rgb(255, 255, 255), 13, rgb(206, 226, 255));
+    const Paint light = vertical(3 * k, rgb(255, 255, 255), 13 * k, rgb(206, 226, 255));
     for (const auto& pts : chevrons)
         for (std::size_t i = 0; i + 1 < pts.size(); ++i)
-            draw_line(c, pts[i].x, pts[i].y, pts[i + 1].x, pts[i + 1].y, twice ? 4.0 : 4.6, dark);
+            draw_line(c, pts[i].x, pts[i].y, pts[i + 1].x, pts[i + 1].y, (twice ? 4.0 : 4.6) * k, dark);
     for (const auto& pts : chevrons)
         for (std::size_t i = 0; i + 1 < pts.size(); ++i)
-            draw_line(c, pts[i].x, pts[i].y, pts[i + 1].x, pts[i + 1].y, twice ? 2.0 : 2.4, light);
+            draw_line(c, pts[i].x, pts[i].y, pts[i + 1].x, pts[i + 1].y, (twice ? 2.0 : 2.4) * k, light);
     return c;
 }
 

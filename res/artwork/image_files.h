@@ -18,6 +18,14 @@ Bytes encode_bmp(const Canvas& image);
 // that marks fully transparent pixels, for renderers that ignore alpha.
 Bytes encode_ico(const std::vector<Canvas>& images);
 
+// Every bitmap and icon of the artwork at one display scale (artwork_scale.h),
+// named as in res/art: "skin.bmp" at 100 %, "skin_150.bmp" at 150 %.
+struct NamedFile {
+    std::string name;
+    Bytes bytes;
+};
+std::vector<NamedFile> art_files(int index);
+
 // Throws std::runtime_error when the file cannot be written.
 void write_file(const std::string& path, const Bytes& bytes);
 

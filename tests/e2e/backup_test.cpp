@@ -20,19 +20,7 @@ std::string Today() {
     return std::to_string(now.wYear) + "-" + std::to_string(now.wMonth) + "-" + std::to_string(now.wDay);
 }
 
-std::vector<std::string> Names(const std::string& dir) {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA data;
-    HANDLE find = ::FindFirstFileA((dir + "\\*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return names;
-    do {
-        const std::string name = data.cFileName;
-        if (name != "." && name != "..") names.push_back(name);
-    } while (::FindNextFileA(find, &data));
-    ::FindClose(find);
-    std::sort(names.begin(), names.end());
-    return names;
-}
+std::vector<std::string> Names(const std::string& dir) { return FolderEntries(dir); }
 
 class Backup : public ::testing::Test {
 protected:
@@ -41,10 +29,9 @@ protected:
                     FALSE);
     }
     ~Backup() override {
-        for (HANDLE p : processes_) {
-            if (::WaitForSingleObject(p, 0) == WAIT_TIMEOUT) ::TerminateProcess(p, 1);
-            ::WaitForSingleObject(p, 5000);
-            ::CloseHandle(p);
+        for (const KernelHandle& p : processes_) {
+            if (::WaitForSingleObject(p.Get(), 0) == WAIT_TIMEOUT) ::TerminateProcess(p.Get(), 1);
+            ::WaitForSingleObject(p.Get(), 5000);
         }
     }
 
@@ -56,23 +43,18 @@ protected:
     }
 
     HANDLE Start(const std::string& arguments) {
-        std::string line = "\"" + dir_.File("Sandrel.exe") + "\"" + (arguments.empty() ? "" : " " + arguments);
-        STARTUPINFOA startup{};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION info{};
-        if (!::CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, dir_.Path().c_str(),
-                              &startup, &info))
-            return nullptr;
-        ::CloseHandle(info.hThread);
-        processes_.push_back(info.hProcess);
-        return info.hProcess;
+        const std::string line =
+            "\"" + dir_.File("Sandrel.exe") + "\"" + (arguments.empty() ? "" : " " + arguments);
+        HANDLE process = LaunchProcess(line, dir_.Path());
+        if (process) processes_.emplace_back(process);
+        return process;
     }
 
     // Runs Sandrel.exe silently; its exit code, or -1 when it did not end.
     int Run(const std::string& arguments) {
         HANDLE p = Start(arguments);
         DWORD code = 0;
-        if (!ProgramDir::WaitExit(p, 15000) || !::GetExitCodeProcess(p, &code)) return -1;
+        if (!ProgramDir::WaitExit(p, 30000) || !::GetExitCodeProcess(p, &code)) return -1;
         return static_cast<int>(code);
     }
 
@@ -81,7 +63,7 @@ protected:
     }
 
     ProgramDir dir_;
-    std::vector<HANDLE> processes_;
+    std::vector<KernelHandle> processes_;
 };
 
 TEST_F(Backup, AutoCopiesExactlyTheCurrentMemosAndASecondRunReplacesTheDay) {
@@ -167,7 +149,7 @@ TEST_F(Backup, WindowListsBacksUpRestoresAndCloses) {
     ASSERT_TRUE(WaitFor([&] {
         window = ::FindWindowA(nullptr, kWindowTitle);
         return window && ::IsWindowVisible(window);
-    }));
+    }, 30000));
     HWND list = ::GetDlgItem(window, IDC_BACKUPS);
     EXPECT_EQ(::SendMessageA(list, LB_GETCOUNT, 0, 0), 1);
 
@@ -194,12 +176,16 @@ TEST_F(Backup, WindowListsBacksUpRestoresAndCloses) {
 
     Memo("2026-4-1", "after");
     ::PostMessageA(window, WM_COMMAND, IDC_RESTORE, 0);
-    ASSERT_TRUE(WaitFor([&] { return FileExists(dir_.File("Remark\\2026-4-1.before-restore")); }));
+    // The kept copy comes first, then the restored file is written.
+    ASSERT_TRUE(WaitFor([&] {
+        return FileExists(dir_.File("Remark\\2026-4-1.before-restore")) &&
+               ReadFileText(dir_.File("Remark\\2026-4-1")) == "[2026-4-1] before";
+    }));
     EXPECT_EQ(ReadFileText(dir_.File("Remark\\2026-4-1")), "[2026-4-1] before");
 
     ::PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
     DWORD code = 99;
-    ASSERT_TRUE(ProgramDir::WaitExit(p, 5000));
+    ASSERT_TRUE(ProgramDir::WaitExit(p, 10000));
     ::GetExitCodeProcess(p, &code);
     EXPECT_EQ(code, 0u);
 }

@@ -6,13 +6,15 @@
 #include <cstdio>
 #include <string>
 
-#include "tests/e2e/driver_helpers.h"
+#include "res/resource.h"
 #include "tests/common/test_dates.h"
+#include "tests/e2e/driver_helpers.h"
 #include "tests/e2e/e2e_support.h"
 
 namespace {
-constexpr int kPrevMonth = 1037;
-constexpr int kNextMonth = 1038;
+// Waits that only catch a hang.
+constexpr DWORD kShowMs = 10000;
+constexpr DWORD kStartMs = 30000;
 constexpr COLORREF kTickerBack = RGB(204, 204, 255);
 
 int DaysIn(int year, int month) {
@@ -44,14 +46,14 @@ int FirstTextRow(const ScreenPicture& p) {
 // Steps the shown month and waits until the month label has changed.
 void StepMonth(HWND panel, int command) {
     char before[32] = {}, now[32] = {};
-    ::GetDlgItemTextA(panel, 1039, before, sizeof before);
+    ::GetDlgItemTextA(panel, IDC_MONTH_LABEL, before, sizeof before);
     ::PostMessageA(panel, WM_COMMAND, command, 0);
     WaitFor(
         [&] {
-            ::GetDlgItemTextA(panel, 1039, now, sizeof now);
+            ::GetDlgItemTextA(panel, IDC_MONTH_LABEL, now, sizeof now);
             return std::string(now) != before;
         },
-        3000);
+        kShowMs);
 }
 
 // The hover scroll bar would narrow the ticker: keep the mouse off it.
@@ -73,7 +75,7 @@ TEST(DigestAtStart, AnnouncesTheComingMemosBeforeThePanelAndTheTickerShowsThem) 
     dir.Start();
 
     HWND box = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (box = FindAnnouncementBox()) != nullptr; }, 10000));
+    ASSERT_TRUE(WaitFor([&] { return (box = FindAnnouncementBox()) != nullptr; }, kStartMs));
     HWND panel = FindPanel();
     ASSERT_NE(panel, nullptr);
     EXPECT_EQ(::GetWindow(box, GW_OWNER), panel);
@@ -81,7 +83,7 @@ TEST(DigestAtStart, AnnouncesTheComingMemosBeforeThePanelAndTheTickerShowsThem) 
     // The box holds the start: the panel stays hidden while it is open.
     EXPECT_FALSE(WaitFor([&] { return ::IsWindowVisible(panel) != FALSE; }, 500));
     ::PostMessageA(box, WM_COMMAND, IDOK, 0);
-    ASSERT_EQ(WaitForPanel(true), panel);
+    ASSERT_EQ(WaitForPanel(true, kStartMs), panel);
     EXPECT_EQ(FindAnnouncementBox(), nullptr);
 
     HWND ticker = FindTicker(panel);
@@ -95,8 +97,8 @@ TEST(DigestAtStart, AnnouncesTheComingMemosBeforeThePanelAndTheTickerShowsThem) 
 
     // Two months on there is no memo in the window: the fallback text, which
     // begins with two empty lines, so its first letters sit lower.
-    StepMonth(panel, kNextMonth);
-    StepMonth(panel, kNextMonth);
+    StepMonth(panel, IDC_NEXT_MONTH);
+    StepMonth(panel, IDC_NEXT_MONTH);
     const ScreenPicture none = StillTicker(ticker);
     EXPECT_GT(none.Differing(memos), 50);
     EXPECT_GT(none.Count(Bluish), 60);
@@ -104,8 +106,8 @@ TEST(DigestAtStart, AnnouncesTheComingMemosBeforeThePanelAndTheTickerShowsThem) 
     EXPECT_GE(memoTop, 0);
     EXPECT_GT(fallbackTop, memoTop + 15) << "memo text from row " << memoTop;
 
-    StepMonth(panel, kPrevMonth);
-    StepMonth(panel, kPrevMonth);
+    StepMonth(panel, IDC_PREV_MONTH);
+    StepMonth(panel, IDC_PREV_MONTH);
     EXPECT_EQ(StillTicker(ticker).Differing(memos), 0);
 }
 
@@ -123,7 +125,7 @@ TEST(DigestAtStart, WithoutMemosNoBoxAndTheTickerShowsTheFallback) {
             panel = FindPanel();
             return panel && ::IsWindowVisible(panel);
         },
-        10000);
+        kStartMs);
     ASSERT_NE(panel, nullptr);
     ASSERT_TRUE(::IsWindowVisible(panel));
     WaitFor([&] { return boxSeen = boxSeen || FindAnnouncementBox() != nullptr; }, 500);
@@ -159,21 +161,21 @@ TEST(DigestNavigation, NextMonthReadsFromTodaysDayNumberAndBackRestoresToday) {
     if (today.day + 3 <= DaysIn(nextYear, nextMonth))
         WriteMemo(dir, nextYear, nextMonth, today.day + 3, "Beta day after");
     dir.Start();
-    EXPECT_EQ(DismissAnnouncement(10000), alpha + "\n");
-    HWND panel = WaitForPanel(true);
+    EXPECT_EQ(DismissAnnouncement(kStartMs), alpha + "\n");
+    HWND panel = WaitForPanel(true, kStartMs);
     ASSERT_NE(panel, nullptr);
     HWND ticker = FindTicker(panel);
     ASSERT_NE(ticker, nullptr);
 
     const ScreenPicture start = StillTicker(ticker);
     EXPECT_GT(start.Count(Bluish), 30);
-    StepMonth(panel, kNextMonth);
+    StepMonth(panel, IDC_NEXT_MONTH);
     EXPECT_EQ(StillTicker(ticker).Differing(start), 0) << "next month's window";
-    StepMonth(panel, kNextMonth);  // no memos: the fallback
+    StepMonth(panel, IDC_NEXT_MONTH);  // no memos: the fallback
     EXPECT_GT(StillTicker(ticker).Differing(start), 50);
-    StepMonth(panel, kPrevMonth);
+    StepMonth(panel, IDC_PREV_MONTH);
     EXPECT_EQ(StillTicker(ticker).Differing(start), 0) << "next month's window again";
-    StepMonth(panel, kPrevMonth);
+    StepMonth(panel, IDC_PREV_MONTH);
     EXPECT_EQ(StillTicker(ticker).Differing(start), 0) << "back to today's";
     // No announcement for a rebuild.
     EXPECT_EQ(FindAnnouncementBox(), nullptr);
@@ -194,8 +196,8 @@ TEST(DigestAtStart, SevenLongMemosGiveABoxThatFitsTheScreenAndClosesByMouse) {
     dir.Start();
 
     HWND box = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (box = FindAnnouncementBox()) != nullptr; }, 10000));
-    ASSERT_TRUE(WaitFor([&] { return ::IsWindowVisible(box) != FALSE; }, 3000));
+    ASSERT_TRUE(WaitFor([&] { return (box = FindAnnouncementBox()) != nullptr; }, kStartMs));
+    ASSERT_TRUE(WaitFor([&] { return ::IsWindowVisible(box) != FALSE; }, kShowMs));
     RECT work{}, shown{};
     ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
     ::GetWindowRect(box, &shown);
@@ -220,7 +222,7 @@ TEST(DigestAtStart, SevenLongMemosGiveABoxThatFitsTheScreenAndClosesByMouse) {
     RECT button{};
     ::GetWindowRect(ok, &button);
     ClickScreenPoint(POINT{(button.left + button.right) / 2, (button.top + button.bottom) / 2});
-    EXPECT_TRUE(WaitFor([&] { return !::IsWindow(box); }, 3000));
-    EXPECT_NE(WaitForPanel(true), nullptr);
+    EXPECT_TRUE(WaitFor([&] { return !::IsWindow(box); }, kShowMs));
+    EXPECT_NE(WaitForPanel(true, kStartMs), nullptr);
     MouseAway();
 }

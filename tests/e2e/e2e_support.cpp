@@ -3,58 +3,9 @@
 #include <commctrl.h>
 #include <tlhelp32.h>
 
-#include <cstdio>
-#include <fstream>
 #include <sstream>
 
-namespace {
-std::string DirOf(const std::string& path) {
-    const auto slash = path.find_last_of('\\');
-    return slash == std::string::npos ? path : path.substr(0, slash);
-}
-
-void RemoveTree(const std::string& dir) {
-    WIN32_FIND_DATAA data;
-    HANDLE find = ::FindFirstFileA((dir + "\\*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            const std::string name = data.cFileName;
-            if (name == "." || name == "..") continue;
-            const std::string full = dir + "\\" + name;
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(full);
-            } else {
-                ::SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-                ::DeleteFileA(full.c_str());
-            }
-        } while (::FindNextFileA(find, &data));
-        ::FindClose(find);
-    }
-    ::RemoveDirectoryA(dir.c_str());
-}
-}  // namespace
-
-std::string TestBinDir() {
-    char path[MAX_PATH] = {};
-    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    return DirOf(path);
-}
-
-std::string ReadFileText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-bool FileExists(const std::string& path) {
-    return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-void WriteFileBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
-}
+#include "tests/support/test_handles.h"
 
 bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs) {
     const DWORD start = ::GetTickCount();
@@ -71,9 +22,9 @@ ProgramDir::ProgramDir(bool withBackupStandIn) {
     ::GetTempPathA(MAX_PATH, temp);
     path_ = std::string(temp) + "vellumo-e2e-" + std::to_string(::GetCurrentProcessId()) + "-" +
             std::to_string(++counter);
-    RemoveTree(path_);
+    RemoveDirectoryTree(path_);
     ::CreateDirectoryA(path_.c_str(), nullptr);
-    const std::string build = DirOf(TestBinDir());
+    const std::string build = ParentDir(TestProgramDir());
     ::CopyFileA((build + "\\bin\\Vellumo.exe").c_str(), File("Vellumo.exe").c_str(), FALSE);
     if (withBackupStandIn) {
         ::CopyFileA((TestBinDir() + "\\support\\Sandrel.exe").c_str(), File("Sandrel.exe").c_str(),
@@ -83,14 +34,13 @@ ProgramDir::ProgramDir(bool withBackupStandIn) {
 
 ProgramDir::~ProgramDir() {
     EndAllCopies();
-    for (HANDLE p : processes_) {
-        if (::WaitForSingleObject(p, 0) == WAIT_TIMEOUT) {
-            ::TerminateProcess(p, 1);
-            ::WaitForSingleObject(p, 5000);
+    for (const KernelHandle& p : processes_) {
+        if (::WaitForSingleObject(p.Get(), 0) == WAIT_TIMEOUT) {
+            ::TerminateProcess(p.Get(), 1);
+            ::WaitForSingleObject(p.Get(), 5000);
         }
-        ::CloseHandle(p);
     }
-    RemoveTree(path_);
+    RemoveDirectoryTree(path_);
 }
 
 HANDLE LaunchProcess(const std::string& commandLine, const std::string& directory) {
@@ -102,7 +52,7 @@ HANDLE LaunchProcess(const std::string& commandLine, const std::string& director
     if (!::CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
                           directory.empty() ? nullptr : directory.c_str(), &startup, &info))
         return nullptr;
-    ::CloseHandle(info.hThread);
+    KernelHandle thread(info.hThread);
     return info.hProcess;
 }
 
@@ -110,7 +60,7 @@ HANDLE ProgramDir::Start(const std::string& arguments) {
     std::string commandLine = "\"" + File("Vellumo.exe") + "\"";
     if (!arguments.empty()) commandLine += " " + arguments;
     HANDLE process = LaunchProcess(commandLine, path_);
-    if (process) processes_.push_back(process);
+    if (process) processes_.emplace_back(process);
     return process;
 }
 
@@ -154,49 +104,30 @@ void EndAllCopies() {
     while (::GetTickCount() - start < 10000) {
         HWND panel = FindPanel();
         if (!panel) {
-            HANDLE mutex = ::OpenMutexA(SYNCHRONIZE, FALSE, "ZEDE");
-            if (!mutex) return;
-            ::CloseHandle(mutex);
+            if (!KernelHandle(::OpenMutexA(SYNCHRONIZE, FALSE, "ZEDE"))) return;
             ::Sleep(50);
             continue;
         }
         DWORD pid = 0;
         ::GetWindowThreadProcessId(panel, &pid);
-        HANDLE process = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
+        KernelHandle process(::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid));
         if (!process) return;
-        ::TerminateProcess(process, 1);
-        ::WaitForSingleObject(process, 5000);
-        ::CloseHandle(process);
+        ::TerminateProcess(process.Get(), 1);
+        ::WaitForSingleObject(process.Get(), 5000);
         WaitFor([&] { return FindPanel() != panel; }, 2000);
     }
 }
 
 const char kReminderCaption[] = "Vellumo reminds you.";
 
-std::string BoxText(HWND box) {
-    char text[8192] = {};
-    ::GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
-    return text;
-}
-
-namespace {
-HWND FindBox(bool owned) {
-    for (HWND w = ::FindWindowExA(nullptr, nullptr, "#32770", kReminderCaption); w;
-         w = ::FindWindowExA(nullptr, w, "#32770", kReminderCaption)) {
-        if ((::GetWindow(w, GW_OWNER) != nullptr) == owned) return w;
-    }
-    return nullptr;
-}
-}  // namespace
-
-HWND FindAnnouncementBox() { return FindBox(true); }
-HWND FindReminderBox() { return FindBox(false); }
+HWND FindAnnouncementBox() { return FindDialog(kReminderCaption, true); }
+HWND FindReminderBox() { return FindDialog(kReminderCaption, false); }
 
 std::string DismissAnnouncement(DWORD timeoutMs) {
     HWND box = nullptr;
     if (!WaitFor([&] { return (box = FindAnnouncementBox()) != nullptr; }, timeoutMs)) return "";
-    const std::string text = BoxText(box);
-    ::PostMessageA(box, WM_COMMAND, IDOK, 0);
+    const std::string text = MessageBoxText(box);
+    AnswerBox(box, IDOK);
     WaitFor([&] { return !::IsWindow(box); }, 3000);
     return text;
 }
@@ -205,8 +136,7 @@ HWND WaitForReminderBox(DWORD timeoutMs) {
     HWND box = nullptr;
     WaitFor(
         [&] {
-            if (HWND announcement = FindAnnouncementBox())
-                ::PostMessageA(announcement, WM_COMMAND, IDOK, 0);
+            if (HWND announcement = FindAnnouncementBox()) AnswerBox(announcement, IDOK);
             return (box = FindReminderBox()) != nullptr;
         },
         timeoutMs);
@@ -239,8 +169,6 @@ bool SpawnAtTimeOfDay(ProgramDir& dir, int secondsAfterMidnight) {
     const int secondsToday = now.wHour * 3600 + now.wMinute * 60 + now.wSecond;
     return SpawnWithClockOffset(dir.File("Vellumo.exe"), secondsAfterMidnight - secondsToday);
 }
-
-void RemoveDirectoryTree(const std::string& dir) { RemoveTree(dir); }
 
 void ClickScreenPoint(POINT p) {
     ::SetCursorPos(p.x, p.y);
@@ -296,26 +224,25 @@ bool SpawnAtLocalTime(const std::string& exePath, const SYSTEMTIME& localTime) {
 }
 
 int CountProcesses(const char* imageName) {
-    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return -1;
+    SnapshotHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot) return -1;
     PROCESSENTRY32 entry{};
     entry.dwSize = sizeof entry;
     int n = 0;
-    for (BOOL more = ::Process32First(snapshot, &entry); more; more = ::Process32Next(snapshot, &entry))
+    for (BOOL more = ::Process32First(snapshot.Get(), &entry); more;
+         more = ::Process32Next(snapshot.Get(), &entry))
         n += ::lstrcmpiA(entry.szExeFile, imageName) == 0;
-    ::CloseHandle(snapshot);
     return n;
 }
 
 std::string ProcessImageOf(HWND wnd) {
     DWORD pid = 0;
     ::GetWindowThreadProcessId(wnd, &pid);
-    HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+    KernelHandle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
     if (!process) return "";
     std::vector<wchar_t> path(32768);
     DWORD size = static_cast<DWORD>(path.size());
-    const BOOL ok = ::QueryFullProcessImageNameW(process, 0, path.data(), &size);
-    ::CloseHandle(process);
+    const BOOL ok = ::QueryFullProcessImageNameW(process.Get(), 0, path.data(), &size);
     std::string narrow(ok ? size : 0, '\0');
     for (DWORD i = 0; i < narrow.size(); ++i) narrow[i] = static_cast<char>(path[i]);
     return narrow;
@@ -327,9 +254,10 @@ namespace {
 void AddToolTexts(HWND tooltip, std::vector<std::string>& out) {
     DWORD pid = 0;
     ::GetWindowThreadProcessId(tooltip, &pid);
-    HANDLE process = ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE,
-                                   FALSE, pid);
-    if (!process) return;
+    KernelHandle owner(::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE,
+                                     FALSE, pid));
+    if (!owner) return;
+    const HANDLE process = owner.Get();
     constexpr SIZE_T kTextOffset = 1024;
     auto* remote = static_cast<char*>(
         ::VirtualAllocEx(process, nullptr, 4096, MEM_COMMIT, PAGE_READWRITE));
@@ -350,7 +278,6 @@ void AddToolTexts(HWND tooltip, std::vector<std::string>& out) {
         out.push_back(narrow);
     }
     if (remote) ::VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-    ::CloseHandle(process);
 }
 }  // namespace
 

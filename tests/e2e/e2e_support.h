@@ -8,13 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "framework/handles.h"
 #include "tests/e2e/driver_helpers.h"
+#include "tests/support/message_boxes.h"
+#include "tests/support/test_files.h"
 
 // Directory of this test program (…\tests).
-std::string TestBinDir();
-std::string ReadFileText(const std::string& path);
-bool FileExists(const std::string& path);
-void WriteFileBytes(const std::string& path, const std::string& bytes);
+inline std::string TestBinDir() { return TestProgramDir(); }
 
 // Polls `done` every 10 ms until it holds or `timeoutMs` passes.
 bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs = 10000);
@@ -41,7 +41,7 @@ public:
 
 private:
     std::string path_;
-    std::vector<HANDLE> processes_;
+    std::vector<KernelHandle> processes_;
 };
 
 // Starts a command line (in `directory`, if given); the process handle,
@@ -65,16 +65,13 @@ void EndAllCopies();
 // Message boxes share one caption: the start-up announcement of the coming
 // memos is owned by the panel, a reminder has no owner.
 extern const char kReminderCaption[];
-std::string BoxText(HWND box);
+inline std::string BoxText(HWND box) { return MessageBoxText(box); }
 HWND FindAnnouncementBox();
 HWND FindReminderBox();
 // Closes the announcement if one shows; returns its text ("" if none).
 std::string DismissAnnouncement(DWORD timeoutMs);
 // Waits for a reminder box, closing any announcement met on the way.
 HWND WaitForReminderBox(DWORD timeoutMs);
-
-// Removes a directory with everything in it.
-void RemoveDirectoryTree(const std::string& dir);
 
 // A left click with the real mouse at a screen point (goes to whatever
 // window lies there, as a user's would).

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "res/resource.h"
 #include "tests/common/test_dates.h"
 #include "tests/e2e/driver_helpers.h"
 #include "tests/e2e/e2e_support.h"
@@ -17,9 +18,9 @@ namespace {
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr COLORREF kGold = RGB(255, 216, 0);
 constexpr COLORREF kToday = RGB(255, 80, 50);
-constexpr int kFirstCell = 1000;
-constexpr int kMinimizeMark = 1064;
-constexpr int kExitMark = 1063;
+// Waits that only catch a hang.
+constexpr DWORD kShowMs = 10000;
+constexpr DWORD kStartMs = 30000;
 
 int FirstWeekday(int year, int month) {
     SYSTEMTIME st{};
@@ -41,45 +42,37 @@ std::string ItemText(HWND panel, int id) {
     return text;
 }
 
+// Pixels of the 180 x 489 skin picked from the artwork, in places of nearly
+// even colour so that where the stretch rounds to does not matter within the
+// tolerance; `under` is the transparent control over the point (0: none).
+struct SkinPoint {
+    int x, y;
+    COLORREF colour;
+    int under;
+};
+constexpr SkinPoint kSkinPoints[] = {
+    {0, 0, RGB(8, 20, 54), 0},          // the dark rim, top left
+    {179, 488, RGB(8, 20, 54), 0},      // and bottom right
+    {115, 13, RGB(28, 66, 143), 0},     // title strip, right of the name
+    {171, 108, RGB(25, 61, 132), 0},    // between the clock and the ticker
+    {164, 480, RGB(61, 131, 207), 0},   // background, low right
+    {155, 7, RGB(80, 124, 200), IDC_MINIMIZE_MARK},  // the marks' plates
+    {168, 4, RGB(96, 141, 214), IDC_EXIT_MARK},
+    {89, 422, RGB(107, 156, 214), IDC_LOGO},           // the logo's glass
+    {30, 475, RGB(216, 231, 251), IDC_MENU_BUTTON},    // the menu plate
+};
+constexpr int kSkinWidth = 180, kSkinHeight = 489;
+constexpr int kSkinTolerance = 10;
 
-// The skin as the panel stretches it: bitmap 183 of the program file,
-// stretched over the panel's client size.
-std::vector<COLORREF> StretchedSkin(const std::string& exe, int w, int h) {
-    std::vector<COLORREF> out;
-    HMODULE module = ::LoadLibraryExA(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    if (!module) return out;
-    HBITMAP skin = static_cast<HBITMAP>(
-        ::LoadImageA(module, MAKEINTRESOURCEA(183), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-    BITMAP info{};
-    ::GetObjectA(skin, sizeof info, &info);
-    HDC screen = ::GetDC(nullptr);
-    HDC src = ::CreateCompatibleDC(screen);
-    HDC dst = ::CreateCompatibleDC(screen);
-    HBITMAP target = ::CreateCompatibleBitmap(screen, w, h);
-    HGDIOBJ oldSrc = ::SelectObject(src, skin);
-    HGDIOBJ oldDst = ::SelectObject(dst, target);
-    ::SetStretchBltMode(dst, COLORONCOLOR);
-    ::StretchBlt(dst, 0, 0, w, h, src, 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
-    ::SelectObject(dst, oldDst);
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = -h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    std::vector<DWORD> raw(static_cast<size_t>(w) * h);
-    ::GetDIBits(dst, target, 0, h, raw.data(), &bi, DIB_RGB_COLORS);
-    for (DWORD p : raw) out.push_back(RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF));
-    oldDst = ::SelectObject(dst, target);
-    ::SelectObject(src, oldSrc);
-    ::SelectObject(dst, oldDst);
-    ::DeleteObject(target);
-    ::DeleteObject(skin);
-    ::DeleteDC(src);
-    ::DeleteDC(dst);
-    ::ReleaseDC(nullptr, screen);
-    ::FreeLibrary(module);
-    return out;
+bool Near(COLORREF a, COLORREF b) {
+    return std::abs(GetRValue(a) - GetRValue(b)) <= kSkinTolerance &&
+           std::abs(GetGValue(a) - GetGValue(b)) <= kSkinTolerance &&
+           std::abs(GetBValue(a) - GetBValue(b)) <= kSkinTolerance;
+}
+
+std::string ColourText(COLORREF c) {
+    return std::to_string(GetRValue(c)) + "," + std::to_string(GetGValue(c)) + "," +
+           std::to_string(GetBValue(c));
 }
 
 POINT CentreOf(HWND wnd) {
@@ -88,30 +81,26 @@ POINT CentreOf(HWND wnd) {
     return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
 }
 
+// The pointer's own pace: a human's drag, not a synchronisation.
 void MouseAt(POINT p) {
     ::SetCursorPos(p.x, p.y);
     ::mouse_event(MOUSEEVENTF_MOVE, 0, 0, 0, 0);
     ::Sleep(30);
 }
-void Press() {
-    ::mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
-    ::Sleep(60);
-}
-void Release() {
-    ::mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
-    ::Sleep(60);
-}
 void Drag(POINT from, int dx, int dy) {
     MouseAt(from);
-    Press();
+    ::mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
+    ::Sleep(60);
     for (int i = 1; i <= 5; ++i) MouseAt(POINT{from.x + dx * i / 5, from.y + dy * i / 5});
-    Release();
-    ::Sleep(200);
+    ::mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
 }
-void Click(POINT p) {
-    MouseAt(p);
-    Press();
-    Release();
+
+// True while the window's thread runs a move (or size) loop.
+bool InMoveLoop(HWND wnd) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    return ::GetGUIThreadInfo(::GetWindowThreadProcessId(wnd, nullptr), &info) &&
+           (info.flags & GUI_INMOVESIZE) != 0;
 }
 
 RECT WindowRect(HWND wnd) {
@@ -127,21 +116,40 @@ POINT FreeSkinPoint(HWND panel) {
     return p;
 }
 
+// Waits until a click at `p` would reach `wnd` (shown and on top there).
+bool ReachableAt(HWND wnd, POINT p) {
+    return WaitFor([&] { return ::WindowFromPoint(p) == wnd; }, kShowMs);
+}
+
 std::string MemoPath(ProgramDir& dir, int y, int m, int d) {
     char name[64];
     std::snprintf(name, sizeof name, "Remark\\Remark_%d-%d-%d.txt", y, m, d);
     return dir.File(name);
 }
 
-// Starts Vellumo.exe with its clock moved (see e2e_support.h) and returns
-// the new copy's process, found by its panel.
-HANDLE StartAtTimeOfDay(ProgramDir& dir, int target) {
-    if (!SpawnAtTimeOfDay(dir, target)) return nullptr;
-    HWND panel = WaitForPanel(true);
-    if (!panel) return nullptr;
+// Seconds before midnight the day-change tests start: room for a slow
+// start-up before the date changes.
+constexpr int kLeadSeconds = 20;
+
+// A copy started with its clock `kLeadSeconds` before midnight at `last`,
+// the driver's tick at its midnight, and its panel once shown.
+struct LateCopy {
+    HWND panel = nullptr;
+    KernelHandle process;
+    DWORD midnight = 0;
+    bool BeforeMidnight() const { return static_cast<LONG>(midnight - ::GetTickCount()) > 300; }
+};
+
+void StartBeforeMidnight(ProgramDir& dir, const Date& last, LateCopy& copy) {
+    const DWORD spawned = ::GetTickCount();
+    if (!SpawnAtLocalTime(dir.File("Vellumo.exe"),
+                          LocalTimeOf(last.year, last.month, last.day, 23, 59, 60 - kLeadSeconds)))
+        return;
+    copy.midnight = spawned + kLeadSeconds * 1000;
+    copy.panel = WaitForPanel(true, kLeadSeconds * 1000);
     DWORD pid = 0;
-    ::GetWindowThreadProcessId(panel, &pid);
-    return ::OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, pid);
+    ::GetWindowThreadProcessId(copy.panel, &pid);
+    copy.process.Reset(::OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, pid));
 }
 
 }  // namespace
@@ -156,19 +164,29 @@ TEST(PanelScreen, ShowsEveryElementInItsColours) {
     WriteFileBytes(MemoPath(dir, today.year, today.month, today.day), "[x] today");
     dir.Start();
     // Today's memo is announced before the panel shows.
-    EXPECT_NE(DismissAnnouncement(10000).find("[x] today\n"), std::string::npos);
-    HWND panel = WaitForPanel(true);
+    EXPECT_NE(DismissAnnouncement(kStartMs).find("[x] today\n"), std::string::npos);
+    HWND panel = WaitForPanel(true, kStartMs);
     ASSERT_NE(panel, nullptr);
-    ::Sleep(800);  // let every control paint
 
-    const int first = kFirstCell + FirstWeekday(today.year, today.month);
+    const int first = IDC_DAY_FIRST + FirstWeekday(today.year, today.month);
     HWND gold = ::GetDlgItem(panel, first + goldDay - 1);
     HWND plain = ::GetDlgItem(panel, first + plainDay - 1);
     HWND todayCell = ::GetDlgItem(panel, first + today.day - 1);
     EXPECT_EQ(ItemText(panel, first + goldDay - 1), std::to_string(goldDay));
-    EXPECT_EQ(ItemText(panel, 1039), kMonths[today.month - 1]);
-    EXPECT_EQ(ItemText(panel, 1040), std::to_string(today.year));
+    EXPECT_EQ(ItemText(panel, IDC_MONTH_LABEL), kMonths[today.month - 1]);
+    EXPECT_EQ(ItemText(panel, IDC_YEAR_LABEL), std::to_string(today.year));
 
+    // Once every control has painted.
+    HWND month = ::GetDlgItem(panel, IDC_MONTH_LABEL), year = ::GetDlgItem(panel, IDC_YEAR_LABEL);
+    HWND sunday = ::GetDlgItem(panel, IDC_WEEKDAY_FIRST), monday = ::GetDlgItem(panel, IDC_WEEKDAY_FIRST + 1);
+    HWND saturday = ::GetDlgItem(panel, IDC_WEEKDAY_LAST);
+    auto painted = [&](const ScreenPicture& p) {
+        return p.CountIn(gold, kGold) > 3 && p.CountIn(todayCell, kToday) > 3 && p.CountIn(plain, kWhite) > 3 &&
+               p.CountIn(month, RGB(0, 0, 255)) > 10 && p.CountIn(year, RGB(0, 0, 255)) > 10 &&
+               p.CountIn(sunday, RGB(255, 128, 128)) > 5 && p.CountIn(saturday, RGB(255, 128, 128)) > 5 &&
+               p.CountIn(monday, RGB(0, 64, 255)) > 5;
+    };
+    EXPECT_TRUE(WaitFor([&] { return painted(ScreenPicture::OfWindow(panel)); }, kShowMs));
     const ScreenPicture shot = ScreenPicture::OfWindow(panel);
     EXPECT_GT(shot.CountIn(gold, kGold), 3);
     EXPECT_EQ(shot.CountIn(gold, kWhite), 0);
@@ -176,70 +194,49 @@ TEST(PanelScreen, ShowsEveryElementInItsColours) {
     EXPECT_EQ(shot.CountIn(todayCell, kGold), 0);
     EXPECT_GT(shot.CountIn(plain, kWhite), 3);
     EXPECT_EQ(shot.CountIn(plain, kGold), 0);
-    EXPECT_GT(shot.CountIn(::GetDlgItem(panel, 1039), RGB(0, 0, 255)), 10);  // month
-    EXPECT_GT(shot.CountIn(::GetDlgItem(panel, 1040), RGB(0, 0, 255)), 10);  // year
-    EXPECT_GT(shot.CountIn(::GetDlgItem(panel, 1045), RGB(255, 128, 128)), 5);  // Sunday
-    EXPECT_GT(shot.CountIn(::GetDlgItem(panel, 1051), RGB(255, 128, 128)), 5);  // Saturday
-    EXPECT_GT(shot.CountIn(::GetDlgItem(panel, 1046), RGB(0, 64, 255)), 5);     // Monday
+    EXPECT_GT(shot.CountIn(month, RGB(0, 0, 255)), 10);
+    EXPECT_GT(shot.CountIn(year, RGB(0, 0, 255)), 10);
+    EXPECT_GT(shot.CountIn(sunday, RGB(255, 128, 128)), 5);
+    EXPECT_GT(shot.CountIn(saturday, RGB(255, 128, 128)), 5);
+    EXPECT_GT(shot.CountIn(monday, RGB(0, 64, 255)), 5);
 
-    // Outside the controls the panel is the skin, stretched.
+    // Outside the controls the panel is the skin, stretched over the client
+    // area; the marks, the logo and the menu button are transparent and
+    // bare, so the skin shows under them as well.
     RECT client;
     ::GetClientRect(panel, &client);
-    const std::vector<COLORREF> skin = StretchedSkin(dir.File("Vellumo.exe"), client.right, client.bottom);
-    ASSERT_EQ(skin.size(), static_cast<size_t>(client.right * client.bottom));
     POINT origin{0, 0};
     ::ClientToScreen(panel, &origin);
-    std::vector<RECT> controls;
-    for (HWND c = ::GetWindow(panel, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) {
-        if (!::IsWindowVisible(c)) continue;
-        RECT r;
-        ::GetWindowRect(c, &r);
-        ::MapWindowPoints(nullptr, panel, reinterpret_cast<POINT*>(&r), 2);
-        controls.push_back(r);
-    }
-    int compared = 0, differing = 0;
-    for (int y = 0; y < client.bottom; ++y)
-        for (int x = 0; x < client.right; ++x) {
-            POINT p{x, y};
-            bool covered = false;
-            for (const RECT& r : controls) covered = covered || ::PtInRect(&r, p);
-            if (covered) continue;
-            ++compared;
-            differing += shot.At(x + origin.x - shot.rect.left, y + origin.y - shot.rect.top) !=
-                         skin[y * client.right + x];
-        }
-    EXPECT_GT(compared, client.right * client.bottom / 3);
-    EXPECT_EQ(differing, 0);
-    // The marks, the logo and the menu button are transparent and bare:
-    // exactly the skin under them.
-    for (int id : {kMinimizeMark, kExitMark, 1053, 1043}) {
-        RECT r;
-        ::GetWindowRect(::GetDlgItem(panel, id), &r);
-        int wrong = 0;
-        for (int y = r.top; y < r.bottom; ++y)
-            for (int x = r.left; x < r.right; ++x) {
-                const POINT c{x - origin.x, y - origin.y};
-                wrong += shot.At(x - shot.rect.left, y - shot.rect.top) != skin[c.y * client.right + c.x];
-            }
-        EXPECT_EQ(wrong, 0) << id;
+    for (const SkinPoint& s : kSkinPoints) {
+        // The screen pixel the stretch fills from the middle of skin pixel (x, y).
+        POINT p{origin.x + (2 * s.x + 1) * client.right / (2 * kSkinWidth),
+                origin.y + (2 * s.y + 1) * client.bottom / (2 * kSkinHeight)};
+        SCOPED_TRACE("skin pixel " + std::to_string(s.x) + "," + std::to_string(s.y));
+        HWND over = ::ChildWindowFromPointEx(panel, POINT{p.x - origin.x, p.y - origin.y}, CWP_SKIPINVISIBLE);
+        EXPECT_EQ(over, s.under ? ::GetDlgItem(panel, s.under) : panel);
+        const COLORREF shown = shot.At(p.x - shot.rect.left, p.y - shot.rect.top);
+        EXPECT_TRUE(Near(shown, s.colour)) << ColourText(shown) << " instead of " << ColourText(s.colour);
     }
 }
 
 TEST(PanelScreen, DragsByTheSkinButNotByACell) {
     ProgramDir dir;
     dir.Start();
-    HWND panel = WaitForPanel(true);
+    HWND panel = WaitForPanel(true, kStartMs);
     ASSERT_NE(panel, nullptr);
-    ::Sleep(500);
+    ASSERT_TRUE(ReachableAt(panel, FreeSkinPoint(panel)));
     const RECT before = WindowRect(panel);
     Drag(FreeSkinPoint(panel), 40, 30);
+    EXPECT_TRUE(WaitFor([&] { return !InMoveLoop(panel) && WindowRect(panel).left == before.left + 40; }, kShowMs));
     const RECT moved = WindowRect(panel);
     EXPECT_EQ(moved.left, before.left + 40);
     EXPECT_EQ(moved.top, before.top + 30);
 
     const Date today = TodayLocal();
-    const int cell = kFirstCell + FirstWeekday(today.year, today.month) + 14;
-    Drag(CentreOf(::GetDlgItem(panel, cell)), 40, 30);
+    HWND cell = ::GetDlgItem(panel, IDC_DAY_FIRST + FirstWeekday(today.year, today.month) + 14);
+    ASSERT_TRUE(ReachableAt(cell, CentreOf(cell)));
+    Drag(CentreOf(cell), 40, 30);
+    EXPECT_FALSE(WaitFor([&] { return WindowRect(panel).left != moved.left; }, 1000));
     const RECT after = WindowRect(panel);
     EXPECT_EQ(after.left, moved.left);
     EXPECT_EQ(after.top, moved.top);
@@ -248,72 +245,71 @@ TEST(PanelScreen, DragsByTheSkinButNotByACell) {
 TEST(PanelScreen, KeysDoubleClickAndMarks) {
     ProgramDir dir;
     HANDLE process = dir.Start();
-    HWND panel = WaitForPanel(true);
+    HWND panel = WaitForPanel(true, kStartMs);
     ASSERT_NE(panel, nullptr);
-    ::Sleep(300);
     auto show = [&] {
-        ::PostMessageA(panel, WM_COMMAND, 32773, 0);  // the tray's "Show"
-        return WaitFor([&] { return ::IsWindowVisible(panel) != FALSE; }, 3000);
+        ::PostMessageA(panel, WM_COMMAND, ID_TRAY_SHOW, 0);
+        return WaitFor([&] { return ::IsWindowVisible(panel) != FALSE; }, kShowMs);
     };
-    auto hidden = [&] { return WaitFor([&] { return !::IsWindowVisible(panel); }, 3000); };
+    auto hidden = [&] { return WaitFor([&] { return !::IsWindowVisible(panel); }, kShowMs); };
 
     ::SetForegroundWindow(panel);
-    ::Sleep(100);
+    ASSERT_TRUE(WaitFor([&] { return ::GetForegroundWindow() == panel; }, kShowMs));
     ::keybd_event(VK_RETURN, 0, 0, 0);
     ::keybd_event(VK_RETURN, 0, KEYEVENTF_KEYUP, 0);
-    ::Sleep(400);
-    EXPECT_TRUE(::IsWindowVisible(panel));
+    EXPECT_FALSE(WaitFor([&] { return !::IsWindowVisible(panel); }, 500));
     ::keybd_event(VK_ESCAPE, 0, 0, 0);
     ::keybd_event(VK_ESCAPE, 0, KEYEVENTF_KEYUP, 0);
     EXPECT_TRUE(hidden());
 
     ASSERT_TRUE(show());
-    ::Sleep(200);
     const POINT free = FreeSkinPoint(panel);
-    Click(free);
-    MouseAt(free);
+    ASSERT_TRUE(ReachableAt(panel, free));
+    ClickScreenPoint(free);
     ::mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
     ::mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
     EXPECT_TRUE(hidden());
 
     ASSERT_TRUE(show());
-    ::Sleep(300);
-    Click(CentreOf(::GetDlgItem(panel, kMinimizeMark)));
+    HWND minimize = ::GetDlgItem(panel, IDC_MINIMIZE_MARK);
+    ASSERT_TRUE(ReachableAt(minimize, CentreOf(minimize)));
+    ClickScreenPoint(CentreOf(minimize));
     EXPECT_TRUE(hidden());
     EXPECT_FALSE(ProgramDir::WaitExit(process, 100));
 
     ASSERT_TRUE(show());
-    ::Sleep(300);
-    Click(CentreOf(::GetDlgItem(panel, kExitMark)));
-    EXPECT_TRUE(ProgramDir::WaitExit(process, 5000));
+    HWND exitMark = ::GetDlgItem(panel, IDC_EXIT_MARK);
+    ASSERT_TRUE(ReachableAt(exitMark, CentreOf(exitMark)));
+    ClickScreenPoint(CentreOf(exitMark));
+    EXPECT_TRUE(ProgramDir::WaitExit(process, kShowMs));
 }
 
 TEST(PanelRestart, NewDateRestartsTheProgramWithTheNewDay) {
     ProgramDir dir;
-    HANDLE old = StartAtTimeOfDay(dir, 23 * 3600 + 59 * 60 + 58);
-    ASSERT_NE(old, nullptr);
-    HWND first = WaitForPanel(true);
-    ASSERT_NE(first, nullptr);
-    const DWORD shown = ::GetTickCount();
-    const Date tomorrow = AddDays(TodayLocal(), 1);
+    const Date today = TodayLocal();
+    const Date tomorrow = AddDays(today, 1);
+    LateCopy old;
+    for (int attempt = 0; attempt < 3 && !(old.panel && old.BeforeMidnight()); ++attempt) {
+        if (attempt > 0) EndAllCopies();  // too slow to see the old day: again
+        StartBeforeMidnight(dir, today, old);
+    }
+    ASSERT_NE(old.panel, nullptr) << "no panel before midnight";
+    ASSERT_TRUE(old.BeforeMidnight()) << "started too slowly to see the old day";
 
-    EXPECT_TRUE(ProgramDir::WaitExit(old, 5000));
+    // The restart: the old copy ends and a fresh one shows the new day.
+    EXPECT_TRUE(ProgramDir::WaitExit(old.process.Get(), kLeadSeconds * 1000 + kStartMs));
     HWND fresh = nullptr;
     EXPECT_TRUE(WaitFor(
         [&] {
             fresh = FindPanel();
-            return fresh && fresh != first && ::IsWindowVisible(fresh);
+            return fresh && fresh != old.panel && ::IsWindowVisible(fresh);
         },
-        5000));
+        kStartMs));
     ASSERT_NE(fresh, nullptr);
-    EXPECT_LT(::GetTickCount() - shown, 4500u);
-    ::Sleep(600);
-    EXPECT_EQ(ItemText(fresh, 1039), kMonths[tomorrow.month - 1]);
-    EXPECT_EQ(ItemText(fresh, 1040), std::to_string(tomorrow.year));
-    const int cell = kFirstCell + FirstWeekday(tomorrow.year, tomorrow.month) + tomorrow.day - 1;
-    const ScreenPicture shot = ScreenPicture::OfWindow(fresh);
-    EXPECT_GT(shot.CountIn(::GetDlgItem(fresh, cell), kToday), 3);
-    ::CloseHandle(old);
+    EXPECT_EQ(ItemText(fresh, IDC_MONTH_LABEL), kMonths[tomorrow.month - 1]);
+    EXPECT_EQ(ItemText(fresh, IDC_YEAR_LABEL), std::to_string(tomorrow.year));
+    HWND cell = ::GetDlgItem(fresh, IDC_DAY_FIRST + FirstWeekday(tomorrow.year, tomorrow.month) + tomorrow.day - 1);
+    EXPECT_TRUE(WaitFor([&] { return ScreenPicture::OfWindow(fresh).CountIn(cell, kToday) > 3; }, kShowMs));
 }
 
 TEST(PanelRestart, FailedRestartKeepsTheOldCopyRunningInTheNewDay) {
@@ -328,51 +324,59 @@ TEST(PanelRestart, FailedRestartKeepsTheOldCopyRunningInTheNewDay) {
         // A memo on the new day only: the new day's digest differs from the old.
         ::CreateDirectoryA(dir.File("Remark").c_str(), nullptr);
         WriteFileBytes(MemoPath(dir, c.next.year, c.next.month, c.next.day), "[x] first of the month");
-        ASSERT_TRUE(SpawnAtLocalTime(dir.File("Vellumo.exe"),
-                                     LocalTimeOf(c.last.year, c.last.month, c.last.day, 23, 59, 50)));
-        HWND panel = WaitForPanel(true, 15000);
-        ASSERT_NE(panel, nullptr);
-        DWORD pid = 0;
-        ::GetWindowThreadProcessId(panel, &pid);
-        HANDLE old = ::OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, pid);
-        // Without its program file the copy cannot start itself again.
-        ASSERT_TRUE(::MoveFileA(dir.File("Vellumo.exe").c_str(), dir.File("Vellumo.moved").c_str()));
-        const ScreenPicture oldDigest = StillTicker(FindTicker(panel));
         const std::string oldTip = std::to_string(c.last.year) + "-" + std::to_string(c.last.month) + "-31";
-        const std::vector<std::string> oldTips = TrayTips();
+        LateCopy old;
+        ScreenPicture oldDigest(RECT{});
+        std::vector<std::string> oldTips;
+        // Started again when the machine was too slow to see the old day.
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            StartBeforeMidnight(dir, c.last, old);
+            ASSERT_NE(old.panel, nullptr) << "no panel before midnight";
+            // Without its program file the copy cannot start itself again.
+            ASSERT_TRUE(::MoveFileA(dir.File("Vellumo.exe").c_str(), dir.File("Vellumo.moved").c_str()));
+            oldDigest = StillTicker(FindTicker(old.panel));
+            oldTips = TrayTips();
+            if (old.BeforeMidnight()) break;
+            EndAllCopies();
+            ASSERT_TRUE(::MoveFileA(dir.File("Vellumo.moved").c_str(), dir.File("Vellumo.exe").c_str()));
+        }
+        HWND panel = old.panel;
+        ASSERT_TRUE(old.BeforeMidnight()) << "started too slowly to see the old day";
         EXPECT_EQ(std::count(oldTips.begin(), oldTips.end(), oldTip), 1);
 
         // It carries on in the new day: the new month with today marked,
         // the new tip, the new day's digest, and the mutex is held.
-        EXPECT_TRUE(WaitFor([&] { return ItemText(panel, 1039) == kMonths[c.next.month - 1]; }, 15000));
-        EXPECT_FALSE(ProgramDir::WaitExit(old, 1000));
+        EXPECT_TRUE(WaitFor([&] { return ItemText(panel, IDC_MONTH_LABEL) == kMonths[c.next.month - 1]; },
+                            kLeadSeconds * 1000 + kStartMs));
+        EXPECT_FALSE(ProgramDir::WaitExit(old.process.Get(), 1000));
         EXPECT_EQ(FindPanel(), panel);
         EXPECT_TRUE(::IsWindowVisible(panel));
-        EXPECT_EQ(ItemText(panel, 1040), std::to_string(c.next.year));
-        ::Sleep(300);
-        const int cell = kFirstCell + FirstWeekday(c.next.year, c.next.month) + c.next.day - 1;
-        EXPECT_GT(ScreenPicture::OfWindow(panel).CountIn(::GetDlgItem(panel, cell), kToday), 3);
-        const std::vector<std::string> tips = TrayTips();
+        EXPECT_EQ(ItemText(panel, IDC_YEAR_LABEL), std::to_string(c.next.year));
+        HWND cell = ::GetDlgItem(panel, IDC_DAY_FIRST + FirstWeekday(c.next.year, c.next.month) + c.next.day - 1);
+        EXPECT_TRUE(WaitFor([&] { return ScreenPicture::OfWindow(panel).CountIn(cell, kToday) > 3; }, kShowMs));
         const std::string newTip = std::to_string(c.next.year) + "-" + std::to_string(c.next.month) + "-1";
-        EXPECT_EQ(std::count(tips.begin(), tips.end(), newTip), 1);
+        std::vector<std::string> tips;
+        EXPECT_TRUE(WaitFor(
+            [&] {
+                tips = TrayTips();
+                return std::count(tips.begin(), tips.end(), newTip) == 1;
+            },
+            kShowMs));
         EXPECT_EQ(std::count(tips.begin(), tips.end(), oldTip), 0);
         EXPECT_GT(StillTicker(FindTicker(panel)).Differing(oldDigest), 50);
-        HANDLE mutex = ::OpenMutexA(SYNCHRONIZE, FALSE, "ZEDE");
-        EXPECT_NE(mutex, nullptr);
-        if (mutex) ::CloseHandle(mutex);
+        EXPECT_TRUE(KernelHandle(::OpenMutexA(SYNCHRONIZE, FALSE, "ZEDE")).Valid());
 
         // The new day is its start date now: with the file back, no restart.
         ASSERT_TRUE(::MoveFileA(dir.File("Vellumo.moved").c_str(), dir.File("Vellumo.exe").c_str()));
-        EXPECT_FALSE(ProgramDir::WaitExit(old, 2500));
+        EXPECT_FALSE(ProgramDir::WaitExit(old.process.Get(), 2500));
         EXPECT_EQ(FindPanel(), panel);
         // And a second start hands over to it.
-        ::PostMessageA(panel, WM_COMMAND, 32774, 0);
-        ASSERT_TRUE(WaitFor([&] { return !::IsWindowVisible(panel); }, 3000));
+        ::PostMessageA(panel, WM_COMMAND, ID_TRAY_HIDE, 0);
+        ASSERT_TRUE(WaitFor([&] { return !::IsWindowVisible(panel); }, kShowMs));
         HANDLE second = dir.Start();
-        EXPECT_TRUE(ProgramDir::WaitExit(second, 5000));
-        EXPECT_TRUE(WaitFor([&] { return ::IsWindowVisible(panel) != FALSE; }, 3000));
-        ::TerminateProcess(old, 1);
-        ::WaitForSingleObject(old, 5000);
-        ::CloseHandle(old);
+        EXPECT_TRUE(ProgramDir::WaitExit(second, kStartMs));
+        EXPECT_TRUE(WaitFor([&] { return ::IsWindowVisible(panel) != FALSE; }, kShowMs));
+        ::TerminateProcess(old.process.Get(), 1);
+        ::WaitForSingleObject(old.process.Get(), 5000);
     }
 }

@@ -9,14 +9,15 @@
 #include <string>
 #include <vector>
 
+#include "res/resource.h"
 #include "tests/e2e/e2e_support.h"
+#include "tests/support/test_handles.h"
 
 namespace {
 
-constexpr UINT kBackup = 32776, kHelp = 32777, kProductInfo = 32784, kClearHistory = 32781;
-constexpr UINT kAppHelp = 57670;  // what F1 raises
-constexpr UINT kMenuButton = 1043;
-constexpr UINT kCleanFirst = 1077, kStatus = 1089;
+// Waits that only catch a hang.
+constexpr DWORD kShowMs = 10000;
+constexpr DWORD kStartMs = 30000;
 
 std::string SupportFile(const std::string& relative) { return TestBinDir() + "\\support\\" + relative; }
 
@@ -52,7 +53,7 @@ HWND FindOf(HWND panel, const std::string& className, const std::string& caption
 }
 
 HWND WaitForWindow(HWND panel, const std::string& className, const std::string& caption,
-                   DWORD timeoutMs = 5000) {
+                   DWORD timeoutMs = kShowMs) {
     HWND found = nullptr;
     WaitFor([&] { return (found = FindOf(panel, className, caption)) != nullptr; }, timeoutMs);
     return found;
@@ -65,30 +66,26 @@ std::string ItemText(HWND dialog, int id) {
     return text;
 }
 
-// Starts the program copied to `exe` with `cwd` as its working folder.
-HANDLE StartProgramAt(const std::string& exe, const std::string& cwd) {
-    std::string commandLine = "\"" + exe + "\"";
-    std::vector<char> buffer(commandLine.begin(), commandLine.end());
-    buffer.push_back('\0');
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    if (!::CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, cwd.c_str(),
-                          &startup, &info))
-        return nullptr;
-    ::CloseHandle(info.hThread);
-    return info.hProcess;
-}
+// The program copied to `exe`, started with `cwd` as its working folder
+// and ended when this goes.
+struct ProgramAt {
+    KernelHandle process;
+    ProgramAt(const std::string& exe, const std::string& cwd)
+        : process(LaunchProcess("\"" + exe + "\"", cwd)) {}
+    ~ProgramAt() {
+        if (!process) return;
+        ::TerminateProcess(process.Get(), 1);
+        ::WaitForSingleObject(process.Get(), 5000);
+    }
+};
 
 std::string CleanOption() {
     char text[64] = {};
     DWORD size = sizeof text - 1;
-    HKEY key = nullptr;
-    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Brakkon\\Torvane08", 0, KEY_READ, &key))
-        return "<none>";
-    const LONG got = ::RegQueryValueExA(key, "CleanOption", nullptr, nullptr,
+    RegKey key(HKEY_LOCAL_MACHINE, kSettingsKey, KEY_READ);
+    if (!key) return "<none>";
+    const LONG got = ::RegQueryValueExA(key.Get(), "CleanOption", nullptr, nullptr,
                                         reinterpret_cast<BYTE*>(text), &size);
-    ::RegCloseKey(key);
     return got == ERROR_SUCCESS ? text : "<none>";
 }
 
@@ -98,28 +95,30 @@ TEST(ToolsE2E, BackupCommandStartsTheProgramAndHidesThePanelOrSaysItIsMissing) {
     {
         ProgramDir dir;
         dir.Start();
-        HWND panel = WaitForPanel(true);
+        HWND panel = WaitForPanel(true, kStartMs);
         ASSERT_NE(panel, nullptr);
-        Command(panel, kBackup);
-        ASSERT_TRUE(WaitFor([&] { return !dir.BackupRuns().empty(); }, 5000));
+        Command(panel, ID_BACKUP);
+        ASSERT_TRUE(WaitFor([&] { return !dir.BackupRuns().empty(); }, kShowMs));
         EXPECT_EQ(dir.BackupRuns(), std::vector<std::string>({"[]"}));  // no arguments
-        EXPECT_TRUE(WaitFor([&] { return !::IsWindowVisible(panel); }, 3000));
+        EXPECT_TRUE(WaitFor([&] { return !::IsWindowVisible(panel); }, kShowMs));
     }
     {
         ProgramDir dir(false);
         dir.Start();
-        HWND panel = WaitForPanel(true);
+        HWND panel = WaitForPanel(true, kStartMs);
         ASSERT_NE(panel, nullptr);
-        Command(panel, kBackup);
+        Command(panel, ID_BACKUP);
         HWND box = WaitForWindow(panel, "#32770", "Vellumo");
         ASSERT_NE(box, nullptr);
         EXPECT_EQ(BoxText(box), "Can not find file  \"Sandrel.exe\" in installation directory");
         ::PostMessageA(box, WM_COMMAND, IDOK, 0);
+        ASSERT_TRUE(WaitFor([&] { return !::IsWindow(box); }, kShowMs));
         EXPECT_TRUE(::IsWindowVisible(panel));
 
-        // The automatic backup says nothing, even without the program.
-        ::PostMessageA(panel, WM_USER + 2, 0, 0);
-        ::Sleep(700);
+        // The automatic backup says nothing, even without the program: a
+        // box would hold the sent message until it closed.
+        DWORD_PTR ignored = 0;
+        EXPECT_NE(::SendMessageTimeoutA(panel, WM_USER + 2, 0, 0, SMTO_NORMAL, kShowMs, &ignored), 0);
         EXPECT_EQ(FindOf(panel, "#32770", "Vellumo"), nullptr);
     }
 }
@@ -142,11 +141,11 @@ TEST(ToolsE2E, HelpIsFoundBesideTheProgramOrAboveItButNotFourLevelsUp) {
         ::CopyFileA(dir.File("Vellumo.exe").c_str(), (deep + "\\Vellumo.exe").c_str(), FALSE);
         const std::string helpDir = *c.helpAt ? dir.File(c.helpAt) : dir.Path();
         ::CopyFileA(chm.c_str(), (helpDir + "\\Help.chm").c_str(), FALSE);
-        HANDLE process = StartProgramAt(deep + "\\Vellumo.exe", deep);
-        ASSERT_NE(process, nullptr);
-        HWND panel = WaitForPanel(true);
+        ProgramAt program(deep + "\\Vellumo.exe", deep);
+        ASSERT_TRUE(program.process.Valid());
+        HWND panel = WaitForPanel(true, kStartMs);
         ASSERT_NE(panel, nullptr);
-        Command(panel, kHelp);
+        Command(panel, ID_HELP);
         if (c.opens) {
             EXPECT_NE(WaitForWindow(panel, "HH Parent", ""), nullptr);
         } else {
@@ -154,9 +153,6 @@ TEST(ToolsE2E, HelpIsFoundBesideTheProgramOrAboveItButNotFourLevelsUp) {
             ASSERT_NE(box, nullptr);
             EXPECT_EQ(BoxText(box), "Can not find file  \"Help.chm\" in installation directory");
         }
-        ::TerminateProcess(process, 1);
-        ::WaitForSingleObject(process, 5000);
-        ::CloseHandle(process);
     }
 }
 
@@ -164,17 +160,17 @@ TEST(ToolsE2E, ProductInfoFromTheLibraryDisablesThePanelUntilItsBoxCloses) {
     ProgramDir dir;
     ::CopyFileA(SupportFile("tressle\\Tressle.dll").c_str(), dir.File("Tressle.dll").c_str(), FALSE);
     dir.Start();
-    HWND panel = WaitForPanel(true);
+    HWND panel = WaitForPanel(true, kStartMs);
     ASSERT_NE(panel, nullptr);
     for (bool systemMenu : {false, true}) {
-        if (systemMenu) ::PostMessageA(panel, WM_SYSCOMMAND, 0x0010, 0);
-        else Command(panel, kProductInfo);
+        if (systemMenu) ::PostMessageA(panel, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
+        else Command(panel, ID_PRODUCT_INFO);
         HWND box = WaitForWindow(panel, "#32770", "Tressle stand-in");
         ASSERT_NE(box, nullptr);
         EXPECT_FALSE(::IsWindowEnabled(panel));
         EXPECT_EQ(FindOf(panel, "#32770", "About Vellumo"), nullptr);
         ::PostMessageA(box, WM_COMMAND, IDOK, 0);
-        EXPECT_TRUE(WaitFor([&] { return ::IsWindowEnabled(panel) != FALSE; }, 3000));
+        EXPECT_TRUE(WaitFor([&] { return ::IsWindowEnabled(panel) != FALSE; }, kShowMs));
     }
     EXPECT_EQ(ReadFileText(dir.File("Tressle.log")), "DLLFunction 1\nclosed 1\nDLLFunction 1\nclosed 1\n");
 }
@@ -184,18 +180,15 @@ TEST(ToolsE2E, ALibraryOnlyInTheWorkingFolderIsNotLoaded) {
     ProgramDir elsewhere(false);
     ::CopyFileA(SupportFile("tressle\\Tressle.dll").c_str(), elsewhere.File("Tressle.dll").c_str(),
                 FALSE);
-    HANDLE process = StartProgramAt(dir.File("Vellumo.exe"), elsewhere.Path());
-    ASSERT_NE(process, nullptr);
-    HWND panel = WaitForPanel(true);
+    ProgramAt program(dir.File("Vellumo.exe"), elsewhere.Path());
+    ASSERT_TRUE(program.process.Valid());
+    HWND panel = WaitForPanel(true, kStartMs);
     ASSERT_NE(panel, nullptr);
-    Command(panel, kProductInfo);
+    Command(panel, ID_PRODUCT_INFO);
     HWND about = WaitForWindow(panel, "#32770", "About Vellumo");
     EXPECT_NE(about, nullptr);  // the built-in dialog
     EXPECT_FALSE(FileExists(elsewhere.File("Tressle.log")));
     if (about) ::PostMessageA(about, WM_COMMAND, IDOK, 0);
-    ::TerminateProcess(process, 1);
-    ::WaitForSingleObject(process, 5000);
-    ::CloseHandle(process);
 }
 
 TEST(ToolsE2E, CleanerRunsThePluginAndStoresTheSelection) {
@@ -203,15 +196,15 @@ TEST(ToolsE2E, CleanerRunsThePluginAndStoresTheSelection) {
     ::CopyFileA(SupportFile("scourwell\\Scourwell.dll").c_str(), dir.File("Scourwell.dll").c_str(),
                 FALSE);
     dir.Start();
-    HWND panel = WaitForPanel(true);
+    HWND panel = WaitForPanel(true, kStartMs);
     ASSERT_NE(panel, nullptr);
-    Command(panel, kClearHistory);
+    Command(panel, ID_CLEAR_HISTORY);
     HWND dialog = WaitForWindow(panel, "#32770", "Clear Histroy");
     ASSERT_NE(dialog, nullptr);
     for (UINT i = 0; i < 9; ++i)
-        ::SendDlgItemMessageA(dialog, kCleanFirst + i, BM_SETCHECK, i == 0 || i == 2, 0);
+        ::SendDlgItemMessageA(dialog, IDC_CLEAN_FIRST + i, BM_SETCHECK, i == 0 || i == 2, 0);
     ::PostMessageA(dialog, WM_COMMAND, IDOK, 0);
-    ASSERT_TRUE(WaitFor([&] { return ItemText(dialog, kStatus) == "Completed !"; }, 5000));
+    ASSERT_TRUE(WaitFor([&] { return ItemText(dialog, IDC_STATUS) == "Completed !"; }, kShowMs));
     std::string expected = "create\n";
     for (int i = 0; i < 12; ++i)
         expected += "select " + std::to_string(i) + (i == 0 || i == 2 ? " 1\n" : " 0\n");
@@ -219,23 +212,23 @@ TEST(ToolsE2E, CleanerRunsThePluginAndStoresTheSelection) {
     EXPECT_EQ(ReadFileText(dir.File("Scourwell.log")), expected);
     EXPECT_EQ(CleanOption(), std::string(29, '0') + "101");
     ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-    EXPECT_TRUE(WaitFor([&] { return !::IsWindow(dialog); }, 3000));
+    EXPECT_TRUE(WaitFor([&] { return !::IsWindow(dialog); }, kShowMs));
     EXPECT_TRUE(::IsWindowEnabled(panel));
 }
 
 TEST(ToolsE2E, MenuButtonOpensTheToolsMenuAboveIt) {
     ProgramDir dir;
     dir.Start();
-    HWND panel = WaitForPanel(true);
+    HWND panel = WaitForPanel(true, kStartMs);
     ASSERT_NE(panel, nullptr);
-    HWND button = ::GetDlgItem(panel, kMenuButton);
+    HWND button = ::GetDlgItem(panel, IDC_MENU_BUTTON);
     ASSERT_NE(button, nullptr);
     RECT at{};
     ::GetWindowRect(button, &at);
-    ::PostMessageA(panel, WM_COMMAND, MAKEWPARAM(kMenuButton, BN_CLICKED),
+    ::PostMessageA(panel, WM_COMMAND, MAKEWPARAM(IDC_MENU_BUTTON, BN_CLICKED),
                    reinterpret_cast<LPARAM>(button));
     HWND menu = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (menu = ::FindWindowA("#32768", nullptr)) && ::IsWindowVisible(menu); }, 5000));
+    ASSERT_TRUE(WaitFor([&] { return (menu = ::FindWindowA("#32768", nullptr)) && ::IsWindowVisible(menu); }, kShowMs));
     RECT shown{};
     ::GetWindowRect(menu, &shown);
     EXPECT_NEAR((shown.top + shown.bottom) / 2.0, at.top - 75, 4.0);
@@ -280,7 +273,7 @@ std::vector<std::string> ImportedLibraries(const std::string& file) {
 // not for a posted WM_KEYDOWN.
 void PressF1(HWND panel) {
     ::SetForegroundWindow(panel);
-    WaitFor([&] { return ::GetForegroundWindow() == panel; }, 2000);
+    WaitFor([&] { return ::GetForegroundWindow() == panel; }, kShowMs);
     INPUT keys[2] = {};
     for (INPUT& key : keys) {
         key.type = INPUT_KEYBOARD;
@@ -293,7 +286,7 @@ void PressF1(HWND panel) {
 // Closes the help viewer and waits until it has gone.
 void CloseViewer(HWND viewer) {
     ::PostMessageA(viewer, WM_CLOSE, 0, 0);
-    WaitFor([&] { return !::IsWindowVisible(viewer); }, 3000);
+    WaitFor([&] { return !::IsWindowVisible(viewer); }, kShowMs);
 }
 
 // Long-path file operations of the test itself (the "\\?\" form).
@@ -316,12 +309,12 @@ TEST(ToolsE2E, HelpCommandAndF1OpenTheHelpFileOrSayItIsMissing) {
         ProgramDir dir(false);
         if (present) ::CopyFileA(chm.c_str(), dir.File("Help.chm").c_str(), FALSE);
         dir.Start();
-        HWND panel = WaitForPanel(true);
+        HWND panel = WaitForPanel(true, kStartMs);
         ASSERT_NE(panel, nullptr);
         for (int way = 0; way < 3; ++way) {
             SCOPED_TRACE(way == 0 ? "Help command" : way == 1 ? "help command 57670" : "F1");
-            if (way == 0) Command(panel, kHelp);
-            else if (way == 1) Command(panel, kAppHelp);
+            if (way == 0) Command(panel, ID_HELP);
+            else if (way == 1) Command(panel, ID_APP_HELP);
             else PressF1(panel);
             if (present) {
                 HWND viewer = WaitForWindow(panel, "HH Parent", "");
@@ -332,7 +325,7 @@ TEST(ToolsE2E, HelpCommandAndF1OpenTheHelpFileOrSayItIsMissing) {
                 ASSERT_NE(box, nullptr);
                 EXPECT_EQ(BoxText(box), "Can not find file  \"Help.chm\" in installation directory");
                 ::PostMessageA(box, WM_COMMAND, IDOK, 0);
-                WaitFor([&] { return !::IsWindow(box); }, 3000);
+                WaitFor([&] { return !::IsWindow(box); }, kShowMs);
             }
         }
     }
@@ -378,10 +371,10 @@ TEST(ToolsE2E, HelpAndBackupWorkFromAProgramFolderWith270Characters) {
     SYSTEMTIME now{};
     ::GetLocalTime(&now);
     ASSERT_TRUE(SpawnAtLocalTime(deep.path + "\\Vellumo.exe", now));
-    HWND panel = WaitForPanel(true);
+    HWND panel = WaitForPanel(true, kStartMs);
     ASSERT_NE(panel, nullptr);
     if (FileExists(chm)) {
-        Command(panel, kHelp);
+        Command(panel, ID_HELP);
         HWND viewer = WaitForWindow(panel, "HH Parent", "");
         EXPECT_NE(viewer, nullptr);
         if (viewer) CloseViewer(viewer);
@@ -389,7 +382,7 @@ TEST(ToolsE2E, HelpAndBackupWorkFromAProgramFolderWith270Characters) {
     EXPECT_EQ(FindOf(panel, "#32770", "Vellumo"), nullptr);  // no not-found message
     // Found: the panel hides for the backup program. (Wine cannot start any
     // program that deep, whatever name it is given, so its run is not seen.)
-    Command(panel, kBackup);
-    EXPECT_TRUE(WaitFor([&] { return !::IsWindowVisible(panel); }, 3000));
+    Command(panel, ID_BACKUP);
+    EXPECT_TRUE(WaitFor([&] { return !::IsWindowVisible(panel); }, kShowMs));
     EXPECT_EQ(FindOf(panel, "#32770", "Vellumo"), nullptr);
 }

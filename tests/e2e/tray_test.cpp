@@ -15,6 +15,9 @@
 namespace {
 
 constexpr UINT kIconId = 164;
+// Waits that only catch a hang.
+constexpr DWORD kShowMs = 10000;
+constexpr DWORD kStartMs = 30000;
 
 // The shell answers a change of nothing for an icon it holds, and refuses
 // one it does not.
@@ -38,70 +41,68 @@ HWND VisibleMenuWindow() {
     return nullptr;
 }
 
-// The menu opens beside the pointer, which then stays still: whatever the
-// pointer hovers has happened before the keys come.
+// The menu opens beside the pointer, which then stays still: once two
+// pictures of it a moment apart agree, whatever the pointer hovers has been
+// drawn, and the keys come after it. Under Wine the focus leaves a panel
+// just hidden a little late, and that late deactivation closes a menu
+// opened before it: then the menu is opened again.
 HWND OpenTrayMenu(HWND panel) {
     ::SetCursorPos(900, 700);
-    ::PostMessageA(panel, WM_USER, kIconId, WM_RBUTTONUP);
-    HWND menu = nullptr;
-    WaitFor([&] { return (menu = VisibleMenuWindow()) != nullptr; }, 3000);
-    ::Sleep(300);
-    return menu;
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        ::PostMessageA(panel, WM_USER, kIconId, WM_RBUTTONUP);
+        HWND menu = nullptr;
+        if (!WaitFor([&] { return (menu = VisibleMenuWindow()) != nullptr; }, kShowMs)) return nullptr;
+        ScreenPicture last = ScreenPicture::OfWindow(menu);
+        const bool settled = WaitFor(
+            [&] {
+                ::Sleep(150);
+                ScreenPicture next = ScreenPicture::OfWindow(menu);
+                const bool same = next.Differing(last) == 0;
+                last = std::move(next);
+                return same && ::IsWindowVisible(menu);
+            },
+            kShowMs);
+        if (settled && VisibleMenuWindow() == menu) return menu;
+        WaitFor([] { return VisibleMenuWindow() == nullptr; }, kShowMs);
+    }
+    return nullptr;
 }
 
 // Chooses the item at `position`: Home selects the first, whatever was
-// selected before.
+// selected before. Posted keys reach the menu in order.
 void ChooseByKeys(HWND menu, int position) {
     ::PostMessageA(menu, WM_KEYDOWN, VK_HOME, 0);
-    ::Sleep(50);
-    for (int i = 0; i < position; ++i) {
-        ::PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);
-        ::Sleep(50);
-    }
+    for (int i = 0; i < position; ++i) ::PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);
     ::PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0);
-    WaitFor([] { return VisibleMenuWindow() == nullptr; }, 3000);
+    WaitFor([] { return VisibleMenuWindow() == nullptr; }, kShowMs);
 }
 
-// What the screen shows of `wnd` (plus the shadow beside it), as 0x00RRGGBB
-// rows; also saved as a .bmp when VELLUMO_E2E_SHOTS names a directory.
-std::vector<unsigned> Capture(HWND wnd, int* width, int* height, const char* name) {
-    RECT r{};
-    ::GetWindowRect(wnd, &r);
-    *width = r.right - r.left;
-    *height = r.bottom - r.top;
-    HDC screen = ::GetDC(nullptr);
-    HDC mem = ::CreateCompatibleDC(screen);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = *width;
-    info.bmiHeader.biHeight = -*height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HBITMAP bmp = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = ::SelectObject(mem, bmp);
-    ::BitBlt(mem, 0, 0, *width, *height, screen, r.left, r.top, SRCCOPY);
-    ::GdiFlush();
-    std::vector<unsigned> pixels(static_cast<const unsigned*>(bits),
-                                 static_cast<const unsigned*>(bits) + *width * *height);
-    if (const char* dir = std::getenv("VELLUMO_E2E_SHOTS")) {
-        const std::string path = std::string(dir) + "\\" + name + ".bmp";
-        if (FILE* f = std::fopen(path.c_str(), "wb")) {
-            BITMAPFILEHEADER file{};
-            file.bfType = 0x4D42;
-            file.bfOffBits = sizeof file + sizeof info.bmiHeader;
-            file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size() * 4);
-            std::fwrite(&file, sizeof file, 1, f);
-            std::fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, f);
-            std::fwrite(pixels.data(), 4, pixels.size(), f);
-            std::fclose(f);
-        }
+// What the screen shows of `wnd`; also saved as a .bmp when
+// VELLUMO_E2E_SHOTS names a directory.
+ScreenPicture Capture(HWND wnd, const char* name) {
+    ScreenPicture shot = ScreenPicture::OfWindow(wnd);
+    const char* dir = std::getenv("VELLUMO_E2E_SHOTS");
+    if (!dir || shot.pixels.empty()) return shot;
+    BITMAPINFOHEADER info{};
+    info.biSize = sizeof info;
+    info.biWidth = shot.Width();
+    info.biHeight = -shot.Height();
+    info.biPlanes = 1;
+    info.biBitCount = 32;
+    std::vector<DWORD> rows;
+    for (COLORREF c : shot.pixels) rows.push_back(GetRValue(c) << 16 | GetGValue(c) << 8 | GetBValue(c));
+    const std::string path = std::string(dir) + "\\" + name + ".bmp";
+    if (FILE* f = std::fopen(path.c_str(), "wb")) {
+        BITMAPFILEHEADER file{};
+        file.bfType = 0x4D42;
+        file.bfOffBits = sizeof file + sizeof info;
+        file.bfSize = file.bfOffBits + static_cast<DWORD>(rows.size() * 4);
+        std::fwrite(&file, sizeof file, 1, f);
+        std::fwrite(&info, sizeof info, 1, f);
+        std::fwrite(rows.data(), 4, rows.size(), f);
+        std::fclose(f);
     }
-    ::SelectObject(mem, old);
-    ::DeleteObject(bmp);
-    ::DeleteDC(mem);
-    ::ReleaseDC(nullptr, screen);
-    return pixels;
+    return shot;
 }
 
 }  // namespace
@@ -109,50 +110,47 @@ std::vector<unsigned> Capture(HWND wnd, int* width, int* height, const char* nam
 TEST(TrayIcon, MenuAndDoubleClickShowHideAndExit) {
     ProgramDir dir;
     HANDLE process = dir.Start();
-    HWND panel = WaitForPanel(true);
+    HWND panel = WaitForPanel(true, kStartMs);
     ASSERT_NE(panel, nullptr);
     ::GetWindowThreadProcessId(panel, &g_programId);
-    ASSERT_TRUE(WaitFor([&] { return IconPresent(panel); }, 5000));
+    ASSERT_TRUE(WaitFor([&] { return IconPresent(panel); }, kStartMs));
 
     // Right click while shown: Hide, Show, Exit; the first one hides.
     HWND menu = OpenTrayMenu(panel);
     ASSERT_NE(menu, nullptr);
-    int width = 0, height = 0;
-    const std::vector<unsigned> shot = Capture(menu, &width, &height, "tray_menu");
+    const ScreenPicture shot = Capture(menu, "tray_menu");
+    const int width = shot.Width();
     ASSERT_GT(width, 20);
-    ASSERT_GT(height, 3 * 22);
+    ASSERT_GT(shot.Height(), 3 * 22);
     // The icon column is shaded: its outer and inner edges differ, and the
     // item area right of it has the colour the column shades from.
     const int y = 4 + 11;
-    const unsigned outer = shot[static_cast<size_t>(y * width + 3)];
-    const unsigned inner = shot[static_cast<size_t>(y * width + 3 + 22)];
-    const unsigned area = shot[static_cast<size_t>(y * width + width - 12)];
+    const COLORREF outer = shot.At(3, y);
+    const COLORREF inner = shot.At(3 + 22, y);
+    const COLORREF area = shot.At(width - 12, y);
     EXPECT_NE(outer, inner);
     EXPECT_NE(inner, area);
     ChooseByKeys(menu, 0);
-    EXPECT_TRUE(WaitFor([&] { return !::IsWindowVisible(panel); }, 3000));
+    EXPECT_TRUE(WaitFor([&] { return !::IsWindowVisible(panel); }, kShowMs));
 
-    // Hidden: Show comes first and brings the panel back. Under Wine the
-    // focus leaves the hidden panel a little later; a menu opened before
-    // that would be closed by the late deactivation.
-    WaitFor([&] { return ::GetForegroundWindow() != panel; }, 2000);
-    ::Sleep(1000);
+    // Hidden: Show comes first and brings the panel back.
+    WaitFor([&] { return ::GetForegroundWindow() != panel; }, kShowMs);
     menu = OpenTrayMenu(panel);
     ASSERT_NE(menu, nullptr);
     ChooseByKeys(menu, 0);
-    EXPECT_TRUE(WaitFor([&] { return ::IsWindowVisible(panel) != FALSE; }, 3000));
+    EXPECT_TRUE(WaitFor([&] { return ::IsWindowVisible(panel) != FALSE; }, kShowMs));
 
     // Double click: the first command without a menu.
     ::PostMessageA(panel, WM_USER, kIconId, WM_LBUTTONDBLCLK);
-    EXPECT_TRUE(WaitFor([&] { return !::IsWindowVisible(panel); }, 3000));
+    EXPECT_TRUE(WaitFor([&] { return !::IsWindowVisible(panel); }, kShowMs));
     ::PostMessageA(panel, WM_USER, kIconId, WM_LBUTTONDBLCLK);
-    EXPECT_TRUE(WaitFor([&] { return ::IsWindowVisible(panel) != FALSE; }, 3000));
+    EXPECT_TRUE(WaitFor([&] { return ::IsWindowVisible(panel) != FALSE; }, kShowMs));
     EXPECT_EQ(VisibleMenuWindow(), nullptr);
 
     // A left click and a move do nothing.
     ::PostMessageA(panel, WM_USER, kIconId, WM_LBUTTONUP);
     ::PostMessageA(panel, WM_USER, kIconId, WM_MOUSEMOVE);
-    ::Sleep(300);
+    EXPECT_FALSE(WaitFor([&] { return VisibleMenuWindow() != nullptr || !::IsWindowVisible(panel); }, 500));
     EXPECT_EQ(VisibleMenuWindow(), nullptr);
     EXPECT_TRUE(::IsWindowVisible(panel));
 
@@ -160,16 +158,16 @@ TEST(TrayIcon, MenuAndDoubleClickShowHideAndExit) {
     menu = OpenTrayMenu(panel);
     ASSERT_NE(menu, nullptr);
     ChooseByKeys(menu, 2);
-    EXPECT_TRUE(ProgramDir::WaitExit(process, 5000));
+    EXPECT_TRUE(ProgramDir::WaitExit(process, kShowMs));
     EXPECT_FALSE(IconPresent(panel));
 }
 
 TEST(TrayIcon, ComesBackWhenTheTaskbarIsCreatedAgain) {
     ProgramDir dir;
     dir.Start("/background");
-    HWND panel = WaitForPanel(false);
+    HWND panel = WaitForPanel(false, kStartMs);
     ASSERT_NE(panel, nullptr);
-    ASSERT_TRUE(WaitFor([&] { return IconPresent(panel); }, 5000));
+    ASSERT_TRUE(WaitFor([&] { return IconPresent(panel); }, kStartMs));
 
     // What a restarting Explorer looks like to the program: its icons are
     // gone, then the new taskbar announces itself to every top-level window.
@@ -181,9 +179,9 @@ TEST(TrayIcon, ComesBackWhenTheTaskbarIsCreatedAgain) {
     ASSERT_FALSE(IconPresent(panel));
     DWORD_PTR ignored = 0;
     ::SendMessageTimeoutA(HWND_BROADCAST, ::RegisterWindowMessageA("TaskbarCreated"), 0, 0,
-                          SMTO_ABORTIFHUNG, 3000, &ignored);
-    EXPECT_TRUE(WaitFor([&] { return IconPresent(panel); }, 5000));
+                          SMTO_ABORTIFHUNG, kShowMs, &ignored);
+    EXPECT_TRUE(WaitFor([&] { return IconPresent(panel); }, kStartMs));
     // The hidden panel can still be reached through it.
     ::PostMessageA(panel, WM_USER, kIconId, WM_LBUTTONDBLCLK);
-    EXPECT_TRUE(WaitFor([&] { return ::IsWindowVisible(panel) != FALSE; }, 3000));
+    EXPECT_TRUE(WaitFor([&] { return ::IsWindowVisible(panel) != FALSE; }, kShowMs));
 }

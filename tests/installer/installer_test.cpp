@@ -13,6 +13,7 @@
 
 #include "settings/settings_rules.h"
 #include "tests/e2e/e2e_support.h"
+#include "tests/support/test_handles.h"
 
 namespace {
 
@@ -24,11 +25,11 @@ const std::vector<std::string> kProgramFiles = {"Vellumo.exe", "Scourwell.dll", 
 
 // Runs a command line to its end; its exit code, or -1 when it did not end.
 long RunToEnd(const std::string& commandLine) {
-    HANDLE process = LaunchProcess(commandLine);
+    const KernelHandle process(LaunchProcess(commandLine));
     if (!process) return -1;
     DWORD code = static_cast<DWORD>(-1);
-    if (::WaitForSingleObject(process, 60000) == WAIT_OBJECT_0) ::GetExitCodeProcess(process, &code);
-    ::CloseHandle(process);
+    if (::WaitForSingleObject(process.Get(), 60000) == WAIT_OBJECT_0)
+        ::GetExitCodeProcess(process.Get(), &code);
     return static_cast<long>(code);
 }
 
@@ -92,9 +93,7 @@ class InstallerTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(FileExists(kSetup)) << kSetup;
-        char temp[MAX_PATH] = {};
-        ::GetTempPathA(MAX_PATH, temp);
-        root_ = std::string(temp) + "vellumo setup " + std::to_string(::GetCurrentProcessId());
+        root_ = TempFolder() + "vellumo setup " + std::to_string(::GetCurrentProcessId());
         dir_ = root_ + "\\My Programs\\Vellumo Calendar";
         RemoveDirectoryTree(root_);
     }
@@ -160,10 +159,9 @@ TEST_F(InstallerTest, SilentInstallPutsEverythingInPlaceAndTheShortcutStartsTheP
     // Not asked for: no start at log-on.
     EXPECT_EQ(RegText(HKEY_CURRENT_USER, kAutoRunKeyPath, kAutoRunValueName), "<none>");
 
-    HANDLE process = LaunchProcess("\"" + program.target + "\"", program.workingDirectory);
-    ASSERT_NE(process, nullptr);
+    const KernelHandle process(LaunchProcess("\"" + program.target + "\"", program.workingDirectory));
+    ASSERT_TRUE(process);
     EXPECT_NE(WaitForPanel(true), nullptr);
-    ::CloseHandle(process);
 }
 
 TEST_F(InstallerTest, AutorunBoxWritesTheSettingsValueAndUntickedRemovesIt) {
@@ -183,16 +181,15 @@ TEST_F(InstallerTest, UpgradeEndsTheRunningCopyReplacesProgramFilesAndKeepsMemos
     const auto memos = PutMemos();
     for (const auto& name : kProgramFiles)
         if (name != "Vellumo.exe") WriteFileBytes(File(name), "old " + name);
-    HANDLE running = LaunchProcess("\"" + File("Vellumo.exe") + "\"", dir_);
-    ASSERT_NE(running, nullptr);
+    const KernelHandle running(LaunchProcess("\"" + File("Vellumo.exe") + "\"", dir_));
+    ASSERT_TRUE(running);
     ASSERT_NE(WaitForPanel(true), nullptr);
 
     ASSERT_EQ(Install(), 0);
-    EXPECT_EQ(::WaitForSingleObject(running, 0), WAIT_OBJECT_0) << "the old copy still runs";
+    EXPECT_EQ(::WaitForSingleObject(running.Get(), 0), WAIT_OBJECT_0) << "the old copy still runs";
     DWORD code = 0;
-    ::GetExitCodeProcess(running, &code);
+    ::GetExitCodeProcess(running.Get(), &code);
     EXPECT_NE(code, 1u) << "ended by force, not asked to exit";
-    ::CloseHandle(running);
     for (const auto& name : kProgramFiles)
         EXPECT_EQ(ReadFileText(File(name)), ReadFileText(std::string(kStage) + "\\" + name)) << name;
     ExpectMemosKept(memos);
@@ -202,24 +199,19 @@ TEST_F(InstallerTest, SilentUninstallRemovesTheProgramAndKeepsMemos) {
     ASSERT_EQ(Install("/AUTORUN=1"), 0);
     const auto memos = PutMemos();
     const std::string quiet = RegText(HKEY_LOCAL_MACHINE, kUninstallKey, "QuietUninstallString");
-    HANDLE running = LaunchProcess("\"" + File("Vellumo.exe") + "\"", dir_);
-    ASSERT_NE(running, nullptr);
+    const KernelHandle running(LaunchProcess("\"" + File("Vellumo.exe") + "\"", dir_));
+    ASSERT_TRUE(running);
     ASSERT_NE(WaitForPanel(true), nullptr);
 
     // The uninstaller hands over to a copy of itself and returns at once.
     ASSERT_EQ(RunToEnd(quiet), 0);
     EXPECT_TRUE(WaitFor(
         [&] {
-            HKEY key = nullptr;
-            if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_READ, &key) == ERROR_SUCCESS) {
-                ::RegCloseKey(key);
-                return false;
-            }
-            return !FileExists(File("Uninstall.exe"));
+            return !RegistryKeyExists(HKEY_LOCAL_MACHINE, kUninstallKey) &&
+                   !FileExists(File("Uninstall.exe"));
         },
         30000));
-    EXPECT_EQ(::WaitForSingleObject(running, 0), WAIT_OBJECT_0) << "the running copy was not ended";
-    ::CloseHandle(running);
+    EXPECT_EQ(::WaitForSingleObject(running.Get(), 0), WAIT_OBJECT_0) << "the running copy was not ended";
     for (const auto& name : kProgramFiles) EXPECT_FALSE(FileExists(File(name))) << name;
     EXPECT_FALSE(FileExists(StartMenuFolder()));
     EXPECT_EQ(RegText(HKEY_CURRENT_USER, kAutoRunKeyPath, kAutoRunValueName), "<none>");

@@ -10,6 +10,8 @@
 
 #include <windows.h>
 
+#include "standin_log.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -17,23 +19,9 @@
 namespace {
 
 void Log(const char* format, int a = 0, int b = 0) {
-    HMODULE self = nullptr;
-    ::GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                             GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                         reinterpret_cast<LPCSTR>(&Log), &self);
-    char path[MAX_PATH] = {};
-    const DWORD n = ::GetModuleFileNameA(self, path, MAX_PATH);
-    char* slash = std::strrchr(path, '\\');
-    const char name[] = "\\Scourwell.log";
-    if (n == 0 || n >= MAX_PATH || !slash ||
-        static_cast<size_t>(slash - path) + sizeof name > sizeof path)
-        return;
-    std::memcpy(slash, name, sizeof name);
-    if (std::FILE* log = std::fopen(path, "ab")) {
-        std::fprintf(log, format, a, b);
-        std::fputc('\n', log);
-        std::fclose(log);
-    }
+    char line[256] = {};
+    std::snprintf(line, sizeof line, format, a, b);
+    AppendStandInLog("Scourwell.log", line);
 }
 
 class RecordingEraser final : public IHistoryEraser {

@@ -3,12 +3,21 @@
 // Used to look at the ticker and to measure what it costs while idle.
 //   TickerHost.exe            the panel's digest example
 //   TickerHost.exe <file>     the text of <file> instead
+// The benchmark's floors (scripts/bench.sh), none doing any of the program's
+// own work:
+//   TickerHost.exe /empty     an empty dialog of the panel's size
+//   TickerHost.exe /template  the panel's template with its controls
+//   TickerHost.exe /blit      the template, blitting a strip of the ticker's
+//                             size at 12.5 Hz and the clock's at 1 Hz
 #include <windows.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
+#include <vector>
 
 #include "controls/ticker_ctrl.h"
+#include "framework/handles.h"
 #include "res/resource.h"
 
 namespace {
@@ -19,6 +28,88 @@ INT_PTR CALLBACK HostProc(HWND wnd, UINT msg, WPARAM, LPARAM) {
     case WM_DESTROY: ::PostQuitMessage(0); return TRUE;
     default: return FALSE;
     }
+}
+
+constexpr UINT_PTR kStripTimer = 1;
+constexpr UINT_PTR kClockTimer = 2;
+
+// Copies a stored strip onto the item's place, as the ticker and the clock
+// put their finished frames on the screen.
+void BlitOver(HWND panel, int item, HDC source) {
+    RECT r{};
+    ::GetWindowRect(::GetDlgItem(panel, item), &r);
+    ::MapWindowPoints(nullptr, panel, reinterpret_cast<POINT*>(&r), 2);
+    WindowDC dc(panel);
+    ::BitBlt(dc.Get(), r.left, r.top, r.right - r.left, r.bottom - r.top, source, 0, 0, SRCCOPY);
+}
+
+HDC g_strip = nullptr;  // a memory DC holding a bitmap as large as the panel
+
+INT_PTR CALLBACK BlitProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg != WM_TIMER) return HostProc(wnd, msg, wp, lp);
+    BlitOver(wnd, wp == kStripTimer ? IDC_TICKER_PLACE : IDC_CLOCK, g_strip);
+    return TRUE;
+}
+
+// The panel's template with its controls removed (the item count is the
+// WORD at byte 16 of an extended template, at byte 8 of a plain one).
+std::vector<char> EmptyTemplate(HINSTANCE inst) {
+    HRSRC found = ::FindResourceA(inst, MAKEINTRESOURCEA(IDD_VELLUMO_DIALOG), MAKEINTRESOURCEA(5));
+    std::vector<char> bytes;
+    if (!found) return bytes;
+    const char* data = static_cast<const char*>(::LockResource(::LoadResource(inst, found)));
+    const DWORD size = ::SizeofResource(inst, found);
+    if (!data || size < 26) return bytes;
+    bytes.assign(data, data + size);
+    const bool extended = bytes[2] == '\xff' && bytes[3] == '\xff';
+    const size_t count = extended ? 16 : 8;
+    bytes[count] = bytes[count + 1] = 0;
+    return bytes;
+}
+
+int RunLoop(HWND panel) {
+    MSG msg;
+    while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        if (::IsDialogMessageA(panel, &msg)) continue;
+        ::TranslateMessage(&msg);
+        ::DispatchMessageA(&msg);
+    }
+    return 0;
+}
+
+// One of the benchmark's floors; -1 when `mode` names none.
+int RunFloor(HINSTANCE inst, const char* mode) {
+    HWND panel = nullptr;
+    if (std::strcmp(mode, "/empty") == 0) {
+        std::vector<char> bytes = EmptyTemplate(inst);
+        if (bytes.empty()) return 1;
+        panel = ::CreateDialogIndirectParamA(
+            inst, reinterpret_cast<const DLGTEMPLATE*>(bytes.data()), nullptr, &HostProc, 0);
+    } else if (std::strcmp(mode, "/template") == 0 || std::strcmp(mode, "/blit") == 0) {
+        const bool blit = mode[1] == 'b';
+        panel = ::CreateDialogParamA(inst, MAKEINTRESOURCEA(IDD_VELLUMO_DIALOG), nullptr,
+                                     blit ? &BlitProc : &HostProc, 0);
+        if (panel && blit) {
+            RECT client{};
+            ::GetClientRect(panel, &client);
+            WindowDC screen(panel);
+            // The bitmap first, so that it goes after the DC has let it go.
+            static BitmapHandle bitmap(
+                ::CreateCompatibleBitmap(screen.Get(), client.right, client.bottom));
+            static MemoryDC strip(screen.Get());
+            strip.SelectBitmap(bitmap.Get());
+            g_strip = strip.Get();
+            ::PatBlt(g_strip, 0, 0, client.right, client.bottom, WHITENESS);
+            ::SetTimer(panel, kStripTimer, 80, nullptr);
+            ::SetTimer(panel, kClockTimer, 1000, nullptr);
+        }
+    } else {
+        return -1;
+    }
+    if (!panel) return 1;
+    ::SetWindowTextA(panel, "Bench floor");
+    ::ShowWindow(panel, SW_SHOW);
+    return RunLoop(panel);  // a floor ends by being killed
 }
 
 std::string ReadText(const char* path) {
@@ -34,6 +125,10 @@ std::string ReadText(const char* path) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE inst, HINSTANCE, LPSTR cmdLine, int) {
+    if (cmdLine && cmdLine[0] == '/') {
+        const int floor = RunFloor(inst, cmdLine);
+        if (floor >= 0) return floor;
+    }
     HWND panel = ::CreateDialogParamA(inst, MAKEINTRESOURCEA(IDD_VELLUMO_DIALOG), nullptr,
                                       &HostProc, 0);
     if (!panel) return 1;
@@ -64,11 +159,5 @@ int WINAPI WinMain(HINSTANCE inst, HINSTANCE, LPSTR cmdLine, int) {
     ticker.SetTickerText(text);
     if (!ticker.CreateTicker(place, panel)) return 2;
 
-    MSG msg;
-    while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
-        if (::IsDialogMessageA(panel, &msg)) continue;
-        ::TranslateMessage(&msg);
-        ::DispatchMessageA(&msg);
-    }
-    return 0;
+    return RunLoop(panel);
 }

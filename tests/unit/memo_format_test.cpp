@@ -12,9 +12,13 @@ TEST(MemoFormat, DayFilePathsUseThePlainDateText) {
     EXPECT_EQ("X:\\Tools\\Remark", paths.remarkDir);
     EXPECT_EQ("X:\\Tools\\Notice", paths.noticeDir);
     EXPECT_EQ("X:\\Tools\\Remark\\Remark_2008-1-5.txt",
-              MakeDayFilePath(paths.remarkPrefix, 2008, 1, 5).value());
+              MakeDayFilePath(paths.remarkPrefix, 2008, 1, 5));
     EXPECT_EQ("X:\\Tools\\Notice\\Notice_2008-12-31.txt",
-              MakeDayFilePath(paths.noticePrefix, 2008, 12, 31).value());
+              MakeDayFilePath(paths.noticePrefix, 2008, 12, 31));
+    // The path follows the prefix's value, wherever the prefix is held.
+    const char heldElsewhere[] = "X:\\Tools\\Remark\\Remark_";
+    EXPECT_EQ(MakeDayFilePath(paths.remarkPrefix, 2008, 1, 5),
+              MakeDayFilePath(heldElsewhere, 2008, 1, 5));
     EXPECT_EQ("0-12-31", DateText(0, 12, 31));
     EXPECT_EQ("-1-1-1", DateText(-1, 1, 1));
     EXPECT_EQ("-2147483648-2-31", DateText(-2147483647 - 1, 2, 31));
@@ -26,17 +30,23 @@ TEST(MemoFormat, PathsThatDoNotFitAreRefusedNotCut) {
     EXPECT_EQ(dir + "\\Remark", paths.remarkDir);   // 247 bytes
     EXPECT_EQ(dir + "\\Notice", paths.noticeDir);
     EXPECT_EQ(dir + "\\Remark\\Remark_", paths.remarkPrefix);  // 255 bytes: just fits
-    EXPECT_FALSE(MakeDayFilePath(paths.remarkPrefix, 2008, 1, 5).has_value());
-    EXPECT_FALSE(MakeDayFilePath("", 2008, 1, 5).has_value());  // a refused prefix
+    EXPECT_TRUE(FitsPathBuffer(paths.remarkPrefix));
+    const std::string whole = MakeDayFilePath(paths.remarkPrefix, 2008, 1, 5);
+    EXPECT_EQ(dir + "\\Remark\\Remark_2008-1-5.txt", whole);  // whole, never cut
+    EXPECT_FALSE(FitsPathBuffer(whole));
+    EXPECT_EQ("", MakeDayFilePath("", 2008, 1, 5));  // no prefix: no relative path
+    EXPECT_FALSE(FitsPathBuffer(""));
 
     const MemoPaths tooLong = MakeMemoPaths(std::string(245, 'd'));
     EXPECT_EQ(std::string(245, 'd') + "\\Remark", tooLong.remarkDir);
-    EXPECT_TRUE(tooLong.remarkPrefix.empty());
-    EXPECT_TRUE(tooLong.noticePrefix.empty());
+    EXPECT_EQ(std::string(245, 'd') + "\\Remark\\Remark_", tooLong.remarkPrefix);
+    EXPECT_FALSE(FitsPathBuffer(tooLong.remarkPrefix));
+    EXPECT_FALSE(FitsPathBuffer(tooLong.noticePrefix));
 
     const std::string prefix(255 - 12, 'p');  // + "2008-1-5.txt" = 255
-    EXPECT_EQ(255u, MakeDayFilePath(prefix, 2008, 1, 5)->size());
-    EXPECT_FALSE(MakeDayFilePath(prefix, 2008, 1, 15).has_value());
+    EXPECT_EQ(255u, MakeDayFilePath(prefix, 2008, 1, 5).size());
+    EXPECT_TRUE(FitsPathBuffer(MakeDayFilePath(prefix, 2008, 1, 5)));
+    EXPECT_FALSE(FitsPathBuffer(MakeDayFilePath(prefix, 2008, 1, 15)));
 }
 
 TEST(MemoFormat, ProgramDirectoryCutsBeforeTheLastRealBackslash) {

@@ -10,17 +10,11 @@
 #include "res/resource.h"
 #include "settings/dlg_setting.h"
 #include "settings/settings_store.h"
+#include "tests/win/win_test_support.h"
 
 namespace {
 
 HKEY AutoRunRoot() { return IsOldWindows() ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER; }
-
-bool KeyExists(const char* path) {
-    HKEY key = nullptr;
-    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-    ::RegCloseKey(key);
-    return true;
-}
 
 std::optional<std::string> AutoRunText() {
     char text[600] = {};
@@ -36,80 +30,23 @@ void SetAutoRunText(const std::string& text) {
                       static_cast<DWORD>(text.size() + 1));
 }
 
-void DeleteValue(const char* name) { ::RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kSettingsKeyPath, name); }
-
-// Puts TimeFormat, Days and the autorun entry back as they were (a settings
-// key that did not exist is deleted again), and starts each case from
-// nothing stored.
-class SettingsSandbox {
+// Starts each case from nothing stored; puts back TimeFormat, Days and the
+// autorun entry as they were (a settings key that did not exist is deleted
+// again).
+class SettingsSandbox : public SavedSettings {
 public:
     SettingsSandbox() { ClearAll(); }
-    ~SettingsSandbox() {
-        if (!m_hadKey) {
-            ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kSettingsKeyPath);
-            if (!m_hadMakerKey) ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Brakkon");
-        } else {
-            Restore(kTimeFormatValue, m_timeFormat);
-            Restore(kDaysValue, m_days);
-        }
-        if (m_autorun)
-            SetAutoRunText(*m_autorun);
-        else
-            RemoveAutoRun();
-    }
-    static void ClearAll() {
-        DeleteValue(kTimeFormatValue);
-        DeleteValue(kDaysValue);
-        RemoveAutoRun();
-    }
-
-private:
-    static void Restore(const char* name, int value) {
-        if (value == -1) DeleteValue(name);
-        else WriteSettingValue(name, value);
-    }
-    bool m_hadMakerKey = KeyExists("SOFTWARE\\Brakkon");
-    bool m_hadKey = KeyExists(kSettingsKeyPath);
-    int m_timeFormat = ReadSettingValue(kTimeFormatValue);
-    int m_days = ReadSettingValue(kDaysValue);
-    std::optional<std::string> m_autorun = AutoRunText();
 };
 
 // Runs `dlg` modally; `act` gets its window once it shows and ends by
-// pressing OK or Cancel. A dialog left open is cancelled after 5 s.
-CDlgSetting* g_dialog = nullptr;
-std::function<void(HWND)> g_action;
-
-void CALLBACK OnTimer(HWND, UINT, UINT_PTR id, DWORD) {
-    HWND wnd = g_dialog->GetSafeHwnd();
-    if (!wnd || !::IsWindowVisible(wnd)) return;
-    ::KillTimer(nullptr, id);
-    if (g_action) {
-        auto act = std::move(g_action);
-        g_action = nullptr;
-        act(wnd);
-    } else {
-        ADD_FAILURE() << "the dialog was left open";
-        ::PostMessageA(wnd, WM_COMMAND, IDCANCEL, 0);
-    }
-}
-
+// pressing OK or Cancel. A dialog left open is cancelled by the watchdog.
 INT_PTR RunModal(CDlgSetting& dlg, std::function<void(HWND)> act) {
-    g_dialog = &dlg;
-    g_action = std::move(act);
-    const UINT_PTR poll = ::SetTimer(nullptr, 0, 30, &OnTimer);
-    const UINT_PTR guard = ::SetTimer(nullptr, 0, 5000, &OnTimer);
-    const INT_PTR result = dlg.DoModal();
-    ::KillTimer(nullptr, poll);
-    ::KillTimer(nullptr, guard);
-    EXPECT_FALSE(g_action) << "the dialog never showed";
-    return result;
+    ModalScript script(10000);
+    script.WaitShown([&] { return dlg.GetSafeHwnd(); }).Do([&] { act(dlg.GetSafeHwnd()); });
+    return script.Run([&] { return dlg.DoModal(); });
 }
 
-void Press(HWND dlg, int id) {
-    ::PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                   reinterpret_cast<LPARAM>(::GetDlgItem(dlg, id)));
-}
+void Press(HWND dlg, int id) { PostClick(dlg, id); }
 void Click(HWND dlg, int id) { ::SendDlgItemMessageA(dlg, id, BM_CLICK, 0, 0); }
 bool Checked(HWND dlg, int id) { return ::IsDlgButtonChecked(dlg, id) == BST_CHECKED; }
 std::string DaysText(HWND dlg) {
@@ -118,12 +55,7 @@ std::string DaysText(HWND dlg) {
     return text;
 }
 // Replaces the days edit's text keystroke by keystroke.
-void TypeDays(HWND dlg, const std::string& text) {
-    HWND edit = ::GetDlgItem(dlg, IDC_DAYS);
-    ::SendMessageA(edit, EM_SETSEL, 0, -1);
-    ::SendMessageA(edit, WM_CHAR, VK_BACK, 0);
-    for (char c : text) ::SendMessageA(edit, WM_CHAR, static_cast<WPARAM>(c), 0);
-}
+void TypeDays(HWND dlg, const std::string& text) { TypeInto(::GetDlgItem(dlg, IDC_DAYS), text); }
 void ArrowKey(HWND dlg, UINT key, int times) {
     for (int i = 0; i < times; ++i) ::SendDlgItemMessageA(dlg, IDC_DAYS, WM_KEYDOWN, key, 1);
 }

@@ -135,16 +135,14 @@ TEST(ModalDialog, RunsItsOwnLoopDisablesTheOwnerAndEndsOnEndDialog) {
     ASSERT_TRUE(owner.SubclassWindow(ownerWnd));
     EndingDialog dialog(&owner);
     // IDOK from the dialog's own button ends the run with IDOK.
-    struct Clicker {
-        static void CALLBACK Fire(HWND, UINT, UINT_PTR id, DWORD) {
-            ::KillTimer(nullptr, id);
-            HWND box = ::FindWindowA(nullptr, "About Vellumo");
-            if (box) ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
-                                   reinterpret_cast<LPARAM>(::GetDlgItem(box, IDOK)));
-        }
-    };
-    ::SetTimer(nullptr, 0, 200, &Clicker::Fire);
-    EXPECT_EQ(dialog.DoModal(), IDOK);
+    ModalScript script;
+    script.Then([] {
+        HWND box = ::FindWindowA(nullptr, "About Vellumo");
+        if (!box || !::IsWindowVisible(box)) return false;
+        PostClick(box, IDOK);
+        return true;
+    });
+    EXPECT_EQ(script.Run([&] { return dialog.DoModal(); }), IDOK);
     EXPECT_TRUE(dialog.initialised);
     EXPECT_EQ(dialog.owner, ownerWnd);
     EXPECT_TRUE(dialog.ownerDisabledDuringRun);
@@ -165,9 +163,10 @@ TEST(ModalDialog, APostedQuitEndsTheRunAndIsPostedAgainForOuterLoops) {
 TEST(GdiCount, FollowsObjectsMadeAndDeleted) {
     const int before = CountGdiObjects();
     ASSERT_GT(before, 0);
-    HBRUSH brushes[5];
-    for (HBRUSH& b : brushes) b = ::CreateSolidBrush(RGB(1, 2, 3));
-    EXPECT_EQ(CountGdiObjects(), before + 5);
-    for (HBRUSH b : brushes) ::DeleteObject(b);
+    {
+        BrushHandle brushes[5];
+        for (BrushHandle& b : brushes) b.Reset(::CreateSolidBrush(RGB(1, 2, 3)));
+        EXPECT_EQ(CountGdiObjects(), before + 5);
+    }
     EXPECT_EQ(CountGdiObjects(), before);
 }

@@ -14,71 +14,14 @@ constexpr COLORREF kTransparent = RGB(214, 211, 206);
 constexpr COLORREF kParentColour = RGB(255, 0, 255);  // nowhere in the picture
 constexpr int kSliderId = 77;
 
-struct Pixels {
-    int width = 0;
-    int height = 0;
-    std::vector<COLORREF> values;
-    COLORREF At(int x, int y) const { return values[static_cast<size_t>(y * width + x)]; }
-    bool operator==(const Pixels& o) const {
-        return width == o.width && height == o.height && values == o.values;
-    }
-};
-
-Pixels ReadDib(HDC source, int width, int height) {
-    Pixels out;
-    out.width = width;
-    out.height = height;
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;  // top-down
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HBITMAP dib = ::CreateDIBSection(source, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HDC mem = ::CreateCompatibleDC(source);
-    HGDIOBJ old = ::SelectObject(mem, dib);
-    ::BitBlt(mem, 0, 0, width, height, source, 0, 0, SRCCOPY);
-    ::GdiFlush();
-    const auto* p = static_cast<const DWORD*>(bits);
-    for (int i = 0; i < width * height; ++i) {
-        const DWORD v = p[i];  // 0x00RRGGBB
-        out.values.push_back(RGB((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF));
-    }
-    ::SelectObject(mem, old);
-    ::DeleteDC(mem);
-    ::DeleteObject(dib);
-    return out;
-}
-
 // What the window shows now, after it painted everything pending.
-Pixels ScreenOf(HWND wnd) {
-    ::UpdateWindow(::GetParent(wnd));
-    ::UpdateWindow(wnd);
-    PumpMessages();
-    RECT rc{};
-    ::GetClientRect(wnd, &rc);
-    HDC dc = ::GetDC(wnd);
-    Pixels p = ReadDib(dc, rc.right, rc.bottom);
-    ::ReleaseDC(wnd, dc);
-    return p;
-}
+Pixels ScreenOf(HWND wnd) { return WindowPixels(wnd); }
 
 Pixels PictureResource() {
-    HBITMAP bmp = static_cast<HBITMAP>(::LoadImageA(::GetModuleHandleA(nullptr),
-                                                    MAKEINTRESOURCEA(IDB_EDITOR_PICTURE),
-                                                    IMAGE_BITMAP, 0, 0, 0));
-    BITMAP info{};
-    ::GetObjectA(bmp, sizeof info, &info);
-    HDC screen = ::GetDC(nullptr);
-    HDC mem = ::CreateCompatibleDC(screen);
-    HGDIOBJ old = ::SelectObject(mem, bmp);
-    Pixels p = ReadDib(mem, info.bmWidth, info.bmHeight);
-    ::SelectObject(mem, old);
-    ::DeleteDC(mem);
-    ::ReleaseDC(nullptr, screen);
-    ::DeleteObject(bmp);
-    return p;
+    BitmapHandle bmp(static_cast<HBITMAP>(::LoadImageA(::GetModuleHandleA(nullptr),
+                                                       MAKEINTRESOURCEA(IDB_EDITOR_PICTURE),
+                                                       IMAGE_BITMAP, 0, 0, 0)));
+    return BitmapPixels(bmp.Get());
 }
 
 LRESULT CALLBACK MagentaProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {

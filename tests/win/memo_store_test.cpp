@@ -14,32 +14,8 @@
 
 namespace {
 
-std::string TestExeDirectory() {
-    char path[MAX_PATH] = {};
-    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string dir(path);
-    return dir.substr(0, dir.rfind('\\'));
-}
-
-void RemoveTree(const std::string& dir) {
-    WIN32_FIND_DATAA found;
-    HANDLE search = ::FindFirstFileA((dir + "\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const std::string name = found.cFileName;
-            if (name == "." || name == "..") continue;
-            const std::string child = dir + "\\" + name;
-            ::SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(child);
-            else
-                ::DeleteFileA(child.c_str());
-        } while (::FindNextFileA(search, &found));
-        ::FindClose(search);
-    }
-    ::SetFileAttributesA(dir.c_str(), FILE_ATTRIBUTE_NORMAL);
-    ::RemoveDirectoryA(dir.c_str());
-}
+std::string TestExeDirectory() { return TestProgramDir(); }
+void RemoveTree(const std::string& dir) { RemoveDirectoryTree(dir); }
 
 long long FileSize(const std::string& path) {
     WIN32_FILE_ATTRIBUTE_DATA data;
@@ -47,9 +23,7 @@ long long FileSize(const std::string& path) {
     return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
-bool Exists(const std::string& path) {
-    return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
+bool Exists(const std::string& path) { return FileExists(path); }
 
 void Save(const std::string& path, const std::string& bytes) {
     WriteDayFile(path, bytes.data(), bytes.size());
@@ -217,10 +191,10 @@ TEST_F(MemoStore, AReadOnlyProgramDirectoryRefusesTheSaveAndKeepsTheMemo) {
     // Root under Wine writes into read-only directories anyway; there a
     // directory in the place of the new bytes refuses them the same way.
     const std::string probe = std::string(RemarkDir) + "\\probe.txt";
-    HANDLE created = ::CreateFileA(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                   FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (created != INVALID_HANDLE_VALUE) {
-        ::CloseHandle(created);
+    FileHandle created(::CreateFileA(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (created) {
+        created.Reset();
         ::DeleteFileA(probe.c_str());
         ::SetFileAttributesA(RemarkDir, FILE_ATTRIBUTE_NORMAL);
         ASSERT_TRUE(::CreateDirectoryA((memo + ".tmp").c_str(), nullptr));
@@ -240,10 +214,12 @@ TEST_F(MemoStore, PathsThatDoNotFitAreNeitherOverrunNorCut) {
     for (std::size_t length : {240u, 250u, 300u}) {
         const std::string dir = "C:\\" + std::string(length - 3, 'd');
         InitMemoPaths(dir);
-        for (const char* buffer : {RemarkDir, RemarkPrefix, NoticeDir, NoticePrefix})
-            EXPECT_LT(std::string(buffer).size(), kPathBufferSize);
+        EXPECT_EQ(dir + "\\Remark", std::string(RemarkDir));  // whole, never cut
+        EXPECT_EQ(dir + "\\Notice\\Notice_", std::string(NoticePrefix));
         const std::string memo = MakeDayFilePath(RemarkPrefix, 2008, 1, 5);
         EXPECT_EQ(dir + "\\Remark\\Remark_2008-1-5.txt", memo);  // whole, never cut
+        // An equal copy of the prefix names the same file.
+        EXPECT_EQ(memo, MakeDayFilePath(std::string(RemarkPrefix), 2008, 1, 5));
         std::string text = "stale";
         EXPECT_FALSE(ReadDayFile(memo, kMemoReadLimit, text));
         EXPECT_EQ("", text);
@@ -255,11 +231,13 @@ TEST_F(MemoStore, PathsThatDoNotFitAreNeitherOverrunNorCut) {
             EXPECT_NE(std::string::npos, e.ErrorMessage().find(memo));
         }
         DeleteDayFile(memo);
-        if (length == 240)  // 240 + 15 = 255 bytes still fit
-            EXPECT_EQ(dir + "\\Remark\\Remark_", std::string(RemarkPrefix));
-        else
-            EXPECT_EQ("", std::string(RemarkPrefix));
+        EXPECT_EQ(dir + "\\Remark\\Remark_", std::string(RemarkPrefix));
     }
+    // A program directory that cannot be found leaves no prefix: the names
+    // alone would be paths from the root of the current drive.
+    InitMemoPaths(std::string());
+    EXPECT_EQ("", MakeDayFilePath(RemarkPrefix, 2008, 1, 5));
+    EXPECT_EQ("", std::string(NoticeDir));
 }
 
 TEST_F(MemoStore, AKilledSaveLeavesTheOldOrTheNewMemoWhole) {

@@ -20,71 +20,31 @@
 namespace {
 constexpr char kAnnouncement[] = "Vellumo reminds you.";
 
-// TimeFormat, Days and the autorun entry as they were before the test.
-class StoredSettings {
+// TimeFormat, Days and the autorun entry as they were before the test;
+// the test starts with neither value stored.
+class StoredSettings : SavedSettings {
 public:
     StoredSettings() {
-        ::RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kSettingsKeyPath, kTimeFormatValue);
-        ::RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kSettingsKeyPath, kDaysValue);
+        DeleteSetting(kTimeFormatValue);
+        DeleteSetting(kDaysValue);
     }
-    ~StoredSettings() {
-        Restore(kTimeFormatValue, timeFormat_);
-        Restore(kDaysValue, days_);
-        // A key the test made is removed again (it fails while values remain).
-        if (!hadKey_ && ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kSettingsKeyPath) == ERROR_SUCCESS &&
-            !hadMakerKey_)
-            ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Brakkon");
-        if (autorun_) SetAutoRun();
-        else RemoveAutoRun();
-    }
-
-private:
-    static void Restore(const char* name, int value) {
-        if (value == -1) ::RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kSettingsKeyPath, name);
-        else WriteSettingValue(name, value);
-    }
-    static bool KeyExists(const char* path) {
-        HKEY key = nullptr;
-        if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-        ::RegCloseKey(key);
-        return true;
-    }
-    bool hadMakerKey_ = KeyExists("SOFTWARE\\Brakkon");
-    bool hadKey_ = KeyExists(kSettingsKeyPath);
-    int timeFormat_ = ReadSettingValue(kTimeFormatValue);
-    int days_ = ReadSettingValue(kDaysValue);
-    bool autorun_ = IsAutoRunSet();
 };
-
 
 // Runs the panel's "Setting..." command; `act` gets the dialog once it shows
 // and ends it. Returns whether the dialog showed.
-std::function<void(HWND)> g_act;
-void CALLBACK ActOnSettings(HWND, UINT, UINT_PTR id, DWORD) {
-    HWND dlg = ::FindWindowA("#32770", "Vellumo Setting");
-    if (!dlg || !::IsWindowVisible(dlg) || !g_act) return;
-    ::KillTimer(nullptr, id);
-    auto act = std::move(g_act);
-    g_act = nullptr;
-    act(dlg);
-}
-
 bool RunSettingCommand(CVellumoDlg& panel, std::function<void(HWND)> act) {
-    g_act = std::move(act);
-    const UINT_PTR timer = ::SetTimer(nullptr, 0, 30, &ActOnSettings);
-    ::SendMessageA(panel.m_hWnd, WM_COMMAND, ID_SETTING, 0);
-    ::KillTimer(nullptr, timer);
-    const bool shown = !g_act;
-    g_act = nullptr;
-    return shown;
+    ModalScript script;
+    script.Then([&] {
+        HWND dlg = ::FindWindowA("#32770", "Vellumo Setting");
+        if (!dlg || !::IsWindowVisible(dlg)) return false;
+        act(dlg);
+        return true;
+    });
+    script.Run([&] { return ::SendMessageA(panel.m_hWnd, WM_COMMAND, ID_SETTING, 0); });
+    return script.Finished();
 }
 
-void TypeDays(HWND dlg, const std::string& text) {
-    HWND edit = ::GetDlgItem(dlg, IDC_DAYS);
-    ::SendMessageA(edit, EM_SETSEL, 0, -1);
-    ::SendMessageA(edit, WM_CHAR, VK_BACK, 0);
-    for (char c : text) ::SendMessageA(edit, WM_CHAR, static_cast<WPARAM>(c), 0);
-}
+void TypeDays(HWND dlg, const std::string& text) { TypeInto(::GetDlgItem(dlg, IDC_DAYS), text); }
 
 // Pumps for `ms` (the ticker paints several times meanwhile); true when an
 // announcement box showed up in that time.
@@ -109,8 +69,8 @@ public:
         const Date today = LocalDateNow(), later = AddDays(today, 2);
         today_ = MakeDayFilePath(RemarkPrefix, today.year, today.month, today.day);
         later_ = MakeDayFilePath(RemarkPrefix, later.year, later.month, later.day);
-        WriteRaw(today_, "today memo");
-        WriteRaw(later_, "later memo");
+        WriteFileBytes(today_, "today memo");
+        WriteFileBytes(later_, "later memo");
     }
     ~TwoMemos() {
         ::DeleteFileA(today_.c_str());

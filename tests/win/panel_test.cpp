@@ -53,10 +53,10 @@ TEST(Panel, LaysOutTheMonthWithMemoColoursAndTips) {
     const std::string todays = MakeDayFilePath(RemarkPrefix, today.year, today.month, today.day);
     std::string big(5000, 'x');
     for (size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>('a' + i % 26);
-    WriteRaw(gold, "[2008-1-5] gold memo");
-    WriteRaw(empty, "");
-    WriteRaw(longer, big);
-    WriteRaw(todays, "today's memo");
+    WriteFileBytes(gold, "[2008-1-5] gold memo");
+    WriteFileBytes(empty, "");
+    WriteFileBytes(longer, big);
+    WriteFileBytes(todays, "today's memo");
 
     RunPanel([&](CVellumoDlg& panel) {
         const CalendarMonth& shown = panel.ShownMonth();
@@ -174,7 +174,7 @@ TEST(Panel, DayTooltipShowsAmpersandsAsTyped) {
     ::CreateDirectoryA((dir + "\\Remark").c_str(), nullptr);
     InitMemoPaths(dir);
     const std::string memo = MakeDayFilePath(RemarkPrefix, today.year, today.month, day);
-    WriteRaw(memo, "Tom & Jerry && co");
+    WriteFileBytes(memo, "Tom & Jerry && co");
     RunPanel([&](CVellumoDlg& panel) {
         const CSkinButton& cell = panel.DayCell(CellOfDay(panel.ShownMonth(), day));
         const HWND tip = cell.TooltipWindow();
@@ -205,5 +205,45 @@ TEST(Panel, MonthStepsLeaveTheGdiObjectCountFlat) {
         }
         PumpMessages();
         EXPECT_LE(CountGdiObjects() - before, 5);
+    });
+}
+
+TEST(Panel, AWindowOverTheGridDuringARelayoutLeavesNoTrace) {
+    constexpr COLORREF kCover = RGB(255, 0, 255);  // no pixel of the skin or a caption
+    static BrushHandle coverBrush(::CreateSolidBrush(kCover));
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = &::DefWindowProcA;
+    wc.hInstance = ::GetModuleHandleA(nullptr);
+    wc.hbrBackground = coverBrush.Get();
+    wc.lpszClassName = "VellumoCoverWindow";
+    ::RegisterClassA(&wc);
+    RunPanel([&](CVellumoDlg& panel) {
+        PumpMessages();
+        // Over the left half of the grid's top rows, while two steps lay it out.
+        RECT first{}, last{};
+        ::GetWindowRect(panel.DayCell(kFirstDayCellId).m_hWnd, &first);
+        ::GetWindowRect(panel.DayCell(kFirstDayCellId + 17).m_hWnd, &last);
+        HWND cover = ::CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, "VellumoCoverWindow", "",
+                                       WS_POPUP | WS_VISIBLE, first.left, first.top,
+                                       (last.right - first.left) / 2, last.bottom - first.top,
+                                       nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
+        ASSERT_NE(cover, nullptr);
+        PumpMessages();
+        Command(panel, IDC_NEXT_MONTH);
+        PumpMessages();
+        Command(panel, IDC_PREV_MONTH);
+        PumpMessages();
+        ::DestroyWindow(cover);
+        PumpUntil([] { return false; }, 300);  // the uncovered part repaints
+
+        RECT grid{};
+        ::GetWindowRect(panel.DayCell(kLastDayCellId).m_hWnd, &last);
+        ::UnionRect(&grid, &first, &last);
+        ::MapWindowPoints(nullptr, panel.m_hWnd, reinterpret_cast<POINT*>(&grid), 2);
+        WindowDC dc(panel.m_hWnd);
+        int covered = 0;
+        for (int y = grid.top; y < grid.bottom; ++y)
+            for (int x = grid.left; x < grid.right; ++x) covered += ::GetPixel(dc.Get(), x, y) == kCover;
+        EXPECT_EQ(covered, 0);
     });
 }

@@ -4,12 +4,7 @@
 // click, and answer message boxes by caption.
 #include <gtest/gtest.h>
 
-#include <deque>
-#include <fstream>
 #include <functional>
-#include <memory>
-#include <optional>
-#include <sstream>
 #include <string>
 
 #include "memo/memo_store.h"
@@ -19,18 +14,9 @@
 
 namespace {
 
-std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-void WriteBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
-bool Exists(const std::string& path) {
-    return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
+std::string ReadBytes(const std::string& path) { return ReadFileText(path); }
+void WriteBytes(const std::string& path, const std::string& bytes) { WriteFileBytes(path, bytes); }
+bool Exists(const std::string& path) { return FileExists(path); }
 
 std::string Text(HWND wnd) {
     char buffer[8192] = {};
@@ -38,148 +24,40 @@ std::string Text(HWND wnd) {
     return buffer;
 }
 
-// Visible dialog-class windows of this thread with `caption`, except the
-// editor itself (for the program's own message boxes the caption is the
-// program name).
-struct BoxSearch {
-    std::string caption;
-    HWND found;
-};
-BOOL CALLBACK MatchBox(HWND wnd, LPARAM lp) {
-    auto* s = reinterpret_cast<BoxSearch*>(lp);
-    char cls[32] = {};
-    ::GetClassNameA(wnd, cls, sizeof cls);
-    if (std::string(cls) == "#32770" && ::IsWindowVisible(wnd) && Text(wnd) == s->caption) {
-        s->found = wnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-HWND FindBox(const std::string& caption) {
-    BoxSearch search{caption, nullptr};
-    ::EnumThreadWindows(::GetCurrentThreadId(), &MatchBox, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
+// The program's own message boxes are captioned with the program name.
+HWND FindBox(const std::string& caption) { return FindThreadDialog(caption.c_str()); }
 
 HWND Editor() { return FindBox("New Memo"); }
 HWND Item(int id) { return ::GetDlgItem(Editor(), id); }
 
-// Runs `dialog` modally while a 10 ms timer plays the steps; a step returns
-// true when it is done. Steps never block: clicks are posted.
+// The editor's script: the shared modal driver's steps plus the editor's
+// own (its fields and buttons). Stuck runs close every box and the editor.
 class Script {
 public:
-    using Step = std::function<bool()>;
-    Script& Then(Step step) {
-        steps_.push_back(std::move(step));
-        return *this;
-    }
-    // A step that happens at once.
-    Script& Do(std::function<void()> action) {
-        return Then([action] {
-            action();
-            return true;
-        });
-    }
-    Script& WaitEditor() {
-        return Then([] { return Editor() != nullptr && ::IsWindowVisible(Editor()); });
-    }
-    // Lets `ms` pass with the loops running.
-    Script& Pause(DWORD ms) {
-        auto start = std::make_shared<std::optional<DWORD>>();
-        return Then([start, ms] {
-            if (!*start) *start = ::GetTickCount();
-            return ::GetTickCount() - **start >= ms;
-        });
-    }
+    using Step = ModalScript::Step;
+    Script() : script_(10000) {}
+    Script& Then(Step step) { return Add(script_.Then(std::move(step))); }
+    Script& Do(std::function<void()> action) { return Add(script_.Do(std::move(action))); }
+    Script& Pause(DWORD ms) { return Add(script_.Pause(ms)); }
+    Script& WaitEditor() { return Add(script_.WaitShown(&Editor)); }
     Script& Set(int id, const std::string& text) {
         return Do([id, text] { ::SetWindowTextA(Item(id), text.c_str()); });
     }
     Script& Click(int id) {
-        return Do([id] {
-            ::PostMessageA(Editor(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                           reinterpret_cast<LPARAM>(Item(id)));
-        });
+        return Do([id] { PostClick(Editor(), id); });
     }
     // Waits for a message box with `caption`, records its text, answers it.
     Script& Answer(const std::string& caption, int button, std::string* text) {
-        return Then([caption, button, text] {
-            HWND box = FindBox(caption);
-            if (!box) return false;
-            char buffer[1024] = {};
-            ::GetDlgItemTextA(box, 0xFFFF, buffer, sizeof buffer);
-            if (text) *text = buffer;
-            ::PostMessageA(box, WM_COMMAND, button, 0);
-            return true;
-        });
+        return Add(script_.Answer(caption, button, text));
     }
-
     INT_PTR Run(CRemarkDlg& dialog) {
-        current_ = this;
-        start_ = ::GetTickCount();
-        const UINT_PTR timer = ::SetTimer(nullptr, 0, 10, &Tick);
-        const INT_PTR result = dialog.DoModal();
-        ::KillTimer(nullptr, timer);
-        current_ = nullptr;
-        EXPECT_TRUE(steps_.empty()) << steps_.size() << " steps not played";
-        EXPECT_FALSE(timedOut_);
-        return result;
+        return script_.Run([&] { return dialog.DoModal(); });
     }
 
 private:
-    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-        Script* self = current_;
-        if (!self || self->busy_) return;
-        self->busy_ = true;
-        if (::GetTickCount() - self->start_ > 10000) {
-            // Stuck: close every box and the editor so the test can report.
-            self->timedOut_ = true;
-            self->steps_.clear();
-            for (const char* caption : {"Info", "Vellumo"})
-                if (HWND box = FindBox(caption)) ::PostMessageA(box, WM_COMMAND, IDCANCEL, 0);
-            if (Editor()) ::PostMessageA(Editor(), WM_COMMAND, IDCANCEL, 0);
-        } else if (!self->steps_.empty() && self->steps_.front()()) {
-            self->steps_.pop_front();
-        }
-        self->busy_ = false;
-    }
-
-    static Script* current_;
-    std::deque<Step> steps_;
-    DWORD start_ = 0;
-    bool busy_ = false;
-    bool timedOut_ = false;
+    Script& Add(ModalScript&) { return *this; }
+    ModalScript script_;
 };
-Script* Script::current_ = nullptr;
-
-class RemarkDlgTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        char temp[MAX_PATH] = {};
-        ::GetTempPathA(MAX_PATH, temp);
-        dir_ = std::string(temp) + "vellumo-editor-" + std::to_string(::GetCurrentProcessId()) +
-               "-" + std::to_string(++counter_);
-        ::CreateDirectoryA(dir_.c_str(), nullptr);
-        ::CreateDirectoryA((dir_ + "\\Remark").c_str(), nullptr);
-        ::CreateDirectoryA((dir_ + "\\Notice").c_str(), nullptr);
-        InitMemoPaths(dir_);
-        dialog.m_nYear = 2008;
-        dialog.m_nMonth = 1;
-        dialog.m_nDay = 5;
-    }
-    void TearDown() override {
-        for (const std::string& f : {MemoFile(), NoticeFile()}) ::DeleteFileA(f.c_str());
-        ::RemoveDirectoryA((dir_ + "\\Remark").c_str());
-        ::RemoveDirectoryA((dir_ + "\\Notice").c_str());
-        ::RemoveDirectoryA(dir_.c_str());
-    }
-    std::string MemoFile() const { return dir_ + "\\Remark\\Remark_2008-1-5.txt"; }
-    std::string NoticeFile() const { return dir_ + "\\Notice\\Notice_2008-1-5.txt"; }
-
-    CRemarkDlg dialog;
-    std::string dir_;
-    static int counter_;
-};
-int RemarkDlgTest::counter_ = 0;
 
 // What the editor shows, read by a step.
 struct Shown {
@@ -194,6 +72,33 @@ Script::Step ReadInto(Shown* shown) {
         shown->content = Text(Item(IDC_CONTENT));
         return true;
     };
+}
+
+class RemarkDlgTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        InitMemoPaths(dir_);
+        dialog.m_nYear = 2008;
+        dialog.m_nMonth = 1;
+        dialog.m_nDay = 5;
+    }
+    // Opens the editor, reads what it shows, closes it with `button` and
+    // checks what the run returned.
+    Shown OpenAndClose(int button, INT_PTR result);
+    std::string MemoFile() const { return dir_ + "\\Remark\\Remark_2008-1-5.txt"; }
+    std::string NoticeFile() const { return dir_ + "\\Notice\\Notice_2008-1-5.txt"; }
+
+    CRemarkDlg dialog;
+    const ScratchDir scratch_{"vellumo-editor", {"Remark", "Notice"}};
+    const std::string dir_ = scratch_.Path();
+};
+
+Shown RemarkDlgTest::OpenAndClose(int button, INT_PTR result) {
+    Shown shown;
+    Script script;
+    script.WaitEditor().Then(ReadInto(&shown)).Click(button);
+    EXPECT_EQ(script.Run(dialog), result);
+    return shown;
 }
 
 void PressEnter(int id) {
@@ -235,10 +140,7 @@ TEST_F(RemarkDlgTest, NewDateShowsDefaultsAndEnterOnlyBreaksLinesInTheContent) {
 TEST_F(RemarkDlgTest, ExistingMemoOpensWithoutItsHeadAndSavesTheSameBytes) {
     WriteBytes(MemoFile(), "[2008-1-5] Dentist");
     WriteBytes(NoticeFile(), "9:05");
-    Shown shown;
-    Script script;
-    script.WaitEditor().Then(ReadInto(&shown)).Click(IDC_REMARK_OK);
-    EXPECT_EQ(script.Run(dialog), IDOK);
+    Shown shown = OpenAndClose(IDC_REMARK_OK, IDOK);
     EXPECT_EQ(shown.title, "New Memo");
     EXPECT_EQ(shown.content, "Dentist");
     EXPECT_EQ(shown.hour, "9");
@@ -250,9 +152,7 @@ TEST_F(RemarkDlgTest, ExistingMemoOpensWithoutItsHeadAndSavesTheSameBytes) {
     // notice without ":" leaves the default time.
     WriteBytes(MemoFile(), "0123456789ab] tail");
     WriteBytes(NoticeFile(), "905");
-    Script again;
-    again.WaitEditor().Then(ReadInto(&shown)).Click(IDC_REMARK_CANCEL);
-    EXPECT_EQ(again.Run(dialog), IDCANCEL);
+    shown = OpenAndClose(IDC_REMARK_CANCEL, IDCANCEL);
     EXPECT_EQ(shown.content, "0123456789ab] tail");
     EXPECT_EQ(shown.hour, "1");
     EXPECT_EQ(shown.minute, "30");
@@ -350,10 +250,7 @@ TEST_F(RemarkDlgTest, FullLengthMemoSurvivesOpenAndOkByteForByte) {
         ASSERT_EQ(record.size(), c.size);
         WriteBytes(memo, record);
         WriteBytes(notice, "6:45");
-        Shown shown;
-        Script script;
-        script.WaitEditor().Then(ReadInto(&shown)).Click(IDC_REMARK_OK);
-        EXPECT_EQ(script.Run(dialog), IDOK);
+        const Shown shown = OpenAndClose(IDC_REMARK_OK, IDOK);
         EXPECT_EQ(shown.content, content) << c.date;
         EXPECT_EQ(ReadBytes(memo), record) << c.date;
         ::DeleteFileA(memo.c_str());
@@ -368,10 +265,7 @@ TEST_F(RemarkDlgTest, AMemoHeldElsewhereForAMomentIsWaitedForAndShown) {
     ASSERT_TRUE(holder.WaitReady());
     std::string probe;
     ASSERT_FALSE(ReadDayFile(MemoFile(), kMemoReadLimit, probe));  // held now
-    Shown shown;
-    Script script;
-    script.WaitEditor().Then(ReadInto(&shown)).Click(IDC_REMARK_CANCEL);
-    EXPECT_EQ(script.Run(dialog), IDCANCEL);
+    const Shown shown = OpenAndClose(IDC_REMARK_CANCEL, IDCANCEL);
     EXPECT_EQ(shown.content, "Dentist");
     EXPECT_EQ(shown.hour, "9");
     EXPECT_EQ(shown.minute, "05");

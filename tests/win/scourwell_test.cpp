@@ -19,16 +19,13 @@ namespace {
 const char kIE[] = "Software\\Microsoft\\Internet Explorer\\";
 const char kOffice[] = "Software\\Microsoft\\Office\\";
 
-std::string Dir(const std::string& path) { return path.substr(0, path.find_last_of('\\')); }
 
 // A copy of the built plug-in in a folder of its own, so that its log lands
 // there and not among the build's outputs.
 std::string PluginDir() {
     static const std::string dir = [] {
-        char exe[MAX_PATH] = {};
-        ::GetModuleFileNameA(nullptr, exe, MAX_PATH);
         const std::string copy = FreshTempDir("scourwell-plugin");
-        ::CopyFileA((Dir(Dir(exe)) + "\\companions\\out\\Scourwell.dll").c_str(),
+        ::CopyFileA((ParentDir(TestProgramDir()) + "\\companions\\out\\Scourwell.dll").c_str(),
                     (copy + "\\Scourwell.dll").c_str(), FALSE);
         return copy;
     }();
@@ -36,12 +33,7 @@ std::string PluginDir() {
 }
 
 void SetValue(const std::string& key, const char* name, const char* data = "x") {
-    HKEY k = nullptr;
-    ASSERT_EQ(::RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k,
-                                nullptr),
-              ERROR_SUCCESS);
-    ::RegSetValueExA(k, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data), static_cast<DWORD>(strlen(data) + 1));
-    ::RegCloseKey(k);
+    ASSERT_TRUE(StoreTextValue(HKEY_CURRENT_USER, key.c_str(), name, data)) << key;
 }
 
 bool HasValue(const std::string& key, const char* name) {
@@ -92,10 +84,7 @@ const std::vector<std::string> kPages = {"http://d.example/page.htm", "http://d.
 void PlantCacheEntry(const std::string& url, DWORD type) {
     char file[MAX_PATH] = {};
     ASSERT_TRUE(::CreateUrlCacheEntryA(url.c_str(), 0, "htm", file, 0)) << url;
-    const HANDLE h = ::CreateFileA(file, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written = 0;
-    ::WriteFile(h, "data", 4, &written, nullptr);
-    ::CloseHandle(h);
+    ASSERT_TRUE(WriteFileBytes(file, "data")) << file;
     FILETIME zero{};
     ASSERT_TRUE(::CommitUrlCacheEntryA(url.c_str(), file, zero, zero, type, nullptr, 0, nullptr, nullptr)) << url;
 }
@@ -110,11 +99,7 @@ int CountCacheEntries(const std::vector<std::string>& urls) {
     return n;
 }
 
-std::string TempPath() {
-    char temp[MAX_PATH] = {};
-    ::GetTempPathA(MAX_PATH, temp);
-    return temp;
-}
+std::string TempPath() { return TempFolder(); }
 
 std::string RecentFolder() {
     char dir[MAX_PATH] = {};
@@ -125,11 +110,10 @@ std::string RecentFolder() {
 int CountFiles(const std::string& pattern) {
     int n = 0;
     WIN32_FIND_DATAA data;
-    HANDLE find = ::FindFirstFileA(pattern.c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return 0;
+    const FindHandle find(::FindFirstFileA(pattern.c_str(), &data));
+    if (!find) return 0;
     do n += (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? 0 : 1;
-    while (::FindNextFileA(find, &data));
-    ::FindClose(find);
+    while (::FindNextFileA(find.Get(), &data));
     return n;
 }
 
@@ -156,17 +140,16 @@ std::string TrashFilesFolder() {
 }
 
 void WriteFile(const std::string& path, int daysOld) {
-    const HANDLE h = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(h, INVALID_HANDLE_VALUE) << path;
+    const FileHandle h(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    ASSERT_TRUE(h.Valid()) << path;
     DWORD written = 0;
-    ::WriteFile(h, "planted", 7, &written, nullptr);
+    ::WriteFile(h.Get(), "planted", 7, &written, nullptr);
     FILETIME now{};
     ::GetSystemTimeAsFileTime(&now);
     ULARGE_INTEGER t{{now.dwLowDateTime, now.dwHighDateTime}};
     t.QuadPart -= static_cast<ULONGLONG>(daysOld) * 24 * 3600 * 10000000ull;
     const FILETIME when{t.LowPart, t.HighPart};
-    ::SetFileTime(h, nullptr, nullptr, &when);
-    ::CloseHandle(h);
+    ::SetFileTime(h.Get(), nullptr, nullptr, &when);
 }
 
 class Scourwell : public ::testing::Test {
@@ -239,7 +222,7 @@ protected:
             if (destroy) destroy(eraser);
         }
         ::FreeLibrary(library);
-        return ReadWholeFile(dir + "\\Scourwell.log");
+        return ReadFileText(dir + "\\Scourwell.log");
     }
 };
 
@@ -276,9 +259,7 @@ TEST_F(Scourwell, EachItemRemovesExactlyItsOwnData) {
 TEST_F(Scourwell, RecycleBinIsTheTrashInsideTheBuildFolder) {
     const std::string trash = TrashFilesFolder();
     ASSERT_FALSE(trash.empty()) << "run the tests through scripts/test.sh (XDG_DATA_HOME unset)";
-    char exe[MAX_PATH] = {};
-    ::GetModuleFileNameA(nullptr, exe, MAX_PATH);
-    const std::string build = Dir(Dir(Dir(exe)));  // <build>\<tree>\tests\x.exe
+    const std::string build = ParentDir(ParentDir(TestProgramDir()));  // <build>\<tree>\tests
     EXPECT_EQ(_strnicmp(trash.c_str(), build.c_str(), build.size()), 0)
         << "trash " << trash << " lies outside " << build;
     RunOnly(-1);

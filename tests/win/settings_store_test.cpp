@@ -8,73 +8,9 @@
 #include <vector>
 
 #include "settings/settings_store.h"
+#include "tests/win/win_test_support.h"
 
 namespace {
-
-// Remembers some values of one key (and whether the key was there) and puts
-// them back when the scope ends.
-class RegistrySnapshot {
-public:
-    RegistrySnapshot(HKEY root, const char* path, std::vector<std::string> names)
-        : root_(root), path_(path) {
-        // The keys of the path that are missing now, outermost last.
-        std::string part = path;
-        for (;;) {
-            HKEY probe = nullptr;
-            if (::RegOpenKeyExA(root, part.c_str(), 0, KEY_READ, &probe) == ERROR_SUCCESS) {
-                ::RegCloseKey(probe);
-                break;
-            }
-            missing_.push_back(part);
-            const std::size_t slash = part.rfind('\\');
-            if (slash == std::string::npos) break;
-            part.resize(slash);
-        }
-        HKEY key = nullptr;
-        keyExisted_ = ::RegOpenKeyExA(root, path, 0, KEY_READ, &key) == ERROR_SUCCESS;
-        for (std::string& name : names) {
-            Saved saved{std::move(name), false, 0, {}};
-            DWORD size = 0;
-            if (keyExisted_ && ::RegQueryValueExA(key, saved.name.c_str(), nullptr, &saved.type,
-                                                  nullptr, &size) == ERROR_SUCCESS) {
-                saved.data.resize(size);
-                saved.present = ::RegQueryValueExA(key, saved.name.c_str(), nullptr, nullptr,
-                                                   saved.data.data(), &size) == ERROR_SUCCESS;
-            }
-            saved_.push_back(std::move(saved));
-        }
-        if (key) ::RegCloseKey(key);
-    }
-    ~RegistrySnapshot() {
-        HKEY key = nullptr;
-        if (::RegOpenKeyExA(root_, path_, 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS) {
-            for (const Saved& saved : saved_) {
-                if (saved.present)
-                    ::RegSetValueExA(key, saved.name.c_str(), 0, saved.type, saved.data.data(),
-                                     static_cast<DWORD>(saved.data.size()));
-                else
-                    ::RegDeleteValueA(key, saved.name.c_str());
-            }
-            ::RegCloseKey(key);
-        }
-        for (const std::string& part : missing_) ::RegDeleteKeyA(root_, part.c_str());
-    }
-    RegistrySnapshot(const RegistrySnapshot&) = delete;
-    RegistrySnapshot& operator=(const RegistrySnapshot&) = delete;
-
-private:
-    struct Saved {
-        std::string name;
-        bool present;
-        DWORD type;
-        std::vector<BYTE> data;
-    };
-    HKEY root_;
-    const char* path_;
-    bool keyExisted_ = false;
-    std::vector<Saved> saved_;
-    std::vector<std::string> missing_;
-};
 
 RegistrySnapshot SettingsSnapshot() {
     return RegistrySnapshot(HKEY_LOCAL_MACHINE, kSettingsKeyPath,
@@ -82,48 +18,22 @@ RegistrySnapshot SettingsSnapshot() {
 }
 
 void DeleteSettingsKey() {
-    HKEY key = nullptr;
-    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSettingsKeyPath, 0, KEY_ALL_ACCESS, &key) ==
-        ERROR_SUCCESS) {
+    if (RegKey key{HKEY_LOCAL_MACHINE, kSettingsKeyPath, KEY_ALL_ACCESS}) {
         for (const char* name : {kTimeFormatValue, kDaysValue, kCleanOptionValue})
-            ::RegDeleteValueA(key, name);
-        ::RegCloseKey(key);
+            ::RegDeleteValueA(key.Get(), name);
     }
     ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kSettingsKeyPath);
 }
 
 void StoreRaw(const char* name, DWORD type, const void* data, DWORD size) {
-    HKEY key = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSettingsKeyPath, 0, nullptr, 0,
-                                               KEY_ALL_ACCESS, nullptr, &key, nullptr));
-    ::RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size);
-    ::RegCloseKey(key);
+    ASSERT_TRUE(StoreRawValue(HKEY_LOCAL_MACHINE, kSettingsKeyPath, name, type, data, size));
 }
 
 void StoreText(const char* name, const std::string& text) {
     StoreRaw(name, REG_SZ, text.c_str(), static_cast<DWORD>(text.size() + 1));
 }
 
-// Type and bytes of a value; type REG_NONE when it is missing.
-struct RawValue {
-    DWORD type = REG_NONE;
-    std::string bytes;
-};
-RawValue ReadRaw(HKEY root, const char* path, const char* name) {
-    RawValue value;
-    HKEY key = nullptr;
-    if (::RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return value;
-    char data[1024] = {};
-    DWORD size = sizeof data;
-    DWORD type = REG_NONE;
-    if (::RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(data), &size) ==
-        ERROR_SUCCESS) {
-        value.type = type;
-        value.bytes.assign(data, size);
-    }
-    ::RegCloseKey(key);
-    return value;
-}
+RawValue ReadRaw(HKEY root, const char* path, const char* name) { return ReadRawValue(root, path, name); }
 
 }  // namespace
 
@@ -196,10 +106,10 @@ TEST(SettingsStore, AutoRunEntry) {
     const HKEY root = HKEY_CURRENT_USER;
     RegistrySnapshot savedKey(root, kAutoRunKeyPath, {kAutoRunValueName});
     RegistrySnapshot savedMachine(HKEY_LOCAL_MACHINE, kAutoRunKeyPath, {kAutoRunValueName});
-    HKEY key = nullptr;  // the store does not create the Run key; a user's profile has it
-    ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExA(root, kAutoRunKeyPath, 0, nullptr, 0, KEY_ALL_ACCESS,
-                                               nullptr, &key, nullptr));
-    ::RegDeleteValueA(key, kAutoRunValueName);
+    // The store does not create the Run key; a user's profile has it.
+    const RegKey key(root, kAutoRunKeyPath, KEY_ALL_ACCESS, true);
+    ASSERT_TRUE(key.Valid());
+    ::RegDeleteValueA(key.Get(), kAutoRunValueName);
 
     EXPECT_FALSE(IsAutoRunSet());
     RemoveAutoRun();  // nothing to remove: silent
@@ -207,7 +117,7 @@ TEST(SettingsStore, AutoRunEntry) {
 
     // Any data counts, an older copy's path for instance.
     const std::string old = "C:\\Old\\Vellumo.exe";
-    ::RegSetValueExA(key, kAutoRunValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(old.c_str()),
+    ::RegSetValueExA(key.Get(), kAutoRunValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(old.c_str()),
                      static_cast<DWORD>(old.size() + 1));
     EXPECT_TRUE(IsAutoRunSet());
 
@@ -222,5 +132,4 @@ TEST(SettingsStore, AutoRunEntry) {
 
     RemoveAutoRun();
     EXPECT_FALSE(IsAutoRunSet());
-    ::RegCloseKey(key);
 }

@@ -38,17 +38,23 @@ public:
     DECLARE_MESSAGE_MAP()
 
 private:
-    LRESULT OnPaint(WPARAM, LPARAM) {
-        PAINTSTRUCT ps;
-        HDC dc = ::BeginPaint(m_hWnd, &ps);
+    static void Draw(HDC dc) {
         for (int y = 0; y < 120; y += 3)
             for (int x = 0; x < 200; x += 3) {
                 BrushHandle brush(::CreateSolidBrush(PatternAt(x, y)));
                 RECT cell{x, y, x + 3, y + 3};
                 ::FillRect(dc, &cell, brush.Get());
             }
-        ::EndPaint(m_hWnd, &ps);
+    }
+    LRESULT OnPaint(WPARAM, LPARAM) {
+        PaintDC paint(m_hWnd);
+        Draw(paint.Get());
         return 0;
+    }
+    // What a transparent button shows under itself.
+    LRESULT OnPrintClient(WPARAM wp, LPARAM) {
+        Draw(reinterpret_cast<HDC>(wp));
+        return 1;
     }
     LRESULT OnEraseBackground(WPARAM, LPARAM) { return 1; }
     LRESULT OnCommandMessage(WPARAM wp, LPARAM) {
@@ -58,6 +64,7 @@ private:
 };
 BEGIN_MESSAGE_MAP(PatternParent, CWnd)
     OnMessage(WM_PAINT, &ThisClass::OnPaint),
+    OnMessage(WM_PRINTCLIENT, &ThisClass::OnPrintClient),
     OnMessage(WM_ERASEBKGND, &ThisClass::OnEraseBackground),
     OnMessage(WM_COMMAND, &ThisClass::OnCommandMessage),
 END_MESSAGE_MAP()
@@ -87,15 +94,11 @@ struct Fixture {
 };
 
 // Every pixel of the button as it is on screen now.
-std::vector<COLORREF> Pixels(HWND wnd, int w = kButtonW, int h = kButtonH) {
+std::vector<COLORREF> ButtonPixels(HWND wnd, int w = kButtonW, int h = kButtonH) {
     ::RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
     PumpMessages();
-    std::vector<COLORREF> out;
-    HDC dc = ::GetDC(wnd);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) out.push_back(::GetPixel(dc, x, y));
-    ::ReleaseDC(wnd, dc);
-    return out;
+    WindowDC dc(wnd);
+    return ReadPixels(dc.Get(), 0, 0, w, h).pixels;
 }
 
 int Count(const std::vector<COLORREF>& pixels, COLORREF colour) {
@@ -120,23 +123,22 @@ void Unhover(HWND button) {
 }
 
 HICON MakeSolidIcon(COLORREF colour) {
-    HDC screen = ::GetDC(nullptr);
-    BitmapHandle image(::CreateCompatibleBitmap(screen, 16, 16));
+    WindowDC screen(nullptr);
+    BitmapHandle image(::CreateCompatibleBitmap(screen.Get(), 16, 16));
     BitmapHandle mask(::CreateBitmap(16, 16, 1, 1, nullptr));
     {
-        MemoryDC dc(screen);
+        MemoryDC dc(screen.Get());
         dc.SelectBitmap(image.Get());
         BrushHandle brush(::CreateSolidBrush(colour));
         RECT all{0, 0, 16, 16};
         ::FillRect(dc.Get(), &all, brush.Get());
     }
     {
-        MemoryDC dc(screen);
+        MemoryDC dc(screen.Get());
         dc.SelectBitmap(mask.Get());
         RECT all{0, 0, 16, 16};
         ::FillRect(dc.Get(), &all, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));  // opaque
     }
-    ::ReleaseDC(nullptr, screen);
     ICONINFO info{TRUE, 8, 8, mask.Get(), image.Get()};
     return ::CreateIconIndirect(&info);
 }
@@ -157,17 +159,17 @@ TEST(SkinButton, BareTransparentButtonShowsExactlyTheParentInEveryState) {
     for (int y = 0; y < kButtonH; ++y)
         for (int x = 0; x < kButtonW; ++x) expected.push_back(PatternAt(kButtonX + x, kButtonY + y));
 
-    EXPECT_EQ(Pixels(f.button), expected) << "resting";
+    EXPECT_EQ(ButtonPixels(f.button), expected) << "resting";
     Hover(f.button);
     EXPECT_TRUE(skin.IsHovered());
-    EXPECT_EQ(Pixels(f.button), expected) << "hovered";
+    EXPECT_EQ(ButtonPixels(f.button), expected) << "hovered";
     Unhover(f.button);
     EXPECT_FALSE(skin.IsHovered());
     ::SendMessageA(f.button, BM_SETSTATE, TRUE, 0);
-    EXPECT_EQ(Pixels(f.button), expected) << "pressed";
+    EXPECT_EQ(ButtonPixels(f.button), expected) << "pressed";
     ::SendMessageA(f.button, BM_SETSTATE, FALSE, 0);
     ::SetFocus(f.button);
-    EXPECT_EQ(Pixels(f.button), expected) << "focused";
+    EXPECT_EQ(ButtonPixels(f.button), expected) << "focused";
 }
 
 TEST(SkinButton, DayCellCaptionFollowsHoverPressAndFocus) {
@@ -180,23 +182,23 @@ TEST(SkinButton, DayCellCaptionFollowsHoverPressAndFocus) {
     skin.SetStateColour(static_cast<int>(ButtonColourSlot::TextFocus), focus);
     ::SetFocus(f.parent.m_hWnd);
 
-    auto pixels = Pixels(f.button);
+    auto pixels = ButtonPixels(f.button);
     EXPECT_GT(Count(pixels, out), 5);
     EXPECT_EQ(Count(pixels, in), 0);
 
     Hover(f.button);
-    pixels = Pixels(f.button);
+    pixels = ButtonPixels(f.button);
     EXPECT_GT(Count(pixels, in), 5);
     EXPECT_EQ(Count(pixels, out), 0);
     Unhover(f.button);
 
     ::SendMessageA(f.button, BM_SETSTATE, TRUE, 0);
-    pixels = Pixels(f.button);
+    pixels = ButtonPixels(f.button);
     EXPECT_GT(Count(pixels, in), 5);
     ::SendMessageA(f.button, BM_SETSTATE, FALSE, 0);
 
     ::SetFocus(f.button);
-    pixels = Pixels(f.button);
+    pixels = ButtonPixels(f.button);
     EXPECT_GT(Count(pixels, focus), 5);
     EXPECT_EQ(Count(pixels, in), 0);
     EXPECT_EQ(Count(pixels, out), 0);
@@ -210,14 +212,14 @@ TEST(SkinButton, PressedIconMovesOnePixelRightAndDown) {
     skin.AssignIcon(MakeSolidIcon(red));
     ASSERT_TRUE(skin.HasIcon());
 
-    auto resting = Pixels(f.button);
+    auto resting = ButtonPixels(f.button);
     const POINT at = FindColour(resting, red);
     EXPECT_EQ(at.x, (kButtonW - 16) / 2);  // centred
     EXPECT_EQ(at.y, (kButtonH - 16) / 2);
     EXPECT_EQ(Count(resting, red), 16 * 16);
 
     ::SendMessageA(f.button, BM_SETSTATE, TRUE, 0);
-    auto pressed = Pixels(f.button);
+    auto pressed = ButtonPixels(f.button);
     const POINT moved = FindColour(pressed, red);
     EXPECT_EQ(moved.x, at.x + 1);
     EXPECT_EQ(moved.y, at.y + 1);
@@ -287,20 +289,10 @@ TEST(SkinButton, XpVariantShowsTheHandAndNeverHovers) {
 namespace {
 // Runs `dialog` modally; once it shows, `check` runs inside its loop and the
 // run ends with IDCANCEL.
-CDialog* g_modal = nullptr;
-std::function<void()> g_modalCheck;
-void CALLBACK CheckThenClose(HWND, UINT, UINT_PTR id, DWORD) {
-    if (!g_modal->m_hWnd || !::IsWindowVisible(g_modal->m_hWnd)) return;
-    ::KillTimer(nullptr, id);
-    g_modalCheck();
-    g_modal->EndDialog(IDCANCEL);
-}
 void RunModal(CDialog& dialog, std::function<void()> check) {
-    g_modal = &dialog;
-    g_modalCheck = std::move(check);
-    ::SetTimer(nullptr, 0, 20, &CheckThenClose);
-    dialog.DoModal();
-    g_modal = nullptr;
+    ModalScript script;
+    script.WaitShown([&] { return dialog.m_hWnd; }).Do(check).Do([&] { dialog.EndDialog(IDCANCEL); });
+    script.Run([&] { return dialog.DoModal(); });
 }
 
 CSkinButton* SkinButtonOf(HWND dialog, int id) {
@@ -361,13 +353,13 @@ TEST(SkinButton, SystemColourChangeReachesTheButtonThroughItsDialog) {
         const int x = r.right / 2, y = r.bottom / 2;
         const int element = COLOR_BTNFACE;
         const COLORREF old = ::GetSysColor(element);
-        EXPECT_EQ(Pixels(b, r.right, r.bottom)[y * r.right + x], old);
+        EXPECT_EQ(ButtonPixels(b, r.right, r.bottom)[y * r.right + x], old);
 
         const COLORREF changed = old == RGB(10, 200, 30) ? RGB(200, 10, 30) : RGB(10, 200, 30);
         ASSERT_TRUE(::SetSysColors(1, &element, &changed));
         // The platform tells only top-level windows.
         ::SendMessageA(dlg.m_hWnd, WM_SYSCOLORCHANGE, 0, 0);
-        const COLORREF seen = Pixels(b, r.right, r.bottom)[y * r.right + x];
+        const COLORREF seen = ButtonPixels(b, r.right, r.bottom)[y * r.right + x];
         const COLORREF slot = dlg.ok.StateColour(static_cast<int>(ButtonColourSlot::BackgroundOut));
         ::SetSysColors(1, &element, &old);
         ::SendMessageA(dlg.m_hWnd, WM_SYSCOLORCHANGE, 0, 0);

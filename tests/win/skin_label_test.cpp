@@ -40,24 +40,30 @@ END_MESSAGE_MAP()
 // Counts the pixels of `colour` in the parent's client rectangle `area`.
 int CountIn(HWND parent, const RECT& area, COLORREF colour) {
     PumpMessages();
-    HDC dc = ::GetDC(parent);
-    int n = 0;
-    for (int y = area.top; y < area.bottom; ++y)
-        for (int x = area.left; x < area.right; ++x) n += ::GetPixel(dc, x, y) == colour;
-    ::ReleaseDC(parent, dc);
-    return n;
+    WindowDC dc(parent);
+    return ReadPixels(dc.Get(), 0, 0, area.right, area.bottom).CountOf(colour, area);
+}
+
+// A parent and a STATIC child at `place` showing `text` (in `font`, if
+// given), taken over by `label`; null when any of it failed.
+HWND MakeLabel(SolidParent& parent, CSkinLabel& label, const char* text, const RECT& place,
+               int id = 0, HGDIOBJ font = nullptr) {
+    if (!parent.Create()) return nullptr;
+    HWND wnd = ::CreateWindowExA(0, "STATIC", text, WS_CHILD | WS_VISIBLE, place.left, place.top,
+                                 place.right - place.left, place.bottom - place.top, parent.m_hWnd,
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                 ::GetModuleHandleA(nullptr), nullptr);
+    if (wnd && font) ::SendMessageA(wnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), 0);
+    return wnd && label.SubclassWindow(wnd) ? wnd : nullptr;
 }
 }  // namespace
 
 TEST(SkinLabel, TransparentCaptionChangeLeavesNoTraceOfTheOldCaption) {
     SolidParent parent;
-    ASSERT_TRUE(parent.Create());
-    HWND wnd = ::CreateWindowExA(0, "STATIC", "WWWWWWWW", WS_CHILD | WS_VISIBLE, 10, 10, 280, 40,
-                                 parent.m_hWnd, reinterpret_cast<HMENU>(5),
-                                 ::GetModuleHandleA(nullptr), nullptr);
-    ::SendMessageA(wnd, WM_SETFONT, reinterpret_cast<WPARAM>(::GetStockObject(DEFAULT_GUI_FONT)), 0);
     CSkinLabel label;
-    ASSERT_TRUE(label.SubclassWindow(wnd));
+    ASSERT_NE(MakeLabel(parent, label, "WWWWWWWW", RECT{10, 10, 290, 50}, 5,
+                        ::GetStockObject(DEFAULT_GUI_FONT)),
+              nullptr);
     label.ApplyTextColour(kInk).ApplyPointSize(16).ApplyBold(true).ApplyTransparency(true);
     ::UpdateWindow(parent.m_hWnd);
 
@@ -80,16 +86,11 @@ TEST(SkinLabel, TransparentCaptionChangeLeavesNoTraceOfTheOldCaption) {
 
 TEST(SkinLabel, BoldAfterFaceAndSizeKeepsFaceAndSize) {
     SolidParent parent;
-    ASSERT_TRUE(parent.Create());
-    HWND wnd = ::CreateWindowExA(0, "STATIC", "2008", WS_CHILD | WS_VISIBLE, 0, 0, 80, 30,
-                                 parent.m_hWnd, nullptr, ::GetModuleHandleA(nullptr), nullptr);
     CSkinLabel label;
-    ASSERT_TRUE(label.SubclassWindow(wnd));
+    ASSERT_NE(MakeLabel(parent, label, "2008", RECT{0, 0, 80, 30}), nullptr);
     label.ApplyFaceName("Times New Roman", 0).ApplyPointSize(16).ApplyBold(true);
 
-    HDC screen = ::GetDC(nullptr);
-    const int height16 = -::MulDiv(16, ::GetDeviceCaps(screen, LOGPIXELSY), 72);
-    ::ReleaseDC(nullptr, screen);
+    const int height16 = -::MulDiv(16, ::GetDeviceCaps(WindowDC(nullptr).Get(), LOGPIXELSY), 72);
     LOGFONTA built{};
     ASSERT_TRUE(::GetObjectA(label.Font(), sizeof built, &built));
     EXPECT_STREQ(built.lfFaceName, "Times New Roman");
@@ -108,11 +109,9 @@ TEST(SkinLabel, BoldAfterFaceAndSizeKeepsFaceAndSize) {
 
 TEST(SkinLabel, OpaquePaintsLeaveTheGdiObjectCountFlat) {
     SolidParent parent;
-    ASSERT_TRUE(parent.Create());
-    HWND wnd = ::CreateWindowExA(0, "STATIC", "Mon", WS_CHILD | WS_VISIBLE, 10, 10, 80, 30,
-                                 parent.m_hWnd, nullptr, ::GetModuleHandleA(nullptr), nullptr);
     CSkinLabel label;
-    ASSERT_TRUE(label.SubclassWindow(wnd));
+    HWND wnd = MakeLabel(parent, label, "Mon", RECT{10, 10, 90, 40});
+    ASSERT_NE(wnd, nullptr);
     label.ApplyTextColour(kInk).ApplyBackColour(RGB(0, 0, 90));
     ASSERT_FALSE(label.IsTransparent());
     auto repaint = [wnd](int times) {

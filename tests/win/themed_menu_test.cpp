@@ -10,7 +10,6 @@
 #include "menus/menu_window.h"
 #include "menus/themed_menu.h"
 #include "res/resource.h"
-#include "tests/e2e/driver_helpers.h"
 #include "tests/win/win_test_support.h"
 #include "tools/install_dir.h"
 
@@ -223,19 +222,10 @@ TEST_F(ThemedMenuTest, DefaultItemIsBoldAndGrayedTextIsGray) {
 }
 
 namespace {
-HWND g_menuWindow = nullptr;
-int g_takenOver = -1;
-COLORREF g_corner = CLR_INVALID;
-void CALLBACK LookAtMenu(HWND, UINT, UINT_PTR id, DWORD) {
-    g_menuWindow = ::FindWindowA("#32768", nullptr);
-    if (!g_menuWindow || !::IsWindowVisible(g_menuWindow)) return;
-    ::KillTimer(nullptr, id);
-    g_takenOver = TakenOverMenuWindowCount();
-    ::UpdateWindow(g_menuWindow);
-    HDC dc = ::GetWindowDC(g_menuWindow);
-    g_corner = ::GetPixel(dc, 0, 0);
-    ::ReleaseDC(g_menuWindow, dc);
-    ::EndMenu();
+// The shown menu window of this thread, or null.
+HWND ShownMenuWindow() {
+    HWND menu = ::FindWindowA("#32768", nullptr);
+    return menu && ::IsWindowVisible(menu) ? menu : nullptr;
 }
 }  // namespace
 
@@ -246,36 +236,28 @@ TEST_F(ThemedMenuTest, TrackingTakesTheMenuWindowOverAndLetsItGo) {
     menu.InsertMenu(0, MF_STRING, 32773, "Show");
     menu.InsertMenu(1, MF_STRING, 32772, "Exit");
     ::SetForegroundWindow(owner);
-    const UINT_PTR timer = ::SetTimer(nullptr, 0, 50, &LookAtMenu);
-    menu.TrackPopupMenu(TPM_RIGHTBUTTON | TPM_VCENTERALIGN, 200, 200, owner);
-    ::KillTimer(nullptr, timer);
-    EXPECT_NE(g_menuWindow, nullptr);
-    EXPECT_EQ(g_takenOver, 1);
+    HWND menuWindow = nullptr;
+    int takenOver = -1;
+    COLORREF corner = CLR_INVALID;
+    ModalScript script;
+    script.WaitShown(&ShownMenuWindow).Do([&] {
+        menuWindow = ShownMenuWindow();
+        takenOver = TakenOverMenuWindowCount();
+        ::UpdateWindow(menuWindow);
+        corner = ::GetPixel(WholeWindowDC(menuWindow).Get(), 0, 0);
+        ::EndMenu();
+    });
+    script.Run([&] { return menu.TrackPopupMenu(TPM_RIGHTBUTTON | TPM_VCENTERALIGN, 200, 200, owner); });
+    EXPECT_NE(menuWindow, nullptr);
+    EXPECT_EQ(takenOver, 1);
     const Rgb dark = CMenuStyle2003::Colours().frameDark;
-    EXPECT_TRUE(SameColour(Rgb::FromColorRef(g_corner), dark));
+    EXPECT_TRUE(SameColour(Rgb::FromColorRef(corner), dark));
     PumpUntil([] { return TakenOverMenuWindowCount() == 0; }, 1000);
     EXPECT_EQ(TakenOverMenuWindowCount(), 0);
     ::DestroyWindow(owner);
 }
 
 namespace {
-// What the screen shows of a shown menu window and the 4 pixels right of and
-// below it.
-ScreenPicture* g_shot = nullptr;
-RECT g_shotWindow{};
-void CALLBACK ShootMenu(HWND, UINT, UINT_PTR id, DWORD) {
-    HWND menu = ::FindWindowA("#32768", nullptr);
-    if (!menu || !::IsWindowVisible(menu)) return;
-    ::KillTimer(nullptr, id);
-    ::RedrawWindow(menu, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW);
-    ::GetWindowRect(menu, &g_shotWindow);
-    RECT around = g_shotWindow;
-    around.right += 4;
-    around.bottom += 4;
-    *g_shot = ScreenPicture(around);
-    ::EndMenu();
-}
-
 // The notification-area menu (as a shown window is visible) in look `theme`.
 ScreenPicture ShootTrayMenu(int theme, RECT* window) {
     SelectMenuTheme(theme, false);
@@ -287,14 +269,29 @@ ScreenPicture ShootTrayMenu(int theme, RECT* window) {
     for (const TrayMenuItem& item : TrayMenuItems(true))
         menu.InsertMenu(position++, MF_STRING, item.command, item.text);
     menu.SetDefaultItem(0);
+    // What the screen shows of the shown menu window and the 4 pixels right
+    // of and below it.
     ScreenPicture shot(RECT{});
-    g_shot = &shot;
     ::SetForegroundWindow(owner);
-    const UINT_PTR timer = ::SetTimer(nullptr, 0, 50, &ShootMenu);
-    menu.TrackPopupMenu(TPM_RIGHTBUTTON | TPM_VCENTERALIGN, 200, 250, owner);
-    ::KillTimer(nullptr, timer);
-    g_shot = nullptr;
-    *window = g_shotWindow;
+    ModalScript script;
+    script.WaitShown(&ShownMenuWindow)
+        .Do([] {
+            ::RedrawWindow(ShownMenuWindow(), nullptr, nullptr,
+                           RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW);
+        })
+        .Then([] {  // the window's picture has reached the screen
+            HWND shown = ShownMenuWindow();
+            RECT r{};
+            ::GetWindowRect(shown, &r);
+            return ::GetPixel(WholeWindowDC(shown).Get(), 0, 0) ==
+                   ScreenPicture(RECT{r.left, r.top, r.left + 1, r.top + 1}).At(0, 0);
+        })
+        .Do([&] {
+            ::GetWindowRect(ShownMenuWindow(), window);
+            shot = ScreenPicture(RECT{window->left, window->top, window->right + 4, window->bottom + 4});
+            ::EndMenu();
+        });
+    script.Run([&] { return menu.TrackPopupMenu(TPM_RIGHTBUTTON | TPM_VCENTERALIGN, 200, 250, owner); });
     ::DestroyWindow(owner);
     return shot;
 }

@@ -51,18 +51,20 @@ struct Caught {
 template <class Call>
 Caught CatchDialog(const char* caption, Call call, HWND watched = nullptr) {
     Caught caught;
-    TimerScript script(
-        {[&] {
-            HWND box = FindThreadDialog(caption);
-            if (!box) return false;
-            caught.shown = true;
-            caught.text = MessageBoxText(box);
-            if (watched) caught.watchedEnabled = ::IsWindowEnabled(watched) != FALSE;
-            ::PostMessageA(box, WM_COMMAND, IDOK, 0);
-            return true;
-        }},
-        nullptr, 3000);
-    call();
+    ModalScript script;
+    script.Then([&] {
+        HWND box = FindThreadDialog(caption);
+        if (!box) return false;
+        caught.shown = true;
+        caught.text = MessageBoxText(box);
+        if (watched) caught.watchedEnabled = ::IsWindowEnabled(watched) != FALSE;
+        AnswerBox(box, IDOK);
+        return true;
+    });
+    script.RunUnchecked([&] {
+        call();
+        return 0;
+    });
     return caught;
 }
 
@@ -88,17 +90,19 @@ TEST(ToolsMenu, TracksCentredSeventyFivePixelsAboveTheButton) {
     ::GetWindowRect(button, &at);
     RECT popup{};
     bool seen = false;
-    TimerScript script(
-        {[&] {
-            HWND menu = ::FindWindowA("#32768", nullptr);
-            if (!menu || !::IsWindowVisible(menu)) return false;
-            ::GetWindowRect(menu, &popup);
-            seen = true;
-            ::EndMenu();
-            return true;
-        }},
-        [] { ::EndMenu(); }, 3000);
-    ShowToolsMenu(parent, button);
+    ModalScript script;
+    script.Then([&] {
+        HWND menu = ::FindWindowA("#32768", nullptr);
+        if (!menu || !::IsWindowVisible(menu)) return false;
+        ::GetWindowRect(menu, &popup);
+        seen = true;
+        ::EndMenu();
+        return true;
+    });
+    script.Run([&] {
+        ShowToolsMenu(parent, button);
+        return 0;
+    });
     ASSERT_TRUE(seen);
     EXPECT_EQ(popup.left, at.left);
     // The themed menu's window may carry a few pixels of shadow at its bottom.
@@ -177,7 +181,7 @@ TEST(Launchers, ProductInfoComesFromTheLibraryWithThePanelDisabledMeanwhile) {
     EXPECT_TRUE(box.shown);
     EXPECT_FALSE(box.watchedEnabled);
     EXPECT_TRUE(::IsWindowEnabled(panel));
-    EXPECT_EQ(ReadWholeFile(log), "DLLFunction 1\nclosed 1\n");
+    EXPECT_EQ(ReadFileText(log), "DLLFunction 1\nclosed 1\n");
 
     // ShowProductInfo takes the library's box and not the built-in one.
     Caught builtIn = CatchDialog("About Vellumo", [&] {
@@ -192,7 +196,7 @@ TEST(Launchers, ProductInfoComesFromTheLibraryWithThePanelDisabledMeanwhile) {
     EXPECT_TRUE(::IsWindowEnabled(panel));
     builtIn = CatchDialog("About Vellumo", [&] { ShowProductInfo(panel); });
     EXPECT_TRUE(builtIn.shown);
-    EXPECT_EQ(ReadWholeFile(log), "DLLFunction 1\nclosed 1\nDLLFunction 1\nclosed 1\n");
+    EXPECT_EQ(ReadFileText(log), "DLLFunction 1\nclosed 1\nDLLFunction 1\nclosed 1\n");
 
     ::SetDllDirectoryA(nullptr);
     ::DestroyWindow(panel);

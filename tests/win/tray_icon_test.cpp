@@ -2,6 +2,7 @@
 // the menu tracking are replaced so the test sees what would reach them.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -10,7 +11,7 @@
 #include "menus/themed_menu.h"
 #include "tests/win/win_test_support.h"
 #include "tray/tray_icon.h"
-#include "tray/wnd_hook.h"
+#include "framework/wnd_hook.h"
 
 namespace {
 
@@ -329,6 +330,13 @@ TEST_F(TrayFixture, AChildNotifyWindowAlsoHooksItsTopLevelParent) {
     // The callback counts only on the notification window itself.
     Mouse(WM_LBUTTONDBLCLK);
     EXPECT_TRUE(g_commands.empty());
+
+    // Moving to the top-level window itself lets go of the parent hook: the
+    // broadcast is answered once, not once per hook.
+    tray.SetNotifyWnd(wnd);
+    r.shell.clear();
+    ::SendMessageA(wnd, CTrayIcon::TaskbarCreatedMessage(), 0, 0);
+    EXPECT_EQ(r.shell.size(), 1u);
     ::DestroyWindow(child);
 }
 
@@ -402,4 +410,29 @@ TEST_F(TrayFixture, ARefusedAddIsTriedAgainUntilTheShellTakesTheIcon) {
     PumpUntil([] { return false; }, kTrayRetryPeriodMs + 500);
     EXPECT_EQ(r.shell.size(), calls);  // the timer stopped
     EXPECT_EQ(g_timerMessages, 0);     // and the window never saw it
+}
+
+TEST(WndHook, AClassLayerObjectAndAHookBelowItLetGoInEitherOrder) {
+    TestWindow w;
+    const LONG_PTR original = ProcOf(w.wnd);
+    for (bool objectFirst : {true, false}) {
+        MarkingHook hook(10);
+        hook.Subclass(w.wnd);
+        auto object = std::make_unique<ProbeWnd>();
+        ASSERT_TRUE(object->SubclassWindow(w.wnd));
+        EXPECT_EQ(::SendMessageA(w.wnd, kProbe, 0, 0), 5);  // the newest answers
+        if (objectFirst) {
+            object.reset();
+            EXPECT_EQ(::SendMessageA(w.wnd, kProbe, 0, 0), 11);
+            hook.Subclass(nullptr);
+        } else {
+            hook.Subclass(nullptr);
+            ::SetWindowTextA(w.wnd, "still");  // unhandled: reaches the original
+            EXPECT_EQ(object->GetWindowText(), "still");
+            object.reset();
+        }
+        EXPECT_EQ(ProcOf(w.wnd), original) << objectFirst;
+        EXPECT_EQ(::SendMessageA(w.wnd, kProbe, 0, 0), 1);
+        EXPECT_EQ(CWnd::FromHandle(w.wnd), nullptr);
+    }
 }

@@ -11,7 +11,7 @@ int main(int argc, char** argv) {
     controls.dwSize = sizeof controls;
     controls.dwICC = 0xFF;
     ::InitCommonControlsEx(&controls);
-    AppState::Get().InitDisplayLock();
+    AppState::Get();  // the display lock, as the program makes it before any window
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

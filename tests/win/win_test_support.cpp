@@ -50,10 +50,8 @@ HWND CreateTestParent(int width, int height) {
 COLORREF PixelOfWindow(HWND wnd, int x, int y) {
     ::UpdateWindow(wnd);
     PumpMessages();
-    HDC dc = ::GetDC(wnd);
-    const COLORREF c = ::GetPixel(dc, x, y);
-    ::ReleaseDC(wnd, dc);
-    return c;
+    WindowDC dc(wnd);
+    return ::GetPixel(dc.Get(), x, y);
 }
 
 int CountGdiObjects() {
@@ -85,11 +83,7 @@ MemoSaverProcess::MemoSaverProcess(const std::string& mode, const std::string& a
     const std::string eventName = "VellumoMemoSaver" + std::to_string(::GetCurrentProcessId()) +
                                   "-" + std::to_string(++counter);
     ready_.Reset(::CreateEventA(nullptr, TRUE, FALSE, eventName.c_str()));
-    char self[MAX_PATH] = {};
-    ::GetModuleFileNameA(nullptr, self, MAX_PATH);
-    std::string dir(self);
-    dir = dir.substr(0, dir.rfind('\\'));
-    std::string commandLine = "\"" + dir + "\\support\\MemoSaver.exe\" " + mode + " \"" +
+    std::string commandLine = "\"" + SupportDir("MemoSaver.exe") + "\" " + mode + " \"" +
                               argument + "\" " + eventName + (extra.empty() ? "" : " " + extra);
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
@@ -186,3 +180,9 @@ SelectedBitmapDeleteWatch::~SelectedBitmapDeleteWatch() {
 
 bool SelectedBitmapDeleteWatch::Hooked() const { return g_realDeleteObject != nullptr; }
 int SelectedBitmapDeleteWatch::Count() const { return g_selectedDeletes; }
+
+void TypeInto(HWND edit, const std::string& text) {
+    ::SendMessageA(edit, EM_SETSEL, 0, -1);
+    ::SendMessageA(edit, WM_CHAR, VK_BACK, 0);
+    for (char c : text) ::SendMessageA(edit, WM_CHAR, static_cast<WPARAM>(c), 0);
+}

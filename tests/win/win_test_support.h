@@ -1,4 +1,5 @@
-// Helpers shared by the window-level tests.
+// Helpers shared by the window-level tests (the ones the end-to-end tests
+// share too live in tests/support).
 #pragma once
 
 #include <windows.h>
@@ -7,6 +8,12 @@
 #include <string>
 
 #include "framework/handles.h"
+#include "tests/support/message_boxes.h"
+#include "tests/support/modal_driver.h"
+#include "tests/support/registry_snapshot.h"
+#include "tests/support/screen_pixels.h"
+#include "tests/support/test_files.h"
+#include "tests/support/test_handles.h"
 
 // Dispatches pending messages of this thread.
 void PumpMessages();
@@ -54,3 +61,6 @@ public:
     bool Hooked() const;  // the program's import table could be patched
     int Count() const;
 };
+
+// Replaces an edit's text keystroke by keystroke, as a user would.
+void TypeInto(HWND edit, const std::string& text);

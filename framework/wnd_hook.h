@@ -1,9 +1,13 @@
-// CWndHook: sees the messages of a window it does not own, by replacing the
-// window's procedure with one shared hook procedure. Several hooks can sit on
-// one window: the newest is asked first and hands on to the one installed
+// CWndHook: the one way this program subclasses a window it did not create
+// with its own class: it sees the window's messages by replacing the
+// window's procedure with one shared hook procedure. Several hooks can sit
+// on one window: the newest is asked first and hands on to the one installed
 // before it, the oldest to the procedure the window had before any hook.
-// Hooks may be released in any order; when the window gets WM_NCDESTROY
-// every hook still on it is released and the old procedure put back first.
+// Hooks may be released in any order. WM_NCDESTROY goes down the chain like
+// any message; every hook still on the window afterwards is released then.
+//
+// The class layer's subclassing (CWnd::SubclassWindow), the menu-window
+// takeover and the tray icon's hooks are all built on it.
 #pragma once
 
 #include <windows.h>
@@ -26,7 +30,8 @@ public:
     static LRESULT CALLBACK HookWndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
 
 protected:
-    // Default: hand on to the next hook, else to the saved procedure.
+    // Default: hand on to the next hook, else to the saved procedure. A hook
+    // may release itself (or be destroyed) on the way back from this call.
     virtual LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
 
 private:

@@ -1,4 +1,4 @@
-#include "tray/wnd_hook.h"
+#include "framework/wnd_hook.h"
 
 CWndHookMap& WndHookMap() {
     // Created on first use and left alive at exit: hooks in static objects
@@ -49,7 +49,11 @@ void CWndHook::Unlink() {
             map[m_hWnd] = m_next;
         } else {
             map.erase(m_hWnd);
-            ::SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_oldWndProc));
+            // Only our own procedure is put back: one installed over it by
+            // someone else stays, and finds no hook here any more.
+            if (reinterpret_cast<WNDPROC>(::GetWindowLongPtrA(m_hWnd, GWLP_WNDPROC)) ==
+                &HookWndProc)
+                ::SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_oldWndProc));
         }
     } else {
         for (CWndHook* hook = newest; hook; hook = hook->m_next) {
@@ -68,15 +72,13 @@ LRESULT CWndHook::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 LRESULT CALLBACK CWndHook::HookWndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
-    // The class layer keeps its own record of the current message per window
-    // object, set when the message reaches its procedure, so nothing needs
-    // saving here.
     CWndHook* newest = NewestHook(wnd);
     if (!newest) return ::DefWindowProcA(wnd, msg, wp, lp);
+    const LRESULT result = newest->HandleMessage(msg, wp, lp);
+    // The window is gone: let go of it (hooks may have let go already, or
+    // been destroyed, on the way; ask the map again).
     if (msg == WM_NCDESTROY) {
-        const WNDPROC original = newest->m_oldWndProc;
         while (CWndHook* hook = NewestHook(wnd)) hook->Subclass(nullptr);
-        return ::CallWindowProcA(original, wnd, msg, wp, lp);
     }
-    return newest->HandleMessage(msg, wp, lp);
+    return result;
 }

@@ -1,0 +1,28 @@
+# Run by CTest (cmake -P): fails when the test program has a case that the
+# source scan did not register, which would otherwise never run.
+#   -DPROGRAM=<test program> [-DEMULATOR=<wine;...>] -DEXPECTED=<file, one Suite.Case a line>
+cmake_minimum_required(VERSION 3.20)
+execute_process(COMMAND ${EMULATOR} ${PROGRAM} --gtest_list_tests
+                OUTPUT_VARIABLE listing RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "${PROGRAM} --gtest_list_tests ended with ${status}")
+endif()
+file(STRINGS ${EXPECTED} expected)
+string(REPLACE "\n" ";" lines "${listing}")
+set(missing)
+set(count 0)
+foreach(line ${lines})
+  if(line MATCHES "^([A-Za-z0-9_]+)\\.")
+    set(suite ${CMAKE_MATCH_1})
+  elseif(line MATCHES "^  ([A-Za-z0-9_]+)")
+    math(EXPR count "${count} + 1")
+    if(NOT "${suite}.${CMAKE_MATCH_1}" IN_LIST expected)
+      list(APPEND missing "${suite}.${CMAKE_MATCH_1}")
+    endif()
+  endif()
+endforeach()
+if(missing)
+  string(REPLACE ";" "\n  " missing "${missing}")
+  message(FATAL_ERROR "cases the source scan missed (not run as tests):\n  ${missing}")
+endif()
+message(STATUS "all ${count} cases are registered")

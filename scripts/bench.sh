@@ -1,0 +1,197 @@
+#!/usr/bin/env bash
+# The benchmark: what the program costs against floors that do none of its
+# own work, side by side under one Wine prefix and one virtual display.
+#
+#   scripts/bench.sh [--rounds N] [--steps N] [--idle SECONDS] [--program EXE]
+#
+# Prints, with their ratios to the floors:
+#   - start-up: launch -> panel visible and answering, median of N launches
+#     each of Vellumo.exe, an empty dialog of the panel's size and the
+#     panel's template with its controls (TickerHost.exe /empty, /template),
+#     alternating;
+#   - month step: next/previous month sent from another process, with 31
+#     memos in every shown month, without and with a forced paint, minus a
+#     bare cross-process SendMessage (tests/support BenchDriver.exe);
+#   - Wine server requests (the wineserver's read calls, as the kernel counts
+#     them in /proc/<pid>/io, the figure `strace -c -e trace=read` gives
+#     without slowing the server) per month step and per idle second;
+#   - idle CPU with the ticker scrolling against TickerHost.exe /blit, which
+#     blits the ticker's and the clock's areas at their rates;
+#   - proportional set size against the empty dialog.
+# --program measures another build of Vellumo.exe (an older one, say) against
+# the same floors. A benchmark, not a test: it always exits 0. Wall times swing with the
+# machine's load; the request counts do not.
+set -uo pipefail
+# shellcheck source=scripts/common.sh
+source "$(dirname "$0")/common.sh"
+# shellcheck source=scripts/bench_lib.sh
+source "$(dirname "$0")/bench_lib.sh"
+
+ROUNDS=7
+STEPS=40
+IDLE=30
+PROGRAM=""
+while [ $# -gt 0 ]; do
+    case "$1" in
+    --rounds) ROUNDS="$2"; shift ;;
+    --steps) STEPS="$2"; shift ;;
+    --idle) IDLE="$2"; shift ;;
+    --program) PROGRAM="$(realpath "$2")"; shift ;;
+    *) echo "usage: $0 [--rounds N] [--steps N] [--idle SECONDS] [--program EXE]" >&2; exit 0 ;;
+    esac
+    shift
+done
+STEPS=$(( (STEPS + 1) / 2 * 2 ))  # even: the steps end on the month they began with
+
+run() {
+    choose_wine_tree
+    ensure_packages || { log "could not install the build tools"; return 1; }
+    local toolchain=i686
+    [ "$WINE_TREE" = win64 ] && toolchain=x86_64
+    local targets=(ticker_host bench_driver)
+    [ -z "$PROGRAM" ] && targets+=(Vellumo)
+    log "building $WINE_TREE (${targets[*]})"
+    cmake -S "$ROOT" -B "$BUILD/$WINE_TREE" -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-$toolchain.cmake" >/dev/null || return 1
+    cmake --build "$BUILD/$WINE_TREE" -j "$JOBS" --target "${targets[@]}" >/dev/null || return 1
+
+    WORK="$BUILD/bench"
+    PREFIX="$BUILD/wine/bench"
+    rm -rf "$WORK"
+    mkdir -p "$WORK/start" "$WORK/steps/Remark"
+    local exe="${PROGRAM:-$BUILD/$WINE_TREE/bin/Vellumo.exe}"
+    local host="$BUILD/$WINE_TREE/tests/support/TickerHost.exe"
+    DRIVER="$BUILD/$WINE_TREE/tests/support/BenchDriver.exe"
+    cp "$exe" "$WORK/start/"
+    cp "$exe" "$WORK/steps/"
+    # 31 memos in each month the steps show (the previous, this and the next).
+    local offset y m d
+    for offset in -1 0 1; do
+        y=$(date -d "$(date +%Y-%m-15) $offset month" +%Y)
+        m=$(date -d "$(date +%Y-%m-15) $offset month" +%-m)
+        for d in $(seq 1 31); do
+            printf '[%d-%d-%d] Memo for the day, long enough to fill a tooltip line' "$y" "$m" "$d" \
+                >"$WORK/steps/Remark/Remark_$y-$m-$d.txt"
+        done
+    done
+
+    fresh_prefix "$PREFIX"
+    export WINEPREFIX="$PREFIX"
+    start_xvfb || return 1
+    xdotool mousemove 1270 1010 >/dev/null 2>&1 || true  # no hover anywhere
+    wineserver -p  # one server process throughout, whose read calls are counted
+    wine wineboot >/dev/null 2>&1
+    SERVER_PID="$(find_in_prefix wineserver | head -1)"
+
+    # Windows paths through Wine's Z: drive (winepath would pick the 32-bit
+    # loader, which some machines cannot start).
+    windows_path() { local p="Z:$1"; echo "${p//\//\\}"; }
+    local w_vellumo w_host
+    w_vellumo="$(windows_path "$WORK/start/Vellumo.exe")"
+    w_host="$(windows_path "$host")"
+
+    log "start-up: $ROUNDS launches each, alternating"
+    wine "$DRIVER" startup "$ROUNDS" "\"$w_vellumo\"" "\"$w_host\" /empty" \
+        "\"$w_host\" /template" >"$WORK/startup.txt" 2>/dev/null
+    sed 's/^/  /' "$WORK/startup.txt"
+    START_PROGRAM=$(awk '$2 == 0 { print $4 }' "$WORK/startup.txt")
+    START_EMPTY=$(awk '$2 == 1 { print $4 }' "$WORK/startup.txt")
+    START_TEMPLATE=$(awk '$2 == 2 { print $4 }' "$WORK/startup.txt")
+
+    log "month steps: $STEPS each way"
+    (cd "$WORK/steps" && exec wine Vellumo.exe) >/dev/null 2>&1 &
+    wine "$DRIVER" steps "$STEPS" 5 "$SERVER_PID" >"$WORK/steps.txt" 2>/dev/null
+    sed 's/^/  /' "$WORK/steps.txt"
+    STEP_QUICK=$(awk '/^month step/ { print $5 }' "$WORK/steps.txt")
+    STEP_PAINTED=$(awk '/^month step/ { print $9 }' "$WORK/steps.txt")
+    BARE=$(awk '$2 == "bare" { print $6 }' "$WORK/steps.txt")
+    # Requests per operation of a phase: its read calls minus the idle rate
+    # over its span, per operation, minus those of a bare SendMessage.
+    per_op() {
+        awk -v phase="$1" -v bare="${2:-0}" '
+            $1 == "phase" { reads[$2] = $11; span[$2] = $9 - $8; count[$2] = $4 }
+            END { rate = reads["idle"] / span["idle"]
+                  printf "%.0f", (reads[phase] - rate * span[phase]) / count[phase] - bare }' \
+            "$WORK/steps.txt"
+    }
+    REQ_BARE=$(per_op bare)
+    REQ_STEP=$(per_op step "$REQ_BARE")
+    REQ_STEP_PAINTED=$(per_op step_painted "$REQ_BARE")
+
+    log "idle: ${IDLE} s of CPU and requests, program and floor"
+    local program_pid
+    program_pid="$(find_in_prefix 'Vellumo.exe' | head -1)"
+    idle_figures() {  # pid -> "cpu% requests/s"
+        sleep 8  # the ticker stands still for its first seconds
+        local p0 p1 t0 t1 r0 r1
+        p0=$(cpu_ticks "$1"); r0=$(server_reads); t0=$(date +%s.%N)
+        sleep "$IDLE"
+        p1=$(cpu_ticks "$1"); r1=$(server_reads); t1=$(date +%s.%N)
+        awk -v d=$((p1 - p0)) -v hz="$(getconf CLK_TCK)" -v a="$t0" -v b="$t1" -v r=$((r1 - r0)) \
+            'BEGIN { printf "%.2f %.1f\n", 100 * d / hz / (b - a), r / (b - a) }'
+    }
+    server_reads() { awk '/^syscr:/ { print $2 }' "/proc/$SERVER_PID/io"; }
+    pss() { awk '/^Pss:/ { printf "%.1f", $2 / 1024 }' "/proc/$1/smaps_rollup" 2>/dev/null; }
+    read -r CPU_PROGRAM IDLE_PROGRAM < <(idle_figures "$program_pid")
+    PSS_PROGRAM=$(pss "$program_pid")
+    kill "$program_pid" 2>/dev/null
+    sleep 1
+
+    wine "$host" /blit >/dev/null 2>&1 &
+    sleep 2
+    local floor_pid
+    floor_pid="$(find_in_prefix 'TickerHost.exe' | head -1)"
+    read -r CPU_FLOOR IDLE_FLOOR < <(idle_figures "$floor_pid")
+    kill "$floor_pid" 2>/dev/null
+    sleep 1
+    wine "$host" /empty >/dev/null 2>&1 &
+    sleep 3
+    floor_pid="$(find_in_prefix 'TickerHost.exe' | head -1)"
+    PSS_FLOOR=$(pss "$floor_pid")
+    kill "$floor_pid" 2>/dev/null
+}
+
+report() {
+    ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "?" }'; }
+    met() { awk -v v="$1" -v g="$2" 'BEGIN { print (v != "" && v + 0 <= g + 0) ? "met" : "NOT met" }'; }
+    local load
+    load="$(cut -d' ' -f1-3 /proc/loadavg)"
+    echo
+    echo "Vellumo benchmark ($WINE_TREE build, $(nproc) cores, load average $load)"
+    printf '%-44s %12s %12s %8s  %s\n' "figure" "program" "floor" "ratio" "goal"
+    printf '%-44s %12s %12s %8s  %s\n' "start-up, median (ms) vs template 102" "$START_PROGRAM" \
+        "$START_TEMPLATE" "$(ratio "$START_PROGRAM" "$START_TEMPLATE")" \
+        "<= 1.15x: $(met "$(ratio "$START_PROGRAM" "$START_TEMPLATE")" 1.15)"
+    printf '%-44s %12s %12s %8s\n' "start-up, median (ms) vs empty dialog" "$START_PROGRAM" \
+        "$START_EMPTY" "$(ratio "$START_PROGRAM" "$START_EMPTY")"
+    printf '%-44s %12s %12s %8s  %s\n' "month step, no forced paint (us)" "$STEP_QUICK" \
+        "$BARE" "" "bare SendMessage as floor"
+    printf '%-44s %12s %12s %8s  %s\n' "month step, paint forced (us)" "$STEP_PAINTED" "$BARE" "" \
+        "<= 2000: $(met "$STEP_PAINTED" 2000)"
+    printf '%-44s %12s %12s %8s  %s\n' "server requests per step, no forced paint" "$REQ_STEP" \
+        "$REQ_BARE" "" ""
+    printf '%-44s %12s %12s %8s  %s\n' "server requests per step, paint forced" \
+        "$REQ_STEP_PAINTED" "$REQ_BARE" "" "<= 200: $(met "$REQ_STEP_PAINTED" 200)"
+    printf '%-44s %12s %12s %8s  %s\n' "server requests per idle second" "$IDLE_PROGRAM" \
+        "$IDLE_FLOOR" "$(ratio "$IDLE_PROGRAM" "$IDLE_FLOOR")" "<= 85: $(met "$IDLE_PROGRAM" 85)"
+    printf '%-44s %12s %12s %8s  %s\n' "idle CPU, % of a core (${IDLE} s)" "$CPU_PROGRAM" \
+        "$CPU_FLOOR" "$(ratio "$CPU_PROGRAM" "$CPU_FLOOR")" \
+        "<= 1.2x: $(met "$(ratio "$CPU_PROGRAM" "$CPU_FLOOR")" 1.2)"
+    local extra
+    extra=$(awk -v a="$PSS_PROGRAM" -v b="$PSS_FLOOR" 'BEGIN { printf "%+.1f", a - b }')
+    printf '%-44s %12s %12s %8s  %s\n' "proportional set size (MiB)" "$PSS_PROGRAM" "$PSS_FLOOR" \
+        "$extra" "<= floor+4: $(met "$extra" 4)"
+}
+
+cleanup() {
+    [ -n "${PREFIX:-}" ] && end_prefix "$PREFIX"
+    stop_xvfb
+}
+trap cleanup EXIT
+
+START_PROGRAM="" START_EMPTY="" START_TEMPLATE="" STEP_QUICK="" STEP_PAINTED="" BARE=""
+REQ_STEP="" REQ_STEP_PAINTED="" REQ_BARE="" IDLE_PROGRAM="" IDLE_FLOOR="" CPU_PROGRAM=""
+CPU_FLOOR="" PSS_PROGRAM="" PSS_FLOOR=""
+run || log "the benchmark stopped early; the figures below are those it reached"
+report
+exit 0

@@ -1,0 +1,91 @@
+// The backup program's folder names and command line: a name reads only when
+// it names a real day and is written back exactly; a restore names a real
+// day; pruning removes only dated folders and keeps the newest.
+#include <algorithm>
+#include <cctype>
+#include <set>
+
+#include "companions/sandrel/backup_rules.h"
+#include "tests/fuzz/fuzz_support.h"
+
+namespace {
+
+bool RealDay(const sandrel::Day& d) {
+    return d.year >= 1601 && d.year <= 9999 && d.month >= 1 && d.month <= 12 && d.day >= 1 &&
+           d.day <= CivilMonthLength(d.year, d.month);
+}
+
+std::string Lower(std::string s) {
+    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size > 1024) return -1;
+    FuzzInput in(data, size);
+    const std::string text(reinterpret_cast<const char*>(data), size);
+
+    sandrel::Day day{-7, -7, -7};
+    if (sandrel::ParseDayFolderName(text, &day)) {
+        FUZZ_CHECK(RealDay(day) && sandrel::DayFolderName(day) == text);
+    } else {
+        FUZZ_CHECK(day.year == -7 && day.month == -7 && day.day == -7);  // untouched
+    }
+    // Day -> name -> day.
+    const sandrel::Day made{static_cast<int>(in.U32() % 12000), in.Byte() % 14, in.Byte() % 33};
+    sandrel::Day back;
+    FUZZ_CHECK(sandrel::ParseDayFolderName(sandrel::DayFolderName(made), &back) == RealDay(made));
+    if (RealDay(made)) FUZZ_CHECK(!(back < made) && !(made < back));
+
+    const sandrel::Command command = sandrel::ParseCommand(text);
+    const std::size_t first = text.find_first_not_of(" \t\r\n");
+    const std::string line = first == std::string::npos ? std::string() : Lower(text.substr(first));
+    switch (command.kind) {
+    case sandrel::Command::kWindow:
+        FUZZ_CHECK(line.empty());
+        break;
+    case sandrel::Command::kAuto:
+        FUZZ_CHECK(line.compare(0, 4, "auto") == 0 &&
+                   line.find_first_not_of(" \t\r\n", 4) == std::string::npos);
+        break;
+    case sandrel::Command::kRestore:
+        FUZZ_CHECK(line.compare(0, 7, "restore") == 0 && (line[7] == ' ' || line[7] == '\t'));
+        FUZZ_CHECK(RealDay(command.day));
+        FUZZ_CHECK(line.find(sandrel::DayFolderName(command.day)) != std::string::npos);
+        break;
+    case sandrel::Command::kUnknown:
+        FUZZ_CHECK(!line.empty());
+        break;
+    }
+
+    // The text as a folder listing, one name a line.
+    std::vector<std::string> names;
+    std::size_t from = 0;
+    for (std::size_t nl; (nl = text.find('\n', from)) != std::string::npos; from = nl + 1)
+        names.push_back(text.substr(from, nl - from));
+    names.push_back(text.substr(from));
+    const std::size_t keep = size == 0 ? 0 : data[size - 1] % 5;
+    std::vector<sandrel::Day> dated;
+    for (const std::string& n : names)
+        if (sandrel::ParseDayFolderName(n, &day)) dated.push_back(day);
+    const std::vector<std::string> newest = sandrel::BackupsNewestFirst(names);
+    FUZZ_CHECK(newest.size() == dated.size());
+    const std::vector<std::string> removed = sandrel::BackupsToRemove(names, keep);
+    const std::size_t kept = std::max<std::size_t>(keep, 1);
+    FUZZ_CHECK(removed.size() == (dated.size() > kept ? dated.size() - kept : 0));
+    // Every removed folder is dated and no newer than any kept one.
+    std::multiset<std::string> left(names.begin(), names.end());
+    sandrel::Day newestRemoved{0, 0, 0};
+    for (const std::string& r : removed) {
+        FUZZ_CHECK(sandrel::ParseDayFolderName(r, &day));
+        auto it = left.find(r);
+        FUZZ_CHECK(it != left.end());
+        left.erase(it);
+        if (newestRemoved < day) newestRemoved = day;
+    }
+    for (const std::string& n : left)
+        if (sandrel::ParseDayFolderName(n, &day)) FUZZ_CHECK(!(day < newestRemoved));
+    return 0;
+}
