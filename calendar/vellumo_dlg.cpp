@@ -10,6 +10,7 @@
 #include "app/app_state.h"
 #include "app/command_line.h"
 #include "calendar/panel_messages.h"
+#include "framework/display_scale.h"
 #include "framework/win_app.h"
 #include "memo/digest.h"
 #include "memo/memo_store.h"
@@ -91,6 +92,7 @@ BEGIN_MESSAGE_MAP(CVellumoDlg, CDialog)
     OnMessage(WM_QUERYDRAGICON, &ThisClass::OnQueryDragIcon),
     OnMessage(WM_LBUTTONDOWN, &ThisClass::OnLeftButtonDown),
     OnMessage(WM_SYSCOMMAND, &ThisClass::OnSysCommand),
+    OnMessage(WM_DPICHANGED, &ThisClass::OnDpiChanged),
 END_MESSAGE_MAP()
 
 CVellumoDlg::CVellumoDlg()
@@ -123,14 +125,12 @@ BOOL CVellumoDlg::OnInitDialog() {
     OSVERSIONINFOA version{};
     version.dwOSVersionInfoSize = sizeof version;
     if (::GetVersionExA(&version) && version.dwMajorVersion < 6) SetMenuTransparency(230);
-    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
-    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+    SetCurrentDpi(WindowDpi(m_hWnd));
     InitMemoPaths();  // beside the program
     // The title names the taskbar button; a second start finds us by it.
     SetWindowText(kPanelTitle);
     SetUpButtons();
-    m_skin.Reset(static_cast<HBITMAP>(
-        ::LoadImageA(Instance(), MAKEINTRESOURCEA(IDB_SKIN), IMAGE_BITMAP, 0, 0, 0)));
+    LoadScaleArtwork();
     m_clock.BeginClock();  // a clock that cannot start stays the plain static
     SetUpTicker();
     SetUpWeekdayLetters();
@@ -173,12 +173,34 @@ void CVellumoDlg::SetUpButtons() {
     };
     CSkinButton* arrowButtons[] = {&m_prevMonthButton, &m_nextMonthButton, &m_prevYear,
                                    &m_nextYear};
-    for (int i = 0; i < 4; ++i) {
-        HICON icon = static_cast<HICON>(
-            ::LoadImageA(Instance(), MAKEINTRESOURCEA(arrows[i].icon), IMAGE_ICON, 16, 16, 0));
-        arrowButtons[i]->AssignIcon(icon);
-        arrowButtons[i]->SetTipText(arrows[i].tip);
+    for (int i = 0; i < 4; ++i) arrowButtons[i]->SetTipText(arrows[i].tip);
+}
+
+void CVellumoDlg::LoadArrowIcons() {
+    const std::pair<CSkinButton*, UINT> arrows[] = {{&m_prevMonthButton, IDI_PREV_MONTH},
+                                                    {&m_nextMonthButton, IDI_NEXT_MONTH},
+                                                    {&m_prevYear, IDI_PREV_YEAR},
+                                                    {&m_nextYear, IDI_NEXT_YEAR}};
+    for (const auto& arrow : arrows) arrow.first->AssignIcon(LoadScaledIcon(arrow.second, 16));
+}
+
+void CVellumoDlg::LoadScaleArtwork() {
+    // The skin is stretched over the client area anyway: its scale's own size.
+    m_skin.Reset(LoadScaledBitmap(IDB_SKIN, 0, false));
+    m_stretchedSkin.Reset();
+    LoadArrowIcons();
+    // The old icons go only after the window holds the new ones.
+    IconHandle scaled, scaledSmall;
+    if (CurrentDpi() != 96) {
+        scaled.Reset(LoadScaledIconAtSize(IDR_MAINFRAME, ::GetSystemMetrics(SM_CXICON)));
+        scaledSmall.Reset(LoadScaledIconAtSize(IDR_MAINFRAME, ::GetSystemMetrics(SM_CXSMICON)));
     }
+    HICON big = scaled ? scaled.Get() : m_hIcon;
+    HICON small = scaledSmall ? scaledSmall.Get() : m_hIcon;
+    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
+    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+    m_scaledIcon = std::move(scaled);
+    m_scaledSmallIcon = std::move(scaledSmall);
 }
 
 void CVellumoDlg::SetUpTicker() {
@@ -208,7 +230,50 @@ void CVellumoDlg::SetUpWeekdayLetters() {
 }
 
 void CVellumoDlg::SetUpGrid() {
-    m_dayFont.Reset(::CreateFontA(10, 8, 2, 0, 100, FALSE, TRUE, TRUE, 1, 1, 1, 1, 1, "Verdana"));
+    for (CSkinButton& cell : m_dayCells) {
+        cell.ShowWindow(SW_HIDE);
+        cell.SetBorderDrawn(false);
+        cell.SetTransparentBack(true);
+    }
+    ApplyDayFont();
+    ApplyHeadingLook(m_yearLabel);
+    ApplyHeadingLook(m_monthLabel);
+    RebuildGridRegion();
+
+    m_today = LocalDateNow();
+    m_month.year = m_today.year;
+    m_month.month = m_today.month;
+    m_month.todayDay = m_today.day;
+    RefreshMonth();
+}
+
+void CVellumoDlg::ApplyDayFont() {
+    // The cells take the new font before the old one goes.
+    auto makeFont = [](int width) {
+        return FontHandle(::CreateFontA(ScalePixels(10), width, 2, 0, 100, FALSE, TRUE, TRUE, 1, 1,
+                                        1, 1, 1, "Verdana"));
+    };
+    int width = ScalePixels(8);
+    FontHandle font = makeFont(width);
+    // Above 100 % the cells grow with the dialog's font, which need not keep
+    // pace with the day font's width: narrow it until the widest day fits.
+    RECT cell{};
+    if (CurrentDpi() != 96 && ::GetClientRect(m_dayCells[0].GetSafeHwnd(), &cell)) {
+        WindowDC screen(nullptr);
+        for (SIZE extent{}; width > 1; font = makeFont(--width)) {
+            SelectGuard select(screen.Get(), font.Get());
+            if (!::GetTextExtentPoint32A(screen.Get(), "28", 2, &extent) ||
+                extent.cx <= cell.right - ScalePixels(4))
+                break;
+        }
+    }
+    for (CSkinButton& cell : m_dayCells)
+        cell.SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), FALSE);
+    m_dayFont = std::move(font);
+}
+
+// The area a month step repaints: the cells and the two labels.
+void CVellumoDlg::RebuildGridRegion() {
     m_gridRegion.Reset(::CreateRectRgn(0, 0, 0, 0));
     auto addToGrid = [this](HWND item) {
         RECT r{};
@@ -217,23 +282,9 @@ void CVellumoDlg::SetUpGrid() {
         RegionHandle part(::CreateRectRgnIndirect(&r));
         ::CombineRgn(m_gridRegion.Get(), m_gridRegion.Get(), part.Get(), RGN_OR);
     };
-    for (CSkinButton& cell : m_dayCells) {
-        cell.ShowWindow(SW_HIDE);
-        cell.SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(m_dayFont.Get()), FALSE);
-        cell.SetBorderDrawn(false);
-        cell.SetTransparentBack(true);
-        addToGrid(cell.m_hWnd);
-    }
-    ApplyHeadingLook(m_yearLabel);
-    ApplyHeadingLook(m_monthLabel);
+    for (CSkinButton& cell : m_dayCells) addToGrid(cell.m_hWnd);
     addToGrid(m_yearLabel.m_hWnd);
     addToGrid(m_monthLabel.m_hWnd);
-
-    m_today = LocalDateNow();
-    m_month.year = m_today.year;
-    m_month.month = m_today.month;
-    m_month.todayDay = m_today.day;
-    RefreshMonth();
 }
 
 void CVellumoDlg::ApplyStartMode() {
@@ -407,7 +458,9 @@ void CVellumoDlg::ShowTrayIcon() {
 void CVellumoDlg::SetTrayTip() {
     char tip[24];
     FormatTrayTip(tip, m_today.year, m_today.month, m_today.day);
-    m_trayIcon.SetTrayIcon(::LoadIconA(Instance(), MAKEINTRESOURCEA(IDR_MAINFRAME)), tip);
+    HICON icon = m_scaledSmallIcon ? m_scaledSmallIcon.Get()
+                                   : ::LoadIconA(Instance(), MAKEINTRESOURCEA(IDR_MAINFRAME));
+    m_trayIcon.SetTrayIcon(icon, tip);
 }
 
 void CVellumoDlg::OnHide() { ShowWindow(SW_HIDE); }
@@ -613,6 +666,36 @@ LRESULT CVellumoDlg::OnLeftButtonDown(WPARAM, LPARAM lp) {
     // Any free part of the skin is a handle for moving the panel.
     PostMessage(WM_NCLBUTTONDOWN, HTCAPTION, lp);
     return Default();
+}
+
+// Moved to a monitor of another scale: every child keeps its place in
+// proportion, and the scale's artwork and day font replace the old ones.
+LRESULT CVellumoDlg::OnDpiChanged(WPARAM wp, LPARAM lp) {
+    const int oldDpi = CurrentDpi();
+    const int newDpi = HIWORD(wp);
+    if (newDpi <= 0 || newDpi == oldDpi) return 0;
+    SetCurrentDpi(newDpi);
+    for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child;
+         child = ::GetWindow(child, GW_HWNDNEXT)) {
+        RECT r{};
+        ::GetWindowRect(child, &r);
+        ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&r), 2);
+        ::SetWindowPos(child, nullptr, ::MulDiv(r.left, newDpi, oldDpi),
+                       ::MulDiv(r.top, newDpi, oldDpi), ::MulDiv(r.right - r.left, newDpi, oldDpi),
+                       ::MulDiv(r.bottom - r.top, newDpi, oldDpi),
+                       SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    const RECT* suggested = reinterpret_cast<const RECT*>(lp);
+    ::SetWindowPos(m_hWnd, nullptr, suggested->left, suggested->top,
+                   suggested->right - suggested->left, suggested->bottom - suggested->top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+    LoadScaleArtwork();
+    m_clock.ReloadArtwork();
+    SetTrayTip();
+    ApplyDayFont();
+    RebuildGridRegion();
+    Invalidate();
+    return 0;
 }
 
 LRESULT CVellumoDlg::OnSysCommand(WPARAM wp, LPARAM) {

@@ -89,6 +89,13 @@ private:
     LRESULT OnQueryDragIcon(WPARAM, LPARAM);
     LRESULT OnLeftButtonDown(WPARAM, LPARAM);
     LRESULT OnSysCommand(WPARAM, LPARAM);
+    LRESULT OnDpiChanged(WPARAM, LPARAM);
+    // The skin, arrows, window and tray icons and the day font at the
+    // current display scale.
+    void LoadScaleArtwork();
+    void LoadArrowIcons();
+    void ApplyDayFont();
+    void RebuildGridRegion();
 
     void Navigate(bool relayout);
     void OnToolsMenu();
@@ -110,6 +117,8 @@ private:
     void SetTrayTip();
 
     HICON m_hIcon;  // shared resource icon: never destroyed
+    IconHandle m_scaledIcon;       // above 96 dpi: the window's icon at the display's scale
+    IconHandle m_scaledSmallIcon;  // and at the small-icon size (caption, tray)
     BitmapHandle m_skin;
     BitmapHandle m_stretchedSkin;  // m_skin at the client's size
     RegionHandle m_gridRegion;     // the cells and the month and year labels

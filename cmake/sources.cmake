@@ -42,6 +42,7 @@ set(VELLUMO_WIN_SOURCES
     framework/local_time.cpp
     framework/dialog.cpp
     framework/win_app.cpp
+    framework/display_scale.cpp
     app/app_state.cpp
     menus/menu_look.cpp
     menus/menu_style.cpp

@@ -1,5 +1,7 @@
 #include "controls/image_slider.h"
 
+#include "framework/display_scale.h"
+
 
 namespace {
 // Signed, so a drag beyond the left edge reads as negative.
@@ -33,8 +35,7 @@ void CImageSlider::PreSubclassWindow() {
 }
 
 bool CImageSlider::SetChannelPicture(UINT bitmapId, COLORREF transparent) {
-    BitmapHandle picture(static_cast<HBITMAP>(::LoadImageA(
-        ::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(bitmapId), IMAGE_BITMAP, 0, 0, 0)));
+    BitmapHandle picture(LoadScaledBitmap(bitmapId));
     if (!picture) return false;
     BITMAP info{};
     ::GetObjectA(picture.Get(), sizeof info, &info);

@@ -4,6 +4,7 @@
 
 #include "app/app_state.h"
 #include "controls/clock_digits.h"
+#include "framework/display_scale.h"
 #include "framework/local_time.h"
 #include "settings/settings_store.h"
 
@@ -19,21 +20,17 @@ struct CLcdClock::Shared {
 
 namespace {
 
-// Glyph cells in the bitmaps and where they go on the face, in face pixels.
-constexpr int kLargeW = 24, kLargeH = 34;
-constexpr int kSmallW = 12, kSmallH = 17;
-constexpr int kIndicatorW = 22;
-constexpr int kLargeX[4] = {5, 32, 65, 92};
-constexpr int kTimeY = 33;
-constexpr int kSecondX[2] = {120, 134};
-constexpr int kSecondY = 50;
-constexpr int kIndicatorX = 122, kIndicatorY = 33;
-constexpr int kDateX[8] = {5, 19, 41, 55, 77, 91, 105, 119};
-constexpr int kDateY = 5;
+// The bitmaps of the current display scale; glyph cells and their places on
+// the face come from that scale's clock_layout.
+HBITMAP LoadSection(UINT id) { return LoadScaledBitmap(id, LR_CREATEDIBSECTION, false); }
 
-HBITMAP LoadSection(UINT id) {
-    return static_cast<HBITMAP>(::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id),
-                                             IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+int IndicatorX(const artwork::ClockLayout& layout, ClockIndicator indicator) {
+    switch (indicator) {
+        case ClockIndicator::Am: return layout.am_x;
+        case ClockIndicator::Pm: return layout.pm_x;
+        case ClockIndicator::Blank: break;
+    }
+    return layout.blank_x;
 }
 
 int Digit(std::uint8_t value) { return value > 9 ? 9 : value; }
@@ -92,6 +89,7 @@ int CLcdClock::BeginClock() {
     m_glyphBitmap.Reset(LoadSection(m_ids.glyphs));
     m_digitBitmap.Reset(LoadSection(m_ids.digits));
     m_faceBitmap.Reset(LoadSection(m_ids.face));
+    m_layout = artwork::clock_layout(CurrentArtworkIndex());
     if (!m_glyphBitmap || !m_digitBitmap || !m_faceBitmap) {
         ReleaseBitmaps();
         return kBitmapMissing;
@@ -120,6 +118,26 @@ int CLcdClock::BeginClock() {
     m_shared->target = m_hWnd;
     if (m_hWnd) Invalidate();
     return kRunning;
+}
+
+void CLcdClock::ReloadArtwork() {
+    if (!IsStarted()) return;
+    BitmapHandle glyphs(LoadSection(m_ids.glyphs));
+    BitmapHandle digits(LoadSection(m_ids.digits));
+    BitmapHandle face(LoadSection(m_ids.face));
+    BITMAP info{};
+    if (!glyphs || !digits || !face || !::GetObjectA(face.Get(), sizeof info, &info)) return;
+    // Only this thread draws: the DCs go first, then the bitmaps they held.
+    m_faceDc.reset();
+    m_digitDc.reset();
+    m_glyphDc.reset();
+    m_glyphBitmap = std::move(glyphs);
+    m_digitBitmap = std::move(digits);
+    m_faceBitmap = std::move(face);
+    m_faceWidth = info.bmWidth;
+    m_faceHeight = info.bmHeight < 0 ? -info.bmHeight : info.bmHeight;
+    m_layout = artwork::clock_layout(CurrentArtworkIndex());
+    if (m_hWnd) Invalidate();
 }
 
 void CLcdClock::SetHourFormat(int format) {
@@ -209,17 +227,18 @@ void CLcdClock::Draw(HDC target, const RECT& rect) {
     const HDC face = m_faceDc->Get();
     const HDC large = m_digitDc->Get();
     const HDC small = m_glyphDc->Get();
+    const artwork::ClockLayout& l = m_layout;
     for (int i = 0; i < 4; ++i)
-        ::BitBlt(face, kLargeX[i], kTimeY, kLargeW, kLargeH, large, kLargeW * Digit(shown.time[i]),
-                 0, SRCCOPY);
+        ::BitBlt(face, l.time_x[i], l.time_y, l.large.width, l.large.height, large,
+                 l.large.width * Digit(shown.time[i]), 0, SRCCOPY);
     for (int i = 0; i < 2; ++i)
-        ::BitBlt(face, kSecondX[i], kSecondY, kSmallW, kSmallH, small,
-                 kSmallW * Digit(shown.time[4 + i]), 0, SRCCOPY);
-    ::BitBlt(face, kIndicatorX, kIndicatorY, kIndicatorW, kSmallH, small,
-             IndicatorGlyphX(shown.indicator), 0, SRCCOPY);
+        ::BitBlt(face, l.second_x[i], l.second_y, l.small.width, l.small.height, small,
+                 l.small.width * Digit(shown.time[4 + i]), 0, SRCCOPY);
+    ::BitBlt(face, l.indicator_x, l.indicator_y, l.indicator_width, l.small.height, small,
+             IndicatorX(l, shown.indicator), 0, SRCCOPY);
     for (int i = 0; i < 8; ++i)
-        ::BitBlt(face, kDateX[i], kDateY, kSmallW, kSmallH, small, kSmallW * Digit(shown.date[i]),
-                 0, SRCCOPY);
+        ::BitBlt(face, l.date_x[i], l.date_y, l.small.width, l.small.height, small,
+                 l.small.width * Digit(shown.date[i]), 0, SRCCOPY);
 
     const int oldMode = ::SetStretchBltMode(target, COLORONCOLOR);
     ::StretchBlt(target, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, face,

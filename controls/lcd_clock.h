@@ -16,6 +16,7 @@
 
 #include "framework/handles.h"
 #include "framework/wnd.h"
+#include "res/artwork/artwork_scale.h"
 #include "res/resource.h"
 
 // The bitmap resources the clock draws from. Tests pass an id that does not
@@ -41,6 +42,9 @@ public:
     // did not start paints as the plain static it took over.
     int BeginClock();
     bool IsStarted() const { return m_thread.Valid(); }
+    // Loads the bitmaps again at the current display scale (a started clock
+    // only; one whose bitmaps fail keeps the old ones).
+    void ReloadArtwork();
     DWORD WorkerThreadId() const { return m_threadId; }
 
     // 12 or 24 (anything else counts as 24). Shows at the next refresh, at
@@ -78,6 +82,7 @@ private:
     BitmapHandle m_glyphBitmap;
     int m_faceWidth = 0;
     int m_faceHeight = 0;
+    artwork::ClockLayout m_layout = artwork::clock_layout(0);  // of the loaded bitmaps
     std::optional<MemoryDC> m_faceDc;
     std::optional<MemoryDC> m_digitDc;
     std::optional<MemoryDC> m_glyphDc;

@@ -12,3 +12,12 @@ ProgressCellBlit ProgressCell(int cell, bool running, int active) {
     blit.srcX = running && cell == active ? 170 : blit.destX;
     return blit;
 }
+
+ProgressCellBlit ProgressCell(int cell, bool running, int active,
+                              const artwork::ProgressLayout& layout) {
+    ProgressCellBlit blit;
+    blit.destX = layout.first_x + layout.pitch * (cell - 1);
+    blit.destY = blit.srcY = layout.y;
+    blit.srcX = running && cell == active ? layout.highlight_x : blit.destX;
+    return blit;
+}

@@ -2,6 +2,8 @@
 // row, one of which is highlighted while the work runs.
 #pragma once
 
+#include "res/artwork/artwork_scale.h"
+
 constexpr int kProgressCellCount = 8;
 constexpr int kProgressCellWidth = 10;
 constexpr int kProgressCellHeight = 9;
@@ -20,3 +22,8 @@ struct ProgressCellBlit {
 // Cell `cell` (1..8) sits at x = 10 + 20 (cell - 1), y = 6; it comes from the
 // highlighted cell at x = 170 while running and active, else from its own place.
 ProgressCellBlit ProgressCell(int cell, bool running, int active);
+
+// The same at one display scale: cell k at layout.first_x + pitch (k - 1),
+// layout.y; the highlighted one from layout.highlight_x.
+ProgressCellBlit ProgressCell(int cell, bool running, int active,
+                              const artwork::ProgressLayout& layout);

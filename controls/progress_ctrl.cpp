@@ -5,6 +5,7 @@
 #include <atomic>
 
 #include "controls/progress_cells.h"
+#include "framework/display_scale.h"
 #include "res/resource.h"
 
 struct CProgress::Shared {
@@ -35,8 +36,8 @@ CProgress::~CProgress() {
 int CProgress::LoadCells() {
     ReleaseCells();
     if (!m_hWnd) return 0;
-    BitmapHandle bitmap(static_cast<HBITMAP>(::LoadImageA(
-        ::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_PROGRESS_CELLS), IMAGE_BITMAP, 0, 0, 0)));
+    // Kept at its scale's size: the cells lie where that scale's layout says.
+    BitmapHandle bitmap(LoadScaledBitmap(IDB_PROGRESS_CELLS, 0, false));
     if (!bitmap) return 0;
     BITMAP info{};
     if (!::GetObjectA(bitmap.Get(), sizeof info, &info)) return 0;
@@ -47,6 +48,7 @@ int CProgress::LoadCells() {
     m_cellsDc.SelectBitmap(bitmap.Get());
     m_cells = std::move(bitmap);
     m_info = info;
+    m_layout = artwork::progress_layout(CurrentArtworkIndex());
     ::SetWindowPos(m_hWnd, nullptr, 0, 0, info.bmWidth, info.bmHeight,
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     return 1;
@@ -114,9 +116,9 @@ void CProgress::PaintCells(HDC dc) const {
     const bool running = IsCycling();
     const int active = ActiveCell();
     for (int cell = 1; cell <= kProgressCellCount; ++cell) {
-        const ProgressCellBlit blit = ProgressCell(cell, running, active);
-        ::BitBlt(dc, blit.destX, blit.destY, kProgressCellWidth, kProgressCellHeight,
-                 m_cellsDc.Get(), blit.srcX, blit.srcY, SRCCOPY);
+        const ProgressCellBlit blit = ProgressCell(cell, running, active, m_layout);
+        ::BitBlt(dc, blit.destX, blit.destY, m_layout.width, m_layout.height, m_cellsDc.Get(),
+                 blit.srcX, blit.srcY, SRCCOPY);
     }
 }
 

@@ -9,6 +9,7 @@
 
 #include "framework/handles.h"
 #include "framework/wnd.h"
+#include "res/artwork/artwork_scale.h"
 
 class CProgress : public CWnd {
 public:
@@ -50,4 +51,5 @@ private:
     BitmapHandle m_cells;
     MemoryDC m_cellsDc;  // holds m_cells
     BITMAP m_info{};
+    artwork::ProgressLayout m_layout = artwork::progress_layout(0);  // of m_cells
 };

@@ -72,7 +72,8 @@ void CSkinButton::PreSubclassWindow() {
     ::SetWindowLongA(m_hWnd, GWL_STYLE, (style & ~31L) | BS_OWNERDRAW);
     ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0,
                    SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
-    CreateTooltip();
+    // The tip window comes later, with a tip text or the first relayed
+    // message: a panel of many buttons shows sooner without a window each.
 }
 
 void CSkinButton::PostNcDestroy() {
@@ -157,6 +158,8 @@ void CSkinButton::SetTipText(const char* text) {
     if (!text || !m_hWnd) return;
     if (m_tooltip.m_hWnd && m_tipText == text) return;
     m_tipText = text;
+    // An empty tip shows nothing: no window is made for it alone.
+    if (!m_tooltip.m_hWnd && !*text) return;
     CreateTooltip();
     HWND tip = m_tooltip.m_hWnd;
     if (!tip) return;

@@ -290,20 +290,6 @@ void CTickerCtrl::Present(HDC target) {
     ::BitBlt(target, 0, 0, width, height, memory.Get(), 0, 0, SRCCOPY);
 }
 
-void CTickerCtrl::PresentNow() {
-    // A hidden panel shows nothing; the next WM_PAINT draws the current
-    // offset anyway. Otherwise the slice goes straight onto the window, as
-    // cheap as the blit itself: no invalidation and no paint cycle per tick.
-    if (!::IsWindowVisible(m_hWnd)) return;
-    WindowDC dc(m_hWnd);
-    if (!dc.Get()) {
-        Invalidate(false);
-        return;
-    }
-    RebuildBuffer(dc.Get());
-    Present(dc.Get());
-}
-
 LRESULT CTickerCtrl::OnPaint(WPARAM, LPARAM) {
     PaintDC dc(m_hWnd);
     RebuildBuffer(dc.Get());
@@ -366,7 +352,7 @@ LRESULT CTickerCtrl::OnTimer(WPARAM wp, LPARAM) {
     const bool paint = actions.invalidate;
     actions.invalidate = false;
     Apply(actions);
-    if (paint && m_hWnd) PresentNow();
+    if (paint && m_hWnd) Invalidate(false);
     return 0;
 }
 

@@ -79,8 +79,6 @@ private:
     void DrawCopies(HDC dc, int height, int offset);
     // Copies the visible slice for the current offset to `target`.
     void Present(HDC target);
-    // A scroll tick's new picture, put straight on the window.
-    void PresentNow();
     // Follows the pointer over the client area or the frame (the bar).
     void TrackPointer(bool clientArea);
     void Apply(const TickerActions& actions);

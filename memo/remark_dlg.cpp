@@ -3,6 +3,7 @@
 #include <cstring>
 #include <vector>
 
+#include "framework/display_scale.h"
 #include "framework/file.h"
 #include "framework/text_number.h"
 #include "memo/memo_store.h"
@@ -20,10 +21,8 @@ constexpr int kMinuteDefault = 30;
 constexpr int kTimeFieldLimit = 7;
 constexpr int kTimeTextBuffer = 32;  // a field's text is read up to 31 characters
 
-HICON LoadIconResource(UINT id) {
-    return static_cast<HICON>(
-        ::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id), IMAGE_ICON, 0, 0, 0));
-}
+// The OK and Cancel icons are 20 pixels square in the 100 % design.
+HICON LoadIconResource(UINT id) { return LoadScaledIcon(id, 20); }
 
 void CopyPath(char (&buffer)[kPathBufferSize], const std::string& path) {
     std::memset(buffer, 0, sizeof buffer);

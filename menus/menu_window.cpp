@@ -30,7 +30,9 @@ struct MenuWindowRecord : CWndHook {
     int height = 0;
 };
 
-HHOOK g_hook = nullptr;
+HHOOK g_hook = nullptr;   // sees each message sent: only while a menu window lives
+HHOOK g_watch = nullptr;  // sees menu windows come and go
+int g_menuWindows = 0;
 
 std::unordered_map<HWND, std::unique_ptr<MenuWindowRecord>>& Records() {
     static auto* records = new std::unordered_map<HWND, std::unique_ptr<MenuWindowRecord>>();
@@ -213,13 +215,28 @@ LRESULT CALLBACK CallWndHook(int code, WPARAM wp, LPARAM lp) {
     return ::CallNextHookEx(g_hook, code, wp, lp);
 }
 
+// A hook on every sent message costs a round trip to the window server per
+// message, all the time; this one runs only when windows are made or go.
+LRESULT CALLBACK WatchHook(int code, WPARAM wp, LPARAM lp) {
+    const HWND wnd = reinterpret_cast<HWND>(wp);
+    if (code == HCBT_CREATEWND && IsMenuWindow(wnd)) {
+        ++g_menuWindows;
+        if (!g_hook)
+            g_hook = ::SetWindowsHookExA(WH_CALLWNDPROC, &CallWndHook, nullptr,
+                                         ::GetCurrentThreadId());
+    } else if (code == HCBT_DESTROYWND && IsMenuWindow(wnd) && g_menuWindows > 0 &&
+               --g_menuWindows == 0 && g_hook) {
+        ::UnhookWindowsHookEx(g_hook);
+        g_hook = nullptr;
+    }
+    return ::CallNextHookEx(g_watch, code, wp, lp);
+}
+
 }  // namespace
 
 bool InstallMenuWindowHook() {
-    if (!g_hook) {
-        g_hook = ::SetWindowsHookExA(WH_CALLWNDPROC, &CallWndHook, nullptr, ::GetCurrentThreadId());
-    }
-    return g_hook != nullptr;
+    if (!g_watch) g_watch = ::SetWindowsHookExA(WH_CBT, &WatchHook, nullptr, ::GetCurrentThreadId());
+    return g_watch != nullptr;
 }
 
 int TakenOverMenuWindowCount() { return static_cast<int>(Records().size()); }

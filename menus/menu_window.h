@@ -1,7 +1,7 @@
 // Taking over the system's popup-menu windows (class "#32768") so the look
 // in force draws their frame, and a 4-pixel shadow when the system draws
-// none. A thread hook (WH_CALLWNDPROC) sees each menu window being created
-// and sized; windows showing a CThemedMenu, or every menu window when the
+// none. A thread hook (WH_CALLWNDPROC, in place only while a menu window
+// exists) sees each menu window being created and sized; windows showing a CThemedMenu, or every menu window when the
 // border is on for all, get a window hook (CWndHook) of this library.
 #pragma once
 

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "calendar/about_dlg.h"
+#include "framework/display_scale.h"
 #include "framework/dialog.h"
 #include "framework/win_app.h"
 #include "menus/themed_menu.h"
@@ -120,7 +121,7 @@ void ShowToolsMenu(HWND owner, HWND menuButton) {
     if (!popup) return;
     RECT button{};
     ::GetWindowRect(menuButton, &button);
-    popup->TrackPopupMenu(TPM_RIGHTBUTTON | TPM_VCENTERALIGN, button.left, button.top - kMenuLift,
+    popup->TrackPopupMenu(TPM_RIGHTBUTTON | TPM_VCENTERALIGN, button.left, button.top - ScalePixels(kMenuLift),
                           owner);
 }
 

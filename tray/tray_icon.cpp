@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "framework/display_scale.h"
 #include "framework/win_app.h"
 #include "framework/wnd.h"
 #include "memo/memo_format.h"
@@ -162,7 +163,7 @@ LRESULT CTrayIcon::HandleTrayMouse(WPARAM iconId, LPARAM mouseMessage) {
         HWND owner = app && app->m_pMainWnd && app->m_pMainWnd->GetSafeHwnd()
                          ? app->m_pMainWnd->GetSafeHwnd()
                          : m_data.hWnd;
-        TrackTrayMenu(menu, cursor.x, cursor.y - 35, owner);
+        TrackTrayMenu(menu, cursor.x, cursor.y - ScalePixels(35), owner);
     } else {
         ::SendMessageA(m_data.hWnd, WM_COMMAND, TrayDoubleClickCommand(visible), 0);
     }

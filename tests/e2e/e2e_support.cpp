@@ -216,6 +216,16 @@ SYSTEMTIME LocalTimeOf(int year, int month, int day, int hour, int minute, int s
     return t;
 }
 
+void StartBeforeMidnight(const std::string& exePath, int year, int month, int day, LateCopy& copy) {
+    const DWORD spawned = ::GetTickCount();
+    if (!SpawnAtLocalTime(exePath, LocalTimeOf(year, month, day, 23, 59, 60 - kLeadSeconds))) return;
+    copy.midnight = spawned + kLeadSeconds * 1000;
+    copy.panel = WaitForPanel(true, kLeadSeconds * 1000);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(copy.panel, &pid);
+    copy.process.Reset(::OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, pid));
+}
+
 bool SpawnAtLocalTime(const std::string& exePath, const SYSTEMTIME& localTime) {
     SYSTEMTIME now;
     ::GetLocalTime(&now);
@@ -317,9 +327,18 @@ ScreenPicture SettledPicture(HWND ticker) {
 // Twice: the first request may come before the ticker has measured a new
 // text at its next paint.
 ScreenPicture StillTicker(HWND ticker) {
-    DWORD_PTR result = 0;
-    ::SendMessageTimeoutA(ticker, WM_VSCROLL, SB_TOP, 0, SMTO_NORMAL, 3000, &result);
+    // The ticker takes scroll requests only while its hover bar makes it a
+    // tab stop; lend it that style for the request (without the bar, which
+    // would narrow the text) instead of hovering it.
+    const auto scrollToTop = [ticker] {
+        const LONG_PTR style = ::GetWindowLongPtrA(ticker, GWL_STYLE);
+        ::SetWindowLongPtrA(ticker, GWL_STYLE, style | WS_TABSTOP);
+        DWORD_PTR result = 0;
+        ::SendMessageTimeoutA(ticker, WM_VSCROLL, SB_TOP, 0, SMTO_NORMAL, 3000, &result);
+        ::SetWindowLongPtrA(ticker, GWL_STYLE, style);
+    };
+    scrollToTop();
     SettledPicture(ticker);
-    ::SendMessageTimeoutA(ticker, WM_VSCROLL, SB_TOP, 0, SMTO_NORMAL, 3000, &result);
+    scrollToTop();
     return SettledPicture(ticker);
 }

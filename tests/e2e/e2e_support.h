@@ -83,6 +83,25 @@ void ClickScreenPoint(POINT p);
 bool SpawnAtLocalTime(const std::string& exePath, const SYSTEMTIME& localTime);
 // A local date and time as a SYSTEMTIME.
 SYSTEMTIME LocalTimeOf(int year, int month, int day, int hour, int minute, int second);
+// Seconds before midnight the day-change tests start a copy: room for a slow
+// start-up and for opening something before the date changes.
+constexpr int kLeadSeconds = 20;
+// A copy started `kLeadSeconds` before a midnight, the driver's tick count at
+// which its clock reaches that midnight, and its panel once shown.
+struct LateCopy {
+    HWND panel = nullptr;
+    KernelHandle process;
+    DWORD midnight = 0;
+
+    bool BeforeMidnight() const { return static_cast<LONG>(midnight - ::GetTickCount()) > 300; }
+    // Milliseconds until `extra` after midnight.
+    DWORD PastMidnight(DWORD extra) const {
+        const LONG left = static_cast<LONG>(midnight - ::GetTickCount());
+        return static_cast<DWORD>(left > 0 ? left : 0) + extra;
+    }
+};
+// Starts `exePath` with its clock at 23:59:(60 - kLeadSeconds) of the given day.
+void StartBeforeMidnight(const std::string& exePath, int year, int month, int day, LateCopy& copy);
 // Running processes whose image file is named `imageName` ("Vellumo.exe").
 int CountProcesses(const char* imageName);
 // The full path of the program file of the process that owns `wnd`.

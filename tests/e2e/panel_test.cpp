@@ -127,31 +127,6 @@ std::string MemoPath(ProgramDir& dir, int y, int m, int d) {
     return dir.File(name);
 }
 
-// Seconds before midnight the day-change tests start: room for a slow
-// start-up before the date changes.
-constexpr int kLeadSeconds = 20;
-
-// A copy started with its clock `kLeadSeconds` before midnight at `last`,
-// the driver's tick at its midnight, and its panel once shown.
-struct LateCopy {
-    HWND panel = nullptr;
-    KernelHandle process;
-    DWORD midnight = 0;
-    bool BeforeMidnight() const { return static_cast<LONG>(midnight - ::GetTickCount()) > 300; }
-};
-
-void StartBeforeMidnight(ProgramDir& dir, const Date& last, LateCopy& copy) {
-    const DWORD spawned = ::GetTickCount();
-    if (!SpawnAtLocalTime(dir.File("Vellumo.exe"),
-                          LocalTimeOf(last.year, last.month, last.day, 23, 59, 60 - kLeadSeconds)))
-        return;
-    copy.midnight = spawned + kLeadSeconds * 1000;
-    copy.panel = WaitForPanel(true, kLeadSeconds * 1000);
-    DWORD pid = 0;
-    ::GetWindowThreadProcessId(copy.panel, &pid);
-    copy.process.Reset(::OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, pid));
-}
-
 }  // namespace
 
 TEST(PanelScreen, ShowsEveryElementInItsColours) {
@@ -291,7 +266,7 @@ TEST(PanelRestart, NewDateRestartsTheProgramWithTheNewDay) {
     LateCopy old;
     for (int attempt = 0; attempt < 3 && !(old.panel && old.BeforeMidnight()); ++attempt) {
         if (attempt > 0) EndAllCopies();  // too slow to see the old day: again
-        StartBeforeMidnight(dir, today, old);
+        StartBeforeMidnight(dir.File("Vellumo.exe"), today.year, today.month, today.day, old);
     }
     ASSERT_NE(old.panel, nullptr) << "no panel before midnight";
     ASSERT_TRUE(old.BeforeMidnight()) << "started too slowly to see the old day";
@@ -330,7 +305,7 @@ TEST(PanelRestart, FailedRestartKeepsTheOldCopyRunningInTheNewDay) {
         std::vector<std::string> oldTips;
         // Started again when the machine was too slow to see the old day.
         for (int attempt = 0; attempt < 3; ++attempt) {
-            StartBeforeMidnight(dir, c.last, old);
+            StartBeforeMidnight(dir.File("Vellumo.exe"), c.last.year, c.last.month, c.last.day, old);
             ASSERT_NE(old.panel, nullptr) << "no panel before midnight";
             // Without its program file the copy cannot start itself again.
             ASSERT_TRUE(::MoveFileA(dir.File("Vellumo.exe").c_str(), dir.File("Vellumo.moved").c_str()));

@@ -15,42 +15,14 @@ namespace {
 constexpr UINT kIconId = 164;
 // 2026-10-5 lies in the first row's Monday cell (the month begins on a Thursday).
 constexpr int kOctober5Cell = IDC_DAY_FIRST + 4 + 5 - 1;
-// Seconds before midnight a copy starts: room for a slow start-up and for
-// opening something before the date changes.
-constexpr int kLeadSeconds = 20;
 // Only catches a hang: the hand-over itself takes a second or two.
 constexpr DWORD kHandOverMs = 30000;
-
-// A copy started at 2026-10-31 23:59:40, with the driver's tick count at
-// which its clock reaches midnight.
-struct LateCopy {
-    HWND panel = nullptr;
-    KernelHandle process;
-    DWORD midnight = 0;
-
-    bool BeforeMidnight() const { return static_cast<LONG>(midnight - ::GetTickCount()) > 300; }
-    // Milliseconds until `extra` after midnight.
-    DWORD PastMidnight(DWORD extra) const {
-        const LONG left = static_cast<LONG>(midnight - ::GetTickCount());
-        return static_cast<DWORD>(std::max<LONG>(left, 0)) + extra;
-    }
-};
-
-void StartBeforeMidnight(const std::string& exe, LateCopy& copy) {
-    const DWORD spawned = ::GetTickCount();
-    if (!SpawnAtLocalTime(exe, LocalTimeOf(2026, 10, 31, 23, 59, 60 - kLeadSeconds))) return;
-    copy.midnight = spawned + kLeadSeconds * 1000;
-    copy.panel = WaitForPanel(true, kLeadSeconds * 1000);
-    DWORD pid = 0;
-    ::GetWindowThreadProcessId(copy.panel, &pid);
-    copy.process.Reset(::OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, pid));
-}
 
 // Starts a copy and does `open` with it (opens a menu or the editor); on a
 // machine too slow to do it before midnight, ends it and starts again.
 bool OpenBeforeMidnight(const std::string& exe, LateCopy& copy, const std::function<bool()>& open) {
     for (int attempt = 0; attempt < 3; ++attempt) {
-        StartBeforeMidnight(exe, copy);
+        StartBeforeMidnight(exe, 2026, 10, 31, copy);  // 2026-10-31 23:59:40
         if (copy.panel && open() && copy.BeforeMidnight()) return true;
         EndAllCopies();
     }

@@ -17,3 +17,24 @@ TEST(ProgressCells, HighlightRunsOneToEightAndOnlyWhileRunning) {
     EXPECT_EQ(ProgressCell(4, true, 3).srcX, 70);
     EXPECT_EQ(ProgressCell(3, false, 3).srcX, 50);
 }
+
+// Each display scale's layout places the cells; at 100 % exactly as before.
+TEST(ProgressCells, LayoutOfEachScalePlacesTheCells) {
+    const artwork::ProgressLayout base = artwork::progress_layout(0);
+    for (int cell = 1; cell <= kProgressCellCount; ++cell) {
+        for (bool running : {false, true}) {
+            const ProgressCellBlit a = ProgressCell(cell, running, 3);
+            const ProgressCellBlit b = ProgressCell(cell, running, 3, base);
+            EXPECT_EQ(a.destX, b.destX);
+            EXPECT_EQ(a.destY, b.destY);
+            EXPECT_EQ(a.srcX, b.srcX);
+            EXPECT_EQ(a.srcY, b.srcY);
+        }
+    }
+    const artwork::ProgressLayout doubled = artwork::progress_layout(3);
+    const ProgressCellBlit last = ProgressCell(8, true, 8, doubled);
+    EXPECT_EQ(last.destX, 2 * 150);
+    EXPECT_EQ(last.destY, 12);
+    EXPECT_EQ(last.srcX, 2 * 170);
+    EXPECT_EQ(ProgressCell(8, false, 8, doubled).srcX, 2 * 150);
+}

@@ -334,6 +334,22 @@ TEST_F(TickerTest, KeysAndTheWheelPostScrollRequestsToItself) {
     EXPECT_EQ(Offset(), 0);
 }
 
+// The pointer is followed through mouse messages, not asked for at every
+// tick: the bar comes with a move over the control and goes with the leave.
+TEST_F(TickerTest, TheHoverBarFollowsThePointerOverTheActivePanel) {
+    CreateStill(Lines(12));
+    ::SetActiveWindow(parentWnd);
+    auto barShown = [&] { return (::GetWindowLongA(wnd, GWL_STYLE) & WS_VSCROLL) != 0; };
+    Tick();
+    EXPECT_FALSE(barShown());
+    ::SendMessageA(wnd, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+    Tick();
+    EXPECT_TRUE(barShown());
+    ::SendMessageA(wnd, WM_MOUSELEAVE, 0, 0);
+    Tick();
+    EXPECT_FALSE(barShown());
+}
+
 namespace {
 // Lets a test hand the rebuild a paint DC of its choosing.
 class ProbeTicker : public CTickerCtrl {
