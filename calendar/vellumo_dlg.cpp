@@ -187,7 +187,7 @@ void CVellumoDlg::LoadArrowIcons() {
 void CVellumoDlg::LoadScaleArtwork() {
     // The skin is stretched over the client area anyway: its scale's own size.
     m_skin.Reset(LoadScaledBitmap(IDB_SKIN, 0, false));
-    m_stretchedSkin.Reset();
+    DropStretchedSkin();
     LoadArrowIcons();
     // The old icons go only after the window holds the new ones.
     IconHandle scaled, scaledSmall;
@@ -632,30 +632,36 @@ LRESULT CVellumoDlg::OnEraseBackground(WPARAM, LPARAM) { return 1; }
 void CVellumoDlg::PaintSkin(HDC dc) {
     RECT client{};
     ::GetClientRect(m_hWnd, &client);
+    if (!StretchSkinTo(client.right, client.bottom)) return;
+    ::BitBlt(dc, 0, 0, client.right, client.bottom, m_stretchedSkinDc.Get(), 0, 0, SRCCOPY);
+}
+
+bool CVellumoDlg::StretchSkinTo(int width, int height) {
+    if (m_stretchedSkinDc.Valid() && m_stretchedSize.cx == width && m_stretchedSize.cy == height)
+        return true;
+    DropStretchedSkin();
     BITMAP info{};
-    if (!m_skin.Valid() || !::GetObjectA(m_skin.Get(), sizeof info, &info)) return;
-    BITMAP cached{};
-    if (!m_stretchedSkin.Valid() ||
-        !::GetObjectA(m_stretchedSkin.Get(), sizeof cached, &cached) ||
-        cached.bmWidth != client.right || cached.bmHeight != client.bottom) {
-        WindowDC screen(nullptr);
-        m_stretchedSkin.Reset(::CreateCompatibleBitmap(screen.Get(), client.right, client.bottom));
-        MemoryDC from(screen.Get());
-        MemoryDC to(screen.Get());
-        if (!m_stretchedSkin.Valid() || !from.Valid() || !to.Valid()) {
-            m_stretchedSkin.Reset();
-            return;
-        }
-        from.SelectBitmap(m_skin.Get());
-        to.SelectBitmap(m_stretchedSkin.Get());
-        ::SetStretchBltMode(to.Get(), COLORONCOLOR);
-        ::StretchBlt(to.Get(), 0, 0, client.right, client.bottom, from.Get(), 0, 0, info.bmWidth,
-                     info.bmHeight, SRCCOPY);
+    if (!m_skin.Valid() || !::GetObjectA(m_skin.Get(), sizeof info, &info)) return false;
+    WindowDC screen(nullptr);
+    m_stretchedSkin.Reset(::CreateCompatibleBitmap(screen.Get(), width, height));
+    MemoryDC from(screen.Get());
+    if (!m_stretchedSkin.Valid() || !from.Valid() || !m_stretchedSkinDc.Create(screen.Get())) {
+        DropStretchedSkin();
+        return false;
     }
-    MemoryDC memory(dc);
-    if (!memory.Valid()) return;
-    memory.SelectBitmap(m_stretchedSkin.Get());
-    ::BitBlt(dc, 0, 0, client.right, client.bottom, memory.Get(), 0, 0, SRCCOPY);
+    from.SelectBitmap(m_skin.Get());
+    m_stretchedSkinDc.SelectBitmap(m_stretchedSkin.Get());
+    ::SetStretchBltMode(m_stretchedSkinDc.Get(), COLORONCOLOR);
+    ::StretchBlt(m_stretchedSkinDc.Get(), 0, 0, width, height, from.Get(), 0, 0, info.bmWidth,
+                 info.bmHeight, SRCCOPY);
+    m_stretchedSize = {width, height};
+    return true;
+}
+
+void CVellumoDlg::DropStretchedSkin() {
+    m_stretchedSkinDc.Reset();
+    m_stretchedSkin.Reset();
+    m_stretchedSize = {};
 }
 
 LRESULT CVellumoDlg::OnQueryDragIcon(WPARAM, LPARAM) {

@@ -65,6 +65,9 @@ private:
     // The skin stretched over the client area, from the one cached copy; the
     // panel's paint and the transparent controls' backgrounds both use it.
     void PaintSkin(HDC dc);
+    // The skin stretched to `width` x `height`, made once per size.
+    bool StretchSkinTo(int width, int height);
+    void DropStretchedSkin();
     void SetDayColours(CSkinButton& cell, COLORREF in, COLORREF out, COLORREF focus);
     void ApplyHeadingLook(CSkinLabel& label);
     bool CurrentMonthShown() const;
@@ -121,6 +124,10 @@ private:
     IconHandle m_scaledSmallIcon;  // and at the small-icon size (caption, tray)
     BitmapHandle m_skin;
     BitmapHandle m_stretchedSkin;  // m_skin at the client's size
+    // Holds m_stretchedSkin selected (declared after it, so it lets go of the
+    // bitmap first): every cell's background is one blit from here.
+    MemoryDC m_stretchedSkinDc;
+    SIZE m_stretchedSize{};
     RegionHandle m_gridRegion;     // the cells and the month and year labels
     FontHandle m_dayFont;          // outlives every cell that draws with it
     CalendarMonth m_month;

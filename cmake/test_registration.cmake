@@ -35,13 +35,15 @@ endfunction()
 set_property(GLOBAL PROPERTY VELLUMO_LANE_POOLS "")
 
 # vellumo_add_gtests(<target> SUITE <name> TIMEOUT <seconds> SOURCES <files>...
-#                    [LANES <count>] [SHARING <regex>])
+#                    [LANES <count>] [SHARING <regex>] [LONG <regex>])
 # Registers each case of <target> as "<name>/<Suite.Case>" (label <name>).
 # Under Wine the suite gets a pool of <count> lanes (default 1). Cases in
 # sources that match SHARING use something all lanes share (such as the
-# folder of the test program) and so run one at a time.
+# folder of the test program) and so run one at a time. Cases whose name
+# matches LONG take longest: CTest starts them first even on a run without
+# the timings of an earlier one.
 function(vellumo_add_gtests target)
-  cmake_parse_arguments(arg "" "SUITE;TIMEOUT;LANES;SHARING" "SOURCES" ${ARGN})
+  cmake_parse_arguments(arg "" "SUITE;TIMEOUT;LANES;SHARING;LONG" "SOURCES" ${ARGN})
   if(NOT arg_LANES)
     set(arg_LANES 1)
   endif()
@@ -65,6 +67,9 @@ function(vellumo_add_gtests target)
                         PROGRAM $<TARGET_FILE:${target}> --gtest_filter=${case})
       if(sharing)
         set_tests_properties(${arg_SUITE}/${case} PROPERTIES RESOURCE_LOCK ${pool}_shared)
+      endif()
+      if(arg_LONG AND case MATCHES "${arg_LONG}")
+        set_tests_properties(${arg_SUITE}/${case} PROPERTIES COST 1000)
       endif()
       # A case the program does not have (a stale build) runs nothing and
       # would pass.

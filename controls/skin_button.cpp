@@ -49,6 +49,7 @@ BEGIN_MESSAGE_MAP(CSkinButton, CWnd)
     OnMessage(WM_SYSCOLORCHANGE, &ThisClass::OnSysColorChange),
     OnMessage(WM_GETDLGCODE, &ThisClass::OnGetDlgCode),
     OnMessage(BM_SETSTYLE, &ThisClass::OnSetStyle),
+    OnMessage(WM_WINDOWPOSCHANGED, &ThisClass::OnWindowPosChanged),
 END_MESSAGE_MAP()
 
 CSkinButton::CSkinButton() { ResetColours(); }
@@ -115,7 +116,9 @@ void CSkinButton::SetTransparentBack(bool transparent) {
 }
 
 void CSkinButton::SetStateColour(int index, COLORREF colour) {
-    if (index < 0 || index > 5) return;
+    // The same colour again repaints nothing (the month grid sets all three
+    // text colours of every cell at each step).
+    if (index < 0 || index > 5 || m_colours[index] == colour) return;
     m_colours[index] = colour;
     Invalidate();
 }
@@ -237,6 +240,16 @@ void CSkinButton::LeaveHover() {
     }
 }
 
+LRESULT CSkinButton::OnWindowPosChanged(WPARAM, LPARAM lp) {
+    // A child's new position comes in its parent's client coordinates.
+    const auto* pos = reinterpret_cast<const WINDOWPOS*>(lp);
+    if (pos && !(pos->flags & SWP_NOMOVE)) {
+        m_placeInParent = {pos->x, pos->y};
+        m_placeKnown = true;
+    }
+    return Default();
+}
+
 LRESULT CSkinButton::OnMouseLeave(WPARAM, LPARAM) {
     LeaveHover();
     return 0;
@@ -340,11 +353,15 @@ void CSkinButton::PaintParentBackground(HDC dc, const RECT& rect) {
     // The parent paints itself into our DC, shifted so that the button's
     // corner is the origin and clipped to the button. Its own drawing, not
     // the screen's pixels: another window over it is never copied.
-    RECT place{};
-    ::GetWindowRect(m_hWnd, &place);
-    ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&place), 2);
+    if (!m_placeKnown) {
+        RECT place{};
+        ::GetWindowRect(m_hWnd, &place);
+        ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&place), 2);
+        m_placeInParent = {place.left, place.top};
+        m_placeKnown = true;
+    }
     POINT oldOrigin{};
-    ::OffsetViewportOrgEx(dc, -place.left, -place.top, &oldOrigin);
+    ::OffsetViewportOrgEx(dc, -m_placeInParent.x, -m_placeInParent.y, &oldOrigin);
     ::SendMessageA(parent, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
     ::SendMessageA(parent, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
     ::SetViewportOrgEx(dc, oldOrigin.x, oldOrigin.y, nullptr);
@@ -426,6 +443,9 @@ void CSkinButton::PaintCaption(HDC dc, const char* caption, const RECT&, RECT& c
                                    m_metrics.pressOffsetY));
     RECT text = area;
     ::DrawTextA(dc, caption, -1, &text, DT_CALCRECT | DT_WORDBREAK | DT_CENTER);
+    // The text is placed by its advance widths; a glyph whose ink reaches
+    // past them (a narrowed font above 100 %) must not be cut there.
+    constexpr UINT kDraw = DT_WORDBREAK | DT_CENTER | DT_NOCLIP;
     const int w = text.right - text.left;
     const int h = text.bottom - text.top;
     text.left = area.left + ((area.right - area.left) - w) / 2;
@@ -438,14 +458,14 @@ void CSkinButton::PaintCaption(HDC dc, const char* caption, const RECT&, RECT& c
         RECT shifted = text;
         ::OffsetRect(&shifted, 1, 1);
         ::SetTextColor(dc, ::GetSysColor(COLOR_BTNHILIGHT));
-        ::DrawTextA(dc, caption, -1, &shifted, DT_WORDBREAK | DT_CENTER);
+        ::DrawTextA(dc, caption, -1, &shifted, kDraw);
         ::SetTextColor(dc, ::GetSysColor(COLOR_BTNSHADOW));
-        ::DrawTextA(dc, caption, -1, &text, DT_WORDBREAK | DT_CENTER);
+        ::DrawTextA(dc, caption, -1, &text, kDraw);
         return;
     }
     ::SetTextColor(dc, m_colours[static_cast<int>(colours.text)]);
     ::SetBkColor(dc, m_colours[static_cast<int>(colours.background)]);
-    ::DrawTextA(dc, caption, -1, &text, DT_WORDBREAK | DT_CENTER);
+    ::DrawTextA(dc, caption, -1, &text, kDraw);
 }
 
 // ------------------------------------------------------------ XP variant --

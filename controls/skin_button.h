@@ -90,6 +90,7 @@ protected:
     LRESULT OnSysColorChange(WPARAM wp, LPARAM lp);
     LRESULT OnGetDlgCode(WPARAM wp, LPARAM lp);
     LRESULT OnSetStyle(WPARAM wp, LPARAM lp);
+    LRESULT OnWindowPosChanged(WPARAM wp, LPARAM lp);
 
     void LeaveHover();
     ButtonState CurrentState() const;
@@ -117,6 +118,11 @@ private:
     IconHandle m_icon;
     int m_iconWidth = 0;
     int m_iconHeight = 0;
+    // Where the button sits in its parent's client area, kept from the moves
+    // it is told of: asking the window system at every paint of a
+    // transparent button costs it a trip (and a display lookup) each time.
+    POINT m_placeInParent{};
+    bool m_placeKnown = false;
 };
 
 class CSkinButtonXP : public CSkinButton {

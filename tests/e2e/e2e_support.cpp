@@ -160,7 +160,42 @@ std::string UnixPath(const std::string& windowsPath) {
 }  // namespace
 
 namespace {
-bool SpawnWithClockOffset(const std::string& exePath, long long offsetSeconds);
+// The clock file lies in the program's folder, or the nearest folder above it
+// where its path fits MAX_PATH (the long-path test's folder is too deep).
+// A restarted copy inherits the variables and lives in the same moved time.
+std::string ClockFileOf(const std::string& exePath) {
+    std::string folder = exePath.substr(0, exePath.find_last_of('\\'));
+    const std::string name = "\\Vellumo.clock";
+    while (folder.size() + name.size() >= MAX_PATH && folder.find('\\') != std::string::npos)
+        folder.erase(folder.find_last_of('\\'));
+    return folder + name;
+}
+
+bool SpawnWithClockOffset(const std::string& exePath, long long offsetSeconds) {
+    using Spawn = LONG(__stdcall*)(char* const*, int);
+    auto spawn = reinterpret_cast<Spawn>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "__wine_unix_spawnvp")));
+    const std::string library = UnixPath(TestBinDir() + "\\support\\fake_clock.so");
+    const std::string program = UnixPath(exePath);
+    WriteFileBytes(ClockFileOf(exePath), "0");
+    const std::string clockFile = UnixPath(ClockFileOf(exePath));
+    if (!spawn || library.empty() || program.empty() || clockFile.empty()) return false;
+    const std::string script = "cd \"$(dirname \"$2\")\" && LD_PRELOAD=\"$1\" "
+                               "VELLUMO_FAKE_CLOCK_OFFSET=$3 VELLUMO_FAKE_CLOCK_FILE=\"$4\" "
+                               "exec wine \"$2\" >/dev/null 2>&1";
+    std::string args[] = {"/bin/sh", "-c", script, "sh", library, program,
+                          std::to_string(offsetSeconds), clockFile};
+    char* argv[9] = {};
+    for (int i = 0; i < 8; ++i) argv[i] = &args[i][0];
+    return spawn(argv, 0) == 0;
+}
+
+long long FileTimeSeconds(const SYSTEMTIME& t) {
+    FILETIME ft{};
+    if (!::SystemTimeToFileTime(&t, &ft)) return 0;
+    ULARGE_INTEGER u{{ft.dwLowDateTime, ft.dwHighDateTime}};
+    return static_cast<long long>(u.QuadPart / 10000000ULL);
+}
 }  // namespace
 
 bool SpawnAtTimeOfDay(ProgramDir& dir, int secondsAfterMidnight) {
@@ -180,30 +215,17 @@ void ClickScreenPoint(POINT p) {
     ::Sleep(60);
 }
 
-namespace {
-bool SpawnWithClockOffset(const std::string& exePath, long long offsetSeconds) {
-    using Spawn = LONG(__stdcall*)(char* const*, int);
-    auto spawn = reinterpret_cast<Spawn>(reinterpret_cast<void*>(
-        ::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "__wine_unix_spawnvp")));
-    const std::string library = UnixPath(TestBinDir() + "\\support\\fake_clock.so");
-    const std::string program = UnixPath(exePath);
-    if (!spawn || library.empty() || program.empty()) return false;
-    const std::string script = "cd \"$(dirname \"$2\")\" && LD_PRELOAD=\"$1\" "
-                               "VELLUMO_FAKE_CLOCK_OFFSET=$3 exec wine \"$2\" >/dev/null 2>&1";
-    std::string args[] = {"/bin/sh", "-c", script, "sh", library, program,
-                          std::to_string(offsetSeconds)};
-    char* argv[8] = {};
-    for (int i = 0; i < 7; ++i) argv[i] = &args[i][0];
-    return spawn(argv, 0) == 0;
+bool ClickUntil(POINT p, const std::function<bool()>& done, DWORD waitMs, bool doubleClick) {
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        ClickScreenPoint(p);
+        if (doubleClick) {
+            ::mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
+            ::mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
+        }
+        if (WaitFor(done, waitMs)) return true;
+    }
+    return false;
 }
-
-long long FileTimeSeconds(const SYSTEMTIME& t) {
-    FILETIME ft{};
-    if (!::SystemTimeToFileTime(&t, &ft)) return 0;
-    ULARGE_INTEGER u{{ft.dwLowDateTime, ft.dwHighDateTime}};
-    return static_cast<long long>(u.QuadPart / 10000000ULL);
-}
-}  // namespace
 
 SYSTEMTIME LocalTimeOf(int year, int month, int day, int hour, int minute, int second) {
     SYSTEMTIME t{};
@@ -220,10 +242,21 @@ void StartBeforeMidnight(const std::string& exePath, int year, int month, int da
     const DWORD spawned = ::GetTickCount();
     if (!SpawnAtLocalTime(exePath, LocalTimeOf(year, month, day, 23, 59, 60 - kLeadSeconds))) return;
     copy.midnight = spawned + kLeadSeconds * 1000;
+    copy.clockFile = ClockFileOf(exePath);
+    copy.jumpedSeconds = 0;
     copy.panel = WaitForPanel(true, kLeadSeconds * 1000);
     DWORD pid = 0;
     ::GetWindowThreadProcessId(copy.panel, &pid);
     copy.process.Reset(::OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, pid));
+}
+
+void LateCopy::HurryToMidnight(int leftSeconds) {
+    const LONG left = static_cast<LONG>(midnight - ::GetTickCount());
+    const int jump = static_cast<int>(left / 1000) - leftSeconds;
+    if (jump <= 0 || clockFile.empty()) return;
+    jumpedSeconds += jump;
+    WriteFileBytes(clockFile, std::to_string(jumpedSeconds));
+    midnight -= static_cast<DWORD>(jump) * 1000;
 }
 
 bool SpawnAtLocalTime(const std::string& exePath, const SYSTEMTIME& localTime) {
@@ -310,16 +343,19 @@ HWND FindTicker(HWND panel) { return ::FindWindowExA(panel, nullptr, nullptr, "S
 namespace {
 // A picture of the ticker once two reads 200 ms apart agree.
 ScreenPicture SettledPicture(HWND ticker) {
+    // Three equal pictures in a row: one pause of a busy panel before its
+    // paint must not pass for a still picture.
     ScreenPicture last = ScreenPicture::OfClient(ticker);
+    int same = 0;
     WaitFor(
         [&] {
-            ::Sleep(200);
+            ::Sleep(150);
             ScreenPicture next = ScreenPicture::OfClient(ticker);
-            const bool same = next.Differing(last) == 0;
+            same = next.Differing(last) == 0 ? same + 1 : 0;
             last = std::move(next);
-            return same;
+            return same >= 2;
         },
-        3000);
+        5000);
     return last;
 }
 }  // namespace
@@ -333,8 +369,10 @@ ScreenPicture StillTicker(HWND ticker) {
     const auto scrollToTop = [ticker] {
         const LONG_PTR style = ::GetWindowLongPtrA(ticker, GWL_STYLE);
         ::SetWindowLongPtrA(ticker, GWL_STYLE, style | WS_TABSTOP);
+        // Waits for the request to be handled (a loaded panel may be busy for
+        // seconds): it is refused once the style is taken back.
         DWORD_PTR result = 0;
-        ::SendMessageTimeoutA(ticker, WM_VSCROLL, SB_TOP, 0, SMTO_NORMAL, 3000, &result);
+        ::SendMessageTimeoutA(ticker, WM_VSCROLL, SB_TOP, 0, SMTO_NORMAL, 20000, &result);
         ::SetWindowLongPtrA(ticker, GWL_STYLE, style);
     };
     scrollToTop();

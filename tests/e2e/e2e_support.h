@@ -76,6 +76,11 @@ HWND WaitForReminderBox(DWORD timeoutMs);
 // A left click with the real mouse at a screen point (goes to whatever
 // window lies there, as a user's would).
 void ClickScreenPoint(POINT p);
+// Clicks (or double-clicks) at `p` until `done` holds, at most three times,
+// waiting up to `waitMs` after each. Without a window manager Wine settles a
+// window's activation after it is shown, and a late focus change cancels a
+// press that came too soon; a user would simply click again.
+bool ClickUntil(POINT p, const std::function<bool()>& done, DWORD waitMs, bool doubleClick = false);
 
 // The change of date. Starts the program file `exePath` (working folder: its
 // own) with its clock reading `localTime` at the moment of the start and
@@ -93,7 +98,13 @@ struct LateCopy {
     KernelHandle process;
     DWORD midnight = 0;
 
+    std::string clockFile;  // moves the copy's clock on (see HurryToMidnight)
+    int jumpedSeconds = 0;
+
     bool BeforeMidnight() const { return static_cast<LONG>(midnight - ::GetTickCount()) > 300; }
+    // Once the test is ready for midnight: moves the copy's clock on, in
+    // whole seconds, so that midnight is about `leftSeconds` away.
+    void HurryToMidnight(int leftSeconds = 2);
     // Milliseconds until `extra` after midnight.
     DWORD PastMidnight(DWORD extra) const {
         const LONG left = static_cast<LONG>(midnight - ::GetTickCount());

@@ -23,7 +23,10 @@ constexpr DWORD kHandOverMs = 30000;
 bool OpenBeforeMidnight(const std::string& exe, LateCopy& copy, const std::function<bool()>& open) {
     for (int attempt = 0; attempt < 3; ++attempt) {
         StartBeforeMidnight(exe, 2026, 10, 31, copy);  // 2026-10-31 23:59:40
-        if (copy.panel && open() && copy.BeforeMidnight()) return true;
+        if (copy.panel && open() && copy.BeforeMidnight()) {
+            copy.HurryToMidnight();
+            return true;
+        }
         EndAllCopies();
     }
     return false;

@@ -1,19 +1,24 @@
-/* Moves the wall clock of the process it is preloaded into by a fixed number
- * of seconds, taken from VELLUMO_FAKE_CLOCK_OFFSET (a signed decimal). The
- * wall-clock reads (clock_gettime on the real-time clocks, gettimeofday and
- * time, with their 64-bit-time entry points of 32-bit glibc) get the offset;
- * monotonic clocks are left alone, so timers and waits behave normally.
- * Children inherit the variable and with it the same offset, so a program
- * that restarts itself keeps living in the same shifted time.
+/* Moves the wall clock of the process it is preloaded into by a number of
+ * seconds: VELLUMO_FAKE_CLOCK_OFFSET (a signed decimal) plus, when
+ * VELLUMO_FAKE_CLOCK_FILE names a file, the signed decimal in that file. The
+ * file is read again at most every 100 ms, so a test can move a running
+ * copy's clock forward (for instance from a safe lead before midnight to just
+ * before it, once the copy is ready). The wall-clock reads (clock_gettime on
+ * the real-time clocks, gettimeofday and time, with their 64-bit-time entry
+ * points of 32-bit glibc) get the offset; monotonic clocks are left alone, so
+ * timers and waits behave normally. Children inherit the variables and with
+ * them the same time, so a program that restarts itself keeps living in it.
  *
  * Build for i386: gcc -m32 -shared -fPIC -O2 fake_clock.c -o fake_clock.so -ldl
  * Use: LD_PRELOAD=/path/fake_clock.so VELLUMO_FAKE_CLOCK_OFFSET=3600 wine ... */
 #define _GNU_SOURCE
 #include <dlfcn.h>
+#include <fcntl.h>
 #include <stdint.h>
 #include <stdlib.h>
 #include <sys/time.h>
 #include <time.h>
+#include <unistd.h>
 
 struct timespec64 {
     int64_t tv_sec;
@@ -25,7 +30,14 @@ struct timeval64 {
     int64_t tv_usec;
 };
 
-static int64_t offset_seconds(void) {
+static int (*real_clock_gettime)(clockid_t, struct timespec *);
+
+static void find_real_clock(void) {
+    if (!real_clock_gettime)
+        real_clock_gettime = (int (*)(clockid_t, struct timespec *))dlsym(RTLD_NEXT, "clock_gettime");
+}
+
+static int64_t fixed_offset(void) {
     static int known;
     static int64_t offset;
     if (!known) {
@@ -36,15 +48,50 @@ static int64_t offset_seconds(void) {
     return offset;
 }
 
+/* The file's seconds, read again when 100 ms have passed since the last
+ * reading. Only async-signal-safe calls: Wine reads the clock anywhere. */
+static int64_t file_offset(void) {
+    static const char *path;
+    static int path_known;
+    static int64_t cached;
+    static int64_t read_at = -1;
+    if (!path_known) {
+        path = getenv("VELLUMO_FAKE_CLOCK_FILE");
+        path_known = 1;
+    }
+    find_real_clock();
+    if (!path || !real_clock_gettime) return 0;
+    struct timespec mono;
+    if (real_clock_gettime(CLOCK_MONOTONIC, &mono) != 0) return __atomic_load_n(&cached, __ATOMIC_RELAXED);
+    const int64_t now = (int64_t)mono.tv_sec * 1000 + mono.tv_nsec / 1000000;
+    int64_t last = __atomic_load_n(&read_at, __ATOMIC_RELAXED);
+    /* One thread reads; the others keep the value they have. */
+    if ((last < 0 || now - last >= 100) &&
+        __atomic_compare_exchange_n(&read_at, &last, now, 0, __ATOMIC_RELAXED, __ATOMIC_RELAXED)) {
+        const int fd = open(path, O_RDONLY | O_CLOEXEC);
+        if (fd >= 0) {
+            char text[32];
+            const ssize_t n = read(fd, text, sizeof text - 1);
+            close(fd);
+            if (n > 0) {
+                text[n] = '\0';
+                __atomic_store_n(&cached, strtoll(text, NULL, 10), __ATOMIC_RELAXED);
+            }
+        }
+    }
+    return __atomic_load_n(&cached, __ATOMIC_RELAXED);
+}
+
+static int64_t offset_seconds(void) { return fixed_offset() + file_offset(); }
+
 static int is_wall_clock(clockid_t id) {
     return id == CLOCK_REALTIME || id == CLOCK_REALTIME_COARSE || id == 8 /* REALTIME_ALARM */ ||
            id == 11 /* TAI */;
 }
 
 int clock_gettime(clockid_t id, struct timespec *ts) {
-    static int (*real)(clockid_t, struct timespec *);
-    if (!real) real = (int (*)(clockid_t, struct timespec *))dlsym(RTLD_NEXT, "clock_gettime");
-    int rc = real(id, ts);
+    find_real_clock();
+    int rc = real_clock_gettime(id, ts);
     if (rc == 0 && is_wall_clock(id)) ts->tv_sec += (time_t)offset_seconds();
     return rc;
 }
