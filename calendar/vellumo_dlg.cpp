@@ -247,23 +247,61 @@ void CVellumoDlg::SetUpGrid() {
     RefreshMonth();
 }
 
+namespace {
+// The day font of the given cell height and width.
+FontHandle MakeDayFont(int height, int width) {
+    return FontHandle(
+        ::CreateFontA(height, width, 2, 0, 100, FALSE, TRUE, TRUE, 1, 1, 1, 1, 1, "Verdana"));
+}
+
+// Height in pixels of the ink of a digit in `font`, 0 when unknown.
+int DigitHeight(HDC dc, HFONT font) {
+    SelectGuard select(dc, font);
+    GLYPHMETRICS metrics{};
+    const MAT2 identity{{0, 1}, {0, 0}, {0, 0}, {0, 1}};
+    if (::GetGlyphOutlineA(dc, '8', GGO_METRICS, &metrics, 0, nullptr, &identity) == GDI_ERROR)
+        return 0;
+    return static_cast<int>(metrics.gmBlackBoxY);
+}
+
+// The cell height at which the digits are as tall, in proportion to the
+// scale, as at 100 %: small sizes round the ink up, so a height scaled
+// alone draws the digits a pixel or two short.
+int ScaledDayFontHeight(HDC dc) {
+    const int scaled = ScalePixels(10);
+    const int at100 = DigitHeight(dc, MakeDayFont(10, 8).Get());
+    if (at100 <= 0) return scaled;
+    const int target = ::MulDiv(at100, CurrentDpi(), 96);
+    for (int height = scaled; height <= scaled + scaled / 3; ++height) {
+        const int digits = DigitHeight(dc, MakeDayFont(height, ScalePixels(8)).Get());
+        if (digits <= 0) return scaled;
+        if (digits >= target) return height;
+    }
+    return scaled;
+}
+}  // namespace
+
 void CVellumoDlg::ApplyDayFont() {
     // The cells take the new font before the old one goes.
-    auto makeFont = [](int width) {
-        return FontHandle(::CreateFontA(ScalePixels(10), width, 2, 0, 100, FALSE, TRUE, TRUE, 1, 1,
-                                        1, 1, 1, "Verdana"));
-    };
+    int height = 10;
+    if (CurrentDpi() != 96) {
+        WindowDC screen(nullptr);
+        height = ScaledDayFontHeight(screen.Get());
+    }
+    auto makeFont = [height](int width) { return MakeDayFont(height, width); };
     int width = ScalePixels(8);
     FontHandle font = makeFont(width);
     // Above 100 % the cells grow with the dialog's font, which need not keep
-    // pace with the day font's width: narrow it until the widest day fits.
+    // pace with the day font's width: narrow it until the widest day fits as
+    // it does at 100 % (there "28" spans 16 pixels of a 14-pixel cell, its
+    // ink the whole cell). Narrowing further would change the font's look.
     RECT cell{};
     if (CurrentDpi() != 96 && ::GetClientRect(m_dayCells[0].GetSafeHwnd(), &cell)) {
         WindowDC screen(nullptr);
         for (SIZE extent{}; width > 1; font = makeFont(--width)) {
             SelectGuard select(screen.Get(), font.Get());
             if (!::GetTextExtentPoint32A(screen.Get(), "28", 2, &extent) ||
-                extent.cx <= cell.right - ScalePixels(4))
+                extent.cx * 14 <= cell.right * 16)
                 break;
         }
     }

@@ -198,6 +198,17 @@ long long FileTimeSeconds(const SYSTEMTIME& t) {
 }
 }  // namespace
 
+int FirstWeekday(int year, int month) {
+    SYSTEMTIME st{};
+    st.wYear = static_cast<WORD>(year);
+    st.wMonth = static_cast<WORD>(month);
+    st.wDay = 1;
+    FILETIME ft;
+    ::SystemTimeToFileTime(&st, &ft);
+    ::FileTimeToSystemTime(&ft, &st);
+    return st.wDayOfWeek;
+}
+
 bool SpawnAtTimeOfDay(ProgramDir& dir, int secondsAfterMidnight) {
     SYSTEMTIME now;
     ::GetLocalTime(&now);

@@ -73,6 +73,9 @@ std::string DismissAnnouncement(DWORD timeoutMs);
 // Waits for a reminder box, closing any announcement met on the way.
 HWND WaitForReminderBox(DWORD timeoutMs);
 
+// The weekday (0 = Sunday) of the first of a month: the column of its cell.
+int FirstWeekday(int year, int month);
+
 // A left click with the real mouse at a screen point (goes to whatever
 // window lies there, as a user's would).
 void ClickScreenPoint(POINT p);

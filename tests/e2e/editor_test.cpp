@@ -63,6 +63,18 @@ bool WriteMemoThroughEditor(HWND panel, int cell, const std::string& hour,
     return WaitFor([&] { return !::IsWindow(editor); }, 15000);
 }
 
+// Today's memo and remind time as the editor writes them; returns the
+// memo's record.
+std::string WriteTodaysMemo(ProgramDir& dir, const SYSTEMTIME& today, const std::string& memo,
+                            const std::string& remindAt) {
+    ::CreateDirectoryA(dir.File("Remark").c_str(), nullptr);
+    ::CreateDirectoryA(dir.File("Notice").c_str(), nullptr);
+    const std::string record = "[" + DateText(today) + "] " + memo;
+    WriteFileBytes(dir.File("Remark\\Remark_" + DateText(today) + ".txt"), record);
+    WriteFileBytes(dir.File("Notice\\Notice_" + DateText(today) + ".txt"), remindAt);
+    return record;
+}
+
 // The moved clock of a copy started through SpawnAtTimeOfDay: it read
 // `start` seconds after midnight at the driver's tick `spawned` and runs on
 // from there.
@@ -111,11 +123,7 @@ TEST(EditorE2E, TheReminderComesOnceInItsMinute) {
     // The memo as the editor writes it (see the test above), due at 10:15;
     // the copy starts early in that minute, so its first pass after the
     // announcement and the pass after the box closed both fall in it.
-    ::CreateDirectoryA(dir.File("Remark").c_str(), nullptr);
-    ::CreateDirectoryA(dir.File("Notice").c_str(), nullptr);
-    const std::string record = "[" + DateText(today) + "] Call the garage\r\nabout the tyres";
-    WriteFileBytes(dir.File("Remark\\Remark_" + DateText(today) + ".txt"), record);
-    WriteFileBytes(dir.File("Notice\\Notice_" + DateText(today) + ".txt"), "10:15");
+    const std::string record = WriteTodaysMemo(dir, today, "Call the garage\r\nabout the tyres", "10:15");
     const int remindMinute = 10 * 60 + 15;
     const MovedClock clock{remindMinute * 60 + 2, ::GetTickCount()};
     ASSERT_TRUE(SpawnAtTimeOfDay(dir, clock.start));
@@ -140,11 +148,7 @@ TEST(EditorE2E, AReminderAt2359FiresAt2359) {
     ProgramDir dir;
     const SYSTEMTIME today = Now();
     if (today.wHour == 23 && today.wMinute >= 58) GTEST_SKIP() << "the real date is about to change";
-    ::CreateDirectoryA(dir.File("Remark").c_str(), nullptr);
-    ::CreateDirectoryA(dir.File("Notice").c_str(), nullptr);
-    const std::string record = "[" + DateText(today) + "] Last call of the day";
-    WriteFileBytes(dir.File("Remark\\Remark_" + DateText(today) + ".txt"), record);
-    WriteFileBytes(dir.File("Notice\\Notice_" + DateText(today) + ".txt"), "23:59");
+    const std::string record = WriteTodaysMemo(dir, today, "Last call of the day", "23:59");
     const MovedClock clock{23 * 3600 + 59 * 60 + 15, ::GetTickCount()};
     ASSERT_TRUE(SpawnAtTimeOfDay(dir, clock.start));
     ASSERT_NE(WaitForPanel(false, kStartMs), nullptr);

@@ -24,17 +24,6 @@ constexpr DWORD kStartMs = 30000;
 // A click that went through shows within this; after it the click is repeated.
 constexpr DWORD kClickMs = 3000;
 
-int FirstWeekday(int year, int month) {
-    SYSTEMTIME st{};
-    st.wYear = static_cast<WORD>(year);
-    st.wMonth = static_cast<WORD>(month);
-    st.wDay = 1;
-    FILETIME ft;
-    ::SystemTimeToFileTime(&st, &ft);
-    ::FileTimeToSystemTime(&ft, &st);
-    return st.wDayOfWeek;
-}
-
 const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 

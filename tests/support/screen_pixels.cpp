@@ -1,5 +1,7 @@
 #include "tests/support/screen_pixels.h"
 
+#include "tests/support/test_files.h"
+
 #include "framework/handles.h"
 
 int Pixels::CountOf(COLORREF colour) const { return CountOf(colour, RECT{0, 0, width, height}); }
@@ -66,6 +68,30 @@ Pixels BitmapPixels(HBITMAP bitmap) {
     MemoryDC mem(screen.Get());
     mem.SelectBitmap(bitmap);
     return ReadPixels(mem.Get(), 0, 0, info.bmWidth, info.bmHeight);
+}
+
+bool SaveBmp(const Pixels& picture, const std::string& path) {
+    BITMAPINFOHEADER info{};
+    info.biSize = sizeof info;
+    info.biWidth = picture.width;
+    info.biHeight = -picture.height;  // rows from the top, as held
+    info.biPlanes = 1;
+    info.biBitCount = 32;
+    info.biCompression = BI_RGB;
+    std::vector<unsigned char> bits;
+    bits.reserve(picture.pixels.size() * 4);
+    for (COLORREF c : picture.pixels) {
+        const unsigned char bgra[] = {GetBValue(c), GetGValue(c), GetRValue(c), 0};
+        bits.insert(bits.end(), bgra, bgra + 4);
+    }
+    BITMAPFILEHEADER head{};
+    head.bfType = 0x4D42;  // "BM"
+    head.bfOffBits = sizeof head + sizeof info;
+    head.bfSize = static_cast<DWORD>(head.bfOffBits + bits.size());
+    std::string bytes(reinterpret_cast<const char*>(&head), sizeof head);
+    bytes.append(reinterpret_cast<const char*>(&info), sizeof info);
+    bytes.append(bits.begin(), bits.end());
+    return WriteFileBytes(path, bytes);
 }
 
 ScreenPicture::ScreenPicture(const RECT& r) : rect(r) {

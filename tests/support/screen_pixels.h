@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <string>
 #include <vector>
 
 struct Pixels {
@@ -35,6 +36,8 @@ Pixels ReadPixels(HDC source, int x, int y, int width, int height);
 Pixels WindowPixels(HWND wnd);
 // Whole `bitmap`.
 Pixels BitmapPixels(HBITMAP bitmap);
+// Writes `picture` as a 32-bit .bmp file (to look at a test's screen later).
+bool SaveBmp(const Pixels& picture, const std::string& path);
 
 // The screen's pixels over a rectangle (screen coordinates).
 struct ScreenPicture : Pixels {

@@ -140,7 +140,10 @@ TEST_F(TickerTest, StandsStillFiveSecondsAfterCreationThenMovesUp) {
     ASSERT_TRUE(PumpUntil([&] { return ticker.Motion().Offset() != 0; }, 20000));
     const DWORD moved = ::GetTickCount() - start;
     EXPECT_GE(moved, 4900u);
-    EXPECT_EQ(ticker.Motion().Offset(), -1);
+    // One pixel a tick (the motion's own tests hold the step); a loaded
+    // machine may let two ticks run in one pass of the pump.
+    EXPECT_LT(ticker.Motion().Offset(), 0);
+    EXPECT_GE(ticker.Motion().Offset(), -2);
     // From then on it keeps moving up, never back (its pace is the
     // benchmark's business).
     int last = -1;
