@@ -30,14 +30,12 @@ void WriteMemo(ProgramDir& dir, int year, int month, int day, const std::string&
     WriteFileBytes(dir.File(name), text);
 }
 
-// The ticker's text colour 0,115,255, antialiased over its light background.
-bool Bluish(COLORREF c) { return GetBValue(c) >= 200 && GetRValue(c) <= 140 && GetGValue(c) <= 190; }
 
 // First row of the picture with text on it, or -1.
 int FirstTextRow(const ScreenPicture& p) {
     for (int y = 0; y < p.Height(); ++y) {
         int n = 0;
-        for (int x = 0; x < p.Width(); ++x) n += Bluish(p.At(x, y));
+        for (int x = 0; x < p.Width(); ++x) n += IsTickerInk(p.At(x, y));
         if (n >= 2) return y;
     }
     return -1;
@@ -89,10 +87,13 @@ TEST(DigestAtStart, AnnouncesTheComingMemosBeforeThePanelAndTheTickerShowsThem) 
     HWND ticker = FindTicker(panel);
     ASSERT_NE(ticker, nullptr);
     const ScreenPicture memos = StillTicker(ticker);
+    // A ticker without its text was seen a few times on a loaded machine,
+    // never explained: keep the screen for the next look.
+    if (memos.Count(IsTickerInk) <= 60) KeepScreen("digest-at-start-no-text");
     const int area = memos.Width() * memos.Height();
     ASSERT_GT(area, 1000);
     EXPECT_GT(memos.Count([](COLORREF c) { return c == kTickerBack; }), area / 2);
-    EXPECT_GT(memos.Count(Bluish), 60);
+    EXPECT_GT(memos.Count(IsTickerInk), 60);
     const int memoTop = FirstTextRow(memos);
 
     // Two months on there is no memo in the window: the fallback text, which
@@ -101,7 +102,7 @@ TEST(DigestAtStart, AnnouncesTheComingMemosBeforeThePanelAndTheTickerShowsThem) 
     StepMonth(panel, IDC_NEXT_MONTH);
     const ScreenPicture none = StillTicker(ticker);
     EXPECT_GT(none.Differing(memos), 50);
-    EXPECT_GT(none.Count(Bluish), 60);
+    EXPECT_GT(none.Count(IsTickerInk), 60);
     const int fallbackTop = FirstTextRow(none);
     EXPECT_GE(memoTop, 0);
     EXPECT_GT(fallbackTop, memoTop + 15) << "memo text from row " << memoTop;
@@ -137,7 +138,7 @@ TEST(DigestAtStart, WithoutMemosNoBoxAndTheTickerShowsTheFallback) {
     const int area = shown.Width() * shown.Height();
     EXPECT_GT(shown.Count([](COLORREF c) { return c == kTickerBack; }), area / 2);
     // "No memo today. Please click a date to add notes." after two empty lines.
-    EXPECT_GT(shown.Count(Bluish), 150);
+    EXPECT_GT(shown.Count(IsTickerInk), 150);
     EXPECT_GT(FirstTextRow(shown), 20);
 }
 
@@ -168,7 +169,8 @@ TEST(DigestNavigation, NextMonthReadsFromTodaysDayNumberAndBackRestoresToday) {
     ASSERT_NE(ticker, nullptr);
 
     const ScreenPicture start = StillTicker(ticker);
-    EXPECT_GT(start.Count(Bluish), 30);
+    if (start.Count(IsTickerInk) <= 30) KeepScreen("digest-navigation-no-text");
+    EXPECT_GT(start.Count(IsTickerInk), 30);
     StepMonth(panel, IDC_NEXT_MONTH);
     EXPECT_EQ(StillTicker(ticker).Differing(start), 0) << "next month's window";
     StepMonth(panel, IDC_NEXT_MONTH);  // no memos: the fallback

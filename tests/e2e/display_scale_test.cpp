@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <string>
+#include <utility>
 
 #include "res/resource.h"
 #include "tests/common/test_dates.h"
@@ -39,17 +40,6 @@ Ink InkOf(const Pixels& p) {
     return ink;
 }
 
-// The results folder's "screens" (a Windows path), or "" outside a test run.
-std::string ScreensFolder() {
-    char unixPath[1024] = {};
-    const DWORD n = ::GetEnvironmentVariableA("VELLUMO_TEST_RESULTS", unixPath, sizeof unixPath);
-    if (n == 0 || n >= sizeof unixPath) return "";
-    std::string path = std::string("Z:") + unixPath + "/screens";
-    for (char& c : path)
-        if (c == '/') c = '\\';
-    ::CreateDirectoryA(path.c_str(), nullptr);
-    return path;
-}
 }  // namespace
 
 TEST(DisplayScale, DayNumbersGrowWithTheScaleAndKeepEveryStroke) {
@@ -82,9 +72,19 @@ TEST(DisplayScale, DayNumbersGrowWithTheScaleAndKeepEveryStroke) {
                 return wide.Height() > 0 && zero.Height() > 0;
             },
             10000));
-        const std::string screens = ScreensFolder();
-        if (!screens.empty())
-            SaveBmp(ScreenPicture::OfWindow(panel), screens + "\\panel-" + std::to_string(dpi) + ".bmp");
+        // Kept once the whole panel has painted: its ticker's text shows and
+        // two pictures in a row are equal.
+        ScreenPicture shot = ScreenPicture::OfWindow(panel);
+        WaitFor(
+            [&] {
+                ::Sleep(150);
+                ScreenPicture next = ScreenPicture::OfWindow(panel);
+                const bool same = next.Differing(shot) == 0;
+                shot = std::move(next);
+                return same && shot.Count(IsTickerInk) >= 20;
+            },
+            10000);
+        KeepPicture(shot, "panel-" + std::to_string(dpi));
 
         if (dpi == 96) height96 = wide.Height();
         EXPECT_NEAR(wide.Height(), std::lround(height96 * dpi / 96.0), 1);

@@ -198,6 +198,22 @@ long long FileTimeSeconds(const SYSTEMTIME& t) {
 }
 }  // namespace
 
+void KeepPicture(const Pixels& picture, const std::string& name) {
+    char unixPath[1024] = {};
+    const DWORD n = ::GetEnvironmentVariableA("VELLUMO_TEST_RESULTS", unixPath, sizeof unixPath);
+    if (n == 0 || n >= sizeof unixPath) return;
+    std::string folder = std::string("Z:") + unixPath + "/screens";
+    for (char& c : folder)
+        if (c == '/') c = '\\';
+    ::CreateDirectoryA(folder.c_str(), nullptr);
+    SaveBmp(picture, folder + "\\" + name + ".bmp");
+}
+
+void KeepScreen(const std::string& name) {
+    KeepPicture(ScreenPicture(RECT{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)}),
+                name);
+}
+
 int FirstWeekday(int year, int month) {
     SYSTEMTIME st{};
     st.wYear = static_cast<WORD>(year);
@@ -386,8 +402,24 @@ ScreenPicture StillTicker(HWND ticker) {
         ::SendMessageTimeoutA(ticker, WM_VSCROLL, SB_TOP, 0, SMTO_NORMAL, 20000, &result);
         ::SetWindowLongPtrA(ticker, GWL_STYLE, style);
     };
-    scrollToTop();
-    SettledPicture(ticker);
-    scrollToTop();
-    return SettledPicture(ticker);
+    // The ticker always shows text (memos or the fallback). A panel whose
+    // thread waits in a call to another program (the notification area
+    // still starting on a loaded machine) answers these requests but paints
+    // nothing until that call returns: a still picture without text is
+    // taken again.
+    ScreenPicture picture(RECT{});
+    WaitFor(
+        [&] {
+            scrollToTop();
+            SettledPicture(ticker);
+            scrollToTop();
+            picture = SettledPicture(ticker);
+            return picture.Count(IsTickerInk) >= 20;
+        },
+        20000);
+    return picture;
+}
+
+bool IsTickerInk(COLORREF c) {
+    return GetBValue(c) >= 200 && GetRValue(c) <= 140 && GetGValue(c) <= 190;
 }

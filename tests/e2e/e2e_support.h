@@ -73,6 +73,12 @@ std::string DismissAnnouncement(DWORD timeoutMs);
 // Waits for a reminder box, closing any announcement met on the way.
 HWND WaitForReminderBox(DWORD timeoutMs);
 
+// Keeps `picture` in the test results as screens/<name>.bmp (nothing outside
+// a test run), to be looked at afterwards.
+void KeepPicture(const Pixels& picture, const std::string& name);
+// The whole screen, kept so when a test sees something it cannot explain.
+void KeepScreen(const std::string& name);
+
 // The weekday (0 = Sunday) of the first of a month: the column of its cell.
 int FirstWeekday(int year, int month);
 
@@ -127,3 +133,5 @@ std::vector<std::string> TrayTips();
 // text (scrolled there, which also pauses it).
 HWND FindTicker(HWND panel);
 ScreenPicture StillTicker(HWND ticker);
+// The ticker's text colour 0,115,255, antialiased over its light background.
+bool IsTickerInk(COLORREF c);

@@ -39,7 +39,7 @@ protected:
 
     // Runs the dialog with `steps`; fails the test when they time out.
     void Run(CDlgClearHistory& dialog, std::vector<ModalScript::Step> steps,
-             DWORD timeoutMs = 10000) {
+             DWORD timeoutMs = 30000) {
         steps.push_back([&] {
             dialog.PostMessage(WM_COMMAND, IDCANCEL);
             return true;
