@@ -49,7 +49,9 @@ static int64_t fixed_offset(void) {
 }
 
 /* The file's seconds, read again when 100 ms have passed since the last
- * reading. Only async-signal-safe calls: Wine reads the clock anywhere. */
+ * reading. No locks and no allocation: Wine reads the clock anywhere, signal
+ * handlers included. A reading that finds the file being rewritten (empty)
+ * keeps the value from before. */
 static int64_t file_offset(void) {
     static const char *path;
     static int path_known;
