@@ -163,4 +163,6 @@ function(vellumo_add_wine_lanes)
   string(REPLACE ";" ",\n    " json "${json}")
   file(WRITE ${CMAKE_BINARY_DIR}/wine-lanes.json
     "{\n  \"version\": {\"major\": 1, \"minor\": 0},\n  \"local\": [{\n    ${json}\n  }]\n}\n")
+  # CTest reads the lanes from this file by itself, with no option given.
+  set(CTEST_RESOURCE_SPEC_FILE ${CMAKE_BINARY_DIR}/wine-lanes.json PARENT_SCOPE)
 endfunction()

@@ -96,11 +96,12 @@ if [ -f "$ROOT/scripts/fuzz.sh" ]; then
     FUZZ_PID=$!
     PIDS+=("$FUZZ_PID")
 fi
-# CTest's resource file names every lane, so CTest gives each case a free one.
+# The build's lanes file (wine-lanes.json) names every lane, so CTest gives
+# each case a free one.
 # A case that fails is run once more: on a loaded machine a Wine start-up
 # can fail on its own. Each retry is named in the summary (RETRIED).
 ctest --test-dir "$BUILD/$WINE_TREE" -j "$TEST_JOBS" --output-on-failure --repeat until-pass:2 \
-    --resource-spec-file "$BUILD/$WINE_TREE/wine-lanes.json" >"$RESULTS/ctest-wine.log" 2>&1
+    >"$RESULTS/ctest-wine.log" 2>&1
 WINE_STATUS=$?
 wait "$NATIVE_PID"
 NATIVE_STATUS=$?

@@ -10,9 +10,9 @@
 #                                     ended after SECONDS
 #   wine_lane.sh stop [LANE...]       end the lanes' processes and remove them (all)
 #
-# When CTest is given the lanes file <build>/wine-lanes.json (see
-# scripts/test.sh), it names the lane (CTEST_RESOURCE_GROUP_0_<POOL>);
-# otherwise a case waits for a free lane of its pool. Either way a lane runs one case at a time.
+# CTest reads the lanes file <build>/wine-lanes.json, which the build's test
+# file names, and names the lane (CTEST_RESOURCE_GROUP_0_<POOL>); a case
+# started otherwise waits for a free lane of its pool. Either way a lane runs one case at a time.
 # The lanes live in $BUILD/wine/lanes-$VELLUMO_LANE_RUN (default "ctest"), so
 # two runs over one build folder can be kept apart. With VELLUMO_TEST_RESULTS
 # set, `run` keeps each test's output there as NAME.log (NAME from
