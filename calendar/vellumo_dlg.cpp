@@ -126,6 +126,7 @@ BOOL CVellumoDlg::OnInitDialog() {
     version.dwOSVersionInfoSize = sizeof version;
     if (::GetVersionExA(&version) && version.dwMajorVersion < 6) SetMenuTransparency(230);
     SetCurrentDpi(WindowDpi(m_hWnd));
+    FitLayoutToScale();
     InitMemoPaths();  // beside the program
     // The title names the taskbar button; a second start finds us by it.
     SetWindowText(kPanelTitle);
@@ -152,6 +153,62 @@ void CVellumoDlg::AddAboutItem() {
         ::AppendMenuA(systemMenu, MF_SEPARATOR, 0, nullptr);
         ::AppendMenuA(systemMenu, MF_STRING, IDM_ABOUTBOX, about);
     }
+}
+
+namespace {
+// Moves and sizes every child of `parent` by x * numX / denX and
+// y * numY / denY, keeping each one's place in proportion.
+void ScaleChildren(HWND parent, int numX, int denX, int numY, int denY) {
+    for (HWND child = ::GetWindow(parent, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        RECT r{};
+        ::GetWindowRect(child, &r);
+        ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+        const int left = ::MulDiv(r.left, numX, denX), top = ::MulDiv(r.top, numY, denY);
+        ::SetWindowPos(child, nullptr, left, top, ::MulDiv(r.right, numX, denX) - left,
+                       ::MulDiv(r.bottom, numY, denY) - top, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
+// The dialog base units of `font` (made for `dpi`) at 100 %, as the dialog
+// manager works them out: the average width of the letters and the height.
+SIZE BaseUnitsAt96(HFONT font, int dpi) {
+    LOGFONTA at96{};
+    if (!font || !::GetObjectA(font, sizeof at96, &at96)) return SIZE{};
+    at96.lfHeight = ::MulDiv(at96.lfHeight, 96, dpi);
+    const FontHandle measured(::CreateFontIndirectA(&at96));
+    WindowDC screen(nullptr);
+    SelectGuard select(screen.Get(), measured.Get());
+    static const char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+    SIZE extent{};
+    TEXTMETRICA metrics{};
+    if (!::GetTextExtentPoint32A(screen.Get(), kLetters, 52, &extent) ||
+        !::GetTextMetricsA(screen.Get(), &metrics))
+        return SIZE{};
+    return SIZE{(extent.cx / 26 + 1) / 2, metrics.tmHeight};
+}
+}  // namespace
+
+// The template is in dialog units, which follow the dialog font's metrics
+// and so do not grow in step with the scale: the panel would come out wider
+// and shorter than its artwork at 125 % and more, its parts out of place.
+// Instead every part takes its 100 % place and size, scaled.
+void CVellumoDlg::FitLayoutToScale() {
+    const int dpi = CurrentDpi();
+    if (dpi == 96) return;
+    RECT units{0, 0, 4, 8};
+    if (!::MapDialogRect(m_hWnd, &units) || units.right <= 0 || units.bottom <= 0) return;
+    const SIZE at96 = BaseUnitsAt96(reinterpret_cast<HFONT>(SendMessage(WM_GETFONT)), dpi);
+    if (at96.cx <= 0 || at96.cy <= 0) return;
+    const int numX = at96.cx * dpi, denX = units.right * 96;
+    const int numY = at96.cy * dpi, denY = units.bottom * 96;
+    ScaleChildren(m_hWnd, numX, denX, numY, denY);
+    RECT client{}, frame{};
+    ::GetClientRect(m_hWnd, &client);
+    ::GetWindowRect(m_hWnd, &frame);
+    const int width = ::MulDiv(client.right, numX, denX), height = ::MulDiv(client.bottom, numY, denY);
+    ::SetWindowPos(m_hWnd, nullptr, 0, 0, frame.right - frame.left + width - client.right,
+                   frame.bottom - frame.top + height - client.bottom,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void CVellumoDlg::SetUpButtons() {
@@ -719,16 +776,7 @@ LRESULT CVellumoDlg::OnDpiChanged(WPARAM wp, LPARAM lp) {
     const int newDpi = HIWORD(wp);
     if (newDpi <= 0 || newDpi == oldDpi) return 0;
     SetCurrentDpi(newDpi);
-    for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child;
-         child = ::GetWindow(child, GW_HWNDNEXT)) {
-        RECT r{};
-        ::GetWindowRect(child, &r);
-        ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&r), 2);
-        ::SetWindowPos(child, nullptr, ::MulDiv(r.left, newDpi, oldDpi),
-                       ::MulDiv(r.top, newDpi, oldDpi), ::MulDiv(r.right - r.left, newDpi, oldDpi),
-                       ::MulDiv(r.bottom - r.top, newDpi, oldDpi),
-                       SWP_NOZORDER | SWP_NOACTIVATE);
-    }
+    ScaleChildren(m_hWnd, newDpi, oldDpi, newDpi, oldDpi);
     const RECT* suggested = reinterpret_cast<const RECT*>(lp);
     ::SetWindowPos(m_hWnd, nullptr, suggested->left, suggested->top,
                    suggested->right - suggested->left, suggested->bottom - suggested->top,

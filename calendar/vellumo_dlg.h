@@ -53,6 +53,7 @@ protected:
 private:
     // The steps of OnInitDialog, in order.
     void AddAboutItem();
+    void FitLayoutToScale();  // above 100 %: the 100 % layout, scaled evenly
     void SetUpButtons();  // menu, logo, title marks and arrows
     void SetUpTicker();
     void SetUpWeekdayLetters();

@@ -49,6 +49,7 @@ BEGIN_MESSAGE_MAP(CSkinButton, CWnd)
     OnMessage(WM_SYSCOLORCHANGE, &ThisClass::OnSysColorChange),
     OnMessage(WM_GETDLGCODE, &ThisClass::OnGetDlgCode),
     OnMessage(BM_SETSTYLE, &ThisClass::OnSetStyle),
+    OnMessage(BM_GETIMAGE, &ThisClass::OnGetImage),
     OnMessage(WM_WINDOWPOSCHANGED, &ThisClass::OnWindowPosChanged),
 END_MESSAGE_MAP()
 
@@ -297,6 +298,12 @@ LRESULT CSkinButton::OnSetStyle(WPARAM wp, LPARAM lp) {
     const UINT type = static_cast<UINT>(wp) & 31;
     if (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON) m_defaultButton = type == BS_DEFPUSHBUTTON;
     return DefWindowProc(BM_SETSTYLE, (wp & ~static_cast<WPARAM>(31)) | BS_OWNERDRAW, lp);
+}
+
+// The icon it draws, as a button with an image names it (owner drawn, the
+// button itself holds none).
+LRESULT CSkinButton::OnGetImage(WPARAM wp, LPARAM) {
+    return wp == IMAGE_ICON ? reinterpret_cast<LRESULT>(m_icon.Get()) : 0;
 }
 
 // ---------------------------------------------------------------- painting --

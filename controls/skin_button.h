@@ -90,6 +90,7 @@ protected:
     LRESULT OnSysColorChange(WPARAM wp, LPARAM lp);
     LRESULT OnGetDlgCode(WPARAM wp, LPARAM lp);
     LRESULT OnSetStyle(WPARAM wp, LPARAM lp);
+    LRESULT OnGetImage(WPARAM wp, LPARAM lp);
     LRESULT OnWindowPosChanged(WPARAM wp, LPARAM lp);
 
     void LeaveHover();

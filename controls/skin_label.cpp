@@ -7,6 +7,7 @@ BEGIN_MESSAGE_MAP(CSkinLabel, CWnd)
     OnMessage(WM_PAINT, &ThisClass::OnPaint),
     OnMessage(WM_ERASEBKGND, &ThisClass::OnEraseBackground),
     OnMessage(WM_SETTEXT, &ThisClass::OnSetText),
+    OnMessage(WM_GETFONT, &ThisClass::OnGetFont),
     OnMessage(WM_SYSCOLORCHANGE, &ThisClass::OnSysColorChange),
 END_MESSAGE_MAP()
 
@@ -21,6 +22,12 @@ void CSkinLabel::PreSubclassWindow() {
     if (!current) current = static_cast<HFONT>(::GetStockObject(SYSTEM_FONT));
     ::GetObjectA(current, sizeof m_logFont, &m_logFont);
     RebuildFont();
+}
+
+// The font it draws with, not the one the dialog gave it (that one until
+// it has its own).
+LRESULT CSkinLabel::OnGetFont(WPARAM, LPARAM) {
+    return m_font ? reinterpret_cast<LRESULT>(m_font.Get()) : Default();
 }
 
 void CSkinLabel::RebuildFont() { m_font.Reset(::CreateFontIndirectA(&m_logFont)); }

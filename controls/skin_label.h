@@ -37,6 +37,7 @@ protected:
     LRESULT OnPaint(WPARAM, LPARAM);
     LRESULT OnEraseBackground(WPARAM, LPARAM);
     LRESULT OnSetText(WPARAM, LPARAM);
+    LRESULT OnGetFont(WPARAM, LPARAM);
     LRESULT OnSysColorChange(WPARAM, LPARAM);
 
 private:

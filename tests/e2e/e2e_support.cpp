@@ -118,6 +118,63 @@ void EndAllCopies() {
     }
 }
 
+namespace {
+struct WindowSearch {
+    HWND panel;
+    DWORD pid;
+    const std::string& className;
+    const std::string& caption;
+    HWND found;
+};
+BOOL CALLBACK MatchWindow(HWND wnd, LPARAM lp) {
+    auto* s = reinterpret_cast<WindowSearch*>(lp);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(wnd, &pid);
+    char cls[64] = {}, title[128] = {};
+    ::GetClassNameA(wnd, cls, sizeof cls);
+    ::GetWindowTextA(wnd, title, sizeof title);
+    if (pid == s->pid && wnd != s->panel && ::IsWindowVisible(wnd) && s->className == cls &&
+        (s->caption.empty() || s->caption == title)) {
+        s->found = wnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+}  // namespace
+
+HWND FindOf(HWND panel, const std::string& className, const std::string& caption) {
+    WindowSearch s{panel, 0, className, caption, nullptr};
+    ::GetWindowThreadProcessId(panel, &s.pid);
+    ::EnumWindows(&MatchWindow, reinterpret_cast<LPARAM>(&s));
+    return s.found;
+}
+
+HWND WaitForWindow(HWND panel, const std::string& className, const std::string& caption,
+                   DWORD timeoutMs) {
+    HWND found = nullptr;
+    WaitFor([&] { return (found = FindOf(panel, className, caption)) != nullptr; }, timeoutMs);
+    return found;
+}
+
+// The menu opens beside the pointer, which then stays still: once pictures
+// of it a moment apart agree, whatever the pointer hovers has been drawn,
+// and keys come after it. Under Wine the focus leaves a panel just hidden a
+// little late, and that late deactivation closes a menu opened before it:
+// then the menu is opened again.
+HWND OpenTrayMenu(HWND panel) {
+    ::SetCursorPos(900, 700);
+    const auto shown = [panel] { return FindOf(panel, "#32768"); };
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        ::PostMessageA(panel, WM_USER, kTrayIconId, WM_RBUTTONUP);
+        HWND menu = nullptr;
+        if (!WaitFor([&] { return (menu = shown()) != nullptr; }, 10000)) return nullptr;
+        SettledPicture(menu, false, 10000);
+        if (shown() == menu) return menu;
+        WaitFor([&] { return shown() == nullptr; }, 10000);
+    }
+    return nullptr;
+}
+
 const char kReminderCaption[] = "Vellumo reminds you.";
 
 HWND FindAnnouncementBox() { return FindDialog(kReminderCaption, true); }
@@ -367,25 +424,23 @@ std::vector<std::string> TrayTips() {
 
 HWND FindTicker(HWND panel) { return ::FindWindowExA(panel, nullptr, nullptr, "Scroller"); }
 
-namespace {
-// A picture of the ticker once two reads 200 ms apart agree.
-ScreenPicture SettledPicture(HWND ticker) {
-    // Three equal pictures in a row: one pause of a busy panel before its
+ScreenPicture SettledPicture(HWND wnd, bool client, DWORD timeoutMs) {
+    // Three equal pictures in a row: one pause of a busy program before its
     // paint must not pass for a still picture.
-    ScreenPicture last = ScreenPicture::OfClient(ticker);
+    const auto take = [&] { return client ? ScreenPicture::OfClient(wnd) : ScreenPicture::OfWindow(wnd); };
+    ScreenPicture last = take();
     int same = 0;
     WaitFor(
         [&] {
             ::Sleep(150);
-            ScreenPicture next = ScreenPicture::OfClient(ticker);
+            ScreenPicture next = take();
             same = next.Differing(last) == 0 ? same + 1 : 0;
             last = std::move(next);
             return same >= 2;
         },
-        5000);
+        timeoutMs);
     return last;
 }
-}  // namespace
 
 // Twice: the first request may come before the ticker has measured a new
 // text at its next paint.
@@ -411,9 +466,9 @@ ScreenPicture StillTicker(HWND ticker) {
     WaitFor(
         [&] {
             scrollToTop();
-            SettledPicture(ticker);
+            SettledPicture(ticker, true);
             scrollToTop();
-            picture = SettledPicture(ticker);
+            picture = SettledPicture(ticker, true);
             return picture.Count(IsTickerInk) >= 20;
         },
         20000);

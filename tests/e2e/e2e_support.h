@@ -61,6 +61,19 @@ HWND FindPanel();
 HWND WaitForPanel(bool visible, DWORD timeoutMs = 10000);
 // Ends every running copy (by its panel's process) and waits for it.
 void EndAllCopies();
+// A visible top-level window of the panel's process other than the panel,
+// of `className` (and `caption`, unless empty), or null; and waiting for one.
+HWND FindOf(HWND panel, const std::string& className, const std::string& caption = "");
+HWND WaitForWindow(HWND panel, const std::string& className, const std::string& caption,
+                   DWORD timeoutMs = 10000);
+
+// The id of the panel's icon in the notification area.
+constexpr UINT kTrayIconId = 164;
+// Opens the panel's notification-area menu and returns it once drawn, or null.
+HWND OpenTrayMenu(HWND panel);
+// A picture of `wnd` (its client area, or all of it) once three reads 150 ms
+// apart agree: whatever was pending has been drawn.
+ScreenPicture SettledPicture(HWND wnd, bool client, DWORD timeoutMs = 5000);
 
 // Message boxes share one caption: the start-up announcement of the coming
 // memos is owned by the panel, a reminder has no owner.

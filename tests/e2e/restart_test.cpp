@@ -12,7 +12,6 @@
 #include "tests/e2e/e2e_support.h"
 
 namespace {
-constexpr UINT kIconId = 164;
 // 2026-10-5 lies in the first row's Monday cell (the month begins on a Thursday).
 constexpr int kOctober5Cell = IDC_DAY_FIRST + 4 + 5 - 1;
 // Only catches a hang: the hand-over itself takes a second or two.
@@ -57,7 +56,7 @@ TEST(DayChange, AnOpenMenuIsClosedAndExactlyOneFreshCopyStarts) {
         WPARAM wp;
         LPARAM lp;
     } menus[] = {
-        {"tray menu", WM_USER, kIconId, WM_RBUTTONUP},
+        {"tray menu", WM_USER, kTrayIconId, WM_RBUTTONUP},
         {"tools menu", WM_COMMAND, MAKEWPARAM(IDC_MENU_BUTTON, BN_CLICKED), 0},
     };
     for (const auto& m : menus) {

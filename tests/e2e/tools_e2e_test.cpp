@@ -23,43 +23,6 @@ std::string SupportFile(const std::string& relative) { return TestBinDir() + "\\
 
 void Command(HWND panel, UINT id) { ::PostMessageA(panel, WM_COMMAND, id, 0); }
 
-struct Search {
-    HWND panel;
-    DWORD pid;
-    std::string className, caption;
-    HWND found;
-};
-BOOL CALLBACK MatchWindow(HWND wnd, LPARAM lp) {
-    auto* s = reinterpret_cast<Search*>(lp);
-    DWORD pid = 0;
-    ::GetWindowThreadProcessId(wnd, &pid);
-    char cls[64] = {}, title[128] = {};
-    ::GetClassNameA(wnd, cls, sizeof cls);
-    ::GetWindowTextA(wnd, title, sizeof title);
-    if (pid == s->pid && wnd != s->panel && ::IsWindowVisible(wnd) && s->className == cls &&
-        (s->caption.empty() || s->caption == title)) {
-        s->found = wnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// A visible top-level window of the panel's process, other than the panel.
-HWND FindOf(HWND panel, const std::string& className, const std::string& caption = "") {
-    Search s{panel, 0, className, caption, nullptr};
-    ::GetWindowThreadProcessId(panel, &s.pid);
-    ::EnumWindows(&MatchWindow, reinterpret_cast<LPARAM>(&s));
-    return s.found;
-}
-
-HWND WaitForWindow(HWND panel, const std::string& className, const std::string& caption,
-                   DWORD timeoutMs = kShowMs) {
-    HWND found = nullptr;
-    WaitFor([&] { return (found = FindOf(panel, className, caption)) != nullptr; }, timeoutMs);
-    return found;
-}
-
-
 std::string ItemText(HWND dialog, int id) {
     char text[128] = {};
     ::GetDlgItemTextA(dialog, id, text, sizeof text);
