@@ -16,7 +16,8 @@
 // Directory of this test program (…\tests).
 inline std::string TestBinDir() { return TestProgramDir(); }
 
-// Polls `done` every 10 ms until it holds or `timeoutMs` passes.
+// Polls `done` (every 10 ms, then less often up to every 50 ms) until it
+// holds or `timeoutMs` passes.
 bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs = 10000);
 
 // A throwaway program directory holding Vellumo.exe and the test stand-ins.
