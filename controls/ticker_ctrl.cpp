@@ -352,8 +352,23 @@ LRESULT CTickerCtrl::OnTimer(WPARAM wp, LPARAM) {
     const bool paint = actions.invalidate;
     actions.invalidate = false;
     Apply(actions);
-    if (paint && m_hWnd) Invalidate(false);
+    if (paint && m_hWnd) PresentNow();
     return 0;
+}
+
+// A scroll step is drawn at once through the window's DC: an invalidation
+// and the paint it brings cost the window system several more round trips,
+// twelve times a second for as long as the program runs. Hidden, nothing is
+// drawn; the paint on showing brings the picture up to date.
+void CTickerCtrl::PresentNow() {
+    if (!::IsWindowVisible(m_hWnd)) return;
+    WindowDC dc(m_hWnd);
+    if (!dc.Get()) {
+        Invalidate(false);
+        return;
+    }
+    RebuildBuffer(dc.Get());
+    Present(dc.Get());
 }
 
 LRESULT CTickerCtrl::OnVScroll(WPARAM wp, LPARAM) {

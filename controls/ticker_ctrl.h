@@ -78,6 +78,7 @@ private:
     // `offset` down to `height` (one copy without wrap).
     void DrawCopies(HDC dc, int height, int offset);
     // Copies the visible slice for the current offset to `target`.
+    void PresentNow();
     void Present(HDC target);
     // Follows the pointer over the client area or the frame (the bar).
     void TrackPointer(bool clientArea);

@@ -170,7 +170,8 @@ HWND OpenTrayMenu(HWND panel) {
     for (int attempt = 0; attempt < 5; ++attempt) {
         ::PostMessageA(panel, WM_USER, kTrayIconId, WM_RBUTTONUP);
         HWND menu = nullptr;
-        if (!WaitFor([&] { return (menu = shown()) != nullptr; }, 10000)) return nullptr;
+        // A click the loaded program lost is made again, as a user would.
+        if (!WaitFor([&] { return (menu = shown()) != nullptr; }, 5000)) continue;
         SettledPicture(menu, false, 10000);
         if (shown() == menu) return menu;
         WaitFor([&] { return shown() == nullptr; }, 10000);
