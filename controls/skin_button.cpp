@@ -98,22 +98,22 @@ void CSkinButton::AssignIcon(HICON icon) {
         m_iconWidth = static_cast<int>(info.xHotspot) * 2;
         m_iconHeight = static_cast<int>(info.yHotspot) * 2;
     }
-    Invalidate();
+    RepaintIfShown();
 }
 
 void CSkinButton::SetFlatStyle(bool flat) {
     m_flat = flat;
-    Invalidate();
+    RepaintIfShown();
 }
 
 void CSkinButton::SetBorderDrawn(bool draw) {
     m_drawBorder = draw;
-    Invalidate();
+    RepaintIfShown();
 }
 
 void CSkinButton::SetTransparentBack(bool transparent) {
     m_transparent = transparent;
-    Invalidate();
+    RepaintIfShown();
 }
 
 void CSkinButton::SetStateColour(int index, COLORREF colour) {
@@ -121,7 +121,14 @@ void CSkinButton::SetStateColour(int index, COLORREF colour) {
     // text colours of every cell at each step).
     if (index < 0 || index > 5 || m_colours[index] == colour) return;
     m_colours[index] = colour;
-    Invalidate();
+    RepaintIfShown();
+}
+
+// A hidden button, or one whose panel holds its redraw, paints in full when
+// it shows again: asking the window system to repaint it now costs round
+// trips for nothing (a month step sets every cell's look).
+void CSkinButton::RepaintIfShown() {
+    if (m_hWnd && ::IsWindowVisible(m_hWnd)) Invalidate();
 }
 
 COLORREF CSkinButton::StateColour(int index) const {
@@ -282,7 +289,7 @@ LRESULT CSkinButton::OnEnable(WPARAM wp, LPARAM) {
 LRESULT CSkinButton::OnSysColorChange(WPARAM, LPARAM) {
     const LRESULT result = Default();
     ResetColours();
-    Invalidate();
+    RepaintIfShown();
     return result;
 }
 

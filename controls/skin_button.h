@@ -94,6 +94,7 @@ protected:
     LRESULT OnWindowPosChanged(WPARAM wp, LPARAM lp);
 
     void LeaveHover();
+    void RepaintIfShown();
     ButtonState CurrentState() const;
 
 private:
