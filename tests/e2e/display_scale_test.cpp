@@ -206,7 +206,6 @@ void CheckArtworkAndKeepPictures(const ScaleArt& art) {
         EXPECT_GT(own, blownUp);
     }
 
-    KeepPicture(SettledPicture(panel, false), "panel" + at);
     const int cell = IDC_DAY_FIRST + 10;
     KeepDialog(panel, MAKEWPARAM(cell, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(panel, cell)),
                "New Memo", "editor" + at);
