@@ -77,8 +77,9 @@ private:
     // The classic picture: background, then copies of the content from
     // `offset` down to `height` (one copy without wrap).
     void DrawCopies(HDC dc, int height, int offset);
-    // Copies the visible slice for the current offset to `target`.
+    // Draws a scroll step at once, through the window's DC.
     void PresentNow();
+    // Copies the visible slice for the current offset to `target`.
     void Present(HDC target);
     // Follows the pointer over the client area or the frame (the bar).
     void TrackPointer(bool clientArea);

@@ -99,16 +99,20 @@ build_tree() {
     # The product's setup program and zip go into build/ itself.
     local package="$BUILD/$tree"
     [ "$tree" = win32 ] && package="$BUILD"
-    cmake -S "$ROOT" -B "$BUILD/$tree" -DCMAKE_BUILD_TYPE=Release \
-        -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-$toolchain.cmake" \
-        -DVELLUMO_PACKAGE_DIR="$package" >/dev/null
+    # Configured once; the build itself configures again when a list file or
+    # a globbed folder changed.
+    [ -f "$BUILD/$tree/CMakeCache.txt" ] ||
+        cmake -S "$ROOT" -B "$BUILD/$tree" -DCMAKE_BUILD_TYPE=Release \
+            -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-$toolchain.cmake" \
+            -DVELLUMO_PACKAGE_DIR="$package" >/dev/null || return 1
     cmake --build "$BUILD/$tree" -j "$JOBS"
 }
 
 build_all() {
     choose_wine_tree
     log "native build (pure logic and unit tests)"
-    cmake -S "$ROOT" -B "$BUILD/native" -DCMAKE_BUILD_TYPE=Debug >/dev/null
+    [ -f "$BUILD/native/CMakeCache.txt" ] ||
+        cmake -S "$ROOT" -B "$BUILD/native" -DCMAKE_BUILD_TYPE=Debug >/dev/null || return 1
     cmake --build "$BUILD/native" -j "$JOBS" || return 1
     build_tree win32 i686 || return 1
     if [ "$WINE_TREE" = win64 ]; then
