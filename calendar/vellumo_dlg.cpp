@@ -336,34 +336,34 @@ int ScaledDayFontHeight(HDC dc) {
     }
     return scaled;
 }
+
+// The day font above 100 % for cells `cellWidth` wide. The cells grow with
+// the dialog's font, which need not keep pace with the day font's width:
+// narrowed until the widest day fits as it does at 100 % (there "28" spans
+// 16 pixels of a 14-pixel cell, its ink the whole cell). Narrowing further
+// would change the font's look.
+FontHandle ScaledDayFont(int cellWidth) {
+    WindowDC screen(nullptr);
+    const int height = ScaledDayFontHeight(screen.Get());
+    int width = ScalePixels(8);
+    FontHandle font = MakeDayFont(height, width);
+    for (SIZE extent{}; width > 1; font = MakeDayFont(height, --width)) {
+        SelectGuard select(screen.Get(), font.Get());
+        if (!::GetTextExtentPoint32A(screen.Get(), "28", 2, &extent) || extent.cx * 14 <= cellWidth * 16)
+            break;
+    }
+    return font;
+}
 }  // namespace
 
 void CVellumoDlg::ApplyDayFont() {
     // The cells take the new font before the old one goes.
-    int height = 10;
-    if (CurrentDpi() != 96) {
-        WindowDC screen(nullptr);
-        height = ScaledDayFontHeight(screen.Get());
-    }
-    auto makeFont = [height](int width) { return MakeDayFont(height, width); };
-    int width = ScalePixels(8);
-    FontHandle font = makeFont(width);
-    // Above 100 % the cells grow with the dialog's font, which need not keep
-    // pace with the day font's width: narrow it until the widest day fits as
-    // it does at 100 % (there "28" spans 16 pixels of a 14-pixel cell, its
-    // ink the whole cell). Narrowing further would change the font's look.
     RECT cell{};
-    if (CurrentDpi() != 96 && ::GetClientRect(m_dayCells[0].GetSafeHwnd(), &cell)) {
-        WindowDC screen(nullptr);
-        for (SIZE extent{}; width > 1; font = makeFont(--width)) {
-            SelectGuard select(screen.Get(), font.Get());
-            if (!::GetTextExtentPoint32A(screen.Get(), "28", 2, &extent) ||
-                extent.cx * 14 <= cell.right * 16)
-                break;
-        }
-    }
-    for (CSkinButton& cell : m_dayCells)
-        cell.SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), FALSE);
+    FontHandle font = CurrentDpi() != 96 && ::GetClientRect(m_dayCells[0].GetSafeHwnd(), &cell)
+                          ? ScaledDayFont(cell.right)
+                          : MakeDayFont(ScalePixels(10), ScalePixels(8));
+    for (CSkinButton& each : m_dayCells)
+        each.SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), FALSE);
     m_dayFont = std::move(font);
 }
 

@@ -290,10 +290,14 @@ void CTickerCtrl::Present(HDC target) {
     ::BitBlt(target, 0, 0, width, height, memory.Get(), 0, 0, SRCCOPY);
 }
 
+void CTickerCtrl::Draw(HDC target) {
+    RebuildBuffer(target);
+    Present(target);
+}
+
 LRESULT CTickerCtrl::OnPaint(WPARAM, LPARAM) {
     PaintDC dc(m_hWnd);
-    RebuildBuffer(dc.Get());
-    Present(dc.Get());
+    Draw(dc.Get());
     return 0;
 }
 
@@ -367,8 +371,7 @@ void CTickerCtrl::PresentNow() {
         Invalidate(false);
         return;
     }
-    RebuildBuffer(dc.Get());
-    Present(dc.Get());
+    Draw(dc.Get());
 }
 
 LRESULT CTickerCtrl::OnVScroll(WPARAM wp, LPARAM) {

@@ -79,6 +79,8 @@ private:
     void DrawCopies(HDC dc, int height, int offset);
     // Draws a scroll step at once, through the window's DC.
     void PresentNow();
+    // The buffer at the window's size, then the visible slice, to `target`.
+    void Draw(HDC target);
     // Copies the visible slice for the current offset to `target`.
     void Present(HDC target);
     // Follows the pointer over the client area or the frame (the bar).

@@ -253,15 +253,12 @@ TEST(DisplayScale, DayNumbersGrowWithTheScaleAndKeepEveryStroke) {
             },
             10000));
         // Kept once the whole panel has painted: its ticker's text shows and
-        // two pictures in a row are equal.
-        ScreenPicture shot = ScreenPicture::OfWindow(panel);
+        // the picture stands still.
+        ScreenPicture shot(RECT{});
         WaitFor(
             [&] {
-                ::Sleep(150);
-                ScreenPicture next = ScreenPicture::OfWindow(panel);
-                const bool same = next.Differing(shot) == 0;
-                shot = std::move(next);
-                return same && shot.Count(IsTickerInk) >= 20;
+                shot = SettledPicture(panel, false, 2000);
+                return shot.Count(IsTickerInk) >= 20;
             },
             10000);
         KeepPicture(shot, "panel-" + std::to_string(dpi));
