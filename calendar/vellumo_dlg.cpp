@@ -367,7 +367,7 @@ void CVellumoDlg::ApplyDayFont() {
     m_dayFont = std::move(font);
 }
 
-// The area a month step repaints: the cells and the two labels.
+// The area a month step repaints: the cells.
 void CVellumoDlg::RebuildGridRegion() {
     m_gridRegion.Reset(::CreateRectRgn(0, 0, 0, 0));
     auto addToGrid = [this](HWND item) {
@@ -378,8 +378,6 @@ void CVellumoDlg::RebuildGridRegion() {
         ::CombineRgn(m_gridRegion.Get(), m_gridRegion.Get(), part.Get(), RGN_OR);
     };
     for (CSkinButton& cell : m_dayCells) addToGrid(cell.m_hWnd);
-    addToGrid(m_yearLabel.m_hWnd);
-    addToGrid(m_monthLabel.m_hWnd);
 }
 
 void CVellumoDlg::ApplyStartMode() {
@@ -411,15 +409,20 @@ void CVellumoDlg::SetDayColours(CSkinButton& cell, COLORREF in, COLORREF out, CO
 
 void CVellumoDlg::LayoutMonth() {
     const MonthLayout layout = LayOutMonth(m_month, CurrentMonthShown());
+    m_monthMemos.Load(m_month.year, m_month.month);
+    for (CSkinButton& cell : m_dayCells) cell.HoldRepaints(true);
     for (int i = 0; i < kDayCellCount; ++i) {
         const int day = layout.dayOfCell[i];
         CSkinButton& cell = m_dayCells[i];
         const bool shown = (::GetWindowLongA(cell.m_hWnd, GWL_STYLE) & WS_VISIBLE) != 0;
-        if (shown != (day != 0)) cell.ShowWindow(day != 0 ? SW_SHOW : SW_HIDE);
+        if (shown != (day != 0))
+            ::SetWindowPos(cell.m_hWnd, nullptr, 0, 0, 0, 0,
+                           SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW |
+                               (day != 0 ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
         if (day == 0) continue;
         const std::string number = std::to_string(day);
         if (cell.GetWindowText() != number) cell.SetWindowText(number.c_str());
-        if (const auto memo = ReadMemo(m_month.year, m_month.month, day)) {
+        if (const auto& memo = m_monthMemos.Memo(day)) {
             SetDayColours(cell, kMemoColour, kMemoColour, kMemoColour);
             cell.SetTipText(memo->c_str());
         } else {
@@ -432,6 +435,7 @@ void CVellumoDlg::LayoutMonth() {
         CSkinButton& today = m_dayCells[layout.todayCellId - kFirstDayCellId];
         SetDayColours(today, kTodayColour, kTodayColour, kTodayColour);
     }
+    for (CSkinButton& cell : m_dayCells) cell.HoldRepaints(false);
 }
 
 void CVellumoDlg::ApplyHeadingLook(CSkinLabel& label) {
@@ -443,20 +447,18 @@ void CVellumoDlg::ApplyHeadingLook(CSkinLabel& label) {
 }
 
 void CVellumoDlg::RefreshMonth() {
-    // While the panel does not redraw, the cells' and labels' setters only
-    // record what changed; then the grid repaints once, in one piece, with
-    // no cell shown half set up.
-    const bool shown = ::IsWindowVisible(m_hWnd) != FALSE;
-    if (shown) SendMessage(WM_SETREDRAW, FALSE);
-    LayoutMonth();
+    // The headings repaint with the grid, in the same paint.
     const std::string year = YearText(m_month.year);
     if (m_yearLabel.GetWindowText() != year) m_yearLabel.SetWindowText(year.c_str());
     if (m_monthLabel.GetWindowText() != MonthAbbrev(m_month.month))
         m_monthLabel.SetWindowText(MonthAbbrev(m_month.month));
-    if (!shown) return;  // the first show paints everything
-    SendMessage(WM_SETREDRAW, TRUE);
-    ::RedrawWindow(m_hWnd, nullptr, m_gridRegion.Get(),
-                   RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    // The cells only record what changed; then the panel repaints the grid
+    // once, in one piece, cells included (OnPaint), with no cell shown half
+    // set up and no paint of its own per cell.
+    LayoutMonth();
+    if (!::IsWindowVisible(m_hWnd)) return;  // the first show paints everything
+    m_gridPending = true;
+    ::RedrawWindow(m_hWnd, nullptr, m_gridRegion.Get(), RDW_INVALIDATE | RDW_NOCHILDREN);
 }
 
 void CVellumoDlg::ShowMonth(int year, int month) {
@@ -712,7 +714,35 @@ LRESULT CVellumoDlg::OnPaint(WPARAM, LPARAM) {
         return 0;
     }
     PaintSkin(paint.Get());
+    PaintPendingGrid(paint.Get(), paint.Info().rcPaint);
     return 0;
+}
+
+// The cells of a relayout are not repainted one by one: their faces go onto
+// the skin here, at their places. A paint that leaves part of the grid out
+// leaves the rest pending for the next one.
+void CVellumoDlg::PaintPendingGrid(HDC dc, const RECT& area) {
+    if (!m_gridPending) return;
+    RECT grid{};
+    ::GetRgnBox(m_gridRegion.Get(), &grid);
+    RECT covered{};
+    ::UnionRect(&covered, &area, &grid);
+    if (::EqualRect(&covered, &area)) m_gridPending = false;
+    // One scratch surface for every cell, kept: each new one costs the
+    // window system a display lookup.
+    RECT cell{};
+    ::GetClientRect(m_dayCells[0].m_hWnd, &cell);
+    if (!m_cellSurface.Valid() || m_cellSurfaceSize.cx != cell.right ||
+        m_cellSurfaceSize.cy != cell.bottom) {
+        m_cellSurface.Reset();
+        m_cellBitmap.Reset(::CreateCompatibleBitmap(dc, cell.right, cell.bottom));
+        if (!m_cellBitmap.Valid() || !m_cellSurface.Create(dc)) return;
+        m_cellSurface.SelectBitmap(m_cellBitmap.Get());
+        m_cellSurfaceSize = {cell.right, cell.bottom};
+    }
+    for (CSkinButton& each : m_dayCells)
+        if (::GetWindowLongA(each.m_hWnd, GWL_STYLE) & WS_VISIBLE)
+            each.PaintOnto(dc, m_cellSurface.Get());
 }
 
 // Transparent controls ask for the pixels under them this way.

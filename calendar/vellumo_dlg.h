@@ -13,6 +13,7 @@
 #include "framework/basic_types.h"
 #include "framework/dialog.h"
 #include "framework/handles.h"
+#include "memo/month_memos.h"
 #include "memo/remark_dlg.h"
 #include "tray/tray_icon.h"
 
@@ -88,6 +89,7 @@ private:
     LRESULT OnBackupNow(WPARAM, LPARAM);
     LRESULT OnShowWindowRequest(WPARAM, LPARAM);
     LRESULT OnPaint(WPARAM, LPARAM);
+    void PaintPendingGrid(HDC dc, const RECT& area);
     LRESULT OnPrintClient(WPARAM, LPARAM);
     LRESULT OnEraseBackground(WPARAM, LPARAM);
     LRESULT OnQueryDragIcon(WPARAM, LPARAM);
@@ -129,7 +131,12 @@ private:
     // bitmap first): every cell's background is one blit from here.
     MemoryDC m_stretchedSkinDc;
     SIZE m_stretchedSize{};
-    RegionHandle m_gridRegion;     // the cells and the month and year labels
+    RegionHandle m_gridRegion;     // the cells
+    bool m_gridPending = false;    // cells changed that the next paints draw
+    BitmapHandle m_cellBitmap;     // a cell's face, drawn here before it goes on the skin
+    MemoryDC m_cellSurface;        // holds m_cellBitmap
+    SIZE m_cellSurfaceSize{};
+    MonthMemos m_monthMemos;       // the grid's memos, read once while unchanged
     FontHandle m_dayFont;          // outlives every cell that draws with it
     CalendarMonth m_month;
     Date m_today;  // the local date at start (or at a failed restart)

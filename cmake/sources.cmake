@@ -36,6 +36,7 @@ set(VELLUMO_PURE_SOURCES
 set(VELLUMO_WIN_SOURCES
     framework/file.cpp
     memo/memo_store.cpp
+    memo/month_memos.cpp
     settings/settings_store.cpp
     framework/wnd_hook.cpp
     framework/wnd.cpp

@@ -51,6 +51,7 @@ BEGIN_MESSAGE_MAP(CSkinButton, CWnd)
     OnMessage(BM_SETSTYLE, &ThisClass::OnSetStyle),
     OnMessage(BM_GETIMAGE, &ThisClass::OnGetImage),
     OnMessage(WM_WINDOWPOSCHANGED, &ThisClass::OnWindowPosChanged),
+    OnMessage(WM_SETTEXT, &ThisClass::OnSetText),
 END_MESSAGE_MAP()
 
 CSkinButton::CSkinButton() { ResetColours(); }
@@ -128,7 +129,7 @@ void CSkinButton::SetStateColour(int index, COLORREF colour) {
 // it shows again: asking the window system to repaint it now costs round
 // trips for nothing (a month step sets every cell's look).
 void CSkinButton::RepaintIfShown() {
-    if (m_hWnd && ::IsWindowVisible(m_hWnd)) Invalidate();
+    if (m_hWnd && !m_repaintsHeld && ::IsWindowVisible(m_hWnd)) Invalidate();
 }
 
 COLORREF CSkinButton::StateColour(int index) const {
@@ -258,6 +259,15 @@ LRESULT CSkinButton::OnWindowPosChanged(WPARAM, LPARAM lp) {
     return Default();
 }
 
+// The caption is ours to draw: the button class would repaint at once (a
+// themed one through the window system, several round trips), in the
+// middle of whatever else its owner is changing.
+LRESULT CSkinButton::OnSetText(WPARAM wp, LPARAM lp) {
+    const LRESULT result = ::DefWindowProcA(m_hWnd, WM_SETTEXT, wp, lp);
+    RepaintIfShown();
+    return result;
+}
+
 LRESULT CSkinButton::OnMouseLeave(WPARAM, LPARAM) {
     LeaveHover();
     return 0;
@@ -358,6 +368,17 @@ void CSkinButton::DrawItem(const DRAWITEMSTRUCT& item) {
     ::SetBkMode(dc, savedMode);
 }
 
+POINT CSkinButton::PlaceInParent(HWND parent) {
+    if (!m_placeKnown) {
+        RECT place{};
+        ::GetWindowRect(m_hWnd, &place);
+        ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&place), 2);
+        m_placeInParent = {place.left, place.top};
+        m_placeKnown = true;
+    }
+    return m_placeInParent;
+}
+
 void CSkinButton::PaintParentBackground(HDC dc, const RECT& rect) {
     HWND parent = ::GetParent(m_hWnd);
     if (!parent) {
@@ -367,18 +388,42 @@ void CSkinButton::PaintParentBackground(HDC dc, const RECT& rect) {
     // The parent paints itself into our DC, shifted so that the button's
     // corner is the origin and clipped to the button. Its own drawing, not
     // the screen's pixels: another window over it is never copied.
-    if (!m_placeKnown) {
-        RECT place{};
-        ::GetWindowRect(m_hWnd, &place);
-        ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&place), 2);
-        m_placeInParent = {place.left, place.top};
-        m_placeKnown = true;
-    }
+    const POINT place = PlaceInParent(parent);
     POINT oldOrigin{};
-    ::OffsetViewportOrgEx(dc, -m_placeInParent.x, -m_placeInParent.y, &oldOrigin);
+    ::OffsetViewportOrgEx(dc, -place.x, -place.y, &oldOrigin);
     ::SendMessageA(parent, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
     ::SendMessageA(parent, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
     ::SetViewportOrgEx(dc, oldOrigin.x, oldOrigin.y, nullptr);
+}
+
+void CSkinButton::PaintOnto(HDC dc, HDC scratch) {
+    HWND parent = m_hWnd ? ::GetParent(m_hWnd) : nullptr;
+    if (!parent || !scratch) return;
+    // What the button class hands the owner-draw: the client rectangle, the
+    // button's font and its pushed, focus and enabled state.
+    DRAWITEMSTRUCT item{};
+    item.CtlType = ODT_BUTTON;
+    item.CtlID = static_cast<UINT>(::GetDlgCtrlID(m_hWnd));
+    item.itemAction = ODA_DRAWENTIRE;
+    const LRESULT state = SendMessage(BM_GETSTATE);
+    if (state & BST_PUSHED) item.itemState |= ODS_SELECTED;
+    if (state & BST_FOCUS) item.itemState |= ODS_FOCUS;
+    if (!::IsWindowEnabled(m_hWnd)) item.itemState |= ODS_DISABLED;
+    item.hwndItem = m_hWnd;
+    item.hDC = scratch;
+    ::GetClientRect(m_hWnd, &item.rcItem);
+
+    // Drawn at the scratch surface's origin, as in its own DC: text that
+    // starts left of the button lands on the same pixels (drawn straight
+    // into the parent's DC, it lands a pixel off).
+    const int saved = ::SaveDC(scratch);
+    ::IntersectClipRect(scratch, 0, 0, item.rcItem.right, item.rcItem.bottom);
+    HGDIOBJ font = reinterpret_cast<HGDIOBJ>(SendMessage(WM_GETFONT));
+    ::SelectObject(scratch, font ? font : ::GetStockObject(SYSTEM_FONT));
+    DrawItem(item);
+    ::RestoreDC(scratch, saved);
+    const POINT place = PlaceInParent(parent);
+    ::BitBlt(dc, place.x, place.y, item.rcItem.right, item.rcItem.bottom, scratch, 0, 0, SRCCOPY);
 }
 
 void CSkinButton::PaintFace(HDC dc, RECT& rect) {

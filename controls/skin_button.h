@@ -50,6 +50,14 @@ public:
     // Null does nothing; "" keeps a tool with no text, so no tip shows. The
     // same text again costs nothing.
     void SetTipText(const char* text);
+    // While held, changes of look and text wait for a repaint the owner asks
+    // for (a parent setting up many buttons at once paints them in one go).
+    void HoldRepaints(bool hold) { m_repaintsHeld = hold; }
+    // Draws the button as its own paint does, into its parent's `dc` at its
+    // place: a parent repainting many buttons does so in one paint of its
+    // own instead of one per button. `scratch` is a memory DC holding a
+    // bitmap at least the button's size, which it draws on first.
+    void PaintOnto(HDC dc, HDC scratch);
 
     COLORREF StateColour(int index) const;
     bool IsHovered() const { return m_hover; }
@@ -92,6 +100,7 @@ protected:
     LRESULT OnSetStyle(WPARAM wp, LPARAM lp);
     LRESULT OnGetImage(WPARAM wp, LPARAM lp);
     LRESULT OnWindowPosChanged(WPARAM wp, LPARAM lp);
+    LRESULT OnSetText(WPARAM wp, LPARAM lp);
 
     void LeaveHover();
     void RepaintIfShown();
@@ -100,6 +109,7 @@ protected:
 private:
     void CreateTooltip();
     void PaintParentBackground(HDC dc, const RECT& rect);
+    POINT PlaceInParent(HWND parent);
     void ResetColours();
 
     ImageMetrics m_metrics;  // margins 3, 3 and press offsets 1, 1
@@ -125,6 +135,7 @@ private:
     // transparent button costs it a trip (and a display lookup) each time.
     POINT m_placeInParent{};
     bool m_placeKnown = false;
+    bool m_repaintsHeld = false;
 };
 
 class CSkinButtonXP : public CSkinButton {

@@ -35,16 +35,19 @@ void CSkinLabel::RebuildFont() { m_font.Reset(::CreateFontIndirectA(&m_logFont))
 void CSkinLabel::Redraw() {
     // Hidden (or its panel holding its redraw), it paints in full on showing.
     if (!m_hWnd || !::IsWindowVisible(m_hWnd)) return;
-    ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
     // A transparent label draws over whatever the parent left there, so the
-    // parent must paint its own pixels under the label first.
+    // parent must paint its own pixels under the label first: one repaint
+    // of that spot, the parent's and then the label's, with the next paint
+    // (a panel changing several things repaints once).
     HWND parent = ::GetParent(m_hWnd);
-    if (!parent) return;
+    if (!parent) {
+        ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE);
+        return;
+    }
     RECT place{};
     ::GetWindowRect(m_hWnd, &place);
     ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&place), 2);
-    ::InvalidateRect(parent, &place, TRUE);
-    ::UpdateWindow(parent);
+    ::RedrawWindow(parent, &place, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 CSkinLabel& CSkinLabel::ApplyBackColour(COLORREF colour) {
@@ -127,9 +130,10 @@ CSkinLabel& CSkinLabel::ApplyTransparency(bool transparent) {
 
 LRESULT CSkinLabel::OnEraseBackground(WPARAM, LPARAM) { return TRUE; }
 
-LRESULT CSkinLabel::OnSetText(WPARAM, LPARAM) {
-    // The static would repaint only itself; the old caption must go too.
-    const LRESULT result = Default();
+LRESULT CSkinLabel::OnSetText(WPARAM wp, LPARAM lp) {
+    // The static would paint at once, in its own look and only itself; the
+    // old caption must go too, under the label's look.
+    const LRESULT result = ::DefWindowProcA(m_hWnd, WM_SETTEXT, wp, lp);
     Redraw();
     return result;
 }

@@ -2,8 +2,14 @@
 
 #include "framework/text_number.h"
 
+namespace {
+std::string MonthText(int year, int month) {
+    return std::to_string(year) + '-' + std::to_string(month) + '-';
+}
+}  // namespace
+
 std::string DateText(int year, int month, int day) {
-    return std::to_string(year) + '-' + std::to_string(month) + '-' + std::to_string(day);
+    return MonthText(year, month) + std::to_string(day);
 }
 
 std::string ProgramDirectory(const std::string& modulePath, LeadBytePredicate isLeadByte) {
@@ -31,6 +37,11 @@ MemoPaths MakeMemoPaths(const std::string& programDirectory) {
 std::string MakeDayFilePath(const std::string& prefix, int year, int month, int day) {
     if (prefix.empty()) return std::string();
     return prefix + DateText(year, month, day) + ".txt";
+}
+
+std::string MonthFilePattern(const std::string& prefix, int year, int month) {
+    if (prefix.empty()) return std::string();
+    return prefix + MonthText(year, month) + "*.txt";
 }
 
 bool FitsPathBuffer(const std::string& path) {

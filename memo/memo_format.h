@@ -50,6 +50,9 @@ MemoPaths MakeMemoPaths(const std::string& programDirectory);
 // refuse and an error report to name. Empty for an empty prefix: the name
 // alone would be a path relative to whatever the current directory is.
 std::string MakeDayFilePath(const std::string& prefix, int year, int month, int day);
+// The wildcard that names every day's file of a month: prefix + "2008-1-*.txt".
+// Empty for an empty prefix.
+std::string MonthFilePattern(const std::string& prefix, int year, int month);
 
 // Whether a file path fits the path buffers (1..kMaxPathLength characters);
 // the memo store opens no other.

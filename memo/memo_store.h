@@ -1,7 +1,8 @@
 // The memo store: one memo file (Remark) and one notice file (Notice) per
 // date beside the program, reached only through these free functions and the
 // four path strings. Every open is exclusive and lasts for one read or one
-// write; nothing is cached.
+// write; the store caches nothing (the panel's grid keeps what it read while
+// the files stay unchanged: memo/month_memos.h).
 #pragma once
 
 #include <cstddef>

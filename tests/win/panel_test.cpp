@@ -248,3 +248,55 @@ TEST(Panel, AWindowOverTheGridDuringARelayoutLeavesNoTrace) {
         EXPECT_EQ(covered, 0);
     });
 }
+
+TEST(Panel, AStepPaintsTheGridAsTheCellsPaintThemselves) {
+    RunPanel([&](CVellumoDlg& panel) {
+        RECT grid{}, last{};
+        ::GetWindowRect(panel.DayCell(kFirstDayCellId).m_hWnd, &grid);
+        ::GetWindowRect(panel.DayCell(kLastDayCellId).m_hWnd, &last);
+        ::UnionRect(&grid, &grid, &last);
+        ::MapWindowPoints(nullptr, panel.m_hWnd, reinterpret_cast<POINT*>(&grid), 2);
+        auto gridPixels = [&] {
+            WindowDC dc(panel.m_hWnd);
+            return ReadPixels(dc.Get(), grid.left, grid.top, grid.right - grid.left,
+                              grid.bottom - grid.top);
+        };
+        Command(panel, IDC_NEXT_MONTH);
+        PumpMessages();
+        const Pixels stepped = gridPixels();
+        // Each cell now paints itself, over the skin the panel paints first.
+        ::RedrawWindow(panel.m_hWnd, nullptr, nullptr,
+                       RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        EXPECT_EQ(gridPixels().Differing(stepped), 0);
+        EXPECT_GT(stepped.CountOf(kWhite), 100);  // the day numbers are there
+    });
+}
+
+TEST(Panel, AMemoWrittenChangedOrRemovedElsewhereShowsAtTheNextStep) {
+    const Date today = LocalDateNow();
+    const int day = today.day == 1 ? 2 : 1;  // not today, whose colour wins over a memo's
+    const std::string dir = TestProgramDir();
+    ::CreateDirectoryA((dir + "\\Remark").c_str(), nullptr);
+    InitMemoPaths(dir);
+    const std::string path = MakeDayFilePath(RemarkPrefix, today.year, today.month, day);
+    ::DeleteFileA(path.c_str());
+    RunPanel([&](CVellumoDlg& panel) {
+        const int cell = CellOfDay(panel.ShownMonth(), day);
+        auto stepAwayAndBack = [&] {
+            Command(panel, IDC_NEXT_MONTH);
+            Command(panel, IDC_PREV_MONTH);
+        };
+        EXPECT_EQ(TextOut(panel, cell), kWhite);
+        for (const char* text : {"first text", "other text"}) {  // the same size: its time tells
+            ASSERT_TRUE(WriteFileBytes(path, text));
+            stepAwayAndBack();
+            EXPECT_EQ(TextOut(panel, cell), kGold);
+            EXPECT_EQ(panel.DayCell(cell).TipText(), text);
+        }
+        ::DeleteFileA(path.c_str());
+        stepAwayAndBack();
+        EXPECT_EQ(TextOut(panel, cell), kWhite);
+        EXPECT_EQ(panel.DayCell(cell).TipText(), "");
+    });
+    ::DeleteFileA(path.c_str());
+}
