@@ -23,6 +23,7 @@
 
 namespace {
 constexpr UINT_PTR kDayWatchTimer = 1;
+constexpr UINT_PTR kTrayIconTimer = 3;
 constexpr UINT kDayWatchPeriodMs = 1000;
 
 constexpr COLORREF kDayTextIn = RGB(255, 255, 0);
@@ -136,7 +137,9 @@ BOOL CVellumoDlg::OnInitDialog() {
     SetUpTicker();
     SetUpWeekdayLetters();
     SetUpGrid();
-    ShowTrayIcon();
+    // The tray icon comes once the panel has shown (a timer waits for the
+    // first paint): the panel is what the user waits for.
+    ::SetTimer(m_hWnd, kTrayIconTimer, 0, nullptr);
     // The memos of the coming days: into the ticker, and announced once.
     RefreshDigest(m_days, true);
     StartReminderThread();  // runs for the rest of the process
@@ -287,8 +290,8 @@ void CVellumoDlg::SetUpWeekdayLetters() {
 }
 
 void CVellumoDlg::SetUpGrid() {
+    // The month's layout hides the cells it leaves empty.
     for (CSkinButton& cell : m_dayCells) {
-        cell.ShowWindow(SW_HIDE);
         cell.SetBorderDrawn(false);
         cell.SetTransparentBack(true);
     }
@@ -456,8 +459,8 @@ void CVellumoDlg::RefreshMonth() {
     // once, in one piece, cells included (OnPaint), with no cell shown half
     // set up and no paint of its own per cell.
     LayoutMonth();
-    if (!::IsWindowVisible(m_hWnd)) return;  // the first show paints everything
     m_gridPending = true;
+    if (!::IsWindowVisible(m_hWnd)) return;  // the first show paints everything
     ::RedrawWindow(m_hWnd, nullptr, m_gridRegion.Get(), RDW_INVALIDATE | RDW_NOCHILDREN);
 }
 
@@ -614,6 +617,11 @@ OpenWindows FindOpenWindows(HWND panel) {
 }  // namespace
 
 LRESULT CVellumoDlg::OnTimer(WPARAM id, LPARAM) {
+    if (id == kTrayIconTimer) {
+        ::KillTimer(m_hWnd, kTrayIconTimer);
+        ShowTrayIcon();
+        return 0;
+    }
     if (id == kRestartTimer) {
         RestartWhenFree();
         return 0;
@@ -720,14 +728,15 @@ LRESULT CVellumoDlg::OnPaint(WPARAM, LPARAM) {
 
 // The cells of a relayout are not repainted one by one: their faces go onto
 // the skin here, at their places. A paint that leaves part of the grid out
-// leaves the rest pending for the next one.
+// leaves the rest pending for the next one; one that takes in all of it
+// (the first show's, say) spares the cells their own paints.
 void CVellumoDlg::PaintPendingGrid(HDC dc, const RECT& area) {
     if (!m_gridPending) return;
     RECT grid{};
     ::GetRgnBox(m_gridRegion.Get(), &grid);
     RECT covered{};
     ::UnionRect(&covered, &area, &grid);
-    if (::EqualRect(&covered, &area)) m_gridPending = false;
+    const bool whole = ::EqualRect(&covered, &area) != FALSE;
     // One scratch surface for every cell, kept: each new one costs the
     // window system a display lookup.
     RECT cell{};
@@ -743,6 +752,9 @@ void CVellumoDlg::PaintPendingGrid(HDC dc, const RECT& area) {
     for (CSkinButton& each : m_dayCells)
         if (::GetWindowLongA(each.m_hWnd, GWL_STYLE) & WS_VISIBLE)
             each.PaintOnto(dc, m_cellSurface.Get());
+    if (!whole) return;
+    m_gridPending = false;
+    ::RedrawWindow(m_hWnd, nullptr, m_gridRegion.Get(), RDW_VALIDATE | RDW_ALLCHILDREN);
 }
 
 // Transparent controls ask for the pixels under them this way.

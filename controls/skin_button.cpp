@@ -64,19 +64,22 @@ void CSkinButton::ResetColours() {
 }
 
 void CSkinButton::PreSubclassWindow() {
-    // What the last window left: its hover, press and focus, and its tip.
+    // What the last window left: its hover, press and focus, its place and
+    // its tip.
     m_hover = m_pressed = m_focused = m_disabled = false;
+    m_placeKnown = false;
     m_tooltip.Destroy();
     m_tipText.clear();
 
+    // The button type is read at each paint; the frame does not change, so
+    // no frame recalculation (a trip through the window system per button).
     const LONG style = ::GetWindowLongA(m_hWnd, GWL_STYLE);
     const LONG type = style & 31;
     m_defaultButton = type == BS_DEFPUSHBUTTON;
     ::SetWindowLongA(m_hWnd, GWL_STYLE, (style & ~31L) | BS_OWNERDRAW);
-    ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0,
-                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
-    // The tip window comes later, with a tip text or the first relayed
-    // message: a panel of many buttons shows sooner without a window each.
+    RepaintIfShown();
+    // The tip window comes later, with the first relayed mouse message: a
+    // panel of many buttons shows sooner without a window each.
 }
 
 void CSkinButton::PostNcDestroy() {
@@ -167,12 +170,14 @@ void CSkinButton::CreateTooltip() {
 }
 
 void CSkinButton::SetTipText(const char* text) {
-    if (!text || !m_hWnd) return;
-    if (m_tooltip.m_hWnd && m_tipText == text) return;
+    if (!text || !m_hWnd || m_tipText == text) return;
     m_tipText = text;
-    // An empty tip shows nothing: no window is made for it alone.
-    if (!m_tooltip.m_hWnd && !*text) return;
-    CreateTooltip();
+    // Without a window yet, the tip waits for the first mouse message: a
+    // panel of many tipped buttons shows sooner without a window each.
+    if (m_tooltip.m_hWnd) ApplyTipText();
+}
+
+void CSkinButton::ApplyTipText() {
     HWND tip = m_tooltip.m_hWnd;
     if (!tip) return;
     TOOLINFOA tool{};
@@ -180,7 +185,7 @@ void CSkinButton::SetTipText(const char* text) {
     tool.hwnd = m_hWnd;
     tool.uId = kToolId;
     tool.hinst = ::GetModuleHandleA(nullptr);
-    tool.lpszText = const_cast<char*>(text);
+    tool.lpszText = const_cast<char*>(m_tipText.c_str());
     if (::SendMessageA(tip, TTM_GETTOOLCOUNT, 0, 0) == 0) {
         ::GetClientRect(m_hWnd, &tool.rect);
         ::SendMessageA(tip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
@@ -190,7 +195,11 @@ void CSkinButton::SetTipText(const char* text) {
 }
 
 bool CSkinButton::PreTranslateMessage(MSG* msg) {
-    CreateTooltip();
+    // A tip only ever follows the mouse: a paint or a timer makes no window.
+    if (msg->message >= WM_MOUSEFIRST && msg->message <= WM_MOUSELAST && !m_tooltip.m_hWnd) {
+        CreateTooltip();
+        if (!m_tipText.empty()) ApplyTipText();
+    }
     if (m_tooltip.m_hWnd)
         ::SendMessageA(m_tooltip.m_hWnd, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(msg));
     if (msg->message == WM_LBUTTONDBLCLK) msg->message = WM_LBUTTONDOWN;

@@ -48,7 +48,8 @@ public:
     // 3 text-out, 4 background-focus, 5 text-focus).
     void SetStateColour(int index, COLORREF colour);
     // Null does nothing; "" keeps a tool with no text, so no tip shows. The
-    // same text again costs nothing.
+    // same text again costs nothing. The tip window itself is made with the
+    // first mouse message the button relays.
     void SetTipText(const char* text);
     // While held, changes of look and text wait for a repaint the owner asks
     // for (a parent setting up many buttons at once paints them in one go).
@@ -108,6 +109,7 @@ protected:
 
 private:
     void CreateTooltip();
+    void ApplyTipText();
     void PaintParentBackground(HDC dc, const RECT& rect);
     POINT PlaceInParent(HWND parent);
     void ResetColours();

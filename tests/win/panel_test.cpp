@@ -90,7 +90,7 @@ TEST(Panel, LaysOutTheMonthWithMemoColoursAndTips) {
         tool.hwnd = panel.DayCell(goldCell).m_hWnd;
         tool.uId = 1;
         tool.lpszText = tip;
-        ::SendMessageA(panel.DayCell(goldCell).TooltipWindow(), TTM_GETTEXTA, sizeof tip,
+        ::SendMessageA(TipWindowAfterHover(panel.DayCell(goldCell)), TTM_GETTEXTA, sizeof tip,
                        reinterpret_cast<LPARAM>(&tool));
         EXPECT_STREQ(tip, "[2008-1-5] gold memo");
 
@@ -176,8 +176,8 @@ TEST(Panel, DayTooltipShowsAmpersandsAsTyped) {
     const std::string memo = MakeDayFilePath(RemarkPrefix, today.year, today.month, day);
     WriteFileBytes(memo, "Tom & Jerry && co");
     RunPanel([&](CVellumoDlg& panel) {
-        const CSkinButton& cell = panel.DayCell(CellOfDay(panel.ShownMonth(), day));
-        const HWND tip = cell.TooltipWindow();
+        CSkinButton& cell = panel.DayCell(CellOfDay(panel.ShownMonth(), day));
+        const HWND tip = TipWindowAfterHover(cell);
         ASSERT_TRUE(::IsWindow(tip));
         // Without it "&" would mark a mnemonic: "Tom  Jerry & co".
         EXPECT_TRUE(::GetWindowLongA(tip, GWL_STYLE) & TTS_NOPREFIX);

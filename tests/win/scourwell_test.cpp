@@ -239,8 +239,17 @@ int RemovedInLog(const std::string& log, int item) {
 TEST_F(Scourwell, EachItemRemovesExactlyItsOwnData) {
     for (int item = 0; item < 9; ++item) {
         SCOPED_TRACE("item " + std::to_string(item));
-        // Start from nothing but the planted data: clear every item first.
-        RunOnly(-1);
+        // Start from nothing but the planted data: clear every item first,
+        // again if a shortcut the shell still held stayed (a busy machine).
+        auto cleared = [this] {
+            for (int i = 0; i < 9; ++i)
+                if (Remaining(i) != 0) return false;
+            return true;
+        };
+        for (int attempt = 0; attempt < 5 && (attempt == 0 || !cleared()); ++attempt) {
+            if (attempt > 0) ::Sleep(100);
+            RunOnly(-1);
+        }
         for (int i = 0; i < 9; ++i) ASSERT_EQ(Remaining(i), 0) << "item " << i << " before planting";
         Plant();
         for (int i = 0; i < 9; ++i) ASSERT_EQ(Remaining(i), kPlanted[i]) << "item " << i << " planted";

@@ -324,7 +324,7 @@ TEST(SkinButton, ButtonsOfADialogRunAgainGetALiveTooltipOfTheirOwn) {
             for (int i = 0; i < 2; ++i) {
                 buttons[i] = SkinButtonOf(editor.m_hWnd, ids[i]);
                 ASSERT_NE(buttons[i], nullptr);
-                const HWND tip = buttons[i]->TooltipWindow();
+                const HWND tip = TipWindowAfterHover(*buttons[i]);
                 EXPECT_TRUE(::IsWindow(tip)) << "run " << run;
                 EXPECT_EQ(::GetWindow(tip, GW_OWNER), editor.m_hWnd) << "run " << run;
                 if (run == 0) firstTips[i] = tip;

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <vector>
 
+#include "controls/skin_button.h"
+
 void PumpMessages() {
     MSG msg;
     while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -52,6 +54,12 @@ COLORREF PixelOfWindow(HWND wnd, int x, int y) {
     PumpMessages();
     WindowDC dc(wnd);
     return ::GetPixel(dc.Get(), x, y);
+}
+
+HWND TipWindowAfterHover(CSkinButton& button) {
+    MSG move{button.m_hWnd, WM_MOUSEMOVE, 0, MAKELPARAM(2, 2), ::GetTickCount(), {2, 2}};
+    button.PreTranslateMessage(&move);
+    return button.TooltipWindow();
 }
 
 int CountGdiObjects() {

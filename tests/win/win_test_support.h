@@ -29,6 +29,10 @@ COLORREF PixelOfWindow(HWND wnd, int x, int y);
 // 24 bytes with the object type in byte 14, 0 for a free entry).
 int CountGdiObjects();
 
+class CSkinButton;
+// The button's tip window, as the first mouse move over it makes it.
+HWND TipWindowAfterHover(CSkinButton& button);
+
 // tests/support/MemoSaver.exe run as a second process (see its usage); the
 // process is killed when the object goes.
 //   MemoSaverProcess("hold", file[, "ms"]): holds the file open exclusively
