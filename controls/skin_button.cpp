@@ -128,9 +128,10 @@ void CSkinButton::SetStateColour(int index, COLORREF colour) {
     RepaintIfShown();
 }
 
-// A hidden button, or one whose panel holds its redraw, paints in full when
-// it shows again: asking the window system to repaint it now costs round
-// trips for nothing (a month step sets every cell's look).
+// A hidden button paints in full when it shows again, and one whose owner
+// holds its repaints is repainted by that owner: asking the window system
+// to repaint it now costs round trips for nothing (a month step sets every
+// cell's look).
 void CSkinButton::RepaintIfShown() {
     if (m_hWnd && !m_repaintsHeld && ::IsWindowVisible(m_hWnd)) Invalidate();
 }

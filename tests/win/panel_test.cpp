@@ -251,10 +251,12 @@ TEST(Panel, AWindowOverTheGridDuringARelayoutLeavesNoTrace) {
 
 TEST(Panel, AStepPaintsTheGridAsTheCellsPaintThemselves) {
     RunPanel([&](CVellumoDlg& panel) {
-        RECT grid{}, last{};
-        ::GetWindowRect(panel.DayCell(kFirstDayCellId).m_hWnd, &grid);
-        ::GetWindowRect(panel.DayCell(kLastDayCellId).m_hWnd, &last);
-        ::UnionRect(&grid, &grid, &last);
+        RECT grid{};
+        for (int id = kFirstDayCellId; id <= kLastDayCellId; ++id) {
+            RECT cell{};
+            ::GetWindowRect(panel.DayCell(id).m_hWnd, &cell);
+            ::UnionRect(&grid, &grid, &cell);
+        }
         ::MapWindowPoints(nullptr, panel.m_hWnd, reinterpret_cast<POINT*>(&grid), 2);
         auto gridPixels = [&] {
             WindowDC dc(panel.m_hWnd);
