@@ -100,6 +100,29 @@ HWND WaitForPanel(bool visible, DWORD timeoutMs) {
     return found && (!visible || ::IsWindowVisible(found)) ? found : nullptr;
 }
 
+namespace {
+// Calls `each` with the id of every process of `imageName`; false when the
+// processes cannot be listed.
+template <class Each>
+bool ForEachProcess(const char* imageName, Each each) {
+    SnapshotHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot) return false;
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = ::Process32First(snapshot.Get(), &entry); more;
+         more = ::Process32Next(snapshot.Get(), &entry))
+        if (::lstrcmpiA(entry.szExeFile, imageName) == 0) each(entry.th32ProcessID);
+    return true;
+}
+
+void Terminate(DWORD pid) {
+    KernelHandle process(::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid));
+    if (!process) return;
+    ::TerminateProcess(process.Get(), 1);
+    ::WaitForSingleObject(process.Get(), 5000);
+}
+}  // namespace
+
 void EndAllCopies() {
     // A copy may still be starting (a restart hands over to a fresh one), so
     // go on while the single-instance mutex exists, ending each panel found.
@@ -107,18 +130,18 @@ void EndAllCopies() {
     while (::GetTickCount() - start < 10000) {
         HWND panel = FindPanel();
         if (!panel) {
-            if (!KernelHandle(::OpenMutexA(SYNCHRONIZE, FALSE, "ZEDE"))) return;
+            if (!KernelHandle(::OpenMutexA(SYNCHRONIZE, FALSE, "ZEDE"))) break;
             ::Sleep(50);
             continue;
         }
         DWORD pid = 0;
         ::GetWindowThreadProcessId(panel, &pid);
-        KernelHandle process(::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid));
-        if (!process) return;
-        ::TerminateProcess(process.Get(), 1);
-        ::WaitForSingleObject(process.Get(), 5000);
+        Terminate(pid);
         WaitFor([&] { return FindPanel() != panel; }, 2000);
     }
+    // Then any copy without a panel or the mutex (one still starting, one
+    // held by a box): left running, the next test would take it for its own.
+    ForEachProcess("Vellumo.exe", &Terminate);
 }
 
 namespace {
@@ -355,15 +378,8 @@ bool SpawnAtLocalTime(const std::string& exePath, const SYSTEMTIME& localTime) {
 }
 
 int CountProcesses(const char* imageName) {
-    SnapshotHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    if (!snapshot) return -1;
-    PROCESSENTRY32 entry{};
-    entry.dwSize = sizeof entry;
     int n = 0;
-    for (BOOL more = ::Process32First(snapshot.Get(), &entry); more;
-         more = ::Process32Next(snapshot.Get(), &entry))
-        n += ::lstrcmpiA(entry.szExeFile, imageName) == 0;
-    return n;
+    return ForEachProcess(imageName, [&n](DWORD) { ++n; }) ? n : -1;
 }
 
 std::string ProcessImageOf(HWND wnd) {
