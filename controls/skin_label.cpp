@@ -33,7 +33,7 @@ LRESULT CSkinLabel::OnGetFont(WPARAM, LPARAM) {
 void CSkinLabel::RebuildFont() { m_font.Reset(::CreateFontIndirectA(&m_logFont)); }
 
 void CSkinLabel::Redraw() {
-    // Hidden (or its panel holding its redraw), it paints in full on showing.
+    // Hidden, it paints in full on showing.
     if (!m_hWnd || !::IsWindowVisible(m_hWnd)) return;
     // A transparent label draws over whatever the parent left there, so the
     // parent must paint its own pixels under the label first: one repaint
