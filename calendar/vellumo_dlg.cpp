@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -737,17 +738,21 @@ void CVellumoDlg::PaintPendingGrid(HDC dc, const RECT& area) {
     RECT covered{};
     ::UnionRect(&covered, &area, &grid);
     const bool whole = ::EqualRect(&covered, &area) != FALSE;
-    // One scratch surface for every cell, kept: each new one costs the
-    // window system a display lookup.
-    RECT cell{};
-    ::GetClientRect(m_dayCells[0].m_hWnd, &cell);
-    if (!m_cellSurface.Valid() || m_cellSurfaceSize.cx != cell.right ||
-        m_cellSurfaceSize.cy != cell.bottom) {
+    // One scratch surface for every cell, as big as the biggest, kept: each
+    // new one costs the window system a display lookup.
+    SIZE biggest{};
+    for (const CSkinButton& each : m_dayCells) {
+        RECT cell{};
+        ::GetClientRect(each.m_hWnd, &cell);
+        biggest = {std::max(biggest.cx, cell.right), std::max(biggest.cy, cell.bottom)};
+    }
+    if (!m_cellSurface.Valid() || m_cellSurfaceSize.cx != biggest.cx ||
+        m_cellSurfaceSize.cy != biggest.cy) {
         m_cellSurface.Reset();
-        m_cellBitmap.Reset(::CreateCompatibleBitmap(dc, cell.right, cell.bottom));
+        m_cellBitmap.Reset(::CreateCompatibleBitmap(dc, biggest.cx, biggest.cy));
         if (!m_cellBitmap.Valid() || !m_cellSurface.Create(dc)) return;
         m_cellSurface.SelectBitmap(m_cellBitmap.Get());
-        m_cellSurfaceSize = {cell.right, cell.bottom};
+        m_cellSurfaceSize = biggest;
     }
     for (CSkinButton& each : m_dayCells)
         if (::GetWindowLongA(each.m_hWnd, GWL_STYLE) & WS_VISIBLE)

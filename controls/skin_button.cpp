@@ -422,6 +422,11 @@ void CSkinButton::PaintOnto(HDC dc, HDC scratch) {
     item.hwndItem = m_hWnd;
     item.hDC = scratch;
     ::GetClientRect(m_hWnd, &item.rcItem);
+    // Outside what the parent's paint may change, drawing is work for nothing.
+    const POINT place = PlaceInParent(parent);
+    RECT inParent = item.rcItem;
+    ::OffsetRect(&inParent, place.x, place.y);
+    if (!::RectVisible(dc, &inParent)) return;
 
     // Drawn at the scratch surface's origin, as in its own DC: text that
     // starts left of the button lands on the same pixels (drawn straight
@@ -432,7 +437,6 @@ void CSkinButton::PaintOnto(HDC dc, HDC scratch) {
     ::SelectObject(scratch, font ? font : ::GetStockObject(SYSTEM_FONT));
     DrawItem(item);
     ::RestoreDC(scratch, saved);
-    const POINT place = PlaceInParent(parent);
     ::BitBlt(dc, place.x, place.y, item.rcItem.right, item.rcItem.bottom, scratch, 0, 0, SRCCOPY);
 }
 
