@@ -21,6 +21,12 @@ fi
 export HOME="$BUILD/home"
 export XDG_DATA_HOME="$HOME/.local/share" XDG_CONFIG_HOME="$HOME/.config" XDG_CACHE_HOME="$HOME/.cache"
 mkdir -p "$XDG_DATA_HOME" "$XDG_CONFIG_HOME" "$XDG_CACHE_HOME"
+# Wine asks X for its font-smoothing settings at every font it selects. X's
+# library takes them from the display's resource database or, when the
+# display has none (a virtual one), from ~/.Xdefaults, which it opens again
+# at each question for as long as the file is missing: an empty one is read
+# once. A desktop session's database, where there is one, still comes first.
+[ -e "$HOME/.Xdefaults" ] || : >"$HOME/.Xdefaults"
 
 log() { printf '== %s\n' "$*" >&2; }
 
