@@ -146,6 +146,9 @@ bool CTickerCtrl::CreateTicker(const RECT& rect, HWND parent) {
 }
 
 void CTickerCtrl::SetTickerText(const std::string& text) {
+    // The same text again (a month step with the same digest) needs no new
+    // strip nor a repaint.
+    if (m_hWnd && text == text_) return;
     text_ = text;
     if (m_hWnd) {
         bufferWidth_ = bufferHeight_ = 0;
@@ -183,14 +186,14 @@ void CTickerCtrl::RebuildBuffer(HDC paintDc) {
     const int height = client.bottom - client.top;
     if (width == bufferWidth_ && height == bufferHeight_) return;
 
-    stripDc_.reset();
-    strip_.Reset();
     buffer_.Reset();
     stripHeight_ = 0;
-
     {
-        MemoryDC measure(paintDc);
-        if (!measure.Valid()) {
+        // Measured in the old strip's DC where there is one: each new DC
+        // costs the window system a display lookup.
+        MemoryDC fresh;
+        const HDC measure = stripDc_ ? stripDc_->Get() : (fresh.Create(paintDc), fresh.Get());
+        if (!measure) {
             // Nothing was measured: the size stays unrecorded, so the next
             // paint tries again instead of showing a blank control.
             bufferWidth_ = bufferHeight_ = 0;
@@ -198,20 +201,34 @@ void CTickerCtrl::RebuildBuffer(HDC paintDc) {
         }
         bufferWidth_ = width;  // the text is measured against this width
         bufferHeight_ = height;
-        contentHeight_ = TickerMotion::ContentHeight(PaintHeader(measure.Get(), 0, false),
-                                                     PaintBody(measure.Get(), 0, height, false));
+        contentHeight_ = TickerMotion::ContentHeight(PaintHeader(measure, 0, false),
+                                                     PaintBody(measure, 0, height, false));
     }
     ++rebuildCount_;
     motion_.MeasuredLayout(height, contentHeight_);
+    const long long rows = 2LL * height + contentHeight_;
+    // A new text of about the old one's length is drawn into the old strip:
+    // a new one is fresh memory to take in page by page. A much smaller one
+    // gives the memory back.
+    const bool reuse = stripDc_ && stripWidth_ == width && stripCapacity_ >= rows &&
+                       stripCapacity_ <= 2 * rows;
+    if (!reuse) {
+        stripDc_.reset();
+        strip_.Reset();
+        stripCapacity_ = 0;
+    }
     if (width <= 0 || height <= 0) return;
 
-    const long long rows = 2LL * height + contentHeight_;
     if (rows * width * 4 <= kMaxStripBytes) {
-        strip_.Reset(CreateStripBitmap(paintDc, width, static_cast<int>(rows)));
+        if (!reuse) strip_.Reset(CreateStripBitmap(paintDc, width, static_cast<int>(rows)));
         if (strip_) {
-            auto dc = std::make_unique<MemoryDC>(paintDc);
+            auto dc = reuse ? std::move(stripDc_) : std::make_unique<MemoryDC>(paintDc);
             if (dc->Valid()) {
-                dc->SelectBitmap(strip_.Get());
+                if (!reuse) {
+                    dc->SelectBitmap(strip_.Get());
+                    stripWidth_ = width;
+                    stripCapacity_ = static_cast<int>(rows);
+                }
                 stripHeight_ = static_cast<int>(rows);
                 // Offset `height` puts the content's home position right
                 // below `height` rows of background.

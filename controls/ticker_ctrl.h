@@ -109,7 +109,9 @@ private:
     // bitmap, so the DC lets go of it before the bitmap is deleted).
     BitmapHandle strip_;
     std::unique_ptr<MemoryDC> stripDc_;
-    int stripHeight_ = 0;
+    int stripHeight_ = 0;    // rows in use
+    int stripWidth_ = 0;     // the bitmap's own size, which a new text
+    int stripCapacity_ = 0;  // of about the same length reuses
     // Used only when a strip cannot be made (a very long text): a
     // window-sized picture drawn afresh at each paint.
     BitmapHandle buffer_;

@@ -362,8 +362,10 @@ public:
 }  // namespace
 
 // A paint whose measuring DC cannot be made must not count as a rebuild for
-// this size: the next paint measures and draws the new content.
-TEST(TickerLowResources, FailedMeasureIsRetriedAtTheNextPaint) {
+// this size: the next paint measures and draws the content. (Only the first
+// strip needs a DC of its own for measuring; later ones use the last strip's.)
+// A strip kept for the next text takes its new colour and text in full.
+TEST(TickerLowResources, FailedMeasureIsRetriedAtTheNextPaintAndAKeptStripIsRedrawn) {
     HWND parentWnd = CreateTestParent(300, 200);
     ProbeTicker ticker;
     ticker.SetBackColour(kBack);
@@ -372,20 +374,29 @@ TEST(TickerLowResources, FailedMeasureIsRetriedAtTheNextPaint) {
     HWND wnd = ticker.GetSafeHwnd();
     ::KillTimer(wnd, CTickerCtrl::kScrollTimerId);
     ::KillTimer(wnd, CTickerCtrl::kDefaultPauseTimerId);
-    EXPECT_EQ(Capture(wnd, 1, 1)[0], kBack);
-    const int rebuilds = ticker.RebuildCount();
-
-    const COLORREF newBack = RGB(90, 30, 10);
-    ticker.SetBackColour(newBack);
     ::ValidateRect(wnd, nullptr);
+    const int rebuilds = ticker.RebuildCount();
     HDC gone = ::CreateCompatibleDC(nullptr);
     ::DeleteDC(gone);
     ticker.RebuildBuffer(gone);  // no memory DC compatible with a dead DC
     EXPECT_EQ(ticker.RebuildCount(), rebuilds);
 
     ::InvalidateRect(wnd, nullptr, FALSE);
-    EXPECT_EQ(Capture(wnd, 1, 1)[0], newBack);
+    EXPECT_EQ(Capture(wnd, 1, 1)[0], kBack);
     EXPECT_EQ(ticker.RebuildCount(), rebuilds + 1);
+
+    const COLORREF newBack = RGB(90, 30, 10);
+    ticker.SetBackColour(newBack);
+    ticker.SetTickerText(Lines(2));
+    EXPECT_EQ(Capture(wnd, 1, 1)[0], newBack);
+    EXPECT_EQ(ticker.RebuildCount(), rebuilds + 2);
+    const int width = kPlace.right - kPlace.left, height = kPlace.bottom - kPlace.top;
+    const std::vector<COLORREF> own = Capture(wnd, width, height);
+    ticker.SetTickerText(Lines(3));  // a longer strip, which the shorter text then reuses
+    Capture(wnd, 1, 1);
+    ticker.SetTickerText(Lines(2));
+    EXPECT_EQ(Capture(wnd, width, height), own);
+    EXPECT_EQ(ticker.RebuildCount(), rebuilds + 4);
     ::DestroyWindow(parentWnd);
     PumpMessages();
 }
