@@ -1,8 +1,8 @@
 #include "calendar/vellumo_dlg.h"
 
-#include <shellapi.h>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -12,6 +12,7 @@
 #include "app/command_line.h"
 #include "calendar/panel_messages.h"
 #include "framework/display_scale.h"
+#include "framework/shell_calls.h"
 #include "framework/win_app.h"
 #include "memo/digest.h"
 #include "memo/memo_store.h"
@@ -120,8 +121,7 @@ void CVellumoDlg::DoDataExchange() {
     m_minimizeButton.SubclassDlgItem(IDC_MINIMIZE_MARK, this);
 }
 
-BOOL CVellumoDlg::OnInitDialog() {
-    CDialog::OnInitDialog();  // binds the controls
+BOOL CVellumoDlg::OnInitDialog() { CDialog::OnInitDialog();  // binds the controls
     AddAboutItem();
     // Themed menus are slightly see-through on systems before version 6.
     OSVERSIONINFOA version{};
@@ -133,13 +133,12 @@ BOOL CVellumoDlg::OnInitDialog() {
     // The title names the taskbar button; a second start finds us by it.
     SetWindowText(kPanelTitle);
     SetUpButtons();
-    LoadScaleArtwork();
-    m_clock.BeginClock();  // a clock that cannot start stays the plain static
+    LoadScaleArtwork(); m_clock.BeginClock(); // a clock that cannot start stays the plain static
     SetUpTicker();
     SetUpWeekdayLetters();
     SetUpGrid();
-    // The tray icon comes once the panel has shown (a timer waits for the
-    // first paint): the panel is what the user waits for.
+    // The window's icons and the tray icon come once the panel has shown (a
+    // timer waits for the first paint): the panel is what the user waits for.
     ::SetTimer(m_hWnd, kTrayIconTimer, 0, nullptr);
     // The memos of the coming days: into the ticker, and announced once.
     RefreshDigest(m_days, true);
@@ -215,12 +214,24 @@ void CVellumoDlg::FitLayoutToScale() {
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+std::array<CSkinButton*, 8> CVellumoDlg::BareButtons() {
+    return {&m_menuButton,     &m_logoButton,      &m_exitButton, &m_minimizeButton,
+            &m_prevMonthButton, &m_nextMonthButton, &m_prevYear,   &m_nextYear};
+}
+
+template <typename Visit>
+void CVellumoDlg::VisitFaces(bool all, Visit&& visit) {
+    for (CSkinButton& cell : m_dayCells) visit(cell);
+    visit(m_yearLabel);
+    visit(m_monthLabel);
+    if (!all) return;
+    for (CSkinLabel& letter : m_weekdays) visit(letter);
+    for (CSkinButton* button : BareButtons()) visit(*button);
+}
+
 void CVellumoDlg::SetUpButtons() {
     // All of them let the skin show through, bare.
-    CSkinButton* bare[] = {&m_menuButton,      &m_logoButton,      &m_exitButton,
-                           &m_minimizeButton,  &m_prevMonthButton, &m_nextMonthButton,
-                           &m_prevYear,        &m_nextYear};
-    for (CSkinButton* button : bare) {
+    for (CSkinButton* button : BareButtons()) {
         button->SetBorderDrawn(false);
         button->SetTransparentBack(true);
     }
@@ -250,6 +261,9 @@ void CVellumoDlg::LoadScaleArtwork() {
     m_skin.Reset(LoadScaledBitmap(IDB_SKIN, 0, false));
     DropStretchedSkin();
     LoadArrowIcons();
+}
+
+void CVellumoDlg::ApplyWindowIcons() {
     // The old icons go only after the window holds the new ones.
     IconHandle scaled, scaledSmall;
     if (CurrentDpi() != 96) {
@@ -281,7 +295,7 @@ void CVellumoDlg::SetUpWeekdayLetters() {
     for (int i = 0; i < 7; ++i) {
         CSkinLabel& label = m_weekdays[i];
         const bool weekend = i == 0 || i == 6;
-        label.SetWindowText(kWeekdayLetters[i]);
+        if (label.GetWindowText() != kWeekdayLetters[i]) label.SetWindowText(kWeekdayLetters[i]);
         label.ApplyTextColour(weekend ? kWeekendColour : kWeekdayColour);
         label.ApplyItalic(true);
         label.ApplyPointSize(14);
@@ -295,11 +309,12 @@ void CVellumoDlg::SetUpGrid() {
     for (CSkinButton& cell : m_dayCells) {
         cell.SetBorderDrawn(false);
         cell.SetTransparentBack(true);
+        cell.KeepCaptionHere();  // renumbered at every month step
     }
     ApplyDayFont();
     ApplyHeadingLook(m_yearLabel);
     ApplyHeadingLook(m_monthLabel);
-    RebuildGridRegion();
+    RebuildFaceRegions();
 
     m_today = LocalDateNow();
     m_month.year = m_today.year;
@@ -371,17 +386,33 @@ void CVellumoDlg::ApplyDayFont() {
     m_dayFont = std::move(font);
 }
 
-// The area a month step repaints: the cells.
-void CVellumoDlg::RebuildGridRegion() {
-    m_gridRegion.Reset(::CreateRectRgn(0, 0, 0, 0));
-    auto addToGrid = [this](HWND item) {
+// What a month step repaints (the cells and headings), and what the first
+// show's paint draws: every face, less where the clock or ticker lies (the
+// paint that draws the faces spares them their own, and must spare no other).
+void CVellumoDlg::RebuildFaceRegions() {
+    auto placeOf = [this](HWND item) {
         RECT r{};
         ::GetWindowRect(item, &r);
         ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&r), 2);
-        RegionHandle part(::CreateRectRgnIndirect(&r));
-        ::CombineRgn(m_gridRegion.Get(), m_gridRegion.Get(), part.Get(), RGN_OR);
+        return RegionHandle(::CreateRectRgnIndirect(&r));
     };
-    for (CSkinButton& cell : m_dayCells) addToGrid(cell.m_hWnd);
+    m_gridRegion.Reset(::CreateRectRgn(0, 0, 0, 0));
+    m_facesRegion.Reset(::CreateRectRgn(0, 0, 0, 0));
+    VisitFaces(true, [&](CWnd& face) {
+        const RegionHandle part = placeOf(face.m_hWnd);
+        ::CombineRgn(m_facesRegion.Get(), m_facesRegion.Get(), part.Get(), RGN_OR);
+    });
+    VisitFaces(false, [&](CWnd& face) {
+        const RegionHandle part = placeOf(face.m_hWnd);
+        ::CombineRgn(m_gridRegion.Get(), m_gridRegion.Get(), part.Get(), RGN_OR);
+    });
+    // The panel's other children, which paint themselves. Listing them from
+    // the window system would cost a trip through it per child.
+    for (HWND other : {m_clock.GetSafeHwnd(), m_ticker.GetSafeHwnd()}) {
+        if (!other) continue;
+        const RegionHandle part = placeOf(other);
+        ::CombineRgn(m_facesRegion.Get(), m_facesRegion.Get(), part.Get(), RGN_DIFF);
+    }
 }
 
 void CVellumoDlg::ApplyStartMode() {
@@ -414,7 +445,6 @@ void CVellumoDlg::SetDayColours(CSkinButton& cell, COLORREF in, COLORREF out, CO
 void CVellumoDlg::LayoutMonth() {
     const MonthLayout layout = LayOutMonth(m_month, CurrentMonthShown());
     m_monthMemos.Load(m_month.year, m_month.month);
-    for (CSkinButton& cell : m_dayCells) cell.HoldRepaints(true);
     for (int i = 0; i < kDayCellCount; ++i) {
         const int day = layout.dayOfCell[i];
         CSkinButton& cell = m_dayCells[i];
@@ -439,7 +469,6 @@ void CVellumoDlg::LayoutMonth() {
         CSkinButton& today = m_dayCells[layout.todayCellId - kFirstDayCellId];
         SetDayColours(today, kTodayColour, kTodayColour, kTodayColour);
     }
-    for (CSkinButton& cell : m_dayCells) cell.HoldRepaints(false);
 }
 
 void CVellumoDlg::ApplyHeadingLook(CSkinLabel& label) {
@@ -451,16 +480,17 @@ void CVellumoDlg::ApplyHeadingLook(CSkinLabel& label) {
 }
 
 void CVellumoDlg::RefreshMonth() {
-    // The headings repaint with the grid, in the same paint.
+    // The headings and cells only record what changed; then the panel
+    // repaints them once, in one piece (OnPaint), with no cell shown half set
+    // up and no paint of its own per cell.
+    VisitFaces(false, [](auto& face) { face.HoldRepaints(true); });
     const std::string year = YearText(m_month.year);
     if (m_yearLabel.GetWindowText() != year) m_yearLabel.SetWindowText(year.c_str());
     if (m_monthLabel.GetWindowText() != MonthAbbrev(m_month.month))
         m_monthLabel.SetWindowText(MonthAbbrev(m_month.month));
-    // The cells only record what changed; then the panel repaints the grid
-    // once, in one piece, cells included (OnPaint), with no cell shown half
-    // set up and no paint of its own per cell.
     LayoutMonth();
-    m_gridPending = true;
+    VisitFaces(false, [](auto& face) { face.HoldRepaints(false); });
+    if (m_facesPending == FacesPending::None) m_facesPending = FacesPending::Grid;
     if (!::IsWindowVisible(m_hWnd)) return;  // the first show paints everything
     ::RedrawWindow(m_hWnd, nullptr, m_gridRegion.Get(), RDW_INVALIDATE | RDW_NOCHILDREN);
 }
@@ -620,6 +650,7 @@ OpenWindows FindOpenWindows(HWND panel) {
 LRESULT CVellumoDlg::OnTimer(WPARAM id, LPARAM) {
     if (id == kTrayIconTimer) {
         ::KillTimer(m_hWnd, kTrayIconTimer);
+        ApplyWindowIcons();
         ShowTrayIcon();
         return 0;
     }
@@ -658,7 +689,7 @@ void CVellumoDlg::RestartForNewDay(const Date& today) {
         // Let the new copy be the first copy.
         state.CloseInstanceMutex();
         const auto started = reinterpret_cast<INT_PTR>(
-            ::ShellExecuteA(nullptr, nullptr, program.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+            ShellOpen(nullptr, nullptr, program.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
         if (started > 32) {
             PostMessage(WM_QUIT, 0, 0);
             return;
@@ -723,43 +754,46 @@ LRESULT CVellumoDlg::OnPaint(WPARAM, LPARAM) {
         return 0;
     }
     PaintSkin(paint.Get());
-    PaintPendingGrid(paint.Get(), paint.Info().rcPaint);
+    PaintPendingFaces(paint.Get(), paint.Info().rcPaint);
     return 0;
 }
 
-// The cells of a relayout are not repainted one by one: their faces go onto
-// the skin here, at their places. A paint that leaves part of the grid out
-// leaves the rest pending for the next one; one that takes in all of it
-// (the first show's, say) spares the cells their own paints.
-void CVellumoDlg::PaintPendingGrid(HDC dc, const RECT& area) {
-    if (!m_gridPending) return;
-    RECT grid{};
-    ::GetRgnBox(m_gridRegion.Get(), &grid);
+// The faces of a relayout, and at the first show all of them, are not
+// repainted one by one: they go onto the skin here, at their places. A paint
+// that leaves part of them out leaves the rest pending for the next one; one
+// that takes in all of them spares them their own paints.
+void CVellumoDlg::PaintPendingFaces(HDC dc, const RECT& area) {
+    if (m_facesPending == FacesPending::None) return;
+    const bool all = m_facesPending == FacesPending::All;
+    const HRGN region = all ? m_facesRegion.Get() : m_gridRegion.Get();
+    RECT box{};
+    ::GetRgnBox(region, &box);
     RECT covered{};
-    ::UnionRect(&covered, &area, &grid);
+    ::UnionRect(&covered, &area, &box);
     const bool whole = ::EqualRect(&covered, &area) != FALSE;
-    // One scratch surface for every cell, as big as the biggest, kept: each
+    // One scratch surface for every face, as big as the biggest, kept: each
     // new one costs the window system a display lookup.
     SIZE biggest{};
-    for (const CSkinButton& each : m_dayCells) {
-        RECT cell{};
-        ::GetClientRect(each.m_hWnd, &cell);
-        biggest = {std::max(biggest.cx, cell.right), std::max(biggest.cy, cell.bottom)};
+    VisitFaces(all, [&](CWnd& face) {
+        RECT r{};
+        ::GetClientRect(face.m_hWnd, &r);
+        biggest = {std::max(biggest.cx, r.right), std::max(biggest.cy, r.bottom)};
+    });
+    if (!m_faceSurface.Valid() || m_faceSurfaceSize.cx < biggest.cx ||
+        m_faceSurfaceSize.cy < biggest.cy) {
+        m_faceSurface.Reset();
+        m_faceBitmap.Reset(::CreateCompatibleBitmap(dc, biggest.cx, biggest.cy));
+        if (!m_faceBitmap.Valid() || !m_faceSurface.Create(dc)) return;
+        m_faceSurface.SelectBitmap(m_faceBitmap.Get());
+        m_faceSurfaceSize = biggest;
     }
-    if (!m_cellSurface.Valid() || m_cellSurfaceSize.cx != biggest.cx ||
-        m_cellSurfaceSize.cy != biggest.cy) {
-        m_cellSurface.Reset();
-        m_cellBitmap.Reset(::CreateCompatibleBitmap(dc, biggest.cx, biggest.cy));
-        if (!m_cellBitmap.Valid() || !m_cellSurface.Create(dc)) return;
-        m_cellSurface.SelectBitmap(m_cellBitmap.Get());
-        m_cellSurfaceSize = biggest;
-    }
-    for (CSkinButton& each : m_dayCells)
-        if (::GetWindowLongA(each.m_hWnd, GWL_STYLE) & WS_VISIBLE)
-            each.PaintOnto(dc, m_cellSurface.Get());
+    VisitFaces(all, [&](auto& face) {
+        if (::GetWindowLongA(face.m_hWnd, GWL_STYLE) & WS_VISIBLE)
+            face.PaintOnto(dc, m_faceSurface.Get());
+    });
     if (!whole) return;
-    m_gridPending = false;
-    ::RedrawWindow(m_hWnd, nullptr, m_gridRegion.Get(), RDW_VALIDATE | RDW_ALLCHILDREN);
+    m_facesPending = FacesPending::None;
+    ::RedrawWindow(m_hWnd, nullptr, region, RDW_VALIDATE | RDW_ALLCHILDREN);
 }
 
 // Transparent controls ask for the pixels under them this way.
@@ -829,10 +863,11 @@ LRESULT CVellumoDlg::OnDpiChanged(WPARAM wp, LPARAM lp) {
                    suggested->right - suggested->left, suggested->bottom - suggested->top,
                    SWP_NOZORDER | SWP_NOACTIVATE);
     LoadScaleArtwork();
+    ApplyWindowIcons();
     m_clock.ReloadArtwork();
     SetTrayTip();
     ApplyDayFont();
-    RebuildGridRegion();
+    RebuildFaceRegions();
     Invalidate();
     return 0;
 }

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <array>
+
 #include "calendar/month_model.h"
 #include "controls/lcd_clock.h"
 #include "controls/skin_button.h"
@@ -89,7 +91,9 @@ private:
     LRESULT OnBackupNow(WPARAM, LPARAM);
     LRESULT OnShowWindowRequest(WPARAM, LPARAM);
     LRESULT OnPaint(WPARAM, LPARAM);
-    void PaintPendingGrid(HDC dc, const RECT& area);
+    void PaintPendingFaces(HDC dc, const RECT& area);
+    template <typename Visit>
+    void VisitFaces(bool all, Visit&& visit);
     LRESULT OnPrintClient(WPARAM, LPARAM);
     LRESULT OnEraseBackground(WPARAM, LPARAM);
     LRESULT OnQueryDragIcon(WPARAM, LPARAM);
@@ -99,9 +103,11 @@ private:
     // The skin, arrows, window and tray icons and the day font at the
     // current display scale.
     void LoadScaleArtwork();
+    void ApplyWindowIcons();  // big and small, for the taskbar and task switcher
     void LoadArrowIcons();
     void ApplyDayFont();
-    void RebuildGridRegion();
+    void RebuildFaceRegions();
+    std::array<CSkinButton*, 8> BareButtons();  // skin-coloured, borderless
 
     void Navigate(bool relayout);
     void OnToolsMenu();
@@ -131,11 +137,15 @@ private:
     // bitmap first): every cell's background is one blit from here.
     MemoryDC m_stretchedSkinDc;
     SIZE m_stretchedSize{};
-    RegionHandle m_gridRegion;     // the cells
-    bool m_gridPending = false;    // cells changed that the next paints draw
-    BitmapHandle m_cellBitmap;     // a cell's face, drawn here before it goes on the skin
-    MemoryDC m_cellSurface;        // holds m_cellBitmap
-    SIZE m_cellSurfaceSize{};
+    // The children the panel's own paint draws (PaintPendingFaces): all of
+    // them at the first show, the cells and headings after a month step.
+    enum class FacesPending { None, Grid, All };
+    FacesPending m_facesPending = FacesPending::All;
+    RegionHandle m_gridRegion;     // the cells and the headings
+    RegionHandle m_facesRegion;    // every face, less where other children lie
+    BitmapHandle m_faceBitmap;     // a face, drawn here before it goes on the skin
+    MemoryDC m_faceSurface;        // holds m_faceBitmap
+    SIZE m_faceSurfaceSize{};
     MonthMemos m_monthMemos;       // the grid's memos, read once while unchanged
     FontHandle m_dayFont;          // outlives every cell that draws with it
     CalendarMonth m_month;

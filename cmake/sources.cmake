@@ -44,6 +44,7 @@ set(VELLUMO_WIN_SOURCES
     framework/dialog.cpp
     framework/win_app.cpp
     framework/display_scale.cpp
+    framework/shell_calls.cpp
     app/app_state.cpp
     menus/menu_look.cpp
     menus/menu_style.cpp

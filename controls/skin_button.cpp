@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <string>
 #include <utility>
 
@@ -52,6 +53,8 @@ BEGIN_MESSAGE_MAP(CSkinButton, CWnd)
     OnMessage(BM_GETIMAGE, &ThisClass::OnGetImage),
     OnMessage(WM_WINDOWPOSCHANGED, &ThisClass::OnWindowPosChanged),
     OnMessage(WM_SETTEXT, &ThisClass::OnSetText),
+    OnMessage(WM_GETTEXT, &ThisClass::OnGetText),
+    OnMessage(WM_GETTEXTLENGTH, &ThisClass::OnGetTextLength),
 END_MESSAGE_MAP()
 
 CSkinButton::CSkinButton() { ResetColours(); }
@@ -70,6 +73,7 @@ void CSkinButton::PreSubclassWindow() {
     m_placeKnown = false;
     m_tooltip.Destroy();
     m_tipText.clear();
+    m_caption.reset();
 
     // The button type is read at each paint; the frame does not change, so
     // no frame recalculation (a trip through the window system per button).
@@ -272,10 +276,32 @@ LRESULT CSkinButton::OnWindowPosChanged(WPARAM, LPARAM lp) {
 // The caption is ours to draw: the button class would repaint at once (a
 // themed one through the window system, several round trips), in the
 // middle of whatever else its owner is changing.
+void CSkinButton::KeepCaptionHere() {
+    if (!m_caption) m_caption = GetWindowText();
+}
+
 LRESULT CSkinButton::OnSetText(WPARAM wp, LPARAM lp) {
-    const LRESULT result = ::DefWindowProcA(m_hWnd, WM_SETTEXT, wp, lp);
+    LRESULT result = TRUE;
+    if (m_caption)
+        m_caption = lp ? reinterpret_cast<const char*>(lp) : "";
+    else
+        result = ::DefWindowProcA(m_hWnd, WM_SETTEXT, wp, lp);
     RepaintIfShown();
     return result;
+}
+
+LRESULT CSkinButton::OnGetText(WPARAM wp, LPARAM lp) {
+    if (!m_caption) return Default();
+    char* buffer = reinterpret_cast<char*>(lp);
+    if (!buffer || wp == 0) return 0;
+    const size_t count = std::min(m_caption->size(), static_cast<size_t>(wp) - 1);
+    m_caption->copy(buffer, count);
+    buffer[count] = '\0';
+    return static_cast<LRESULT>(count);
+}
+
+LRESULT CSkinButton::OnGetTextLength(WPARAM, LPARAM) {
+    return m_caption ? static_cast<LRESULT>(m_caption->size()) : Default();
 }
 
 LRESULT CSkinButton::OnMouseLeave(WPARAM, LPARAM) {
@@ -363,7 +389,7 @@ void CSkinButton::DrawItem(const DRAWITEMSTRUCT& item) {
     }
     PaintEdge(dc, itemRect);
 
-    const std::string caption = GetWindowText();
+    const std::string caption = m_caption ? *m_caption : GetWindowText();
     RECT captionRect = itemRect;
     if (m_icon.Valid())
         PaintIcon(dc, !caption.empty(), itemRect, captionRect, m_pressed, m_disabled);

@@ -9,6 +9,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 #include "controls/button_paint_rules.h"
@@ -54,6 +55,12 @@ public:
     // While held, changes of look and text wait for a repaint the owner asks
     // for (a parent setting up many buttons at once paints them in one go).
     void HoldRepaints(bool hold) { m_repaintsHeld = hold; }
+    // From now on the caption lives in this object alone: WM_SETTEXT and
+    // WM_GETTEXT are answered here, without the window system's copy (a trip
+    // through it per change, and a month step renumbers 30 cells). Another
+    // process's GetWindowText, which reads that copy, keeps the caption the
+    // button had until now. Until the next window is attached.
+    void KeepCaptionHere();
     // Draws the button as its own paint does, into its parent's `dc` at its
     // place: a parent repainting many buttons does so in one paint of its
     // own instead of one per button. `scratch` is a memory DC holding a
@@ -102,6 +109,8 @@ protected:
     LRESULT OnGetImage(WPARAM wp, LPARAM lp);
     LRESULT OnWindowPosChanged(WPARAM wp, LPARAM lp);
     LRESULT OnSetText(WPARAM wp, LPARAM lp);
+    LRESULT OnGetText(WPARAM wp, LPARAM lp);
+    LRESULT OnGetTextLength(WPARAM wp, LPARAM lp);
 
     void LeaveHover();
     void RepaintIfShown();
@@ -128,6 +137,7 @@ private:
     COLORREF m_colours[6] = {};
     CButtonTip m_tooltip;
     std::string m_tipText;
+    std::optional<std::string> m_caption;  // when kept here (KeepCaptionHere)
     bool m_alwaysTrack = true;
     IconHandle m_icon;
     int m_iconWidth = 0;

@@ -33,8 +33,8 @@ LRESULT CSkinLabel::OnGetFont(WPARAM, LPARAM) {
 void CSkinLabel::RebuildFont() { m_font.Reset(::CreateFontIndirectA(&m_logFont)); }
 
 void CSkinLabel::Redraw() {
-    // Hidden, it paints in full on showing.
-    if (!m_hWnd || !::IsWindowVisible(m_hWnd)) return;
+    // Hidden, it paints in full on showing; held, its owner repaints it.
+    if (m_repaintsHeld || !m_hWnd || !::IsWindowVisible(m_hWnd)) return;
     // A transparent label draws over whatever the parent left there, so the
     // parent must paint its own pixels under the label first: one repaint
     // of that spot, the parent's and then the label's, with the next paint
@@ -149,7 +149,7 @@ LRESULT CSkinLabel::OnPaint(WPARAM, LPARAM) {
     RECT client{};
     ::GetClientRect(m_hWnd, &client);
     if (m_transparent) {
-        DrawCaption(paint.Get(), client);
+        DrawFace(paint.Get(), client);
         return 0;
     }
     // The bitmap outlives the memory DC, which puts its own bitmap back when
@@ -158,11 +158,39 @@ LRESULT CSkinLabel::OnPaint(WPARAM, LPARAM) {
     MemoryDC memory(paint.Get());
     if (!memory.Valid() || !bitmap.Valid()) return 0;
     memory.SelectBitmap(bitmap.Get());
-    ::FillRect(memory.Get(), &client,
-               m_customBrush.Valid() ? m_customBrush.Get() : m_defaultBrush.Get());
-    DrawCaption(memory.Get(), client);
+    DrawFace(memory.Get(), client);
     ::BitBlt(paint.Get(), 0, 0, client.right, client.bottom, memory.Get(), 0, 0, SRCCOPY);
     return 0;
+}
+
+void CSkinLabel::PaintOnto(HDC dc, HDC scratch) {
+    HWND parent = m_hWnd ? ::GetParent(m_hWnd) : nullptr;
+    if (!parent || !scratch) return;
+    RECT client{};
+    ::GetClientRect(m_hWnd, &client);
+    RECT place = client;
+    ::MapWindowPoints(m_hWnd, parent, reinterpret_cast<POINT*>(&place), 2);
+    if (!::RectVisible(dc, &place)) return;
+    // Drawn at the scratch surface's origin, as in the label's own DC, so the
+    // text lands on the same pixels. Under a transparent label lies the
+    // parent's own drawing, never the screen's pixels.
+    const int saved = ::SaveDC(scratch);
+    ::IntersectClipRect(scratch, 0, 0, client.right, client.bottom);
+    if (m_transparent) {
+        POINT oldOrigin{};
+        ::OffsetViewportOrgEx(scratch, -place.left, -place.top, &oldOrigin);
+        ::SendMessageA(parent, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(scratch), PRF_CLIENT);
+        ::SetViewportOrgEx(scratch, oldOrigin.x, oldOrigin.y, nullptr);
+    }
+    DrawFace(scratch, client);
+    ::RestoreDC(scratch, saved);
+    ::BitBlt(dc, place.left, place.top, client.right, client.bottom, scratch, 0, 0, SRCCOPY);
+}
+
+void CSkinLabel::DrawFace(HDC dc, const RECT& client) {
+    if (!m_transparent)
+        ::FillRect(dc, &client, m_customBrush.Valid() ? m_customBrush.Get() : m_defaultBrush.Get());
+    DrawCaption(dc, client);
 }
 
 void CSkinLabel::DrawCaption(HDC dc, const RECT& client) {

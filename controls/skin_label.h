@@ -30,6 +30,13 @@ public:
     const LOGFONTA& LogFont() const { return m_logFont; }
     HFONT Font() const { return m_font.Get(); }
 
+    // While held, changes repaint nothing: the owner draws the label itself
+    // (PaintOnto), in its own paint, together with what else changed.
+    void HoldRepaints(bool hold) { m_repaintsHeld = hold; }
+    // Draws the label as its own paint would, at its place in the parent's
+    // paint `dc`, through `scratch`: a memory DC at least the label's size.
+    void PaintOnto(HDC dc, HDC scratch);
+
     DECLARE_MESSAGE_MAP()
 
 protected:
@@ -43,6 +50,7 @@ protected:
 private:
     void RebuildFont();
     void Redraw();
+    void DrawFace(HDC dc, const RECT& client);  // over what the DC holds when transparent
     void DrawCaption(HDC dc, const RECT& client);
 
     COLORREF m_textColour;
@@ -51,4 +59,5 @@ private:
     LOGFONTA m_logFont{};
     FontHandle m_font;
     bool m_transparent = false;
+    bool m_repaintsHeld = false;
 };

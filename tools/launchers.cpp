@@ -2,13 +2,13 @@
 
 #include <htmlhelp.h>
 #include <io.h>
-#include <shellapi.h>
 
 #include <string>
 
 #include "calendar/about_dlg.h"
-#include "framework/display_scale.h"
 #include "framework/dialog.h"
+#include "framework/display_scale.h"
+#include "framework/shell_calls.h"
 #include "framework/win_app.h"
 #include "menus/themed_menu.h"
 #include "res/resource.h"
@@ -36,7 +36,7 @@ void StartProcess(const char* application, std::string commandLine) {
 }
 
 void OpenPage(const char* url) {
-    ::ShellExecuteA(nullptr, "open", url, nullptr, nullptr, SW_SHOWNORMAL);
+    ShellOpen(nullptr, "open", url, nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 // `path` in the "\\?\" form through which the wide-character calls reach

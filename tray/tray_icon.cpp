@@ -4,6 +4,7 @@
 #include <string>
 
 #include "framework/display_scale.h"
+#include "framework/shell_calls.h"
 #include "framework/win_app.h"
 #include "framework/wnd.h"
 #include "memo/memo_format.h"
@@ -139,7 +140,7 @@ void CTrayIcon::RetryAdd() {
 }
 
 BOOL CTrayIcon::NotifyShell(DWORD operation, NOTIFYICONDATAA* data) {
-    return m_shell ? m_shell(operation, data) : ::Shell_NotifyIconA(operation, data);
+    return m_shell ? m_shell(operation, data) : ShellNotifyIcon(operation, data);
 }
 
 LRESULT CTrayIcon::HandleTrayMouse(WPARAM iconId, LPARAM mouseMessage) {

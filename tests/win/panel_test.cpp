@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "app/app_state.h"
 #include "calendar/month_model.h"
@@ -249,28 +250,61 @@ TEST(Panel, AWindowOverTheGridDuringARelayoutLeavesNoTrace) {
     });
 }
 
-TEST(Panel, AStepPaintsTheGridAsTheCellsPaintThemselves) {
+TEST(Panel, TheFirstShowAndAStepPaintTheFacesAsTheyPaintThemselves) {
     RunPanel([&](CVellumoDlg& panel) {
-        RECT grid{};
-        for (int id = kFirstDayCellId; id <= kLastDayCellId; ++id) {
-            RECT cell{};
-            ::GetWindowRect(panel.DayCell(id).m_hWnd, &cell);
-            ::UnionRect(&grid, &grid, &cell);
-        }
-        ::MapWindowPoints(nullptr, panel.m_hWnd, reinterpret_cast<POINT*>(&grid), 2);
-        auto gridPixels = [&] {
-            WindowDC dc(panel.m_hWnd);
-            return ReadPixels(dc.Get(), grid.left, grid.top, grid.right - grid.left,
-                              grid.bottom - grid.top);
+        // What the panel's own paint draws: every face at the first show, the
+        // cells and headings at a step. The clock and ticker move on their
+        // own; a face over them is left out.
+        std::vector<RECT> faces;
+        auto place = [&](int id) {
+            RECT r{};
+            ::GetWindowRect(::GetDlgItem(panel.m_hWnd, id), &r);
+            ::MapWindowPoints(nullptr, panel.m_hWnd, reinterpret_cast<POINT*>(&r), 2);
+            return r;
         };
+        const RECT clock = place(IDC_CLOCK);
+        RECT ticker{};
+        ::GetWindowRect(panel.Ticker().m_hWnd, &ticker);
+        ::MapWindowPoints(nullptr, panel.m_hWnd, reinterpret_cast<POINT*>(&ticker), 2);
+        const int ids[] = {IDC_YEAR_LABEL,   IDC_MONTH_LABEL, IDC_PREV_YEAR,  IDC_PREV_MONTH,
+                           IDC_NEXT_MONTH,   IDC_NEXT_YEAR,   IDC_EXIT_MARK,  IDC_MENU_BUTTON,
+                           IDC_LOGO,         IDC_MINIMIZE_MARK};
+        std::vector<int> all(std::begin(ids), std::end(ids));
+        for (int i = 0; i < 7; ++i) all.push_back(IDC_WEEKDAY_FIRST + i);
+        for (int id = kFirstDayCellId; id <= kLastDayCellId; ++id) all.push_back(id);
+        for (int id : all) {
+            const RECT r = place(id);
+            RECT over{};
+            if (!::IntersectRect(&over, &r, &clock) && !::IntersectRect(&over, &r, &ticker))
+                faces.push_back(r);
+        }
+        auto facePixels = [&] {
+            WindowDC dc(panel.m_hWnd);
+            std::vector<Pixels> read;
+            for (const RECT& r : faces)
+                read.push_back(ReadPixels(dc.Get(), r.left, r.top, r.right - r.left, r.bottom - r.top));
+            return read;
+        };
+        auto differing = [](const std::vector<Pixels>& a, const std::vector<Pixels>& b) {
+            int n = 0;
+            for (size_t i = 0; i < a.size(); ++i) n += a[i].Differing(b[i]);
+            return n;
+        };
+        auto selfPainted = [&] {
+            ::RedrawWindow(panel.m_hWnd, nullptr, nullptr,
+                           RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+            return facePixels();
+        };
+        PumpMessages();
+        const std::vector<Pixels> shown = facePixels();
+        EXPECT_EQ(differing(shown, selfPainted()), 0);
         Command(panel, IDC_NEXT_MONTH);
         PumpMessages();
-        const Pixels stepped = gridPixels();
-        // Each cell now paints itself, over the skin the panel paints first.
-        ::RedrawWindow(panel.m_hWnd, nullptr, nullptr,
-                       RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-        EXPECT_EQ(gridPixels().Differing(stepped), 0);
-        EXPECT_GT(stepped.CountOf(kWhite), 100);  // the day numbers are there
+        const std::vector<Pixels> stepped = facePixels();
+        EXPECT_EQ(differing(stepped, selfPainted()), 0);
+        int white = 0;
+        for (const Pixels& each : stepped) white += each.CountOf(kWhite);
+        EXPECT_GT(white, 100);  // the day numbers are there
     });
 }
 
