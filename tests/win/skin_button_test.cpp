@@ -204,6 +204,33 @@ TEST(SkinButton, DayCellCaptionFollowsHoverPressAndFocus) {
     EXPECT_EQ(Count(pixels, out), 0);
 }
 
+// A caption kept in the object answers every read as the window's own would,
+// never past the reader's buffer, and is what the button draws.
+TEST(SkinButton, ACaptionKeptHereIsReadWithinTheBufferAndDrawn) {
+    Fixture f;
+    CSkinButton skin;
+    f.Make(skin, "28");
+    skin.SetStateColour(static_cast<int>(ButtonColourSlot::TextOut), RGB(255, 255, 255));
+    ::SetFocus(f.parent.m_hWnd);
+    const auto drawn28 = ButtonPixels(f.button);
+    skin.KeepCaptionHere();
+    EXPECT_EQ(skin.GetWindowText(), "28");
+
+    ::SetWindowTextA(f.button, "12345");
+    char cut[4] = "xyz";
+    EXPECT_EQ(::GetWindowTextA(f.button, cut, 3), 2);
+    EXPECT_STREQ(cut, "12");
+    EXPECT_EQ(::SendMessageA(f.button, WM_GETTEXT, 0, reinterpret_cast<LPARAM>(cut)), 0);
+    EXPECT_STREQ(cut, "12");
+    EXPECT_EQ(::GetWindowTextLengthA(f.button), 5);
+    wchar_t wide[8] = {};
+    EXPECT_EQ(::GetWindowTextW(f.button, wide, 8), 5);
+    EXPECT_STREQ(wide, L"12345");
+    EXPECT_NE(ButtonPixels(f.button), drawn28);
+    ::SetWindowTextA(f.button, "28");
+    EXPECT_EQ(ButtonPixels(f.button), drawn28);
+}
+
 TEST(SkinButton, PressedIconMovesOnePixelRightAndDown) {
     Fixture f;
     CSkinButton skin;
