@@ -133,7 +133,8 @@ BOOL CVellumoDlg::OnInitDialog() { CDialog::OnInitDialog();  // binds the contro
     // The title names the taskbar button; a second start finds us by it.
     SetWindowText(kPanelTitle);
     SetUpButtons();
-    LoadScaleArtwork(); m_clock.BeginClock(); // a clock that cannot start stays the plain static
+    LoadScaleArtwork();
+    m_clock.BeginClock();  // a clock that cannot start stays the plain static
     SetUpTicker();
     SetUpWeekdayLetters();
     SetUpGrid();
@@ -141,7 +142,7 @@ BOOL CVellumoDlg::OnInitDialog() { CDialog::OnInitDialog();  // binds the contro
     // timer waits for the first paint): the panel is what the user waits for.
     ::SetTimer(m_hWnd, kTrayIconTimer, 0, nullptr);
     // The memos of the coming days: into the ticker, and announced once.
-    RefreshDigest(m_days, true);
+    RefreshDigest(m_days, true, true);
     StartReminderThread();  // runs for the rest of the process
     ::SetTimer(m_hWnd, kDayWatchTimer, kDayWatchPeriodMs, nullptr);
     ApplyStartMode();
@@ -448,11 +449,13 @@ void CVellumoDlg::LayoutMonth() {
     for (int i = 0; i < kDayCellCount; ++i) {
         const int day = layout.dayOfCell[i];
         CSkinButton& cell = m_dayCells[i];
-        const bool shown = (::GetWindowLongA(cell.m_hWnd, GWL_STYLE) & WS_VISIBLE) != 0;
-        if (shown != (day != 0))
-            ::SetWindowPos(cell.m_hWnd, nullptr, 0, 0, 0, 0,
-                           SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW |
-                               (day != 0 ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
+        // Shown and hidden by the style bit alone, as a window held from
+        // redrawing is: the panel repaints the grid itself, and a full show
+        // or hide would have the window system work out update regions for
+        // nothing, three trips each.
+        const LONG style = ::GetWindowLongA(cell.m_hWnd, GWL_STYLE);
+        if (((style & WS_VISIBLE) != 0) != (day != 0))
+            ::SetWindowLongA(cell.m_hWnd, GWL_STYLE, style ^ WS_VISIBLE);
         if (day == 0) continue;
         const std::string number = std::to_string(day);
         if (cell.GetWindowText() != number) cell.SetWindowText(number.c_str());
@@ -535,7 +538,7 @@ void CVellumoDlg::Navigate(bool relayout) {
     // A year step stopped at its bound changes nothing visible.
     if (!relayout) return;
     RefreshMonth();
-    RefreshDigest(m_days, false);
+    RefreshDigest(m_days, false, true);
 }
 
 void CVellumoDlg::OnToolsMenu() { ShowToolsMenu(m_hWnd, GetDlgItem(IDC_MENU_BUTTON)); }
@@ -563,9 +566,15 @@ void CVellumoDlg::OnSetting() {
 
 // ---------------------------------------------------------------- digest --
 
-void CVellumoDlg::RefreshDigest(int days, bool announce) {
+void CVellumoDlg::RefreshDigest(int days, bool announce, bool gridJustRead) {
+    // Days of the shown month the grid has just read need no second read.
+    const DayTextReader read = [&](int year, int month, int day) {
+        return gridJustRead && year == m_month.year && month == m_month.month
+                   ? m_monthMemos.Memo(day)
+                   : ReadMemo(year, month, day);
+    };
     const std::vector<std::string> entries =
-        DigestEntries(m_month.year, m_month.month, m_month.todayDay, days, &ReadMemo, &IsLeadByte);
+        DigestEntries(m_month.year, m_month.month, m_month.todayDay, days, read, &IsLeadByte);
     const std::string digest = JoinDigest(entries);
     if (announce && !digest.empty()) {
         // One short line per memo, so the box always fits the screen.
@@ -711,7 +720,7 @@ void CVellumoDlg::RestartForNewDay(const Date& today) {
         m_month.month = today.month;
     }
     RefreshMonth();
-    RefreshDigest(m_days, false);
+    RefreshDigest(m_days, false, true);
     SetTrayTip();
     ::SetTimer(m_hWnd, kDayWatchTimer, kDayWatchPeriodMs, nullptr);
 }

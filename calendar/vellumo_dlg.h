@@ -35,8 +35,9 @@ public:
     void ShowMonth(int year, int month);
     // Rebuilds the ticker's text from the memos of `days` dates starting at
     // today's day number in the shown month; with `announce`, a non-empty
-    // digest is first shown in a message box.
-    void RefreshDigest(int days, bool announce);
+    // digest is first shown in a message box; with `gridJustRead` (a
+    // relayout just now), the shown month's days come from the grid's memos.
+    void RefreshDigest(int days, bool announce, bool gridJustRead = false);
     // Hands the ticker the text for "no memo in the coming days".
     void SetNoMemoText();
     CTickerCtrl& Ticker() { return m_ticker; }

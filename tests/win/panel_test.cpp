@@ -308,6 +308,30 @@ TEST(Panel, TheFirstShowAndAStepPaintTheFacesAsTheyPaintThemselves) {
     });
 }
 
+// A cell a step hides lets the pointer through to the panel; one it shows
+// again takes it.
+TEST(Panel, ThePointerFindsExactlyTheCellsAStepShows) {
+    RunPanel([&](CVellumoDlg& panel) {
+        ::SetWindowPos(panel.m_hWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        int hidden = 0, shown = 0;
+        for (int step = 0; step < 14; ++step) {
+            Command(panel, IDC_NEXT_MONTH);
+            PumpMessages();
+            for (int id : {kFirstDayCellId, kFirstDayCellId + 6, kLastDayCellId}) {
+                HWND cell = panel.DayCell(id).m_hWnd;
+                RECT r{};
+                ::GetWindowRect(cell, &r);
+                const POINT centre{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+                const bool visible = ::IsWindowVisible(cell) != FALSE;
+                (visible ? shown : hidden) += 1;
+                EXPECT_EQ(::WindowFromPoint(centre), visible ? cell : panel.m_hWnd) << step << " " << id;
+            }
+        }
+        EXPECT_GT(hidden, 0);
+        EXPECT_GT(shown, 0);
+    });
+}
+
 TEST(Panel, AMemoWrittenChangedOrRemovedElsewhereShowsAtTheNextStep) {
     const Date today = LocalDateNow();
     const int day = today.day == 1 ? 2 : 1;  // not today, whose colour wins over a memo's
