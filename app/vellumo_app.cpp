@@ -49,11 +49,9 @@ BOOL CVellumoApp::InitInstance() {
     }
 
     state.SetStartDate(LocalDateNow());
-    if (!SelectMenuTheme(HasCompatibilityLayer() ? kMenuTheme2003NoBorder : kMenuTheme2003, true)) {
-        // No menu-window hook: the system is out of resources; say so and end.
-        AppMessageBox("A required resource was unavailable.", MB_OK | MB_ICONEXCLAMATION);
-        return FALSE;
-    }
+    // The panel puts the menu-window hook in place once its controls exist:
+    // the hook is asked about every window made after it, 3 trips each.
+    ChooseMenuTheme(HasCompatibilityLayer() ? kMenuTheme2003NoBorder : kMenuTheme2003, true);
     ::InitCommonControls();
 
     {

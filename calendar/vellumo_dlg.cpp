@@ -18,6 +18,7 @@
 #include "memo/memo_store.h"
 #include "memo/reminder_thread.h"
 #include "menus/menu_look.h"
+#include "menus/menu_window.h"
 #include "res/resource.h"
 #include "settings/dlg_setting.h"
 #include "settings/settings_store.h"
@@ -121,7 +122,14 @@ void CVellumoDlg::DoDataExchange() {
     m_minimizeButton.SubclassDlgItem(IDC_MINIMIZE_MARK, this);
 }
 
-BOOL CVellumoDlg::OnInitDialog() { CDialog::OnInitDialog();  // binds the controls
+BOOL CVellumoDlg::OnInitDialog() {
+    CDialog::OnInitDialog();  // binds the controls
+    if (!InstallMenuWindowHook()) {
+        // No menu-window hook: the system is out of resources; say so and end.
+        AppMessageBox("A required resource was unavailable.", MB_OK | MB_ICONEXCLAMATION);
+        EndDialog(IDCANCEL);
+        return TRUE;
+    }
     AddAboutItem();
     // Themed menus are slightly see-through on systems before version 6.
     OSVERSIONINFOA version{};
@@ -258,9 +266,7 @@ void CVellumoDlg::LoadArrowIcons() {
 }
 
 void CVellumoDlg::LoadScaleArtwork() {
-    // The skin is stretched over the client area anyway: its scale's own size.
-    m_skin.Reset(LoadScaledBitmap(IDB_SKIN, 0, false));
-    DropStretchedSkin();
+    DropStretchedSkin();  // the next paint stretches the new scale's skin
     LoadArrowIcons();
 }
 
@@ -539,6 +545,9 @@ void CVellumoDlg::Navigate(bool relayout) {
     if (!relayout) return;
     RefreshMonth();
     RefreshDigest(m_days, false, true);
+    // The step shows before the click's handling ends: the grid, headings
+    // and ticker in one go, not each whenever its paint comes round.
+    ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 
 void CVellumoDlg::OnToolsMenu() { ShowToolsMenu(m_hWnd, GetDlgItem(IDC_MENU_BUTTON)); }
@@ -825,8 +834,11 @@ bool CVellumoDlg::StretchSkinTo(int width, int height) {
     if (m_stretchedSkinDc.Valid() && m_stretchedSize.cx == width && m_stretchedSize.cy == height)
         return true;
     DropStretchedSkin();
+    // Loaded for the stretch only, at its scale's own size (stretched over
+    // the client area anyway): only the stretched copy is kept.
+    const BitmapHandle skin(LoadScaledBitmap(IDB_SKIN, 0, false));
     BITMAP info{};
-    if (!m_skin.Valid() || !::GetObjectA(m_skin.Get(), sizeof info, &info)) return false;
+    if (!skin.Valid() || !::GetObjectA(skin.Get(), sizeof info, &info)) return false;
     WindowDC screen(nullptr);
     m_stretchedSkin.Reset(::CreateCompatibleBitmap(screen.Get(), width, height));
     MemoryDC from(screen.Get());
@@ -834,7 +846,7 @@ bool CVellumoDlg::StretchSkinTo(int width, int height) {
         DropStretchedSkin();
         return false;
     }
-    from.SelectBitmap(m_skin.Get());
+    from.SelectBitmap(skin.Get());
     m_stretchedSkinDc.SelectBitmap(m_stretchedSkin.Get());
     ::SetStretchBltMode(m_stretchedSkinDc.Get(), COLORONCOLOR);
     ::StretchBlt(m_stretchedSkinDc.Get(), 0, 0, width, height, from.Get(), 0, 0, info.bmWidth,

@@ -132,8 +132,7 @@ private:
     HICON m_hIcon;  // shared resource icon: never destroyed
     IconHandle m_scaledIcon;       // above 96 dpi: the window's icon at the display's scale
     IconHandle m_scaledSmallIcon;  // and at the small-icon size (caption, tray)
-    BitmapHandle m_skin;
-    BitmapHandle m_stretchedSkin;  // m_skin at the client's size
+    BitmapHandle m_stretchedSkin;  // the skin at the client's size
     // Holds m_stretchedSkin selected (declared after it, so it lets go of the
     // bitmap first): every cell's background is one blit from here.
     MemoryDC m_stretchedSkinDc;

@@ -91,10 +91,14 @@ bool HasCompatibilityLayer() {
     return kernel && ::GetProcAddress(kernel, "wine_get_unix_file_name") != nullptr;
 }
 
-bool SelectMenuTheme(int number, bool borderForAll) {
+void ChooseMenuTheme(int number, bool borderForAll) {
     MenuLibrary& library = Library();
     if (const CMenuStyle* style = library.Find(number)) library.active = style;
     library.borderForAll = borderForAll;
+}
+
+bool SelectMenuTheme(int number, bool borderForAll) {
+    ChooseMenuTheme(number, borderForAll);
     return InstallMenuWindowHook();
 }
 

@@ -19,9 +19,12 @@ bool HasCompatibilityLayer();
 
 // Selects the look by number for every menu shown afterwards (a number no
 // look has leaves the active one as it was); `borderForAll` also gives the
-// system's own popup menus the look's frame. Installs the menu-window hook
-// on the calling (user-interface) thread; false when the system refused it,
-// and then no menu window can be taken over.
+// system's own popup menus the look's frame, once the menu-window hook is
+// in place.
+void ChooseMenuTheme(int number, bool borderForAll);
+// ChooseMenuTheme, and installs the menu-window hook on the calling (user-
+// interface) thread; false when the system refused it, and then no menu
+// window can be taken over.
 bool SelectMenuTheme(int number, bool borderForAll);
 int ActiveMenuTheme();
 bool MenuBorderForAll();
