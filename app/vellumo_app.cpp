@@ -50,7 +50,8 @@ BOOL CVellumoApp::InitInstance() {
 
     state.SetStartDate(LocalDateNow());
     // The panel puts the menu-window hook in place once its controls exist:
-    // the hook is asked about every window made after it, 3 trips each.
+    // the hook is asked about every window made after it, a trip through
+    // the window system each.
     ChooseMenuTheme(HasCompatibilityLayer() ? kMenuTheme2003NoBorder : kMenuTheme2003, true);
     ::InitCommonControls();
 

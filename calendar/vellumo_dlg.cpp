@@ -1,6 +1,5 @@
 #include "calendar/vellumo_dlg.h"
 
-
 #include <algorithm>
 #include <array>
 #include <cstring>

@@ -273,13 +273,13 @@ LRESULT CSkinButton::OnWindowPosChanged(WPARAM, LPARAM lp) {
     return Default();
 }
 
-// The caption is ours to draw: the button class would repaint at once (a
-// themed one through the window system, several round trips), in the
-// middle of whatever else its owner is changing.
 void CSkinButton::KeepCaptionHere() {
     if (!m_caption) m_caption = GetWindowText();
 }
 
+// The caption is ours to draw: the button class would repaint at once (a
+// themed one through the window system, several round trips), in the
+// middle of whatever else its owner is changing.
 LRESULT CSkinButton::OnSetText(WPARAM wp, LPARAM lp) {
     LRESULT result = TRUE;
     if (m_caption)

@@ -31,7 +31,7 @@ BOOL ShellNotifyIcon(DWORD message, NOTIFYICONDATAA* data) {
 }
 
 HINSTANCE ShellOpen(HWND owner, const char* verb, const char* file, const char* parameters,
-                       const char* directory, int show) {
+                    const char* directory, int show) {
     using Fn = HINSTANCE(WINAPI*)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT);
     static const Fn execute = ShellFunction<Fn>("ShellExecuteA");
     return execute ? execute(owner, verb, file, parameters, directory, show)

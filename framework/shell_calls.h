@@ -11,4 +11,4 @@
 BOOL ShellNotifyIcon(DWORD message, NOTIFYICONDATAA* data);
 // ShellExecuteA; SE_ERR_DLLNOTFOUND when the shell library cannot be had.
 HINSTANCE ShellOpen(HWND owner, const char* verb, const char* file, const char* parameters,
-                       const char* directory, int show);
+                    const char* directory, int show);

@@ -266,9 +266,9 @@ TEST(Panel, TheFirstShowAndAStepPaintTheFacesAsTheyPaintThemselves) {
         RECT ticker{};
         ::GetWindowRect(panel.Ticker().m_hWnd, &ticker);
         ::MapWindowPoints(nullptr, panel.m_hWnd, reinterpret_cast<POINT*>(&ticker), 2);
-        const int ids[] = {IDC_YEAR_LABEL,   IDC_MONTH_LABEL, IDC_PREV_YEAR,  IDC_PREV_MONTH,
-                           IDC_NEXT_MONTH,   IDC_NEXT_YEAR,   IDC_EXIT_MARK,  IDC_MENU_BUTTON,
-                           IDC_LOGO,         IDC_MINIMIZE_MARK};
+        const int ids[] = {IDC_YEAR_LABEL, IDC_MONTH_LABEL, IDC_PREV_YEAR,   IDC_PREV_MONTH,
+                           IDC_NEXT_MONTH, IDC_NEXT_YEAR,   IDC_EXIT_MARK,   IDC_MENU_BUTTON,
+                           IDC_LOGO,       IDC_MINIMIZE_MARK};
         std::vector<int> all(std::begin(ids), std::end(ids));
         for (int i = 0; i < 7; ++i) all.push_back(IDC_WEEKDAY_FIRST + i);
         for (int id = kFirstDayCellId; id <= kLastDayCellId; ++id) all.push_back(id);
@@ -324,7 +324,8 @@ TEST(Panel, ThePointerFindsExactlyTheCellsAStepShows) {
                 const POINT centre{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
                 const bool visible = ::IsWindowVisible(cell) != FALSE;
                 (visible ? shown : hidden) += 1;
-                EXPECT_EQ(::WindowFromPoint(centre), visible ? cell : panel.m_hWnd) << step << " " << id;
+                EXPECT_EQ(::WindowFromPoint(centre), visible ? cell : panel.m_hWnd)
+                    << "step " << step << ", cell " << id;
             }
         }
         EXPECT_GT(hidden, 0);
