@@ -480,6 +480,7 @@ void CVellumoDlg::LayoutMonth() {
 }
 
 void CVellumoDlg::ApplyHeadingLook(CSkinLabel& label) {
+    label.KeepCaptionHere();  // set at every month step
     label.ApplyTextColour(kHeadingColour);
     label.ApplyFaceName("Times New Roman", 0);
     label.ApplyPointSize(16);
@@ -804,9 +805,10 @@ void CVellumoDlg::PaintPendingFaces(HDC dc, const RECT& area) {
         m_faceSurface.SelectBitmap(m_faceBitmap.Get());
         m_faceSurfaceSize = biggest;
     }
+    // The skin the paint has just put down is the faces' background.
     VisitFaces(all, [&](auto& face) {
         if (::GetWindowLongA(face.m_hWnd, GWL_STYLE) & WS_VISIBLE)
-            face.PaintOnto(dc, m_faceSurface.Get());
+            face.PaintOnto(dc, m_faceSurface.Get(), m_stretchedSkinDc.Get());
     });
     if (!whole) return;
     m_facesPending = FacesPending::None;

@@ -45,6 +45,7 @@ set(VELLUMO_WIN_SOURCES
     framework/win_app.cpp
     framework/display_scale.cpp
     framework/shell_calls.cpp
+    framework/local_caption.cpp
     app/app_state.cpp
     menus/menu_look.cpp
     menus/menu_style.cpp

@@ -2,7 +2,6 @@
 
 #include <commctrl.h>
 
-#include <algorithm>
 #include <string>
 #include <utility>
 
@@ -73,7 +72,7 @@ void CSkinButton::PreSubclassWindow() {
     m_placeKnown = false;
     m_tooltip.Destroy();
     m_tipText.clear();
-    m_caption.reset();
+    m_caption.Drop();
 
     // The button type is read at each paint; the frame does not change, so
     // no frame recalculation (a trip through the window system per button).
@@ -273,35 +272,26 @@ LRESULT CSkinButton::OnWindowPosChanged(WPARAM, LPARAM lp) {
     return Default();
 }
 
-void CSkinButton::KeepCaptionHere() {
-    if (!m_caption) m_caption = GetWindowText();
-}
+void CSkinButton::KeepCaptionHere() { m_caption.Keep(GetWindowText()); }
 
 // The caption is ours to draw: the button class would repaint at once (a
 // themed one through the window system, several round trips), in the
 // middle of whatever else its owner is changing.
 LRESULT CSkinButton::OnSetText(WPARAM wp, LPARAM lp) {
-    LRESULT result = TRUE;
-    if (m_caption)
-        m_caption = lp ? reinterpret_cast<const char*>(lp) : "";
-    else
-        result = ::DefWindowProcA(m_hWnd, WM_SETTEXT, wp, lp);
+    const LRESULT result =
+        m_caption.OnSetText(lp) ? TRUE : ::DefWindowProcA(m_hWnd, WM_SETTEXT, wp, lp);
     RepaintIfShown();
     return result;
 }
 
 LRESULT CSkinButton::OnGetText(WPARAM wp, LPARAM lp) {
-    if (!m_caption) return Default();
-    char* buffer = reinterpret_cast<char*>(lp);
-    if (!buffer || wp == 0) return 0;
-    const size_t count = std::min(m_caption->size(), static_cast<size_t>(wp) - 1);
-    m_caption->copy(buffer, count);
-    buffer[count] = '\0';
-    return static_cast<LRESULT>(count);
+    LRESULT result = 0;
+    return m_caption.OnGetText(wp, lp, result) ? result : Default();
 }
 
 LRESULT CSkinButton::OnGetTextLength(WPARAM, LPARAM) {
-    return m_caption ? static_cast<LRESULT>(m_caption->size()) : Default();
+    LRESULT result = 0;
+    return m_caption.OnGetTextLength(result) ? result : Default();
 }
 
 LRESULT CSkinButton::OnMouseLeave(WPARAM, LPARAM) {
@@ -389,7 +379,7 @@ void CSkinButton::DrawItem(const DRAWITEMSTRUCT& item) {
     }
     PaintEdge(dc, itemRect);
 
-    const std::string caption = m_caption ? *m_caption : GetWindowText();
+    const std::string caption = m_caption.Kept() ? m_caption.Text() : GetWindowText();
     RECT captionRect = itemRect;
     if (m_icon.Valid())
         PaintIcon(dc, !caption.empty(), itemRect, captionRect, m_pressed, m_disabled);
@@ -425,6 +415,11 @@ void CSkinButton::PaintParentBackground(HDC dc, const RECT& rect) {
     // corner is the origin and clipped to the button. Its own drawing, not
     // the screen's pixels: another window over it is never copied.
     const POINT place = PlaceInParent(parent);
+    if (m_background) {
+        ::BitBlt(dc, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+                 m_background, place.x + rect.left, place.y + rect.top, SRCCOPY);
+        return;
+    }
     POINT oldOrigin{};
     ::OffsetViewportOrgEx(dc, -place.x, -place.y, &oldOrigin);
     ::SendMessageA(parent, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
@@ -432,7 +427,7 @@ void CSkinButton::PaintParentBackground(HDC dc, const RECT& rect) {
     ::SetViewportOrgEx(dc, oldOrigin.x, oldOrigin.y, nullptr);
 }
 
-void CSkinButton::PaintOnto(HDC dc, HDC scratch) {
+void CSkinButton::PaintOnto(HDC dc, HDC scratch, HDC background) {
     HWND parent = m_hWnd ? ::GetParent(m_hWnd) : nullptr;
     if (!parent || !scratch) return;
     // What the button class hands the owner-draw: the client rectangle, the
@@ -461,7 +456,9 @@ void CSkinButton::PaintOnto(HDC dc, HDC scratch) {
     ::IntersectClipRect(scratch, 0, 0, item.rcItem.right, item.rcItem.bottom);
     HGDIOBJ font = reinterpret_cast<HGDIOBJ>(SendMessage(WM_GETFONT));
     ::SelectObject(scratch, font ? font : ::GetStockObject(SYSTEM_FONT));
+    m_background = background;
     DrawItem(item);
+    m_background = nullptr;
     ::RestoreDC(scratch, saved);
     ::BitBlt(dc, place.x, place.y, item.rcItem.right, item.rcItem.bottom, scratch, 0, 0, SRCCOPY);
 }

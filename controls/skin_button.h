@@ -9,11 +9,11 @@
 
 #include <windows.h>
 
-#include <optional>
 #include <string>
 
 #include "controls/button_paint_rules.h"
 #include "framework/handles.h"
+#include "framework/local_caption.h"
 #include "framework/wnd.h"
 
 // The button's tooltip window. The platform makes it belong to the button's
@@ -65,7 +65,10 @@ public:
     // place: a parent repainting many buttons does so in one paint of its
     // own instead of one per button. `scratch` is a memory DC holding a
     // bitmap at least the button's size, which it draws on first.
-    void PaintOnto(HDC dc, HDC scratch);
+    // `background`, when given, holds the parent's own background at the
+    // parent's client coordinates: a transparent button's is one blit from
+    // there instead of a paint of the parent's.
+    void PaintOnto(HDC dc, HDC scratch, HDC background = nullptr);
 
     COLORREF StateColour(int index) const;
     bool IsHovered() const { return m_hover; }
@@ -137,7 +140,7 @@ private:
     COLORREF m_colours[6] = {};
     CButtonTip m_tooltip;
     std::string m_tipText;
-    std::optional<std::string> m_caption;  // when kept here (KeepCaptionHere)
+    LocalCaption m_caption;  // kept from KeepCaptionHere on
     bool m_alwaysTrack = true;
     IconHandle m_icon;
     int m_iconWidth = 0;
@@ -148,6 +151,7 @@ private:
     POINT m_placeInParent{};
     bool m_placeKnown = false;
     bool m_repaintsHeld = false;
+    HDC m_background = nullptr;  // PaintOnto's, while it draws
 };
 
 class CSkinButtonXP : public CSkinButton {

@@ -7,6 +7,8 @@ BEGIN_MESSAGE_MAP(CSkinLabel, CWnd)
     OnMessage(WM_PAINT, &ThisClass::OnPaint),
     OnMessage(WM_ERASEBKGND, &ThisClass::OnEraseBackground),
     OnMessage(WM_SETTEXT, &ThisClass::OnSetText),
+    OnMessage(WM_GETTEXT, &ThisClass::OnGetText),
+    OnMessage(WM_GETTEXTLENGTH, &ThisClass::OnGetTextLength),
     OnMessage(WM_GETFONT, &ThisClass::OnGetFont),
     OnMessage(WM_SYSCOLORCHANGE, &ThisClass::OnSysColorChange),
 END_MESSAGE_MAP()
@@ -18,6 +20,7 @@ CSkinLabel::CSkinLabel()
 CSkinLabel::~CSkinLabel() = default;
 
 void CSkinLabel::PreSubclassWindow() {
+    m_caption.Drop();
     HFONT current = reinterpret_cast<HFONT>(SendMessage(WM_GETFONT));
     if (!current) current = static_cast<HFONT>(::GetStockObject(SYSTEM_FONT));
     ::GetObjectA(current, sizeof m_logFont, &m_logFont);
@@ -133,10 +136,23 @@ LRESULT CSkinLabel::OnEraseBackground(WPARAM, LPARAM) { return TRUE; }
 LRESULT CSkinLabel::OnSetText(WPARAM wp, LPARAM lp) {
     // The static would paint at once, in its own look and only itself; the
     // old caption must go too, under the label's look.
-    const LRESULT result = ::DefWindowProcA(m_hWnd, WM_SETTEXT, wp, lp);
+    const LRESULT result =
+        m_caption.OnSetText(lp) ? TRUE : ::DefWindowProcA(m_hWnd, WM_SETTEXT, wp, lp);
     Redraw();
     return result;
 }
+
+LRESULT CSkinLabel::OnGetText(WPARAM wp, LPARAM lp) {
+    LRESULT result = 0;
+    return m_caption.OnGetText(wp, lp, result) ? result : Default();
+}
+
+LRESULT CSkinLabel::OnGetTextLength(WPARAM, LPARAM) {
+    LRESULT result = 0;
+    return m_caption.OnGetTextLength(result) ? result : Default();
+}
+
+void CSkinLabel::KeepCaptionHere() { m_caption.Keep(GetWindowText()); }
 
 LRESULT CSkinLabel::OnSysColorChange(WPARAM, LPARAM) {
     m_defaultBrush.Reset(::CreateSolidBrush(::GetSysColor(COLOR_BTNFACE)));
@@ -163,7 +179,7 @@ LRESULT CSkinLabel::OnPaint(WPARAM, LPARAM) {
     return 0;
 }
 
-void CSkinLabel::PaintOnto(HDC dc, HDC scratch) {
+void CSkinLabel::PaintOnto(HDC dc, HDC scratch, HDC background) {
     HWND parent = m_hWnd ? ::GetParent(m_hWnd) : nullptr;
     if (!parent || !scratch) return;
     RECT client{};
@@ -176,7 +192,10 @@ void CSkinLabel::PaintOnto(HDC dc, HDC scratch) {
     // parent's own drawing, never the screen's pixels.
     const int saved = ::SaveDC(scratch);
     ::IntersectClipRect(scratch, 0, 0, client.right, client.bottom);
-    if (m_transparent) {
+    if (m_transparent && background) {
+        ::BitBlt(scratch, 0, 0, client.right, client.bottom, background, place.left, place.top,
+                 SRCCOPY);
+    } else if (m_transparent) {
         POINT oldOrigin{};
         ::OffsetViewportOrgEx(scratch, -place.left, -place.top, &oldOrigin);
         ::SendMessageA(parent, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(scratch), PRF_CLIENT);
@@ -194,7 +213,7 @@ void CSkinLabel::DrawFace(HDC dc, const RECT& client) {
 }
 
 void CSkinLabel::DrawCaption(HDC dc, const RECT& client) {
-    const std::string caption = GetWindowText();
+    const std::string caption = m_caption.Kept() ? m_caption.Text() : GetWindowText();
     const int savedDc = ::SaveDC(dc);
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, m_textColour);

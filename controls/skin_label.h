@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include "framework/handles.h"
+#include "framework/local_caption.h"
 #include "framework/wnd.h"
 
 class CSkinLabel : public CWnd {
@@ -33,9 +34,13 @@ public:
     // While held, changes repaint nothing: the owner draws the label itself
     // (PaintOnto), in its own paint, together with what else changed.
     void HoldRepaints(bool hold) { m_repaintsHeld = hold; }
+    // From now on the caption lives in this object alone (LocalCaption),
+    // until the next window is attached.
+    void KeepCaptionHere();
     // Draws the label as its own paint would, at its place in the parent's
     // paint `dc`, through `scratch`: a memory DC at least the label's size.
-    void PaintOnto(HDC dc, HDC scratch);
+    // `background` as for CSkinButton::PaintOnto.
+    void PaintOnto(HDC dc, HDC scratch, HDC background = nullptr);
 
     DECLARE_MESSAGE_MAP()
 
@@ -44,6 +49,8 @@ protected:
     LRESULT OnPaint(WPARAM, LPARAM);
     LRESULT OnEraseBackground(WPARAM, LPARAM);
     LRESULT OnSetText(WPARAM, LPARAM);
+    LRESULT OnGetText(WPARAM, LPARAM);
+    LRESULT OnGetTextLength(WPARAM, LPARAM);
     LRESULT OnGetFont(WPARAM, LPARAM);
     LRESULT OnSysColorChange(WPARAM, LPARAM);
 
@@ -60,4 +67,5 @@ private:
     FontHandle m_font;
     bool m_transparent = false;
     bool m_repaintsHeld = false;
+    LocalCaption m_caption;
 };
