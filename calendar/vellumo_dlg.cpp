@@ -261,7 +261,9 @@ void CVellumoDlg::LoadArrowIcons() {
                                                     {&m_nextMonthButton, IDI_NEXT_MONTH},
                                                     {&m_prevYear, IDI_PREV_YEAR},
                                                     {&m_nextYear, IDI_NEXT_YEAR}};
-    for (const auto& arrow : arrows) arrow.first->AssignIcon(LoadScaledIcon(arrow.second, 16));
+    const int size = ScalePixels(16);
+    for (const auto& arrow : arrows)
+        arrow.first->AssignIcon(LoadScaledIconAtSize(arrow.second, size), size);
 }
 
 void CVellumoDlg::LoadScaleArtwork() {

@@ -92,12 +92,15 @@ void CSkinButton::PostNcDestroy() {
 
 // ---------------------------------------------------------------- settings --
 
-void CSkinButton::AssignIcon(HICON icon) {
+void CSkinButton::AssignIcon(HICON icon, int size) {
     m_icon.Reset();
     m_iconWidth = m_iconHeight = 0;
     IconHandle owned(icon);  // ours from here on, kept only when it can be read
     ICONINFO info{};
-    if (owned && ::GetIconInfo(owned.Get(), &info)) {
+    if (owned && size > 0) {
+        m_icon = std::move(owned);
+        m_iconWidth = m_iconHeight = size;
+    } else if (owned && ::GetIconInfo(owned.Get(), &info)) {
         // GetIconInfo hands us copies of the icon's bitmaps.
         BitmapHandle mask(info.hbmMask);
         BitmapHandle colour(info.hbmColor);

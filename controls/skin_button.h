@@ -34,10 +34,11 @@ public:
     CSkinButton();
     ~CSkinButton() override;
 
-    // Takes ownership of `icon` and shows it (the in-icon). Its size is taken
-    // from its hotspot, which is an icon's centre. A null or unreadable icon
-    // leaves the button without an image.
-    void AssignIcon(HICON icon);
+    // Takes ownership of `icon` and shows it (the in-icon). Its size is
+    // `size` square when the caller made it at that size, else taken from
+    // its hotspot, which is an icon's centre (reading it copies the icon's
+    // bitmaps). A null or unreadable icon leaves the button without an image.
+    void AssignIcon(HICON icon, int size = 0);
     void SetFlatStyle(bool flat);
     void SetBorderDrawn(bool draw);
     // Transparent: at every paint, the parent paints its own background

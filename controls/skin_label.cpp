@@ -3,6 +3,8 @@
 #include <cstring>
 #include <string>
 
+#include "framework/display_scale.h"
+
 BEGIN_MESSAGE_MAP(CSkinLabel, CWnd)
     OnMessage(WM_PAINT, &ThisClass::OnPaint),
     OnMessage(WM_ERASEBKGND, &ThisClass::OnEraseBackground),
@@ -106,8 +108,7 @@ CSkinLabel& CSkinLabel::ApplyPointSize(int points) {
     // current face, then keep only the size from that font.
     const int tenths = points * 10;
     LOGFONTA request = m_logFont;
-    WindowDC screen(nullptr);
-    request.lfHeight = -::MulDiv(tenths, ::GetDeviceCaps(screen.Get(), LOGPIXELSY), 720);
+    request.lfHeight = -::MulDiv(tenths, SystemDpi(), 720);
     request.lfWidth = 0;
     FontHandle pointFont(::CreateFontIndirectA(&request));
     LOGFONTA built{};

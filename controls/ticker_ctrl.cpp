@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "framework/display_scale.h"
+
 namespace {
 const char kTickerClass[] = "VellumoScroller";
 
@@ -110,12 +112,9 @@ void CTickerCtrl::SetTickerFont(const char* faceName, int pointSize) {
     // The size is given in points; the height goes through tenths of a point
     // and the screen's vertical resolution, as a point font is made.
     const int tenths = pointSize * 10;
-    {
-        WindowDC screen(nullptr);
-        const int dpi = screen.Get() ? ::GetDeviceCaps(screen.Get(), LOGPIXELSY) : 96;
-        const int pixels = ::MulDiv(dpi, tenths, 720);
-        lf.lfHeight = pixels < 0 ? pixels : -pixels;
-    }
+    const int dpi = SystemDpi() > 0 ? SystemDpi() : 96;
+    const int pixels = ::MulDiv(dpi, tenths, 720);
+    lf.lfHeight = pixels < 0 ? pixels : -pixels;
     font_.Reset(::CreateFontIndirectA(&lf));
     fontSet_ = true;
     if (m_hWnd) {

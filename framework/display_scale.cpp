@@ -23,9 +23,16 @@ int WindowDpi(HWND wnd) {
         const UINT dpi = getDpiForWindow(wnd);
         if (dpi > 0) return static_cast<int>(dpi);
     }
-    WindowDC screen(nullptr);
-    const int dpi = screen.Get() ? ::GetDeviceCaps(screen.Get(), LOGPIXELSY) : 0;
+    const int dpi = SystemDpi();
     return dpi > 0 ? dpi : 96;
+}
+
+int SystemDpi() {
+    static const int dpi = [] {
+        WindowDC screen(nullptr);
+        return screen.Get() ? ::GetDeviceCaps(screen.Get(), LOGPIXELSY) : 0;
+    }();
+    return dpi;
 }
 
 int CurrentDpi() { return g_dpi; }

@@ -14,6 +14,10 @@
 // else the screen's LOGPIXELSY. 96 when neither answers.
 int WindowDpi(HWND wnd);
 
+// The screen's vertical dots per inch, as a screen DC gives it (0 when none
+// can be had). Read once: it holds for the session, and each screen DC is
+// a trip through the window system.
+int SystemDpi();
 // The dpi the program draws at (96 until the panel sets it).
 int CurrentDpi();
 void SetCurrentDpi(int dpi);
