@@ -52,8 +52,6 @@ BEGIN_MESSAGE_MAP(CSkinButton, CWnd)
     OnMessage(BM_GETIMAGE, &ThisClass::OnGetImage),
     OnMessage(WM_WINDOWPOSCHANGED, &ThisClass::OnWindowPosChanged),
     OnMessage(WM_SETTEXT, &ThisClass::OnSetText),
-    OnMessage(WM_GETTEXT, &ThisClass::OnGetText),
-    OnMessage(WM_GETTEXTLENGTH, &ThisClass::OnGetTextLength),
 END_MESSAGE_MAP()
 
 CSkinButton::CSkinButton() { ResetColours(); }
@@ -287,14 +285,9 @@ LRESULT CSkinButton::OnSetText(WPARAM wp, LPARAM lp) {
     return result;
 }
 
-LRESULT CSkinButton::OnGetText(WPARAM wp, LPARAM lp) {
+LRESULT CSkinButton::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     LRESULT result = 0;
-    return m_caption.OnGetText(wp, lp, result) ? result : Default();
-}
-
-LRESULT CSkinButton::OnGetTextLength(WPARAM, LPARAM) {
-    LRESULT result = 0;
-    return m_caption.OnGetTextLength(result) ? result : Default();
+    return m_caption.Answer(msg, wp, lp, result) ? result : CWnd::WindowProc(msg, wp, lp);
 }
 
 LRESULT CSkinButton::OnMouseLeave(WPARAM, LPARAM) {

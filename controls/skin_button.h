@@ -113,8 +113,7 @@ protected:
     LRESULT OnGetImage(WPARAM wp, LPARAM lp);
     LRESULT OnWindowPosChanged(WPARAM wp, LPARAM lp);
     LRESULT OnSetText(WPARAM wp, LPARAM lp);
-    LRESULT OnGetText(WPARAM wp, LPARAM lp);
-    LRESULT OnGetTextLength(WPARAM wp, LPARAM lp);
+    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;  // a kept caption first
 
     void LeaveHover();
     void RepaintIfShown();

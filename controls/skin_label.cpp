@@ -9,8 +9,6 @@ BEGIN_MESSAGE_MAP(CSkinLabel, CWnd)
     OnMessage(WM_PAINT, &ThisClass::OnPaint),
     OnMessage(WM_ERASEBKGND, &ThisClass::OnEraseBackground),
     OnMessage(WM_SETTEXT, &ThisClass::OnSetText),
-    OnMessage(WM_GETTEXT, &ThisClass::OnGetText),
-    OnMessage(WM_GETTEXTLENGTH, &ThisClass::OnGetTextLength),
     OnMessage(WM_GETFONT, &ThisClass::OnGetFont),
     OnMessage(WM_SYSCOLORCHANGE, &ThisClass::OnSysColorChange),
 END_MESSAGE_MAP()
@@ -143,14 +141,9 @@ LRESULT CSkinLabel::OnSetText(WPARAM wp, LPARAM lp) {
     return result;
 }
 
-LRESULT CSkinLabel::OnGetText(WPARAM wp, LPARAM lp) {
+LRESULT CSkinLabel::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     LRESULT result = 0;
-    return m_caption.OnGetText(wp, lp, result) ? result : Default();
-}
-
-LRESULT CSkinLabel::OnGetTextLength(WPARAM, LPARAM) {
-    LRESULT result = 0;
-    return m_caption.OnGetTextLength(result) ? result : Default();
+    return m_caption.Answer(msg, wp, lp, result) ? result : CWnd::WindowProc(msg, wp, lp);
 }
 
 void CSkinLabel::KeepCaptionHere() { m_caption.Keep(GetWindowText()); }

@@ -49,8 +49,7 @@ protected:
     LRESULT OnPaint(WPARAM, LPARAM);
     LRESULT OnEraseBackground(WPARAM, LPARAM);
     LRESULT OnSetText(WPARAM, LPARAM);
-    LRESULT OnGetText(WPARAM, LPARAM);
-    LRESULT OnGetTextLength(WPARAM, LPARAM);
+    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;  // a kept caption first
     LRESULT OnGetFont(WPARAM, LPARAM);
     LRESULT OnSysColorChange(WPARAM, LPARAM);
 

@@ -12,8 +12,12 @@ bool LocalCaption::OnSetText(LPARAM lp) {
     return true;
 }
 
-bool LocalCaption::OnGetText(WPARAM wp, LPARAM lp, LRESULT& result) const {
-    if (!m_text) return false;
+bool LocalCaption::Answer(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) const {
+    if (!m_text || (msg != WM_GETTEXT && msg != WM_GETTEXTLENGTH)) return false;
+    if (msg == WM_GETTEXTLENGTH) {
+        result = static_cast<LRESULT>(m_text->size());
+        return true;
+    }
     char* buffer = reinterpret_cast<char*>(lp);
     result = 0;
     if (!buffer || wp == 0) return true;
@@ -21,11 +25,5 @@ bool LocalCaption::OnGetText(WPARAM wp, LPARAM lp, LRESULT& result) const {
     m_text->copy(buffer, count);
     buffer[count] = '\0';
     result = static_cast<LRESULT>(count);
-    return true;
-}
-
-bool LocalCaption::OnGetTextLength(LRESULT& result) const {
-    if (!m_text) return false;
-    result = static_cast<LRESULT>(m_text->size());
     return true;
 }

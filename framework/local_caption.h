@@ -19,11 +19,12 @@ public:
     bool Kept() const { return m_text.has_value(); }
     const std::string& Text() const { return *m_text; }
 
-    // The message handlers; each returns false, leaving the message to the
-    // window system, while nothing is kept.
+    // WM_SETTEXT's work; false, leaving it to the window system, while
+    // nothing is kept.
     bool OnSetText(LPARAM lp);
-    bool OnGetText(WPARAM wp, LPARAM lp, LRESULT& result) const;  // never past the buffer
-    bool OnGetTextLength(LRESULT& result) const;
+    // Answers WM_GETTEXT (never past the reader's buffer) and
+    // WM_GETTEXTLENGTH; false for any other message, or while nothing is kept.
+    bool Answer(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) const;
 
 private:
     std::optional<std::string> m_text;
