@@ -233,10 +233,20 @@ std::vector<std::string> ImportedLibraries(const std::string& file) {
 
 // F1 pressed on the keyboard while the panel is in front: the platform turns
 // the key into WM_HELP only for input that comes from the keyboard driver,
-// not for a posted WM_KEYDOWN.
+// not for a posted WM_KEYDOWN. A window closing just before may still hand
+// the activation elsewhere (to the desktop, say): the panel is brought to
+// the front until it stays there with a focused control.
 void PressF1(HWND panel) {
-    ::SetForegroundWindow(panel);
-    WaitFor([&] { return ::GetForegroundWindow() == panel; }, kShowMs);
+    WaitFor(
+        [&] {
+            if (::GetForegroundWindow() != panel) ::SetForegroundWindow(panel);
+            GUITHREADINFO info{};
+            info.cbSize = sizeof info;
+            return ::GetForegroundWindow() == panel &&
+                   ::GetGUIThreadInfo(::GetWindowThreadProcessId(panel, nullptr), &info) &&
+                   info.hwndActive == panel && info.hwndFocus != nullptr;
+        },
+        kShowMs);
     INPUT keys[2] = {};
     for (INPUT& key : keys) {
         key.type = INPUT_KEYBOARD;
@@ -249,7 +259,7 @@ void PressF1(HWND panel) {
 // Closes the help viewer and waits until it has gone.
 void CloseViewer(HWND viewer) {
     ::PostMessageA(viewer, WM_CLOSE, 0, 0);
-    WaitFor([&] { return !::IsWindowVisible(viewer); }, kShowMs);
+    WaitFor([&] { return !::IsWindow(viewer); }, kShowMs);
 }
 
 // Long-path file operations of the test itself (the "\\?\" form).
