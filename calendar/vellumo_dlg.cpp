@@ -406,9 +406,13 @@ void CVellumoDlg::RebuildFaceRegions() {
     };
     m_gridRegion.Reset(::CreateRectRgn(0, 0, 0, 0));
     m_facesRegion.Reset(::CreateRectRgn(0, 0, 0, 0));
+    m_biggestFace = {};
     VisitFaces(true, [&](CWnd& face) {
         const RegionHandle part = placeOf(face.m_hWnd);
         ::CombineRgn(m_facesRegion.Get(), m_facesRegion.Get(), part.Get(), RGN_OR);
+        RECT r{};
+        ::GetClientRect(face.m_hWnd, &r);
+        m_biggestFace = {std::max(m_biggestFace.cx, r.right), std::max(m_biggestFace.cy, r.bottom)};
     });
     VisitFaces(false, [&](CWnd& face) {
         const RegionHandle part = placeOf(face.m_hWnd);
@@ -793,19 +797,13 @@ void CVellumoDlg::PaintPendingFaces(HDC dc, const RECT& area) {
     const bool whole = ::EqualRect(&covered, &area) != FALSE;
     // One scratch surface for every face, as big as the biggest, kept: each
     // new one costs the window system a display lookup.
-    SIZE biggest{};
-    VisitFaces(all, [&](CWnd& face) {
-        RECT r{};
-        ::GetClientRect(face.m_hWnd, &r);
-        biggest = {std::max(biggest.cx, r.right), std::max(biggest.cy, r.bottom)};
-    });
-    if (!m_faceSurface.Valid() || m_faceSurfaceSize.cx < biggest.cx ||
-        m_faceSurfaceSize.cy < biggest.cy) {
+    if (!m_faceSurface.Valid() || m_faceSurfaceSize.cx < m_biggestFace.cx ||
+        m_faceSurfaceSize.cy < m_biggestFace.cy) {
         m_faceSurface.Reset();
-        m_faceBitmap.Reset(::CreateCompatibleBitmap(dc, biggest.cx, biggest.cy));
+        m_faceBitmap.Reset(::CreateCompatibleBitmap(dc, m_biggestFace.cx, m_biggestFace.cy));
         if (!m_faceBitmap.Valid() || !m_faceSurface.Create(dc)) return;
         m_faceSurface.SelectBitmap(m_faceBitmap.Get());
-        m_faceSurfaceSize = biggest;
+        m_faceSurfaceSize = m_biggestFace;
     }
     // The skin the paint has just put down is the faces' background.
     VisitFaces(all, [&](auto& face) {

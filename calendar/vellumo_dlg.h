@@ -143,6 +143,7 @@ private:
     FacesPending m_facesPending = FacesPending::All;
     RegionHandle m_gridRegion;     // the cells and the headings
     RegionHandle m_facesRegion;    // every face, less where other children lie
+    SIZE m_biggestFace{};          // the client size the scratch surface must hold
     BitmapHandle m_faceBitmap;     // a face, drawn here before it goes on the skin
     MemoryDC m_faceSurface;        // holds m_faceBitmap
     SIZE m_faceSurfaceSize{};
