@@ -1,7 +1,8 @@
 #include "controls/image_slider.h"
 
-#include "framework/display_scale.h"
+#include <cstdint>
 
+#include "framework/display_scale.h"
 
 namespace {
 // Signed, so a drag beyond the left edge reads as negative.
@@ -95,9 +96,11 @@ int CImageSlider::Clamp(int value) const {
 
 int CImageSlider::PositionOfValue(int value) const {
     const int usable = m_nWidth - m_nMarginLeft - m_nMarginRight - m_nThumbWidth;
-    const double share =
-        m_nMax == m_nMin ? 0.0 : static_cast<double>(value - m_nMin) / (m_nMax - m_nMin);
-    return m_nMarginLeft + static_cast<int>(share * usable) + m_nThumbWidth / 2;
+    // Whole numbers, so every build puts the thumb on the same pixel.
+    const std::int64_t range = static_cast<std::int64_t>(m_nMax) - m_nMin;
+    const std::int64_t along =
+        range == 0 ? 0 : (static_cast<std::int64_t>(value) - m_nMin) * usable / range;
+    return m_nMarginLeft + static_cast<int>(along) + m_nThumbWidth / 2;
 }
 
 int CImageSlider::ValueOfPosition(int position) const {
@@ -106,8 +109,11 @@ int CImageSlider::ValueOfPosition(int position) const {
     int offset = position - m_nMarginLeft - m_nThumbWidth / 2;
     if (offset < 0) offset = 0;
     if (offset > usable) offset = usable;
-    const double share = static_cast<double>(offset) / usable;
-    return Clamp(m_nMin + static_cast<int>(share * (m_nMax - m_nMin) + 0.5));
+    // The nearest value, halves up, in whole numbers.
+    const std::int64_t range = static_cast<std::int64_t>(m_nMax) - m_nMin;
+    const std::int64_t twice = 2 * static_cast<std::int64_t>(offset) * range + usable;
+    const std::int64_t step = twice >= 0 ? twice / (2 * usable) : -((-twice + 2 * usable - 1) / (2 * usable));
+    return Clamp(static_cast<int>(m_nMin + step));
 }
 
 void CImageSlider::Notify(UINT message) const {

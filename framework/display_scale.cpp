@@ -9,9 +9,6 @@ namespace {
 
 std::atomic<int> g_dpi{96};
 
-// Round to nearest: the fitted artwork keeps its proportions.
-int Fit(int length, double factor) { return static_cast<int>(length * factor + 0.5); }
-
 }  // namespace
 
 int WindowDpi(HWND wnd) {
@@ -49,13 +46,13 @@ HBITMAP LoadScaledBitmap(UINT id100, UINT flags, bool fitFactor) {
     const int id = artwork::scaled_resource_id(static_cast<int>(id100), choice.index);
     BitmapHandle loaded(static_cast<HBITMAP>(
         ::LoadImageA(module, MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, flags)));
-    if (!loaded || !fitFactor || choice.factor == 1.0) return loaded.Release();
+    if (!loaded || !fitFactor || choice.display_dpi == choice.dpi) return loaded.Release();
 
     BITMAP info{};
     if (!::GetObjectA(loaded.Get(), sizeof info, &info)) return loaded.Release();
     const int height = info.bmHeight < 0 ? -info.bmHeight : info.bmHeight;
-    const int width = Fit(info.bmWidth, choice.factor);
-    const int fitted = Fit(height, choice.factor);
+    const int width = artwork::fit_length(info.bmWidth, choice);
+    const int fitted = artwork::fit_length(height, choice);
     WindowDC screen(nullptr);
     BitmapHandle result(::CreateCompatibleBitmap(screen.Get(), width, fitted));
     MemoryDC from(screen.Get());

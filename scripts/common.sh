@@ -81,10 +81,12 @@ ensure_packages() {
 choose_wine_tree() {
     if /usr/lib/wine/wine --version >/dev/null 2>&1; then
         WINE_TREE=win32
+        WINE_TREE_WHY="32-bit build under 32-bit Wine"
         export WINEARCH=win32
         unset WINELOADER
     else
         WINE_TREE=win64
+        WINE_TREE_WHY="64-bit build under 64-bit Wine: this machine cannot start 32-bit code"
         export WINEARCH=win64
         export WINELOADER=/usr/lib/wine/wine64
         # `wine` would pick the 32-bit loader, which cannot start here.

@@ -47,6 +47,7 @@ else
 fi
 
 failed_runs=0
+retried_cases=0
 for run in $(seq "$RUNS"); do
     start=$(date +%s)
     "$@" >"$OUT/run-$run.log" 2>&1
@@ -54,9 +55,10 @@ for run in $(seq "$RUNS"); do
     seconds=$(($(date +%s) - start))
     echo "run $run of $RUNS: status $status, ${seconds} s (log: $OUT/run-$run.log)"
     # The test command's summary lines (or ctest's).
-    grep -E '^[A-Za-z0-9_-]+: [0-9]+ passed, [0-9]+ failed|^[0-9]+ passed, [0-9]+ failed|tests passed, [0-9]+ tests failed' \
+    grep -E '^[A-Za-z0-9_-]+: [0-9]+ passed, [0-9]+ failed|^[0-9]+ passed, [0-9]+ failed|tests passed, [0-9]+ tests failed|^(RETRIED|FAILED) |^Wine tree: ' \
         "$OUT/run-$run.log" | sed 's/^/    /'
+    retried_cases=$((retried_cases + $(grep -c '^RETRIED ' "$OUT/run-$run.log")))
     [ "$status" -eq 0 ] || failed_runs=$((failed_runs + 1))
 done
-echo "stress: $((RUNS - failed_runs)) of $RUNS runs passed under load"
+echo "stress: $((RUNS - failed_runs)) of $RUNS runs passed under load, $retried_cases retried case(s) in all"
 [ "$failed_runs" -eq 0 ]

@@ -17,6 +17,7 @@ rm -rf "$RESULTS"
 mkdir -p "$RESULTS"
 PASSED=0
 FAILED=0
+RETRIED=0
 # Each case's own output lands in $RESULTS/<suite>/<case>.log.
 export VELLUMO_TEST_RESULTS="$RESULTS" VELLUMO_LANE_RUN="test-$$"
 # Lanes run at once: the Wine suites mostly wait on windows and clocks.
@@ -58,11 +59,15 @@ count_ctest() {
                 suite = name; sub(/\/.*/, "", suite); seen[suite] = 1
                 if (last[name] == "Passed") {
                     pass[suite]++
-                    if (name in retried) print "RETRIED " name > "/dev/stderr"
-                } else { fail[suite]++; print "FAILED " name > "/dev/stderr" }
+                    if (name in retried) print "RETRIED " name
+                } else { fail[suite]++; print "FAILED " name }
             }
             for (s in seen) printf "%s %d %d\n", s, pass[s], fail[s]
         }' "$log")"
+    # The cases named first, then the counts of each suite.
+    grep -E '^(RETRIED|FAILED) ' <<<"$counts" | sort
+    RETRIED=$((RETRIED + $(grep -c '^RETRIED ' <<<"$counts")))
+    counts="$(grep -vE '^(RETRIED|FAILED) ' <<<"$counts")"
     local suite passed failed any=0
     for suite in "$@"; do
         passed="$(awk -v s="$suite" '$1 == s { print $2 }' <<<"$counts")"
@@ -134,5 +139,7 @@ else
 fi
 
 echo "Test logs: $RESULTS"
+echo "Wine tree: $WINE_TREE_WHY"
+echo "Retried: $RETRIED case(s) passed only on a second run"
 echo "${PASSED} passed, ${FAILED} failed"
 [ "$FAILED" -eq 0 ]

@@ -113,16 +113,17 @@ DWORD WINAPI CDlgClearHistory::WorkerMain(LPVOID dialogWindow) {
 }
 
 LRESULT CDlgClearHistory::OnCleanFinished(WPARAM outcome, LPARAM) {
+    // The worker posts this as its last act. Its end is waited for before
+    // "Clear" comes back, so a click or Enter right after "Completed !" never
+    // finds it still running and is never taken for one during the clean.
+    if (m_worker) ::WaitForSingleObject(m_worker.Get(), 5000);
+    m_worker.Reset();
     m_awaitingCompletion = false;
     WriteCleanOption();
     m_progress.StopCycling();
     ::EnableWindow(GetDlgItem(IDOK), TRUE);
     ::SetDlgItemTextA(m_hWnd, IDC_STATUS, outcome == kCleanCompleted ? "Completed !" : "Failed !");
-    if (m_quitPending) {
-        // The worker has posted this as its last act: let the quit through.
-        ::WaitForSingleObject(m_worker.Get(), 5000);
-        EndDialog(IDCANCEL);
-    }
+    if (m_quitPending) EndDialog(IDCANCEL);  // the quit that waited for the clean
     return 1;
 }
 

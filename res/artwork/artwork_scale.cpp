@@ -1,10 +1,19 @@
 #include "artwork_scale.h"
 
+#include <cstdint>
+
 namespace artwork {
 
 namespace {
 
 int clamp_index(int index) { return index < 0 ? 0 : (index >= kScaleCount ? kScaleCount - 1 : index); }
+
+// n / d rounded to nearest, halves away from zero; d > 0. Whole numbers,
+// so 12.5 rounds the same in every build.
+int divide_rounded(std::int64_t n, std::int64_t d)
+{
+    return static_cast<int>(n >= 0 ? (2 * n + d) / (2 * d) : -((-2 * n + d) / (2 * d)));
+}
 
 } // namespace
 
@@ -12,9 +21,12 @@ double scale_factor(int index) { return kScalePercent[clamp_index(index)] / 100.
 
 int scale_length(int length100, int index)
 {
-    // Whole-number arithmetic, so 12.5 rounds the same everywhere.
-    const long scaled = static_cast<long>(length100) * kScalePercent[clamp_index(index)];
-    return static_cast<int>(scaled >= 0 ? (scaled + 50) / 100 : -((-scaled + 50) / 100));
+    return divide_rounded(static_cast<std::int64_t>(length100) * kScalePercent[clamp_index(index)], 100);
+}
+
+int fit_length(int length, const ArtworkChoice& choice)
+{
+    return divide_rounded(static_cast<std::int64_t>(length) * choice.display_dpi, choice.dpi);
 }
 
 const char* scale_suffix(int index)
@@ -35,7 +47,7 @@ ArtworkChoice choose_artwork(int dpi)
             break;
         }
     choice.dpi = kScaleDpi[choice.index];
-    choice.factor = static_cast<double>(dpi) / choice.dpi;
+    choice.display_dpi = dpi;
     return choice;
 }
 

@@ -26,15 +26,19 @@ constexpr int kScaledIdStep = 10000;
 constexpr int scaled_resource_id(int id100, int index) { return id100 + kScaledIdStep * index; }
 
 // The artwork for a display: the nearest scale at or above its dpi (at most
-// 200 %), and the factor to draw it at: display dpi / artwork dpi, so below
-// 1 between two scales, exactly 1 on one, above 1 only beyond 192 dpi.
-// A dpi of 0 or less (unknown) counts as 96.
+// 200 %), drawn at display dpi / artwork dpi of its size: smaller between
+// two scales, as it is on one, larger only beyond 192 dpi. A dpi of 0 or
+// less (unknown) counts as 96.
 struct ArtworkChoice {
     int index = 0;
-    int dpi = 96;         // the artwork's own dpi
-    double factor = 1.0;  // display dpi / artwork dpi
+    int dpi = 96;          // the artwork's own dpi
+    int display_dpi = 96;  // the display's
 };
 ArtworkChoice choose_artwork(int dpi);
+
+// round(length x display dpi / artwork dpi), halves rounded up, in whole
+// numbers: the size a length of the chosen artwork is drawn at.
+int fit_length(int length, const ArtworkChoice& choice);
 
 // Where the clock's glyphs are, at one scale, in pixels of that scale's
 // bitmaps. Cells are copied from the strips into the face:

@@ -6,6 +6,8 @@
 #include <functional>
 #include <vector>
 
+#include "framework/float_model.h"
+
 namespace artwork {
 
 struct Rgba {

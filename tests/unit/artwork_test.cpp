@@ -222,16 +222,19 @@ TEST(ArtworkImages, SkinKeepsTextAreasReadableAndIconsHaveTheirSizes)
     EXPECT_EQ(make_arrow_icon(Arrow::NextYear, 0).width(), 16);
 }
 
-TEST(ArtworkScale, PicksTheNearestScaleAtOrAboveTheDpiAndTheFactorToDrawItAt)
+TEST(ArtworkScale, PicksTheNearestScaleAtOrAboveTheDpiAndTheSizeToDrawItAt)
 {
-    struct Case { int dpi, index; double factor; };
-    for (const Case& c : {Case{96, 0, 1.0}, {0, 0, 1.0}, {72, 0, 0.75}, {97, 1, 97 / 120.0}, {120, 1, 1.0},
-                          {132, 2, 132 / 144.0}, {144, 2, 1.0}, {168, 3, 0.875}, {192, 3, 1.0}, {288, 3, 1.5}}) {
+    // fitted: a 480-pixel length of the chosen artwork on that display.
+    struct Case { int dpi, index, fitted; };
+    for (const Case& c : {Case{96, 0, 480}, {0, 0, 480}, {72, 0, 360}, {97, 1, 388}, {120, 1, 480},
+                          {132, 2, 440}, {144, 2, 480}, {168, 3, 420}, {192, 3, 480}, {288, 3, 720}}) {
         const ArtworkChoice got = choose_artwork(c.dpi);
         EXPECT_EQ(got.index, c.index) << c.dpi;
         EXPECT_EQ(got.dpi, kScaleDpi[c.index]) << c.dpi;
-        EXPECT_DOUBLE_EQ(got.factor, c.factor) << c.dpi;
+        EXPECT_EQ(fit_length(480, got), c.fitted) << c.dpi;
     }
+    // Halves round up: 6 x 132 / 144 = 5.5.
+    EXPECT_EQ(fit_length(6, choose_artwork(132)), 6);
     // Halves round up, the same in the generator and the program.
     EXPECT_EQ(scale_length(17, 1), 21);
     EXPECT_EQ(scale_length(10, 1), 13);
