@@ -1,76 +1,30 @@
-# Every product source file, by kind. Paths are relative to the repository root.
+# Every product source file, by layer; the layer shows in the path.
 #
-# Pure logic never includes <windows.h>: it is built natively for the unit
-# tests (under sanitizers) and by MinGW into the program. If a file listed
-# here includes a platform header, the native build breaks; that is the check.
-set(VELLUMO_PURE_SOURCES
-    framework/text_number.cpp
-    app/command_line.cpp
-    calendar/month_model.cpp
-    controls/clock_digits.cpp
-    memo/digest.cpp
-    memo/memo_format.cpp
-    memo/reminder_rules.cpp
-    settings/settings_rules.cpp
-    controls/ticker_motion.cpp
-    controls/button_paint_rules.cpp
-    controls/progress_cells.cpp
-    menus/menu_theme_rules.cpp
-    tools/install_dir.cpp
-    res/artwork/raster.cpp
-    res/artwork/pixel_font.cpp
-    res/artwork/image_files.cpp
-    res/artwork/skin.cpp
-    res/artwork/clock_glyphs.cpp
-    res/artwork/icons.cpp
-    res/artwork/editor_picture.cpp
-    res/artwork/progress_cells.cpp
-    res/artwork/artwork_scale.cpp
-    res/artwork/art_files.cpp
-    companions/scourwell/clean_rules.cpp
-    companions/sandrel/backup_rules.cpp
-)
+#   core/       pure logic: never includes a platform header. Built natively
+#               for the unit tests (under sanitizers) and by MinGW into the
+#               program; taken whole, so a file there that includes
+#               <windows.h> breaks the native build: that is the check.
+#   platform/   the small class layer over Win32 and the platform services
+#   controls/   reusable controls and the owner-drawn menus; they know
+#               nothing of the application
+#   app/        the application: start-up, the panel, its dialogs, the
+#               memo store, tools and tray
+#
+# A file includes only from its own layer and the layers listed before it
+# (scripts/layers.py checks this, and that no includes run in a circle).
+file(GLOB_RECURSE VELLUMO_PURE_SOURCES CONFIGURE_DEPENDS RELATIVE ${CMAKE_CURRENT_LIST_DIR}/..
+     ${CMAKE_CURRENT_LIST_DIR}/../core/*.cpp)
 
 # Window code: built only by MinGW, into the library that both Vellumo.exe
 # and the in-process window tests link.
-set(VELLUMO_WIN_SOURCES
-    framework/file.cpp
-    memo/memo_store.cpp
-    memo/month_memos.cpp
-    settings/settings_store.cpp
-    framework/wnd_hook.cpp
-    framework/wnd.cpp
-    framework/local_time.cpp
-    framework/dialog.cpp
-    framework/win_app.cpp
-    framework/display_scale.cpp
-    framework/shell_calls.cpp
-    framework/local_caption.cpp
-    app/app_state.cpp
-    menus/menu_look.cpp
-    menus/menu_style.cpp
-    menus/menu_window.cpp
-    menus/themed_menu.cpp
-    tray/tray_icon.cpp
-    calendar/vellumo_dlg.cpp
-    calendar/about_dlg.cpp
-    controls/skin_button.cpp
-    controls/skin_label.cpp
-    tools/launchers.cpp
-    controls/lcd_clock.cpp
-    settings/dlg_setting.cpp
-    tools/dlg_clear_history.cpp
-    controls/progress_ctrl.cpp
-    controls/ticker_ctrl.cpp
-    framework/spin_button.cpp
-    controls/offscreen_dc.cpp
-    controls/image_slider.cpp
-    memo/remark_dlg.cpp
-    memo/reminder_thread.cpp
-)
+file(GLOB_RECURSE VELLUMO_WIN_SOURCES CONFIGURE_DEPENDS RELATIVE ${CMAKE_CURRENT_LIST_DIR}/..
+     ${CMAKE_CURRENT_LIST_DIR}/../platform/*.cpp
+     ${CMAKE_CURRENT_LIST_DIR}/../controls/*.cpp
+     ${CMAKE_CURRENT_LIST_DIR}/../app/*.cpp)
 
 # Only in Vellumo.exe: the application object and the entry point.
 set(VELLUMO_APP_SOURCES
-    app/vellumo_app.cpp
-    framework/win_main.cpp
+    app/startup/vellumo_app.cpp
+    platform/win_main.cpp
 )
+list(REMOVE_ITEM VELLUMO_WIN_SOURCES ${VELLUMO_APP_SOURCES})

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "framework/display_scale.h"
+#include "platform/display_scale.h"
 
 namespace {
 // Signed, so a drag beyond the left edge reads as negative.

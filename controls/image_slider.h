@@ -8,8 +8,8 @@
 #pragma once
 
 #include "controls/offscreen_dc.h"
-#include "framework/handles.h"
-#include "framework/wnd.h"
+#include "platform/handles.h"
+#include "platform/wnd.h"
 
 // Posted to the parent: wParam = control id, lParam = the new value.
 constexpr UINT WM_IMAGE_SLIDER_MOVING = 0x28D1;  // during a drag

@@ -2,13 +2,14 @@
 
 #include <atomic>
 
-#include "app/app_state.h"
-#include "controls/clock_digits.h"
-#include "framework/display_scale.h"
-#include "framework/local_time.h"
-#include "settings/settings_store.h"
+#include "core/controls/clock_digits.h"
+#include "platform/display_scale.h"
+#include "platform/local_time.h"
+#include "platform/private_messages.h"
 
 struct CLcdClock::Shared {
+    explicit Shared(CriticalSection& lock) : lock(lock) {}
+    CriticalSection& lock;             // the owner's; outlives the worker
     std::atomic<LONG> running{0};
     KernelHandle wake;                 // set to stop the worker at once
     std::atomic<HWND> target{nullptr}; // the window to invalidate, or null
@@ -35,21 +36,18 @@ int IndicatorX(const artwork::ClockLayout& layout, ClockIndicator indicator) {
 
 int Digit(std::uint8_t value) { return value > 9 ? 9 : value; }
 
-// Posted by the worker each second: the new digits go straight onto the
-// window, without an invalidation and a paint cycle.
-constexpr UINT kShowTick = WM_APP + 0x4C43;
-
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CLcdClock, CWnd)
     OnMessage(WM_PAINT, &ThisClass::OnPaint),
     OnMessage(WM_ERASEBKGND, &ThisClass::OnEraseBkgnd),
     OnMessage(WM_PRINTCLIENT, &ThisClass::OnPrintClient),
-    OnMessage(kShowTick, &ThisClass::OnShowTick),
+    OnMessage(WM_CLOCK_SHOW_TICK, &ThisClass::OnShowTick),
 END_MESSAGE_MAP()
 
-CLcdClock::CLcdClock(const ClockBitmapIds& ids) : m_ids(ids), m_shared(std::make_shared<Shared>()) {
-    m_shared->hourFormat = HourFormatFromStored(ReadSettingValue(kTimeFormatValue));
+CLcdClock::CLcdClock(const ClockBitmapIds& ids, CriticalSection& lock, int hourFormat)
+    : m_ids(ids), m_shared(std::make_shared<Shared>(lock)) {
+    m_shared->hourFormat = hourFormat == 12 ? 12 : 24;
 }
 
 CLcdClock::~CLcdClock() {
@@ -141,12 +139,12 @@ void CLcdClock::ReloadArtwork() {
 }
 
 void CLcdClock::SetHourFormat(int format) {
-    DisplayLockGuard lock;
+    LockGuard<CriticalSection> lock(m_shared->lock);
     m_shared->hourFormat = format == 12 ? 12 : 24;
 }
 
 int CLcdClock::CurrentHourFormat() const {
-    DisplayLockGuard lock;
+    LockGuard<CriticalSection> lock(m_shared->lock);
     return m_shared->hourFormat;
 }
 
@@ -166,11 +164,11 @@ DWORD CLcdClock::Refresh(Shared& shared) {
     int millisecond = 0;
     const LocalDateTime now = LocalDateTimeNow(&millisecond);
     {
-        DisplayLockGuard lock;
+        LockGuard<CriticalSection> lock(shared.lock);
         shared.shown = ComputeClockDigits(now, shared.hourFormat, shared.morning);
         shared.morning = shared.shown.morning;
     }
-    if (HWND wnd = shared.target.load()) ::PostMessageA(wnd, kShowTick, 0, 0);
+    if (HWND wnd = shared.target.load()) ::PostMessageA(wnd, WM_CLOCK_SHOW_TICK, 0, 0);
     return 1010u - static_cast<DWORD>(millisecond);
 }
 
@@ -218,7 +216,7 @@ void CLcdClock::Draw(HDC target, const RECT& rect) {
     }
     ClockDigits shown;
     {
-        DisplayLockGuard lock;
+        LockGuard<CriticalSection> lock(m_shared->lock);
         shown = m_shared->shown;
     }
 

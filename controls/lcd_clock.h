@@ -6,34 +6,36 @@
 //
 // The hour format, the morning flag and the digits the picture shows are
 // shared between the worker and the user-interface thread; all of them are
-// read and written only under the display lock (DisplayLockGuard), and the
-// worker stores the digits together with the indicator they belong to, so a
-// paint never mixes one second's hour with another second's indicator.
+// read and written only under the lock the owner hands the clock (the
+// program's display lock), and the worker stores the digits together with
+// the indicator they belong to, so a paint never mixes one second's hour
+// with another second's indicator.
 #pragma once
 
 #include <memory>
 #include <optional>
 
-#include "framework/handles.h"
-#include "framework/wnd.h"
-#include "res/artwork/artwork_scale.h"
-#include "res/resource.h"
+#include "core/artwork/artwork_scale.h"
+#include "platform/handles.h"
+#include "platform/wnd.h"
 
-// The bitmap resources the clock draws from. Tests pass an id that does not
-// exist to see the clock fail to start.
+// The bitmap resources the clock draws from, at 100 % (LoadScaledBitmap finds
+// the display scale's own). Tests pass an id that does not exist to see the
+// clock fail to start.
 struct ClockBitmapIds {
-    UINT face = IDB_CLOCK_FACE;      // 151 x 72 face with the dashes and the colon
-    UINT digits = IDB_CLOCK_DIGITS;  // ten large digits, 24 x 34 each
-    UINT glyphs = IDB_CLOCK_GLYPHS;  // ten small digits 12 x 17, then AM, PM, blank
+    UINT face;    // 151 x 72 face with the dashes and the colon
+    UINT digits;  // ten large digits, 24 x 34 each
+    UINT glyphs;  // ten small digits 12 x 17, then AM, PM, blank
 };
 
 class CLcdClock : public CWnd {
 public:
     enum BeginResult { kRunning = 0, kBitmapMissing = 1, kThreadFailed = 2 };
 
-    // Reads TimeFormat from the settings store: 12 gives the 12-hour format,
-    // anything else 24.
-    explicit CLcdClock(const ClockBitmapIds& ids = ClockBitmapIds());
+    // `lock` guards what the worker shares with the window and must outlive
+    // the worker (the program's display lock lives as long as the process);
+    // `hourFormat` 12 gives the 12-hour format, anything else 24.
+    CLcdClock(const ClockBitmapIds& ids, CriticalSection& lock, int hourFormat);
     // Stops the worker (waits at most 1.5 s) and releases the drawing objects.
     ~CLcdClock() override;
 

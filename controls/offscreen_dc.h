@@ -6,7 +6,7 @@
 
 #include <windows.h>
 
-#include "framework/handles.h"
+#include "platform/handles.h"
 
 class COffscreenDC {
 public:

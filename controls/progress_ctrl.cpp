@@ -4,9 +4,8 @@
 
 #include <atomic>
 
-#include "controls/progress_cells.h"
-#include "framework/display_scale.h"
-#include "res/resource.h"
+#include "core/controls/progress_cells.h"
+#include "platform/display_scale.h"
 
 struct CProgress::Shared {
     std::atomic<long> running{0};
@@ -33,11 +32,11 @@ CProgress::~CProgress() {
     ReleaseCells();
 }
 
-int CProgress::LoadCells() {
+int CProgress::LoadCells(UINT bitmapId) {
     ReleaseCells();
     if (!m_hWnd) return 0;
     // Kept at its scale's size: the cells lie where that scale's layout says.
-    BitmapHandle bitmap(LoadScaledBitmap(IDB_PROGRESS_CELLS, 0, false));
+    BitmapHandle bitmap(LoadScaledBitmap(bitmapId, 0, false));
     if (!bitmap) return 0;
     BITMAP info{};
     if (!::GetObjectA(bitmap.Get(), sizeof info, &info)) return 0;

@@ -7,18 +7,20 @@
 
 #include <memory>
 
-#include "framework/handles.h"
-#include "framework/wnd.h"
-#include "res/artwork/artwork_scale.h"
+#include "core/artwork/artwork_scale.h"
+#include "platform/handles.h"
+#include "platform/wnd.h"
 
 class CProgress : public CWnd {
 public:
     CProgress();
     ~CProgress() override;
 
-    // Loads bitmap 199 into a memory DC and sizes the control to it (190 x 20)
-    // without moving it. 1 on success; 0 leaves the control painting nothing.
-    int LoadCells();
+    // Loads the cells' bitmap (`bitmapId` at 100 %, the display scale's own
+    // is taken) into a memory DC and sizes the control to it (190 x 20 at
+    // 100 %) without moving it. 1 on success; 0 leaves the control painting
+    // nothing.
+    int LoadCells(UINT bitmapId);
     // Starts the worker (suspended, then resumed once stored). Does nothing
     // when it already runs or the thread cannot be made.
     void StartCycling();

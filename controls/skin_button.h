@@ -11,10 +11,10 @@
 
 #include <string>
 
-#include "controls/button_paint_rules.h"
-#include "framework/handles.h"
-#include "framework/local_caption.h"
-#include "framework/wnd.h"
+#include "core/controls/button_paint_rules.h"
+#include "platform/handles.h"
+#include "platform/local_caption.h"
+#include "platform/wnd.h"
 
 // The button's tooltip window. The platform makes it belong to the button's
 // top-level window, so it dies with that window (a dialog's run ends, say)

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string>
 
-#include "framework/display_scale.h"
+#include "platform/display_scale.h"
 
 BEGIN_MESSAGE_MAP(CSkinLabel, CWnd)
     OnMessage(WM_PAINT, &ThisClass::OnPaint),

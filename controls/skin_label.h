@@ -7,9 +7,9 @@
 
 #include <windows.h>
 
-#include "framework/handles.h"
-#include "framework/local_caption.h"
-#include "framework/wnd.h"
+#include "platform/handles.h"
+#include "platform/local_caption.h"
+#include "platform/wnd.h"
 
 class CSkinLabel : public CWnd {
 public:

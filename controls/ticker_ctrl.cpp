@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "framework/display_scale.h"
+#include "platform/display_scale.h"
 
 namespace {
 const char kTickerClass[] = "VellumoScroller";

@@ -15,9 +15,9 @@
 #include <memory>
 #include <string>
 
-#include "controls/ticker_motion.h"
-#include "framework/handles.h"
-#include "framework/wnd.h"
+#include "core/controls/ticker_motion.h"
+#include "platform/handles.h"
+#include "platform/wnd.h"
 
 class CTickerCtrl : public CWnd {
 public:

@@ -35,7 +35,7 @@
 #define IDI_NEXT_YEAR 172
 
 // The same artwork drawn for larger display scales: the 100 % id plus 10000
-// for 125 %, 20000 for 150 % and 30000 for 200 % (res/artwork/artwork_scale.h).
+// for 125 %, 20000 for 150 % and 30000 for 200 % (core/artwork/artwork_scale.h).
 #define IDB_CLOCK_DIGITS_125 10137
 #define IDB_CLOCK_DIGITS_150 20137
 #define IDB_CLOCK_DIGITS_200 30137

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "companions/sandrel/backup_rules.h"
+#include "core/tools/backup_rules.h"
 
 namespace sandrel {
 

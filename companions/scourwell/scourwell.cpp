@@ -7,7 +7,7 @@
 // item looked at, removed and failed goes to Scourwell.log beside the
 // library, so that "Completed !" can be checked.
 #define SCOURWELL_BUILDING_PLUGIN
-#include "tools/history_eraser.h"
+#include "core/tools/history_eraser.h"
 
 #include <windows.h>
 #include <shellapi.h>
@@ -21,7 +21,7 @@
 #include <utility>
 #include <vector>
 
-#include "companions/scourwell/clean_rules.h"
+#include "core/tools/clean_rules.h"
 
 namespace {
 

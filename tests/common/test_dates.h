@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "framework/basic_types.h"
+#include "core/base/basic_types.h"
 
 inline Date TodayLocal() {
     SYSTEMTIME st;

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/handles.h"
+#include "platform/handles.h"
 #include "tests/e2e/driver_helpers.h"
 #include "tests/support/message_boxes.h"
 #include "tests/support/test_files.h"

@@ -5,7 +5,7 @@
 #include <cctype>
 #include <set>
 
-#include "companions/sandrel/backup_rules.h"
+#include "core/tools/backup_rules.h"
 #include "tests/fuzz/fuzz_support.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // The settings values as read from the registry: the clean-option text reads
 // strictly and round-trips through its 32-character form, and the stored
 // Days and TimeFormat always come back in range.
-#include "settings/settings_rules.h"
+#include "core/settings/settings_rules.h"
 #include "tests/fuzz/fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

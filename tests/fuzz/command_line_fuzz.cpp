@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "app/command_line.h"
+#include "core/app/command_line.h"
 #include "tests/fuzz/fuzz_support.h"
 
 namespace {

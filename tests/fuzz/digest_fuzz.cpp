@@ -7,7 +7,7 @@
 #include <tuple>
 #include <vector>
 
-#include "memo/digest.h"
+#include "core/memo/digest.h"
 #include "tests/fuzz/fuzz_support.h"
 
 namespace {

@@ -3,9 +3,9 @@
 // found twice is shown once.
 #include <cstring>
 
-#include "framework/text_number.h"
-#include "memo/memo_format.h"
-#include "memo/reminder_rules.h"
+#include "core/base/text_number.h"
+#include "core/memo/memo_format.h"
+#include "core/memo/reminder_rules.h"
 #include "tests/fuzz/fuzz_support.h"
 
 namespace {

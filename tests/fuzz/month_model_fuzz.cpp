@@ -4,7 +4,7 @@
 #include <climits>
 #include <cstring>
 
-#include "calendar/month_model.h"
+#include "core/calendar/month_model.h"
 #include "tests/fuzz/fuzz_support.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <regex>
 
-#include "companions/scourwell/clean_rules.h"
+#include "core/tools/clean_rules.h"
 #include "tests/fuzz/fuzz_support.h"
 
 namespace {

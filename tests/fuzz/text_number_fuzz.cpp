@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "framework/text_number.h"
+#include "core/base/text_number.h"
 #include "tests/fuzz/fuzz_support.h"
 
 namespace {

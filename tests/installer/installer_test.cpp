@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "settings/settings_rules.h"
+#include "core/settings/settings_rules.h"
 #include "tests/e2e/e2e_support.h"
 #include "tests/support/test_handles.h"
 

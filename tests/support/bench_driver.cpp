@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/handles.h"
+#include "platform/handles.h"
 #include "res/resource.h"
 
 namespace {

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "framework/file.h"
-#include "memo/memo_store.h"
+#include "app/memo/memo_store.h"
+#include "platform/file.h"
 
 namespace {
 

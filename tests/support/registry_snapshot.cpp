@@ -1,6 +1,6 @@
 #include "tests/support/registry_snapshot.h"
 
-#include "settings/settings_rules.h"
+#include "core/settings/settings_rules.h"
 #include "tests/support/test_handles.h"
 
 RegistrySnapshot::RegistrySnapshot(HKEY root, const char* path, std::vector<std::string> names)

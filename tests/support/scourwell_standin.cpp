@@ -6,7 +6,7 @@
 // Execute sleeps SCOURWELL_STANDIN_DELAY_MS milliseconds (environment) when
 // set, so tests can catch a clean in the middle.
 #define SCOURWELL_BUILDING_PLUGIN
-#include "tools/history_eraser.h"
+#include "core/tools/history_eraser.h"
 
 #include <windows.h>
 

@@ -2,7 +2,7 @@
 
 #include "tests/support/test_files.h"
 
-#include "framework/handles.h"
+#include "platform/handles.h"
 
 int Pixels::CountOf(COLORREF colour) const { return CountOf(colour, RECT{0, 0, width, height}); }
 

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "framework/handles.h"
+#include "platform/handles.h"
 
 struct FindTraits {
     using Handle = HANDLE;

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "controls/ticker_ctrl.h"
-#include "framework/handles.h"
+#include "platform/handles.h"
 #include "res/resource.h"
 
 namespace {

@@ -1,6 +1,6 @@
-#include "res/artwork/artwork.h"
-#include "res/artwork/artwork_scale.h"
-#include "res/artwork/image_files.h"
+#include "core/artwork/artwork.h"
+#include "core/artwork/artwork_scale.h"
+#include "core/artwork/image_files.h"
 #include "res/resource.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "companions/sandrel/backup_rules.h"
+#include "core/tools/backup_rules.h"
 
 using namespace sandrel;
 

@@ -1,4 +1,4 @@
-#include "controls/button_paint_rules.h"
+#include "core/controls/button_paint_rules.h"
 
 #include <gtest/gtest.h>
 

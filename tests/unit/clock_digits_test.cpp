@@ -1,4 +1,4 @@
-#include "controls/clock_digits.h"
+#include "core/controls/clock_digits.h"
 
 #include <gtest/gtest.h>
 

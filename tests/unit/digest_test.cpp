@@ -1,4 +1,4 @@
-#include "memo/digest.h"
+#include "core/memo/digest.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "tools/install_dir.h"
+#include "core/tools/install_dir.h"
 
 #include <string>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "memo/memo_format.h"
+#include "core/memo/memo_format.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "menus/menu_theme_rules.h"
+#include "core/menus/menu_theme_rules.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "calendar/month_model.h"
+#include "core/calendar/month_model.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "controls/progress_cells.h"
+#include "core/controls/progress_cells.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "memo/reminder_rules.h"
+#include "core/memo/reminder_rules.h"
 
 #include <gtest/gtest.h>
 

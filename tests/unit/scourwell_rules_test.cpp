@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "companions/scourwell/clean_rules.h"
+#include "core/tools/clean_rules.h"
 
 using namespace scourwell;
 

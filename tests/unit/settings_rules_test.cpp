@@ -1,4 +1,4 @@
-#include "settings/settings_rules.h"
+#include "core/settings/settings_rules.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "framework/text_number.h"
+#include "core/base/text_number.h"
 
 #include <gtest/gtest.h>
 

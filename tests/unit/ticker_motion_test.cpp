@@ -1,4 +1,4 @@
-#include "controls/ticker_motion.h"
+#include "core/controls/ticker_motion.h"
 
 #include <climits>
 #include <optional>

@@ -1,4 +1,4 @@
-#include "framework/unique_handle.h"
+#include "core/base/unique_handle.h"
 
 #include <gtest/gtest.h>
 

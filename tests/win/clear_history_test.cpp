@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "app/tools/dlg_clear_history.h"
 #include "res/resource.h"
 #include "tests/win/tools_test_support.h"
 #include "tests/win/win_test_support.h"
-#include "tools/dlg_clear_history.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 #include <optional>
 #include <string>
 
+#include "app/settings/dlg_setting.h"
+#include "app/settings/settings_store.h"
 #include "res/resource.h"
-#include "settings/dlg_setting.h"
-#include "settings/settings_store.h"
 #include "tests/win/win_test_support.h"
 
 namespace {

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "framework/dialog.h"
-#include "framework/wnd.h"
+#include "platform/dialog.h"
+#include "platform/wnd.h"
 #include "res/resource.h"
 #include "tests/win/win_test_support.h"
 

@@ -5,8 +5,8 @@
 
 #include <cstdint>
 
-#include "tools/dlg_clear_history.h"
-#include "tools/history_eraser.h"
+#include "app/tools/dlg_clear_history.h"
+#include "core/tools/history_eraser.h"
 
 namespace {
 

@@ -3,9 +3,9 @@
 // the face's own size, so every cell compares 1:1 with the glyph strip.
 #include <gtest/gtest.h>
 
-#include "app/app_state.h"
-#include "controls/clock_digits.h"
+#include "app/instance/app_state.h"
 #include "controls/lcd_clock.h"
+#include "core/controls/clock_digits.h"
 #include "res/resource.h"
 #include "tests/support/clock_face.h"
 #include "tests/win/win_test_support.h"
@@ -66,6 +66,13 @@ struct ClockHost {
     }
 };
 
+// The clock as the panel makes it: the program's bitmaps and display lock.
+constexpr ClockBitmapIds kClockIds{IDB_CLOCK_FACE, IDB_CLOCK_DIGITS, IDB_CLOCK_GLYPHS};
+struct TestClock : CLcdClock {
+    explicit TestClock(const ClockBitmapIds& ids = kClockIds)
+        : CLcdClock(ids, AppState::Get().DisplayLock(), 24) {}
+};
+
 // Takes the host's static over and starts the clock in 24 hours.
 bool StartIn24Hours(CLcdClock& clock, const ClockHost& host) {
     if (!clock.SubclassWindow(host.item)) return false;
@@ -83,7 +90,7 @@ void Capture(const CLcdClock& clock, const Picture& into) {
 
 TEST(LcdClock, StartsOnceAndPaintsTodaysDateFromTheGlyphStrip) {
     ClockHost host;
-    CLcdClock clock;
+    TestClock clock;
     ASSERT_TRUE(StartIn24Hours(clock, host));
     const DWORD worker = clock.WorkerThreadId();
     EXPECT_NE(worker, 0u);
@@ -101,9 +108,9 @@ TEST(LcdClock, StartsOnceAndPaintsTodaysDateFromTheGlyphStrip) {
 
 TEST(LcdClock, MissingFaceLeavesThePlainStaticAndReturnsOne) {
     ClockHost host;
-    ClockBitmapIds ids;
+    ClockBitmapIds ids = kClockIds;
     ids.face = 9999;  // no such bitmap
-    CLcdClock clock(ids);
+    TestClock clock(ids);
     ASSERT_TRUE(clock.SubclassWindow(host.item));
     EXPECT_EQ(clock.BeginClock(), CLcdClock::kBitmapMissing);
     EXPECT_FALSE(clock.IsStarted());
@@ -125,7 +132,7 @@ TEST(LcdClock, MissingFaceLeavesThePlainStaticAndReturnsOne) {
 
 TEST(LcdClock, SwitchingTo12HoursShowsTheIndicatorWithinASecondWithTheSameWorker) {
     ClockHost host;
-    CLcdClock clock;
+    TestClock clock;
     ASSERT_TRUE(StartIn24Hours(clock, host));
     const DWORD worker = clock.WorkerThreadId();
     Picture strip(GlyphStrip()), shot(FaceSizedBitmap());
@@ -148,7 +155,7 @@ TEST(LcdClock, SwitchingTo12HoursShowsTheIndicatorWithinASecondWithTheSameWorker
 
 TEST(LcdClock, DestructionStopsTheWorkerPromptlyEvenAfterItsWindowIsGone) {
     ClockHost host;
-    auto* clock = new CLcdClock;
+    auto* clock = new TestClock;
     ASSERT_TRUE(clock->SubclassWindow(host.item));
     ASSERT_EQ(clock->BeginClock(), CLcdClock::kRunning);
     KernelHandle thread(::OpenThread(SYNCHRONIZE, FALSE, clock->WorkerThreadId()));
@@ -165,7 +172,7 @@ TEST(LcdClock, DestructionStopsTheWorkerPromptlyEvenAfterItsWindowIsGone) {
 }
 
 TEST(LcdClock, ChangesOfTheHourFormatWaitForTheDisplayLock) {
-    CLcdClock clock;  // on its own, as the window tests make one: the lock is there
+    TestClock clock;  // on its own, as the window tests make one: the lock is there
     clock.SetHourFormat(24);
     struct Setter {
         static DWORD WINAPI Run(void* clock) {

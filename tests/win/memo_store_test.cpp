@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "framework/file.h"
-#include "memo/memo_store.h"
+#include "app/memo/memo_store.h"
+#include "platform/file.h"
 #include "tests/win/win_test_support.h"
 
 namespace {

@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/app_state.h"
-#include "memo/reminder_thread.h"
+#include "app/instance/app_state.h"
+#include "app/memo/reminder_thread.h"
 #include "res/resource.h"
 
 namespace {

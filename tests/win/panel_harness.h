@@ -4,7 +4,7 @@
 #include <functional>
 #include <string>
 
-#include "calendar/vellumo_dlg.h"
+#include "app/panel/vellumo_dlg.h"
 #include "tests/win/win_test_support.h"
 
 // Runs the panel modally and calls `check` from inside its loop once the

@@ -8,11 +8,11 @@
 #include <optional>
 #include <string>
 
-#include "app/app_state.h"
-#include "calendar/vellumo_dlg.h"
-#include "memo/memo_store.h"
+#include "app/instance/app_state.h"
+#include "app/memo/memo_store.h"
+#include "app/panel/vellumo_dlg.h"
+#include "app/settings/settings_store.h"
 #include "res/resource.h"
-#include "settings/settings_store.h"
 #include "tests/common/test_dates.h"
 #include "tests/win/panel_harness.h"
 #include "tests/win/win_test_support.h"

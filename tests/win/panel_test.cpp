@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
-#include "calendar/month_model.h"
-#include "calendar/vellumo_dlg.h"
-#include "memo/memo_store.h"
+#include "app/instance/app_state.h"
+#include "app/memo/memo_store.h"
+#include "app/panel/vellumo_dlg.h"
+#include "core/calendar/month_model.h"
 #include "res/resource.h"
 #include "tests/win/panel_harness.h"
 #include "tests/win/win_test_support.h"

@@ -81,7 +81,7 @@ TEST(Progress, LoadCellsFitsTheControlToTheBitmapWithoutMovingIt) {
     Strip strip;
     RECT before{};
     ::GetWindowRect(strip.item, &before);
-    EXPECT_EQ(strip.progress.LoadCells(), 1);
+    EXPECT_EQ(strip.progress.LoadCells(IDB_PROGRESS_CELLS), 1);
     RECT after{};
     ::GetWindowRect(strip.item, &after);
     EXPECT_EQ(after.left, before.left);
@@ -94,7 +94,7 @@ TEST(Progress, PlainWhenIdleHighlightMovesEvery150MsAndWraps) {
     Strip strip;
     StripReader reader;
     ASSERT_TRUE(reader.CellsDiffer());
-    ASSERT_EQ(strip.progress.LoadCells(), 1);
+    ASSERT_EQ(strip.progress.LoadCells(IDB_PROGRESS_CELLS), 1);
     EXPECT_EQ(reader.Read(strip.item), kAllPlain);
 
     strip.progress.StartCycling();
@@ -141,7 +141,7 @@ namespace {
 // Loads the cells, starts cycling and returns a handle of its own to the
 // worker thread (none when any of it failed).
 KernelHandle StartCyclingWorker(Strip& strip) {
-    EXPECT_EQ(strip.progress.LoadCells(), 1);
+    EXPECT_EQ(strip.progress.LoadCells(IDB_PROGRESS_CELLS), 1);
     strip.progress.StartCycling();
     HANDLE worker = nullptr;
     ::DuplicateHandle(::GetCurrentProcess(), strip.progress.WorkerThread(), ::GetCurrentProcess(),

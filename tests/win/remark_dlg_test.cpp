@@ -7,8 +7,8 @@
 #include <functional>
 #include <string>
 
-#include "memo/memo_store.h"
-#include "memo/remark_dlg.h"
+#include "app/memo/memo_store.h"
+#include "app/memo/remark_dlg.h"
 #include "res/resource.h"
 #include "tests/win/win_test_support.h"
 

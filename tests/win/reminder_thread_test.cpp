@@ -6,10 +6,10 @@
 #include <string>
 #include <thread>
 
-#include "app/app_state.h"
-#include "framework/handles.h"
-#include "memo/memo_store.h"
-#include "memo/reminder_thread.h"
+#include "app/instance/app_state.h"
+#include "app/memo/memo_store.h"
+#include "app/memo/reminder_thread.h"
+#include "platform/handles.h"
 #include "tests/win/win_test_support.h"
 
 namespace {

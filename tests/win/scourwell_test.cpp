@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "app/tools/dlg_clear_history.h"
 #include "tests/win/tools_test_support.h"
-#include "tools/dlg_clear_history.h"
 
 namespace {
 

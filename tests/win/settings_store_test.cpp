@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "settings/settings_store.h"
+#include "app/settings/settings_store.h"
 #include "tests/win/win_test_support.h"
 
 namespace {

@@ -5,9 +5,9 @@
 #include <utility>
 #include <vector>
 
-#include "framework/dialog.h"
+#include "app/memo/remark_dlg.h"
 #include "controls/skin_button.h"
-#include "memo/remark_dlg.h"
+#include "platform/dialog.h"
 #include "res/resource.h"
 #include "tests/win/win_test_support.h"
 

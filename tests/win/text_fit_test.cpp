@@ -9,14 +9,14 @@
 #include <cstdio>
 #include <string>
 
-#include "calendar/vellumo_dlg.h"
-#include "memo/memo_store.h"
-#include "memo/remark_dlg.h"
+#include "app/memo/memo_store.h"
+#include "app/memo/remark_dlg.h"
+#include "app/panel/vellumo_dlg.h"
+#include "app/settings/dlg_setting.h"
+#include "app/tools/dlg_clear_history.h"
 #include "res/resource.h"
-#include "settings/dlg_setting.h"
 #include "tests/win/panel_harness.h"
 #include "tests/win/win_test_support.h"
-#include "tools/dlg_clear_history.h"
 
 namespace {
 

@@ -5,13 +5,14 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "menus/menu_look.h"
-#include "menus/menu_style.h"
-#include "menus/menu_window.h"
-#include "menus/themed_menu.h"
+#include "controls/menus/menu_env.h"
+#include "controls/menus/menu_look.h"
+#include "controls/menus/menu_style.h"
+#include "controls/menus/menu_window.h"
+#include "controls/menus/themed_menu.h"
+#include "core/tools/install_dir.h"
 #include "res/resource.h"
 #include "tests/win/win_test_support.h"
-#include "tools/install_dir.h"
 
 namespace {
 

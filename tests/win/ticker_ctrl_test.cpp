@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "controls/ticker_ctrl.h"
-#include "framework/wnd.h"
+#include "platform/wnd.h"
 #include "tests/win/win_test_support.h"
 
 namespace {

@@ -4,12 +4,12 @@
 #include <string>
 #include <vector>
 
-#include "framework/handles.h"
-#include "menus/themed_menu.h"
+#include "app/tools/launchers.h"
+#include "controls/menus/themed_menu.h"
+#include "platform/handles.h"
 #include "res/resource.h"
 #include "tests/win/tools_test_support.h"
 #include "tests/win/win_test_support.h"
-#include "tools/launchers.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "tests/win/tools_test_support.h"
 
-#include "settings/settings_rules.h"
+#include "core/settings/settings_rules.h"
 
 void StoreCleanOption(const char* text) {
     if (text) StoreTextValue(HKEY_LOCAL_MACHINE, kSettingsKeyPath, kCleanOptionValue, text);

@@ -7,11 +7,11 @@
 #include <utility>
 #include <vector>
 
-#include "framework/wnd.h"
-#include "menus/themed_menu.h"
+#include "app/tray/tray_icon.h"
+#include "controls/menus/themed_menu.h"
+#include "platform/wnd.h"
+#include "platform/wnd_hook.h"
 #include "tests/win/win_test_support.h"
-#include "tray/tray_icon.h"
-#include "framework/wnd_hook.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/app_state.h"
+#include "app/instance/app_state.h"
 
 int main(int argc, char** argv) {
     INITCOMMONCONTROLSEX controls{};

@@ -7,7 +7,7 @@
 #include <functional>
 #include <string>
 
-#include "framework/handles.h"
+#include "platform/handles.h"
 #include "tests/support/message_boxes.h"
 #include "tests/support/modal_driver.h"
 #include "tests/support/registry_snapshot.h"

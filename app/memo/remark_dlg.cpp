@@ -1,0 +1,170 @@
+#include "app/memo/remark_dlg.h"
+
+#include <cstring>
+#include <vector>
+
+#include "app/memo/memo_store.h"
+#include "core/base/text_number.h"
+#include "platform/display_scale.h"
+#include "platform/file.h"
+#include "res/resource.h"
+
+const char kEmptyMemoCaption[] = "Info";
+
+namespace {
+constexpr COLORREF kPictureTransparent = RGB(214, 211, 206);
+constexpr int kHourDefault = 1;
+constexpr int kMinuteDefault = 30;
+// Each time field takes at most 7 characters, so "hour:minute" always fits
+// the 16 bytes a notice file is read with; a longer text would lose its
+// minute, or its ":" and with it the whole remind time.
+constexpr int kTimeFieldLimit = 7;
+constexpr int kTimeTextBuffer = 32;  // a field's text is read up to 31 characters
+
+// The OK and Cancel icons are 20 pixels square in the 100 % design.
+HICON LoadIconResource(UINT id) { return LoadScaledIcon(id, 20); }
+
+void CopyPath(char (&buffer)[kPathBufferSize], const std::string& path) {
+    std::memset(buffer, 0, sizeof buffer);
+    if (path.size() <= kMaxPathLength) std::memcpy(buffer, path.data(), path.size());
+}
+
+std::string DlgItemText(HWND dialog, int id, std::size_t limit) {
+    std::vector<char> buffer(limit + 1, '\0');
+    ::GetDlgItemTextA(dialog, id, buffer.data(), static_cast<int>(buffer.size()));
+    return std::string(buffer.data());
+}
+}  // namespace
+
+BEGIN_MESSAGE_MAP(CRemarkDlg, CDialog)
+    OnCommand(IDC_REMARK_OK, &ThisClass::OnButtonOK),
+    OnCommand(IDC_REMARK_CANCEL, &ThisClass::OnButtonCancel),
+END_MESSAGE_MAP()
+
+CRemarkDlg::CRemarkDlg() : CDialog(IDD_REMARK) {}
+
+CRemarkDlg::~CRemarkDlg() = default;
+
+void CRemarkDlg::DoDataExchange() {
+    m_spinHour.SubclassDlgItem(IDC_HOUR_SPIN, this);
+    m_spinMinute.SubclassDlgItem(IDC_MINUTE_SPIN, this);
+    m_btnOK.SubclassDlgItem(IDC_REMARK_OK, this);
+    m_btnCancel.SubclassDlgItem(IDC_REMARK_CANCEL, this);
+    m_picture.SubclassDlgItem(IDC_PICTURE, this);
+}
+
+BOOL CRemarkDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+
+    m_btnOK.AssignIcon(LoadIconResource(IDI_OK));
+    m_btnOK.SetFlatStyle(false);
+    m_btnOK.Invalidate();
+    m_btnCancel.AssignIcon(LoadIconResource(IDI_CANCEL));
+    m_btnCancel.SetFlatStyle(false);
+    m_btnCancel.Invalidate();
+
+    m_picture.SetChannelPicture(IDB_EDITOR_PICTURE, kPictureTransparent);
+
+    m_spinHour.SetBuddy(GetDlgItem(IDC_HOUR));
+    m_spinHour.SetRange32(0, 23);
+    m_spinHour.SetPos(kHourDefault);
+    m_spinMinute.SetBuddy(GetDlgItem(IDC_MINUTE));
+    m_spinMinute.SetRange32(0, 59);
+    m_spinMinute.SetPos(kMinuteDefault);
+    ::SendDlgItemMessageA(m_hWnd, IDC_HOUR, EM_LIMITTEXT, kTimeFieldLimit, 0);
+    ::SendDlgItemMessageA(m_hWnd, IDC_MINUTE, EM_LIMITTEXT, kTimeFieldLimit, 0);
+    // Typing past what a save keeps would lose the end silently.
+    ::SendDlgItemMessageA(m_hWnd, IDC_CONTENT, EM_LIMITTEXT, kMemoContentLimit, 0);
+
+    ::SetDlgItemTextA(m_hWnd, IDC_DATE, DateText(m_nYear, m_nMonth, m_nDay).c_str());
+
+    m_remarkPath = MakeDayFilePath(RemarkPrefix, m_nYear, m_nMonth, m_nDay);
+    m_noticePath = MakeDayFilePath(NoticePrefix, m_nYear, m_nMonth, m_nDay);
+    CopyPath(m_szRemarkFile, m_remarkPath);
+    CopyPath(m_szNoticeFile, m_noticePath);
+
+    m_readOnly = false;
+    if (const unsigned long error = LoadMemo())
+        RefuseEditing(m_remarkPath, error);
+    else if (const unsigned long noticeError = LoadNotice())
+        RefuseEditing(m_noticePath, noticeError);
+    return TRUE;
+}
+
+void CRemarkDlg::RefuseEditing(const std::string& path, unsigned long error) {
+    m_readOnly = true;
+    for (int id : {IDC_CONTENT, IDC_HOUR, IDC_MINUTE})
+        ::SendDlgItemMessageA(m_hWnd, id, EM_SETREADONLY, TRUE, 0);
+    for (int id : {IDC_HOUR_SPIN, IDC_MINUTE_SPIN}) ::EnableWindow(GetDlgItem(id), FALSE);
+    const std::string text = CFileException::FromOsError(error, path).ErrorMessage() +
+                             "\n\nThe stored memo could not be read. It is left as it is: "
+                             "nothing is saved when this window closes. Please open the day "
+                             "again later.";
+    AppMessageBox(text.c_str(), MB_OK | MB_ICONWARNING, m_hWnd);
+}
+
+unsigned long CRemarkDlg::LoadMemo() {
+    // The whole record, not just the first kMemoReadLimit bytes the other
+    // readers look at: what is not shown here would be lost by the next OK.
+    std::string text;
+    if (const unsigned long error = ReadDayFileForEdit(m_remarkPath, kMemoRecordLimit, text))
+        return error;
+    // The record's own head goes also when the date text is longer than the
+    // usual head: left in, every open and OK would add another one.
+    const std::string ownHead = MemoRecord(DateText(m_nYear, m_nMonth, m_nDay), std::string());
+    const std::string content = text.compare(0, ownHead.size(), ownHead) == 0
+                                    ? text.substr(ownHead.size())
+                                    : CutMemoHead(text);
+    ::SetDlgItemTextA(m_hWnd, IDC_CONTENT, content.c_str());
+    return 0;
+}
+
+unsigned long CRemarkDlg::LoadNotice() {
+    std::string text;
+    if (const unsigned long error = ReadDayFileForEdit(m_noticePath, kNoticeReadLimit, text))
+        return error;
+    // A missing notice, or one without ":", has no time in it: the defaults stay.
+    const std::optional<NoticeFields> fields = SplitNoticeText(text);
+    if (!fields) return 0;
+    ::SetDlgItemTextA(m_hWnd, IDC_HOUR, fields->hour.c_str());
+    ::SetDlgItemTextA(m_hWnd, IDC_MINUTE, fields->minute.c_str());
+    return 0;
+}
+
+void CRemarkDlg::OnButtonOK() {
+    if (m_readOnly) {  // nothing could be changed, so nothing is written
+        EndDialog(IDCANCEL);
+        return;
+    }
+    const std::string hourText = DlgItemText(m_hWnd, IDC_HOUR, kTimeTextBuffer - 1);
+    const std::string minuteText = DlgItemText(m_hWnd, IDC_MINUTE, kTimeTextBuffer - 1);
+    const int hour = ParseLeadingInt(hourText.c_str());
+    const int minute = ParseLeadingInt(minuteText.c_str());
+    if (hour < 0 || hour > 23) {
+        AppMessageBox("Hour not available", MB_OK, m_hWnd);
+        return;
+    }
+    if (minute < 0 || minute > 59) {
+        AppMessageBox("Minute not available", MB_OK, m_hWnd);
+        return;
+    }
+
+    // The time is saved first and stays saved whatever follows.
+    const std::string notice = NoticeText(hourText, minuteText);
+    WriteDayFile(m_noticePath, notice.data(), notice.size());
+
+    const std::string content = DlgItemText(m_hWnd, IDC_CONTENT, kMemoContentLimit);
+    if (content.empty()) {
+        if (::MessageBoxA(m_hWnd, "Are you sure not to add any content?", kEmptyMemoCaption,
+                          MB_YESNO | MB_ICONQUESTION) != IDYES)
+            return;
+        DeleteDayFile(m_remarkPath);
+        EndDialog(IDOK);
+        return;
+    }
+
+    const std::string dateText = DlgItemText(m_hWnd, IDC_DATE, kMemoDateTextLimit);
+    const std::string record = MemoRecord(dateText, content);
+    WriteDayFile(m_remarkPath, record.data(), record.size());
+    EndDialog(IDOK);
+}

@@ -1,0 +1,67 @@
+// CRemarkDlg: the "New Memo" dialog, where the user writes the memo of one
+// date and its remind time. The panel owns one object for its whole life,
+// sets the date and runs it modally for each day clicked.
+#pragma once
+
+#include "controls/image_slider.h"
+#include "controls/skin_button.h"
+#include "core/memo/memo_format.h"
+#include "platform/dialog.h"
+#include "platform/spin_button.h"
+
+#include <string>
+
+// The largest memo record the editor writes: "[" + a date text of at most
+// 15 bytes + "] " + kMemoContentLimit bytes. The editor reads this much, so
+// opening a memo and pressing OK never cuts it.
+constexpr std::size_t kMemoDateTextLimit = 15;
+constexpr std::size_t kMemoRecordLimit = 1 + kMemoDateTextLimit + 2 + kMemoContentLimit;
+
+// Caption of the question asked before an empty memo is deleted.
+extern const char kEmptyMemoCaption[];
+
+class CRemarkDlg : public CDialog {
+public:
+    CRemarkDlg();
+    ~CRemarkDlg() override;
+
+    BOOL OnInitDialog() override;
+    // Enter arrives as the OK command; it must not save or close.
+    void OnOK() override {}
+
+    int m_nYear = 0;
+    int m_nMonth = 0;
+    int m_nDay = 0;
+    char m_szRemarkFile[kPathBufferSize] = {};
+    char m_szNoticeFile[kPathBufferSize] = {};
+
+    DECLARE_MESSAGE_MAP()
+
+protected:
+    void DoDataExchange() override;
+
+private:
+    void OnButtonOK();
+    void OnButtonCancel() { OnCancel(); }
+
+    // Each returns the platform error of a stored file it could not read
+    // (0 when read or missing).
+    unsigned long LoadMemo();
+    unsigned long LoadNotice();
+    // Says which file could not be read, and leaves the run read-only.
+    void RefuseEditing(const std::string& path, unsigned long error);
+
+    // The two file paths in full. They normally equal the arrays above; a
+    // path too long for its array is kept here, so the failed save names it.
+    std::string m_remarkPath;
+    std::string m_noticePath;
+    // A stored file could not be read in this run: what the fields show is
+    // not what is stored, so OK must not write or delete anything.
+    bool m_readOnly = false;
+
+    CSpinButtonCtrl m_spinHour;
+    CSpinButtonCtrl m_spinMinute;
+    CSkinButton m_btnOK;
+    CSkinButton m_btnCancel;
+    CImageSlider m_picture;
+};

@@ -1,0 +1,171 @@
+// The calendar panel: the program's main window, run as a modal dialog. A
+// caption-less skinned panel with the month grid of 37 day cells, the month
+// and year with their arrows, the weekday letters and the title marks.
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+
+#include "app/memo/month_memos.h"
+#include "app/memo/remark_dlg.h"
+#include "app/tray/tray_icon.h"
+#include "controls/lcd_clock.h"
+#include "controls/skin_button.h"
+#include "controls/skin_label.h"
+#include "controls/ticker_ctrl.h"
+#include "core/base/basic_types.h"
+#include "core/calendar/month_model.h"
+#include "platform/dialog.h"
+#include "platform/handles.h"
+
+class CVellumoDlg : public CDialog {
+public:
+    CVellumoDlg();
+    ~CVellumoDlg() override;
+
+    BOOL OnInitDialog() override;
+    void OnOK() override;      // Enter never closes the panel
+    void OnCancel() override;  // Escape and the close command only hide it
+
+    // Lays out the shown month again and resets the month and year labels,
+    // then repaints the grid once.
+    void RefreshMonth();
+    // Shows the given month at once, as the arrows would after many steps.
+    void ShowMonth(int year, int month);
+    // Rebuilds the ticker's text from the memos of `days` dates starting at
+    // today's day number in the shown month; with `announce`, a non-empty
+    // digest is first shown in a message box; with `gridJustRead` (a
+    // relayout just now), the shown month's days come from the grid's memos.
+    void RefreshDigest(int days, bool announce, bool gridJustRead = false);
+    // Hands the ticker the text for "no memo in the coming days".
+    void SetNoMemoText();
+    CTickerCtrl& Ticker() { return m_ticker; }
+    CLcdClock& Clock() { return m_clock; }
+
+    const CalendarMonth& ShownMonth() const { return m_month; }
+    int RemindAheadDays() const { return m_days; }
+    CSkinButton& DayCell(int id) { return m_dayCells[id - kFirstDayCellId]; }
+    CSkinLabel& YearLabel() { return m_yearLabel; }
+    CSkinLabel& MonthLabel() { return m_monthLabel; }
+
+    DECLARE_MESSAGE_MAP()
+
+protected:
+    void DoDataExchange() override;
+
+private:
+    // The steps of OnInitDialog, in order.
+    void AddAboutItem();
+    void FitLayoutToScale();  // above 100 %: the 100 % layout, scaled evenly
+    void SetUpButtons();  // menu, logo, title marks and arrows
+    void SetUpTicker();
+    void SetUpWeekdayLetters();
+    void SetUpGrid();  // the cells' fixed look, today, the month's first layout
+    void ApplyStartMode();
+
+    // Fills the grid for the shown month: which cells show, numbers,
+    // colours, memo tips. Touches only what changed.
+    void LayoutMonth();
+    // The skin stretched over the client area, from the one cached copy; the
+    // panel's paint and the transparent controls' backgrounds both use it.
+    void PaintSkin(HDC dc);
+    // The skin stretched to `width` x `height`, made once per size.
+    bool StretchSkinTo(int width, int height);
+    void DropStretchedSkin();
+    void SetDayColours(CSkinButton& cell, COLORREF in, COLORREF out, COLORREF focus);
+    void ApplyHeadingLook(CSkinLabel& label);
+    bool CurrentMonthShown() const;
+
+    void OnDayClick(UINT id);
+    void OnPrevMonth();
+    void OnNextMonth();
+    void OnPrevYear();
+    void OnNextYear();
+    void OnHide();
+    void OnShow();
+    void OnExit();
+    LRESULT OnTimer(WPARAM, LPARAM);
+    LRESULT OnDoubleClick(WPARAM, LPARAM);
+    LRESULT OnTrayNotify(WPARAM, LPARAM);
+    LRESULT OnCleanComplete(WPARAM, LPARAM);
+    LRESULT OnBackupNow(WPARAM, LPARAM);
+    LRESULT OnShowWindowRequest(WPARAM, LPARAM);
+    LRESULT OnPaint(WPARAM, LPARAM);
+    void PaintPendingFaces(HDC dc, const RECT& area);
+    template <typename Visit>
+    void VisitFaces(bool all, Visit&& visit);
+    LRESULT OnPrintClient(WPARAM, LPARAM);
+    LRESULT OnEraseBackground(WPARAM, LPARAM);
+    LRESULT OnQueryDragIcon(WPARAM, LPARAM);
+    LRESULT OnLeftButtonDown(WPARAM, LPARAM);
+    LRESULT OnSysCommand(WPARAM, LPARAM);
+    LRESULT OnDpiChanged(WPARAM, LPARAM);
+    // The skin, arrows, window and tray icons and the day font at the
+    // current display scale.
+    void LoadScaleArtwork();
+    void ApplyWindowIcons();  // big and small, for the taskbar and task switcher
+    void LoadArrowIcons();
+    void ApplyDayFont();
+    void RebuildFaceRegions();
+    std::array<CSkinButton*, 8> BareButtons();  // skin-coloured, borderless
+
+    void Navigate(bool relayout);
+    void OnToolsMenu();
+    void OnClearHistory();
+    void OnHomePage();
+    void OnUpdatePage();
+    void OnHelp();
+    LRESULT OnHelpKey(WPARAM, LPARAM);  // F1
+    void OnBackup();
+    void OnProductInfo();
+    void OnSetting();
+
+    // The day-change watch: at a new date, hand over to a fresh copy once no
+    // dialog of the user's is open (an open menu is closed).
+    void RestartWhenFree();
+    void RestartForNewDay(const Date& today);
+    // Adds the icon with today's date as its tip.
+    void ShowTrayIcon();
+    void SetTrayTip();
+
+    HICON m_hIcon;  // shared resource icon: never destroyed
+    IconHandle m_scaledIcon;       // above 96 dpi: the window's icon at the display's scale
+    IconHandle m_scaledSmallIcon;  // and at the small-icon size (caption, tray)
+    BitmapHandle m_stretchedSkin;  // the skin at the client's size
+    // Holds m_stretchedSkin selected (declared after it, so it lets go of the
+    // bitmap first): every cell's background is one blit from here.
+    MemoryDC m_stretchedSkinDc;
+    SIZE m_stretchedSize{};
+    // The children the panel's own paint draws (PaintPendingFaces): all of
+    // them at the first show, the cells and headings after a month step.
+    enum class FacesPending { None, Grid, All };
+    FacesPending m_facesPending = FacesPending::All;
+    RegionHandle m_gridRegion;     // the cells and the headings
+    RegionHandle m_facesRegion;    // every face, less where other children lie
+    SIZE m_biggestFace{};          // the client size the scratch surface must hold
+    BitmapHandle m_faceBitmap;     // a face, drawn here before it goes on the skin
+    MemoryDC m_faceSurface;        // holds m_faceBitmap
+    SIZE m_faceSurfaceSize{};
+    MonthMemos m_monthMemos;       // the grid's memos, read once while unchanged
+    FontHandle m_dayFont;          // outlives every cell that draws with it
+    CalendarMonth m_month;
+    Date m_today;  // the local date at start (or at a failed restart)
+    CSkinButton m_dayCells[kDayCellCount];
+    CSkinLabel m_yearLabel;
+    CSkinLabel m_monthLabel;
+    CRemarkDlg m_remarkDlg;
+    CSkinLabel m_weekdays[7];
+    CTrayIcon m_trayIcon;
+    CSkinButton m_prevYear;
+    CSkinButton m_prevMonthButton;
+    CSkinButton m_nextMonthButton;
+    CSkinButton m_nextYear;
+    CLcdClock m_clock;
+    CTickerCtrl m_ticker;
+    CSkinButton m_exitButton;
+    CSkinButton m_menuButton;
+    CSkinButtonXP m_logoButton;
+    int m_days;  // remind-ahead days, 1..7
+    CSkinButton m_minimizeButton;
+};

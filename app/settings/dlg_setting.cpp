@@ -1,0 +1,50 @@
+#include "app/settings/dlg_setting.h"
+
+#include <algorithm>
+#include <string>
+
+#include "app/settings/settings_store.h"
+#include "core/base/text_number.h"
+#include "res/resource.h"
+
+CDlgSetting::CDlgSetting(CWnd* parent) : CDialog(IDD_SETTING, parent) {}
+
+void CDlgSetting::DoDataExchange() { m_daysSpin.SubclassDlgItem(IDC_DAYS_SPIN, this); }
+
+BOOL CDlgSetting::OnInitDialog() {
+    CDialog::OnInitDialog();
+    m_daysSpin.SetRange32(1, 7);
+
+    const bool twelve = HourFormatFromStored(ReadSettingValue(kTimeFormatValue)) == 12;
+    ::SendDlgItemMessageA(m_hWnd, IDC_FORMAT_12, BM_SETCHECK, twelve ? BST_CHECKED : BST_UNCHECKED, 0);
+    ::SendDlgItemMessageA(m_hWnd, IDC_FORMAT_24, BM_SETCHECK, twelve ? BST_UNCHECKED : BST_CHECKED, 0);
+
+    const int days = DaysFromStored(ReadSettingValue(kDaysValue));
+    m_daysSpin.SetPos(days);  // keeps the arrows in step with the edit
+    ::SetDlgItemInt(m_hWnd, IDC_DAYS, static_cast<UINT>(days), FALSE);
+
+    ::SendDlgItemMessageA(m_hWnd, IDC_AUTORUN, BM_SETCHECK,
+                          IsAutoRunSet() ? BST_CHECKED : BST_UNCHECKED, 0);
+    return TRUE;
+}
+
+void CDlgSetting::OnOK() {
+    m_hourFormat =
+        ::SendDlgItemMessageA(m_hWnd, IDC_FORMAT_24, BM_GETCHECK, 0, 0) == BST_CHECKED ? 24 : 12;
+    WriteSettingValue(kTimeFormatValue, m_hourFormat);
+
+    // Empty or non-numeric text reads as 0 and is stored as 1. A number too
+    // large for 32 bits saturates, so it is stored as 7 like any other
+    // number above 7 rather than wrapping round to a negative one.
+    HWND edit = ::GetDlgItem(m_hWnd, IDC_DAYS);
+    std::string typed(static_cast<size_t>(std::max(0, ::GetWindowTextLengthA(edit))) + 1, '\0');
+    ::GetWindowTextA(edit, &typed[0], static_cast<int>(typed.size()));
+    m_days = DaysToStore(ParseLeadingInt(typed.c_str(), typed.size()));
+    WriteSettingValue(kDaysValue, m_days);
+
+    if (::SendDlgItemMessageA(m_hWnd, IDC_AUTORUN, BM_GETCHECK, 0, 0) == BST_CHECKED)
+        SetAutoRun();
+    else
+        RemoveAutoRun();
+    CDialog::OnOK();
+}

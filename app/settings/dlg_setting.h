@@ -1,0 +1,28 @@
+// CDlgSetting: the "Vellumo Setting" dialog (template 185). It opens with
+// what the settings store holds; OK stores the hour format, the number of
+// days (1..7) and the autorun entry, and keeps the chosen values for the
+// caller to apply; Cancel stores nothing.
+#pragma once
+
+#include "platform/dialog.h"
+#include "platform/spin_button.h"
+
+class CDlgSetting : public CDialog {
+public:
+    explicit CDlgSetting(CWnd* parent = nullptr);
+
+    // Valid after DoModal returned IDOK; 24 and 1 before.
+    int ChosenHourFormat() const { return m_hourFormat; }  // 12 or 24
+    int ChosenDays() const { return m_days; }              // 1..7
+
+    BOOL OnInitDialog() override;
+    void OnOK() override;
+
+protected:
+    void DoDataExchange() override;
+
+private:
+    int m_hourFormat = 24;
+    int m_days = 1;
+    CSpinButtonCtrl m_daysSpin;
+};

@@ -1,0 +1,125 @@
+#include "app/settings/settings_store.h"
+
+#include <windows.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+// One open registry key, closed when the scope ends.
+class RegKey {
+public:
+    RegKey() = default;
+    ~RegKey() {
+        if (m_key) ::RegCloseKey(m_key);
+    }
+    RegKey(const RegKey&) = delete;
+    RegKey& operator=(const RegKey&) = delete;
+
+    LONG Open(HKEY root, const char* path, REGSAM access) {
+        return ::RegOpenKeyExA(root, path, 0, access, &m_key);
+    }
+    LONG Create(HKEY root, const char* path, REGSAM access) {
+        return ::RegCreateKeyExA(root, path, 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr,
+                                 &m_key, nullptr);
+    }
+    HKEY Get() const { return m_key; }
+
+private:
+    HKEY m_key = nullptr;
+};
+
+HKEY AutoRunRoot() { return IsOldWindows() ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER; }
+
+LONG SetText(HKEY key, const char* name, const std::string& text) {
+    return ::RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                            static_cast<DWORD>(text.size() + 1));
+}
+
+}  // namespace
+
+int ReadSettingValue(const char* name) {
+    RegKey key;
+    if (key.Open(HKEY_LOCAL_MACHINE, kSettingsKeyPath, KEY_READ) != ERROR_SUCCESS) return -1;
+    DWORD value = 0;
+    DWORD size = sizeof value;
+    if (::RegQueryValueExA(key.Get(), name, nullptr, nullptr, reinterpret_cast<BYTE*>(&value),
+                           &size) != ERROR_SUCCESS)
+        return -1;
+    return static_cast<int>(value);
+}
+
+long WriteSettingValue(const char* name, int value) {
+    RegKey key;
+    const LONG opened = key.Create(HKEY_LOCAL_MACHINE, kSettingsKeyPath, KEY_ALL_ACCESS);
+    if (opened != ERROR_SUCCESS) return opened;
+    const DWORD data = static_cast<DWORD>(value);
+    return ::RegSetValueExA(key.Get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data),
+                            sizeof data);
+}
+
+CleanOptionBits& SharedCleanOptionBits() {
+    static CleanOptionBits bits;
+    return bits;
+}
+
+CleanOptionBits ReadCleanOption() {
+    const CleanOptionBits allSet(kAllCleanOptions);
+    RegKey key;
+    if (key.Open(HKEY_LOCAL_MACHINE, kSettingsKeyPath, KEY_READ) != ERROR_SUCCESS) return allSet;
+    DWORD size = 0;
+    if (::RegQueryValueExA(key.Get(), kCleanOptionValue, nullptr, nullptr, nullptr, &size) !=
+        ERROR_SUCCESS)
+        return allSet;
+    std::vector<char> buffer(size + 1, '\0');  // one more: a stored text may lack its zero
+    if (size > 0 && ::RegQueryValueExA(key.Get(), kCleanOptionValue, nullptr, nullptr,
+                                       reinterpret_cast<BYTE*>(buffer.data()),
+                                       &size) != ERROR_SUCCESS)
+        return allSet;
+    // An existing value, even an empty one, is used as it stands; a text that
+    // is not '0'/'1' reads like a missing one.
+    return CleanOptionFromText(std::string(buffer.data(), ::strnlen(buffer.data(), size)));
+}
+
+int WriteCleanOption() {
+    RegKey key;
+    // Created like the number write does, so the selection is kept on a
+    // machine where the settings dialog was never confirmed.
+    if (key.Create(HKEY_LOCAL_MACHINE, kSettingsKeyPath, KEY_SET_VALUE) != ERROR_SUCCESS) return -1;
+    return SetText(key.Get(), kCleanOptionValue, CleanOptionText(SharedCleanOptionBits())) ==
+                   ERROR_SUCCESS
+               ? 0
+               : -1;
+}
+
+bool IsAutoRunSet() {
+    RegKey key;
+    if (key.Open(AutoRunRoot(), kAutoRunKeyPath, KEY_QUERY_VALUE) != ERROR_SUCCESS) return false;
+    DWORD size = 0;
+    return ::RegQueryValueExA(key.Get(), kAutoRunValueName, nullptr, nullptr, nullptr, &size) ==
+           ERROR_SUCCESS;
+}
+
+void SetAutoRun() {
+    char path[MAX_PATH] = {};
+    const DWORD n = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) return;  // none, or cut short: not this program's path
+    RegKey key;
+    if (key.Open(AutoRunRoot(), kAutoRunKeyPath, KEY_SET_VALUE) != ERROR_SUCCESS) return;
+    SetText(key.Get(), kAutoRunValueName, AutoRunData(std::string(path, n)));
+}
+
+void RemoveAutoRun() {
+    RegKey key;
+    if (key.Open(AutoRunRoot(), kAutoRunKeyPath, KEY_SET_VALUE) != ERROR_SUCCESS) return;
+    ::RegDeleteValueA(key.Get(), kAutoRunValueName);
+}
+
+bool IsOldWindows() {
+    OSVERSIONINFOA info{};
+    info.dwOSVersionInfoSize = sizeof info;
+    if (!::GetVersionExA(&info)) return false;
+    return IsOldWindows(info.dwMajorVersion, info.dwMinorVersion);
+}

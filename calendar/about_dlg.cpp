@@ -1,5 +1,0 @@
-#include "calendar/about_dlg.h"
-
-#include "res/resource.h"
-
-CAboutDlg::CAboutDlg(CWnd* parent) : CDialog(IDD_ABOUTBOX, parent) {}

@@ -1,0 +1,114 @@
+#include "core/tools/backup_rules.h"
+
+#include <algorithm>
+#include <cctype>
+#include <tuple>
+
+namespace sandrel {
+
+namespace {
+
+bool IsLeap(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+
+int DaysIn(int y, int m) {
+    static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return m == 2 && IsLeap(y) ? 29 : days[m - 1];
+}
+
+// Reads 1..4 digits without a leading zero at `pos`; advances `pos`.
+bool ReadNumber(const std::string& s, std::size_t& pos, int* value) {
+    const std::size_t start = pos;
+    int v = 0;
+    while (pos < s.size() && pos - start < 4 && s[pos] >= '0' && s[pos] <= '9') v = v * 10 + (s[pos++] - '0');
+    if (pos == start || (s[start] == '0') || (pos < s.size() && s[pos] >= '0' && s[pos] <= '9'))
+        return false;
+    *value = v;
+    return true;
+}
+
+std::string Trimmed(const std::string& s) {
+    const auto first = s.find_first_not_of(" \t\r\n");
+    if (first == std::string::npos) return std::string();
+    const auto last = s.find_last_not_of(" \t\r\n");
+    return s.substr(first, last - first + 1);
+}
+
+bool EqualsNoCase(const std::string& a, const char* b) {
+    std::size_t i = 0;
+    for (; i < a.size() && b[i]; ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    return i == a.size() && !b[i];
+}
+
+struct Dated {
+    Day day;
+    std::string name;
+};
+
+std::vector<Dated> DatedNewestFirst(const std::vector<std::string>& names) {
+    std::vector<Dated> dated;
+    for (const std::string& name : names) {
+        Day d;
+        if (ParseDayFolderName(name, &d)) dated.push_back({d, name});
+    }
+    std::stable_sort(dated.begin(), dated.end(), [](const Dated& a, const Dated& b) { return b.day < a.day; });
+    return dated;
+}
+
+}  // namespace
+
+bool operator<(const Day& a, const Day& b) {
+    return std::tie(a.year, a.month, a.day) < std::tie(b.year, b.month, b.day);
+}
+
+std::string DayFolderName(const Day& d) {
+    return std::to_string(d.year) + "-" + std::to_string(d.month) + "-" + std::to_string(d.day);
+}
+
+bool ParseDayFolderName(const std::string& name, Day* day) {
+    std::size_t pos = 0;
+    Day d;
+    if (!ReadNumber(name, pos, &d.year) || pos >= name.size() || name[pos++] != '-') return false;
+    if (!ReadNumber(name, pos, &d.month) || pos >= name.size() || name[pos++] != '-') return false;
+    if (!ReadNumber(name, pos, &d.day) || pos != name.size()) return false;
+    if (d.year < 1601 || d.month < 1 || d.month > 12 || d.day < 1 || d.day > DaysIn(d.year, d.month))
+        return false;
+    *day = d;
+    return true;
+}
+
+Command ParseCommand(const std::string& commandLine) {
+    Command command;
+    const std::string line = Trimmed(commandLine);
+    if (line.empty()) return command;
+    if (EqualsNoCase(line, "auto")) {
+        command.kind = Command::kAuto;
+        return command;
+    }
+    const auto space = line.find_first_of(" \t");
+    if (space != std::string::npos && EqualsNoCase(line.substr(0, space), "restore") &&
+        ParseDayFolderName(Trimmed(line.substr(space)), &command.day)) {
+        command.kind = Command::kRestore;
+        return command;
+    }
+    command.kind = Command::kUnknown;
+    return command;
+}
+
+std::vector<std::string> BackupsNewestFirst(const std::vector<std::string>& names) {
+    std::vector<std::string> out;
+    for (const Dated& d : DatedNewestFirst(names)) out.push_back(d.name);
+    return out;
+}
+
+std::vector<std::string> BackupsToRemove(const std::vector<std::string>& names, std::size_t keep) {
+    const std::vector<std::string> newest = BackupsNewestFirst(names);
+    keep = std::max<std::size_t>(keep, 1);
+    if (newest.size() <= keep) return {};
+    return std::vector<std::string>(newest.begin() + static_cast<std::ptrdiff_t>(keep), newest.end());
+}
+
+std::string BeforeRestoreName(const std::string& fileName) { return fileName + ".before-restore"; }
+
+}  // namespace sandrel

@@ -1,0 +1,166 @@
+// Owners and scope guards for the platform's handles.
+#pragma once
+
+#include <windows.h>
+
+#include "core/base/unique_handle.h"
+
+template <class H>
+struct GdiObjectTraits {
+    using Handle = H;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle h) { ::DeleteObject(h); }
+};
+
+struct KernelHandleTraits {  // threads, events, mutexes: null means none
+    using Handle = HANDLE;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle h) { ::CloseHandle(h); }
+};
+
+struct FileHandleTraits {  // CreateFile reports failure as INVALID_HANDLE_VALUE
+    using Handle = HANDLE;
+    static Handle Invalid() { return INVALID_HANDLE_VALUE; }
+    static void Close(Handle h) { ::CloseHandle(h); }
+};
+
+struct IconTraits {
+    using Handle = HICON;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle h) { ::DestroyIcon(h); }
+};
+
+struct MenuTraits {
+    using Handle = HMENU;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle h) { ::DestroyMenu(h); }
+};
+
+struct DcTraits {  // device contexts we created (CreateCompatibleDC)
+    using Handle = HDC;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle h) { ::DeleteDC(h); }
+};
+
+struct ModuleTraits {
+    using Handle = HMODULE;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle h) { ::FreeLibrary(h); }
+};
+
+using BitmapHandle = UniqueHandle<GdiObjectTraits<HBITMAP>>;
+using FontHandle = UniqueHandle<GdiObjectTraits<HFONT>>;
+using BrushHandle = UniqueHandle<GdiObjectTraits<HBRUSH>>;
+using PenHandle = UniqueHandle<GdiObjectTraits<HPEN>>;
+using RegionHandle = UniqueHandle<GdiObjectTraits<HRGN>>;
+using KernelHandle = UniqueHandle<KernelHandleTraits>;
+using FileHandle = UniqueHandle<FileHandleTraits>;
+using IconHandle = UniqueHandle<IconTraits>;
+using MenuHandle = UniqueHandle<MenuTraits>;
+using DcHandle = UniqueHandle<DcTraits>;
+using ModuleHandle = UniqueHandle<ModuleTraits>;
+
+// Selects an object into a DC for one scope and puts the old one back.
+class SelectGuard {
+public:
+    SelectGuard(HDC dc, HGDIOBJ obj) : dc_(dc), old_(obj ? ::SelectObject(dc, obj) : nullptr) {}
+    ~SelectGuard() {
+        if (old_) ::SelectObject(dc_, old_);
+    }
+    SelectGuard(const SelectGuard&) = delete;
+    SelectGuard& operator=(const SelectGuard&) = delete;
+
+private:
+    HDC dc_;
+    HGDIOBJ old_;
+};
+
+// GetDC / ReleaseDC of one window (null: the screen).
+class WindowDC {
+public:
+    explicit WindowDC(HWND wnd) : wnd_(wnd), dc_(::GetDC(wnd)) {}
+    ~WindowDC() {
+        if (dc_) ::ReleaseDC(wnd_, dc_);
+    }
+    WindowDC(const WindowDC&) = delete;
+    WindowDC& operator=(const WindowDC&) = delete;
+    HDC Get() const { return dc_; }
+
+private:
+    HWND wnd_;
+    HDC dc_;
+};
+
+// BeginPaint / EndPaint.
+class PaintDC {
+public:
+    explicit PaintDC(HWND wnd) : wnd_(wnd) { dc_ = ::BeginPaint(wnd, &ps_); }
+    ~PaintDC() { ::EndPaint(wnd_, &ps_); }
+    PaintDC(const PaintDC&) = delete;
+    PaintDC& operator=(const PaintDC&) = delete;
+    HDC Get() const { return dc_; }
+    const PAINTSTRUCT& Info() const { return ps_; }
+
+private:
+    HWND wnd_;
+    PAINTSTRUCT ps_{};
+    HDC dc_;
+};
+
+// A memory DC compatible with `reference` that restores whatever bitmap it
+// held before when it goes away (or on Reset), so the selected bitmap can be
+// deleted. The one memory-DC helper: every off-screen surface is built on it.
+class MemoryDC {
+public:
+    MemoryDC() = default;  // none until Create
+    explicit MemoryDC(HDC reference) { Create(reference); }
+    ~MemoryDC() { Reset(); }
+    MemoryDC(const MemoryDC&) = delete;
+    MemoryDC& operator=(const MemoryDC&) = delete;
+
+    bool Create(HDC reference) {
+        Reset();
+        dc_.Reset(::CreateCompatibleDC(reference));
+        return Valid();
+    }
+    void Reset() {
+        if (dc_ && oldBitmap_) ::SelectObject(dc_.Get(), oldBitmap_);
+        oldBitmap_ = nullptr;
+        dc_.Reset();
+    }
+    HDC Get() const { return dc_.Get(); }
+    bool Valid() const { return dc_.Valid(); }
+    void SelectBitmap(HBITMAP bmp) {
+        HGDIOBJ old = ::SelectObject(dc_.Get(), bmp);
+        if (!oldBitmap_) oldBitmap_ = old;
+    }
+
+private:
+    DcHandle dc_;
+    HGDIOBJ oldBitmap_ = nullptr;
+};
+
+class CriticalSection {
+public:
+    CriticalSection() { ::InitializeCriticalSection(&cs_); }
+    ~CriticalSection() { ::DeleteCriticalSection(&cs_); }
+    CriticalSection(const CriticalSection&) = delete;
+    CriticalSection& operator=(const CriticalSection&) = delete;
+    void Enter() { ::EnterCriticalSection(&cs_); }
+    void Leave() { ::LeaveCriticalSection(&cs_); }
+
+private:
+    CRITICAL_SECTION cs_;
+};
+
+template <class Lockable>
+class LockGuard {
+public:
+    explicit LockGuard(Lockable& lock) : lock_(lock) { lock_.Enter(); }
+    ~LockGuard() { lock_.Leave(); }
+    LockGuard(const LockGuard&) = delete;
+    LockGuard& operator=(const LockGuard&) = delete;
+
+private:
+    Lockable& lock_;
+};
