@@ -130,6 +130,15 @@ if [ -n "$FUZZ_PID" ]; then
     FAILED=$((FAILED + failed))
 fi
 
+# The layers: no include runs up a layer or in a circle.
+if python3 "$ROOT/scripts/layers.py" >"$RESULTS/layers.log" 2>&1; then
+    echo "layers: 1 passed, 0 failed"
+    PASSED=$((PASSED + 1))
+else
+    echo "layers: 0 passed, 1 failed (see $RESULTS/layers.log)"
+    FAILED=$((FAILED + 1))
+fi
+
 if [ "$(trash_state)" = "$USER_TRASH_BEFORE" ]; then
     echo "user-trash-untouched: 1 passed, 0 failed"
     PASSED=$((PASSED + 1))
