@@ -11,6 +11,7 @@ set(VELLUMO_PURE_SOURCES
     memo/digest.cpp
     memo/memo_format.cpp
     memo/reminder_rules.cpp
+    memo/reminder_schedule.cpp
     settings/settings_rules.cpp
     controls/ticker_motion.cpp
     controls/button_paint_rules.cpp
