@@ -10,6 +10,13 @@ set(VELLUMO_PURE_SOURCES
     controls/clock_digits.cpp
     memo/digest.cpp
     memo/memo_format.cpp
+    memo/ical_text.cpp
+    memo/ical_time.cpp
+    memo/ical_recur.cpp
+    memo/ical_reader.cpp
+    memo/ical_zone.cpp
+    memo/ical_export.cpp
+    memo/ical_import.cpp
     memo/reminder_rules.cpp
     settings/settings_rules.cpp
     controls/ticker_motion.cpp
