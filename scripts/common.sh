@@ -56,6 +56,8 @@ need_packages() {
     compgen -G '/usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a' >/dev/null ||
         missing+=(libclang-rt-dev)
     command -v stress-ng >/dev/null || missing+=(stress-ng)  # scripts/stress.sh
+    # The independent iCalendar parser the unit tests check the export with.
+    dpkg -s python3-icalendar >/dev/null 2>&1 || missing+=(python3-icalendar)
     printf '%s\n' "${missing[@]}"
 }
 

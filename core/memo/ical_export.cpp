@@ -1,0 +1,164 @@
+#include "core/memo/ical_export.h"
+
+#include <algorithm>
+
+#include "core/memo/ical_time.h"
+
+namespace {
+
+constexpr char kAlarmFallback[] = "Vellumo reminds you.";
+
+void Add(std::string& out, const std::string& line) { out += FoldContentLine(line); }
+
+// A notice text as iCalendar TEXT carries it: printable ASCII only.
+bool IsPlainNotice(const std::string& notice) {
+    if (notice.empty() || notice.size() > kNoticeReadLimit) return false;
+    for (char c : notice)
+        if (c < 0x20 || c > 0x7E) return false;
+    return true;
+}
+
+std::optional<NoticeTime> RemindTime(const std::optional<std::string>& notice) {
+    if (!notice) return std::nullopt;
+    const std::optional<NoticeTime> time = ParseNoticeTime(*notice);
+    if (!time || time->hour < 0 || time->hour > 23 || time->minute < 0 || time->minute > 59)
+        return std::nullopt;
+    return time;
+}
+
+std::string Count(int n, const char* one, const char* many) {
+    return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+}  // namespace
+
+std::string SummaryLine(const std::string& text) {
+    std::size_t pos = 0;
+    while (pos <= text.size()) {
+        std::size_t end = text.find('\n', pos);
+        if (end == std::string::npos) end = text.size();
+        for (std::size_t i = pos; i < end; ++i)
+            if (text[i] != ' ' && text[i] != '\t') return text.substr(pos, end - pos);
+        pos = end + 1;
+    }
+    return text.substr(0, text.find('\n'));
+}
+
+std::string EventUid(const Date& date) {
+    return "vellumo-" + DateText(date.year, date.month, date.day) + "@vellumo";
+}
+
+std::optional<Date> DateOfDayFileName(const std::string& fileName) {
+    const std::size_t underscore = fileName.rfind('_');
+    if (underscore == std::string::npos || fileName.size() < underscore + 5 ||
+        fileName.compare(fileName.size() - 4, 4, ".txt") != 0)
+        return std::nullopt;
+    const std::string text = fileName.substr(underscore + 1, fileName.size() - underscore - 5);
+    int parts[3] = {0, 0, 0};
+    std::size_t pos = 0;
+    for (int i = 0; i < 3; ++i) {
+        if (i > 0 && (pos >= text.size() || text[pos++] != '-')) return std::nullopt;
+        const bool negative = i == 0 && pos < text.size() && text[pos] == '-';
+        if (negative) ++pos;
+        const std::size_t digits = pos;
+        std::int64_t value = 0;
+        while (pos < text.size() && text[pos] >= '0' && text[pos] <= '9' && pos - digits < 11)
+            value = value * 10 + (text[pos++] - '0');
+        if (pos == digits || value > 2147483647) return std::nullopt;
+        parts[i] = static_cast<int>(negative ? -value : value);
+    }
+    const Date date{parts[0], parts[1], parts[2]};
+    // Only the exact text the store writes names a date: no leading zeros.
+    if (DateText(date.year, date.month, date.day) != text || !IsRealDate(date)) return std::nullopt;
+    return date;
+}
+
+IcsExport ExportIcs(const std::vector<MemoForExport>& memos, const AnsiCodePage& codePage,
+                    const LocalDateTime& nowUtc) {
+    std::vector<const MemoForExport*> ordered;
+    for (const MemoForExport& memo : memos) ordered.push_back(&memo);
+    std::stable_sort(ordered.begin(), ordered.end(),
+                     [](const MemoForExport* a, const MemoForExport* b) {
+                         return DayNumber(a->date) < DayNumber(b->date);
+                     });
+
+    IcsExport result;
+    ExportReport& report = result.report;
+    std::string& out = result.bytes;
+    Add(out, "BEGIN:VCALENDAR");
+    Add(out, "VERSION:2.0");
+    Add(out, "PRODID:-//Vellumo//Vellumo memos//EN");
+    Add(out, "CALSCALE:GREGORIAN");
+    const std::string stamp = "DTSTAMP:" + IcalDateTime(nowUtc, true);
+    const MemoForExport* previous = nullptr;
+    for (const MemoForExport* memo : ordered) {
+        if (previous != nullptr && previous->date == memo->date) continue;
+        previous = memo;
+        const Date& date = memo->date;
+        if (date.year < 1 || date.year > 9999 || !IsRealDate(date)) {
+            ++report.skippedDate;
+            continue;
+        }
+        const std::string text =
+            MemoTextToUtf8(CutMemoHead(memo->memoFile), codePage, report.charactersReplaced,
+                           report.charactersDropped);
+        if (text.empty()) {
+            ++report.skippedEmpty;
+            continue;
+        }
+        ++report.events;
+        const std::string summary = SummaryLine(text);
+        const std::optional<NoticeTime> remind = RemindTime(memo->notice);
+        if (memo->notice && !remind) ++report.remindTimesLeftOut;
+
+        Add(out, "BEGIN:VEVENT");
+        Add(out, "UID:" + EventUid(date));
+        Add(out, stamp);
+        if (remind) {
+            const LocalDateTime start{date, TimeOfDay{remind->hour, remind->minute, 0}};
+            Add(out, "DTSTART:" + IcalDateTime(start, false));
+            Add(out, "DURATION:PT15M");
+            if (IsPlainNotice(*memo->notice))
+                Add(out, "X-VELLUMO-NOTICE:" + EscapeText(*memo->notice));
+        } else {
+            Add(out, "DTSTART;VALUE=DATE:" + IcalDate(date));
+            Add(out, "DTEND;VALUE=DATE:" + IcalDate(AddDays(date, 1)));
+        }
+        Add(out, "SUMMARY:" + EscapeText(summary));
+        Add(out, "DESCRIPTION:" + EscapeText(text));
+        if (remind) {
+            Add(out, "BEGIN:VALARM");
+            Add(out, "ACTION:DISPLAY");
+            // A display alarm needs words to show.
+            const bool blank = summary.find_first_not_of(" \t") == std::string::npos;
+            Add(out, "DESCRIPTION:" + EscapeText(blank ? kAlarmFallback : summary));
+            Add(out, "TRIGGER:PT0S");
+            Add(out, "END:VALARM");
+        }
+        Add(out, "END:VEVENT");
+    }
+    Add(out, "END:VCALENDAR");
+    return result;
+}
+
+std::string DescribeExport(const ExportReport& r) {
+    std::string text = Count(r.events, "memo", "memos") + " exported.";
+    if (r.skippedEmpty > 0)
+        text +=
+            "\n" +
+            Count(r.skippedEmpty, "memo file without text was", "memo files without text were") +
+            " left out.";
+    if (r.skippedDate > 0)
+        text += "\n" + Count(r.skippedDate, "memo of a year", "memos of years") +
+                " before 1 or after 9999 left out.";
+    if (r.charactersReplaced > 0)
+        text += "\n" + Count(r.charactersReplaced, "character", "characters") +
+                " that the code page does not define written as replacement marks.";
+    if (r.charactersDropped > 0)
+        text += "\n" + Count(r.charactersDropped, "control character", "control characters") +
+                " left out.";
+    if (r.remindTimesLeftOut > 0)
+        text += "\n" + Count(r.remindTimesLeftOut, "remind time", "remind times") +
+                " outside 0:00..23:59 left out (all-day events).";
+    return text;
+}

@@ -1,0 +1,61 @@
+// Memos out: the memo and notice file texts of chosen dates as one iCalendar
+// file (.ics) that other calendars read. No file access; the window code
+// gathers the texts and writes the bytes.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/base/basic_types.h"
+#include "core/memo/ical_text.h"
+
+struct MemoForExport {
+    Date date;
+    std::string memoFile;               // the memo file's text, "[date] " head and all
+    std::optional<std::string> notice;  // the notice file's text, when there is one
+};
+
+struct ExportReport {
+    int events = 0;              // memos written as events
+    int skippedEmpty = 0;        // memo files without text
+    int skippedDate = 0;         // dates an iCalendar file cannot hold (before year 1, after 9999)
+    int charactersReplaced = 0;  // bytes the code page has no character for (written as U+FFFD)
+    int charactersDropped = 0;   // control characters other than tab and line breaks
+    int remindTimesLeftOut = 0;  // notices that hold no time 0:00..23:59 (the memo is all-day)
+};
+
+struct IcsExport {
+    std::string bytes;  // the whole file, UTF-8, CR LF line ends
+    ExportReport report;
+};
+
+// One event per memo, in date order (a date given twice is written once, from
+// its first entry):
+// - without a remind time an all-day event, DTSTART;VALUE=DATE and the next
+//   day as DTEND;
+// - with one, an event at that local ("floating") time lasting 15 minutes,
+//   with a display alarm at its start, and the notice text itself in
+//   X-VELLUMO-NOTICE so that an import writes back the very same text;
+// - SUMMARY the first line of the memo text that is not blank, DESCRIPTION
+//   the whole text; UID "vellumo-<date text>@vellumo", the same for the same
+//   date at every export; DTSTAMP `nowUtc`.
+IcsExport ExportIcs(const std::vector<MemoForExport>& memos, const AnsiCodePage& codePage,
+                    const LocalDateTime& nowUtc);
+
+// "vellumo-2026-12-9@vellumo".
+std::string EventUid(const Date& date);
+
+// The date of a memo or notice file name as the store writes it
+// ("Remark_2026-12-9.txt", "Notice_2008-1-5.txt"); std::nullopt for any other
+// name, also for one with leading zeros, which no date text has.
+std::optional<Date> DateOfDayFileName(const std::string& fileName);
+
+// A short account for the user: "12 memos exported." and a line for each
+// count above other than zero.
+std::string DescribeExport(const ExportReport& report);
+
+// The first line of a text ("\n" line breaks) that holds more than spaces and
+// tabs; the first line when none does. The export's SUMMARY; the import
+// knows a DESCRIPTION that merely repeats it by it.
+std::string SummaryLine(const std::string& text);

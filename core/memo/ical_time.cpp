@@ -1,0 +1,142 @@
+#include "core/memo/ical_time.h"
+
+namespace {
+
+constexpr std::int64_t kSecondsPerDay = 86400;
+
+// Floor division, for days and seconds before 1970.
+std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
+    const std::int64_t q = a / b;
+    return (a % b != 0 && (a < 0) != (b < 0)) ? q - 1 : q;
+}
+
+bool Digits(const std::string& text, std::size_t pos, std::size_t count, int& value) {
+    if (pos + count > text.size()) return false;
+    value = 0;
+    for (std::size_t i = pos; i < pos + count; ++i) {
+        if (text[i] < '0' || text[i] > '9') return false;
+        value = value * 10 + (text[i] - '0');
+    }
+    return true;
+}
+
+void AppendNumber(std::string& out, int value, int width) {
+    std::string digits = std::to_string(value);
+    if (digits.size() < static_cast<std::size_t>(width))
+        out.append(static_cast<std::size_t>(width) - digits.size(), '0');
+    out += digits;
+}
+
+bool IsLeap(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+
+}  // namespace
+
+int MonthLength(int year, int month) {
+    static const int kLengths[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (month < 1 || month > 12) return 0;
+    return month == 2 && IsLeap(year) ? 29 : kLengths[month - 1];
+}
+
+bool IsRealDate(const Date& date) {
+    return date.day >= 1 && date.day <= MonthLength(date.year, date.month);
+}
+
+// Counted in 400-year eras of 146097 days, with March as the first month so
+// that the leap day ends the year.
+std::int64_t DayNumber(const Date& date) {
+    const std::int64_t y = static_cast<std::int64_t>(date.year) - (date.month <= 2 ? 1 : 0);
+    const std::int64_t era = FloorDiv(y, 400);
+    const std::int64_t yearOfEra = y - era * 400;
+    const std::int64_t m = date.month;
+    const std::int64_t dayOfYear = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + date.day - 1;
+    const std::int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    return era * 146097 + dayOfEra - 719468;
+}
+
+Date DateOfDayNumber(std::int64_t days) {
+    const std::int64_t z = days + 719468;
+    const std::int64_t era = FloorDiv(z, 146097);
+    const std::int64_t dayOfEra = z - era * 146097;
+    const std::int64_t yearOfEra =
+        (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    const std::int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    const std::int64_t mp = (5 * dayOfYear + 2) / 153;
+    const int day = static_cast<int>(dayOfYear - (153 * mp + 2) / 5 + 1);
+    const int month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+    const std::int64_t year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
+    return Date{static_cast<int>(year), month, day};
+}
+
+Date AddDays(const Date& date, std::int64_t days) {
+    return DateOfDayNumber(DayNumber(date) + days);
+}
+
+int Weekday(const Date& date) {
+    return static_cast<int>(((DayNumber(date) + 4) % 7 + 7) % 7);  // 1970-01-01: Thursday
+}
+
+std::int64_t SecondsOf(const LocalDateTime& t) {
+    return DayNumber(t.date) * kSecondsPerDay + t.time.hour * 3600 + t.time.minute * 60 +
+           t.time.second;
+}
+
+LocalDateTime DateTimeOfSeconds(std::int64_t seconds) {
+    const std::int64_t days = FloorDiv(seconds, kSecondsPerDay);
+    const int rest = static_cast<int>(seconds - days * kSecondsPerDay);
+    LocalDateTime t;
+    t.date = DateOfDayNumber(days);
+    t.time = TimeOfDay{rest / 3600, rest / 60 % 60, rest % 60};
+    return t;
+}
+
+bool ParseIcalTime(const std::string& text, IcalTime& out) {
+    IcalTime t;
+    if (text.size() != 8 && text.size() != 15 && text.size() != 16) return false;
+    if (!Digits(text, 0, 4, t.value.date.year) || !Digits(text, 4, 2, t.value.date.month) ||
+        !Digits(text, 6, 2, t.value.date.day) || !IsRealDate(t.value.date))
+        return false;
+    if (text.size() == 8) {
+        t.dateOnly = true;
+    } else {
+        if (text[8] != 'T' && text[8] != 't') return false;
+        if (!Digits(text, 9, 2, t.value.time.hour) || !Digits(text, 11, 2, t.value.time.minute) ||
+            !Digits(text, 13, 2, t.value.time.second))
+            return false;
+        if (t.value.time.hour > 23 || t.value.time.minute > 59 || t.value.time.second > 60)
+            return false;
+        if (text.size() == 16) {
+            if (text[15] != 'Z' && text[15] != 'z') return false;
+            t.utc = true;
+        }
+    }
+    out = t;
+    return true;
+}
+
+bool ParseUtcOffset(const std::string& text, int& seconds) {
+    if ((text.size() != 5 && text.size() != 7) || (text[0] != '+' && text[0] != '-')) return false;
+    int h = 0, m = 0, s = 0;
+    if (!Digits(text, 1, 2, h) || !Digits(text, 3, 2, m) ||
+        (text.size() == 7 && !Digits(text, 5, 2, s)))
+        return false;
+    if (h > 23 || m > 59 || s > 59) return false;
+    seconds = (text[0] == '-' ? -1 : 1) * (h * 3600 + m * 60 + s);
+    return true;
+}
+
+std::string IcalDate(const Date& date) {
+    std::string out;
+    AppendNumber(out, date.year, 4);
+    AppendNumber(out, date.month, 2);
+    AppendNumber(out, date.day, 2);
+    return out;
+}
+
+std::string IcalDateTime(const LocalDateTime& t, bool utc) {
+    std::string out = IcalDate(t.date) + "T";
+    AppendNumber(out, t.time.hour, 2);
+    AppendNumber(out, t.time.minute, 2);
+    AppendNumber(out, t.time.second, 2);
+    if (utc) out += 'Z';
+    return out;
+}

@@ -1,0 +1,165 @@
+// Repeating events and time zones of the iCalendar import.
+#include "core/memo/ical_recur.h"
+#include "core/memo/ical_zone.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+std::vector<std::string> Dates(const std::string& rrule, const LocalDateTime& start,
+                               const Date& from, const Date& to) {
+    const std::optional<RecurrenceRule> rule = ParseRecurrenceRule(rrule, start.date);
+    EXPECT_TRUE(rule.has_value()) << rrule;
+    if (!rule) return {};
+    std::optional<LocalDateTime> until;
+    if (rule->until)
+        until = rule->until->dateOnly
+                    ? LocalDateTime{rule->until->value.date, TimeOfDay{23, 59, 59}}
+                    : rule->until->value;
+    std::vector<std::string> out;
+    for (const LocalDateTime& t : ExpandRecurrence(*rule, start, until, from, to))
+        out.push_back(IcalDate(t.date));
+    return out;
+}
+
+std::vector<std::string> Dates(const std::string& rrule, const Date& start, int years = 40) {
+    return Dates(rrule, LocalDateTime{start, TimeOfDay{9, 0, 0}}, start,
+                 Date{start.year + years, 12, 31});
+}
+
+using List = std::vector<std::string>;
+
+}  // namespace
+
+TEST(IcalRecur, MonthEndsAndLeapDaysAreSkippedNotMoved) {
+    EXPECT_EQ((List{"20260131", "20260331", "20260531", "20260731", "20260831"}),
+              Dates("FREQ=MONTHLY;COUNT=5", Date{2026, 1, 31}));
+    EXPECT_EQ((List{"20240130", "20240330", "20240430"}),
+              Dates("FREQ=MONTHLY;COUNT=3", Date{2024, 1, 30}));
+    EXPECT_EQ((List{"20240229", "20280229", "20320229", "20360229"}),
+              Dates("FREQ=YEARLY;COUNT=4", Date{2024, 2, 29}));
+    // 2100 is no leap year; 2000 was.
+    EXPECT_EQ((List{"20960229", "21040229"}), Dates("FREQ=YEARLY;COUNT=2", Date{2096, 2, 29}));
+    EXPECT_EQ((List{"19960229", "20000229"}),
+              Dates("FREQ=YEARLY;INTERVAL=4;UNTIL=20030101", Date{1996, 2, 29}));
+    // Repeated BYMONTH/BYMONTHDAY of the start are the same rule.
+    EXPECT_EQ(Dates("FREQ=YEARLY;COUNT=5", Date{2026, 12, 9}),
+              Dates("FREQ=YEARLY;BYMONTH=12;BYMONTHDAY=9;COUNT=5", Date{2026, 12, 9}));
+}
+
+TEST(IcalRecur, CountUntilIntervalAndWeekdays) {
+    EXPECT_EQ((List{"20260105", "20260108", "20260111"}),
+              Dates("FREQ=DAILY;INTERVAL=3;COUNT=3", Date{2026, 1, 5}));
+    // UNTIL is inclusive, by moment: 09:00 on the 19th is after 08:59:59.
+    EXPECT_EQ((List{"20260105", "20260112"}),
+              Dates("FREQ=WEEKLY;UNTIL=20260119T085959", Date{2026, 1, 5}));
+    EXPECT_EQ((List{"20260105", "20260112", "20260119"}),
+              Dates("FREQ=WEEKLY;UNTIL=20260119", Date{2026, 1, 5}));
+    // The examples of RFC 5545 for the week start: 1997-08-05 is a Tuesday.
+    EXPECT_EQ((List{"19970805", "19970810", "19970819", "19970824"}),
+              Dates("FREQ=WEEKLY;INTERVAL=2;COUNT=4;BYDAY=TU,SU;WKST=MO", Date{1997, 8, 5}));
+    EXPECT_EQ((List{"19970805", "19970817", "19970819", "19970831"}),
+              Dates("FREQ=WEEKLY;INTERVAL=2;COUNT=4;BYDAY=TU,SU;WKST=SU", Date{1997, 8, 5}));
+    // A start the rule would not give is still the first, and counted.
+    EXPECT_EQ((List{"20260107", "20260112", "20260114"}),
+              Dates("FREQ=WEEKLY;BYDAY=MO,WE;COUNT=3", Date{2026, 1, 7}));
+    EXPECT_EQ((List{"20260106", "20260107", "20260112"}),
+              Dates("FREQ=WEEKLY;BYDAY=MO,WE;COUNT=3", Date{2026, 1, 6}));
+
+    // A window far from the start gives what a walk from the start gives,
+    // COUNT and all (the expansion jumps ahead instead of walking).
+    for (const char* rule : {"FREQ=DAILY;INTERVAL=7;COUNT=2000", "FREQ=WEEKLY;INTERVAL=3;COUNT=900",
+                             "FREQ=WEEKLY;INTERVAL=2;BYDAY=SU,TH,SA;COUNT=1500;WKST=TH",
+                             "FREQ=WEEKLY;BYDAY=MO;COUNT=800", "FREQ=MONTHLY;COUNT=250",
+                             "FREQ=MONTHLY;INTERVAL=5;COUNT=100", "FREQ=YEARLY;COUNT=30",
+                             "FREQ=DAILY;UNTIL=20400101", "FREQ=MONTHLY;INTERVAL=7"}) {
+        for (const Date start : {Date{2001, 1, 31}, Date{2000, 2, 29}, Date{2003, 6, 15}}) {
+            const Date from{2026, 3, 1}, to{2027, 2, 28};
+            List all = Dates(rule, LocalDateTime{start, TimeOfDay{}}, start, to);
+            List within;
+            for (const std::string& d : all)
+                if (d >= IcalDate(from)) within.push_back(d);
+            EXPECT_EQ(within, Dates(rule, LocalDateTime{start, TimeOfDay{}}, from, to))
+                << rule << " from " << IcalDate(start);
+        }
+    }
+}
+
+TEST(IcalRecur, OtherRulesAreNotTaken) {
+    const Date start{2026, 1, 13};  // a Tuesday
+    for (const char* rule :
+         {"FREQ=MONTHLY;BYDAY=2TU", "FREQ=WEEKLY;BYDAY=1TU", "FREQ=YEARLY;BYMONTH=3",
+          "FREQ=MONTHLY;BYMONTHDAY=-1", "FREQ=MONTHLY;BYSETPOS=1;BYDAY=TU", "FREQ=HOURLY",
+          "FREQ=DAILY;BYDAY=MO,TU", "INTERVAL=2", "FREQ=DAILY;INTERVAL=0", "FREQ=DAILY;COUNT=x",
+          "FREQ=DAILY;FREQ=WEEKLY", "FREQ=DAILY;UNTIL=2026", "FREQ", "FREQ=WEEKLY;BYDAY=XX",
+          "FREQ=MONTHLY;BYMONTH=1"})
+        EXPECT_FALSE(ParseRecurrenceRule(rule, start).has_value()) << rule;
+    const std::optional<RecurrenceRule> r =
+        ParseRecurrenceRule("freq=weekly;byday=tu,fr;wkst=su;interval=99999999999;", start);
+    ASSERT_TRUE(r.has_value());
+    EXPECT_EQ((1u << 2) | (1u << 5), r->weekDays);
+    EXPECT_EQ(0, r->weekStart);
+    EXPECT_EQ(1000000000, r->interval);  // saturated, no overflow
+}
+
+TEST(IcalZone, VtimezoneRulesGiveUtc) {
+    // Central Europe since 1996, and a zone with a numbered BYMONTHDAY rule
+    // in the style of older exports (second Sunday of March, 02:00).
+    IcalComponent berlin{"VTIMEZONE", 1, {}, {}};
+    auto observance = [](const char* name, const char* start, const char* from, const char* to,
+                         const char* rule) {
+        IcalComponent c{name, 1, {}, {}};
+        for (const auto& [n, v] : {std::pair<const char*, const char*>{"DTSTART", start},
+                                   {"TZOFFSETFROM", from},
+                                   {"TZOFFSETTO", to},
+                                   {"RRULE", rule}}) {
+            IcalProperty p;
+            p.name = n;
+            p.value = v;
+            c.properties.push_back(p);
+        }
+        return c;
+    };
+    berlin.children.push_back(observance("DAYLIGHT", "19810329T020000", "+0100", "+0200",
+                                         "FREQ=YEARLY;BYMONTH=3;BYDAY=-1SU"));
+    berlin.children.push_back(observance("STANDARD", "19961027T030000", "+0200", "+0100",
+                                         "FREQ=YEARLY;BYMONTH=10;BYDAY=-1SU"));
+    const std::optional<TimeZoneRules> zone = TimeZoneRules::FromComponent(berlin);
+    ASSERT_TRUE(zone.has_value());
+    auto utc = [&](const TimeZoneRules& z, int y, int mo, int d, int h, int mi) {
+        return IcalDateTime(z.ToUtc(LocalDateTime{Date{y, mo, d}, TimeOfDay{h, mi, 0}}), true);
+    };
+    EXPECT_EQ("20260115T080000Z", utc(*zone, 2026, 1, 15, 9, 0));
+    EXPECT_EQ("20260329T005900Z", utc(*zone, 2026, 3, 29, 1, 59));
+    EXPECT_EQ("20260329T010000Z", utc(*zone, 2026, 3, 29, 3, 0));   // the last Sunday of March
+    EXPECT_EQ("20261025T000000Z", utc(*zone, 2026, 10, 25, 2, 0));  // summer time still
+    EXPECT_EQ("20261025T020000Z", utc(*zone, 2026, 10, 25, 3, 0));  // the last Sunday of October
+    EXPECT_EQ("20260101T000000Z", utc(*zone, 2026, 1, 1, 1, 0));    // last year's October rule
+    EXPECT_EQ("19700701T080000Z", utc(*zone, 1970, 7, 1, 9, 0));    // before any onset
+    auto wall = [&](int mo, int d, int h) {
+        return IcalDateTime(zone->FromUtc(LocalDateTime{Date{2026, mo, d}, TimeOfDay{h, 0, 0}}),
+                            false);
+    };
+    EXPECT_EQ("20260701T090000", wall(7, 1, 7));
+    EXPECT_EQ("20261025T020000", wall(10, 25, 0));  // the hour 02:00..03:00 comes twice
+    EXPECT_EQ("20261025T020000", wall(10, 25, 1));
+
+    IcalComponent eastern{"VTIMEZONE", 1, {}, {}};
+    eastern.children.push_back(
+        observance("DAYLIGHT", "20070311T020000", "-0500", "-0400",
+                   "FREQ=YEARLY;BYMONTH=3;BYMONTHDAY=8,9,10,11,12,13,14;BYDAY=SU"));
+    eastern.children.push_back(observance("STANDARD", "20071104T020000", "-0400", "-0500",
+                                          "FREQ=YEARLY;BYMONTH=11;BYDAY=1SU"));
+    const std::optional<TimeZoneRules> us = TimeZoneRules::FromComponent(eastern);
+    ASSERT_TRUE(us.has_value());
+    EXPECT_EQ("20260308T065900Z", utc(*us, 2026, 3, 8, 1, 59));
+    EXPECT_EQ("20260308T070000Z", utc(*us, 2026, 3, 8, 3, 0));  // 8 March 2026 is the second Sunday
+    EXPECT_EQ("20261101T070000Z", utc(*us, 2026, 11, 1, 2, 0));
+
+    // Rules the zone does not follow make it unknown, not wrong.
+    IcalComponent odd{"VTIMEZONE", 1, {}, {}};
+    odd.children.push_back(
+        observance("STANDARD", "20070311T020000", "-0500", "-0400", "FREQ=MONTHLY;BYDAY=1SU"));
+    EXPECT_FALSE(TimeZoneRules::FromComponent(odd).has_value());
+    EXPECT_FALSE(TimeZoneRules::FromComponent(IcalComponent{"VTIMEZONE", 1, {}, {}}).has_value());
+}
