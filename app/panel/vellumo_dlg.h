@@ -74,6 +74,8 @@ private:
     bool StretchSkinTo(int width, int height);
     void DropStretchedSkin();
     void SetDayColours(CSkinButton& cell, COLORREF in, COLORREF out, COLORREF focus);
+    // A day's colours: today over a memo over plain.
+    void MarkDayCell(CSkinButton& cell, bool memo, bool today);
     void ApplyHeadingLook(CSkinLabel& label);
     bool CurrentMonthShown() const;
 
@@ -169,3 +171,13 @@ private:
     int m_days;  // remind-ahead days, 1..7
     CSkinButton m_minimizeButton;
 };
+
+template <typename Visit>
+inline void CVellumoDlg::VisitFaces(bool all, Visit&& visit) {
+    for (CSkinButton& cell : m_dayCells) visit(cell);
+    visit(m_yearLabel);
+    visit(m_monthLabel);
+    if (!all) return;
+    for (CSkinLabel& letter : m_weekdays) visit(letter);
+    for (CSkinButton* button : BareButtons()) visit(*button);
+}

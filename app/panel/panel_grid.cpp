@@ -1,0 +1,110 @@
+#include "app/panel/vellumo_dlg.h"
+
+#include <string>
+
+#include "app/panel/panel_look.h"
+#include "core/calendar/month_model.h"
+#include "platform/local_time.h"
+
+using namespace panel;
+
+void CVellumoDlg::SetUpGrid() {
+    // The month's layout hides the cells it leaves empty.
+    for (CSkinButton& cell : m_dayCells) {
+        cell.SetBorderDrawn(false);
+        cell.SetTransparentBack(true);
+        cell.KeepCaptionHere();  // renumbered at every month step
+    }
+    ApplyDayFont();
+    ApplyHeadingLook(m_yearLabel);
+    ApplyHeadingLook(m_monthLabel);
+    RebuildFaceRegions();
+
+    m_today = LocalDateNow();
+    m_month.year = m_today.year;
+    m_month.month = m_today.month;
+    m_month.todayDay = m_today.day;
+    RefreshMonth();
+}
+
+bool CVellumoDlg::CurrentMonthShown() const {
+    return m_month.year == m_today.year && m_month.month == m_today.month;
+}
+
+void CVellumoDlg::SetDayColours(CSkinButton& cell, COLORREF in, COLORREF out, COLORREF focus) {
+    cell.SetStateColour(static_cast<int>(ButtonColourSlot::TextIn), in);
+    cell.SetStateColour(static_cast<int>(ButtonColourSlot::TextOut), out);
+    cell.SetStateColour(static_cast<int>(ButtonColourSlot::TextFocus), focus);
+}
+
+void CVellumoDlg::MarkDayCell(CSkinButton& cell, bool memo, bool today) {
+    if (today) {
+        SetDayColours(cell, kTodayColour, kTodayColour, kTodayColour);
+    } else if (memo) {
+        SetDayColours(cell, kMemoColour, kMemoColour, kMemoColour);
+    } else {
+        SetDayColours(cell, kDayTextIn, kDayTextOut, kDayTextFocus);
+    }
+}
+
+void CVellumoDlg::LayoutMonth() {
+    const MonthLayout layout = LayOutMonth(m_month, CurrentMonthShown());
+    m_monthMemos.Load(m_month.year, m_month.month);
+    for (int i = 0; i < kDayCellCount; ++i) {
+        const int day = layout.dayOfCell[i];
+        CSkinButton& cell = m_dayCells[i];
+        // Shown and hidden by the style bit alone, as a window held from
+        // redrawing is: the panel repaints the grid itself, and a full show
+        // or hide would have the window system work out update regions for
+        // nothing, three trips each.
+        const LONG style = ::GetWindowLongA(cell.m_hWnd, GWL_STYLE);
+        if (((style & WS_VISIBLE) != 0) != (day != 0))
+            ::SetWindowLongA(cell.m_hWnd, GWL_STYLE, style ^ WS_VISIBLE);
+        if (day == 0) continue;
+        const std::string number = std::to_string(day);
+        if (cell.GetWindowText() != number) cell.SetWindowText(number.c_str());
+        if (const auto& memo = m_monthMemos.Memo(day)) {
+            SetDayColours(cell, kMemoColour, kMemoColour, kMemoColour);
+            cell.SetTipText(memo->c_str());
+        } else {
+            SetDayColours(cell, kDayTextIn, kDayTextOut, kDayTextFocus);
+            cell.SetTipText("");
+        }
+    }
+    // Today keeps its colour over a memo; its tip stays the memo.
+    if (layout.todayCellId) {
+        CSkinButton& today = m_dayCells[layout.todayCellId - kFirstDayCellId];
+        SetDayColours(today, kTodayColour, kTodayColour, kTodayColour);
+    }
+}
+
+void CVellumoDlg::ApplyHeadingLook(CSkinLabel& label) {
+    label.KeepCaptionHere();  // set at every month step
+    label.ApplyTextColour(kHeadingColour);
+    label.ApplyFaceName("Times New Roman", 0);
+    label.ApplyPointSize(16);
+    label.ApplyBold(true);
+    label.ApplyTransparency(true);
+}
+
+void CVellumoDlg::RefreshMonth() {
+    // The headings and cells only record what changed; then the panel
+    // repaints them once, in one piece (OnPaint), with no cell shown half set
+    // up and no paint of its own per cell.
+    VisitFaces(false, [](auto& face) { face.HoldRepaints(true); });
+    const std::string year = YearText(m_month.year);
+    if (m_yearLabel.GetWindowText() != year) m_yearLabel.SetWindowText(year.c_str());
+    if (m_monthLabel.GetWindowText() != MonthAbbrev(m_month.month))
+        m_monthLabel.SetWindowText(MonthAbbrev(m_month.month));
+    LayoutMonth();
+    VisitFaces(false, [](auto& face) { face.HoldRepaints(false); });
+    if (m_facesPending == FacesPending::None) m_facesPending = FacesPending::Grid;
+    if (!::IsWindowVisible(m_hWnd)) return;  // the first show paints everything
+    ::RedrawWindow(m_hWnd, nullptr, m_gridRegion.Get(), RDW_INVALIDATE | RDW_NOCHILDREN);
+}
+
+void CVellumoDlg::ShowMonth(int year, int month) {
+    m_month.year = year;
+    m_month.month = month;
+    RefreshMonth();
+}
