@@ -1,8 +1,10 @@
 #include "app/panel/vellumo_dlg.h"
 
+#include <algorithm>
 #include <string>
 
 #include "app/panel/panel_look.h"
+#include "core/base/text_number.h"
 #include "core/calendar/month_model.h"
 #include "platform/local_time.h"
 
@@ -47,7 +49,40 @@ void CVellumoDlg::MarkDayCell(CSkinButton& cell, bool memo, bool today) {
     }
 }
 
+int CVellumoDlg::FocusedDay() const {
+    const HWND focus = ::GetFocus();
+    for (const CSkinButton& cell : m_dayCells) {
+        if (focus && cell.m_hWnd == focus) {
+            const std::string number = cell.GetWindowText();
+            return ParseLeadingInt(number.c_str());
+        }
+    }
+    return 0;  // no cell has the focus
+}
+
+// Cells are hidden by their style bit, which, unlike hiding a window, leaves
+// the focus where it was: a hidden cell would take Enter for a day the month
+// does not have. The focus goes to the same day number, or the month's last.
+void CVellumoDlg::KeepFocusOnAShownDay(const MonthLayout& layout, int focusedDay) {
+    const HWND focus = ::GetFocus();
+    int lastDay = 0;
+    bool focusHidden = false;
+    for (int i = 0; i < kDayCellCount; ++i) {
+        lastDay = std::max(lastDay, layout.dayOfCell[i]);
+        if (focus && m_dayCells[i].m_hWnd == focus && layout.dayOfCell[i] == 0) focusHidden = true;
+    }
+    if (!focusHidden) return;
+    const int day = focusedDay >= 1 && focusedDay <= lastDay ? focusedDay : lastDay;
+    for (int i = 0; i < kDayCellCount; ++i) {
+        if (layout.dayOfCell[i] == day) {
+            SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(m_dayCells[i].m_hWnd), TRUE);
+            return;
+        }
+    }
+}
+
 void CVellumoDlg::LayoutMonth() {
+    const int focusedDay = FocusedDay();  // before the cells change
     const MonthLayout layout = LayOutMonth(m_month, CurrentMonthShown());
     m_monthMemos.Load(m_month.year, m_month.month);
     for (int i = 0; i < kDayCellCount; ++i) {
@@ -76,6 +111,7 @@ void CVellumoDlg::LayoutMonth() {
         CSkinButton& today = m_dayCells[layout.todayCellId - kFirstDayCellId];
         SetDayColours(today, kTodayColour, kTodayColour, kTodayColour);
     }
+    KeepFocusOnAShownDay(layout, focusedDay);
 }
 
 void CVellumoDlg::ApplyHeadingLook(CSkinLabel& label) {

@@ -76,6 +76,11 @@ private:
     void SetDayColours(CSkinButton& cell, COLORREF in, COLORREF out, COLORREF focus);
     // A day's colours: today over a memo over plain.
     void MarkDayCell(CSkinButton& cell, bool memo, bool today);
+    // The day number of the cell with the keyboard focus, 0 when none has it.
+    int FocusedDay() const;
+    // After a layout: a cell that went hidden hands the focus to the cell of
+    // the same day, or of the month's last day.
+    void KeepFocusOnAShownDay(const MonthLayout& layout, int focusedDay);
     void ApplyHeadingLook(CSkinLabel& label);
     bool CurrentMonthShown() const;
 

@@ -361,3 +361,31 @@ TEST(Panel, AMemoWrittenChangedOrRemovedElsewhereShowsAtTheNextStep) {
     });
     ::DeleteFileA(path.c_str());
 }
+
+TEST(Panel, AFocusedDayThatAStepHidesHandsTheFocusToAShownDay) {
+    RunPanel([&](CVellumoDlg& panel) {
+        // August 2026 ends on the grid's last cell; September's 30 days end
+        // before it, so the cell of the 31st is hidden by the step.
+        panel.ShowMonth(2026, 8);
+        HWND last = panel.DayCell(IDC_DAY_LAST).m_hWnd;
+        ::SendMessageA(panel.m_hWnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(last), TRUE);
+        ASSERT_EQ(::GetFocus(), last);
+        Command(panel, IDC_NEXT_MONTH);
+        EXPECT_FALSE(::IsWindowVisible(last));
+        // Enter opens the editor of the day that has the focus now.
+        std::string date;
+        ModalScript editor;
+        editor.Then([&] {
+            HWND dlg = FindThreadDialog("New Memo");
+            if (!dlg) return false;
+            date = Text(::GetDlgItem(dlg, IDC_DATE));
+            ::PostMessageA(dlg, WM_COMMAND, IDCANCEL, 0);
+            return true;
+        });
+        editor.Run([&] {
+            MSG enter{::GetFocus(), WM_KEYDOWN, VK_RETURN, 0, 0, {}};
+            return ::IsDialogMessageA(panel.m_hWnd, &enter);
+        });
+        EXPECT_EQ(date, "2026-9-30");
+    });
+}
