@@ -6,8 +6,8 @@
 #include "companions/sandrel/sandrel.h"
 
 #include <cstdio>
-#include <fstream>
-#include <sstream>
+
+#include "companions/sandrel/sandrel_files.h"
 
 namespace sandrel {
 
@@ -15,47 +15,9 @@ namespace {
 
 const char* const kMemoFolders[] = {"Remark", "Notice"};
 
-bool IsFolder(const std::string& path) {
-    const DWORD a = ::GetFileAttributesA(path.c_str());
-    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-bool Exists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-// Names in `dir`: its plain files, or its subfolders.
-std::vector<std::string> NamesIn(const std::string& dir, bool folders) {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA data;
-    HANDLE find = ::FindFirstFileA((dir + "\\*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return names;
-    do {
-        const std::string name = data.cFileName;
-        if (name == "." || name == "..") continue;
-        if (((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) == folders) names.push_back(name);
-    } while (::FindNextFileA(find, &data));
-    ::FindClose(find);
-    return names;
-}
-
-void RemoveTree(const std::string& dir) {
-    for (const std::string& sub : NamesIn(dir, true)) RemoveTree(dir + "\\" + sub);
-    for (const std::string& file : NamesIn(dir, false)) {
-        const std::string path = dir + "\\" + file;
-        ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        ::DeleteFileA(path.c_str());
-    }
-    ::RemoveDirectoryA(dir.c_str());
-}
-
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-// Writes every memo file into `staging`; false (and why) on the first failure.
-bool CopyMemos(const std::string& dir, const std::string& staging, int* copied, std::string* why) {
+// Writes every memo file into `staging`, counting memos and kept-aside
+// files; false (and why) on the first failure.
+bool CopyMemos(const std::string& dir, const std::string& staging, BackupCount* count, std::string* why) {
     if (!::CreateDirectoryA(staging.c_str(), nullptr)) {
         *why = "could not create " + staging;
         return false;
@@ -69,21 +31,15 @@ bool CopyMemos(const std::string& dir, const std::string& staging, int* copied, 
             return false;
         }
         for (const std::string& name : NamesIn(from, false)) {
+            const FileKind kind = KindOfName(name);
             if (!::CopyFileA((from + "\\" + name).c_str(), (to + "\\" + name).c_str(), FALSE)) {
                 *why = "could not copy " + from + "\\" + name;
                 return false;
             }
-            ++*copied;
+            ++(kind == FileKind::kKeptAside ? count->keptAside : count->memos);
         }
     }
     return true;
-}
-
-// A free name to keep `path` under before a restore replaces it.
-std::string KeepName(const std::string& path) {
-    std::string candidate = BeforeRestoreName(path);
-    for (int n = 2; Exists(candidate) && n < 100; ++n) candidate = BeforeRestoreName(path) + "." + std::to_string(n);
-    return Exists(candidate) ? std::string() : candidate;
 }
 
 }  // namespace
@@ -103,10 +59,38 @@ Day Today() {
     return Day{now.wYear, now.wMonth, now.wDay};
 }
 
+bool RunLock::Acquire(const std::string& dir, DWORD waitMs) {
+    const std::string path = dir + "\\Sandrel.lock";
+    const DWORD start = ::GetTickCount();
+    for (;;) {
+        file_.Reset(::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                                  FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE,
+                                  nullptr));
+        // Only another run's hold is waited for. Where no lock can be made
+        // at all (a folder that cannot be written) the work goes ahead and
+        // says itself what fails.
+        if (file_ || ::GetLastError() != ERROR_SHARING_VIOLATION) return true;
+        if (::GetTickCount() - start >= waitMs) return false;
+        ::Sleep(50);
+    }
+}
+
+bool StartWork(const std::string& dir, DWORD waitMs, RunLock& lock, Outcome* finished, bool* hadCutOff) {
+    *hadCutOff = false;
+    if (!lock.Acquire(dir, waitMs)) {
+        *finished = {kBusy, "Another run of Sandrel is working on the memos in " + dir +
+                                "; nothing was done. Try again later."};
+        return false;
+    }
+    *hadCutOff = FinishCutOffRestore(dir, finished);
+    if (*hadCutOff) AppendLog(dir, "finish restore", *finished);
+    return true;
+}
+
 Outcome BackUp(const std::string& dir, const Day& today) {
-    int memos = 0;
-    for (const char* folder : kMemoFolders) memos += static_cast<int>(NamesIn(dir + "\\" + folder, false).size());
-    if (memos == 0) {
+    std::size_t files = 0;
+    for (const char* folder : kMemoFolders) files += NamesIn(dir + "\\" + folder, false).size();
+    if (files == 0) {
         return {kNoMemos, "No memos to back up: there are no memo files in " + dir + "\\Remark or " + dir +
                               "\\Notice."};
     }
@@ -120,7 +104,7 @@ Outcome BackUp(const std::string& dir, const Day& today) {
 
     // The new set is written completely before it replaces the day's folder,
     // so a failed backup leaves the earlier one of the day as it was.
-    int copied = 0;
+    BackupCount copied;
     std::string why;
     if (!CopyMemos(dir, staging, &copied, &why)) {
         RemoveTree(staging);
@@ -139,44 +123,7 @@ Outcome BackUp(const std::string& dir, const Day& today) {
 
     const std::vector<std::string> old = BackupsToRemove(NamesIn(root, true), kBackupsKept);
     for (const std::string& name : old) RemoveTree(root + "\\" + name);
-    std::string message = "Backed up " + std::to_string(copied) + " memo file(s) to " + target + ".";
-    if (!old.empty()) message += " Removed " + std::to_string(old.size()) + " old backup(s).";
-    return {kDone, message};
-}
-
-Outcome Restore(const std::string& dir, const std::string& name) {
-    Day day;
-    const std::string source = dir + "\\Backup\\" + name;
-    if (!ParseDayFolderName(name, &day) || !IsFolder(source))
-        return {kNoSuchBackup, "There is no backup " + name + " in " + dir + "\\Backup."};
-    int restored = 0, kept = 0, failed = 0;
-    for (const char* folder : kMemoFolders) {
-        const std::string from = source + "\\" + folder;
-        if (!IsFolder(from)) continue;
-        const std::string to = dir + "\\" + folder;
-        ::CreateDirectoryA(to.c_str(), nullptr);
-        for (const std::string& file : NamesIn(from, false)) {
-            const std::string src = from + "\\" + file;
-            const std::string dst = to + "\\" + file;
-            if (Exists(dst)) {
-                if (ReadAll(dst) == ReadAll(src)) continue;  // already as backed up
-                const std::string keep = KeepName(dst);
-                if (keep.empty() || !::MoveFileA(dst.c_str(), keep.c_str())) {
-                    ++failed;  // never overwrite a memo that could not be kept
-                    continue;
-                }
-                ++kept;
-            }
-            if (::CopyFileA(src.c_str(), dst.c_str(), TRUE))
-                ++restored;
-            else
-                ++failed;
-        }
-    }
-    std::string message = "Restored " + std::to_string(restored) + " file(s) from backup " + name + ".";
-    if (kept) message += " " + std::to_string(kept) + " changed memo file(s) kept as <name>.before-restore.";
-    if (failed) message += " " + std::to_string(failed) + " file(s) could not be restored.";
-    return {failed ? kCopyFailed : kDone, message};
+    return {kDone, BackupMessage(copied, target, old.size())};
 }
 
 std::vector<std::string> ListBackups(const std::string& dir) {
@@ -204,10 +151,21 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     const std::string dir = ProgramDir();
     if (dir.empty()) return kNoMemos;
     const Command command = ParseCommand(commandLine ? commandLine : "");
+    if (command.kind == Command::kWindow) return RunWindow(instance, dir);
+    const char* const mode =
+        command.kind == Command::kAuto ? "auto" : command.kind == Command::kRestore ? "restore" : "start";
+    // Every run first finishes a restore that was cut off, whatever it was
+    // started for.
+    RunLock lock;
     Outcome outcome;
+    bool hadCutOff = false;
+    if (!StartWork(dir, kSilentWaitMs, lock, &outcome, &hadCutOff)) {
+        AppendLog(dir, mode, outcome);
+        return outcome.code;
+    }
     switch (command.kind) {
     case Command::kWindow:
-        return RunWindow(instance, dir);
+        break;
     case Command::kAuto:
         outcome = BackUp(dir, Today());
         AppendLog(dir, "auto", outcome);
@@ -221,6 +179,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     }
     outcome = {kUnknownCommand, std::string("Unknown arguments \"") + commandLine +
                                     "\"; use none, \"auto\" or \"restore <year>-<month>-<day>\"."};
-    AppendLog(dir, "start", outcome);
+    AppendLog(dir, mode, outcome);
     return outcome.code;
 }

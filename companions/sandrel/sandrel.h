@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/tools/backup_rules.h"
+#include "platform/handles.h"
 
 namespace sandrel {
 
@@ -18,6 +19,7 @@ enum ExitCode {
     kNoMemos = 3,      // no Remark or Notice with memos beside the program
     kNoSuchBackup = 4, // restore of a backup that does not exist
     kUnknownCommand = 5,
+    kBusy = 6,         // another run of this program kept working on the same memos
 };
 
 struct Outcome {
@@ -29,12 +31,36 @@ struct Outcome {
 std::string ProgramDir();
 Day Today();
 
+// Held by a run while it works on the memos beside it, so that two runs (the
+// window and an automatic backup, say) never work on them at once. Goes with
+// the process, also when it is killed.
+class RunLock {
+public:
+    // Waits up to `waitMs` for another run to let go; false when it did not.
+    bool Acquire(const std::string& dir, DWORD waitMs);
+
+private:
+    FileHandle file_;
+};
+constexpr DWORD kSilentWaitMs = 120000;
+constexpr DWORD kWindowWaitMs = 3000;
+
+// Takes the lock, then finishes a restore that was cut off, if there is one
+// (logged; its outcome in `finished`, with `hadCutOff` set). False, with the
+// outcome to report in `finished`, when another run kept the lock.
+bool StartWork(const std::string& dir, DWORD waitMs, RunLock& lock, Outcome* finished, bool* hadCutOff);
+
 // Copies Remark and Notice into Backup\<today>, replacing that folder as a
 // whole, then keeps the newest kBackupsKept dated backups.
 Outcome BackUp(const std::string& dir, const Day& today);
 // Copies the memo and notice files of Backup\<name> back; a memo that exists
-// and differs is first kept under its before-restore name.
+// and differs is first kept under its before-restore name. Every memo holds
+// its earlier or its restored text at every instant; Backup\restore.journal
+// names the restore until it is done.
 Outcome Restore(const std::string& dir, const std::string& name);
+// Finishes the restore a journal names (one cut off by a kill or a power
+// cut); false when there is none.
+bool FinishCutOffRestore(const std::string& dir, Outcome* outcome);
 // Names of the dated backups, newest first.
 std::vector<std::string> ListBackups(const std::string& dir);
 // Adds a dated line to Sandrel.log beside the program.

@@ -13,7 +13,24 @@ namespace {
 
 struct WindowState {
     std::string dir;
+    std::string warning;  // shown in a box once the window is up
 };
+
+// Runs `work` once no other run is at work on the memos and a restore that
+// was cut off is finished; the outcome of both, in one.
+template <class Work>
+Outcome Guarded(const std::string& dir, Work work) {
+    RunLock lock;
+    Outcome finished;
+    bool hadCutOff = false;
+    if (!StartWork(dir, kWindowWaitMs, lock, &finished, &hadCutOff)) return finished;
+    Outcome outcome = work();
+    if (hadCutOff) {
+        outcome.message = finished.message + " " + outcome.message;
+        if (outcome.code == kDone) outcome.code = finished.code;
+    }
+    return outcome;
+}
 
 void Fill(HWND dialog, const std::string& dir, const std::string& select) {
     HWND list = ::GetDlgItem(dialog, IDC_BACKUPS);
@@ -52,13 +69,28 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
         Fill(dialog, state->dir, backups.empty() ? std::string() : backups.front());
         const std::string where = "Memos are in Remark and Notice, backups in Backup, all in " + state->dir + ".";
         ::SetDlgItemTextA(dialog, IDC_STATUS, where.c_str());
+        // A restore cut off earlier is finished before anything else (when
+        // another run is at work, that one finishes it).
+        RunLock lock;
+        Outcome finished;
+        bool hadCutOff = false;
+        if (StartWork(state->dir, kWindowWaitMs, lock, &finished, &hadCutOff) && hadCutOff) {
+            ::SetDlgItemTextA(dialog, IDC_STATUS, finished.message.c_str());
+            if (finished.code != kDone) {
+                state->warning = finished.message;
+                ::PostMessageA(dialog, WM_APP, 0, 0);
+            }
+        }
         return TRUE;
     }
+    case WM_APP:  // finishing at the start went wrong: said once the window shows
+        ::MessageBoxA(dialog, state->warning.c_str(), "Sandrel", MB_OK | MB_ICONWARNING);
+        return TRUE;
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
         case IDC_BACKUP_NOW: {
             const Day today = Today();
-            const Outcome outcome = BackUp(state->dir, today);
+            const Outcome outcome = Guarded(state->dir, [&] { return BackUp(state->dir, today); });
             Fill(dialog, state->dir, DayFolderName(today));
             Show(dialog, "window backup", outcome, state->dir);
             return TRUE;
@@ -66,7 +98,8 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
         case IDC_RESTORE: {
             const std::string name = Selected(dialog);
             if (name.empty()) return TRUE;
-            Show(dialog, "window restore", Restore(state->dir, name), state->dir);
+            Show(dialog, "window restore", Guarded(state->dir, [&] { return Restore(state->dir, name); }),
+                 state->dir);
             return TRUE;
         }
         case IDC_BACKUPS:
@@ -87,7 +120,7 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
 int RunWindow(HINSTANCE instance, const std::string& dir) {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&controls);
-    WindowState state{dir};
+    WindowState state{dir, std::string()};
     const INT_PTR result = ::DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_SANDREL), nullptr, DialogProc,
                                              reinterpret_cast<LPARAM>(&state));
     return result < 0 ? 1 : static_cast<int>(result);

@@ -111,4 +111,78 @@ std::vector<std::string> BackupsToRemove(const std::vector<std::string>& names, 
 
 std::string BeforeRestoreName(const std::string& fileName) { return fileName + ".before-restore"; }
 
+std::string KeepName(const std::string& fileName, int n) {
+    return n <= 1 ? BeforeRestoreName(fileName) : BeforeRestoreName(fileName) + "." + std::to_string(n);
+}
+
+namespace {
+
+const char kKeptMark[] = ".before-restore";
+
+// Whether `name` ends with `tail`, without regard to case (as the file
+// system compares names).
+bool EndsWithNoCase(const std::string& name, const std::string& tail) {
+    return name.size() >= tail.size() && EqualsNoCase(name.substr(name.size() - tail.size()), tail.c_str());
+}
+
+}  // namespace
+
+FileKind KindOfName(const std::string& fileName) {
+    // "<name>.before-restore" or "<name>.before-restore.<n>".
+    std::string base = fileName;
+    const auto dot = base.find_last_of('.');
+    if (dot != std::string::npos && dot + 1 < base.size() &&
+        base.find_first_not_of("0123456789", dot + 1) == std::string::npos)
+        base.resize(dot);
+    return EndsWithNoCase(base, kKeptMark) ? FileKind::kKeptAside : FileKind::kMemo;
+}
+
+RestoreStep ChooseRestoreStep(FileKind kind, bool targetExists, bool sameBytes) {
+    switch (kind) {
+    case FileKind::kMemo:
+        if (!targetExists) return RestoreStep::kCopy;
+        return sameBytes ? RestoreStep::kLeave : RestoreStep::kKeepAsideAndReplace;
+    case FileKind::kKeptAside:
+        // An earlier text comes back where it is gone; one of that name that
+        // is there is another earlier text, never replaced.
+        return targetExists ? RestoreStep::kLeave : RestoreStep::kCopy;
+    }
+    return RestoreStep::kLeave;
+}
+
+namespace {
+const char kJournalHead[] = "Sandrel restore journal 1\r\nbackup ";
+}
+
+std::string RestoreJournalText(const std::string& backupName) { return kJournalHead + backupName + "\r\n"; }
+
+bool ParseRestoreJournal(const std::string& text, std::string* backupName) {
+    const std::string head = kJournalHead;
+    if (text.size() > kJournalReadLimit || text.size() < head.size() + 2 || text.compare(0, head.size(), head) != 0 ||
+        text.compare(text.size() - 2, 2, "\r\n") != 0)
+        return false;
+    const std::string name = text.substr(head.size(), text.size() - head.size() - 2);
+    Day day;
+    if (!ParseDayFolderName(name, &day)) return false;
+    *backupName = name;
+    return true;
+}
+
+std::string BackupMessage(const BackupCount& count, const std::string& target, std::size_t removedBackups) {
+    std::string message = "Backed up " + std::to_string(count.memos) + " memo file(s)";
+    if (count.keptAside)
+        message += " and " + std::to_string(count.keptAside) + " kept-aside file(s) (<name>.before-restore)";
+    message += " to " + target + ".";
+    if (removedBackups) message += " Removed " + std::to_string(removedBackups) + " old backup(s).";
+    return message;
+}
+
+std::string RestoreMessage(const std::string& name, const RestoreCount& count) {
+    std::string message = "Restored " + std::to_string(count.restored) + " file(s) from backup " + name + ".";
+    if (count.kept)
+        message += " " + std::to_string(count.kept) + " changed memo file(s) kept as <name>.before-restore.";
+    if (count.failed) message += " " + std::to_string(count.failed) + " file(s) could not be restored.";
+    return message;
+}
+
 }  // namespace sandrel

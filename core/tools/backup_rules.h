@@ -1,6 +1,7 @@
 // Rules of the backup program that need no file system: the dated folder
-// names, what the command line asks for, which backups are kept, and the
-// name a differing memo is kept under when a backup is restored over it.
+// names, what the command line asks for, which backups are kept, what each
+// file in a memo folder is, what a restore does with it and under which name
+// a differing memo is kept, the restore journal, and the result messages.
 #pragma once
 
 #include <cstddef>
@@ -37,5 +38,49 @@ constexpr std::size_t kBackupsKept = 30;
 
 // Where a memo that differs from the restored one is kept.
 std::string BeforeRestoreName(const std::string& fileName);
+// The `n`th name (1: BeforeRestoreName, then "<name>.before-restore.<n>") to
+// keep it under when earlier ones are taken by other texts.
+std::string KeepName(const std::string& fileName, int n);
+constexpr int kKeepNamesTried = 99;
+
+// What a file in a memo folder (or in a backup of one) is, by its name: a
+// memo or remind-time file, or an earlier text kept aside by a restore.
+enum class FileKind { kMemo, kKeptAside };
+FileKind KindOfName(const std::string& fileName);
+// The subfolder of a memo folder in which a restore writes each file before
+// it takes its place in one step (a rename within the folder's volume).
+// Readers of the memo store ask only for "<prefix><date>.txt" and backups take
+// only the folder's files, so neither ever sees it; and its own lookups stay
+// in a small folder.
+constexpr char kRestoreTempFolder[] = "restore.tmp";
+
+// What a restore does with one file of the backup, given the file of that
+// name among the memos: nothing (already so, or not ours to replace), copy it
+// (none there), or keep the differing memo aside and replace it.
+enum class RestoreStep { kLeave, kCopy, kKeepAsideAndReplace };
+RestoreStep ChooseRestoreStep(FileKind kind, bool targetExists, bool sameBytes);
+
+// The journal a restore writes before it changes anything and removes when it
+// is done; a journal found at start names a restore that was cut off.
+std::string RestoreJournalText(const std::string& backupName);
+// The backup a journal names; false for any text RestoreJournalText did not
+// write (half a file, another program's, a hostile one).
+bool ParseRestoreJournal(const std::string& text, std::string* backupName);
+constexpr std::size_t kJournalReadLimit = 4096;
+
+struct BackupCount {
+    int memos = 0;      // memo and remind-time files
+    int keptAside = 0;  // <name>.before-restore files
+};
+// "Backed up ..." of a finished backup into `target`.
+std::string BackupMessage(const BackupCount& count, const std::string& target, std::size_t removedBackups);
+
+struct RestoreCount {
+    int restored = 0;
+    int kept = 0;  // differing memos kept aside before they were replaced
+    int failed = 0;
+};
+// "Restored ..." of a restore of backup `name`.
+std::string RestoreMessage(const std::string& name, const RestoreCount& count);
 
 }  // namespace sandrel

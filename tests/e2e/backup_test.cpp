@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -118,6 +121,27 @@ TEST_F(Backup, RestoreKeepsAChangedMemoBesideTheRestoredOne) {
     EXPECT_EQ(ReadFileText(dir_.File("Remark\\2026-2-1.before-restore.2")), "[2026-2-1] changed again");
 }
 
+TEST_F(Backup, ACutOffRestoreThatCannotBeFinishedIsDroppedAndSaidSo) {
+    Memo("2026-2-1", "as it is");
+    ::CreateDirectoryA(dir_.File("Backup").c_str(), nullptr);
+    ::CreateDirectoryA(dir_.File("Remark\\restore.tmp").c_str(), nullptr);  // left by the cut
+    WriteFileBytes(dir_.File("Remark\\restore.tmp\\2026-2-1"), "[2026-2-1] half");
+    const std::string journal = dir_.File("Backup\\restore.journal");
+    WriteFileBytes(journal, std::string("Sandrel restore journal 1\r\nbackup ..\\..\\x\0\r\n", 44));
+    EXPECT_EQ(Run("auto"), 0) << "the backup asked for still runs";
+    WriteFileBytes(journal, "Sandrel restore journal 1\r\nbackup 2001-1-1\r\n");  // no such backup
+    EXPECT_EQ(Run("restore 2001-1-2"), 4);
+    EXPECT_FALSE(FileExists(journal));
+    EXPECT_FALSE(FileExists(dir_.File("Remark\\restore.tmp")));
+    EXPECT_EQ(ReadFileText(dir_.File("Remark\\2026-2-1")), "[2026-2-1] as it is");
+    const std::string log = ReadFileText(dir_.File("Sandrel.log"));
+    EXPECT_NE(log.find("finish restore (exit 2): Found an unreadable restore journal"), std::string::npos) << log;
+    EXPECT_NE(log.find("finish restore (exit 4): A restore of backup 2001-1-1 was cut off and cannot be finished"),
+              std::string::npos)
+        << log;
+    EXPECT_NE(log.find("auto (exit 0): Backed up 2 memo file(s) to"), std::string::npos) << log;
+}
+
 TEST_F(Backup, KeepsTheNewestThirtyDatedBackups) {
     Memo("2026-3-1", "kept");
     ::CreateDirectoryA(dir_.File("Backup").c_str(), nullptr);
@@ -188,6 +212,217 @@ TEST_F(Backup, WindowListsBacksUpRestoresAndCloses) {
     ASSERT_TRUE(ProgramDir::WaitExit(p, 10000));
     ::GetExitCodeProcess(p, &code);
     EXPECT_EQ(code, 0u);
+}
+
+// A restore killed at random moments, again and again (a power cut, a
+// log-off, the task manager). After every kill each memo and remind time is
+// whole: its earlier text or the restored one, never missing, never empty,
+// never half written; an earlier text is kept aside whole or not at all. A
+// later run of any kind finishes the restore.
+class KilledRestore : public Backup {
+protected:
+    static constexpr int kMemos = 250;
+    static constexpr int kKills = 24;
+
+    struct Day {
+        std::string remark, notice;  // file names
+        std::string backedUp, newer;  // memo texts; newer empty: deleted since the backup
+        std::string backedUpTime, newerTime;
+        bool inBackup = true;
+    };
+
+    void MakeDays() {
+        for (int i = 0; static_cast<int>(days_.size()) < kMemos; ++i) {
+            const std::string date = std::to_string(2020 + i / 336) + "-" + std::to_string(i / 28 % 12 + 1) + "-" +
+                                     std::to_string(i % 28 + 1);
+            Day d;
+            d.remark = "Remark_" + date + ".txt";
+            d.notice = "Notice_" + date + ".txt";
+            d.backedUp = "[" + date + "] backed up " + std::string(static_cast<std::size_t>(i % 97), 'b');
+            d.backedUpTime = "9:05";
+            switch (i % 8) {  // most were changed since, some not, a few deleted or new
+            case 0:
+                d.newer = d.backedUp;
+                d.newerTime = d.backedUpTime;
+                break;
+            case 1:
+                d.newer.clear();
+                d.newerTime = d.backedUpTime;
+                break;
+            case 2:
+                d.inBackup = (i % 16 != 2);
+                [[fallthrough]];
+            default:
+                d.newer = "[" + date + "] written since " + std::to_string(i);
+                d.newerTime = i % 3 ? "10:30" : d.backedUpTime;
+            }
+            days_.push_back(d);
+        }
+    }
+
+    void Write(const std::string& folder, const std::string& name, const std::string& bytes) {
+        if (bytes.empty())
+            ::DeleteFileA(dir_.File(folder + "\\" + name).c_str());
+        else
+            ASSERT_TRUE(WriteFileBytes(dir_.File(folder + "\\" + name), bytes));
+    }
+
+    // Checks one listed file against its earlier and restored text, and its
+    // kept-aside copy; counts it when restored. `earlier` empty: it was
+    // missing. What it checked leaves `listed`.
+    void CheckFile(const std::string& folder, std::set<std::string>& listed, const std::string& name,
+                   const std::string& earlier, const std::string& restored, int* restoredCount) {
+        const std::string path = dir_.File(folder + "\\" + name);
+        if (!listed.erase(name)) {
+            EXPECT_TRUE(earlier.empty()) << name << " is missing";
+        } else {
+            const std::string text = ReadFileText(path);
+            if (text == restored)
+                *restoredCount += earlier != restored;
+            else
+                EXPECT_EQ(text, earlier) << name << (text.empty() ? " is empty" : " is neither text");
+        }
+        // A kept-aside copy is the earlier text, whole.
+        if (listed.erase(name + ".before-restore")) {
+            EXPECT_EQ(ReadFileText(path + ".before-restore"), earlier) << name;
+        }
+    }
+
+    std::set<std::string> Listing(const std::string& folder) {
+        const std::vector<std::string> names = Names(dir_.File(folder));
+        return std::set<std::string>(names.begin(), names.end());
+    }
+
+    // Under Wine on a busy machine a start right after a kill now and then
+    // fails; a user would start it again.
+    HANDLE StartAgainAndAgain(const std::string& arguments) {
+        HANDLE p = Start(arguments);
+        for (int again = 0; !p && again < 5; ++again) {
+            std::printf("start failed (error %lu), again\n", static_cast<unsigned long>(::GetLastError()));
+            ::Sleep(200);
+            p = Start(arguments);
+        }
+        return p;
+    }
+
+    int KeptAside() {
+        int kept = 0;
+        for (const char* folder : {"Remark", "Notice"})
+            for (const std::string& name : Names(dir_.File(folder)))
+                kept += name.find(".before-restore") != std::string::npos;
+        return kept;
+    }
+
+    // Every file as it must be at any moment; the number restored so far.
+    // Besides them only the restore's own temp folder may be there (none
+    // once it is `finished`): no file kept twice, nothing else.
+    int CheckWhole(bool finished = false) {
+        std::set<std::string> remark = Listing("Remark"), notice = Listing("Notice");
+        int restored = 0;
+        for (const Day& d : days_) {
+            if (!d.inBackup) {  // not in the backup: never touched
+                EXPECT_EQ(remark.erase(d.remark), 1u);
+                EXPECT_EQ(ReadFileText(dir_.File("Remark\\" + d.remark)), d.newer);
+                notice.erase(d.notice);
+                continue;
+            }
+            CheckFile("Remark", remark, d.remark, d.newer, d.backedUp, &restored);
+            CheckFile("Notice", notice, d.notice, d.newerTime, d.backedUpTime, &restored);
+        }
+        for (const std::set<std::string>* left : {&remark, &notice})
+            for (const std::string& name : *left)
+                EXPECT_TRUE(name == "restore.tmp" && !finished) << name << " should not be there";
+        return restored;
+    }
+
+    std::vector<Day> days_;
+};
+
+TEST_F(KilledRestore, NeverLeavesAMemoMissingOrEmptyAndTheNextRunFinishesIt) {
+    MakeDays();
+    ::CreateDirectoryA(dir_.File("Remark").c_str(), nullptr);
+    ::CreateDirectoryA(dir_.File("Notice").c_str(), nullptr);
+    for (const Day& d : days_) {
+        if (!d.inBackup) continue;
+        Write("Remark", d.remark, d.backedUp);
+        Write("Notice", d.notice, d.backedUpTime);
+    }
+    ASSERT_EQ(Run("auto"), 0);
+    int changed = 0, keptExpected = 0;  // backed-up files that differ now; of them, those still there
+    for (const Day& d : days_) {
+        if (d.newer != d.backedUp) {
+            Write("Remark", d.remark, d.newer);
+            changed += d.inBackup;
+            keptExpected += d.inBackup && !d.newer.empty();
+        }
+        if (d.newerTime != d.backedUpTime) {
+            Write("Notice", d.notice, d.newerTime);
+            changed += d.inBackup;
+            keptExpected += d.inBackup;
+        }
+    }
+    const std::string restore = "restore " + Today();
+    const DWORD seed = ::GetTickCount();
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    std::mt19937 random(seed);
+
+    // Most kills land at evenly spread points of the work left (once so many
+    // more earlier texts are kept aside, give or take a file or two); every
+    // fourth at a random moment from the start, in start-up or while the run
+    // finishes the restore cut off before.
+    // On a machine busy with other work each start of the program takes
+    // longer: the kills then stop after a minute (but never before eight).
+    int atWork = kKills - kKills / 4;
+    const DWORD killing = ::GetTickCount();
+    for (int kill = 0; kill < kKills && !HasFailure() && (kill < 8 || ::GetTickCount() - killing < 60000); ++kill) {
+        const int kept = KeptAside();
+        HANDLE p = StartAgainAndAgain(restore);
+        ASSERT_NE(p, nullptr);
+        if (kill % 4 == 3) {
+            ::Sleep(std::uniform_int_distribution<DWORD>(0, 700)(random));
+        } else {
+            const int goal = kept + std::max(1, (keptExpected - kept) / atWork--);
+            const DWORD since = ::GetTickCount();
+            while (KeptAside() < goal && ::WaitForSingleObject(p, 15) == WAIT_TIMEOUT &&
+                   ::GetTickCount() - since < 30000) {
+            }
+            ::Sleep(std::uniform_int_distribution<DWORD>(0, 20)(random));
+        }
+        ::TerminateProcess(p, 99);
+        ASSERT_TRUE(ProgramDir::WaitExit(p, 10000));
+        std::printf("kill %d: %d of %d files restored\n", kill, CheckWhole(), changed);
+    }
+
+    // Surely cut off once more (the journal is there), then any run
+    // finishes it: here an automatic backup, which then backs it all up.
+    const std::string journal = dir_.File("Backup\\restore.journal");
+    for (int attempt = 0; attempt < 3 && !FileExists(journal); ++attempt) {
+        HANDLE p = StartAgainAndAgain(restore);
+        ASSERT_TRUE(WaitFor([&] { return FileExists(journal); }, 30000));
+        ::TerminateProcess(p, 99);
+        ASSERT_TRUE(ProgramDir::WaitExit(p, 10000));
+    }
+    ASSERT_TRUE(FileExists(journal));
+    CheckWhole();
+    ASSERT_EQ(Run("auto"), 0);
+    for (const Day& d : days_) {
+        if (!d.inBackup) continue;
+        EXPECT_EQ(ReadFileText(dir_.File("Remark\\" + d.remark)), d.backedUp);
+        EXPECT_EQ(ReadFileText(dir_.File("Notice\\" + d.notice)), d.backedUpTime);
+    }
+    EXPECT_EQ(CheckWhole(true), changed);
+    EXPECT_FALSE(FileExists(journal));
+    const int kept = KeptAside();
+    EXPECT_EQ(kept, keptExpected) << "every changed file kept aside once";
+    const int memoFiles =
+        static_cast<int>(Names(dir_.File("Remark")).size() + Names(dir_.File("Notice")).size()) - kept;
+    const std::string log = ReadFileText(dir_.File("Sandrel.log"));
+    EXPECT_NE(log.find("finish restore (exit 0): Finished a restore that was cut off. Restored "), std::string::npos)
+        << log;
+    EXPECT_NE(log.find("auto (exit 0): Backed up " + std::to_string(memoFiles) + " memo file(s) and " +
+                       std::to_string(kept) + " kept-aside file(s) (<name>.before-restore) to "),
+              std::string::npos)
+        << log.substr(log.size() > 2000 ? log.size() - 2000 : 0);
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // The backup program's folder names and command line: a name reads only when
 // it names a real day and is written back exactly; a restore names a real
-// day; pruning removes only dated folders and keeps the newest.
+// day; pruning removes only dated folders and keeps the newest; a restore
+// journal reads only as written and names a real day; the names a restore
+// keeps earlier texts under read back as such.
 #include <algorithm>
 #include <cctype>
 #include <set>
@@ -59,6 +61,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(!line.empty());
         break;
     }
+
+    std::string journaled;
+    if (sandrel::ParseRestoreJournal(text, &journaled)) {
+        FUZZ_CHECK(sandrel::ParseDayFolderName(journaled, &day));
+        FUZZ_CHECK(sandrel::RestoreJournalText(journaled) == text);
+    }
+    const int n = 1 + in.Byte() % sandrel::kKeepNamesTried;
+    FUZZ_CHECK(sandrel::KindOfName(sandrel::KeepName(text, n)) == sandrel::FileKind::kKeptAside);
+    if (sandrel::KindOfName(text) == sandrel::FileKind::kKeptAside)
+        FUZZ_CHECK(Lower(text).find(".before-restore") != std::string::npos);
 
     // The text as a folder listing, one name a line.
     std::vector<std::string> names;

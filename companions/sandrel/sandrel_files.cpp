@@ -1,0 +1,119 @@
+#include "companions/sandrel/sandrel_files.h"
+
+#include "platform/handles.h"
+
+namespace sandrel {
+
+namespace {
+
+struct FindTraits {
+    using Handle = HANDLE;
+    static Handle Invalid() { return INVALID_HANDLE_VALUE; }
+    static void Close(Handle h) { ::FindClose(h); }
+};
+using FindHandle = UniqueHandle<FindTraits>;
+
+// Vellumo's reads and saves hold a memo for a moment; a step that meets one
+// tries again this often, this far apart (as Vellumo's own saves do).
+constexpr int kAttempts = 10;
+constexpr DWORD kPauseMs = 20;
+
+bool IsCollision(DWORD error) { return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION; }
+
+}  // namespace
+
+std::vector<std::string> NamesIn(const std::string& dir, bool folders) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA data;
+    FindHandle find(::FindFirstFileA((dir + "\\*").c_str(), &data));
+    if (!find) return names;
+    do {
+        const std::string name = data.cFileName;
+        if (name == "." || name == "..") continue;
+        if (((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) == folders) names.push_back(name);
+    } while (::FindNextFileA(find.Get(), &data));
+    return names;
+}
+
+bool IsFolder(const std::string& path) {
+    const DWORD a = ::GetFileAttributesA(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool Exists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+void RemoveTree(const std::string& dir) {
+    for (const std::string& sub : NamesIn(dir, true)) RemoveTree(dir + "\\" + sub);
+    for (const std::string& file : NamesIn(dir, false)) {
+        const std::string path = dir + "\\" + file;
+        ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        ::DeleteFileA(path.c_str());
+    }
+    ::RemoveDirectoryA(dir.c_str());
+}
+
+bool ReadWhole(const std::string& path, std::string* bytes, std::size_t limit) {
+    bytes->clear();
+    FileHandle file;
+    for (int attempt = 0; attempt < kAttempts && !file; ++attempt) {
+        if (attempt > 0) ::Sleep(kPauseMs);
+        file.Reset(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file && !IsCollision(::GetLastError())) return false;
+    }
+    if (!file) return false;
+    char chunk[16384];
+    DWORD got = 0;
+    while (::ReadFile(file.Get(), chunk, sizeof chunk, &got, nullptr)) {
+        if (got == 0) return true;
+        if (got > limit - bytes->size()) return false;
+        bytes->append(chunk, got);
+    }
+    return false;
+}
+
+bool StampOf(const std::string& path, Stamp* stamp) {
+    WIN32_FILE_ATTRIBUTE_DATA info{};
+    if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &info)) return false;
+    stamp->size = (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    stamp->written = (static_cast<std::uint64_t>(info.ftLastWriteTime.dwHighDateTime) << 32) |
+                     info.ftLastWriteTime.dwLowDateTime;
+    return true;
+}
+
+bool WriteFlushed(const std::string& path, const std::string& bytes) {
+    FileHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                  nullptr));
+    if (!file) return false;
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const std::size_t left = bytes.size() - done;
+        const DWORD chunk = static_cast<DWORD>(left < (1u << 20) ? left : (1u << 20));
+        DWORD written = 0;
+        if (!::WriteFile(file.Get(), bytes.data() + done, chunk, &written, nullptr) || written == 0) return false;
+        done += written;
+    }
+    return ::FlushFileBuffers(file.Get()) != FALSE;
+}
+
+DWORD MoveWhole(const std::string& temp, const std::string& target, bool replace) {
+    const DWORD flags = MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0);
+    DWORD error = NO_ERROR;
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        if (attempt > 0) ::Sleep(kPauseMs);
+        if (::MoveFileExA(temp.c_str(), target.c_str(), flags)) return NO_ERROR;
+        // A reader holding the target turns the replace away as access
+        // denied; a target that cannot be replaced at all stays so.
+        error = ::GetLastError();
+        if (!IsCollision(error) && error != ERROR_ACCESS_DENIED) break;
+    }
+    return error != NO_ERROR ? error : ERROR_GEN_FAILURE;
+}
+
+bool PlaceWhole(const std::string& target, const std::string& temp, const std::string& bytes, bool replace) {
+    if (WriteFlushed(temp, bytes) && MoveWhole(temp, target, replace) == NO_ERROR) return true;
+    ::DeleteFileA(temp.c_str());
+    return false;
+}
+
+}  // namespace sandrel
