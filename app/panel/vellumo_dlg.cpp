@@ -14,8 +14,10 @@
 #include "controls/menus/menu_look.h"
 #include "controls/menus/menu_window.h"
 #include "core/app/command_line.h"
+#include "core/memo/announcement.h"
 #include "core/memo/digest.h"
 #include "platform/display_scale.h"
+#include "platform/message_box_fit.h"
 #include "platform/private_messages.h"
 #include "platform/win_app.h"
 #include "res/resource.h"
@@ -284,8 +286,10 @@ void CVellumoDlg::RefreshDigest(int days, bool announce, bool gridJustRead) {
         DigestEntries(m_month.year, m_month.month, m_month.todayDay, days, read, &IsLeadByte);
     const std::string digest = JoinDigest(entries);
     if (announce && !digest.empty()) {
-        // One short line per memo, so the box always fits the screen.
-        const std::string lines = AnnouncementText(entries, kAnnouncementLineLimit, &IsLeadByte);
+        // Every memo whole, as long as the box fits the screen the panel is on.
+        const std::string lines = AnnouncementText(
+            entries, [this](const std::string& text) { return MessageBoxFits(m_hWnd, text); },
+            &IsLeadByte);
         ::MessageBoxA(m_hWnd, lines.c_str(), "Vellumo reminds you.", MB_OK | MB_ICONINFORMATION);
     }
     if (digest.empty()) {

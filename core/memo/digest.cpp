@@ -83,62 +83,6 @@ std::string BuildDigest(int year, int month, int startDay, int days,
     return JoinDigest(DigestEntries(year, month, startDay, days, readMemo, isLeadByte));
 }
 
-namespace {
-
-constexpr char kEllipsis[] = "...";
-
-// The entry on one line: every run of line breaks and tabs, with the spaces
-// around it, becomes one space (none at either end).
-std::string OneLine(const std::string& text) {
-    std::string line;
-    bool pendingBreak = false;
-    for (char c : text) {
-        if (c == '\r' || c == '\n' || c == '\t') {
-            while (!pendingBreak && !line.empty() && line.back() == ' ') line.pop_back();
-            pendingBreak = true;
-            continue;
-        }
-        if (pendingBreak && c == ' ') continue;
-        if (pendingBreak && !line.empty()) line += ' ';
-        pendingBreak = false;
-        line += c;
-    }
-    return line;
-}
-
-// `line` cut to at most `limit` bytes with "..." at its end.
-std::string CutLine(const std::string& line, std::size_t limit, LeadBytePredicate isLeadByte) {
-    const std::size_t room = limit > sizeof kEllipsis - 1 ? limit - (sizeof kEllipsis - 1) : 0;
-    // The last character boundary within the room, and the last space there
-    // (found by walking characters, so a double-byte trail is never taken
-    // for a space or cut in two).
-    std::size_t boundary = 0, space = std::string::npos;
-    for (std::size_t i = 0; i < line.size();) {
-        const std::size_t step =
-            isLeadByte != nullptr && isLeadByte(static_cast<unsigned char>(line[i])) ? 2 : 1;
-        if (i + step > room) break;
-        if (line[i] == ' ') space = i;
-        i += step;
-        boundary = i;
-    }
-    std::size_t end = space != std::string::npos && space >= room / 2 ? space : boundary;
-    while (end > 0 && line[end - 1] == ' ') --end;
-    return line.substr(0, end) + kEllipsis;
-}
-
-}  // namespace
-
-std::string AnnouncementText(const std::vector<std::string>& entries, std::size_t lineLimit,
-                             LeadBytePredicate isLeadByte) {
-    std::string text;
-    for (const std::string& entry : entries) {
-        const std::string line = OneLine(entry);
-        text += line.size() > lineLimit ? CutLine(line, lineLimit, isLeadByte) : line;
-        text += '\n';
-    }
-    return text;
-}
-
 std::string NoMemoText(int days) {
     if (days <= 1) return "\n\nNo memo today. Please click a date to add notes.\n\n\n\n\n\n";
     return "\n\nNo memo in " + std::to_string(days) +

@@ -39,19 +39,6 @@ std::vector<std::string> DigestEntries(int year, int month, int startDay, int da
 // Every entry followed by "\n" (BuildDigest's text).
 std::string JoinDigest(const std::vector<std::string>& entries);
 
-// A memo's line in the start-up announcement box is kept to this many bytes,
-// so that seven of them always fit the screen; the ticker keeps the whole text.
-constexpr std::size_t kAnnouncementLineLimit = 100;
-
-// The start-up announcement: each entry on a line of its own, followed by
-// "\n". Each run of line breaks and tabs inside a memo, with the spaces
-// around it, becomes one space. A line longer than `lineLimit` bytes is cut
-// at its last space that leaves room for "..." (or, with no space in its
-// second half, at the last whole character) and ended with "...". A
-// one-line entry that fits is kept as is.
-std::string AnnouncementText(const std::vector<std::string>& entries, std::size_t lineLimit,
-                             LeadBytePredicate isLeadByte);
-
 // The ticker's text when the digest is empty: "No memo today. ..." for
 // days <= 1, "No memo in <days> days. ..." otherwise, with two line feeds
 // before and six after.

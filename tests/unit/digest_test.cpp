@@ -1,3 +1,4 @@
+#include "core/memo/announcement.h"
 #include "core/memo/digest.h"
 
 #include <gtest/gtest.h>
@@ -116,32 +117,54 @@ TEST(Digest, StopsAtTheLastYearInsteadOfOverflowing) {
     EXPECT_EQ(expected, memos.asked);
 }
 
-TEST(Announcement, OneReadableLinePerMemo) {
-    // Fitting one-line entries and empty ones stay as they are.
-    EXPECT_EQ("[2008-1-20] Team meeting at ten\n\n",
-              AnnouncementText({"[2008-1-20] Team meeting at ten", ""}, 100, nullptr));
-    // Line breaks and tabs become single spaces.
-    EXPECT_EQ("[2008-1-5] a b c d\n",
-              AnnouncementText({"[2008-1-5] a \r\n b\r\n\r\nc\td\r\n"}, 100, nullptr));
+// A box that fits `rows` lines of `width` bytes, lines broken at spaces.
+AnnouncementFits BoxOf(std::size_t rows, std::size_t width) {
+    return [=](const std::string& text) {
+        std::size_t count = 0;
+        for (std::size_t start = 0; start < text.size();) {
+            std::size_t end = text.find('\n', start);
+            if (end == std::string::npos) end = text.size();
+            count += (end - start + width - 1) / width + (end == start ? 1 : 0);
+            start = end + 1;
+        }
+        return count <= rows;
+    };
+}
 
-    // A 4 KB memo of words is cut after a whole word.
-    std::string words = "[2008-1-5]";
-    while (words.size() < 4096) words += " word" + std::to_string(words.size() % 10);
-    const std::string cut = AnnouncementText({words, words}, 100, nullptr);
-    const std::string first = cut.substr(0, cut.find('\n'));
-    EXPECT_LE(first.size(), 100u);
-    EXPECT_GE(first.size(), 90u);
-    ASSERT_EQ("...", first.substr(first.size() - 3));
-    const std::string kept = first.substr(0, first.size() - 3);
-    EXPECT_EQ(words.substr(0, kept.size() + 1), kept + " ");  // a whole word precedes "..."
-    EXPECT_EQ(first + "\n" + first + "\n", cut);
+TEST(Announcement, MemosThatFitShowWholeWithTheirBreaks) {
+    const std::vector<std::string> memos = {"[2008-1-20] Team meeting at ten\r\nRoom 4\r\n", "",
+                                            "[2008-1-22] Dentist\r\n\r\nbring the card"};
+    EXPECT_EQ("[2008-1-20] Team meeting at ten\nRoom 4\n\n[2008-1-22] Dentist\n\nbring the card\n",
+              AnnouncementText(memos, BoxOf(20, 80), nullptr));
+}
 
-    // No space in the second half: cut at the limit.
-    const std::string run = "[2008-1-5] " + std::string(200, 'x');
-    EXPECT_EQ(run.substr(0, 97) + "...\n", AnnouncementText({run}, 100, nullptr));
-    // ... but never inside a double-byte character.
+TEST(Announcement, WhatDoesNotFitIsCutAtAWordAndCounted) {
+    std::string longMemo = "[2008-1-5] first line\r\n";
+    for (int i = 0; i < 40; ++i) longMemo += "line " + std::to_string(i) + " of many words here\r\n";
+    const std::vector<std::string> memos = {"[2008-1-4] short", longMemo, "[2008-1-6] x", "[2008-1-7] y"};
+    const AnnouncementFits fits = BoxOf(10, 80);
+    const std::string text = AnnouncementText(memos, fits, nullptr);
+    EXPECT_TRUE(fits(text)) << text;
+    EXPECT_EQ(0u, text.find("[2008-1-4] short\n[2008-1-5] first line\nline 0 of many words here\n"));
+    // The closing line counts the lines of the cut memo and the memos after it.
+    const std::size_t close = text.rfind("... and ");
+    ASSERT_NE(std::string::npos, close);
+    EXPECT_NE(std::string::npos, text.find(" more lines and 2 more memos in the ticker.\n", close)) << text;
+    // One more word would not have fitted.
+    EXPECT_FALSE(BoxOf(9, 80)(text));
+
+    // A line cut inside ends after a whole word, with "...".
+    const auto atMost = [](std::size_t bytes) {
+        return [bytes](const std::string& text) { return text.size() <= bytes; };
+    };
+    EXPECT_EQ("[2008-1-5] alpha beta...\n... and 1 more line in the ticker.\n",
+              AnnouncementText({"[2008-1-5] alpha beta gamma delta epsilon zeta eta theta iota kappa"},
+                               atMost(62), nullptr));
+    // A box too small for any memo still says what the ticker has.
+    EXPECT_EQ("... and 3 more memos in the ticker.\n",
+              AnnouncementText({"[2008-1-5] a b c d e f g h i j k", "b", "c"}, atMost(36), nullptr));
+    // Never inside a double-byte character: its trail byte is no space.
     const auto lead = [](unsigned char c) { return c == 0x81; };
-    std::string wide;
-    for (int i = 0; i < 100; ++i) wide += "\x81\x40";
-    EXPECT_EQ(wide.substr(0, 96) + "...\n", AnnouncementText({wide}, 100, lead));
+    EXPECT_EQ("[2008-1-5]...\n... and 1 more line in the ticker.\n",
+              AnnouncementText({"[2008-1-5] \x81\x20" + std::string(60, 'x')}, atMost(60), lead));
 }
