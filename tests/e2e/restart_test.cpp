@@ -64,6 +64,10 @@ TEST(DayChange, AnOpenMenuIsClosedAndExactlyOneFreshCopyStarts) {
         ProgramDir dir;
         LateCopy old;
         ASSERT_TRUE(OpenBeforeMidnight(dir.File("Vellumo.exe"), old, [&] {
+            // The tray icon comes after the panel's first paint: a click on it
+            // can only be made once it is there.
+            if (m.message == WM_USER && !WaitFor([] { return !TrayTips().empty(); }, old.PastMidnight(0)))
+                return false;
             ::PostMessageA(old.panel, m.message, m.wp, m.lp);
             return WaitFor(MenuOpen, old.PastMidnight(0));
         })) << "started too slowly to open the menu in time";
