@@ -3,7 +3,6 @@
 #include <strings.h>
 
 #include <cstring>
-#include <utility>
 
 #include "core/app/command_line.h"
 #include "tests/fuzz/fuzz_support.h"
@@ -29,21 +28,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(mode == (background ? StartMode::Background
                                    : now ? StartMode::BackupNow : StartMode::Shown));
     FUZZ_CHECK(SecondCopyWantsBackup(line.c_str()) == now);
-
-    // "/logon-task=" takes a whole word only.
-    LogOnTaskRequest expected = LogOnTaskRequest::None;
-    if (Reference(line.c_str(), "/logon-task=")) {
-        const char* value = line.c_str() + std::strlen("/logon-task=");
-        expected = LogOnTaskRequest::Invalid;
-        for (const auto& [word, request] : {std::pair{"on", LogOnTaskRequest::On},
-                                            std::pair{"off", LogOnTaskRequest::Off},
-                                            std::pair{"query", LogOnTaskRequest::Query}}) {
-            const std::size_t n = std::strlen(word);
-            if (strncasecmp(value, word, n) == 0 &&
-                (value[n] == '\0' || value[n] == ' ' || value[n] == '\t'))
-                expected = request;
-        }
-    }
-    FUZZ_CHECK(LogOnTaskSwitch(line.c_str()) == expected);
     return 0;
 }
