@@ -6,53 +6,49 @@
 #define SECURITY_WIN32
 #include <security.h>
 
+#include <memory>
 #include <utility>
 
 namespace {
 
-std::wstring Wide(const std::string& text) {
+using Bstr = std::unique_ptr<OLECHAR, decltype(&::SysFreeString)>;
+Bstr MakeBstr(const std::string& text) {
     std::wstring wide(text.size() + 1, L'\0');
-    const int n = ::MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0],
-                                        static_cast<int>(wide.size()));
-    wide.resize(n > 0 ? static_cast<size_t>(n - 1) : 0);
-    return wide;
+    const int n = ::MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0], static_cast<int>(wide.size()));
+    return Bstr(::SysAllocStringLen(wide.data(), n > 0 ? static_cast<UINT>(n - 1) : 0), &::SysFreeString);
 }
 
-std::string Narrow(const wchar_t* text) {
-    if (!text) return "";
-    const int n = ::WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<size_t>(n > 0 ? n : 1), '\0');
-    ::WideCharToMultiByte(CP_ACP, 0, text, -1, &out[0], n, nullptr, nullptr);
-    out.resize(out.size() - 1);
-    return out;
-}
-
-// The root folder (or another) of the connected service, for one call.
-struct Folder {
-    explicit Folder(const std::string& path) {
-        com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        VARIANT none;
-        ::VariantInit(&none);
-        if (SUCCEEDED(::CoCreateInstance(CLSID_TaskScheduler, nullptr, CLSCTX_INPROC_SERVER,
-                                         IID_ITaskService, reinterpret_cast<void**>(&service))) &&
-            SUCCEEDED(service->Connect(none, none, none, none))) {
-            BSTR name = ::SysAllocString(Wide(path).c_str());
-            if (FAILED(service->GetFolder(name, &folder))) folder = nullptr;
-            ::SysFreeString(name);
-        }
-    }
-    ~Folder() {
-        if (folder) folder->Release();
-        if (service) service->Release();
-        if (SUCCEEDED(com)) ::CoUninitialize();
-    }
-    Folder(const Folder&) = delete;
-    Folder& operator=(const Folder&) = delete;
-
-    HRESULT com;
+// Calls `use` with a folder of the connected service; false when there is none.
+template <class Use>
+bool WithFolder(const std::string& path, Use use) {
+    const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     ITaskService* service = nullptr;
     ITaskFolder* folder = nullptr;
-};
+    VARIANT none;
+    ::VariantInit(&none);
+    if (SUCCEEDED(::CoCreateInstance(CLSID_TaskScheduler, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskService,
+                                     reinterpret_cast<void**>(&service))) &&
+        SUCCEEDED(service->Connect(none, none, none, none)) &&
+        SUCCEEDED(service->GetFolder(MakeBstr(path).get(), &folder)) && folder)
+        use(folder);
+    if (folder) folder->Release();
+    if (service) service->Release();
+    if (SUCCEEDED(com)) ::CoUninitialize();
+    return folder != nullptr;
+}
+
+bool RegisterXml(const std::string& name, const std::string& xml) {
+    HRESULT hr = E_FAIL;
+    WithFolder("\\", [&](ITaskFolder* folder) {
+        VARIANT none;
+        ::VariantInit(&none);
+        IRegisteredTask* task = nullptr;
+        hr = folder->RegisterTask(MakeBstr(name).get(), MakeBstr(xml).get(), TASK_CREATE_OR_UPDATE, none, none,
+                                  TASK_LOGON_INTERACTIVE_TOKEN, none, &task);
+        if (task) task->Release();
+    });
+    return SUCCEEDED(hr);
+}
 
 std::string Escaped(const std::string& text) {
     std::string out;
@@ -76,62 +72,39 @@ std::string ThisUsersTaskName() {
 }
 
 std::string TaskXml(const std::string& name, const std::string& folderPath) {
-    Folder folder(folderPath);
-    if (!folder.folder) return "";
-    BSTR taskName = ::SysAllocString(Wide(name).c_str());
-    IRegisteredTask* task = nullptr;
     std::string xml;
-    if (SUCCEEDED(folder.folder->GetTask(taskName, &task))) {
+    WithFolder(folderPath, [&](ITaskFolder* folder) {
+        IRegisteredTask* task = nullptr;
+        if (FAILED(folder->GetTask(MakeBstr(name).get(), &task))) return;
         BSTR text = nullptr;
-        if (SUCCEEDED(task->get_Xml(&text))) xml = Narrow(text);
+        if (SUCCEEDED(task->get_Xml(&text)) && text) {
+            const int n = ::WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
+            xml.assign(static_cast<size_t>(n > 0 ? n : 1), '\0');
+            ::WideCharToMultiByte(CP_ACP, 0, text, -1, &xml[0], n, nullptr, nullptr);
+            xml.pop_back();
+        }
         ::SysFreeString(text);
         task->Release();
         if (xml.empty()) xml = "<Task/>";  // there, though it tells nothing
-    }
-    ::SysFreeString(taskName);
+    });
     return xml;
 }
 
-bool TaskExists(const std::string& name, const std::string& folder) {
-    return !TaskXml(name, folder).empty();
-}
+bool TaskExists(const std::string& name, const std::string& folder) { return !TaskXml(name, folder).empty(); }
 
 void DeleteTask(const std::string& name, const std::string& folderPath) {
-    Folder folder(folderPath);
-    if (!folder.folder) return;
-    BSTR taskName = ::SysAllocString(Wide(name).c_str());
-    folder.folder->DeleteTask(taskName, 0);
-    ::SysFreeString(taskName);
+    WithFolder(folderPath, [&](ITaskFolder* folder) { folder->DeleteTask(MakeBstr(name).get(), 0); });
 }
-
-namespace {
-bool RegisterXml(const std::string& name, const std::string& xml) {
-    Folder folder("\\");
-    if (!folder.folder) return false;
-    BSTR taskName = ::SysAllocString(Wide(name).c_str());
-    BSTR text = ::SysAllocString(Wide(xml).c_str());
-    VARIANT none;
-    ::VariantInit(&none);
-    IRegisteredTask* task = nullptr;
-    const HRESULT hr = folder.folder->RegisterTask(taskName, text, TASK_CREATE_OR_UPDATE, none, none,
-                                                   TASK_LOGON_INTERACTIVE_TOKEN, none, &task);
-    if (task) task->Release();
-    ::SysFreeString(text);
-    ::SysFreeString(taskName);
-    return SUCCEEDED(hr);
-}
-}  // namespace
 
 bool RegisterTaskRunning(const std::string& name, const std::string& command) {
     const std::string user = Escaped(ThisAccount());
-    const std::string xml =
-        "<Task version=\"1.2\" xmlns=\"http://schemas.microsoft.com/windows/2004/02/mit/task\">"
-        "<Triggers><LogonTrigger><UserId>" + user + "</UserId></LogonTrigger></Triggers>"
-        "<Principals><Principal id=\"Author\"><UserId>" + user +
-        "</UserId><LogonType>InteractiveToken</LogonType></Principal></Principals>"
-        "<Actions Context=\"Author\"><Exec><Command>" + Escaped(command) +
-        "</Command></Exec></Actions></Task>";
-    return RegisterXml(name, xml);
+    return RegisterXml(name,
+                       "<Task version=\"1.2\" xmlns=\"http://schemas.microsoft.com/windows/2004/02/mit/task\">"
+                       "<Triggers><LogonTrigger><UserId>" + user + "</UserId></LogonTrigger></Triggers>"
+                       "<Principals><Principal id=\"Author\"><UserId>" + user +
+                       "</UserId><LogonType>InteractiveToken</LogonType></Principal></Principals>"
+                       "<Actions Context=\"Author\"><Exec><Command>" + Escaped(command) +
+                       "</Command></Exec></Actions></Task>");
 }
 
 SavedTask::SavedTask() : xml_(TaskXml(ThisUsersTaskName())) { DeleteTask(ThisUsersTaskName()); }
@@ -153,17 +126,16 @@ bool SchedulerKeepsDefinitions() {
 }
 
 std::string XmlText(const std::string& xml, const std::string& outer, const std::string& inner) {
-    const std::size_t from = xml.find("<" + outer);
-    const std::size_t to = xml.find("</" + outer + ">", from);
+    const std::size_t from = xml.find("<" + outer), to = xml.find("</" + outer + ">", from);
     if (from == std::string::npos || to == std::string::npos) return "<none>";
     const std::string part = xml.substr(from, to - from);
-    const std::size_t open = part.find("<" + inner + ">");
-    const std::size_t close = part.find("</" + inner + ">", open);
+    const std::size_t open = part.find("<" + inner + ">"), close = part.find("</" + inner + ">", open);
     if (open == std::string::npos || close == std::string::npos) return "<none>";
     std::string text = part.substr(open + inner.size() + 2, close - open - inner.size() - 2);
     for (const auto& [entity, c] : {std::pair<std::string, std::string>{"&lt;", "<"},
                                     {"&gt;", ">"}, {"&quot;", "\""}, {"&apos;", "'"}, {"&amp;", "&"}}) {
-        for (std::size_t at; (at = text.find(entity)) != std::string::npos;) text.replace(at, entity.size(), c);
+        for (std::size_t at = 0; (at = text.find(entity, at)) != std::string::npos; at += c.size())
+            text.replace(at, entity.size(), c);
     }
     return text;
 }

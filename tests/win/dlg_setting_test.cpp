@@ -191,18 +191,15 @@ TEST(DlgSetting, TickingRegistersThisUsersLogOnTaskAndUntickingRemovesIt) {
     const std::string task = ThisUsersTaskName();
     char path[MAX_PATH] = {};
     ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    SetAutoRunText(AutoRunData(path));  // as an earlier version left it
 
     CDlgSetting tick;
     EXPECT_EQ(RunModal(tick, [](HWND wnd) {
-                  EXPECT_FALSE(Checked(wnd, IDC_AUTORUN)) << "the entry cannot start the program";
                   Click(wnd, IDC_AUTORUN);
                   Press(wnd, IDOK);
               }),
               IDOK);
     const std::string xml = TaskXml(task);
     ASSERT_FALSE(xml.empty()) << "no task " << task;
-    EXPECT_EQ(AutoRunText(), std::nullopt) << "the earlier entry was left";
     // What every Task Scheduler here keeps of the definition: a program that
     // runs all day, at normal priority.
     EXPECT_EQ(XmlText(xml, "Settings", "ExecutionTimeLimit"), "PT0S") << xml;
@@ -231,6 +228,10 @@ TEST(DlgSetting, TickingRegistersThisUsersLogOnTaskAndUntickingRemovesIt) {
 TEST(DlgSetting, ARefusedTaskIsShownTheBoxUntickedAndNothingStored) {
     SettingsSandbox sandbox;
     SavedTask savedTask;
+    char path[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    SetAutoRunText(AutoRunData(path));  // as an earlier version left it
+    // The service gives no folder that does not exist.
     AutoRunPlaceOverride nowhere(std::nullopt, "\\No Such Folder");
     WriteSettingValue(kTimeFormatValue, 24);
     CDlgSetting dlg;
@@ -253,5 +254,7 @@ TEST(DlgSetting, ARefusedTaskIsShownTheBoxUntickedAndNothingStored) {
     EXPECT_EQ(script.Run([&] { return dlg.DoModal(); }), IDCANCEL);
     EXPECT_EQ(said, kAutoRunRefused);
     EXPECT_EQ(ReadSettingValue(kTimeFormatValue), 24) << "nothing stored";
+    EXPECT_EQ(AutoRunText(), AutoRunData(path)) << "the earlier entry goes only for a task";
     EXPECT_FALSE(TaskExists(ThisUsersTaskName()));
+    EXPECT_FALSE(TaskExists(ThisUsersTaskName(), "\\No Such Folder"));
 }

@@ -182,21 +182,3 @@ TEST(SettingsStore, FromVistaOnTheStartAtLogOnIsThisUsersTask) {
     RemoveAutoRun();
     EXPECT_EQ(TaskExists(task), kept);
 }
-
-TEST(SettingsStore, ARefusedTaskIsReportedAndChangesNothing) {
-    SavedSettings saved;
-    SavedSettings::ClearAll();
-    SavedTask savedTask;
-    char module[MAX_PATH] = {};
-    ::GetModuleFileNameA(nullptr, module, MAX_PATH);
-    ASSERT_TRUE(StoreTextValue(HKEY_CURRENT_USER, kAutoRunKeyPath, kAutoRunValueName, AutoRunData(module)));
-    // The service gives no folder that does not exist.
-    AutoRunPlaceOverride nowhere(std::nullopt, "\\No Such Folder");
-    EXPECT_FALSE(SetAutoRun());
-    EXPECT_FALSE(IsAutoRunSet());
-    EXPECT_FALSE(TaskExists(ThisUsersTaskName()));
-    EXPECT_FALSE(TaskExists(ThisUsersTaskName(), "\\No Such Folder"));
-    // The earlier entry stays while no task replaces it.
-    EXPECT_EQ(ReadRaw(HKEY_CURRENT_USER, kAutoRunKeyPath, kAutoRunValueName).bytes,
-              AutoRunData(module) + std::string(1, '\0'));
-}
