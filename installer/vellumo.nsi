@@ -101,6 +101,18 @@ UninstPage custom un.MemosPage un.MemosPageLeave
   ${EndIf}
 !macroend
 
+; From Vista on the start at log-on is a Task Scheduler task (Windows starts
+; no program that asks for elevation from the Run key): the program itself
+; registers or removes it, so there is one way of doing it. "on" replaces the
+; entry an earlier version left; "off" leaves a task that starts another copy.
+!macro LogOnTask word out
+  ClearErrors
+  ExecWait '"$INSTDIR\Vellumo.exe" /logon-task=${word}' ${out}
+  ${If} ${Errors}
+    StrCpy ${out} 1
+  ${EndIf}
+!macroend
+
 ; Asks every running Vellumo to exit and waits until its process has ended,
 ; so that its files can be replaced or removed. The panel is a dialog titled
 ; "Vellumo" holding the clock (message boxes share the title). A copy that
@@ -172,6 +184,18 @@ Function .onInit
   ${Else}
     StrCpy $AutoRun 1
   ${EndIf}
+  ${If} ${AtLeastWinVista}
+    ; Whether this user has a log-on task of Vellumo, of whichever copy: the
+    ; new program answers, from the setup's own folder.
+    InitPluginsDir
+    File "/oname=$PLUGINSDIR\Vellumo.exe" "${STAGE}/Vellumo.exe"
+    ClearErrors
+    ExecWait '"$PLUGINSDIR\Vellumo.exe" /logon-task=query' $0
+    ${IfNot} ${Errors}
+    ${AndIf} $0 == 0
+      StrCpy $AutoRun 1
+    ${EndIf}
+  ${EndIf}
   ${GetParameters} $0
   ClearErrors
   ${GetOptions} $0 "/AUTORUN=" $1
@@ -227,7 +251,17 @@ Section "${PRODUCT}" SecProgram
   CreateShortcut "${SM_FOLDER}\${PRODUCT} Help.lnk" "$INSTDIR\Help.chm"
   CreateShortcut "${SM_FOLDER}\Uninstall ${PRODUCT}.lnk" "$INSTDIR\Uninstall.exe"
 
-  ${If} $AutoRun == 1
+  ${If} ${AtLeastWinVista}
+    ${If} $AutoRun == 1
+      !insertmacro LogOnTask on $0
+      ${If} $0 != 0
+        DetailPrint "${PRODUCT} could not be set to start at log-on."
+        MessageBox MB_OK|MB_ICONEXCLAMATION "${PRODUCT} could not be set to start at log-on: the Task Scheduler refused the task.$\r$\n$\r$\nYou can try again in ${PRODUCT}'s Setting... dialog." /SD IDOK
+      ${EndIf}
+    ${Else}
+      !insertmacro LogOnTask off $0
+    ${EndIf}
+  ${ElseIf} $AutoRun == 1
     !insertmacro WriteAutoRun
   ${Else}
     !insertmacro DeleteAutoRun
@@ -274,6 +308,11 @@ FunctionEnd
 
 Section "Uninstall"
   Call un.CloseVellumo
+  ${If} ${AtLeastWinVista}
+    ; While the program is there to do it; a task that starts another copy
+    ; stays.
+    !insertmacro LogOnTask off $0
+  ${EndIf}
   Delete "$INSTDIR\Vellumo.exe"
   Delete "$INSTDIR\Scourwell.dll"
   Delete "$INSTDIR\Tressle.dll"
@@ -296,6 +335,7 @@ Section "Uninstall"
   RMDir "${SM_FOLDER}"
 
   ; Only this installation's entry: another copy elsewhere may own the value.
+  ; (From Vista on an earlier version may have left it.)
   !insertmacro ReadAutoRun $0
   ${If} $0 == '"$INSTDIR\Vellumo.exe" /background'
     !insertmacro DeleteAutoRun

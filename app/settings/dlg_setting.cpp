@@ -7,6 +7,9 @@
 #include "core/base/text_number.h"
 #include "res/resource.h"
 
+const char* const kAutoRunRefused =
+    "Vellumo could not be set to start at log-on: the Task Scheduler refused the task.";
+
 CDlgSetting::CDlgSetting(CWnd* parent) : CDialog(IDD_SETTING, parent) {}
 
 void CDlgSetting::DoDataExchange() { m_daysSpin.SubclassDlgItem(IDC_DAYS_SPIN, this); }
@@ -29,6 +32,17 @@ BOOL CDlgSetting::OnInitDialog() {
 }
 
 void CDlgSetting::OnOK() {
+    // Tried first, so that a refusal leaves everything as it was and the
+    // dialog open with the box unticked: the user sees it did not happen.
+    const bool autoRun =
+        ::SendDlgItemMessageA(m_hWnd, IDC_AUTORUN, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    if (autoRun && !SetAutoRun()) {
+        ::SendDlgItemMessageA(m_hWnd, IDC_AUTORUN, BM_SETCHECK, BST_UNCHECKED, 0);
+        AppMessageBox(kAutoRunRefused, MB_OK | MB_ICONEXCLAMATION, m_hWnd);
+        ::SetFocus(::GetDlgItem(m_hWnd, IDC_AUTORUN));
+        return;
+    }
+
     m_hourFormat =
         ::SendDlgItemMessageA(m_hWnd, IDC_FORMAT_24, BM_GETCHECK, 0, 0) == BST_CHECKED ? 24 : 12;
     WriteSettingValue(kTimeFormatValue, m_hourFormat);
@@ -42,9 +56,6 @@ void CDlgSetting::OnOK() {
     m_days = DaysToStore(ParseLeadingInt(typed.c_str(), typed.size()));
     WriteSettingValue(kDaysValue, m_days);
 
-    if (::SendDlgItemMessageA(m_hWnd, IDC_AUTORUN, BM_GETCHECK, 0, 0) == BST_CHECKED)
-        SetAutoRun();
-    else
-        RemoveAutoRun();
+    if (!autoRun) RemoveAutoRun();
     CDialog::OnOK();
 }

@@ -6,6 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/logon_task.h"
+#include "platform/win_app.h"
+
 namespace {
 
 // One open registry key, closed when the scope ends.
@@ -94,7 +97,17 @@ int WriteCleanOption() {
                : -1;
 }
 
-bool IsAutoRunSet() {
+namespace {
+
+AutoRunMechanism Mechanism() {
+    if (AutoRunTestPlace().mechanism) return *AutoRunTestPlace().mechanism;
+    OSVERSIONINFOA info{};
+    info.dwOSVersionInfoSize = sizeof info;
+    if (!::GetVersionExA(&info)) return AutoRunMechanism::LogOnTask;
+    return AutoRunMechanismFor(info.dwMajorVersion, info.dwMinorVersion);
+}
+
+bool IsRunValueSet() {
     RegKey key;
     if (key.Open(AutoRunRoot(), kAutoRunKeyPath, KEY_QUERY_VALUE) != ERROR_SUCCESS) return false;
     DWORD size = 0;
@@ -102,7 +115,7 @@ bool IsAutoRunSet() {
            ERROR_SUCCESS;
 }
 
-void SetAutoRun() {
+void SetRunValue() {
     char path[MAX_PATH] = {};
     const DWORD n = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
     if (n == 0 || n >= MAX_PATH) return;  // none, or cut short: not this program's path
@@ -111,10 +124,83 @@ void SetAutoRun() {
     SetText(key.Get(), kAutoRunValueName, AutoRunData(std::string(path, n)));
 }
 
-void RemoveAutoRun() {
+void RemoveRunValue() {
     RegKey key;
     if (key.Open(AutoRunRoot(), kAutoRunKeyPath, KEY_SET_VALUE) != ERROR_SUCCESS) return;
     ::RegDeleteValueA(key.Get(), kAutoRunValueName);
+}
+
+// The entry an earlier version wrote, when it starts this program: from
+// Vista on it only gets the start blocked at every log-on.
+bool RemoveOwnRunValue(const std::string& exePath) {
+    RegKey key;
+    if (key.Open(AutoRunRoot(), kAutoRunKeyPath, KEY_QUERY_VALUE | KEY_SET_VALUE) != ERROR_SUCCESS)
+        return true;  // no Run key: no entry
+    DWORD size = 0;
+    if (::RegQueryValueExA(key.Get(), kAutoRunValueName, nullptr, nullptr, nullptr, &size) !=
+        ERROR_SUCCESS)
+        return true;
+    std::vector<char> data(size + 1, '\0');
+    if (::RegQueryValueExA(key.Get(), kAutoRunValueName, nullptr, nullptr,
+                           reinterpret_cast<BYTE*>(data.data()), &size) != ERROR_SUCCESS)
+        return false;
+    if (!RunValueIsThisProgram(std::string(data.data(), ::strnlen(data.data(), size)), exePath))
+        return true;
+    return ::RegDeleteValueA(key.Get(), kAutoRunValueName) == ERROR_SUCCESS;
+}
+
+std::string TaskName() { return LogOnTaskName(CurrentUserAccount()); }
+
+ScheduledTask OurTask() { return ReadScheduledTask(AutoRunTestPlace().taskFolder, TaskName()); }
+
+}  // namespace
+
+AutoRunPlace& AutoRunTestPlace() {
+    static AutoRunPlace place;
+    return place;
+}
+
+bool IsAutoRunSet() {
+    if (Mechanism() == AutoRunMechanism::RunValue) return IsRunValueSet();
+    const std::string exePath = ModuleFilePath();
+    const ScheduledTask task = OurTask();
+    return !exePath.empty() &&
+           OwnerOfTask(task.exists, task.command, exePath) == TaskOwner::ThisProgram;
+}
+
+bool IsAutoRunSetForAnyCopy() {
+    if (Mechanism() == AutoRunMechanism::RunValue) return IsRunValueSet();
+    return OurTask().exists;
+}
+
+bool SetAutoRun() {
+    if (Mechanism() == AutoRunMechanism::RunValue) {
+        SetRunValue();
+        return true;
+    }
+    const std::string exePath = ModuleFilePath();
+    const std::string account = CurrentUserAccount();
+    if (exePath.empty() || account.empty() ||
+        !RegisterScheduledTask(AutoRunTestPlace().taskFolder, LogOnTaskName(account),
+                               LogOnTaskXml(account, exePath), account))
+        return false;
+    RemoveOwnRunValue(exePath);
+    return true;
+}
+
+bool RemoveAutoRun() {
+    if (Mechanism() == AutoRunMechanism::RunValue) {
+        RemoveRunValue();
+        return true;
+    }
+    const std::string exePath = ModuleFilePath();
+    if (exePath.empty()) return false;
+    const bool runValueGone = RemoveOwnRunValue(exePath);
+    const ScheduledTask task = OurTask();
+    if (!task.answered) return false;  // the service could not be asked
+    const bool taskGone = !MayRemoveTask(OwnerOfTask(task.exists, task.command, exePath)) ||
+                          DeleteScheduledTask(AutoRunTestPlace().taskFolder, TaskName());
+    return runValueGone && taskGone;
 }
 
 bool IsOldWindows() {

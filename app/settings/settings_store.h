@@ -3,6 +3,10 @@
 // delete and closes it again; nothing is cached and nothing is shown.
 #pragma once
 
+#include <optional>
+#include <string>
+
+#include "core/settings/logon_task_rules.h"
 #include "core/settings/settings_rules.h"
 
 // The stored number (REG_DWORD, read whatever its type into four bytes), or
@@ -23,11 +27,34 @@ CleanOptionBits ReadCleanOption();
 // settings key when needed. 0 on success, -1 on failure.
 int WriteCleanOption();
 
-// Autorun entry "Vellumo" under ...\CurrentVersion\Run, HKLM on Windows 2000
-// and older, else HKCU.
-bool IsAutoRunSet();   // true when the value exists, whatever its data
-void SetAutoRun();     // "<quoted program path> /background"; silent on failure
-void RemoveAutoRun();  // silent, also when there is no entry
+// The start at log-on. On Windows 2000 and XP the autorun entry "Vellumo"
+// under ...\CurrentVersion\Run (HKLM on 2000 and older, else HKCU), with
+// the data "<quoted program path> /background". From Vista on that entry
+// cannot start a program that asks for elevation: there it is this user's
+// log-on task "Vellumo (<user>)", which runs the same command line.
+//
+// Entry: true when it exists, whatever its data. Task: true when it exists
+// and runs this program.
+bool IsAutoRunSet();
+// Entry: stored (failures are silent) and true. Task: registered, and then
+// this program's own entry, left by an earlier version, removed (another
+// program's stays); false when the Task Scheduler refused the task.
+bool SetAutoRun();
+// Entry: deleted, silently, also when there is none. Task: deleted unless it
+// runs another program, and this program's own entry with it. True when
+// nothing of this program's is left.
+bool RemoveAutoRun();
+// Entry: as IsAutoRunSet. Task: true when this user's task exists, whatever
+// program it runs.
+bool IsAutoRunSetForAnyCopy();
+
+// For tests: the task's folder and the mechanism, in place of the Task
+// Scheduler's root folder and the one the running Windows needs.
+struct AutoRunPlace {
+    std::string taskFolder = "\\";
+    std::optional<AutoRunMechanism> mechanism;
+};
+AutoRunPlace& AutoRunTestPlace();
 
 // The running Windows is 2000 (5.0) or older.
 bool IsOldWindows();

@@ -4,6 +4,7 @@
 
 #include "app/instance/app_state.h"
 #include "app/panel/vellumo_dlg.h"
+#include "app/settings/settings_store.h"
 #include "app/tools/launchers.h"
 #include "controls/menus/menu_env.h"
 #include "controls/menus/menu_look.h"
@@ -24,10 +25,27 @@ HWND FindRunningPanel() {
     }
     return nullptr;
 }
+
+int AnswerLogOnTaskRequest(LogOnTaskRequest request) {
+    switch (request) {
+        case LogOnTaskRequest::On: return SetAutoRun() ? kLogOnTaskDone : kLogOnTaskFailed;
+        case LogOnTaskRequest::Off: return RemoveAutoRun() ? kLogOnTaskDone : kLogOnTaskFailed;
+        case LogOnTaskRequest::Query:
+            return IsAutoRunSetForAnyCopy() ? kLogOnTaskDone : kLogOnTaskFailed;
+        default: return kLogOnTaskInvalid;
+    }
+}
 }  // namespace
 
 BOOL CVellumoApp::InitInstance() {
     KeepWorkingDirectoryOutOfDllSearch();  // no plug-in is ever loaded from the working folder
+    // A setup program's request: before the single-instance test, so that it
+    // is answered while a copy runs, and with nothing shown.
+    const LogOnTaskRequest request = LogOnTaskSwitch(m_lpCmdLine);
+    if (request != LogOnTaskRequest::None) {
+        m_exitCode = AnswerLogOnTaskRequest(request);
+        return FALSE;
+    }
     INITCOMMONCONTROLSEX controls{};
     controls.dwSize = sizeof controls;
     controls.dwICC = 0xFF;

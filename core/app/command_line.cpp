@@ -1,5 +1,7 @@
 #include "core/app/command_line.h"
 
+#include <cstring>
+
 namespace {
 char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 }  // namespace
@@ -19,3 +21,21 @@ StartMode FirstCopyStartMode(const char* commandLine) {
 }
 
 bool SecondCopyWantsBackup(const char* commandLine) { return HasSwitchPrefix(commandLine, "/now"); }
+
+LogOnTaskRequest LogOnTaskSwitch(const char* commandLine) {
+    constexpr char kSwitch[] = "/logon-task=";
+    if (!HasSwitchPrefix(commandLine, kSwitch)) return LogOnTaskRequest::None;
+    const char* value = commandLine + sizeof kSwitch - 1;
+    const struct {
+        const char* word;
+        LogOnTaskRequest request;
+    } words[] = {{"on", LogOnTaskRequest::On},
+                 {"off", LogOnTaskRequest::Off},
+                 {"query", LogOnTaskRequest::Query}};
+    for (const auto& w : words) {
+        if (!HasSwitchPrefix(value, w.word)) continue;
+        const char end = value[std::strlen(w.word)];
+        if (end == '\0' || end == ' ' || end == '\t') return w.request;
+    }
+    return LogOnTaskRequest::Invalid;
+}

@@ -96,7 +96,8 @@ std::string ShownText(const ScreenPicture& p) {
 }
 
 // What it should show `secondsBack` seconds ago. In the 12-hour format the
-// hours 13 to 23 lose 12 and show PM; midnight shows 00 AM, noon 12 AM.
+// hours 13 to 23 lose 12 and show PM; midnight shows 00 AM, noon 12 PM (as
+// the clock does: noon and after are afternoon hours).
 std::string ExpectedText(int format, int secondsBack) {
     SYSTEMTIME st;
     ::GetLocalTime(&st);
@@ -110,7 +111,7 @@ std::string ExpectedText(int format, int secondsBack) {
     const int hour = twelve && st.wHour > 12 ? st.wHour - 12 : st.wHour;
     char text[32];
     std::snprintf(text, sizeof text, "%02d-%02d-%04d %02d:%02d%s", st.wDay, st.wMonth, st.wYear, hour,
-                  st.wMinute, !twelve ? "" : st.wHour > 12 ? " PM" : " AM");
+                  st.wMinute, !twelve ? "" : st.wHour >= 12 ? " PM" : " AM");
     return text;
 }
 

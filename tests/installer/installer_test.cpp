@@ -13,6 +13,8 @@
 
 #include "core/settings/settings_rules.h"
 #include "tests/e2e/e2e_support.h"
+#include "tests/support/registry_snapshot.h"
+#include "tests/support/task_scheduler.h"
 #include "tests/support/test_handles.h"
 
 namespace {
@@ -164,16 +166,64 @@ TEST_F(InstallerTest, SilentInstallPutsEverythingInPlaceAndTheShortcutStartsTheP
     EXPECT_NE(WaitForPanel(true), nullptr);
 }
 
-TEST_F(InstallerTest, AutorunBoxWritesTheSettingsValueAndUntickedRemovesIt) {
-    ASSERT_EQ(Install("/AUTORUN=1"), 0);
-    EXPECT_EQ(RegText(HKEY_CURRENT_USER, kAutoRunKeyPath, kAutoRunValueName),
-              AutoRunData(File("Vellumo.exe")));
+// Wine reports a Windows after XP: the box is the program's log-on task.
+TEST_F(InstallerTest, AutorunBoxRegistersTheLogOnTaskAndUntickedRemovesIt) {
+    SavedTask savedTask;
+    SavedRegistryValue savedEntry(HKEY_CURRENT_USER, kAutoRunKeyPath, kAutoRunValueName);
+    const std::string task = ThisUsersTaskName();
+    // What an earlier version wrote, which cannot start the program: it
+    // ticks the box, and the task replaces it.
+    ::CreateDirectoryA(root_.c_str(), nullptr);
+    ::CreateDirectoryA((root_ + "\\My Programs").c_str(), nullptr);
+    ::CreateDirectoryA(dir_.c_str(), nullptr);
+    ASSERT_TRUE(StoreTextValue(HKEY_CURRENT_USER, kAutoRunKeyPath, kAutoRunValueName,
+                               AutoRunData(File("Vellumo.exe"))));
+    ASSERT_EQ(Install(), 0);
+    EXPECT_TRUE(TaskExists(task));
+    EXPECT_EQ(RegText(HKEY_CURRENT_USER, kAutoRunKeyPath, kAutoRunValueName), "<none>");
+    const std::string xml = TaskXml(task);
+    EXPECT_EQ(XmlText(xml, "Settings", "ExecutionTimeLimit"), "PT0S") << xml;
+    if (SchedulerKeepsDefinitions()) {
+        EXPECT_EQ(XmlText(xml, "LogonTrigger", "UserId"), ThisAccount()) << xml;
+        EXPECT_EQ(XmlText(xml, "Principal", "RunLevel"), "HighestAvailable") << xml;
+        EXPECT_EQ(XmlText(xml, "Exec", "Command") + " " + XmlText(xml, "Exec", "Arguments"),
+                  AutoRunData(File("Vellumo.exe")))
+            << xml;
+    }
     // A later run keeps the choice unless told otherwise.
     ASSERT_EQ(Install(), 0);
-    EXPECT_EQ(RegText(HKEY_CURRENT_USER, kAutoRunKeyPath, kAutoRunValueName),
-              AutoRunData(File("Vellumo.exe")));
+    EXPECT_TRUE(TaskExists(task));
     ASSERT_EQ(Install("/AUTORUN=0"), 0);
+    EXPECT_FALSE(TaskExists(task));
+    ASSERT_EQ(Install(), 0);
+    EXPECT_FALSE(TaskExists(task));
+    ASSERT_EQ(Install("/AUTORUN=1"), 0);
+    EXPECT_TRUE(TaskExists(task));
     EXPECT_EQ(RegText(HKEY_CURRENT_USER, kAutoRunKeyPath, kAutoRunValueName), "<none>");
+}
+
+TEST_F(InstallerTest, TheProgramSwitchesItsLogOnTaskWhileACopyRuns) {
+    SavedTask savedTask;
+    const std::string task = ThisUsersTaskName();
+    ASSERT_EQ(Install(), 0);
+    // Hidden: a start handed over to it would show its panel.
+    const KernelHandle running(LaunchProcess("\"" + File("Vellumo.exe") + "\" /background", dir_));
+    ASSERT_TRUE(running);
+    HWND panel = WaitForPanel(false);
+    ASSERT_NE(panel, nullptr);
+    ASSERT_TRUE(WaitFor([&] { return !::IsWindowVisible(panel); }, 10000));
+    const std::string program = "\"" + File("Vellumo.exe") + "\" ";
+    EXPECT_EQ(RunToEnd(program + "/logon-task=query"), 1);
+    EXPECT_EQ(RunToEnd(program + "/LOGON-TASK=on"), 0);
+    EXPECT_TRUE(TaskExists(task));
+    EXPECT_EQ(RunToEnd(program + "/logon-task=query"), 0);
+    EXPECT_EQ(RunToEnd(program + "/logon-task=maybe"), 2);
+    EXPECT_TRUE(TaskExists(task));
+    EXPECT_EQ(RunToEnd(program + "/logon-task=off"), 0);
+    EXPECT_FALSE(TaskExists(task));
+    // The running copy was left alone.
+    EXPECT_EQ(::WaitForSingleObject(running.Get(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
+    EXPECT_FALSE(::IsWindowVisible(panel));
 }
 
 TEST_F(InstallerTest, UpgradeEndsTheRunningCopyReplacesProgramFilesAndKeepsMemos) {
@@ -196,7 +246,9 @@ TEST_F(InstallerTest, UpgradeEndsTheRunningCopyReplacesProgramFilesAndKeepsMemos
 }
 
 TEST_F(InstallerTest, SilentUninstallRemovesTheProgramAndKeepsMemos) {
+    SavedTask savedTask;
     ASSERT_EQ(Install("/AUTORUN=1"), 0);
+    ASSERT_TRUE(TaskExists(ThisUsersTaskName()));
     const auto memos = PutMemos();
     const std::string quiet = RegText(HKEY_LOCAL_MACHINE, kUninstallKey, "QuietUninstallString");
     const KernelHandle running(LaunchProcess("\"" + File("Vellumo.exe") + "\"", dir_));
@@ -215,7 +267,23 @@ TEST_F(InstallerTest, SilentUninstallRemovesTheProgramAndKeepsMemos) {
     for (const auto& name : kProgramFiles) EXPECT_FALSE(FileExists(File(name))) << name;
     EXPECT_FALSE(FileExists(StartMenuFolder()));
     EXPECT_EQ(RegText(HKEY_CURRENT_USER, kAutoRunKeyPath, kAutoRunValueName), "<none>");
+    EXPECT_FALSE(TaskExists(ThisUsersTaskName()));
     ExpectMemosKept(memos);
+}
+
+TEST_F(InstallerTest, UninstallLeavesTheLogOnTaskOfAnotherCopy) {
+    SavedTask savedTask;
+    ASSERT_EQ(Install(), 0);
+    const std::string other = "\"D:\\Elsewhere\\Vellumo.exe\"";
+    ASSERT_TRUE(RegisterTaskRunning(ThisUsersTaskName(), other));
+    RunToEnd("\"" + File("Uninstall.exe") + "\" /S _?=" + dir_);
+    EXPECT_FALSE(FileExists(File("Vellumo.exe")));
+    // Where the service tells what a task runs; Wine's does not, and a task
+    // that runs nothing it can tell is removed.
+    EXPECT_EQ(TaskExists(ThisUsersTaskName()), SchedulerKeepsDefinitions());
+    if (SchedulerKeepsDefinitions()) {
+        EXPECT_EQ(XmlText(TaskXml(ThisUsersTaskName()), "Exec", "Command"), other);
+    }
 }
 
 }  // namespace

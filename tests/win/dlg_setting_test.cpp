@@ -3,6 +3,7 @@
 // clicking, typing, pressing the arrows, then OK or Cancel.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <functional>
 #include <optional>
 #include <string>
@@ -10,6 +11,8 @@
 #include "app/settings/dlg_setting.h"
 #include "app/settings/settings_store.h"
 #include "res/resource.h"
+#include "tests/support/task_scheduler.h"
+#include "tests/win/autorun_place.h"
 #include "tests/win/win_test_support.h"
 
 namespace {
@@ -74,6 +77,7 @@ void ArrowClick(HWND dlg, bool up, int times) {
 }  // namespace
 
 TEST(DlgSetting, OpensWithWhatIsStored) {
+    AsOnWindowsXp xp;
     SettingsSandbox sandbox;
     struct Case {
         int timeFormat, days;  // -1: not stored
@@ -145,6 +149,7 @@ TEST(DlgSetting, ArrowsStayWithinOneToSeven) {
 }
 
 TEST(DlgSetting, OkWritesTheAutorunEntryEvenWhenItExistedOrDeletesIt) {
+    AsOnWindowsXp xp;
     SettingsSandbox sandbox;
     char path[MAX_PATH] = {};
     ::GetModuleFileNameA(nullptr, path, MAX_PATH);
@@ -178,4 +183,78 @@ TEST(DlgSetting, CancelAfterChangingEverythingStoresNothing) {
     EXPECT_FALSE(IsAutoRunSet());
     EXPECT_EQ(dlg.ChosenHourFormat(), 24);
     EXPECT_EQ(dlg.ChosenDays(), 1);
+}
+
+TEST(DlgSetting, TickingRegistersThisUsersLogOnTaskAndUntickingRemovesIt) {
+    SettingsSandbox sandbox;
+    SavedTask savedTask;
+    const std::string task = ThisUsersTaskName();
+    char path[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+
+    CDlgSetting tick;
+    EXPECT_EQ(RunModal(tick, [](HWND wnd) {
+                  Click(wnd, IDC_AUTORUN);
+                  Press(wnd, IDOK);
+              }),
+              IDOK);
+    const std::string xml = TaskXml(task);
+    ASSERT_FALSE(xml.empty()) << "no task " << task;
+    // What every Task Scheduler here keeps of the definition: a program that
+    // runs all day, at normal priority.
+    EXPECT_EQ(XmlText(xml, "Settings", "ExecutionTimeLimit"), "PT0S") << xml;
+    EXPECT_EQ(XmlText(xml, "Settings", "Priority"), "5") << xml;
+    if (SchedulerKeepsDefinitions()) {
+        EXPECT_EQ(XmlText(xml, "LogonTrigger", "UserId"), ThisAccount()) << xml;
+        EXPECT_EQ(XmlText(xml, "Principal", "RunLevel"), "HighestAvailable") << xml;
+        EXPECT_EQ(XmlText(xml, "Exec", "Command") + " " + XmlText(xml, "Exec", "Arguments"),
+                  AutoRunData(path))
+            << xml;
+    } else {
+        std::printf("This Task Scheduler (Wine's) keeps no trigger, principal or action: "
+                    "only the task's being there was checked.\n%s\n", xml.c_str());
+    }
+
+    // It opens ticked where the service tells that the task runs this program.
+    CDlgSetting untick;
+    RunModal(untick, [](HWND wnd) {
+        EXPECT_EQ(Checked(wnd, IDC_AUTORUN), SchedulerKeepsDefinitions());
+        if (Checked(wnd, IDC_AUTORUN)) Click(wnd, IDC_AUTORUN);
+        Press(wnd, IDOK);
+    });
+    EXPECT_FALSE(TaskExists(task));
+}
+
+TEST(DlgSetting, ARefusedTaskIsShownTheBoxUntickedAndNothingStored) {
+    SettingsSandbox sandbox;
+    SavedTask savedTask;
+    char path[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    SetAutoRunText(AutoRunData(path));  // as an earlier version left it
+    // The service gives no folder that does not exist.
+    AutoRunPlaceOverride nowhere(std::nullopt, "\\No Such Folder");
+    WriteSettingValue(kTimeFormatValue, 24);
+    CDlgSetting dlg;
+    std::string said;
+    ModalScript script(10000);
+    script.WaitShown([&] { return dlg.GetSafeHwnd(); })
+        .Do([&] {
+            Click(dlg.GetSafeHwnd(), IDC_FORMAT_12);
+            Click(dlg.GetSafeHwnd(), IDC_AUTORUN);
+            Press(dlg.GetSafeHwnd(), IDOK);
+        })
+        .Answer("Vellumo", IDOK, &said)
+        .Do([&] {
+            HWND wnd = dlg.GetSafeHwnd();
+            EXPECT_TRUE(::IsWindowVisible(wnd)) << "the dialog stays open";
+            EXPECT_FALSE(Checked(wnd, IDC_AUTORUN));
+            EXPECT_EQ(::GetDlgCtrlID(::GetFocus()), IDC_AUTORUN);
+            Press(wnd, IDCANCEL);
+        });
+    EXPECT_EQ(script.Run([&] { return dlg.DoModal(); }), IDCANCEL);
+    EXPECT_EQ(said, kAutoRunRefused);
+    EXPECT_EQ(ReadSettingValue(kTimeFormatValue), 24) << "nothing stored";
+    EXPECT_EQ(AutoRunText(), AutoRunData(path)) << "the earlier entry goes only for a task";
+    EXPECT_FALSE(TaskExists(ThisUsersTaskName()));
+    EXPECT_FALSE(TaskExists(ThisUsersTaskName(), "\\No Such Folder"));
 }

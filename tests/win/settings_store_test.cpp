@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "app/settings/settings_store.h"
+#include "tests/support/task_scheduler.h"
+#include "tests/win/autorun_place.h"
 #include "tests/win/win_test_support.h"
 
 namespace {
@@ -101,6 +103,7 @@ TEST(SettingsStore, CleanOptionTextsAsStored) {
 }
 
 TEST(SettingsStore, AutoRunEntry) {
+    AsOnWindowsXp xp;
     // Wine reports a Windows after 2000: the entry belongs to the user.
     ASSERT_FALSE(IsOldWindows());
     const HKEY root = HKEY_CURRENT_USER;
@@ -132,4 +135,50 @@ TEST(SettingsStore, AutoRunEntry) {
 
     RemoveAutoRun();
     EXPECT_FALSE(IsAutoRunSet());
+}
+
+TEST(SettingsStore, FromVistaOnTheStartAtLogOnIsThisUsersTask) {
+    // Wine reports a Windows after XP: the Run value cannot start an
+    // elevated program there, the task can.
+    ASSERT_FALSE(AutoRunTestPlace().mechanism.has_value());
+    SavedSettings saved;
+    SavedSettings::ClearAll();
+    SavedTask savedTask;
+    const std::string task = ThisUsersTaskName();
+    const bool kept = SchedulerKeepsDefinitions();
+    char module[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, module, MAX_PATH);
+    const std::string own = AutoRunData(module), other = AutoRunData("D:\\Other\\Vellumo.exe");
+
+    // The entry an earlier version left goes when the task comes; another
+    // copy's entry stays.
+    ASSERT_TRUE(StoreTextValue(HKEY_CURRENT_USER, kAutoRunKeyPath, kAutoRunValueName, own));
+    EXPECT_FALSE(IsAutoRunSet()) << "an entry that cannot start the program";
+    ASSERT_TRUE(SetAutoRun());
+    EXPECT_TRUE(TaskExists(task));
+    EXPECT_EQ(ReadRaw(HKEY_CURRENT_USER, kAutoRunKeyPath, kAutoRunValueName).type,
+              static_cast<DWORD>(REG_NONE));
+    EXPECT_TRUE(IsAutoRunSetForAnyCopy());
+    // Wine's Task Scheduler drops the action, so there the task cannot be
+    // told for this program's.
+    EXPECT_EQ(IsAutoRunSet(), kept);
+    StoreTextValue(HKEY_CURRENT_USER, kAutoRunKeyPath, kAutoRunValueName, other);
+    ASSERT_TRUE(SetAutoRun());
+    EXPECT_EQ(ReadRaw(HKEY_CURRENT_USER, kAutoRunKeyPath, kAutoRunValueName).bytes,
+              other + std::string(1, '\0'));
+
+    EXPECT_TRUE(RemoveAutoRun());
+    EXPECT_FALSE(TaskExists(task));
+    EXPECT_FALSE(IsAutoRunSetForAnyCopy());
+    EXPECT_TRUE(RemoveAutoRun()) << "nothing to remove";
+    EXPECT_EQ(ReadRaw(HKEY_CURRENT_USER, kAutoRunKeyPath, kAutoRunValueName).bytes,
+              other + std::string(1, '\0'));
+
+    // Another copy's task: not this program's, and removing leaves it,
+    // where the service tells what it runs.
+    ASSERT_TRUE(RegisterTaskRunning(task, "\"D:\\Other\\Vellumo.exe\""));
+    EXPECT_FALSE(IsAutoRunSet());
+    EXPECT_TRUE(IsAutoRunSetForAnyCopy());
+    RemoveAutoRun();
+    EXPECT_EQ(TaskExists(task), kept);
 }

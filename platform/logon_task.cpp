@@ -1,0 +1,185 @@
+#include "platform/logon_task.h"
+
+#include <windows.h>
+#include <oleauto.h>
+#include <taskschd.h>
+#define SECURITY_WIN32
+#include <security.h>
+
+#include <vector>
+
+namespace {
+
+// COM for the length of one call. A thread that has COM already (of either
+// kind) keeps it as it is.
+class ComScope {
+public:
+    ComScope() : m_hr(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+    ~ComScope() {
+        if (SUCCEEDED(m_hr)) ::CoUninitialize();
+    }
+    ComScope(const ComScope&) = delete;
+    ComScope& operator=(const ComScope&) = delete;
+    bool Usable() const { return SUCCEEDED(m_hr) || m_hr == RPC_E_CHANGED_MODE; }
+
+private:
+    HRESULT m_hr;
+};
+
+// One reference to a COM object, released when the scope ends.
+template <class T>
+class ComPtr {
+public:
+    ComPtr() = default;
+    ~ComPtr() { Reset(); }
+    ComPtr(const ComPtr&) = delete;
+    ComPtr& operator=(const ComPtr&) = delete;
+
+    T** Out() {
+        Reset();
+        return &m_p;
+    }
+    void** OutVoid() { return reinterpret_cast<void**>(Out()); }
+    void Reset() {
+        if (m_p) m_p->Release();
+        m_p = nullptr;
+    }
+    T* operator->() const { return m_p; }
+    T* Get() const { return m_p; }
+    explicit operator bool() const { return m_p != nullptr; }
+
+private:
+    T* m_p = nullptr;
+};
+
+std::wstring Wide(const std::string& text) {
+    if (text.empty()) return {};
+    const int n = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(n > 0 ? n : 0), L'\0');
+    if (n > 0) ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0], n);
+    return wide;
+}
+
+// A BSTR of our own, freed when the scope ends.
+class Bstr {
+public:
+    Bstr() = default;
+    explicit Bstr(const std::string& text) {
+        const std::wstring wide = Wide(text);
+        m_b = ::SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
+    }
+    ~Bstr() { ::SysFreeString(m_b); }
+    Bstr(const Bstr&) = delete;
+    Bstr& operator=(const Bstr&) = delete;
+
+    BSTR Get() const { return m_b; }
+    BSTR* Out() {
+        ::SysFreeString(m_b);
+        m_b = nullptr;
+        return &m_b;
+    }
+    std::string Narrow() const {
+        const int length = static_cast<int>(::SysStringLen(m_b));
+        if (length == 0) return {};
+        const int n = ::WideCharToMultiByte(CP_ACP, 0, m_b, length, nullptr, 0, nullptr, nullptr);
+        std::string text(static_cast<size_t>(n > 0 ? n : 0), '\0');
+        if (n > 0) ::WideCharToMultiByte(CP_ACP, 0, m_b, length, &text[0], n, nullptr, nullptr);
+        return text;
+    }
+
+private:
+    BSTR m_b = nullptr;
+};
+
+VARIANT Empty() {
+    VARIANT v;
+    ::VariantInit(&v);
+    return v;
+}
+
+// The service connected, and one of its folders open.
+class TaskFolder {
+public:
+    explicit TaskFolder(const std::string& path) {
+        if (!m_com.Usable() ||
+            FAILED(::CoCreateInstance(CLSID_TaskScheduler, nullptr, CLSCTX_INPROC_SERVER,
+                                      IID_ITaskService, m_service.OutVoid())) ||
+            FAILED(m_service->Connect(Empty(), Empty(), Empty(), Empty())))
+            return;
+        const Bstr folder(path);
+        m_open = SUCCEEDED(m_service->GetFolder(folder.Get(), m_folder.Out())) && m_folder;
+    }
+    ITaskFolder* operator->() const { return m_folder.Get(); }
+    explicit operator bool() const { return m_open; }
+
+private:
+    ComScope m_com;  // first in, last out
+    ComPtr<ITaskService> m_service;
+    ComPtr<ITaskFolder> m_folder;
+    bool m_open = false;
+};
+
+}  // namespace
+
+bool RegisterScheduledTask(const std::string& folderPath, const std::string& name,
+                           const std::string& xml, const std::string& account) {
+    TaskFolder folder(folderPath);
+    if (!folder) return false;
+    const Bstr taskName(name), definition(xml), user(account);
+    VARIANT userId = Empty();
+    userId.vt = VT_BSTR;
+    userId.bstrVal = user.Get();  // still owned by `user`
+    ComPtr<IRegisteredTask> task;
+    return SUCCEEDED(folder->RegisterTask(taskName.Get(), definition.Get(), TASK_CREATE_OR_UPDATE,
+                                          userId, Empty(), TASK_LOGON_INTERACTIVE_TOKEN, Empty(),
+                                          task.Out()));
+}
+
+ScheduledTask ReadScheduledTask(const std::string& folderPath, const std::string& name) {
+    ScheduledTask result;
+    TaskFolder folder(folderPath);
+    const Bstr taskName(name);
+    ComPtr<IRegisteredTask> task;
+    if (!folder) return result;
+    const HRESULT found = folder->GetTask(taskName.Get(), task.Out());
+    result.answered = SUCCEEDED(found) || found == HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+    if (FAILED(found)) return result;
+    result.exists = true;
+
+    ComPtr<ITaskDefinition> definition;
+    ComPtr<IActionCollection> actions;
+    LONG count = 0;
+    if (FAILED(task->get_Definition(definition.Out())) ||
+        FAILED(definition->get_Actions(actions.Out())) || FAILED(actions->get_Count(&count)))
+        return result;
+    for (LONG i = 1; i <= count; ++i) {  // the collection counts from 1
+        ComPtr<IAction> action;
+        TASK_ACTION_TYPE type = TASK_ACTION_EXEC;
+        ComPtr<IExecAction> exec;
+        if (FAILED(actions->get_Item(i, action.Out())) || FAILED(action->get_Type(&type)) ||
+            type != TASK_ACTION_EXEC || FAILED(action->QueryInterface(IID_IExecAction, exec.OutVoid())))
+            continue;
+        Bstr path, arguments;
+        if (SUCCEEDED(exec->get_Path(path.Out()))) result.command = path.Narrow();
+        if (SUCCEEDED(exec->get_Arguments(arguments.Out()))) result.arguments = arguments.Narrow();
+        break;
+    }
+    return result;
+}
+
+bool DeleteScheduledTask(const std::string& folderPath, const std::string& name) {
+    TaskFolder folder(folderPath);
+    if (!folder) return false;
+    const Bstr taskName(name);
+    const HRESULT hr = folder->DeleteTask(taskName.Get(), 0);
+    return SUCCEEDED(hr) || hr == HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+}
+
+std::string CurrentUserAccount() {
+    ULONG size = 0;
+    ::GetUserNameExA(NameSamCompatible, nullptr, &size);  // asks for the size
+    if (size == 0) return {};
+    std::vector<char> name(size + 1, '\0');
+    if (!::GetUserNameExA(NameSamCompatible, name.data(), &size)) return {};
+    return std::string(name.data());
+}
