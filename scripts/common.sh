@@ -71,10 +71,20 @@ ensure_packages() {
     if ! dpkg --print-foreign-architectures | grep -qx i386; then
         $sudo dpkg --add-architecture i386
     fi
-    $sudo apt-get update -qq
+    # A mirror part way through a sync can fail one index (seen for i386):
+    # the install then goes package by package, and only the 32-bit Wine may
+    # stay out (the x64 tree is then the one tested, as choose_wine_tree says).
+    $sudo apt-get update -qq || log "apt-get update failed in part; going on"
     # shellcheck disable=SC2086
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
-        $missing >/dev/null
+        $missing >/dev/null && return 0
+    local package
+    for package in $missing; do
+        DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
+            "$package" >/dev/null 2>&1 || log "could not install $package"
+    done
+    missing="$(need_packages | grep -vx 'wine32:i386')"
+    [ -z "$missing" ] || { log "still missing: $(echo "$missing" | tr '\n' ' ')"; return 1; }
 }
 
 # The product is the 32-bit program. Some machines run 64-bit user code
@@ -90,6 +100,8 @@ choose_wine_tree() {
     else
         WINE_TREE=win64
         WINE_TREE_WHY="64-bit build under 64-bit Wine: this machine cannot start 32-bit code"
+        [ -e /usr/lib/wine/wine ] ||
+            WINE_TREE_WHY="64-bit build under 64-bit Wine: 32-bit Wine (wine32:i386) could not be installed"
         export WINEARCH=win64
         export WINELOADER=/usr/lib/wine/wine64
         # `wine` would pick the 32-bit loader, which cannot start here.
