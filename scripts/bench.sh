@@ -17,7 +17,9 @@
 #     without slowing the server) per month step and per idle second;
 #   - idle CPU with the ticker scrolling against TickerHost.exe /blit, which
 #     blits the ticker's and the clock's areas at their rates;
-#   - proportional set size against the empty dialog.
+#   - proportional set size against the empty dialog;
+#   - start-up and month step with 11,000 memo files (thirty years of daily
+#     memos, none in the shown months) against the same without them.
 # --program measures another build of Vellumo.exe (an older one, say) against
 # the same floors. A benchmark, not a test: it always exits 0. Wall times swing with the
 # machine's load; the request counts do not.
@@ -58,7 +60,7 @@ run() {
     WORK="$BUILD/bench"
     PREFIX="$BUILD/wine/bench"
     rm -rf "$WORK"
-    mkdir -p "$WORK/start" "$WORK/steps/Remark"
+    mkdir -p "$WORK/start/Remark" "$WORK/steps/Remark"  # an empty memo folder to start with
     local exe="${PROGRAM:-$BUILD/$WINE_TREE/bin/Vellumo.exe}"
     local host="$BUILD/$WINE_TREE/tests/support/TickerHost.exe"
     DRIVER="$BUILD/$WINE_TREE/tests/support/BenchDriver.exe"
@@ -74,6 +76,24 @@ run() {
                 >"$WORK/steps/Remark/Remark_$y-$m-$d.txt"
         done
     done
+
+    # Thirty years of daily memos, 1990 to 2019: far from the shown months,
+    # so the start shows no box and the grid the same memos.
+    mkdir -p "$WORK/full/Remark" "$WORK/start-full/Remark"
+    log "writing 11,000 memo files"
+    python3 - "$WORK/full/Remark" <<'PY'
+import datetime, sys
+day, last = datetime.date(1990, 1, 1), datetime.date(2019, 12, 31)
+while day <= last:
+    with open(f"{sys.argv[1]}/Remark_{day.year}-{day.month}-{day.day}.txt", "w") as memo:
+        memo.write(f"[{day.year}-{day.month}-{day.day}] An old memo")
+    day += datetime.timedelta(days=1)
+PY
+    cp "$WORK/full/Remark/"* "$WORK/start-full/Remark/"
+    cp "$WORK/steps/Remark/"* "$WORK/full/Remark/"
+    cp "$exe" "$WORK/full/"
+    cp "$exe" "$WORK/start-full/"
+    FULL_FILES=$(find "$WORK/full/Remark" -type f | wc -l)
 
     fresh_prefix "$PREFIX"
     export WINEPREFIX="$PREFIX"
@@ -92,11 +112,13 @@ run() {
 
     log "start-up: $ROUNDS launches each, alternating"
     wine "$DRIVER" startup "$ROUNDS" "\"$w_vellumo\"" "\"$w_host\" /empty" \
-        "\"$w_host\" /template" >"$WORK/startup.txt" 2>/dev/null
+        "\"$w_host\" /template" "\"$(windows_path "$WORK/start-full/Vellumo.exe")\"" \
+        >"$WORK/startup.txt" 2>/dev/null
     sed 's/^/  /' "$WORK/startup.txt"
     START_PROGRAM=$(awk '$2 == 0 { print $4 }' "$WORK/startup.txt")
     START_EMPTY=$(awk '$2 == 1 { print $4 }' "$WORK/startup.txt")
     START_TEMPLATE=$(awk '$2 == 2 { print $4 }' "$WORK/startup.txt")
+    START_FULL=$(awk '$2 == 3 { print $4 }' "$WORK/startup.txt")
 
     log "month steps: $STEPS each way"
     (cd "$WORK/steps" && exec wine Vellumo.exe) >/dev/null 2>&1 &
@@ -117,6 +139,18 @@ run() {
     REQ_BARE=$(per_op bare)
     REQ_STEP=$(per_op step "$REQ_BARE")
     REQ_STEP_PAINTED=$(per_op step_painted "$REQ_BARE")
+    kill "$(find_in_prefix 'Vellumo.exe' | head -1)" 2>/dev/null
+    sleep 1
+
+    log "month steps with $FULL_FILES memo files"
+    (cd "$WORK/full" && exec wine Vellumo.exe) >/dev/null 2>&1 &
+    wine "$DRIVER" steps "$STEPS" 5 "$SERVER_PID" >"$WORK/steps-full.txt" 2>/dev/null
+    sed 's/^/  /' "$WORK/steps-full.txt"
+    STEP_FULL=$(awk '/^month step/ { print $9 }' "$WORK/steps-full.txt")
+    kill "$(find_in_prefix 'Vellumo.exe' | head -1)" 2>/dev/null
+    sleep 1
+    (cd "$WORK/steps" && exec wine Vellumo.exe) >/dev/null 2>&1 &
+    sleep 3
 
     log "idle: ${IDLE} s of CPU and requests, program and floor"
     local program_pid
@@ -168,6 +202,12 @@ report() {
         "$BARE" "" "bare SendMessage as floor"
     printf '%-44s %12s %12s %8s  %s\n' "month step, paint forced (us)" "$STEP_PAINTED" "$BARE" "" \
         "<= 2000: $(met "$STEP_PAINTED" 2000)"
+    printf '%-44s %12s %12s %8s  %s\n' "start-up (ms), 11,000 memo files vs none" "$START_FULL" \
+        "$START_PROGRAM" "$(ratio "$START_FULL" "$START_PROGRAM")" \
+        "<= 1.1x: $(met "$(ratio "$START_FULL" "$START_PROGRAM")" 1.1)"
+    printf '%-44s %12s %12s %8s  %s\n' "month step (us), 11,000 memo files vs 93" "$STEP_FULL" \
+        "$STEP_PAINTED" "$(ratio "$STEP_FULL" "$STEP_PAINTED")" \
+        "<= 1.2x: $(met "$(ratio "$STEP_FULL" "$STEP_PAINTED")" 1.2)"
     printf '%-44s %12s %12s %8s  %s\n' "server requests per step, no forced paint" "$REQ_STEP" \
         "$REQ_BARE" "" ""
     printf '%-44s %12s %12s %8s  %s\n' "server requests per step, paint forced" \
@@ -189,7 +229,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-START_PROGRAM="" START_EMPTY="" START_TEMPLATE="" STEP_QUICK="" STEP_PAINTED="" BARE=""
+START_PROGRAM="" START_EMPTY="" START_TEMPLATE="" START_FULL="" STEP_FULL="" STEP_QUICK="" STEP_PAINTED="" BARE=""
 REQ_STEP="" REQ_STEP_PAINTED="" REQ_BARE="" IDLE_PROGRAM="" IDLE_FLOOR="" CPU_PROGRAM=""
 CPU_FLOOR="" PSS_PROGRAM="" PSS_FLOOR=""
 run || log "the benchmark stopped early; the figures below are those it reached"

@@ -1,15 +1,19 @@
-// The memos of the month the panel shows, read for its grid with one look
-// at the memo folder. A file whose size and times are those it had when last
-// read is not opened again: a month step shows the same few months over and
-// over, and each open is a trip through the file system. Any change of a
-// file, by this program or another, reads it anew; a file that goes is gone
-// from the grid at the next load.
+// The memos of the month the panel shows, read for its grid, and of the
+// few months shown before it. While the memo folder is watched (see
+// platform/directory_watch.h), a month's files are listed once and a file is
+// read again only when the watch names it: a month step then costs the same
+// with thirty years of memos as with none, and an edit that keeps the size
+// and puts the write time back is still seen. Without a watch (the folder
+// not there yet, a file system without notifications), every load lists the
+// month and reads a file again when its size or times changed, or when its
+// write time was within the file system's time step of the last read.
 #pragma once
 
 #include <optional>
 #include <string>
-#include <utility>
 #include <vector>
+
+#include "platform/directory_watch.h"
 
 class MonthMemos {
 public:
@@ -18,6 +22,16 @@ public:
     // The memo of `day` of the month loaded last; none when its file is
     // missing or could not be read.
     const std::optional<std::string>& Memo(int day) const;
+    // The memo of any date: from what is kept when that month's files are
+    // known and unchanged, else read from its file.
+    std::optional<std::string> Read(int year, int month, int day);
+    // This program changed the date's file (the editor saved or deleted
+    // it): the next look reads it again, without waiting for the watch.
+    void Forget(int year, int month, int day);
+    // True when the watch named a file of the month loaded last since that
+    // load: another program changed a memo the grid shows. Cheap enough for
+    // a timer: it asks the system nothing until a change was reported.
+    bool LoadedMonthChanged();
 
 private:
     struct Stamp {
@@ -28,21 +42,27 @@ private:
             return written == o.written && created == o.created && size == o.size;
         }
     };
-    struct Read {
-        std::string path;  // upper-cased: the file system ignores case
-        Stamp stamp;
-        std::string text;
+    struct Day {
+        std::string name;           // upper-cased file name: the file system ignores case
+        bool known = false;         // `memo` is what the file holds now
+        Stamp stamp;                // as listed (unwatched reads only)
+        unsigned long long readAt = 0;
+        std::optional<std::string> memo;
     };
     struct Month {
-        int key = 0;
-        std::vector<Read> reads;
+        int year = 0, month = 0;
+        bool watched = false;  // listed while the watch ran: `known` days stay true
+        std::vector<Day> days;  // 31
     };
-    static constexpr std::size_t kMonthsKept = 3;
+    static constexpr std::size_t kMonthsKept = 6;
 
-    std::optional<std::string> ReadDay(int year, int month, int day,
-                                       const std::vector<std::pair<std::string, Stamp>>* listing,
-                                       const Month* earlier, Month& now);
+    Month& Find(int year, int month);
+    void TakeChanges();
+    void List(Month& month);
+    void Refresh(Month& month, int day);
 
-    std::vector<Month> m_months;  // the last loaded at the back
-    std::optional<std::string> m_memos[31];
+    DirectoryWatch m_watch;
+    unsigned long m_lastStart = 0;       // tick of the last try to start the watch
+    bool m_loadedChanged = false;
+    std::vector<Month> m_months;         // the last loaded at the back
 };

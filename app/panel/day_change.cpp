@@ -62,6 +62,11 @@ LRESULT CVellumoDlg::OnTimer(WPARAM id, LPARAM) {
         RestartWhenFree();
         return 0;
     }
+    if (id == kDayWatchTimer && m_monthMemos.LoadedMonthChanged()) {
+        // Another program changed a memo of the shown month: show it now.
+        RefreshMonth();
+        RefreshDigest(m_days, false, true);
+    }
     if (id == kDayWatchTimer && LocalDateNow() != AppState::Get().StartDate()) {
         // One hand-over per change of date: nothing may start a second copy
         // while this one waits or while the start itself runs a loop.

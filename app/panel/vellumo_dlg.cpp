@@ -39,13 +39,6 @@ struct ArrowSetup {
 
 bool IsLeadByte(unsigned char c) { return ::IsDBCSLeadByte(c) != FALSE; }
 
-// The memo file of a date, read as every panel reader does (4096 bytes).
-std::optional<std::string> ReadMemo(int year, int month, int day) {
-    std::string text;
-    if (!ReadDayFile(MakeDayFilePath(RemarkPrefix, year, month, day), kMemoReadLimit, text))
-        return std::nullopt;
-    return text;
-}
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CVellumoDlg, CDialog)
@@ -225,7 +218,10 @@ void CVellumoDlg::OnDayClick(UINT id) {
     m_remarkDlg.m_nMonth = m_month.month;
     m_remarkDlg.m_nDay = day;
     m_remarkDlg.DoModal();  // what follows runs after OK and Cancel alike
-    const auto memo = ReadMemo(m_month.year, m_month.month, day);
+    // The editor may have saved or deleted the file: read it now, not when
+    // the folder's watch reports it.
+    m_monthMemos.Forget(m_month.year, m_month.month, day);
+    const auto memo = m_monthMemos.Read(m_month.year, m_month.month, day);
     // Today is today only in the current month, as in the layout.
     const Date now = LocalDateNow();
     MarkDayCell(m_dayCells[id - IDC_DAY_FIRST], memo && !memo->empty(),
@@ -280,7 +276,7 @@ void CVellumoDlg::RefreshDigest(int days, bool announce, bool gridJustRead) {
     const DayTextReader read = [&](int year, int month, int day) {
         return gridJustRead && year == m_month.year && month == m_month.month
                    ? m_monthMemos.Memo(day)
-                   : ReadMemo(year, month, day);
+                   : m_monthMemos.Read(year, month, day);
     };
     const std::vector<std::string> entries =
         DigestEntries(m_month.year, m_month.month, m_month.todayDay, days, read, &IsLeadByte);

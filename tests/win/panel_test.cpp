@@ -14,6 +14,7 @@
 #include "app/memo/memo_store.h"
 #include "app/panel/vellumo_dlg.h"
 #include "core/calendar/month_model.h"
+#include "platform/handles.h"
 #include "res/resource.h"
 #include "tests/win/panel_harness.h"
 #include "tests/win/win_test_support.h"
@@ -358,6 +359,40 @@ TEST(Panel, AMemoWrittenChangedOrRemovedElsewhereShowsAtTheNextStep) {
         stepAwayAndBack();
         EXPECT_EQ(TextOut(panel, cell), kWhite);
         EXPECT_EQ(panel.DayCell(cell).TipText(), "");
+    });
+    ::DeleteFileA(path.c_str());
+}
+
+// As sync programs, archive extractors and restores do, and as any edit
+// within the two-second step of a FAT drive looks: the size and every time
+// stay those of the text the grid read.
+TEST(Panel, ASameSizeEditWithItsTimesPutBackShowsWithoutAStep) {
+    const Date today = LocalDateNow();
+    const int day = today.day == 1 ? 2 : 1;
+    const std::string dir = TestProgramDir();
+    ::CreateDirectoryA((dir + "\\Remark").c_str(), nullptr);
+    InitMemoPaths(dir);
+    const std::string path = MakeDayFilePath(RemarkPrefix, today.year, today.month, day);
+    ASSERT_TRUE(WriteFileBytes(path, "first text"));
+    FILETIME created{}, accessed{}, written{};
+    {
+        FileHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(::GetFileTime(file.Get(), &created, &accessed, &written));
+    }
+    RunPanel([&](CVellumoDlg& panel) {
+        const int cell = CellOfDay(panel.ShownMonth(), day);
+        ASSERT_EQ(panel.DayCell(cell).TipText(), "first text");
+        ASSERT_TRUE(WriteFileBytes(path, "other text"));
+        {
+            FileHandle file(::CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr,
+                                          OPEN_EXISTING, 0, nullptr));
+            ASSERT_TRUE(::SetFileTime(file.Get(), &created, &accessed, &written));
+        }
+        EXPECT_TRUE(PumpUntil([&] { return panel.DayCell(cell).TipText() == "other text"; }));
+        Command(panel, IDC_NEXT_MONTH);
+        Command(panel, IDC_PREV_MONTH);
+        EXPECT_EQ(panel.DayCell(cell).TipText(), "other text");
     });
     ::DeleteFileA(path.c_str());
 }
