@@ -237,14 +237,21 @@ std::vector<std::string> ImportedLibraries(const std::string& file) {
 // the activation elsewhere (to the desktop, say): the panel is brought to
 // the front until it stays there with a focused control.
 void PressF1(HWND panel) {
+    // The focus events of a viewer or box that has just closed can still
+    // move the foreground: the panel must hold it a moment before the key
+    // goes, or the key lands nowhere.
+    DWORD heldSince = 0;
     WaitFor(
         [&] {
             if (::GetForegroundWindow() != panel) ::SetForegroundWindow(panel);
             GUITHREADINFO info{};
             info.cbSize = sizeof info;
-            return ::GetForegroundWindow() == panel &&
-                   ::GetGUIThreadInfo(::GetWindowThreadProcessId(panel, nullptr), &info) &&
-                   info.hwndActive == panel && info.hwndFocus != nullptr;
+            const bool holds = ::GetForegroundWindow() == panel &&
+                               ::GetGUIThreadInfo(::GetWindowThreadProcessId(panel, nullptr), &info) &&
+                               info.hwndActive == panel && info.hwndFocus != nullptr;
+            if (!holds) heldSince = 0;
+            else if (heldSince == 0) heldSince = ::GetTickCount() | 1;
+            return holds && ::GetTickCount() - heldSince >= 300;
         },
         kShowMs);
     INPUT keys[2] = {};
