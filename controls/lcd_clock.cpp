@@ -59,9 +59,7 @@ CLcdClock::~CLcdClock() {
         // worker that has not ended by now never reaches into this object.
         ::WaitForSingleObject(m_thread.Get(), 1500);
     }
-    m_faceDc.reset();
-    m_digitDc.reset();
-    m_glyphDc.reset();
+    ReleaseBitmaps();
 }
 
 void CLcdClock::PreSubclassWindow() {
@@ -71,12 +69,9 @@ void CLcdClock::PreSubclassWindow() {
 void CLcdClock::PostNcDestroy() { m_shared->target = nullptr; }
 
 void CLcdClock::ReleaseBitmaps() {
-    m_faceDc.reset();
-    m_digitDc.reset();
-    m_glyphDc.reset();
-    m_faceBitmap.Reset();
-    m_digitBitmap.Reset();
-    m_glyphBitmap.Reset();
+    m_face.Reset();
+    m_digits.Reset();
+    m_glyphs.Reset();
     m_faceWidth = m_faceHeight = 0;
 }
 
@@ -84,16 +79,16 @@ int CLcdClock::BeginClock() {
     if (m_thread.Valid()) return kRunning;
 
     ReleaseBitmaps();
-    m_glyphBitmap.Reset(LoadSection(m_ids.glyphs));
-    m_digitBitmap.Reset(LoadSection(m_ids.digits));
-    m_faceBitmap.Reset(LoadSection(m_ids.face));
+    m_glyphs.Adopt(nullptr, LoadSection(m_ids.glyphs));
+    m_digits.Adopt(nullptr, LoadSection(m_ids.digits));
+    m_face.Adopt(nullptr, LoadSection(m_ids.face));
     m_layout = artwork::clock_layout(CurrentArtworkIndex());
-    if (!m_glyphBitmap || !m_digitBitmap || !m_faceBitmap) {
+    if (!m_glyphs.Valid() || !m_digits.Valid() || !m_face.Valid()) {
         ReleaseBitmaps();
         return kBitmapMissing;
     }
     BITMAP info{};
-    ::GetObjectA(m_faceBitmap.Get(), sizeof info, &info);
+    ::GetObjectA(m_face.Bitmap(), sizeof info, &info);
     m_faceWidth = info.bmWidth;
     m_faceHeight = info.bmHeight < 0 ? -info.bmHeight : info.bmHeight;
 
@@ -125,13 +120,10 @@ void CLcdClock::ReloadArtwork() {
     BitmapHandle face(LoadSection(m_ids.face));
     BITMAP info{};
     if (!glyphs || !digits || !face || !::GetObjectA(face.Get(), sizeof info, &info)) return;
-    // Only this thread draws: the DCs go first, then the bitmaps they held.
-    m_faceDc.reset();
-    m_digitDc.reset();
-    m_glyphDc.reset();
-    m_glyphBitmap = std::move(glyphs);
-    m_digitBitmap = std::move(digits);
-    m_faceBitmap = std::move(face);
+    // Only this thread draws.
+    m_glyphs.Adopt(nullptr, glyphs.Release());
+    m_digits.Adopt(nullptr, digits.Release());
+    m_face.Adopt(nullptr, face.Release());
     m_faceWidth = info.bmWidth;
     m_faceHeight = info.bmHeight < 0 ? -info.bmHeight : info.bmHeight;
     m_layout = artwork::clock_layout(CurrentArtworkIndex());
@@ -206,14 +198,6 @@ LRESULT CLcdClock::OnPrintClient(WPARAM wp, LPARAM) {
 }
 
 void CLcdClock::Draw(HDC target, const RECT& rect) {
-    if (!m_faceDc) {
-        m_faceDc.emplace(target);
-        m_digitDc.emplace(target);
-        m_glyphDc.emplace(target);
-        m_faceDc->SelectBitmap(m_faceBitmap.Get());
-        m_digitDc->SelectBitmap(m_digitBitmap.Get());
-        m_glyphDc->SelectBitmap(m_glyphBitmap.Get());
-    }
     ClockDigits shown;
     {
         LockGuard<CriticalSection> lock(m_shared->lock);
@@ -222,9 +206,9 @@ void CLcdClock::Draw(HDC target, const RECT& rect) {
 
     // Every glyph position is overwritten on every paint, so the face bitmap
     // itself serves as the drawing surface and never needs restoring.
-    const HDC face = m_faceDc->Get();
-    const HDC large = m_digitDc->Get();
-    const HDC small = m_glyphDc->Get();
+    const HDC face = m_face.Get();
+    const HDC large = m_digits.Get();
+    const HDC small = m_glyphs.Get();
     const artwork::ClockLayout& l = m_layout;
     for (int i = 0; i < 4; ++i)
         ::BitBlt(face, l.time_x[i], l.time_y, l.large.width, l.large.height, large,

@@ -13,7 +13,6 @@
 #pragma once
 
 #include <memory>
-#include <optional>
 
 #include "core/artwork/artwork_scale.h"
 #include "platform/handles.h"
@@ -77,15 +76,11 @@ private:
     KernelHandle m_thread;
     DWORD m_threadId = 0;
 
-    // Bitmaps before the memory DCs: the DCs go first and hand the bitmaps
-    // back before these are deleted.
-    BitmapHandle m_faceBitmap;
-    BitmapHandle m_digitBitmap;
-    BitmapHandle m_glyphBitmap;
+    // Each bitmap selected into a memory DC of its own for the paints.
+    BitmapDC m_face;
+    BitmapDC m_digits;
+    BitmapDC m_glyphs;
     int m_faceWidth = 0;
     int m_faceHeight = 0;
     artwork::ClockLayout m_layout = artwork::clock_layout(0);  // of the loaded bitmaps
-    std::optional<MemoryDC> m_faceDc;
-    std::optional<MemoryDC> m_digitDc;
-    std::optional<MemoryDC> m_glyphDc;
 };

@@ -9,14 +9,10 @@ COffscreenDC::COffscreenDC(HDC target, const RECT& rect, bool copyFirst)
     ::LPtoDP(target, corners, 2);
     const int width = corners[1].x - corners[0].x;
     const int height = corners[1].y - corners[0].y;
-    if (width <= 0 || height <= 0) return;
-
-    m_bitmap.Reset(::CreateCompatibleBitmap(target, width, height));
-    if (!m_bitmap || !m_dc.Create(target)) return;
-    m_dc.SelectBitmap(m_bitmap.Get());
+    if (!m_surface.Create(target, width, height)) return;
     m_bOffscreen = true;
 
-    HDC surface = m_dc.Get();
+    HDC surface = m_surface.Get();
     ::SetMapMode(surface, ::GetMapMode(target));
     SIZE extent{};
     ::GetWindowExtEx(target, &extent);
@@ -39,5 +35,5 @@ COffscreenDC::COffscreenDC(HDC target, const RECT& rect, bool copyFirst)
 COffscreenDC::~COffscreenDC() {
     if (!m_bOffscreen) return;
     ::BitBlt(m_target, m_rect.left, m_rect.top, m_rect.right - m_rect.left,
-             m_rect.bottom - m_rect.top, m_dc.Get(), m_rect.left, m_rect.top, SRCCOPY);
+             m_rect.bottom - m_rect.top, m_surface.Get(), m_rect.left, m_rect.top, SRCCOPY);
 }

@@ -19,14 +19,13 @@ public:
     COffscreenDC(const COffscreenDC&) = delete;
     COffscreenDC& operator=(const COffscreenDC&) = delete;
 
-    HDC Get() const { return m_bOffscreen ? m_dc.Get() : m_target; }
+    HDC Get() const { return m_bOffscreen ? m_surface.Get() : m_target; }
     const RECT& Rect() const { return m_rect; }
     bool IsOffscreen() const { return m_bOffscreen; }
 
 private:
-    BitmapHandle m_bitmap;  // the surface's pixels; outlives the DC that holds it
     HDC m_target;
     RECT m_rect;
     bool m_bOffscreen = false;
-    MemoryDC m_dc;
+    BitmapDC m_surface;
 };

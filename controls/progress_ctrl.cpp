@@ -42,10 +42,8 @@ int CProgress::LoadCells(UINT bitmapId) {
     if (!::GetObjectA(bitmap.Get(), sizeof info, &info)) return 0;
     {
         WindowDC screen(m_hWnd);
-        if (!m_cellsDc.Create(screen.Get())) return 0;
+        if (!m_cells.Adopt(screen.Get(), bitmap.Release())) return 0;
     }
-    m_cellsDc.SelectBitmap(bitmap.Get());
-    m_cells = std::move(bitmap);
     m_info = info;
     m_layout = artwork::progress_layout(CurrentArtworkIndex());
     ::SetWindowPos(m_hWnd, nullptr, 0, 0, info.bmWidth, info.bmHeight,
@@ -54,7 +52,6 @@ int CProgress::LoadCells(UINT bitmapId) {
 }
 
 void CProgress::ReleaseCells() {
-    m_cellsDc.Reset();  // gives the bitmap back before it goes
     m_cells.Reset();
     m_info = BITMAP{};
 }
@@ -111,12 +108,12 @@ unsigned __stdcall CProgress::WorkerMain(void* arg) {
 }
 
 void CProgress::PaintCells(HDC dc) const {
-    if (!m_cellsDc.Valid()) return;
+    if (!m_cells.Valid()) return;
     const bool running = IsCycling();
     const int active = ActiveCell();
     for (int cell = 1; cell <= kProgressCellCount; ++cell) {
         const ProgressCellBlit blit = ProgressCell(cell, running, active, m_layout);
-        ::BitBlt(dc, blit.destX, blit.destY, m_layout.width, m_layout.height, m_cellsDc.Get(),
+        ::BitBlt(dc, blit.destX, blit.destY, m_layout.width, m_layout.height, m_cells.Get(),
                  blit.srcX, blit.srcY, SRCCOPY);
     }
 }

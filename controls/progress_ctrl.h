@@ -50,8 +50,7 @@ private:
 
     std::shared_ptr<Shared> m_shared;
     KernelHandle m_worker;
-    BitmapHandle m_cells;
-    MemoryDC m_cellsDc;  // holds m_cells
+    BitmapDC m_cells;
     BITMAP m_info{};
     artwork::ProgressLayout m_layout = artwork::progress_layout(0);  // of m_cells
 };

@@ -162,12 +162,8 @@ LRESULT CSkinLabel::OnPaint(WPARAM, LPARAM) {
         DrawFace(paint.Get(), client);
         return 0;
     }
-    // The bitmap outlives the memory DC, which puts its own bitmap back when
-    // it goes: a bitmap still selected into a DC cannot be deleted.
-    BitmapHandle bitmap(::CreateCompatibleBitmap(paint.Get(), client.right, client.bottom));
-    MemoryDC memory(paint.Get());
-    if (!memory.Valid() || !bitmap.Valid()) return 0;
-    memory.SelectBitmap(bitmap.Get());
+    BitmapDC memory;
+    if (!memory.Create(paint.Get(), client.right, client.bottom)) return 0;
     DrawFace(memory.Get(), client);
     ::BitBlt(paint.Get(), 0, 0, client.right, client.bottom, memory.Get(), 0, 0, SRCCOPY);
     return 0;

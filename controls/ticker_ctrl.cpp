@@ -191,7 +191,7 @@ void CTickerCtrl::RebuildBuffer(HDC paintDc) {
         // Measured in the old strip's DC where there is one: each new DC
         // costs the window system a display lookup.
         MemoryDC fresh;
-        const HDC measure = stripDc_ ? stripDc_->Get() : (fresh.Create(paintDc), fresh.Get());
+        const HDC measure = strip_.Valid() ? strip_.Get() : (fresh.Create(paintDc), fresh.Get());
         if (!measure) {
             // Nothing was measured: the size stays unrecorded, so the next
             // paint tries again instead of showing a blank control.
@@ -209,34 +209,26 @@ void CTickerCtrl::RebuildBuffer(HDC paintDc) {
     // A new text of about the old one's length is drawn into the old strip:
     // a new one is fresh memory to take in page by page. A much smaller one
     // gives the memory back.
-    const bool reuse = stripDc_ && stripWidth_ == width && stripCapacity_ >= rows &&
+    const bool reuse = strip_.Valid() && stripWidth_ == width && stripCapacity_ >= rows &&
                        stripCapacity_ <= 2 * rows;
     if (!reuse) {
-        stripDc_.reset();
         strip_.Reset();
         stripCapacity_ = 0;
     }
     if (width <= 0 || height <= 0) return;
 
     if (rows * width * 4 <= kMaxStripBytes) {
-        if (!reuse) strip_.Reset(CreateStripBitmap(paintDc, width, static_cast<int>(rows)));
-        if (strip_) {
-            auto dc = reuse ? std::move(stripDc_) : std::make_unique<MemoryDC>(paintDc);
-            if (dc->Valid()) {
-                if (!reuse) {
-                    dc->SelectBitmap(strip_.Get());
-                    stripWidth_ = width;
-                    stripCapacity_ = static_cast<int>(rows);
-                }
-                stripHeight_ = static_cast<int>(rows);
-                // Offset `height` puts the content's home position right
-                // below `height` rows of background.
-                DrawCopies(dc->Get(), stripHeight_, height);
-                ::GdiFlush();
-                stripDc_ = std::move(dc);
-                return;
+        if (reuse || strip_.Adopt(paintDc, CreateStripBitmap(paintDc, width, static_cast<int>(rows)))) {
+            if (!reuse) {
+                stripWidth_ = width;
+                stripCapacity_ = static_cast<int>(rows);
             }
-            strip_.Reset();
+            stripHeight_ = static_cast<int>(rows);
+            // Offset `height` puts the content's home position right below
+            // `height` rows of background.
+            DrawCopies(strip_.Get(), stripHeight_, height);
+            ::GdiFlush();
+            return;
         }
     }
     buffer_.Reset(::CreateCompatibleBitmap(paintDc, width, height));
@@ -276,7 +268,7 @@ void CTickerCtrl::Present(HDC target) {
     if (width <= 0 || height <= 0) return;
     const long long offset = motion_.Offset();
 
-    if (stripDc_) {
+    if (strip_.Valid()) {
         // Strip row `height - offset` is what the window's top row shows.
         long long source = height - offset;
         const long long lastSource = static_cast<long long>(height) + contentHeight_;
@@ -291,7 +283,7 @@ void CTickerCtrl::Present(HDC target) {
         if (background) {
             PaintBackground(target, height);
         } else {
-            ::BitBlt(target, 0, 0, width, height, stripDc_->Get(), 0, static_cast<int>(source),
+            ::BitBlt(target, 0, 0, width, height, strip_.Get(), 0, static_cast<int>(source),
                      SRCCOPY);
         }
         return;

@@ -12,7 +12,6 @@
 
 #include <windows.h>
 
-#include <memory>
 #include <string>
 
 #include "core/controls/ticker_motion.h"
@@ -105,10 +104,8 @@ private:
     // The strip: `bufferHeight_` background rows, then the content from its
     // home position on, `bufferHeight_ + contentHeight_` rows of it. Row
     // (bufferHeight_ - offset) is what the window's top row shows.
-    // The strip stays selected into its own memory DC (declared after the
-    // bitmap, so the DC lets go of it before the bitmap is deleted).
-    BitmapHandle strip_;
-    std::unique_ptr<MemoryDC> stripDc_;
+    // The strip stays selected into its own memory DC.
+    BitmapDC strip_;
     int stripHeight_ = 0;    // rows in use
     int stripWidth_ = 0;     // the bitmap's own size, which a new text
     int stripCapacity_ = 0;  // of about the same length reuses

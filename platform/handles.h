@@ -140,6 +140,49 @@ private:
     HGDIOBJ oldBitmap_ = nullptr;
 };
 
+// An off-screen surface: a bitmap and the memory DC that holds it, owned as
+// one. The DC lets the bitmap go before the bitmap is deleted, whatever the
+// order its owner declares things in (a bitmap still selected into a DC
+// cannot be deleted: Windows refuses and the bitmap leaks).
+class BitmapDC {
+public:
+    BitmapDC() = default;
+    ~BitmapDC() { Reset(); }
+    BitmapDC(const BitmapDC&) = delete;
+    BitmapDC& operator=(const BitmapDC&) = delete;
+
+    // A bitmap of `width` x `height` compatible with `reference`, selected
+    // into a DC compatible with it. False, with nothing kept, when either
+    // could not be made.
+    bool Create(HDC reference, int width, int height) {
+        Reset();
+        if (width <= 0 || height <= 0) return false;
+        return Adopt(reference, ::CreateCompatibleBitmap(reference, width, height));
+    }
+    // The same for a bitmap made elsewhere, which this now owns.
+    bool Adopt(HDC reference, HBITMAP bitmap) {
+        Reset();
+        bitmap_.Reset(bitmap);
+        if (!bitmap_ || !dc_.Create(reference)) {
+            Reset();
+            return false;
+        }
+        dc_.SelectBitmap(bitmap_.Get());
+        return true;
+    }
+    void Reset() {
+        dc_.Reset();  // first: it puts its own bitmap back
+        bitmap_.Reset();
+    }
+    HDC Get() const { return dc_.Get(); }
+    HBITMAP Bitmap() const { return bitmap_.Get(); }
+    bool Valid() const { return dc_.Valid() && bitmap_.Valid(); }
+
+private:
+    MemoryDC dc_;
+    BitmapHandle bitmap_;
+};
+
 class CriticalSection {
 public:
     CriticalSection() { ::InitializeCriticalSection(&cs_); }

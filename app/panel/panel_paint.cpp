@@ -79,16 +79,13 @@ void CVellumoDlg::PaintPendingFaces(HDC dc, const RECT& area) {
     // new one costs the window system a display lookup.
     if (!m_faceSurface.Valid() || m_faceSurfaceSize.cx < m_biggestFace.cx ||
         m_faceSurfaceSize.cy < m_biggestFace.cy) {
-        m_faceSurface.Reset();
-        m_faceBitmap.Reset(::CreateCompatibleBitmap(dc, m_biggestFace.cx, m_biggestFace.cy));
-        if (!m_faceBitmap.Valid() || !m_faceSurface.Create(dc)) return;
-        m_faceSurface.SelectBitmap(m_faceBitmap.Get());
+        if (!m_faceSurface.Create(dc, m_biggestFace.cx, m_biggestFace.cy)) return;
         m_faceSurfaceSize = m_biggestFace;
     }
     // The skin the paint has just put down is the faces' background.
     VisitFaces(all, [&](auto& face) {
         if (::GetWindowLongA(face.m_hWnd, GWL_STYLE) & WS_VISIBLE)
-            face.PaintOnto(dc, m_faceSurface.Get(), m_stretchedSkinDc.Get());
+            face.PaintOnto(dc, m_faceSurface.Get(), m_stretchedSkin.Get());
     });
     if (!whole) return;
     m_facesPending = FacesPending::None;
@@ -108,11 +105,11 @@ void CVellumoDlg::PaintSkin(HDC dc) {
     RECT client{};
     ::GetClientRect(m_hWnd, &client);
     if (!StretchSkinTo(client.right, client.bottom)) return;
-    ::BitBlt(dc, 0, 0, client.right, client.bottom, m_stretchedSkinDc.Get(), 0, 0, SRCCOPY);
+    ::BitBlt(dc, 0, 0, client.right, client.bottom, m_stretchedSkin.Get(), 0, 0, SRCCOPY);
 }
 
 bool CVellumoDlg::StretchSkinTo(int width, int height) {
-    if (m_stretchedSkinDc.Valid() && m_stretchedSize.cx == width && m_stretchedSize.cy == height)
+    if (m_stretchedSkin.Valid() && m_stretchedSize.cx == width && m_stretchedSize.cy == height)
         return true;
     DropStretchedSkin();
     // Loaded for the stretch only, at its scale's own size (stretched over
@@ -121,23 +118,20 @@ bool CVellumoDlg::StretchSkinTo(int width, int height) {
     BITMAP info{};
     if (!skin.Valid() || !::GetObjectA(skin.Get(), sizeof info, &info)) return false;
     WindowDC screen(nullptr);
-    m_stretchedSkin.Reset(::CreateCompatibleBitmap(screen.Get(), width, height));
     MemoryDC from(screen.Get());
-    if (!m_stretchedSkin.Valid() || !from.Valid() || !m_stretchedSkinDc.Create(screen.Get())) {
+    if (!from.Valid() || !m_stretchedSkin.Create(screen.Get(), width, height)) {
         DropStretchedSkin();
         return false;
     }
     from.SelectBitmap(skin.Get());
-    m_stretchedSkinDc.SelectBitmap(m_stretchedSkin.Get());
-    ::SetStretchBltMode(m_stretchedSkinDc.Get(), COLORONCOLOR);
-    ::StretchBlt(m_stretchedSkinDc.Get(), 0, 0, width, height, from.Get(), 0, 0, info.bmWidth,
+    ::SetStretchBltMode(m_stretchedSkin.Get(), COLORONCOLOR);
+    ::StretchBlt(m_stretchedSkin.Get(), 0, 0, width, height, from.Get(), 0, 0, info.bmWidth,
                  info.bmHeight, SRCCOPY);
     m_stretchedSize = {width, height};
     return true;
 }
 
 void CVellumoDlg::DropStretchedSkin() {
-    m_stretchedSkinDc.Reset();
     m_stretchedSkin.Reset();
     m_stretchedSize = {};
 }

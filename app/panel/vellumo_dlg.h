@@ -139,10 +139,9 @@ private:
     HICON m_hIcon;  // shared resource icon: never destroyed
     IconHandle m_scaledIcon;       // above 96 dpi: the window's icon at the display's scale
     IconHandle m_scaledSmallIcon;  // and at the small-icon size (caption, tray)
-    BitmapHandle m_stretchedSkin;  // the skin at the client's size
-    // Holds m_stretchedSkin selected (declared after it, so it lets go of the
-    // bitmap first): every cell's background is one blit from here.
-    MemoryDC m_stretchedSkinDc;
+    // The skin at the client's size: every cell's background is one blit
+    // from here.
+    BitmapDC m_stretchedSkin;
     SIZE m_stretchedSize{};
     // The children the panel's own paint draws (PaintPendingFaces): all of
     // them at the first show, the cells and headings after a month step.
@@ -151,8 +150,7 @@ private:
     RegionHandle m_gridRegion;     // the cells and the headings
     RegionHandle m_facesRegion;    // every face, less where other children lie
     SIZE m_biggestFace{};          // the client size the scratch surface must hold
-    BitmapHandle m_faceBitmap;     // a face, drawn here before it goes on the skin
-    MemoryDC m_faceSurface;        // holds m_faceBitmap
+    BitmapDC m_faceSurface;        // a face, drawn here before it goes on the skin
     SIZE m_faceSurfaceSize{};
     MonthMemos m_monthMemos;       // the grid's memos, read once while unchanged
     FontHandle m_dayFont;          // outlives every cell that draws with it

@@ -79,22 +79,15 @@ bool KeyboardCuesHidden(UINT state) {
 
 }  // namespace
 
-CMenuMemDC::CMenuMemDC(HDC target, const RECT& rect)
-    : m_target(target), m_rect(rect), m_dc(target) {
-    const int width = rect.right - rect.left;
-    const int height = rect.bottom - rect.top;
-    if (!m_dc.Valid() || width <= 0 || height <= 0) return;
-    m_bitmap.Reset(::CreateCompatibleBitmap(target, width, height));
-    if (!m_bitmap) return;
-    m_dc.SelectBitmap(m_bitmap.Get());
-    ::SetWindowOrgEx(m_dc.Get(), rect.left, rect.top, nullptr);
-    m_ok = true;
+CMenuMemDC::CMenuMemDC(HDC target, const RECT& rect) : m_target(target), m_rect(rect) {
+    if (!m_surface.Create(target, rect.right - rect.left, rect.bottom - rect.top)) return;
+    ::SetWindowOrgEx(m_surface.Get(), rect.left, rect.top, nullptr);
 }
 
 CMenuMemDC::~CMenuMemDC() {
-    if (!m_ok) return;
+    if (!m_surface.Valid()) return;
     ::BitBlt(m_target, m_rect.left, m_rect.top, m_rect.right - m_rect.left,
-             m_rect.bottom - m_rect.top, m_dc.Get(), m_rect.left, m_rect.top, SRCCOPY);
+             m_rect.bottom - m_rect.top, m_surface.Get(), m_rect.left, m_rect.top, SRCCOPY);
 }
 
 MenuSystemColours CurrentMenuSystemColours() {

@@ -19,14 +19,12 @@ public:
     CMenuMemDC& operator=(const CMenuMemDC&) = delete;
     // Draw with the target's coordinates; falls back to the target itself
     // when no surface could be made.
-    HDC Get() const { return m_ok ? m_dc.Get() : m_target; }
+    HDC Get() const { return m_surface.Valid() ? m_surface.Get() : m_target; }
 
 private:
     HDC m_target;
     RECT m_rect;
-    MemoryDC m_dc;
-    BitmapHandle m_bitmap;
-    bool m_ok = false;
+    BitmapDC m_surface;
 };
 
 class CMenuStyle {

@@ -190,3 +190,18 @@ TEST(LcdClock, ChangesOfTheHourFormatWaitForTheDisplayLock) {
     EXPECT_EQ(::WaitForSingleObject(thread.Get(), 10000), static_cast<DWORD>(WAIT_OBJECT_0));
     EXPECT_EQ(clock.CurrentHourFormat(), 12);
 }
+
+TEST(LcdClock, ItsSurfacesLetTheirBitmapsGoBeforeDeletingThem) {
+    SelectedBitmapDeleteWatch watch;
+    ASSERT_TRUE(watch.Hooked());
+    {
+        ClockHost host;
+        TestClock clock;
+        ASSERT_TRUE(StartIn24Hours(clock, host));
+        Picture shot(FaceSizedBitmap());
+        Capture(clock, shot);
+        clock.ReloadArtwork();
+        Capture(clock, shot);
+    }
+    EXPECT_EQ(watch.Count(), 0) << "a bitmap deleted while selected leaks on Windows";
+}

@@ -424,3 +424,13 @@ TEST(Panel, AFocusedDayThatAStepHidesHandsTheFocusToAShownDay) {
         EXPECT_EQ(date, "2026-9-30");
     });
 }
+
+TEST(Panel, ItsSurfacesLetTheirBitmapsGoBeforeDeletingThem) {
+    SelectedBitmapDeleteWatch watch;
+    ASSERT_TRUE(watch.Hooked());
+    RunPanel([&](CVellumoDlg& panel) {
+        Command(panel, IDC_NEXT_MONTH, 2);
+        ::RedrawWindow(panel.m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    });
+    EXPECT_EQ(watch.Count(), 0) << "a bitmap deleted while selected leaks on Windows";
+}

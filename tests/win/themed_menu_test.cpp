@@ -32,10 +32,9 @@ struct Surface {
     static constexpr int kWidth = 140;
     static constexpr int kHeight = 22;
     WindowDC screen{nullptr};
-    MemoryDC dc{screen.Get()};
-    BitmapHandle bitmap{::CreateCompatibleBitmap(screen.Get(), kWidth, kHeight)};
+    BitmapDC dc;
     Surface() {
-        dc.SelectBitmap(bitmap.Get());
+        dc.Create(screen.Get(), kWidth, kHeight);
         RECT all{0, 0, kWidth, kHeight};
         ::FillRect(dc.Get(), &all, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
     }
@@ -343,4 +342,18 @@ TEST_F(ThemedMenuTest, TheLookWithoutBorderDiffersOnlyByTheFrameAndTheShadow) {
     if (s) {
         EXPECT_GT(shadowDarker, (w + h) * 2);
     }
+}
+
+TEST_F(ThemedMenuTest, AnItemsSurfaceLetsItsBitmapGoBeforeDeletingIt) {
+    CThemedMenu menu;
+    menu.CreatePopupMenu();
+    menu.InsertMenu(0, MF_STRING, 32773, "Show");
+    SelectedBitmapDeleteWatch watch;
+    ASSERT_TRUE(watch.Hooked());
+    {
+        Surface s;
+        Draw(s, menu, 0, ODS_SELECTED);
+        Draw(s, menu, 0, 0);
+    }
+    EXPECT_EQ(watch.Count(), 0) << "a bitmap deleted while selected leaks on Windows";
 }

@@ -400,3 +400,15 @@ TEST(TickerLowResources, FailedMeasureIsRetriedAtTheNextPaintAndAKeptStripIsRedr
     ::DestroyWindow(parentWnd);
     PumpMessages();
 }
+
+TEST_F(TickerTest, ItsStripLetsItsBitmapGoBeforeDeletingIt) {
+    SelectedBitmapDeleteWatch watch;
+    ASSERT_TRUE(watch.Hooked());
+    CreateStill("one line");
+    ticker.SetTickerText(std::string(400, 'x'));  // a new strip at the next paint
+    ::InvalidateRect(wnd, nullptr, FALSE);
+    ::UpdateWindow(wnd);
+    ::DestroyWindow(wnd);
+    ticker.SetTickerText("");
+    EXPECT_EQ(watch.Count(), 0) << "a bitmap deleted while selected leaks on Windows";
+}
