@@ -42,6 +42,18 @@ struct DcTraits {  // device contexts we created (CreateCompatibleDC)
     static void Close(Handle h) { ::DeleteDC(h); }
 };
 
+struct FindTraits {  // FindFirstFile searches
+    using Handle = HANDLE;
+    static Handle Invalid() { return INVALID_HANDLE_VALUE; }
+    static void Close(Handle h) { ::FindClose(h); }
+};
+
+struct RegKeyTraits {
+    using Handle = HKEY;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle h) { ::RegCloseKey(h); }
+};
+
 struct ModuleTraits {
     using Handle = HMODULE;
     static Handle Invalid() { return nullptr; }
@@ -59,6 +71,36 @@ using IconHandle = UniqueHandle<IconTraits>;
 using MenuHandle = UniqueHandle<MenuTraits>;
 using DcHandle = UniqueHandle<DcTraits>;
 using ModuleHandle = UniqueHandle<ModuleTraits>;
+using FindHandle = UniqueHandle<FindTraits>;
+
+// An open registry key, closed when it goes.
+class RegKey : public UniqueHandle<RegKeyTraits> {
+public:
+    RegKey() = default;
+    // Opens (`create`: creates when missing) root\path; check with Valid().
+    RegKey(HKEY root, const char* path, REGSAM access, bool create = false) {
+        if (create) Create(root, path, access);
+        else Open(root, path, access);
+    }
+    // The same with the system's answer.
+    LONG Open(HKEY root, const char* path, REGSAM access) {
+        HKEY key = nullptr;
+        const LONG got = ::RegOpenKeyExA(root, path, 0, access, &key);
+        Reset(got == ERROR_SUCCESS ? key : nullptr);
+        return got;
+    }
+    LONG Create(HKEY root, const char* path, REGSAM access) {
+        HKEY key = nullptr;
+        const LONG got = ::RegCreateKeyExA(root, path, 0, nullptr, REG_OPTION_NON_VOLATILE, access,
+                                           nullptr, &key, nullptr);
+        Reset(got == ERROR_SUCCESS ? key : nullptr);
+        return got;
+    }
+};
+
+// The test of the system's ANSI code page for the first byte of a
+// double-byte character, in the form the pure text code takes.
+inline bool IsAnsiLeadByte(unsigned char c) { return ::IsDBCSLeadByte(c) != FALSE; }
 
 // Selects an object into a DC for one scope and puts the old one back.
 class SelectGuard {

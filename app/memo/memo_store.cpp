@@ -19,7 +19,6 @@ namespace {
 constexpr int kReplaceAttempts = 6;
 constexpr DWORD kReplacePauseMs = 20;
 
-bool IsLeadByte(unsigned char c) { return ::IsDBCSLeadByte(c) != FALSE; }
 
 // A string longer than the platform's longest path stays empty rather than cut.
 void CopyIntoBuffer(char (&buffer)[kMemoPathsBufferSize], const std::string& text) {
@@ -87,7 +86,7 @@ void InitMemoPaths() {
     // Never a cut path: that would put the memos somewhere else. Without a
     // sound path every file reads as not opened.
     const std::string path = ModuleFilePath();
-    InitMemoPaths(path.empty() ? std::string() : ProgramDirectory(path, IsLeadByte));
+    InitMemoPaths(path.empty() ? std::string() : ProgramDirectory(path, IsAnsiLeadByte));
 }
 
 namespace {

@@ -82,12 +82,12 @@ void MonthMemos::List(Month& month) {
     }
     const std::string pattern = MonthFilePattern(RemarkPrefix, month.year, month.month);
     WIN32_FIND_DATAA found{};
-    HANDLE search = pattern.empty() || !FitsPathBuffer(pattern)
-                        ? INVALID_HANDLE_VALUE
-                        : ::FindFirstFileA(pattern.c_str(), &found);
+    const FindHandle search(pattern.empty() || !FitsPathBuffer(pattern)
+                                ? INVALID_HANDLE_VALUE
+                                : ::FindFirstFileA(pattern.c_str(), &found));
     bool listed = false;
     std::vector<std::pair<std::string, Stamp>> listing;
-    if (search != INVALID_HANDLE_VALUE) {
+    if (search) {
         listed = true;
         do {
             if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
@@ -96,8 +96,7 @@ void MonthMemos::List(Month& month) {
                 Stamp{Join(found.ftLastWriteTime.dwHighDateTime, found.ftLastWriteTime.dwLowDateTime),
                       Join(found.ftCreationTime.dwHighDateTime, found.ftCreationTime.dwLowDateTime),
                       Join(found.nFileSizeHigh, found.nFileSizeLow)});
-        } while (::FindNextFileA(search, &found));
-        ::FindClose(search);
+        } while (::FindNextFileA(search.Get(), &found));
     } else {
         const DWORD error = ::GetLastError();
         listed = !pattern.empty() && (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND);

@@ -37,7 +37,6 @@ struct ArrowSetup {
 };
 
 
-bool IsLeadByte(unsigned char c) { return ::IsDBCSLeadByte(c) != FALSE; }
 
 }  // namespace
 
@@ -279,13 +278,13 @@ void CVellumoDlg::RefreshDigest(int days, bool announce, bool gridJustRead) {
                    : m_monthMemos.Read(year, month, day);
     };
     const std::vector<std::string> entries =
-        DigestEntries(m_month.year, m_month.month, m_month.todayDay, days, read, &IsLeadByte);
+        DigestEntries(m_month.year, m_month.month, m_month.todayDay, days, read, &IsAnsiLeadByte);
     const std::string digest = JoinDigest(entries);
     if (announce && !digest.empty()) {
         // Every memo whole, as long as the box fits the screen the panel is on.
         const std::string lines = AnnouncementText(
             entries, [this](const std::string& text) { return MessageBoxFits(m_hWnd, text); },
-            &IsLeadByte);
+            &IsAnsiLeadByte);
         ::MessageBoxA(m_hWnd, lines.c_str(), "Vellumo reminds you.", MB_OK | MB_ICONINFORMATION);
     }
     if (digest.empty()) {

@@ -6,33 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "platform/handles.h"
 #include "platform/logon_task.h"
 #include "platform/win_app.h"
 
 namespace {
-
-// One open registry key, closed when the scope ends.
-class RegKey {
-public:
-    RegKey() = default;
-    ~RegKey() {
-        if (m_key) ::RegCloseKey(m_key);
-    }
-    RegKey(const RegKey&) = delete;
-    RegKey& operator=(const RegKey&) = delete;
-
-    LONG Open(HKEY root, const char* path, REGSAM access) {
-        return ::RegOpenKeyExA(root, path, 0, access, &m_key);
-    }
-    LONG Create(HKEY root, const char* path, REGSAM access) {
-        return ::RegCreateKeyExA(root, path, 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr,
-                                 &m_key, nullptr);
-    }
-    HKEY Get() const { return m_key; }
-
-private:
-    HKEY m_key = nullptr;
-};
 
 HKEY AutoRunRoot() { return IsOldWindows() ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER; }
 

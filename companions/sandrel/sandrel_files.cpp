@@ -6,13 +6,6 @@ namespace sandrel {
 
 namespace {
 
-struct FindTraits {
-    using Handle = HANDLE;
-    static Handle Invalid() { return INVALID_HANDLE_VALUE; }
-    static void Close(Handle h) { ::FindClose(h); }
-};
-using FindHandle = UniqueHandle<FindTraits>;
-
 // Vellumo's reads and saves hold a memo for a moment; a step that meets one
 // tries again this often, this far apart (as Vellumo's own saves do).
 constexpr int kAttempts = 10;

@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "core/tools/clean_rules.h"
+#include "platform/handles.h"
 
 namespace {
 
@@ -136,12 +137,11 @@ ULONGLONG AsNumber(const FILETIME& t) {
 std::vector<WIN32_FIND_DATAA> FilesIn(const std::string& dir, const char* pattern) {
     std::vector<WIN32_FIND_DATAA> files;
     WIN32_FIND_DATAA data;
-    HANDLE find = ::FindFirstFileA((dir + pattern).c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return files;
+    const FindHandle find(::FindFirstFileA((dir + pattern).c_str(), &data));
+    if (!find) return files;
     do {
         if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) files.push_back(data);
-    } while (::FindNextFileA(find, &data));
-    ::FindClose(find);
+    } while (::FindNextFileA(find.Get(), &data));
     return files;
 }
 
