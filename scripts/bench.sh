@@ -134,7 +134,7 @@ PY
             $1 == "phase" { reads[$2] = $11; span[$2] = $9 - $8; count[$2] = $4 }
             END { rate = reads["idle"] / span["idle"]
                   printf "%.0f", (reads[phase] - rate * span[phase]) / count[phase] - bare }' \
-            "$WORK/steps.txt"
+            "${3:-$WORK/steps.txt}"
     }
     REQ_BARE=$(per_op bare)
     REQ_STEP=$(per_op step "$REQ_BARE")
@@ -147,6 +147,7 @@ PY
     wine "$DRIVER" steps "$STEPS" 5 "$SERVER_PID" >"$WORK/steps-full.txt" 2>/dev/null
     sed 's/^/  /' "$WORK/steps-full.txt"
     STEP_FULL=$(awk '/^month step/ { print $9 }' "$WORK/steps-full.txt")
+    REQ_STEP_FULL=$(per_op step_painted "$(per_op bare 0 "$WORK/steps-full.txt")" "$WORK/steps-full.txt")
     kill "$(find_in_prefix 'Vellumo.exe' | head -1)" 2>/dev/null
     sleep 1
     (cd "$WORK/steps" && exec wine Vellumo.exe) >/dev/null 2>&1 &
@@ -208,6 +209,8 @@ report() {
     printf '%-44s %12s %12s %8s  %s\n' "month step (us), 11,000 memo files vs 93" "$STEP_FULL" \
         "$STEP_PAINTED" "$(ratio "$STEP_FULL" "$STEP_PAINTED")" \
         "<= 1.2x: $(met "$(ratio "$STEP_FULL" "$STEP_PAINTED")" 1.2)"
+    printf '%-44s %12s %12s %8s  %s\n' "requests per step, 11,000 memo files vs 93" \
+        "$REQ_STEP_FULL" "$REQ_STEP_PAINTED" "" ""
     printf '%-44s %12s %12s %8s  %s\n' "server requests per step, no forced paint" "$REQ_STEP" \
         "$REQ_BARE" "" ""
     printf '%-44s %12s %12s %8s  %s\n' "server requests per step, paint forced" \
@@ -229,7 +232,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-START_PROGRAM="" START_EMPTY="" START_TEMPLATE="" START_FULL="" STEP_FULL="" STEP_QUICK="" STEP_PAINTED="" BARE=""
+START_PROGRAM="" START_EMPTY="" START_TEMPLATE="" START_FULL="" STEP_FULL="" REQ_STEP_FULL="" STEP_QUICK="" STEP_PAINTED="" BARE=""
 REQ_STEP="" REQ_STEP_PAINTED="" REQ_BARE="" IDLE_PROGRAM="" IDLE_FLOOR="" CPU_PROGRAM=""
 CPU_FLOOR="" PSS_PROGRAM="" PSS_FLOOR=""
 run || log "the benchmark stopped early; the figures below are those it reached"
