@@ -35,10 +35,11 @@ bool HasKey(const std::vector<DueReminder>& list, const ReminderKey& key) {
 }
 
 void SetText(HWND wnd, int id, const std::string& text) {
-    char now[512] = {};
-    ::GetDlgItemTextA(wnd, id, now, sizeof now);
+    HWND item = ::GetDlgItem(wnd, id);
+    std::string now(static_cast<std::size_t>(std::max(0, ::GetWindowTextLengthA(item))) + 1, '\0');
+    now.resize(static_cast<std::size_t>(std::max(0, ::GetWindowTextA(item, &now[0], static_cast<int>(now.size())))));
     // Unchanged text is not set again: the edit would lose its scroll place.
-    if (text.size() >= sizeof now - 1 || text != now) ::SetDlgItemTextA(wnd, id, text.c_str());
+    if (text != now) ::SetWindowTextA(item, text.c_str());
 }
 
 // Places a control at a rectangle in dialog units, shown or hidden.
