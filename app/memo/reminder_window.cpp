@@ -139,18 +139,32 @@ void ReminderWindow::Fill(WallMinute now) {
         const LRESULT data = ::SendMessageA(list, LB_GETITEMDATA, static_cast<WPARAM>(at), 0);
         if (data != LB_ERR) selected = static_cast<WallMinute>(data);
     }
-    ::SendMessageA(list, WM_SETREDRAW, FALSE, 0);
-    ::SendMessageA(list, LB_RESETCONTENT, 0, 0);
-    int select = 0;
-    for (std::size_t i = 0; i < m_due.size(); ++i) {
-        const std::string line = ReminderEntryText(m_due[i], now);
-        const LRESULT item = ::SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
-        ::SendMessageA(list, LB_SETITEMDATA, static_cast<WPARAM>(item), static_cast<LPARAM>(m_due[i].due));
-        if (m_due[i].due == selected) select = static_cast<int>(i);
+    std::vector<std::string> lines;
+    for (const DueReminder& r : m_due) lines.push_back(ReminderEntryText(r, now));
+    // Refilled only when an entry changed: the user may be scrolling it.
+    bool same = ::SendMessageA(list, LB_GETCOUNT, 0, 0) == static_cast<LRESULT>(lines.size());
+    for (std::size_t i = 0; same && i < lines.size(); ++i) {
+        std::string shown(static_cast<std::size_t>(std::max<LRESULT>(
+                              0, ::SendMessageA(list, LB_GETTEXTLEN, i, 0))) + 1, '\0');
+        ::SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&shown[0]));
+        same = shown.c_str() == lines[i] &&
+               ::SendMessageA(list, LB_GETITEMDATA, i, 0) == static_cast<LRESULT>(m_due[i].due);
     }
-    if (!m_due.empty()) ::SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(select), 0);
-    ::SendMessageA(list, WM_SETREDRAW, TRUE, 0);
-    ::InvalidateRect(list, nullptr, TRUE);
+    if (!same) {
+        ::SendMessageA(list, WM_SETREDRAW, FALSE, 0);
+        ::SendMessageA(list, LB_RESETCONTENT, 0, 0);
+        int select = 0;
+        for (std::size_t i = 0; i < m_due.size(); ++i) {
+            const LRESULT item =
+                ::SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(lines[i].c_str()));
+            ::SendMessageA(list, LB_SETITEMDATA, static_cast<WPARAM>(item),
+                           static_cast<LPARAM>(m_due[i].due));
+            if (m_due[i].due == selected) select = static_cast<int>(i);
+        }
+        if (!m_due.empty()) ::SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(select), 0);
+        ::SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+        ::InvalidateRect(list, nullptr, TRUE);
+    }
 
     std::string due;
     if (m_due.size() == 1) {
@@ -165,11 +179,14 @@ void ReminderWindow::Fill(WallMinute now) {
 }
 
 void ReminderWindow::ShowSelected() {
-    const LRESULT at = ::SendDlgItemMessageA(m_wnd, IDC_REMINDER_LIST, LB_GETCURSEL, 0, 0);
-    std::string text;
-    if (at >= 0 && static_cast<std::size_t>(at) < m_due.size()) text = EditText(m_due[at].memoText);
-    else if (!m_due.empty()) text = EditText(m_due.front().memoText);
-    SetText(m_wnd, IDC_REMINDER_TEXT, text);
+    // Found by the entry's due minute, not by its place in the list.
+    HWND list = ::GetDlgItem(m_wnd, IDC_REMINDER_LIST);
+    const LRESULT at = ::SendMessageA(list, LB_GETCURSEL, 0, 0);
+    const LRESULT due = at >= 0 ? ::SendMessageA(list, LB_GETITEMDATA, static_cast<WPARAM>(at), 0) : LB_ERR;
+    const DueReminder* shown = m_due.empty() ? nullptr : &m_due.front();
+    for (const DueReminder& r : m_due)
+        if (static_cast<LRESULT>(r.due) == due) shown = &r;
+    SetText(m_wnd, IDC_REMINDER_TEXT, shown ? EditText(shown->memoText) : std::string());
 }
 
 void ReminderWindow::Layout() {
