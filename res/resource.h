@@ -9,6 +9,7 @@
 #define IDD_REMARK 103
 #define IDD_SETTING 185
 #define IDD_CLEAR_HISTORY 192
+#define IDD_REMINDER 193
 
 // Strings
 #define IDS_ABOUTBOX 101
@@ -111,12 +112,23 @@
 #define IDC_AUTORUN 1073
 #define IDC_DAYS_SPIN 1074
 #define IDC_DAYS 1075
+#define IDC_REMIND_MISSED 1101
 
 // History cleaner (template 192)
 #define IDC_CLEAN_FIRST 1077  // check boxes 1077..1085, items 0..8
 #define IDC_CLEAN_LAST 1085
 #define IDC_PROGRESS 1086
 #define IDC_STATUS 1089
+
+// Reminder window (template 193). The text keeps the id of a message box's
+// text, so tools that read reminders from the old box read them here too.
+#define IDC_REMINDER_TEXT 0xFFFF
+#define IDC_SNOOZE 1102
+#define IDC_SNOOZE_TIME 1103
+#define IDC_REMINDER_LIST 1104
+#define IDC_REMINDER_DUE 1105
+#define IDC_REMINDER_MISSED 1106
+#define IDC_REMINDER_ICON 1107
 
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)

@@ -1,10 +1,9 @@
 #include "app/memo/reminder_thread.h"
 
 #include "app/memo/memo_store.h"
+#include "app/settings/settings_store.h"
 #include "platform/handles.h"
 #include "platform/local_time.h"
-
-const char kReminderCaption[] = "Vellumo reminds you.";
 
 namespace {
 constexpr DWORD kPassInterval = 27000;  // ms; every minute sees at least two passes
@@ -12,6 +11,7 @@ constexpr DWORD kPassInterval = 27000;  // ms; every minute sees at least two pa
 // Plain handles, never closed while the thread may run: it outlives every
 // static destructor at exit, so nothing it waits on may go before it.
 HANDLE g_stop = nullptr;  // manual-reset; set only by StopReminderThread
+HANDLE g_wake = nullptr;  // auto-reset; a pass now
 HANDLE g_thread = nullptr;
 DWORD g_threadId = 0;
 
@@ -23,24 +23,59 @@ DayTextReader ReaderFor(const char* prefix, std::size_t limit) {
         return text;
     };
 }
+
+WallMinute Now() { return WallMinuteOf(LocalDateTimeNow()); }
 }  // namespace
 
-bool RunReminderPass(const LocalDateTime& now, ReminderMemory& memory) {
-    const ReminderDecision decision =
-        CheckReminder(now, ReaderFor(RemarkPrefix, kMemoReadLimit),
-                      ReaderFor(NoticePrefix, kNoticeReadLimit), memory);
-    if (!decision.due) return false;
-    // No owner: the box stands on its own while the panel is hidden, and the
-    // panel stays usable while it is open.
-    ::MessageBoxA(nullptr, decision.text.c_str(), kReminderCaption, MB_OK | MB_ICONINFORMATION);
-    return true;
+void RunReminderPass(WallMinute now, ReminderWindow& window) {
+    const std::string kept = ReadReminderStateText();
+    const bool catchUp = RemindMissedFromStored(ReadSettingValue(kRemindMissedValue));
+    const ReminderPass pass =
+        RunSchedule(ParseReminderState(kept), now, catchUp, ReaderFor(RemarkPrefix, kMemoReadLimit),
+                    ReaderFor(NoticePrefix, kNoticeReadLimit));
+    // Kept before anything shows: a crash with the window open shows the same
+    // reminders again at the next start instead of losing them.
+    const std::string text = ReminderStateText(pass.state);
+    if (text != kept) WriteReminderStateText(text);
+    window.Update(pass.toShow, pass.olderMissed, pass.firstMissed, now);
+}
+
+void AnswerReminders(const std::vector<ReminderKey>& keys, int snoozeMinutes) {
+    // Read again: another copy (the day change's new one) may have kept more.
+    ReminderState state = ParseReminderState(ReadReminderStateText());
+    state = snoozeMinutes > 0 ? Snooze(std::move(state), keys, Now() + snoozeMinutes)
+                              : Dismiss(std::move(state), keys);
+    WriteReminderStateText(ReminderStateText(state));
 }
 
 DWORD WINAPI ReminderThread(LPVOID) {
-    ReminderMemory memory;  // what this thread showed last
-    do {
-        RunReminderPass(LocalDateTimeNow(), memory);
-    } while (::WaitForSingleObject(g_stop, kPassInterval) == WAIT_TIMEOUT);
+    ReminderWindow window(&AnswerReminders);
+    MSG msg;
+    ::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);  // the queue, for StopReminderThread's quit
+    DWORD nextPass = ::GetTickCount();
+    for (;;) {
+        if (static_cast<LONG>(::GetTickCount() - nextPass) >= 0) {
+            RunReminderPass(Now(), window);
+            nextPass = ::GetTickCount() + kPassInterval;
+        }
+        const LONG left = static_cast<LONG>(nextPass - ::GetTickCount());
+        const HANDLE handles[2] = {g_stop, g_wake};
+        const DWORD woke = ::MsgWaitForMultipleObjectsEx(2, handles, left > 0 ? static_cast<DWORD>(left) : 0,
+                                                         QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        if (woke == WAIT_OBJECT_0) break;
+        if (woke == WAIT_OBJECT_0 + 1) nextPass = ::GetTickCount();
+        if (woke != WAIT_OBJECT_0 + 2) continue;
+        bool quit = false;
+        while (!quit && ::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) quit = true;
+            else if (!window.PreTranslate(msg)) {
+                ::TranslateMessage(&msg);
+                ::DispatchMessageA(&msg);
+            }
+        }
+        if (quit) break;
+    }
+    window.Close();
     return 0;
 }
 
@@ -49,20 +84,27 @@ DWORD StartReminderThread() {
         return g_threadId;
     StopReminderThread();  // lets go of an ended one
     if (g_stop == nullptr) g_stop = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    if (g_stop == nullptr) return 0;
+    if (g_wake == nullptr) g_wake = ::CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    if (g_stop == nullptr || g_wake == nullptr) return 0;
     ::ResetEvent(g_stop);
+    ::ResetEvent(g_wake);
     DWORD id = 0;
     g_thread = ::CreateThread(nullptr, 0, &ReminderThread, nullptr, 0, &id);
     g_threadId = g_thread != nullptr ? id : 0;
     return g_threadId;
 }
 
+void WakeReminderThread() {
+    if (g_wake != nullptr) ::SetEvent(g_wake);
+}
+
+DWORD ReminderThreadId() { return g_threadId; }
+
 bool StopReminderThread() {
     if (g_thread == nullptr) return true;
     ::SetEvent(g_stop);
-    // A box it shows ends its loop on WM_QUIT; the thread then sees the
-    // event. Posted again until it ends: a box about to open has no message
-    // queue yet to take the first.
+    // A nested loop (the snooze list open, a move of the window) would take
+    // the quit; posted again until the thread ends.
     DWORD waited = 0;
     for (;;) {
         ::PostThreadMessageA(g_threadId, WM_QUIT, 0, 0);

@@ -1,31 +1,38 @@
-// The reminder check: a thread of its own that looks at today's memo every
-// 27 seconds for the life of the process and raises it in a message box when
-// the clock shows its remind time.
+// The reminder check: a thread of its own for the life of the process. It
+// runs a pass of the reminder schedule at start, every 27 seconds and at
+// once when woken (resume from sleep, a clock change), keeps what was shown,
+// dismissed or snoozed in the user's registry key, and shows what is due in
+// the reminder window, whose messages it runs between passes.
 #pragma once
 
 #include <windows.h>
 
-#include "core/base/basic_types.h"
-#include "core/memo/reminder_rules.h"
-
-// Caption of the reminder box.
-extern const char kReminderCaption[];
+#include "app/memo/reminder_window.h"
+#include "core/memo/reminder_schedule.h"
 
 // Starts ReminderThread; returns its thread id, 0 when it could not start.
 // The program never stops the thread: it ends with the process. Call once,
 // after InitMemoPaths; while a thread runs, another call returns its id.
 DWORD StartReminderThread();
 
-// For in-process tests only: ends the running thread (closing a box it shows)
+// A pass now rather than at the next interval: the machine woke up or the
+// clock was set. Nothing happens when no thread runs.
+void WakeReminderThread();
+
+// The running thread's id (its windows are the reminder window), 0 when none.
+DWORD ReminderThreadId();
+
+// For in-process tests only: ends the running thread (closing its window)
 // and waits for it, so that none runs behind a test. True when no thread
 // runs afterwards.
 bool StopReminderThread();
 
-// One pass at `now`: reads today's memo and notice files and, when a reminder
-// is due and was not shown yet (see `memory`), shows the box and waits until
-// it is closed. True when a box was shown.
-bool RunReminderPass(const LocalDateTime& now, ReminderMemory& memory);
+// One pass at `now` with the kept state and the stored setting: keeps the
+// new state and shows what is due in `window`.
+void RunReminderPass(WallMinute now, ReminderWindow& window);
 
-// The thread's start routine: a pass, 27 seconds of waiting, and again,
-// until StopReminderThread.
+// What the window's OK (snoozeMinutes 0) and Snooze do to the kept state.
+void AnswerReminders(const std::vector<ReminderKey>& keys, int snoozeMinutes);
+
+// The thread's start routine.
 DWORD WINAPI ReminderThread(LPVOID);

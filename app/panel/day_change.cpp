@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/instance/app_state.h"
+#include "app/memo/reminder_thread.h"
 #include "app/panel/panel_look.h"
 #include "platform/local_time.h"
 #include "platform/shell_calls.h"
@@ -24,9 +25,12 @@ struct OpenWindows {
 BOOL CALLBACK NoteOpenWindow(HWND wnd, LPARAM param) {
     auto* open = reinterpret_cast<OpenWindows*>(param);
     DWORD process = 0;
-    ::GetWindowThreadProcessId(wnd, &process);
+    const DWORD thread = ::GetWindowThreadProcessId(wnd, &process);
     if (wnd == open->panel || process != ::GetCurrentProcessId() || !::IsWindowVisible(wnd))
         return TRUE;
+    // The reminder window holds no input of the user's; what it shows is
+    // kept as not yet dismissed, and the new copy shows it again.
+    if (thread == ReminderThreadId()) return TRUE;
     char className[16] = {};
     ::GetClassNameA(wnd, className, sizeof className);
     if (std::strcmp(className, "#32768") == 0) open->menu = true;
@@ -67,13 +71,31 @@ LRESULT CVellumoDlg::OnTimer(WPARAM id, LPARAM) {
         RefreshMonth();
         RefreshDigest(m_days, false, true);
     }
-    if (id == kDayWatchTimer && LocalDateNow() != AppState::Get().StartDate()) {
-        // One hand-over per change of date: nothing may start a second copy
-        // while this one waits or while the start itself runs a loop.
-        ::KillTimer(m_hWnd, kDayWatchTimer);
-        RestartWhenFree();
-    }
+    if (id == kDayWatchTimer) CheckDayChange();
     return Default();
+}
+
+void CVellumoDlg::CheckDayChange() {
+    if (LocalDateNow() == AppState::Get().StartDate()) return;
+    // One hand-over per change of date: nothing may start a second copy
+    // while this one waits or while the start itself runs a loop. The watch
+    // timer exists until then, so killing it is what makes this once.
+    if (::KillTimer(m_hWnd, kDayWatchTimer)) RestartWhenFree();
+}
+
+LRESULT CVellumoDlg::OnPowerBroadcast(WPARAM event, LPARAM) {
+    // Both arrive after a sleep (the automatic one always, the other when a
+    // user is there); a second wake-up or check finds nothing new to do.
+    if (event == PBT_APMRESUMEAUTOMATIC || event == PBT_APMRESUMESUSPEND) {
+        WakeReminderThread();
+        CheckDayChange();  // a sleep over midnight: now, not at the next tick
+    }
+    return TRUE;
+}
+
+LRESULT CVellumoDlg::OnTimeChange(WPARAM, LPARAM) {
+    WakeReminderThread();
+    return 0;
 }
 
 void CVellumoDlg::RestartWhenFree() {

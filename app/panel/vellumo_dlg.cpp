@@ -64,6 +64,8 @@ BEGIN_MESSAGE_MAP(CVellumoDlg, CDialog)
     OnCommand(ID_PRODUCT_INFO, &ThisClass::OnProductInfo),
     OnCommand(ID_SETTING, &ThisClass::OnSetting),
     OnMessage(WM_TIMER, &ThisClass::OnTimer),
+    OnMessage(WM_POWERBROADCAST, &ThisClass::OnPowerBroadcast),
+    OnMessage(WM_TIMECHANGE, &ThisClass::OnTimeChange),
     OnMessage(WM_LBUTTONDBLCLK, &ThisClass::OnDoubleClick),
     OnMessage(WM_TRAY_NOTIFY, &ThisClass::OnTrayNotify),
     OnMessage(WM_CLEAN_COMPLETE, &ThisClass::OnCleanComplete),
@@ -130,9 +132,11 @@ BOOL CVellumoDlg::OnInitDialog() {
     // The window's icons and the tray icon come once the panel has shown (a
     // timer waits for the first paint): the panel is what the user waits for.
     ::SetTimer(m_hWnd, kTrayIconTimer, 0, nullptr);
+    // Before the announcement, whose box holds this start until it is
+    // closed: a reminder due meanwhile comes over it.
+    StartReminderThread();  // runs for the rest of the process
     // The memos of the coming days: into the ticker, and announced once.
     RefreshDigest(m_days, true, true);
-    StartReminderThread();  // runs for the rest of the process
     ::SetTimer(m_hWnd, kDayWatchTimer, kDayWatchPeriodMs, nullptr);
     ApplyStartMode();
     return TRUE;

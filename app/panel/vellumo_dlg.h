@@ -93,6 +93,8 @@ private:
     void OnShow();
     void OnExit();
     LRESULT OnTimer(WPARAM, LPARAM);
+    LRESULT OnPowerBroadcast(WPARAM, LPARAM);
+    LRESULT OnTimeChange(WPARAM, LPARAM);
     LRESULT OnDoubleClick(WPARAM, LPARAM);
     LRESULT OnTrayNotify(WPARAM, LPARAM);
     LRESULT OnCleanComplete(WPARAM, LPARAM);
@@ -131,6 +133,8 @@ private:
     // The day-change watch: at a new date, hand over to a fresh copy once no
     // dialog of the user's is open (an open menu is closed).
     void RestartWhenFree();
+    // Starts the day change when the date is no longer the start date, once.
+    void CheckDayChange();
     void RestartForNewDay(const Date& today);
     // Adds the icon with today's date as its tip.
     void ShowTrayIcon();

@@ -26,6 +26,10 @@ BOOL CDlgSetting::OnInitDialog() {
     m_daysSpin.SetPos(days);  // keeps the arrows in step with the edit
     ::SetDlgItemInt(m_hWnd, IDC_DAYS, static_cast<UINT>(days), FALSE);
 
+    ::SendDlgItemMessageA(m_hWnd, IDC_REMIND_MISSED, BM_SETCHECK,
+                          RemindMissedFromStored(ReadSettingValue(kRemindMissedValue)) ? BST_CHECKED
+                                                                                        : BST_UNCHECKED,
+                          0);
     ::SendDlgItemMessageA(m_hWnd, IDC_AUTORUN, BM_SETCHECK,
                           IsAutoRunSet() ? BST_CHECKED : BST_UNCHECKED, 0);
     return TRUE;
@@ -55,6 +59,12 @@ void CDlgSetting::OnOK() {
     ::GetWindowTextA(edit, &typed[0], static_cast<int>(typed.size()));
     m_days = DaysToStore(ParseLeadingInt(typed.c_str(), typed.size()));
     WriteSettingValue(kDaysValue, m_days);
+
+    // Read by the reminder thread at each pass: takes effect without a restart.
+    WriteSettingValue(kRemindMissedValue,
+                      ::SendDlgItemMessageA(m_hWnd, IDC_REMIND_MISSED, BM_GETCHECK, 0, 0) == BST_CHECKED
+                          ? 1
+                          : 0);
 
     if (!autoRun) RemoveAutoRun();
     CDialog::OnOK();

@@ -1,9 +1,9 @@
 // CDlgSetting: the "Vellumo Setting" dialog (template 185). It opens with
 // what the settings store holds; OK stores the hour format, the number of
-// days (1..7) and the start at log-on, and keeps the chosen values for the
-// caller to apply; Cancel stores nothing. When the start at log-on cannot be
-// set, OK says so, unticks the box and stores nothing, leaving the dialog
-// open.
+// days (1..7), whether missed reminders are shown late and the start at
+// log-on, and keeps the chosen values for the caller to apply; Cancel stores
+// nothing. When the start at log-on cannot be set, OK says so, unticks the
+// box and stores nothing, leaving the dialog open.
 #pragma once
 
 #include "platform/dialog.h"

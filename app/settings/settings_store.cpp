@@ -2,10 +2,12 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "core/memo/reminder_schedule.h"
 #include "platform/handles.h"
 #include "platform/logon_task.h"
 #include "platform/win_app.h"
@@ -73,6 +75,31 @@ int WriteCleanOption() {
                    ERROR_SUCCESS
                ? 0
                : -1;
+}
+
+std::string ReadReminderStateText() {
+    RegKey key;
+    if (key.Open(HKEY_CURRENT_USER, kUserKeyPath, KEY_QUERY_VALUE) != ERROR_SUCCESS) return "";
+    DWORD size = 0;
+    if (::RegQueryValueExA(key.Get(), kRemindersValue, nullptr, nullptr, nullptr, &size) !=
+            ERROR_SUCCESS ||
+        size == 0)
+        return "";
+    // The reader takes no more than its limit; a larger value was not written here.
+    size = std::min<DWORD>(size, static_cast<DWORD>(kMaxReminderStateText));
+    std::vector<char> buffer(size + 1, '\0');
+    DWORD got = size;
+    const LONG read = ::RegQueryValueExA(key.Get(), kRemindersValue, nullptr, nullptr,
+                                         reinterpret_cast<BYTE*>(buffer.data()), &got);
+    if (read != ERROR_SUCCESS && read != ERROR_MORE_DATA) return "";
+    return std::string(buffer.data(), ::strnlen(buffer.data(), std::min(got, size)));
+}
+
+long WriteReminderStateText(const std::string& text) {
+    RegKey key;
+    const LONG opened = key.Create(HKEY_CURRENT_USER, kUserKeyPath, KEY_SET_VALUE);
+    if (opened != ERROR_SUCCESS) return opened;
+    return SetText(key.Get(), kRemindersValue, text);
 }
 
 namespace {

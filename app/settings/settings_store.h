@@ -27,6 +27,12 @@ CleanOptionBits ReadCleanOption();
 // settings key when needed. 0 on success, -1 on failure.
 int WriteCleanOption();
 
+// The reminder check's kept text (HKCU, see kUserKeyPath): "" when there is
+// none; at most kMaxReminderStateText bytes are read. The write stores it
+// whole, creating the key when needed; 0 on success, else the error code.
+std::string ReadReminderStateText();
+long WriteReminderStateText(const std::string& text);
+
 // The start at log-on. On Windows 2000 and XP the autorun entry "Vellumo"
 // under ...\CurrentVersion\Run (HKLM on 2000 and older, else HKCU), with
 // the data "<quoted program path> /background". From Vista on that entry

@@ -264,8 +264,11 @@ ReminderPass RunSchedule(const ReminderState& state, WallMinute now, bool catchU
     DayCache days(readMemo, readNotice);
 
     // What fell due since the last pass; a first pass ever looks at this
-    // minute only, so a new install does not raise every old memo.
-    const WallMinute from = state.lastPass ? Clamp(*state.lastPass) : now - 1;
+    // minute only, so a new install does not raise every old memo. The last
+    // pass's own minute is looked at again: a memo saved for the current
+    // minute just after a pass is still due (its key has no record yet, so
+    // nothing already shown comes twice).
+    const WallMinute from = state.lastPass ? Clamp(*state.lastPass) - 1 : now - 1;
     if (now > from) FindDue(pass, state.records, from, now, catchUp, days);
 
     // The kept records: expired ones go (a shown one never dismissed counts as
@@ -395,7 +398,7 @@ std::string ClockText(int hour, int minute) {
            std::to_string(minute);
 }
 
-std::string ReminderEntryText(const DueReminder& reminder, WallMinute now) {
+std::string ReminderWhenText(const DueReminder& reminder, WallMinute now) {
     const ReminderKey& key = reminder.key;
     const std::int64_t today = FloorDiv(Clamp(now), kMinutesPerDay);
     const std::int64_t day = DayNumber(key.date);
@@ -406,6 +409,11 @@ std::string ReminderEntryText(const DueReminder& reminder, WallMinute now) {
         when = "due " + when + " yesterday";
     else if (day != today)
         when = "due " + KeyText(key);
+    return when;
+}
+
+std::string ReminderEntryText(const DueReminder& reminder, WallMinute now) {
+    const std::string when = ReminderWhenText(reminder, now);
     const std::string line = FirstLine(reminder.memoText);
     return line.empty() ? when : when + "  " + line;
 }

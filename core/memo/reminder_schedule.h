@@ -147,7 +147,7 @@ struct ReminderPass {
     ReminderState state;  // to keep: lastPass = now, new pending records, pruned
 };
 
-// One pass at `now`. Reminders due in (lastPass, now] (only the minute now on
+// One pass at `now`. Reminders due in [lastPass, now] (only the minute now on
 // the first pass ever) that have no record are shown (and recorded as
 // pending) when at most kCatchUpWindow - 1 minutes late, else counted in
 // olderMissed; with catchUp false only those at most kOnTimeSlack late are
@@ -184,6 +184,8 @@ std::string ClockText(int hour, int minute);
 //   "due 14:30 yesterday  Dentist"      yesterday
 //   "due 2026-12-7 14:30  Dentist"      any other date
 std::string ReminderEntryText(const DueReminder& reminder, WallMinute now);
+// Its first part alone ("14:30", "due 14:30 yesterday", ...).
+std::string ReminderWhenText(const DueReminder& reminder, WallMinute now);
 
 // "3 older reminders were missed, the first on 2026-12-1." /
 // "1 older reminder was missed, on 2026-12-1."; "" for count <= 0.

@@ -13,6 +13,14 @@ constexpr const char* kSettingsKeyPath = "SOFTWARE\\Brakkon\\Torvane08";  // und
 constexpr const char* kTimeFormatValue = "TimeFormat";
 constexpr const char* kDaysValue = "Days";
 constexpr const char* kCleanOptionValue = "CleanOption";
+// 0: reminders whose time passed while the program was not running or the
+// machine slept are not shown late. Any other number, or none, shows them.
+constexpr const char* kRemindMissedValue = "RemindMissed";
+// Per user (HKEY_CURRENT_USER): what the reminder check has shown, dismissed
+// or snoozed, one REG_SZ text. Kept apart from the machine's settings key so
+// that each user has reminders of their own and no write needs HKLM.
+constexpr const char* kUserKeyPath = "Software\\Brakkon\\Torvane08";
+constexpr const char* kRemindersValue = "Reminders";
 constexpr const char* kAutoRunKeyPath = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr const char* kAutoRunValueName = "Vellumo";
 
@@ -40,6 +48,9 @@ int DaysToStore(int days);
 // Hour format from TimeFormat as read (-1 when missing): exactly 12 gives 12,
 // anything else 24.
 int HourFormatFromStored(int stored);
+
+// RemindMissed as read (-1 when missing): only an explicit 0 turns it off.
+inline bool RemindMissedFromStored(int stored) { return stored != 0; }
 
 // Autorun data: the quoted program path and " /background".
 std::string AutoRunData(const std::string& exePath);

@@ -28,3 +28,15 @@ inline void StoreSetting(const char* name, int value) {
 inline void DeleteSetting(const char* name) {
     ::RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kSettingsKey, name);
 }
+
+// The reminder check's kept text, per user: "" when there is none.
+constexpr char kUserKey[] = "Software\\Brakkon\\Torvane08";
+inline std::string KeptReminders() {
+    char text[4096] = {};
+    DWORD size = sizeof text - 1;
+    if (::RegGetValueA(HKEY_CURRENT_USER, kUserKey, "Reminders", RRF_RT_REG_SZ, nullptr, text,
+                       &size) != ERROR_SUCCESS)
+        return "";
+    return text;
+}
+inline void ForgetReminders() { ::RegDeleteKeyValueA(HKEY_CURRENT_USER, kUserKey, "Reminders"); }

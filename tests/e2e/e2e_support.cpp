@@ -27,6 +27,9 @@ ProgramDir::ProgramDir(bool withBackupStandIn) {
             std::to_string(++counter);
     RemoveDirectoryTree(path_);
     ::CreateDirectoryA(path_.c_str(), nullptr);
+    // What an earlier test's copy showed or dismissed, at its moved clock,
+    // is not this test's.
+    ForgetReminders();
     const std::string build = ParentDir(TestProgramDir());
     ::CopyFileA((build + "\\bin\\Vellumo.exe").c_str(), File("Vellumo.exe").c_str(), FALSE);
     if (withBackupStandIn) {
@@ -44,6 +47,7 @@ ProgramDir::~ProgramDir() {
         }
     }
     RemoveDirectoryTree(path_);
+    ForgetReminders();
 }
 
 HANDLE LaunchProcess(const std::string& commandLine, const std::string& directory) {

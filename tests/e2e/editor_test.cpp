@@ -121,8 +121,8 @@ TEST(EditorE2E, TheReminderComesOnceInItsMinute) {
     const SYSTEMTIME today = Now();
     if (today.wHour == 23 && today.wMinute >= 59) GTEST_SKIP() << "the real date is about to change";
     // The memo as the editor writes it (see the test above), due at 10:15;
-    // the copy starts early in that minute, so its first pass after the
-    // announcement and the pass after the box closed both fall in it.
+    // the copy starts early in that minute, so its first pass and the pass
+    // after the reminder closed both fall in it.
     const std::string record = WriteTodaysMemo(dir, today, "Call the garage\r\nabout the tyres", "10:15");
     const int remindMinute = 10 * 60 + 15;
     const MovedClock clock{remindMinute * 60 + 2, ::GetTickCount()};
@@ -154,7 +154,7 @@ TEST(EditorE2E, AReminderAt2359FiresAt2359) {
     ASSERT_NE(WaitForPanel(false, kStartMs), nullptr);
 
     // The start-up digest lists today's memo in a box owned by the panel;
-    // the reminder check starts once it is closed.
+    // the reminder comes whether or not it is closed yet.
     EXPECT_EQ(DismissAnnouncement(kStartMs), record + "\n");
     HWND box = WaitForReminderBox(kPassMs + kPassSlackMs);
     ASSERT_NE(box, nullptr);

@@ -40,7 +40,7 @@ RegistrySnapshot::~RegistrySnapshot() {
 }
 
 SavedSettings::SavedSettings()
-    : settings_(HKEY_LOCAL_MACHINE, kSettingsKeyPath, {kTimeFormatValue, kDaysValue, kCleanOptionValue}),
+    : settings_(HKEY_LOCAL_MACHINE, kSettingsKeyPath, {kTimeFormatValue, kDaysValue, kCleanOptionValue, kRemindMissedValue}),
       userRun_(HKEY_CURRENT_USER, kAutoRunKeyPath, {kAutoRunValueName}),
       machineRun_(HKEY_LOCAL_MACHINE, kAutoRunKeyPath, {kAutoRunValueName}) {}
 
@@ -51,6 +51,7 @@ void SavedSettings::DeleteSetting(const char* name) {
 void SavedSettings::ClearAll() {
     DeleteSetting(kTimeFormatValue);
     DeleteSetting(kDaysValue);
+    DeleteSetting(kRemindMissedValue);
     for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE})
         ::RegDeleteKeyValueA(root, kAutoRunKeyPath, kAutoRunValueName);
 }

@@ -36,12 +36,12 @@ public:
         : RegistrySnapshot(root, path, {name}) {}
 };
 
-// Everything the program stores: TimeFormat, Days and CleanOption under its
-// settings key, and the autorun entry under both roots.
+// Everything the program stores: TimeFormat, Days, CleanOption and
+// RemindMissed under its settings key, and the autorun entry under both roots.
 class SavedSettings {
 public:
     SavedSettings();
-    // Deletes TimeFormat, Days and the autorun entry: nothing stored.
+    // Deletes TimeFormat, Days, RemindMissed and the autorun entry: nothing stored.
     static void ClearAll();
     static void DeleteSetting(const char* name);
 

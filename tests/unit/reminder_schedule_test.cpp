@@ -251,3 +251,15 @@ TEST(ReminderSchedule, TheWindowSaysWhenEachWasDue) {
     r.memoText = "[2026-12-10] ";
     EXPECT_EQ("due 2026-12-10 2:00", ReminderEntryText(r, now));
 }
+
+TEST(ReminderSchedule, AMemoSavedForThisMinuteAfterItsPassStillComesOnce) {
+    Fixture f;
+    f.Pass(At(2026, 12, 9, 14, 30));  // the 14:30 pass has run: nothing due yet
+    f.Memo(2026, 12, 9, "14:30");     // saved a few seconds later
+    const ReminderPass same = f.Pass(At(2026, 12, 9, 14, 30));
+    ASSERT_EQ(1u, same.toShow.size());
+    EXPECT_EQ(ShowReason::Due, same.toShow[0].reason);
+    f.DismissAll(same);
+    EXPECT_TRUE(f.Pass(At(2026, 12, 9, 14, 30)).toShow.empty());
+    EXPECT_TRUE(f.Pass(At(2026, 12, 9, 14, 31)).toShow.empty());
+}

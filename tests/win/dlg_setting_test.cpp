@@ -124,6 +124,30 @@ TEST(DlgSetting, OkStoresTheFormatAndTheDaysClampedToOneToSeven) {
     }
 }
 
+TEST(DlgSetting, RemindMissedIsOnUntilUntickedAndOkStoresIt) {
+    SettingsSandbox sandbox;
+    // Nothing stored, 0, 1: ticked, unticked, ticked; OK stores the box.
+    for (int stored : {-1, 0, 1}) {
+        SettingsSandbox::ClearAll();
+        if (stored != -1) WriteSettingValue(kRemindMissedValue, stored);
+        CDlgSetting dlg;
+        RunModal(dlg, [&](HWND wnd) {
+            EXPECT_EQ(Checked(wnd, IDC_REMIND_MISSED), stored != 0) << stored;
+            Click(wnd, IDC_REMIND_MISSED);
+            Press(wnd, IDOK);
+        });
+        EXPECT_EQ(ReadSettingValue(kRemindMissedValue), stored == 0 ? 1 : 0) << stored;
+    }
+    // Cancel stores nothing.
+    SettingsSandbox::ClearAll();
+    CDlgSetting dlg;
+    RunModal(dlg, [&](HWND wnd) {
+        Click(wnd, IDC_REMIND_MISSED);
+        Press(wnd, IDCANCEL);
+    });
+    EXPECT_EQ(ReadSettingValue(kRemindMissedValue), -1);
+}
+
 TEST(DlgSetting, ArrowsStayWithinOneToSeven) {
     SettingsSandbox sandbox;
     CDlgSetting dlg;
