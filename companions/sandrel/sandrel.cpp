@@ -1,10 +1,13 @@
 // Sandrel: Vellumo's backup program. Copies the memo folders beside it
 // (Remark and Notice) into Backup\<year>-<month>-<day> and copies a chosen
-// backup back. Without arguments it shows its window; "auto" backs up and
-// "restore <Y-M-D>" restores silently, answering with an exit code and a
-// line in Sandrel.log.
+// backup back. Without arguments it shows its window; "auto" backs up,
+// "restore <Y-M-D>" restores, and "export <file.ics>" and "import
+// <file.ics>" write the memos to or read them from a calendar file, all
+// silently, answering with an exit code, a line in Sandrel.log and the same
+// account on the standard output (or the console it was started from).
 #include "companions/sandrel/sandrel.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "companions/sandrel/sandrel_files.h"
@@ -144,6 +147,54 @@ void AppendLog(const std::string& dir, const std::string& mode, const Outcome& o
     std::fclose(log);
 }
 
+namespace {
+
+// The account for whoever started a silent run: its standard output when it
+// was handed one (Vellumo's Tools menu reads it from a pipe), else the
+// console of a command prompt, if there is one.
+void TellCaller(const std::string& text) {
+    HANDLE out = ::GetStdHandle(STD_OUTPUT_HANDLE);
+    FileHandle console;
+    if (out == nullptr || out == INVALID_HANDLE_VALUE) {
+        if (!::AttachConsole(ATTACH_PARENT_PROCESS)) return;
+        console.Reset(::CreateFileA("CONOUT$", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, 0, nullptr));
+        if (!console) return;
+        out = console.Get();
+    }
+    std::string lines;
+    for (char c : text) {
+        if (c == '\n') lines += '\r';
+        lines += c;
+    }
+    lines += "\r\n";
+    DWORD written = 0;
+    ::WriteFile(out, lines.data(), static_cast<DWORD>(lines.size()), &written, nullptr);
+}
+
+// The log keeps one line a run.
+Outcome OneLine(Outcome outcome) {
+    std::replace(outcome.message.begin(), outcome.message.end(), '\n', ' ');
+    return outcome;
+}
+
+const char* ModeName(Command::Kind kind) {
+    switch (kind) {
+    case Command::kAuto:
+        return "auto";
+    case Command::kRestore:
+        return "restore";
+    case Command::kExport:
+        return "export";
+    case Command::kImport:
+        return "import";
+    default:
+        return "start";
+    }
+}
+
+}  // namespace
+
 }  // namespace sandrel
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
@@ -152,8 +203,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     if (dir.empty()) return kNoMemos;
     const Command command = ParseCommand(commandLine ? commandLine : "");
     if (command.kind == Command::kWindow) return RunWindow(instance, dir);
-    const char* const mode =
-        command.kind == Command::kAuto ? "auto" : command.kind == Command::kRestore ? "restore" : "start";
+    const char* const mode = ModeName(command.kind);
     // Every run first finishes a restore that was cut off, whatever it was
     // started for.
     RunLock lock;
@@ -161,6 +211,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     bool hadCutOff = false;
     if (!StartWork(dir, kSilentWaitMs, lock, &outcome, &hadCutOff)) {
         AppendLog(dir, mode, outcome);
+        TellCaller(outcome.message);
         return outcome.code;
     }
     switch (command.kind) {
@@ -174,11 +225,20 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
         outcome = Restore(dir, DayFolderName(command.day));
         AppendLog(dir, "restore", outcome);
         return outcome.code;
+    case Command::kExport:
+    case Command::kImport:
+        outcome = command.kind == Command::kExport ? ExportCalendar(dir, command.file)
+                                                   : ImportCalendar(dir, command.file, Today());
+        AppendLog(dir, mode, OneLine(outcome));
+        TellCaller(outcome.message);
+        return outcome.code;
     case Command::kUnknown:
         break;
     }
     outcome = {kUnknownCommand, std::string("Unknown arguments \"") + commandLine +
-                                    "\"; use none, \"auto\" or \"restore <year>-<month>-<day>\"."};
+                                    "\"; use none, \"auto\", \"restore <year>-<month>-<day>\", "
+                                    "\"export <file.ics>\" or \"import <file.ics>\"."};
     AppendLog(dir, mode, outcome);
+    TellCaller(outcome.message);
     return outcome.code;
 }

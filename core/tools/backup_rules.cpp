@@ -92,6 +92,20 @@ Command ParseCommand(const std::string& commandLine) {
         command.kind = Command::kRestore;
         return command;
     }
+    if (space != std::string::npos) {
+        const std::string verb = line.substr(0, space);
+        const bool exporting = EqualsNoCase(verb, "export");
+        if (exporting || EqualsNoCase(verb, "import")) {
+            std::string file = Trimmed(line.substr(space));
+            if (file.size() >= 2 && file.front() == '"' && file.back() == '"') file = file.substr(1, file.size() - 2);
+            // A quote left inside would reach the file system as part of the name.
+            if (!file.empty() && file.find('"') == std::string::npos) {
+                command.kind = exporting ? Command::kExport : Command::kImport;
+                command.file = file;
+                return command;
+            }
+        }
+    }
     command.kind = Command::kUnknown;
     return command;
 }

@@ -25,6 +25,15 @@ TEST(BackupRules, CommandLine) {
     EXPECT_EQ(ParseCommand("restore").kind, Command::kUnknown);
     EXPECT_EQ(ParseCommand("restore ..\\x").kind, Command::kUnknown);
     EXPECT_EQ(ParseCommand("autox").kind, Command::kUnknown);
+
+    const Command out = ParseCommand("EXPORT \"C:\\My Files\\memos.ics\" ");
+    ASSERT_EQ(out.kind, Command::kExport);
+    EXPECT_EQ(out.file, "C:\\My Files\\memos.ics");
+    const Command in = ParseCommand("import C:\\My Files\\memos.ics");
+    ASSERT_EQ(in.kind, Command::kImport);
+    EXPECT_EQ(in.file, "C:\\My Files\\memos.ics") << "unquoted: the rest of the line";
+    for (const char* bad : {"import", "import  ", "export \"\"", "import \"a\"b\".ics", "import \"half.ics"})
+        EXPECT_EQ(ParseCommand(bad).kind, Command::kUnknown) << bad;
 }
 
 TEST(BackupRules, KeepsTheNewestByDateNotByName) {
