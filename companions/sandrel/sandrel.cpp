@@ -7,7 +7,6 @@
 // account on the standard output (or the console it was started from).
 #include "companions/sandrel/sandrel.h"
 
-#include <algorithm>
 #include <cstdio>
 
 #include "companions/sandrel/sandrel_files.h"
@@ -172,9 +171,21 @@ void TellCaller(const std::string& text) {
     ::WriteFile(out, lines.data(), static_cast<DWORD>(lines.size()), &written, nullptr);
 }
 
-// The log keeps one line a run.
+// The log keeps one line a run: the account's lines joined, "; " after
+// those that end without a full stop.
 Outcome OneLine(Outcome outcome) {
-    std::replace(outcome.message.begin(), outcome.message.end(), '\n', ' ');
+    std::string line;
+    std::size_t pos = 0;
+    while (pos <= outcome.message.size()) {
+        std::size_t end = outcome.message.find('\n', pos);
+        if (end == std::string::npos) end = outcome.message.size();
+        if (end > pos) {
+            if (!line.empty()) line += line.back() == '.' ? " " : "; ";
+            line.append(outcome.message, pos, end - pos);
+        }
+        pos = end + 1;
+    }
+    outcome.message = line;
     return outcome;
 }
 

@@ -86,7 +86,7 @@ Outcome ExportCalendar(const std::string& dir, const std::string& file) {
     const IcsExport ics = ExportIcs(memos, SystemAnsiCodePage(), nowUtc);
     if (!PlaceWhole(file, file + ".tmp", ics.bytes, true))
         return {kCalendarFileFailed, "Export failed: could not write " + file + "."};
-    return {kDone, DescribeExport(ics.report) + "\nWritten to " + file + "."};
+    return {kDone, DescribeExport(ics.report) + "\n\nWritten to " + file + "."};
 }
 
 Outcome ImportCalendar(const std::string& dir, const std::string& file, const Day& today) {
@@ -116,7 +116,7 @@ Outcome ImportCalendar(const std::string& dir, const std::string& file, const Da
     if (!plan.error.empty()) return {kNotCalendar, "Import failed: " + file + ": " + plan.error + " No memo was changed."};
 
     const std::string account = DescribeImport(plan.report);
-    if (plan.plan.empty()) return {kDone, account + "\nNothing was changed, so no backup was needed."};
+    if (plan.plan.empty()) return {kDone, account + "\n\nNothing was changed, so no backup was needed."};
 
     // The memos as they are now, so that Restore can undo the import.
     std::string backupLine;
@@ -124,7 +124,8 @@ Outcome ImportCalendar(const std::string& dir, const std::string& file, const Da
     const std::string backupName = DayFolderName(today);
     if (backup.code == kDone) {
         backupLine = "Before the import the memos were backed up to " + dir + "\\Backup\\" + backupName +
-                     "; Restore of backup " + backupName + " undoes the import.";
+                     ". Restore of backup " + backupName +
+                     " undoes the import (memos it wrote on dates that had none stay).";
     } else if (backup.code == kNoMemos) {
         backupLine = "There were no memos before the import, so there was nothing to back up.";
     } else {
@@ -148,7 +149,7 @@ Outcome ImportCalendar(const std::string& dir, const std::string& file, const Da
         }
         ++written;
     }
-    return {kDone, account + "\n" + backupLine};
+    return {kDone, account + "\n\n" + backupLine};
 }
 
 }  // namespace sandrel
