@@ -155,7 +155,12 @@ void TellCaller(const std::string& text) {
     HANDLE out = ::GetStdHandle(STD_OUTPUT_HANDLE);
     FileHandle console;
     if (out == nullptr || out == INVALID_HANDLE_VALUE) {
-        if (!::AttachConsole(ATTACH_PARENT_PROCESS)) return;
+        // Looked up, not imported: Windows 2000 has no AttachConsole, and
+        // the program must still start there.
+        using AttachFn = BOOL(WINAPI*)(DWORD);
+        const auto attach = reinterpret_cast<AttachFn>(reinterpret_cast<void*>(
+            ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "AttachConsole")));
+        if (!attach || !attach(ATTACH_PARENT_PROCESS)) return;
         console.Reset(::CreateFileA("CONOUT$", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                     OPEN_EXISTING, 0, nullptr));
         if (!console) return;
@@ -238,8 +243,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
         return outcome.code;
     case Command::kExport:
     case Command::kImport:
-        outcome = command.kind == Command::kExport ? ExportCalendar(dir, command.file)
-                                                   : ImportCalendar(dir, command.file, Today());
+        if (command.kind == Command::kExport) {
+            const Day range[2] = {command.from, command.to};
+            outcome = ExportCalendar(dir, command.file, command.ranged ? range : nullptr);
+        } else {
+            outcome = ImportCalendar(dir, command.file, Today());
+        }
         AppendLog(dir, mode, OneLine(outcome));
         TellCaller(outcome.message);
         return outcome.code;
@@ -248,7 +257,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     }
     outcome = {kUnknownCommand, std::string("Unknown arguments \"") + commandLine +
                                     "\"; use none, \"auto\", \"restore <year>-<month>-<day>\", "
-                                    "\"export <file.ics>\" or \"import <file.ics>\"."};
+                                    "\"export <file.ics> [<from Y-M-D> <to Y-M-D>]\" or \"import <file.ics>\"."};
     AppendLog(dir, mode, outcome);
     TellCaller(outcome.message);
     return outcome.code;

@@ -66,8 +66,8 @@ bool FinishCutOffRestore(const std::string& dir, Outcome* outcome);
 // Names of the dated backups, newest first.
 std::vector<std::string> ListBackups(const std::string& dir);
 // Writes every memo (with its remind time) to the iCalendar file `file`,
-// replacing it in one step.
-Outcome ExportCalendar(const std::string& dir, const std::string& file);
+// replacing it in one step; with `range`, only those of its dates (from, to).
+Outcome ExportCalendar(const std::string& dir, const std::string& file, const Day* range = nullptr);
 // Reads the whole iCalendar file `file` and adds its events to the memos;
 // before anything changes, the memos are backed up as BackUp does (Backup\<today>),
 // so a Restore of that backup undoes the import. A file that is not

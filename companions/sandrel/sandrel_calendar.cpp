@@ -57,12 +57,14 @@ std::string Plural(std::size_t n, const char* one, const char* many) {
 
 }  // namespace
 
-Outcome ExportCalendar(const std::string& dir, const std::string& file) {
+Outcome ExportCalendar(const std::string& dir, const std::string& file, const Day* range) {
     const MemoPaths paths = MakeMemoPaths(dir);
     std::vector<MemoForExport> memos;
     for (const std::string& name : NamesIn(paths.remarkDir, false)) {
         const std::optional<Date> date = DateOfDayFileName(name);
         if (!date || !IsMemoFileName(name)) continue;
+        if (range && (DayNumber(*date) < DayNumber(ToDate(range[0])) || DayNumber(*date) > DayNumber(ToDate(range[1]))))
+            continue;
         const std::string memoPath = MakeDayFilePath(paths.remarkPrefix, date->year, date->month, date->day);
         const DayText memo = ReadDay(memoPath, kMemoReadLimit);
         if (memo.read == DayRead::kMissing) continue;  // deleted since the listing

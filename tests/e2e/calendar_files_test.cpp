@@ -90,6 +90,8 @@ TEST(CalendarFiles, SandrelExportThenImportGivesTheSameFilesAndASecondImportOrAB
     const std::string ics = from.File("memos.ics");
     ASSERT_EQ(from.Run("export \"" + ics + "\""), 0) << from.Log();
     EXPECT_NE(from.Log().find("export (exit 0): 4 memos exported."), std::string::npos) << from.Log();
+    ASSERT_EQ(from.Run("export \"" + from.File("part.ics") + "\" 2026-1-5 2026-12-31"), 0);
+    EXPECT_NE(from.Log().find("export (exit 0): 2 memos exported."), std::string::npos) << from.Log();
 
     SandrelFolder into;
     ASSERT_EQ(into.Run("import \"" + ics + "\""), 0) << into.Log();
