@@ -131,6 +131,17 @@ TEST(CalendarFiles, SandrelImportBacksUpFirstAndRestoreOfThatBackupUndoesIt) {
     const std::string before = ReadFileText(folder.File("Remark\\Remark_2026-1-5.txt"));
     WriteFileBytes(folder.File("more.ics"),
                    Calendar(Event("a@test", "20260105", "Bring snacks") + Event("b@test", "20260106", "Gym")));
+    {
+        // A memo another program holds is never taken for a missing one: the
+        // import (whose backup cannot copy it either) changes nothing.
+        FileHandle held(::CreateFileA(folder.File("Remark\\Remark_2026-1-5.txt").c_str(), GENERIC_READ, 0, nullptr,
+                                      OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(held.Valid());
+        EXPECT_EQ(folder.Run("import \"" + folder.File("more.ics") + "\""), 2) << folder.Log();
+    }
+    EXPECT_EQ(ReadFileText(folder.File("Remark\\Remark_2026-1-5.txt")), before);
+    EXPECT_FALSE(FileExists(folder.File("Remark\\Remark_2026-1-6.txt")));
+
     ASSERT_EQ(folder.Run("import \"" + folder.File("more.ics") + "\""), 0) << folder.Log();
     EXPECT_EQ(ReadFileText(folder.File("Remark\\Remark_2026-1-5.txt")), before + "\r\nBring snacks");
     EXPECT_EQ(ReadFileText(folder.File("Remark\\Remark_2026-1-6.txt")), "[2026-1-6] Gym");
