@@ -10,6 +10,7 @@
 #include "app/panel/panel_look.h"
 #include "app/settings/dlg_setting.h"
 #include "app/settings/settings_store.h"
+#include "app/tools/calendar_files.h"
 #include "app/tools/launchers.h"
 #include "controls/menus/menu_look.h"
 #include "controls/menus/menu_window.h"
@@ -54,6 +55,8 @@ BEGIN_MESSAGE_MAP(CVellumoDlg, CDialog)
     OnCommand(ID_TOOLS_EXIT, &ThisClass::OnExit),
     OnCommand(IDC_MENU_BUTTON, &ThisClass::OnToolsMenu),
     OnCommand(ID_CLEAR_HISTORY, &ThisClass::OnClearHistory),
+    OnCommand(ID_EXPORT_CALENDAR, &ThisClass::OnExportCalendar),
+    OnCommand(ID_IMPORT_CALENDAR, &ThisClass::OnImportCalendar),
     OnCommand(ID_OUR_PRODUCTS, &ThisClass::OnHomePage),
     OnCommand(IDC_LOGO, &ThisClass::OnHomePage),
     OnCommand(ID_UPDATE, &ThisClass::OnUpdatePage),
@@ -251,6 +254,14 @@ void CVellumoDlg::Navigate(bool relayout) {
 
 void CVellumoDlg::OnToolsMenu() { ShowToolsMenu(m_hWnd, GetDlgItem(IDC_MENU_BUTTON)); }
 void CVellumoDlg::OnClearHistory() { ShowCleaner(); }
+void CVellumoDlg::OnExportCalendar() { ExportCalendarFile(m_hWnd); }
+void CVellumoDlg::OnImportCalendar() {
+    if (!ImportCalendarFile(m_hWnd)) return;
+    // The imported memos show at once: the grid's gold days and the ticker.
+    RefreshMonth();
+    RefreshDigest(m_days, false, true);
+    ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+}
 void CVellumoDlg::OnHomePage() { OpenHomePage(); }
 void CVellumoDlg::OnUpdatePage() { OpenUpdatePage(); }
 void CVellumoDlg::OnHelp() { ShowHelp(); }

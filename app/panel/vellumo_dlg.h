@@ -122,6 +122,8 @@ private:
     void Navigate(bool relayout);
     void OnToolsMenu();
     void OnClearHistory();
+    void OnExportCalendar();
+    void OnImportCalendar();
     void OnHomePage();
     void OnUpdatePage();
     void OnHelp();

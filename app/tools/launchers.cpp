@@ -58,31 +58,6 @@ bool PathExists(const std::string& path) {
     return !extended.empty() && ::GetFileAttributesW(extended.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-// A name of `path` that the ANSI calls of the launchers (CreateProcessA, the
-// help viewer) accept: the path itself when it is short enough, else its
-// short-name form. A volume without short names leaves the long path, and
-// the launch then fails quietly like any other.
-std::string LaunchablePath(const std::string& path) {
-    if (path.size() < MAX_PATH) return path;
-    const std::wstring extended = ExtendedPath(path);
-    if (extended.empty()) return path;
-    const DWORD size = ::GetShortPathNameW(extended.c_str(), nullptr, 0);
-    if (size == 0) return path;
-    std::wstring shortPath(size, L'\0');
-    const DWORD n = ::GetShortPathNameW(extended.c_str(), &shortPath[0], size);
-    if (n == 0 || n >= size) return path;
-    shortPath.resize(n);
-    if (shortPath.compare(0, 8, L"\\\\?\\UNC\\") == 0) {
-        shortPath.replace(0, 8, L"\\\\");
-    } else if (shortPath.compare(0, 4, L"\\\\?\\") == 0) {
-        shortPath.erase(0, 4);
-    }
-    char ansi[MAX_PATH] = {};
-    const int length = ::WideCharToMultiByte(CP_ACP, 0, shortPath.c_str(), -1, ansi, sizeof ansi,
-                                             nullptr, nullptr);
-    return length > 0 ? std::string(ansi) : path;
-}
-
 // The HTML Help viewer, loaded at the first Help rather than imported: a
 // system without HTML Help must still start the program. It stays loaded,
 // since the viewer's windows run on its code. Null when it is missing.
@@ -103,6 +78,27 @@ decltype(&::HtmlHelpA) HelpViewer() {
     return viewer;
 }
 }  // namespace
+
+std::string LaunchablePath(const std::string& path) {
+    if (path.size() < MAX_PATH) return path;
+    const std::wstring extended = ExtendedPath(path);
+    if (extended.empty()) return path;
+    const DWORD size = ::GetShortPathNameW(extended.c_str(), nullptr, 0);
+    if (size == 0) return path;
+    std::wstring shortPath(size, L'\0');
+    const DWORD n = ::GetShortPathNameW(extended.c_str(), &shortPath[0], size);
+    if (n == 0 || n >= size) return path;
+    shortPath.resize(n);
+    if (shortPath.compare(0, 8, L"\\\\?\\UNC\\") == 0) {
+        shortPath.replace(0, 8, L"\\\\");
+    } else if (shortPath.compare(0, 4, L"\\\\?\\") == 0) {
+        shortPath.erase(0, 4);
+    }
+    char ansi[MAX_PATH] = {};
+    const int length = ::WideCharToMultiByte(CP_ACP, 0, shortPath.c_str(), -1, ansi, sizeof ansi,
+                                             nullptr, nullptr);
+    return length > 0 ? std::string(ansi) : path;
+}
 
 CThemedMenu* LoadToolsMenu(CThemedMenu& menu) {
     if (!menu.LoadMenu(IDR_TOOLS_MENU)) return nullptr;

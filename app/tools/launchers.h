@@ -1,5 +1,6 @@
 // The tools menu and the launchers behind it: web pages, the help file, the
-// backup program, the product-information box and the history cleaner.
+// backup program, the product-information box and the history cleaner (the
+// calendar-file commands: app/tools/calendar_files.h).
 // Missing companions give the not-found message or fall back quietly; a
 // launch that fails says nothing.
 #pragma once
@@ -18,7 +19,7 @@ extern const char kUpdatePageUrl[];  // "updata.htm" on the support site
 class CThemedMenu;
 
 // Loads the tools menu (resource 181) into `menu` and deletes "Sychnorize
-// Time" and the separator after it; returns the popup that then holds the six
+// Time" and the separator after it; returns the popup that then holds the eight
 // commands, or null.
 CThemedMenu* LoadToolsMenu(CThemedMenu& menu);
 // Shows the tools menu at the "Menu" button (vertically centred 75 pixels
@@ -31,6 +32,11 @@ void ShowToolsMenu(HWND owner, HWND menuButton);
 bool FindInInstallDir(const char* fileName, std::string& found);
 // The same search for a program at `exePath`.
 bool FindInInstallDirFrom(const std::string& exePath, const char* fileName, std::string& found);
+// A name of `path` that the ANSI calls of the launchers (CreateProcessA, the
+// help viewer) accept: the path itself when it is short enough, else its
+// short-name form. A volume without short names leaves the long path, and
+// the launch then fails like any other.
+std::string LaunchablePath(const std::string& path);
 // "Can not find file  "<name>" in installation directory".
 void ShowNotFound(const char* fileName);
 

@@ -1,8 +1,10 @@
 // Sandrel: Vellumo's backup program. Copies the memo folders beside it
 // (Remark and Notice) into Backup\<year>-<month>-<day> and copies a chosen
-// backup back. Without arguments it shows its window; "auto" backs up and
-// "restore <Y-M-D>" restores silently, answering with an exit code and a
-// line in Sandrel.log.
+// backup back. Without arguments it shows its window; "auto" backs up,
+// "restore <Y-M-D>" restores, and "export <file.ics>" and "import
+// <file.ics>" write the memos to or read them from a calendar file, all
+// silently, answering with an exit code, a line in Sandrel.log and the same
+// account on the standard output (or the console it was started from).
 #include "companions/sandrel/sandrel.h"
 
 #include <cstdio>
@@ -144,6 +146,71 @@ void AppendLog(const std::string& dir, const std::string& mode, const Outcome& o
     std::fclose(log);
 }
 
+namespace {
+
+// The account for whoever started a silent run: its standard output when it
+// was handed one (Vellumo's Tools menu reads it from a pipe), else the
+// console of a command prompt, if there is one.
+void TellCaller(const std::string& text) {
+    HANDLE out = ::GetStdHandle(STD_OUTPUT_HANDLE);
+    FileHandle console;
+    if (out == nullptr || out == INVALID_HANDLE_VALUE) {
+        // Looked up, not imported: Windows 2000 has no AttachConsole, and
+        // the program must still start there.
+        using AttachFn = BOOL(WINAPI*)(DWORD);
+        const auto attach = reinterpret_cast<AttachFn>(reinterpret_cast<void*>(
+            ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "AttachConsole")));
+        if (!attach || !attach(ATTACH_PARENT_PROCESS)) return;
+        console.Reset(::CreateFileA("CONOUT$", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, 0, nullptr));
+        if (!console) return;
+        out = console.Get();
+    }
+    std::string lines;
+    for (char c : text) {
+        if (c == '\n') lines += '\r';
+        lines += c;
+    }
+    lines += "\r\n";
+    DWORD written = 0;
+    ::WriteFile(out, lines.data(), static_cast<DWORD>(lines.size()), &written, nullptr);
+}
+
+// The log keeps one line a run: the account's lines joined, "; " after
+// those that end without a full stop.
+Outcome OneLine(Outcome outcome) {
+    std::string line;
+    std::size_t pos = 0;
+    while (pos <= outcome.message.size()) {
+        std::size_t end = outcome.message.find('\n', pos);
+        if (end == std::string::npos) end = outcome.message.size();
+        if (end > pos) {
+            if (!line.empty()) line += line.back() == '.' ? " " : "; ";
+            line.append(outcome.message, pos, end - pos);
+        }
+        pos = end + 1;
+    }
+    outcome.message = line;
+    return outcome;
+}
+
+const char* ModeName(Command::Kind kind) {
+    switch (kind) {
+    case Command::kAuto:
+        return "auto";
+    case Command::kRestore:
+        return "restore";
+    case Command::kExport:
+        return "export";
+    case Command::kImport:
+        return "import";
+    default:
+        return "start";
+    }
+}
+
+}  // namespace
+
 }  // namespace sandrel
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
@@ -152,8 +219,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     if (dir.empty()) return kNoMemos;
     const Command command = ParseCommand(commandLine ? commandLine : "");
     if (command.kind == Command::kWindow) return RunWindow(instance, dir);
-    const char* const mode =
-        command.kind == Command::kAuto ? "auto" : command.kind == Command::kRestore ? "restore" : "start";
+    const char* const mode = ModeName(command.kind);
     // Every run first finishes a restore that was cut off, whatever it was
     // started for.
     RunLock lock;
@@ -161,6 +227,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     bool hadCutOff = false;
     if (!StartWork(dir, kSilentWaitMs, lock, &outcome, &hadCutOff)) {
         AppendLog(dir, mode, outcome);
+        TellCaller(outcome.message);
         return outcome.code;
     }
     switch (command.kind) {
@@ -174,11 +241,24 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
         outcome = Restore(dir, DayFolderName(command.day));
         AppendLog(dir, "restore", outcome);
         return outcome.code;
+    case Command::kExport:
+    case Command::kImport:
+        if (command.kind == Command::kExport) {
+            const Day range[2] = {command.from, command.to};
+            outcome = ExportCalendar(dir, command.file, command.ranged ? range : nullptr);
+        } else {
+            outcome = ImportCalendar(dir, command.file, Today());
+        }
+        AppendLog(dir, mode, OneLine(outcome));
+        TellCaller(outcome.message);
+        return outcome.code;
     case Command::kUnknown:
         break;
     }
     outcome = {kUnknownCommand, std::string("Unknown arguments \"") + commandLine +
-                                    "\"; use none, \"auto\" or \"restore <year>-<month>-<day>\"."};
+                                    "\"; use none, \"auto\", \"restore <year>-<month>-<day>\", "
+                                    "\"export <file.ics> [<from Y-M-D> <to Y-M-D>]\" or \"import <file.ics>\"."};
     AppendLog(dir, mode, outcome);
+    TellCaller(outcome.message);
     return outcome.code;
 }

@@ -20,6 +20,8 @@ enum ExitCode {
     kNoSuchBackup = 4, // restore of a backup that does not exist
     kUnknownCommand = 5,
     kBusy = 6,         // another run of this program kept working on the same memos
+    kCalendarFileFailed = 7,  // the calendar file could not be read or written
+    kNotCalendar = 8,         // the file is not iCalendar, or broken: no memo was changed
 };
 
 struct Outcome {
@@ -63,6 +65,14 @@ Outcome Restore(const std::string& dir, const std::string& name);
 bool FinishCutOffRestore(const std::string& dir, Outcome* outcome);
 // Names of the dated backups, newest first.
 std::vector<std::string> ListBackups(const std::string& dir);
+// Writes every memo (with its remind time) to the iCalendar file `file`,
+// replacing it in one step; with `range`, only those of its dates (from, to).
+Outcome ExportCalendar(const std::string& dir, const std::string& file, const Day* range = nullptr);
+// Reads the whole iCalendar file `file` and adds its events to the memos;
+// before anything changes, the memos are backed up as BackUp does (Backup\<today>),
+// so a Restore of that backup undoes the import. A file that is not
+// iCalendar or is broken anywhere changes nothing.
+Outcome ImportCalendar(const std::string& dir, const std::string& file, const Day& today);
 // Adds a dated line to Sandrel.log beside the program.
 void AppendLog(const std::string& dir, const std::string& mode, const Outcome& outcome);
 

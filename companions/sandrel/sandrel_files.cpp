@@ -65,6 +65,33 @@ bool ReadWhole(const std::string& path, std::string* bytes, std::size_t limit) {
     return false;
 }
 
+DayRead ReadDayFile(const std::string& path, std::size_t limit, std::string* bytes) {
+    bytes->clear();
+    FileHandle file;
+    for (int attempt = 0; attempt < 5 * kAttempts && !file; ++attempt) {
+        if (attempt > 0) ::Sleep(kPauseMs);
+        file.Reset(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (file) break;
+        const DWORD error = ::GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return DayRead::kMissing;
+        if (!IsCollision(error)) return DayRead::kNotReadable;
+    }
+    if (!file) return DayRead::kNotReadable;
+    std::string buffer(limit + 1, '\0');
+    std::size_t got = 0;
+    while (got < buffer.size()) {
+        DWORD n = 0;
+        if (!::ReadFile(file.Get(), &buffer[got], static_cast<DWORD>(buffer.size() - got), &n, nullptr))
+            return DayRead::kNotReadable;
+        if (n == 0) break;
+        got += n;
+    }
+    buffer.resize(got);
+    *bytes = std::move(buffer);
+    return DayRead::kRead;
+}
+
 bool StampOf(const std::string& path, Stamp* stamp) {
     WIN32_FILE_ATTRIBUTE_DATA info{};
     if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &info)) return false;

@@ -23,6 +23,13 @@ void RemoveTree(const std::string& dir);
 // save: that is waited out.
 bool ReadWhole(const std::string& path, std::string* bytes, std::size_t limit = SIZE_MAX);
 
+// A memo or notice file read as the memo store reads it: at most `limit`
+// bytes are kept, but more are read so that the caller sees that the file
+// holds more (`bytes` then longer than `limit`). A file another open holds
+// is waited for (about a second), so one held is never taken for a missing one.
+enum class DayRead { kRead, kMissing, kNotReadable };
+DayRead ReadDayFile(const std::string& path, std::size_t limit, std::string* bytes);
+
 // Size and time of last write, read without opening the file (so without
 // turning away a reader): tells whether a file changed between two looks.
 struct Stamp {

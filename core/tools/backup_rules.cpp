@@ -92,6 +92,34 @@ Command ParseCommand(const std::string& commandLine) {
         command.kind = Command::kRestore;
         return command;
     }
+    if (space != std::string::npos) {
+        const std::string verb = line.substr(0, space);
+        const bool exporting = EqualsNoCase(verb, "export");
+        if (exporting || EqualsNoCase(verb, "import")) {
+            std::string file = Trimmed(line.substr(space));
+            if (exporting) {
+                // The last two words, when both are dates in order.
+                const auto second = file.find_last_of(" \t");
+                const auto first = second == std::string::npos ? second : file.find_last_of(" \t", second - 1);
+                Day from, to;
+                if (first != std::string::npos && first > 0 &&
+                    ParseDayFolderName(file.substr(first + 1, second - first - 1), &from) &&
+                    ParseDayFolderName(file.substr(second + 1), &to) && !(to < from)) {
+                    command.ranged = true;
+                    command.from = from;
+                    command.to = to;
+                    file = Trimmed(file.substr(0, first));
+                }
+            }
+            if (file.size() >= 2 && file.front() == '"' && file.back() == '"') file = file.substr(1, file.size() - 2);
+            // A quote left inside would reach the file system as part of the name.
+            if (!file.empty() && file.find('"') == std::string::npos) {
+                command.kind = exporting ? Command::kExport : Command::kImport;
+                command.file = file;
+                return command;
+            }
+        }
+    }
     command.kind = Command::kUnknown;
     return command;
 }

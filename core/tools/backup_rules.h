@@ -22,10 +22,18 @@ std::string DayFolderName(const Day& day);
 bool ParseDayFolderName(const std::string& name, Day* day);
 
 // What the command line asks for: the window (no argument), a silent backup
-// ("auto"), a silent restore ("restore <Y-M-D>"), or nothing known.
+// ("auto"), a silent restore ("restore <Y-M-D>"), the memos written to or
+// read from a calendar file ("export <file.ics>", "import <file.ics>"; the
+// name may stand in double quotes, and without them it is the rest of the
+// line), or nothing known.
+// An export may end with two dates, "export <file.ics> <Y-M-D> <Y-M-D>": only
+// the memos of those dates and the ones between them are written.
 struct Command {
-    enum Kind { kWindow, kAuto, kRestore, kUnknown } kind = kWindow;
-    Day day;  // kRestore
+    enum Kind { kWindow, kAuto, kRestore, kExport, kImport, kUnknown } kind = kWindow;
+    Day day;           // kRestore
+    std::string file;  // kExport, kImport
+    bool ranged = false;  // kExport of the dates from..to only
+    Day from, to;
 };
 Command ParseCommand(const std::string& commandLine);
 

@@ -47,7 +47,7 @@ TEST(Help, ContentsNameEveryTopicAndEveryPageIsInTheFile) {
     }
     EXPECT_EQ(names, (std::vector<std::string>{
                          "Welcome to Vellumo", "The calendar panel", "Memos and reminders", "Where memos live",
-                         "Backing up and restoring memos", "The tools menu", "What Clear History removes",
+                         "Backing up and restoring memos", "Moving memos to and from other calendars", "The tools menu", "What Clear History removes",
                          "Settings", "The tray icon", "Command-line switches"}));
 
     // What the pages must tell, page by page.
@@ -59,6 +59,9 @@ TEST(Help, ContentsNameEveryTopicAndEveryPageIsInTheFile) {
                          "Remove the files in Windows Temp folder", "Remove the Office open history",
                          "deleted for good", "Saved passwords", "Under Wine"}},
         {"switches.htm", {"/background", "/now"}},
+        {"calendars.htm", {"Export to calendar file...", "Import calendar file...", "Restore",
+                           "Sandrel.exe import", "Sandrel.exe export", "changes no memo"}},
+        {"tools.htm", {"calendars.htm"}},
         {"memofiles.htm", {"Remark", "Notice", "beside the program file"}},
         {"settings.htm", {"Time Format", "Remind memo before", "log on"}},
         {"tray.htm", {"Double-click", "Right-click", "Exit"}},

@@ -25,6 +25,26 @@ TEST(BackupRules, CommandLine) {
     EXPECT_EQ(ParseCommand("restore").kind, Command::kUnknown);
     EXPECT_EQ(ParseCommand("restore ..\\x").kind, Command::kUnknown);
     EXPECT_EQ(ParseCommand("autox").kind, Command::kUnknown);
+
+    const Command out = ParseCommand("EXPORT \"C:\\My Files\\memos.ics\" ");
+    ASSERT_EQ(out.kind, Command::kExport);
+    EXPECT_EQ(out.file, "C:\\My Files\\memos.ics");
+    const Command in = ParseCommand("import C:\\My Files\\memos.ics");
+    ASSERT_EQ(in.kind, Command::kImport);
+    EXPECT_EQ(in.file, "C:\\My Files\\memos.ics") << "unquoted: the rest of the line";
+    EXPECT_FALSE(out.ranged);
+    const Command range = ParseCommand("export \"C:\\a b.ics\"  2026-1-1 2026-12-31");
+    ASSERT_EQ(range.kind, Command::kExport);
+    EXPECT_EQ(range.file, "C:\\a b.ics");
+    ASSERT_TRUE(range.ranged);
+    EXPECT_EQ(DayFolderName(range.from), "2026-1-1");
+    EXPECT_EQ(DayFolderName(range.to), "2026-12-31");
+    // Dates out of order, or one alone, are part of the name.
+    EXPECT_EQ(ParseCommand("export a.ics 2026-2-1 2026-1-1").file, "a.ics 2026-2-1 2026-1-1");
+    EXPECT_EQ(ParseCommand("export a 2026-2-1").file, "a 2026-2-1");
+    EXPECT_FALSE(ParseCommand("import a.ics 2026-1-1 2026-1-2").ranged) << "an import takes no dates";
+    for (const char* bad : {"import", "import  ", "export \"\"", "import \"a\"b\".ics", "import \"half.ics"})
+        EXPECT_EQ(ParseCommand(bad).kind, Command::kUnknown) << bad;
 }
 
 TEST(BackupRules, KeepsTheNewestByDateNotByName) {

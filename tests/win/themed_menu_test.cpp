@@ -107,7 +107,7 @@ TEST_F(ThemedMenuTest, TheToolsMenuAttachesWithItsSubMenu) {
     CThemedMenu* popup = menu.GetSubMenu(0);
     ASSERT_NE(popup, nullptr);
     EXPECT_TRUE(menu.ItemData(0)->flags & MF_POPUP);
-    ASSERT_EQ(popup->GetMenuItemCount(), 13);
+    ASSERT_EQ(popup->GetMenuItemCount(), 16);
     EXPECT_EQ(popup->ItemData(0)->text, "Sychnorize Time");
     popup->DeleteMenu(0);
     popup->DeleteMenu(0);

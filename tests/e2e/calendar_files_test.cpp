@@ -1,0 +1,229 @@
+// Memos to and from iCalendar files with the real programs: Sandrel's
+// "export" and "import" switches on a throwaway program folder, and the
+// Tools menu's two commands through the standard file dialogs.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "res/resource.h"
+#include "tests/e2e/e2e_support.h"
+
+namespace {
+
+constexpr DWORD kStartMs = 30000;
+constexpr DWORD kShowMs = 15000;
+constexpr COLORREF kGold = RGB(255, 216, 0);
+
+std::string RealSandrel() { return TestBinDir() + "\\..\\companions\\out\\Sandrel.exe"; }
+
+std::string DateText(int year, int month, int day) {
+    return std::to_string(year) + "-" + std::to_string(month) + "-" + std::to_string(day);
+}
+
+std::string TodayText() {
+    SYSTEMTIME now{};
+    ::GetLocalTime(&now);
+    return DateText(now.wYear, now.wMonth, now.wDay);
+}
+
+// Every file of the memo folders, by "Remark\name", with its bytes.
+std::map<std::string, std::string> MemoFiles(const ProgramDir& dir) {
+    std::map<std::string, std::string> files;
+    for (const char* folder : {"Remark", "Notice"})
+        for (const std::string& name : FolderEntries(dir.File(folder)))
+            files[std::string(folder) + "\\" + name] = ReadFileText(dir.File(std::string(folder) + "\\" + name));
+    return files;
+}
+
+// A program folder with the real backup program and no Vellumo running.
+class SandrelFolder {
+public:
+    SandrelFolder() : dir_(false) { ::CopyFileA(RealSandrel().c_str(), dir_.File("Sandrel.exe").c_str(), FALSE); }
+
+    const ProgramDir& Dir() const { return dir_; }
+    std::string File(const std::string& name) const { return dir_.File(name); }
+
+    void Memo(const std::string& date, const std::string& content, const std::string& notice = "") {
+        ::CreateDirectoryA(dir_.File("Remark").c_str(), nullptr);
+        ::CreateDirectoryA(dir_.File("Notice").c_str(), nullptr);
+        WriteFileBytes(dir_.File("Remark\\Remark_" + date + ".txt"), "[" + date + "] " + content);
+        if (!notice.empty()) WriteFileBytes(dir_.File("Notice\\Notice_" + date + ".txt"), notice);
+    }
+
+    // Runs Sandrel.exe silently; its exit code, or -1 when it did not end.
+    int Run(const std::string& arguments) {
+        KernelHandle p(LaunchProcess("\"" + dir_.File("Sandrel.exe") + "\" " + arguments, dir_.Path()));
+        DWORD code = 0;
+        if (!p || !ProgramDir::WaitExit(p.Get(), 30000) || !::GetExitCodeProcess(p.Get(), &code)) {
+            if (p) ::TerminateProcess(p.Get(), 1);
+            return -1;
+        }
+        return static_cast<int>(code);
+    }
+
+    std::string Log() const { return ReadFileText(dir_.File("Sandrel.log")); }
+
+private:
+    ProgramDir dir_;
+};
+
+std::string Event(const std::string& uid, const std::string& date, const std::string& summary) {
+    return "BEGIN:VEVENT\r\nUID:" + uid + "\r\nDTSTAMP:20260101T000000Z\r\nDTSTART;VALUE=DATE:" + date +
+           "\r\nSUMMARY:" + summary + "\r\nEND:VEVENT\r\n";
+}
+
+std::string Calendar(const std::string& events) {
+    return "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//test//EN\r\n" + events + "END:VCALENDAR\r\n";
+}
+
+}  // namespace
+
+TEST(CalendarFiles, SandrelExportThenImportGivesTheSameFilesAndASecondImportOrABrokenFileChangesNothing) {
+    SandrelFolder from;
+    from.Memo("2026-1-5", "Dentist; bring the card, \\ and the form\r\nsecond line", "9:05");
+    from.Memo("2028-2-29", "Leap day party");
+    // A letter past ASCII, where the code page is the usual Western one.
+    from.Memo("2026-12-31", ::GetACP() == 1252 ? "Caf\xE9 at noon" : "Cafe at noon", "12:00");
+    from.Memo("2027-3-1", "Train\r\n\r\n\tplatform 4", "7:30");
+    const std::string ics = from.File("memos.ics");
+    ASSERT_EQ(from.Run("export \"" + ics + "\""), 0) << from.Log();
+    EXPECT_NE(from.Log().find("export (exit 0): 4 memos exported."), std::string::npos) << from.Log();
+    ASSERT_EQ(from.Run("export \"" + from.File("part.ics") + "\" 2026-1-5 2026-12-31"), 0);
+    EXPECT_NE(from.Log().find("export (exit 0): 2 memos exported."), std::string::npos) << from.Log();
+
+    SandrelFolder into;
+    ASSERT_EQ(into.Run("import \"" + ics + "\""), 0) << into.Log();
+    const std::map<std::string, std::string> original = MemoFiles(from.Dir());
+    EXPECT_EQ(MemoFiles(into.Dir()), original);
+    EXPECT_NE(into.Log().find("no memos before the import"), std::string::npos) << into.Log();
+
+    // Again, into both folders: nothing to add, so nothing written and no backup.
+    ASSERT_EQ(into.Run("import " + ics), 0) << "unquoted: the rest of the line";
+    ASSERT_EQ(from.Run("import \"" + ics + "\""), 0);
+    EXPECT_EQ(MemoFiles(into.Dir()), original);
+    EXPECT_EQ(MemoFiles(from.Dir()), original);
+    EXPECT_FALSE(FileExists(into.File("Backup")));
+    EXPECT_FALSE(FileExists(from.File("Backup")));
+    EXPECT_NE(from.Log().find("Memos unchanged (the text was already there): 4"), std::string::npos) << from.Log();
+
+    // A good event before the break is not taken either.
+    std::string broken = ReadFileText(ics);
+    broken.insert(broken.rfind("END:VCALENDAR"), Event("new@test", "20260707", "Picnic"));
+    broken.resize(broken.rfind("END:VCALENDAR"));
+    WriteFileBytes(into.File("broken.ics"), broken);
+    WriteFileBytes(into.File("notes.ics"), "Dentist on Monday\r\n");
+    EXPECT_EQ(into.Run("import \"" + into.File("broken.ics") + "\""), 8);
+    EXPECT_EQ(into.Run("import \"" + into.File("notes.ics") + "\""), 8);
+    EXPECT_EQ(into.Run("import \"" + into.File("missing.ics") + "\""), 7);
+    EXPECT_EQ(MemoFiles(into.Dir()), original);
+    EXPECT_FALSE(FileExists(into.File("Backup")));
+    const std::string log = into.Log();
+    EXPECT_NE(log.find("it is incomplete. No memo was changed."), std::string::npos) << log;
+    EXPECT_NE(log.find("not an iCalendar file"), std::string::npos) << log;
+}
+
+TEST(CalendarFiles, SandrelImportBacksUpFirstAndRestoreOfThatBackupUndoesIt) {
+    SandrelFolder folder;
+    folder.Memo("2026-1-5", "Dentist", "9:05");
+    const std::string before = ReadFileText(folder.File("Remark\\Remark_2026-1-5.txt"));
+    WriteFileBytes(folder.File("more.ics"),
+                   Calendar(Event("a@test", "20260105", "Bring snacks") + Event("b@test", "20260106", "Gym")));
+    {
+        // A memo another program holds is never taken for a missing one: the
+        // import (whose backup cannot copy it either) changes nothing.
+        FileHandle held(::CreateFileA(folder.File("Remark\\Remark_2026-1-5.txt").c_str(), GENERIC_READ, 0, nullptr,
+                                      OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(held.Valid());
+        EXPECT_EQ(folder.Run("import \"" + folder.File("more.ics") + "\""), 2) << folder.Log();
+    }
+    EXPECT_EQ(ReadFileText(folder.File("Remark\\Remark_2026-1-5.txt")), before);
+    EXPECT_FALSE(FileExists(folder.File("Remark\\Remark_2026-1-6.txt")));
+
+    ASSERT_EQ(folder.Run("import \"" + folder.File("more.ics") + "\""), 0) << folder.Log();
+    EXPECT_EQ(ReadFileText(folder.File("Remark\\Remark_2026-1-5.txt")), before + "\r\nBring snacks");
+    EXPECT_EQ(ReadFileText(folder.File("Remark\\Remark_2026-1-6.txt")), "[2026-1-6] Gym");
+    EXPECT_EQ(ReadFileText(folder.File("Backup\\" + TodayText() + "\\Remark\\Remark_2026-1-5.txt")), before);
+    EXPECT_NE(folder.Log().find("Restore of backup " + TodayText() + " undoes the import"), std::string::npos)
+        << folder.Log();
+
+    ASSERT_EQ(folder.Run("restore " + TodayText()), 0) << folder.Log();
+    EXPECT_EQ(ReadFileText(folder.File("Remark\\Remark_2026-1-5.txt")), before);
+    EXPECT_EQ(ReadFileText(folder.File("Notice\\Notice_2026-1-5.txt")), "9:05");
+}
+
+namespace {
+
+// Waits for the standard file dialog of that title, types the path into its
+// file name box and presses its OK button; false when it did not go.
+bool ChooseInFileDialog(const char* title, const std::string& path) {
+    HWND dialog = nullptr;
+    if (!WaitFor([&] { return (dialog = ::FindWindowA("#32770", title)) && ::IsWindowVisible(dialog); }, kShowMs))
+        return false;
+    // The name box: a combo box (cmb13) in the explorer-style dialog, an
+    // edit (edt1) in others.
+    HWND box = ::GetDlgItem(dialog, cmb13);
+    if (!box) box = ::GetDlgItem(dialog, edt1);
+    if (!box) return false;
+    ::SendMessageA(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+    ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, IDOK)));
+    return WaitFor([&] { return !::IsWindow(dialog); }, kShowMs);
+}
+
+// The report box's text once it shows, after which it is closed.
+std::string TakeReport(HWND panel) {
+    HWND box = WaitForWindow(panel, "#32770", "Vellumo", kStartMs);
+    if (!box) return "<no report>";
+    const std::string text = BoxText(box);
+    ::PostMessageA(box, WM_COMMAND, IDOK, 0);
+    WaitFor([&] { return !::IsWindow(box); }, kShowMs);
+    return text;
+}
+
+int CellOfDay(const SYSTEMTIME& t, int day) { return IDC_DAY_FIRST + FirstWeekday(t.wYear, t.wMonth) + day - 1; }
+
+}  // namespace
+
+TEST(CalendarFiles, ToolsMenuExportsAndImportsThroughTheFileDialogsAndTheGridShowsTheImport) {
+    ::SetCursorPos(::GetSystemMetrics(SM_CXSCREEN) - 1, ::GetSystemMetrics(SM_CYSCREEN) - 1);
+    SYSTEMTIME today{};
+    ::GetLocalTime(&today);
+    const int memoDay = today.wDay == 10 ? 11 : 10;
+    const int importDay = today.wDay == 20 ? 21 : 20;
+    const std::string memoDate = DateText(today.wYear, today.wMonth, memoDay);
+    const std::string importDate = DateText(today.wYear, today.wMonth, importDay);
+
+    ProgramDir dir(false);
+    ::CopyFileA(RealSandrel().c_str(), dir.File("Sandrel.exe").c_str(), FALSE);
+    ::CreateDirectoryA(dir.File("Remark").c_str(), nullptr);
+    ::CreateDirectoryA(dir.File("Notice").c_str(), nullptr);
+    WriteFileBytes(dir.File("Remark\\Remark_" + memoDate + ".txt"), "[" + memoDate + "] Dentist");
+    WriteFileBytes(dir.File("Notice\\Notice_" + memoDate + ".txt"), "9:05");
+    dir.Start();
+    HWND panel = WaitForPanel(true, kStartMs);
+    ASSERT_NE(panel, nullptr);
+    DismissAnnouncement(2000);
+
+    ::PostMessageA(panel, WM_COMMAND, ID_EXPORT_CALENDAR, 0);
+    ASSERT_TRUE(ChooseInFileDialog("Export to calendar file", dir.File("out.ics")));
+    const std::string exported = TakeReport(panel);
+    EXPECT_NE(exported.find("1 memo exported."), std::string::npos) << exported;
+    const std::string ics = ReadFileText(dir.File("out.ics"));
+    EXPECT_NE(ics.find("SUMMARY:Dentist\r\n"), std::string::npos) << ics;
+    EXPECT_NE(ics.find("TRIGGER:PT0S\r\n"), std::string::npos) << ics;
+
+    char stamp[9];
+    std::snprintf(stamp, sizeof stamp, "%04d%02d%02d", today.wYear, today.wMonth, importDay);
+    WriteFileBytes(dir.File("in.ics"), Calendar(Event("haircut@test", stamp, "Haircut")));
+    HWND cell = ::GetDlgItem(panel, CellOfDay(today, importDay));
+    EXPECT_LE(ScreenPicture::OfWindow(panel).CountIn(cell, kGold), 3) << "no memo yet";
+    ::PostMessageA(panel, WM_COMMAND, ID_IMPORT_CALENDAR, 0);
+    ASSERT_TRUE(ChooseInFileDialog("Import calendar file", dir.File("in.ics")));
+    const std::string imported = TakeReport(panel);
+    EXPECT_NE(imported.find("Memos added: 1"), std::string::npos) << imported;
+    EXPECT_NE(imported.find("backed up"), std::string::npos) << imported;
+    EXPECT_EQ(ReadFileText(dir.File("Remark\\Remark_" + importDate + ".txt")), "[" + importDate + "] Haircut");
+    EXPECT_TRUE(WaitFor([&] { return ScreenPicture::OfWindow(panel).CountIn(cell, kGold) > 3; }, kShowMs));
+}
