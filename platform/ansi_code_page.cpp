@@ -2,9 +2,9 @@
 
 #include <windows.h>
 
-namespace {
+#include "platform/handles.h"
 
-bool IsAnsiLeadByte(unsigned char c) { return ::IsDBCSLeadByte(c) != FALSE; }
+namespace {
 
 bool AnsiToCodePoint(const char* bytes, std::size_t length, char32_t& codePoint) {
     if (length == 0 || length > 2) return false;
