@@ -2,11 +2,13 @@
 // notification to its parent.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "controls/ticker_ctrl.h"
 #include "platform/wnd.h"
+#include "tests/support/message_log.h"
 #include "tests/win/win_test_support.h"
 
 namespace {
@@ -15,38 +17,10 @@ const COLORREF kBack = RGB(204, 204, 255);
 const COLORREF kText = RGB(0, 115, 255);
 const RECT kPlace{10, 10, 148, 75};  // the panel's ticker area, 138 x 65
 
-// Records the WM_COMMANDs its children send.
-class RecordingParent : public CWnd {
-public:
-    struct Command {
-        WPARAM wp;
-        LPARAM lp;
-    };
-    std::vector<Command> commands;
-    DECLARE_MESSAGE_MAP()
-private:
-    LRESULT OnCommandMessage(WPARAM wp, LPARAM lp) {
-        commands.push_back({wp, lp});
-        return 0;
-    }
-};
-BEGIN_MESSAGE_MAP(RecordingParent, CWnd)
-    OnMessage(WM_COMMAND, &ThisClass::OnCommandMessage),
-END_MESSAGE_MAP()
-
 std::string Lines(int count) {
     std::string text;
     for (int i = 0; i < count; ++i) text += "[2008-1-" + std::to_string(i + 1) + "] line\n";
     return text;
-}
-
-// Counts WM_ERASEBKGND sent to one window.
-HWND g_watched = nullptr;
-int g_erases = 0;
-LRESULT CALLBACK CountErases(int code, WPARAM wp, LPARAM lp) {
-    const auto* msg = reinterpret_cast<const CWPSTRUCT*>(lp);
-    if (code == HC_ACTION && msg->hwnd == g_watched && msg->message == WM_ERASEBKGND) ++g_erases;
-    return ::CallNextHookEx(nullptr, code, wp, lp);
 }
 
 // A copy of what the window shows now, as 0x00RRGGBB rows.
@@ -61,13 +35,13 @@ class TickerTest : public ::testing::Test {
 protected:
     void SetUp() override {
         parentWnd = CreateTestParent(300, 200);
-        ASSERT_TRUE(parent.SubclassWindow(parentWnd));
+        parent = std::make_unique<MessageLog>(parentWnd);  // the WM_COMMANDs the ticker sends
         ticker.SetBackColour(kBack);
         ticker.SetTextColour(kText);
         ticker.SetTickerFont("Microsoft Sans Serif", 8);
     }
     void TearDown() override {
-        if (hook) ::UnhookWindowsHookEx(hook);
+        erases.reset();
         if (ticker.GetSafeHwnd()) ::DestroyWindow(ticker.GetSafeHwnd());
         ::DestroyWindow(parentWnd);
         PumpMessages();
@@ -92,17 +66,13 @@ protected:
         ::KillTimer(wnd, CTickerCtrl::kDefaultPauseTimerId);
     }
     int Offset() const { return ticker.Motion().Offset(); }
-    void WatchErases() {
-        g_watched = wnd;
-        g_erases = 0;
-        hook = ::SetWindowsHookExA(WH_CALLWNDPROC, &CountErases, nullptr, ::GetCurrentThreadId());
-    }
+    void WatchErases() { erases = std::make_unique<MessageLog>(wnd); }
 
     HWND parentWnd = nullptr;
-    RecordingParent parent;
+    std::unique_ptr<MessageLog> parent;
     CTickerCtrl ticker;
     HWND wnd = nullptr;
-    HHOOK hook = nullptr;
+    std::unique_ptr<MessageLog> erases;  // in front of the ticker's own procedure
 };
 
 }  // namespace
@@ -213,11 +183,12 @@ TEST_F(TickerTest, TellsItsParentWhenTheContentHasLeftTheWindow) {
     EndPause();
     Tick(content - 1);
     EXPECT_EQ(Offset(), -content);
-    EXPECT_TRUE(parent.commands.empty());
+    EXPECT_TRUE(parent->Of(WM_COMMAND).empty());
     Tick();
-    ASSERT_EQ(parent.commands.size(), 1u);
-    EXPECT_EQ(parent.commands[0].wp, MAKEWPARAM(0, 0));
-    EXPECT_EQ(parent.commands[0].lp, reinterpret_cast<LPARAM>(wnd));
+    const std::vector<LoggedMessage> commands = parent->Of(WM_COMMAND);
+    ASSERT_EQ(commands.size(), 1u);
+    EXPECT_EQ(commands[0].wp, MAKEWPARAM(0, 0));
+    EXPECT_EQ(commands[0].lp, reinterpret_cast<LPARAM>(wnd));
     // Back home, standing still again.
     EXPECT_EQ(Offset(), 0);
     EXPECT_TRUE(ticker.Motion().Paused());
@@ -237,7 +208,7 @@ TEST_F(TickerTest, PaintsBackAndTextColoursWithoutEverErasing) {
         EXPECT_EQ(::SendMessageA(wnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(memory.Get()), 0), 0);
         EXPECT_EQ(::GetPixel(memory.Get(), 1, 1), RGB(1, 2, 3));
     }
-    g_erases = 0;
+    erases->Clear();
 
     auto hasTextColour = [&] {
         const std::vector<COLORREF> pixels = Capture(wnd, 138, 65);
@@ -259,7 +230,7 @@ TEST_F(TickerTest, PaintsBackAndTextColoursWithoutEverErasing) {
     bool red = false;
     for (COLORREF c : Capture(wnd, 138, 65)) red = red || c == RGB(250, 0, 0);
     EXPECT_TRUE(red);
-    EXPECT_EQ(g_erases, 0);
+    EXPECT_EQ(erases->Count(WM_ERASEBKGND), 0);
 }
 
 // The picture at offset -k is the one at offset 0 moved up k rows, and the

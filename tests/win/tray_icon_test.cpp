@@ -11,6 +11,7 @@
 #include "controls/menus/themed_menu.h"
 #include "platform/wnd.h"
 #include "platform/wnd_hook.h"
+#include "tests/support/message_log.h"
 #include "tests/win/win_test_support.h"
 
 namespace {
@@ -187,25 +188,16 @@ private:
     Recorder& m_r;
 };
 
-std::vector<UINT> g_commands;
-int g_timerMessages = 0;
-LRESULT CALLBACK CommandProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_TIMER) ++g_timerMessages;
-    if (msg == WM_COMMAND) {
-        g_commands.push_back(LOWORD(wp));
-        return 0;
-    }
-    return ::DefWindowProcA(wnd, msg, wp, lp);
-}
-
 struct TrayFixture : ::testing::Test {
     HWND wnd = CreateTestParent();
+    MessageLog log{wnd};  // what reaches the window past the icon's hook
     Recorder r;
-    TrayFixture() {
-        ::SetWindowLongPtrA(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CommandProc));
-        g_commands.clear();
-    }
     ~TrayFixture() override { ::DestroyWindow(wnd); }
+    std::vector<UINT> Commands() const {
+        std::vector<UINT> ids;
+        for (const LoggedMessage& m : log.Of(WM_COMMAND)) ids.push_back(LOWORD(m.wp));
+        return ids;
+    }
     void Mouse(UINT mouseMessage, UINT id = kTrayIconId) {
         ::SendMessageA(wnd, WM_USER, id, static_cast<LPARAM>(mouseMessage));
     }
@@ -247,7 +239,7 @@ TEST_F(TrayFixture, RightClickMenuFollowsVisibility) {
     EXPECT_EQ(Texts(r), (std::vector<std::string>{"Show", "Hide", "Exit"}));
     EXPECT_EQ(r.items[0].command, 32773u);
     EXPECT_EQ(r.defaultPosition, 0);
-    EXPECT_TRUE(g_commands.empty());  // the window still got only the callback
+    EXPECT_TRUE(Commands().empty());  // the window still got only the callback
 }
 
 TEST_F(TrayFixture, DoubleClickSendsTheFirstCommandAndOtherMouseMessagesDoNothing) {
@@ -257,15 +249,15 @@ TEST_F(TrayFixture, DoubleClickSendsTheFirstCommandAndOtherMouseMessagesDoNothin
     Mouse(WM_LBUTTONDBLCLK);
     ::ShowWindow(wnd, SW_HIDE);
     Mouse(WM_LBUTTONDBLCLK);
-    EXPECT_EQ(g_commands, (std::vector<UINT>{32774, 32773}));
+    EXPECT_EQ(Commands(), (std::vector<UINT>{32774, 32773}));
     EXPECT_EQ(r.tracks, 0);
 
-    g_commands.clear();
+    log.Clear();
     for (UINT m : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_RBUTTONDOWN, WM_MOUSEMOVE, WM_RBUTTONDBLCLK})
         Mouse(m);
     Mouse(WM_RBUTTONUP, 165);  // another icon's
     Mouse(WM_LBUTTONDBLCLK, 165);
-    EXPECT_TRUE(g_commands.empty());
+    EXPECT_TRUE(Commands().empty());
     EXPECT_EQ(r.tracks, 0);
     EXPECT_TRUE(r.shell.empty());
 }
@@ -329,7 +321,7 @@ TEST_F(TrayFixture, AChildNotifyWindowAlsoHooksItsTopLevelParent) {
     EXPECT_EQ(r.shell[1].operation, static_cast<DWORD>(NIM_ADD));
     // The callback counts only on the notification window itself.
     Mouse(WM_LBUTTONDBLCLK);
-    EXPECT_TRUE(g_commands.empty());
+    EXPECT_TRUE(Commands().empty());
 
     // Moving to the top-level window itself lets go of the parent hook: the
     // broadcast is answered once, not once per hook.
@@ -378,7 +370,7 @@ TEST_F(TrayFixture, TheTopLevelWindowLetsTaskbarCreatedThroughItsMessageFilter) 
 TEST_F(TrayFixture, ARefusedAddIsTriedAgainUntilTheShellTakesTheIcon) {
     TestTrayIcon tray(r);
     tray.SetNotifyWnd(wnd);
-    g_timerMessages = 0;
+    log.Clear();
 
     // No taskbar yet: the add fails, and the taskbar appearing brings it.
     r.shellResult = FALSE;
@@ -409,7 +401,7 @@ TEST_F(TrayFixture, ARefusedAddIsTriedAgainUntilTheShellTakesTheIcon) {
     const size_t calls = r.shell.size();
     PumpUntil([] { return false; }, kTrayRetryPeriodMs + 500);
     EXPECT_EQ(r.shell.size(), calls);  // the timer stopped
-    EXPECT_EQ(g_timerMessages, 0);     // and the window never saw it
+    EXPECT_EQ(log.Count(WM_TIMER), 0);  // and the window never saw it
 }
 
 TEST(WndHook, AClassLayerObjectAndAHookBelowItLetGoInEitherOrder) {
