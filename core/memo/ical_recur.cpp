@@ -1,5 +1,7 @@
 #include "core/memo/ical_recur.h"
 
+#include "core/calendar/month_model.h"
+
 #include "core/memo/ical_text.h"
 
 namespace {
@@ -109,7 +111,7 @@ void EveryNMonths(Collector& c, const RecurrenceRule& rule, const Date& start, c
         const std::int64_t month = startMonth + k * step;
         if (month > toMonth) return;
         const int y = static_cast<int>(month / 12), m = static_cast<int>(month % 12) + 1;
-        if (start.day > MonthLength(y, m)) continue;
+        if (start.day > DaysInMonth(y, m)) continue;
         if (!c.Take(DayNumber(Date{y, m, start.day}))) return;
     }
 }

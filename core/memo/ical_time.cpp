@@ -1,5 +1,7 @@
 #include "core/memo/ical_time.h"
 
+#include "core/calendar/month_model.h"
+
 namespace {
 
 constexpr std::int64_t kSecondsPerDay = 86400;
@@ -27,18 +29,10 @@ void AppendNumber(std::string& out, int value, int width) {
     out += digits;
 }
 
-bool IsLeap(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
-
 }  // namespace
 
-int MonthLength(int year, int month) {
-    static const int kLengths[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (month < 1 || month > 12) return 0;
-    return month == 2 && IsLeap(year) ? 29 : kLengths[month - 1];
-}
-
 bool IsRealDate(const Date& date) {
-    return date.day >= 1 && date.day <= MonthLength(date.year, date.month);
+    return date.day >= 1 && date.day <= DaysInMonth(date.year, date.month);
 }
 
 // Counted in 400-year eras of 146097 days, with March as the first month so

@@ -7,8 +7,6 @@
 
 #include "core/base/basic_types.h"
 
-// 28..31 (the Gregorian rule for every year); 0 for a month outside 1..12.
-int MonthLength(int year, int month);
 bool IsRealDate(const Date& date);
 // Days since 1970-01-01 (negative before); any int year.
 std::int64_t DayNumber(const Date& date);

@@ -1,5 +1,6 @@
 #include "core/memo/ical_zone.h"
 
+#include "core/calendar/month_model.h"
 #include "core/memo/ical_recur.h"
 
 namespace {
@@ -127,7 +128,7 @@ TimeZoneRules TimeZoneRules::Fixed(int offsetSeconds) {
 }
 
 std::optional<Date> TimeZoneRules::YearlyDate(const Observance& o, int year) const {
-    const int length = MonthLength(year, o.month);
+    const int length = DaysInMonth(year, o.month);
     auto isMonthDay = [&](int day) {
         if (o.monthDays.empty()) return true;
         for (int d : o.monthDays)

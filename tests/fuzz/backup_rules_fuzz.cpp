@@ -57,6 +57,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(RealDay(command.day));
         FUZZ_CHECK(line.find(sandrel::DayFolderName(command.day)) != std::string::npos);
         break;
+    case sandrel::Command::kExport:
+    case sandrel::Command::kImport:
+        // The verb, then a file name the command line really holds.
+        FUZZ_CHECK(line.compare(0, 6, command.kind == sandrel::Command::kExport ? "export" : "import") == 0);
+        FUZZ_CHECK(!command.file.empty() && line.find(Lower(command.file)) != std::string::npos);
+        break;
     case sandrel::Command::kUnknown:
         FUZZ_CHECK(!line.empty());
         break;

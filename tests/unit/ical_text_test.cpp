@@ -1,5 +1,6 @@
 // The text layer of the iCalendar files: folding, escaping, UTF-8 and the
 // ANSI code page, content lines, dates.
+#include "core/calendar/month_model.h"
 #include "core/memo/ical_text.h"
 #include "core/memo/ical_time.h"
 
@@ -141,12 +142,12 @@ TEST(IcalText, ContentLinesAndValues) {
     for (std::int64_t n = DayNumber(d); d.year < 2101; ++n) {
         ASSERT_EQ(n, DayNumber(d));
         ASSERT_EQ(d, DateOfDayNumber(n));
-        d = d.day < MonthLength(d.year, d.month) ? Date{d.year, d.month, d.day + 1}
+        d = d.day < DaysInMonth(d.year, d.month) ? Date{d.year, d.month, d.day + 1}
             : d.month < 12                       ? Date{d.year, d.month + 1, 1}
                                                  : Date{d.year + 1, 1, 1};
     }
-    EXPECT_EQ(29, MonthLength(2000, 2));
-    EXPECT_EQ(28, MonthLength(1900, 2));
+    EXPECT_EQ(29, DaysInMonth(2000, 2));
+    EXPECT_EQ(28, DaysInMonth(1900, 2));
     EXPECT_EQ(0, Weekday(Date{2026, 1, 4}));  // a Sunday
     EXPECT_EQ(Date({-1, 12, 31}), DateOfDayNumber(DayNumber(Date{0, 1, 1}) - 1));
 }
