@@ -59,9 +59,12 @@ public:
     // From now on the caption lives in this object alone: WM_SETTEXT and
     // WM_GETTEXT are answered here, without the window system's copy (a trip
     // through it per change, and a month step renumbers 30 cells). Another
-    // process's GetWindowText, which reads that copy, keeps the caption the
-    // button had until now. Until the next window is attached.
+    // process's GetWindowText, which reads that copy, sees the caption
+    // PublishCaption last handed over. Until the next window is attached.
     void KeepCaptionHere();
+    // Hands a kept caption that changed to the window system's copy, for
+    // other processes and accessibility tools (LocalCaption::Publish).
+    void PublishCaption() { m_caption.Publish(m_hWnd); }
     // Draws the button as its own paint does, into its parent's `dc` at its
     // place: a parent repainting many buttons does so in one paint of its
     // own instead of one per button. `scratch` is a memory DC holding a

@@ -82,6 +82,9 @@ private:
     // the same day, or of the month's last day.
     void KeepFocusOnAShownDay(const MonthLayout& layout, int focusedDay);
     void ApplyHeadingLook(CSkinLabel& label);
+    // The cells' and headings' texts, as other processes read them, once
+    // the month has stood still for kPublishTextsDelayMs.
+    void PublishGridTexts();
     bool CurrentMonthShown() const;
 
     void OnDayClick(UINT id);
@@ -175,6 +178,8 @@ private:
     CSkinButtonXP m_logoButton;
     int m_days;  // remind-ahead days, 1..7
     CSkinButton m_minimizeButton;
+    bool m_publishPending = false;  // the texts' timer runs
+    DWORD m_lastRelayoutTick = 0;
 };
 
 template <typename Visit>

@@ -7,7 +7,8 @@
 //   BenchDriver.exe steps <count> <idle seconds> <wineserver's Unix pid>
 //       drives the running panel: a quiet phase, bare cross-process
 //       SendMessage calls, next/previous month steps without and with a
-//       forced paint. Prints µs per call, each phase's wall-clock span and
+//       forced paint, and painted steps each followed by a pause in which
+//       the cells' texts are handed to the window system. Prints µs per call, each phase's wall-clock span and
 //       the Wine server's read calls in it (one or two per request), taken
 //       from the kernel's count in /proc/<pid>/io: no tracer slows the
 //       server down.
@@ -186,6 +187,13 @@ int Steps(int count, int idleSeconds) {
     const double quick = Phase("step", count, step);
     ::Sleep(500);
     const double full = Phase("step_painted", count, painted);
+    ::Sleep(500);
+    // Steps far enough apart for the cells' texts to reach other processes
+    // after each (the panel hands them over once the month stands still).
+    Phase("step_settled", std::max(2, count / 4), [&painted](int i) {
+        painted(i);
+        ::Sleep(150);
+    });
     std::printf("month step without paint: %.0f us, with paint: %.0f us (bare SendMessage %.0f us "
                 "subtracted)\n",
                 quick - bare, full - bare, bare);

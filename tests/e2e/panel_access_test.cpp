@@ -1,0 +1,105 @@
+// The panel for screen readers and tools, driven from another process: the
+// grid's window texts and their name-change events.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <set>
+#include <string>
+
+#include "res/resource.h"
+#include "tests/common/test_dates.h"
+#include "tests/e2e/e2e_support.h"
+
+namespace {
+constexpr DWORD kStartMs = 30000;
+constexpr DWORD kWaitMs = 10000;
+const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                               "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+
+int DaysIn(int year, int month) {
+    static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return month == 2 && leap ? 29 : kDays[month - 1];
+}
+
+// The window system's own copy of the text, as any other process reads it
+// (GetWindowText sends nothing to another process's window).
+std::string SystemText(HWND wnd) {
+    char text[64] = {};
+    ::GetWindowTextA(wnd, text, sizeof text);
+    return text;
+}
+
+// Every cell's and heading's text against the month's layout; "" when right.
+std::string GridMismatch(HWND panel, int year, int month) {
+    const int first = FirstWeekday(year, month);
+    for (int i = 0; i < IDC_DAY_LAST - IDC_DAY_FIRST + 1; ++i) {
+        const int day = i - first + 1;
+        const std::string want = day >= 1 && day <= DaysIn(year, month) ? std::to_string(day) : "";
+        const std::string got = SystemText(::GetDlgItem(panel, IDC_DAY_FIRST + i));
+        if (got != want) return "cell " + std::to_string(i) + ": \"" + got + "\", not \"" + want + "\"";
+    }
+    if (SystemText(::GetDlgItem(panel, IDC_MONTH_LABEL)) != kMonths[month - 1]) return "month heading";
+    if (SystemText(::GetDlgItem(panel, IDC_YEAR_LABEL)) != std::to_string(year)) return "year heading";
+    return "";
+}
+
+std::set<HWND> g_renamed;
+void CALLBACK OnNameChange(HWINEVENTHOOK, DWORD, HWND wnd, LONG object, LONG, DWORD, DWORD) {
+    if (object == OBJID_WINDOW) g_renamed.insert(wnd);
+}
+
+// Delivers the out-of-context events queued for this thread until `done`.
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
+    return WaitFor([&] {
+        MSG msg;
+        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
+        return done();
+    }, timeoutMs);
+}
+
+}  // namespace
+
+TEST(PanelAccess, OtherProcessesReadEveryCellAndHeadingAndSeeThemRenamed) {
+    ProgramDir dir;
+    HANDLE process = dir.Start();
+    HWND panel = WaitForPanel(true, kStartMs);
+    ASSERT_NE(panel, nullptr);
+    const Date today = TodayLocal();
+    // The texts follow the month once it has stood still a moment.
+    auto reads = [&](int y, int m) {
+        WaitFor([&] { return GridMismatch(panel, y, m).empty(); }, kWaitMs);
+        return GridMismatch(panel, y, m);
+    };
+    EXPECT_EQ(reads(today.year, today.month), "");
+
+    g_renamed.clear();
+    HWINEVENTHOOK hook = ::SetWinEventHook(EVENT_OBJECT_NAMECHANGE, EVENT_OBJECT_NAMECHANGE, nullptr,
+                                           &OnNameChange, ::GetProcessId(process), 0,
+                                           WINEVENT_OUTOFCONTEXT);
+    ASSERT_NE(hook, nullptr);
+    int year = today.year, month = today.month;
+    auto step = [&](int id, int months) {
+        ::SendMessageA(panel, WM_COMMAND, id, 0);
+        month += months;
+        while (month > 12) month -= 12, ++year;
+        while (month < 1) month += 12, --year;
+    };
+    // Months on, over a year's end and back, and years both ways.
+    const struct {
+        int id, months;
+    } steps[] = {{IDC_NEXT_MONTH, 1}, {IDC_NEXT_MONTH, 1}, {IDC_NEXT_YEAR, 12},
+                 {IDC_PREV_MONTH, -1}, {IDC_PREV_YEAR, -12}, {IDC_PREV_YEAR, -12}};
+    for (const auto& s : steps) {
+        step(s.id, s.months);
+        EXPECT_EQ(reads(year, month), "") << year << "-" << month;
+    }
+    HWND monthLabel = ::GetDlgItem(panel, IDC_MONTH_LABEL);
+    HWND yearLabel = ::GetDlgItem(panel, IDC_YEAR_LABEL);
+    HWND firstCell = ::GetDlgItem(panel, IDC_DAY_FIRST + 7);  // always shown, renumbered each month
+    EXPECT_TRUE(PumpUntil([&] {
+        return g_renamed.count(monthLabel) && g_renamed.count(yearLabel) && g_renamed.count(firstCell);
+    }, kWaitMs)) << g_renamed.size() << " windows renamed";
+    ::UnhookWinEvent(hook);
+}
