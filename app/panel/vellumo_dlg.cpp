@@ -219,6 +219,7 @@ void CVellumoDlg::OnCancel() { ShowWindow(SW_HIDE); }
 // -------------------------------------------------------------- commands --
 
 void CVellumoDlg::OnDayClick(UINT id) {
+    HideKeyTip();
     Invalidate(true);
     const int day = DayOfCell(m_month, static_cast<int>(id));
     m_remarkDlg.m_nYear = m_month.year;
@@ -343,6 +344,7 @@ LRESULT CVellumoDlg::OnBackupNow(WPARAM, LPARAM) {
 }
 
 LRESULT CVellumoDlg::OnShowWindowRequest(WPARAM wp, LPARAM lp) {
+    if (!wp) HideKeyTip();
     if (!wp && lp == kHideAfterFirstShow) {
         ShowWindow(SW_HIDE);
         return 0;

@@ -87,6 +87,23 @@ private:
     void PublishGridTexts();
     bool CurrentMonthShown() const;
 
+    // The keyboard (panel_keys.cpp).
+    bool PreTranslateMessage(MSG* msg) override;
+    int KeyboardDay() const;  // where the keyboard enters the grid
+    // Puts the focus on the day's cell (the month's last for a day past
+    // it), shows the focus and the day's memo.
+    void FocusDay(int day);
+    // From the first key on, the focus shows: a mark on the focused cell or
+    // button, as the system's keyboard cues allow. Until then the panel
+    // looks as it always has for a user of the mouse alone.
+    void ShowFocusCues();
+    void MoveKeyDay(int days);
+    void StepByKey(bool year, int direction);
+    void GoToToday();
+    void MoveTabStop(bool back);
+    void ShowKeyTip(int day);
+    void HideKeyTip();
+
     void OnDayClick(UINT id);
     void OnPrevMonth();
     void OnNextMonth();
@@ -180,6 +197,9 @@ private:
     CSkinButton m_minimizeButton;
     bool m_publishPending = false;  // the texts' timer runs
     DWORD m_lastRelayoutTick = 0;
+    bool m_focusMarks = false;  // a key has been used on the panel
+    int m_keyDay = 0;          // the day the keyboard was last on, in any month
+    HWND m_keyTip = nullptr;   // the focused day's memo over the ticker; the panel's
 };
 
 template <typename Visit>

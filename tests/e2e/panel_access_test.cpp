@@ -1,5 +1,6 @@
-// The panel for screen readers and tools, driven from another process: the
-// grid's window texts and their name-change events.
+// The panel for screen readers, tools and the keyboard, driven from another
+// process: the grid's window texts and their name-change events, and the
+// keys among the days.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -59,6 +60,48 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
     }, timeoutMs);
 }
 
+void Key(WORD key, bool down) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = key;
+    input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+    ::SendInput(1, &input, sizeof input);
+}
+void Press(WORD key, WORD modifier = 0) {
+    if (modifier) Key(modifier, true);
+    Key(key, true);
+    Key(key, false);
+    if (modifier) Key(modifier, false);
+}
+
+HWND FocusOf(HWND panel) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    return ::GetGUIThreadInfo(::GetWindowThreadProcessId(panel, nullptr), &info) ? info.hwndFocus
+                                                                                : nullptr;
+}
+
+HWND CellOf(HWND panel, int year, int month, int day) {
+    return ::GetDlgItem(panel, IDC_DAY_FIRST + FirstWeekday(year, month) + day - 1);
+}
+
+bool Foreground(HWND wnd) {
+    ::SetForegroundWindow(wnd);
+    return WaitFor([&] { return ::GetForegroundWindow() == wnd; }, kWaitMs);
+}
+
+// An open editor's date, then the editor closed; "" when none opened.
+std::string EditorDateThenClose(HWND panel) {
+    HWND editor = WaitForWindow(panel, "#32770", "New Memo", kWaitMs);
+    if (!editor) return "";
+    char date[32] = {};
+    ::GetDlgItemTextA(editor, IDC_DATE, date, sizeof date);
+    ::PostMessageA(editor, WM_COMMAND, MAKEWPARAM(IDC_REMARK_CANCEL, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(::GetDlgItem(editor, IDC_REMARK_CANCEL)));
+    WaitFor([&] { return !::IsWindow(editor); }, kWaitMs);
+    return date;
+}
+
 }  // namespace
 
 TEST(PanelAccess, OtherProcessesReadEveryCellAndHeadingAndSeeThemRenamed) {
@@ -102,4 +145,52 @@ TEST(PanelAccess, OtherProcessesReadEveryCellAndHeadingAndSeeThemRenamed) {
         return g_renamed.count(monthLabel) && g_renamed.count(yearLabel) && g_renamed.count(firstCell);
     }, kWaitMs)) << g_renamed.size() << " windows renamed";
     ::UnhookWinEvent(hook);
+}
+
+TEST(PanelKeys, ArrowsCrossTheMonthPagesTurnHomeReturnsAndEnterOpensTheDay) {
+    ProgramDir dir;
+    dir.Start();
+    HWND panel = WaitForPanel(true, kStartMs);
+    ASSERT_NE(panel, nullptr);
+    ASSERT_TRUE(Foreground(panel));
+    const Date today = TodayLocal();
+    const int prevYear = today.month == 1 ? today.year - 1 : today.year;
+    const int prevMonth = today.month == 1 ? 12 : today.month - 1;
+    const int nextYear = today.month == 12 ? today.year + 1 : today.year;
+    const int nextMonth = today.month == 12 ? 1 : today.month + 1;
+    auto focusOn = [&](int y, int m, int d) {
+        return WaitFor([&] { return FocusOf(panel) == CellOf(panel, y, m, d); }, kWaitMs);
+    };
+    auto shows = [&](int y, int m) {
+        return WaitFor([&] { return GridMismatch(panel, y, m).empty(); }, kWaitMs);
+    };
+
+    Press(VK_HOME);
+    ASSERT_TRUE(focusOn(today.year, today.month, today.day));
+    // Left past the first day: the previous month's last.
+    for (int i = 0; i < today.day; ++i) Press(VK_LEFT);
+    EXPECT_TRUE(shows(prevYear, prevMonth));
+    EXPECT_TRUE(focusOn(prevYear, prevMonth, DaysIn(prevYear, prevMonth)));
+    // Right over the edge again, then a week down.
+    Press(VK_RIGHT);
+    EXPECT_TRUE(shows(today.year, today.month));
+    EXPECT_TRUE(focusOn(today.year, today.month, 1));
+    Press(VK_DOWN);
+    EXPECT_TRUE(focusOn(today.year, today.month, 8));
+    Press(VK_NEXT);
+    EXPECT_TRUE(shows(nextYear, nextMonth));
+    EXPECT_TRUE(focusOn(nextYear, nextMonth, 8));
+    Press(VK_NEXT, VK_CONTROL);
+    EXPECT_TRUE(shows(nextYear + 1, nextMonth));
+    Press(VK_HOME);
+    EXPECT_TRUE(shows(today.year, today.month));
+    ASSERT_TRUE(focusOn(today.year, today.month, today.day));
+    Press(VK_RETURN);
+    EXPECT_EQ(EditorDateThenClose(panel),
+              std::to_string(today.year) + "-" + std::to_string(today.month) + "-" +
+                  std::to_string(today.day));
+    // Escape still hides.
+    ASSERT_TRUE(Foreground(panel));
+    Press(VK_ESCAPE);
+    EXPECT_TRUE(WaitFor([&] { return !::IsWindowVisible(panel); }, kWaitMs));
 }
