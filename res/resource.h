@@ -9,6 +9,7 @@
 #define IDD_REMARK 103
 #define IDD_SETTING 185
 #define IDD_CLEAR_HISTORY 192
+#define IDD_FIND_MEMO 193
 
 // Strings
 #define IDS_ABOUTBOX 101
@@ -117,6 +118,8 @@
 #define IDC_CLEAN_LAST 1085
 #define IDC_PROGRESS 1086
 #define IDC_STATUS 1089
+#define IDC_FIND_WORDS 1090  // the find dialog's words and its list of dates
+#define IDC_FIND_LIST 1091
 
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)
@@ -137,3 +140,4 @@
 #define ID_SETTING 32782
 #define ID_PRODUCT_INFO 32784
 #define ID_UPDATE 32785
+#define ID_FIND_MEMO 32786

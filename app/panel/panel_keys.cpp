@@ -2,7 +2,7 @@
 // (past the first or last day into the neighbouring month), Page Up / Down
 // turn the month, with Ctrl the year, Home goes to today, Enter opens the
 // focused day as a click does, Tab and Shift+Tab go round the panel's
-// buttons with the grid as one stop. The focused day's
+// buttons with the grid as one stop, Ctrl+F finds a memo. The focused day's
 // memo shows in a tip over the ticker, as hovering shows it at the day.
 #include <windows.h>
 #include <commctrl.h>
@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <array>
 
+#include "app/memo/find_memo_dlg.h"
 #include "app/panel/vellumo_dlg.h"
 #include "core/calendar/day_move.h"
 #include "res/resource.h"
@@ -56,6 +57,10 @@ bool CVellumoDlg::PreTranslateMessage(MSG* msg) {
             return true;
         }
         break;  // on a button: the dialog's own handling
+    case 'F':
+        if (!ctrl) break;
+        OnFindMemo();
+        return true;
     default:
         break;
     }
@@ -178,4 +183,18 @@ void CVellumoDlg::HideKeyTip() {
     tool.hwnd = m_hWnd;
     tool.uId = reinterpret_cast<UINT_PTR>(m_hWnd);
     ::SendMessageA(m_keyTip, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&tool));
+}
+
+void CVellumoDlg::OnFindMemo() {
+    HideKeyTip();
+    CFindMemoDlg find(this);
+    if (find.DoModal() != IDOK || !find.Chosen()) return;
+    const Date date = *find.Chosen();
+    if (date.year != m_month.year || date.month != m_month.month) {
+        m_month.year = date.year;
+        m_month.month = date.month;
+        Navigate(true);
+    }
+    FocusDay(date.day);
+    OnDayClick(static_cast<UINT>(CellOfDay(m_month, date.day)));
 }

@@ -71,6 +71,7 @@ BEGIN_MESSAGE_MAP(CVellumoDlg, CDialog)
     OnCommand(ID_BACKUP, &ThisClass::OnBackup),
     OnCommand(ID_PRODUCT_INFO, &ThisClass::OnProductInfo),
     OnCommand(ID_SETTING, &ThisClass::OnSetting),
+    OnCommand(ID_FIND_MEMO, &ThisClass::OnFindMemo),
     OnMessage(WM_TIMER, &ThisClass::OnTimer),
     OnMessage(WM_LBUTTONDBLCLK, &ThisClass::OnDoubleClick),
     OnMessage(WM_TRAY_NOTIFY, &ThisClass::OnTrayNotify),

@@ -103,6 +103,7 @@ private:
     void MoveTabStop(bool back);
     void ShowKeyTip(int day);
     void HideKeyTip();
+    void OnFindMemo();
 
     void OnDayClick(UINT id);
     void OnPrevMonth();

@@ -1,12 +1,14 @@
 // The panel for screen readers, tools and the keyboard, driven from another
-// process: the grid's window texts and their name-change events, and the
-// keys among the days.
+// process: the grid's window texts and their name-change events, the keys
+// among the days, and finding a memo.
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <set>
 #include <string>
+#include <vector>
 
 #include "res/resource.h"
 #include "tests/common/test_dates.h"
@@ -102,6 +104,28 @@ std::string EditorDateThenClose(HWND panel) {
     return date;
 }
 
+// A list-view item's text in another process: the buffer must live there.
+std::string ListText(HWND list, int item, int column) {
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(list, &pid);
+    KernelHandle process(::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid));
+    if (!process) return "?";
+    constexpr SIZE_T kText = 256;
+    char* remote = static_cast<char*>(
+        ::VirtualAllocEx(process.Get(), nullptr, sizeof(LVITEMA) + kText, MEM_COMMIT, PAGE_READWRITE));
+    if (!remote) return "?";
+    LVITEMA request{};
+    request.iSubItem = column;
+    request.pszText = remote + sizeof(LVITEMA);
+    request.cchTextMax = kText;
+    char text[kText] = {};
+    if (::WriteProcessMemory(process.Get(), remote, &request, sizeof request, nullptr)) {
+        ::SendMessageA(list, LVM_GETITEMTEXTA, item, reinterpret_cast<LPARAM>(remote));
+        ::ReadProcessMemory(process.Get(), remote + sizeof(LVITEMA), text, kText - 1, nullptr);
+    }
+    ::VirtualFreeEx(process.Get(), remote, 0, MEM_RELEASE);
+    return text;
+}
 }  // namespace
 
 TEST(PanelAccess, OtherProcessesReadEveryCellAndHeadingAndSeeThemRenamed) {
@@ -193,4 +217,44 @@ TEST(PanelKeys, ArrowsCrossTheMonthPagesTurnHomeReturnsAndEnterOpensTheDay) {
     ASSERT_TRUE(Foreground(panel));
     Press(VK_ESCAPE);
     EXPECT_TRUE(WaitFor([&] { return !::IsWindowVisible(panel); }, kWaitMs));
+}
+
+TEST(FindMemo, ListsTheMatchingDatesNewestFirstAndEnterOpensTheFirst) {
+    ProgramDir dir;
+    ::CreateDirectoryA(dir.File("Remark").c_str(), nullptr);
+    ::CreateDirectoryA(dir.File("Notice").c_str(), nullptr);
+    WriteFileBytes(dir.File("Remark\\Remark_2024-11-2.txt"), "[2024-11-2] Dentist again");
+    WriteFileBytes(dir.File("Remark\\Remark_2025-3-4.txt"), "[2025-3-4] Call first\r\nthe DENTIST at nine");
+    WriteFileBytes(dir.File("Notice\\Notice_2025-3-4.txt"), "9:30");
+    WriteFileBytes(dir.File("Remark\\Remark_2026-1-10.txt"), "[2026-1-10] Buy milk");
+    WriteFileBytes(dir.File("Remark\\Remark_2023-5-5.txt"), "[2023-5-5] dentist; bring the card");
+    dir.Start();
+    HWND panel = WaitForPanel(true, kStartMs);
+    ASSERT_NE(panel, nullptr);
+    ASSERT_TRUE(Foreground(panel));
+    Press('F', VK_CONTROL);
+    HWND find = WaitForWindow(panel, "#32770", "Find Memo", kWaitMs);
+    ASSERT_NE(find, nullptr);
+    HWND list = ::GetDlgItem(find, IDC_FIND_LIST);
+    ::SetDlgItemTextA(find, IDC_FIND_WORDS, "dentist");
+    ASSERT_TRUE(WaitFor([&] { return ::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == 3; }, kWaitMs));
+    const std::vector<std::vector<std::string>> want = {
+        {"2025-3-4", "9:30", "the DENTIST at nine"},
+        {"2024-11-2", "", "Dentist again"},
+        {"2023-5-5", "", "dentist; bring the card"}};
+    for (int row = 0; row < 3; ++row)
+        for (int column = 0; column < 3; ++column)
+            EXPECT_EQ(ListText(list, row, column), want[row][column]) << row << "," << column;
+    // Every word must be there, anywhere in the memo.
+    ::SetDlgItemTextA(find, IDC_FIND_WORDS, "card DENTIST");
+    EXPECT_TRUE(WaitFor([&] { return ::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == 1; }, kWaitMs));
+    ::SetDlgItemTextA(find, IDC_FIND_WORDS, "nine dentist");
+    ASSERT_TRUE(WaitFor([&] {
+        return ::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == 1 && ListText(list, 0, 0) == "2025-3-4";
+    }, kWaitMs));
+    ASSERT_TRUE(Foreground(find));
+    Press(VK_RETURN);
+    EXPECT_EQ(EditorDateThenClose(panel), "2025-3-4");
+    EXPECT_FALSE(::IsWindow(find));
+    EXPECT_TRUE(WaitFor([&] { return GridMismatch(panel, 2025, 3).empty(); }, kWaitMs));
 }
