@@ -83,6 +83,7 @@ BEGIN_MESSAGE_MAP(CVellumoDlg, CDialog)
     OnMessage(WM_ERASEBKGND, &ThisClass::OnEraseBackground),
     OnMessage(WM_QUERYDRAGICON, &ThisClass::OnQueryDragIcon),
     OnMessage(WM_LBUTTONDOWN, &ThisClass::OnLeftButtonDown),
+    OnMessage(WM_ACTIVATE, &ThisClass::OnActivateChange),
     OnMessage(WM_SYSCOMMAND, &ThisClass::OnSysCommand),
     OnMessage(WM_DPICHANGED, &ThisClass::OnDpiChanged),
 END_MESSAGE_MAP()
@@ -245,6 +246,7 @@ void CVellumoDlg::OnNextYear() { Navigate(StepYear(m_month, +1)); }
 void CVellumoDlg::Navigate(bool relayout) {
     // A year step stopped at its bound changes nothing visible.
     if (!relayout) return;
+    HideKeyTip();  // its day is gone; a key's step shows the new day's
     RefreshMonth();
     RefreshDigest(m_days, false, true);
     // The step shows before the click's handling ends: the grid, headings
@@ -354,6 +356,7 @@ LRESULT CVellumoDlg::OnShowWindowRequest(WPARAM wp, LPARAM lp) {
 }
 
 LRESULT CVellumoDlg::OnLeftButtonDown(WPARAM, LPARAM lp) {
+    HideKeyTip();  // it would stay where the panel was
     // Any free part of the skin is a handle for moving the panel.
     PostMessage(WM_NCLBUTTONDOWN, HTCAPTION, lp);
     return Default();
@@ -364,5 +367,11 @@ LRESULT CVellumoDlg::OnSysCommand(WPARAM wp, LPARAM) {
         ShowProductInfo(m_hWnd);
         return 0;
     }
+    return Default();
+}
+
+// The keyboard's tip stays on top: it goes when the user turns elsewhere.
+LRESULT CVellumoDlg::OnActivateChange(WPARAM wp, LPARAM) {
+    if (LOWORD(wp) == WA_INACTIVE) HideKeyTip();
     return Default();
 }

@@ -127,6 +127,7 @@ private:
     LRESULT OnEraseBackground(WPARAM, LPARAM);
     LRESULT OnQueryDragIcon(WPARAM, LPARAM);
     LRESULT OnLeftButtonDown(WPARAM, LPARAM);
+    LRESULT OnActivateChange(WPARAM, LPARAM);
     LRESULT OnSysCommand(WPARAM, LPARAM);
     LRESULT OnDpiChanged(WPARAM, LPARAM);
     // The skin, arrows, window and tray icons and the day font at the
