@@ -62,6 +62,16 @@ BOOL CFindMemoDlg::OnInitDialog() {
     return FALSE;  // the focus is set
 }
 
+bool CFindMemoDlg::PreTranslateMessage(MSG* msg) {
+    if (msg->message == WM_KEYDOWN && msg->hwnd == GetDlgItem(IDC_FIND_WORDS) &&
+        (msg->wParam == VK_UP || msg->wParam == VK_DOWN || msg->wParam == VK_PRIOR ||
+         msg->wParam == VK_NEXT)) {
+        ::SendMessageA(GetDlgItem(IDC_FIND_LIST), WM_KEYDOWN, msg->wParam, msg->lParam);
+        return true;
+    }
+    return CDialog::PreTranslateMessage(msg);
+}
+
 void CFindMemoDlg::OnWordsChanged() { ::SetTimer(m_hWnd, kSearchTimer, kSearchDelayMs, nullptr); }
 
 LRESULT CFindMemoDlg::OnTimer(WPARAM id, LPARAM) {

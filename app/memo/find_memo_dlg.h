@@ -23,6 +23,10 @@ public:
 
     DECLARE_MESSAGE_MAP()
 
+protected:
+    // Up, Down, Page Up and Page Down in the words move through the list.
+    bool PreTranslateMessage(MSG* msg) override;
+
 private:
     void OnWordsChanged();
     LRESULT OnTimer(WPARAM, LPARAM);
