@@ -171,7 +171,7 @@ TEST(PanelAccess, OtherProcessesReadEveryCellAndHeadingAndSeeThemRenamed) {
     ::UnhookWinEvent(hook);
 }
 
-TEST(PanelKeys, ArrowsCrossTheMonthPagesTurnHomeReturnsAndEnterOpensTheDay) {
+TEST(PanelKeys, TabArrowsAcrossTheMonthPagesHomeAndEnterOpenTheDay) {
     ProgramDir dir;
     dir.Start();
     HWND panel = WaitForPanel(true, kStartMs);
@@ -189,6 +189,16 @@ TEST(PanelKeys, ArrowsCrossTheMonthPagesTurnHomeReturnsAndEnterOpensTheDay) {
         return WaitFor([&] { return GridMismatch(panel, y, m).empty(); }, kWaitMs);
     };
 
+    Press(VK_HOME);
+    ASSERT_TRUE(focusOn(today.year, today.month, today.day));
+    // Tab leaves the grid, one stop, for the logo below it; Shift+Tab comes
+    // back to the same day, and again to the arrow above the grid.
+    Press(VK_TAB);
+    EXPECT_TRUE(WaitFor([&] { return FocusOf(panel) == ::GetDlgItem(panel, IDC_LOGO); }, kWaitMs));
+    Press(VK_TAB, VK_SHIFT);
+    EXPECT_TRUE(focusOn(today.year, today.month, today.day));
+    Press(VK_TAB, VK_SHIFT);
+    EXPECT_TRUE(WaitFor([&] { return FocusOf(panel) == ::GetDlgItem(panel, IDC_NEXT_YEAR); }, kWaitMs));
     Press(VK_HOME);
     ASSERT_TRUE(focusOn(today.year, today.month, today.day));
     // Left past the first day: the previous month's last.
