@@ -219,10 +219,15 @@ TEST(PanelKeys, TabArrowsAcrossTheMonthPagesHomeAndEnterOpenTheDay) {
     Press(VK_HOME);
     EXPECT_TRUE(shows(today.year, today.month));
     ASSERT_TRUE(focusOn(today.year, today.month, today.day));
+    const std::string todayText = std::to_string(today.year) + "-" + std::to_string(today.month) +
+                                  "-" + std::to_string(today.day);
     Press(VK_RETURN);
-    EXPECT_EQ(EditorDateThenClose(panel),
-              std::to_string(today.year) + "-" + std::to_string(today.month) + "-" +
-                  std::to_string(today.day));
+    EXPECT_EQ(EditorDateThenClose(panel), todayText);
+    // Space too, as on any button.
+    ASSERT_TRUE(Foreground(panel));
+    ASSERT_TRUE(focusOn(today.year, today.month, today.day));
+    Press(VK_SPACE);
+    EXPECT_EQ(EditorDateThenClose(panel), todayText);
     // Escape still hides.
     ASSERT_TRUE(Foreground(panel));
     Press(VK_ESCAPE);
