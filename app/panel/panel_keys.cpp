@@ -22,8 +22,8 @@ bool KeyDown(int key) { return (::GetKeyState(key) & 0x8000) != 0; }
 bool CVellumoDlg::PreTranslateMessage(MSG* msg) {
     if (msg->message != WM_KEYDOWN || (msg->hwnd != m_hWnd && !::IsChild(m_hWnd, msg->hwnd)))
         return CDialog::PreTranslateMessage(msg);
-    // Keys for other controls that take them themselves (the ticker) are
-    // left to them, but for the panel's own.
+    // The panel's keys come first, wherever in it the focus is (the ticker
+    // included); the rest go on to the dialog's own handling.
     const bool ctrl = KeyDown(VK_CONTROL);
     switch (msg->wParam) {
     case VK_LEFT:
