@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <string>
 #include <utility>
 
@@ -52,6 +53,7 @@ BEGIN_MESSAGE_MAP(CSkinButton, CWnd)
     OnMessage(BM_GETIMAGE, &ThisClass::OnGetImage),
     OnMessage(WM_WINDOWPOSCHANGED, &ThisClass::OnWindowPosChanged),
     OnMessage(WM_SETTEXT, &ThisClass::OnSetText),
+    OnMessage(WM_UPDATEUISTATE, &ThisClass::OnUpdateUiState),
 END_MESSAGE_MAP()
 
 CSkinButton::CSkinButton() { ResetColours(); }
@@ -285,6 +287,13 @@ LRESULT CSkinButton::OnSetText(WPARAM wp, LPARAM lp) {
     return result;
 }
 
+// The keyboard cues turned on or off: a focused button's mark follows.
+LRESULT CSkinButton::OnUpdateUiState(WPARAM, LPARAM) {
+    const LRESULT result = Default();
+    if (m_focusMark && m_focused) Invalidate();
+    return result;
+}
+
 LRESULT CSkinButton::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     LRESULT result = 0;
     return m_caption.Answer(msg, wp, lp, result) ? result : CWnd::WindowProc(msg, wp, lp);
@@ -382,12 +391,28 @@ void CSkinButton::DrawItem(const DRAWITEMSTRUCT& item) {
     if (!caption.empty())
         PaintCaption(dc, caption.c_str(), itemRect, captionRect, m_pressed, m_disabled);
 
+    if (m_focusMark && m_focused &&
+        !(SendMessage(WM_QUERYUISTATE) & UISF_HIDEFOCUS))
+        PaintFocusMark(dc, itemRect, !caption.empty());
     if (DrawsFocusRect(CurrentState())) {
         RECT focus = itemRect;
         ::InflateRect(&focus, -3, -3);
         ::DrawFocusRect(dc, &focus);
     }
     ::SetBkMode(dc, savedMode);
+}
+
+void CSkinButton::PaintFocusMark(HDC dc, const RECT& rect, bool hasCaption) {
+    const COLORREF colour =
+        hasCaption ? m_colours[static_cast<int>(CaptionColourSlots(CurrentState()).text)]
+                   : RGB(255, 255, 255);
+    const int height = rect.bottom - rect.top;
+    const int pen = height >= 24 ? 2 : 1;
+    const int round = std::max(3, height / 3);
+    PenHandle frame(::CreatePen(PS_SOLID, pen, colour));
+    SelectGuard usePen(dc, frame.Get());
+    SelectGuard noFill(dc, ::GetStockObject(NULL_BRUSH));
+    ::RoundRect(dc, rect.left, rect.top, rect.right, rect.bottom, round, round);
 }
 
 POINT CSkinButton::PlaceInParent(HWND parent) {

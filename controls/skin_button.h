@@ -53,15 +53,23 @@ public:
     // same text again costs nothing. The tip window itself is made with the
     // first mouse message the button relays.
     void SetTipText(const char* text);
+    // A bare button shows it has the keyboard focus with a mark of the
+    // skin's own: a rounded frame in the caption's colour (white without a
+    // caption), unless the window's keyboard cues hide the focus
+    // (UISF_HIDEFOCUS, as the system setting and the last input say).
+    void SetFocusMark(bool on) { m_focusMark = on; }
     // While held, changes of look and text wait for a repaint the owner asks
     // for (a parent setting up many buttons at once paints them in one go).
     void HoldRepaints(bool hold) { m_repaintsHeld = hold; }
     // From now on the caption lives in this object alone: WM_SETTEXT and
     // WM_GETTEXT are answered here, without the window system's copy (a trip
     // through it per change, and a month step renumbers 30 cells). Another
-    // process's GetWindowText, which reads that copy, keeps the caption the
-    // button had until now. Until the next window is attached.
+    // process's GetWindowText, which reads that copy, sees the caption
+    // PublishCaption last handed over. Until the next window is attached.
     void KeepCaptionHere();
+    // Hands a kept caption that changed to the window system's copy, for
+    // other processes and accessibility tools (LocalCaption::Publish).
+    void PublishCaption() { m_caption.Publish(m_hWnd); }
     // Draws the button as its own paint does, into its parent's `dc` at its
     // place: a parent repainting many buttons does so in one paint of its
     // own instead of one per button. `scratch` is a memory DC holding a
@@ -113,6 +121,7 @@ protected:
     LRESULT OnGetImage(WPARAM wp, LPARAM lp);
     LRESULT OnWindowPosChanged(WPARAM wp, LPARAM lp);
     LRESULT OnSetText(WPARAM wp, LPARAM lp);
+    LRESULT OnUpdateUiState(WPARAM wp, LPARAM lp);
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;  // a kept caption first
 
     void LeaveHover();
@@ -123,6 +132,7 @@ private:
     void CreateTooltip();
     void ApplyTipText();
     void PaintParentBackground(HDC dc, const RECT& rect);
+    void PaintFocusMark(HDC dc, const RECT& rect, bool hasCaption);
     POINT PlaceInParent(HWND parent);
     void ResetColours();
 
@@ -137,6 +147,7 @@ private:
     ImageAlign m_align = ImageAlign::Left;
     bool m_drawBorder = true;
     bool m_flatFocus = false;
+    bool m_focusMark = false;
     COLORREF m_colours[6] = {};
     CButtonTip m_tooltip;
     std::string m_tipText;

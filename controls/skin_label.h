@@ -37,6 +37,9 @@ public:
     // From now on the caption lives in this object alone (LocalCaption),
     // until the next window is attached.
     void KeepCaptionHere();
+    // Hands a kept caption that changed to the window system's copy, for
+    // other processes and accessibility tools (LocalCaption::Publish).
+    void PublishCaption() { m_caption.Publish(m_hWnd); }
     // Draws the label as its own paint would, at its place in the parent's
     // paint `dc`, through `scratch`: a memory DC at least the label's size.
     // `background` as for CSkinButton::PaintOnto.

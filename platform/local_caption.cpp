@@ -3,7 +3,20 @@
 #include <algorithm>
 
 void LocalCaption::Keep(const std::string& current) {
-    if (!m_text) m_text = current;
+    if (m_text) return;
+    m_text = current;
+    m_published = current;
+}
+
+bool LocalCaption::Publish(HWND wnd) {
+    if (!m_text || m_published == m_text) return false;
+    ::DefWindowProcA(wnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(m_text->c_str()));
+    // Windows' DefWindowProc raises the event itself, Wine's (8.0) does not;
+    // a listener that hears it twice only reads the name once more. It
+    // costs nothing while no tool listens.
+    ::NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, wnd, OBJID_WINDOW, CHILDID_SELF);
+    m_published = m_text;
+    return true;
 }
 
 bool LocalCaption::OnSetText(LPARAM lp) {

@@ -2,7 +2,7 @@
 // window system's copy: setting it then costs no trip through the system.
 // Once kept, WM_SETTEXT, WM_GETTEXT and WM_GETTEXTLENGTH are answered from
 // here; another process's GetWindowText, which reads the system's copy,
-// keeps seeing the caption from before.
+// sees the caption from before until the owner publishes it (Publish).
 #pragma once
 
 #include <windows.h>
@@ -15,7 +15,10 @@ public:
     // Starts keeping the caption, from `current` on (once; later calls keep
     // what is kept).
     void Keep(const std::string& current);
-    void Drop() { m_text.reset(); }  // back to the window system's copy
+    void Drop() {  // back to the window system's copy
+        m_text.reset();
+        m_published.reset();
+    }
     bool Kept() const { return m_text.has_value(); }
     const std::string& Text() const { return *m_text; }
 
@@ -26,6 +29,14 @@ public:
     // WM_GETTEXTLENGTH; false for any other message, or while nothing is kept.
     bool Answer(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) const;
 
+    // Hands the kept caption to the window system's copy of `wnd` when it
+    // differs from what was handed last (one trip), through DefWindowProc
+    // (never the control class, which would repaint), with the name-change
+    // event that accessibility tools follow. False when there was nothing
+    // to hand over.
+    bool Publish(HWND wnd);
+
 private:
     std::optional<std::string> m_text;
+    std::optional<std::string> m_published;  // what the window system holds
 };

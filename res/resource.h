@@ -10,6 +10,7 @@
 #define IDD_SETTING 185
 #define IDD_CLEAR_HISTORY 192
 #define IDD_REMINDER 193
+#define IDD_FIND_MEMO 194
 
 // Strings
 #define IDS_ABOUTBOX 101
@@ -119,6 +120,8 @@
 #define IDC_CLEAN_LAST 1085
 #define IDC_PROGRESS 1086
 #define IDC_STATUS 1089
+#define IDC_FIND_WORDS 1090  // the find dialog's words and its list of dates
+#define IDC_FIND_LIST 1091
 
 // Reminder window (template 193). The text keeps the id of a message box's
 // text, so tools that read reminders from the old box read them here too.
@@ -151,3 +154,4 @@
 #define ID_UPDATE 32785
 #define ID_EXPORT_CALENDAR 32786
 #define ID_IMPORT_CALENDAR 32787
+#define ID_FIND_MEMO 32788

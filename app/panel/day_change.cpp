@@ -62,6 +62,10 @@ LRESULT CVellumoDlg::OnTimer(WPARAM id, LPARAM) {
         ShowTrayIcon();
         return 0;
     }
+    if (id == kPublishTextsTimer) {
+        PublishGridTexts();
+        return 0;
+    }
     if (id == kRestartTimer) {
         RestartWhenFree();
         return 0;

@@ -95,9 +95,11 @@ void CVellumoDlg::LayoutMonth() {
         const LONG style = ::GetWindowLongA(cell.m_hWnd, GWL_STYLE);
         if (((style & WS_VISIBLE) != 0) != (day != 0))
             ::SetWindowLongA(cell.m_hWnd, GWL_STYLE, style ^ WS_VISIBLE);
-        if (day == 0) continue;
-        const std::string number = std::to_string(day);
+        // The text is what other processes read (screen readers among
+        // them, see PublishGridTexts): "" for a hidden cell.
+        const std::string number = day ? std::to_string(day) : std::string();
         if (cell.GetWindowText() != number) cell.SetWindowText(number.c_str());
+        if (day == 0) continue;
         if (const auto& memo = m_monthMemos.Memo(day)) {
             SetDayColours(cell, kMemoColour, kMemoColour, kMemoColour);
             cell.SetTipText(memo->c_str());
@@ -135,6 +137,10 @@ void CVellumoDlg::RefreshMonth() {
     LayoutMonth();
     VisitFaces(false, [](auto& face) { face.HoldRepaints(false); });
     if (m_facesPending == FacesPending::None) m_facesPending = FacesPending::Grid;
+    // One timer for a run of steps: setting it is a trip of its own.
+    m_lastRelayoutTick = ::GetTickCount();
+    if (!m_publishPending)
+        m_publishPending = ::SetTimer(m_hWnd, kPublishTextsTimer, kPublishTextsDelayMs, nullptr) != 0;
     if (!::IsWindowVisible(m_hWnd)) return;  // the first show paints everything
     ::RedrawWindow(m_hWnd, nullptr, m_gridRegion.Get(), RDW_INVALIDATE | RDW_NOCHILDREN);
 }
@@ -143,4 +149,14 @@ void CVellumoDlg::ShowMonth(int year, int month) {
     m_month.year = year;
     m_month.month = month;
     RefreshMonth();
+}
+
+// Each changed text is a trip through the window system (two of its reads)
+// and a name-change event: done once the month stands still, for the cells
+// whose text differs from what other processes last read.
+void CVellumoDlg::PublishGridTexts() {
+    if (::GetTickCount() - m_lastRelayoutTick < kPublishTextsDelayMs) return;  // still stepping
+    ::KillTimer(m_hWnd, kPublishTextsTimer);
+    m_publishPending = false;
+    VisitFaces(false, [](auto& face) { face.PublishCaption(); });
 }

@@ -8,6 +8,10 @@ namespace panel {
 constexpr UINT_PTR kDayWatchTimer = 1;
 constexpr UINT_PTR kRestartTimer = 2;
 constexpr UINT_PTR kTrayIconTimer = 3;
+// The grid's texts reach other processes once the month has stood still
+// this long: stepping through many months renames the cells once.
+constexpr UINT_PTR kPublishTextsTimer = 4;
+constexpr UINT kPublishTextsDelayMs = 50;
 constexpr UINT kDayWatchPeriodMs = 1000;
 
 constexpr COLORREF kDayTextIn = RGB(255, 255, 0);

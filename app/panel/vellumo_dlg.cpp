@@ -66,6 +66,7 @@ BEGIN_MESSAGE_MAP(CVellumoDlg, CDialog)
     OnCommand(ID_BACKUP, &ThisClass::OnBackup),
     OnCommand(ID_PRODUCT_INFO, &ThisClass::OnProductInfo),
     OnCommand(ID_SETTING, &ThisClass::OnSetting),
+    OnCommand(ID_FIND_MEMO, &ThisClass::OnFindMemo),
     OnMessage(WM_TIMER, &ThisClass::OnTimer),
     OnMessage(WM_POWERBROADCAST, &ThisClass::OnPowerBroadcast),
     OnMessage(WM_TIMECHANGE, &ThisClass::OnTimeChange),
@@ -79,6 +80,7 @@ BEGIN_MESSAGE_MAP(CVellumoDlg, CDialog)
     OnMessage(WM_ERASEBKGND, &ThisClass::OnEraseBackground),
     OnMessage(WM_QUERYDRAGICON, &ThisClass::OnQueryDragIcon),
     OnMessage(WM_LBUTTONDOWN, &ThisClass::OnLeftButtonDown),
+    OnMessage(WM_ACTIVATE, &ThisClass::OnActivateChange),
     OnMessage(WM_SYSCOMMAND, &ThisClass::OnSysCommand),
     OnMessage(WM_DPICHANGED, &ThisClass::OnDpiChanged),
 END_MESSAGE_MAP()
@@ -218,6 +220,7 @@ void CVellumoDlg::OnCancel() { ShowWindow(SW_HIDE); }
 // -------------------------------------------------------------- commands --
 
 void CVellumoDlg::OnDayClick(UINT id) {
+    HideKeyTip();
     Invalidate(true);
     const int day = DayOfCell(m_month, static_cast<int>(id));
     m_remarkDlg.m_nYear = m_month.year;
@@ -245,6 +248,7 @@ void CVellumoDlg::OnNextYear() { Navigate(StepYear(m_month, +1)); }
 void CVellumoDlg::Navigate(bool relayout) {
     // A year step stopped at its bound changes nothing visible.
     if (!relayout) return;
+    HideKeyTip();  // its day is gone; a key's step shows the new day's
     RefreshMonth();
     RefreshDigest(m_days, false, true);
     // The step shows before the click's handling ends: the grid, headings
@@ -353,6 +357,7 @@ LRESULT CVellumoDlg::OnBackupNow(WPARAM, LPARAM) {
 }
 
 LRESULT CVellumoDlg::OnShowWindowRequest(WPARAM wp, LPARAM lp) {
+    if (!wp) HideKeyTip();
     if (!wp && lp == kHideAfterFirstShow) {
         ShowWindow(SW_HIDE);
         return 0;
@@ -361,6 +366,7 @@ LRESULT CVellumoDlg::OnShowWindowRequest(WPARAM wp, LPARAM lp) {
 }
 
 LRESULT CVellumoDlg::OnLeftButtonDown(WPARAM, LPARAM lp) {
+    HideKeyTip();  // it would stay where the panel was
     // Any free part of the skin is a handle for moving the panel.
     PostMessage(WM_NCLBUTTONDOWN, HTCAPTION, lp);
     return Default();
@@ -371,5 +377,11 @@ LRESULT CVellumoDlg::OnSysCommand(WPARAM wp, LPARAM) {
         ShowProductInfo(m_hWnd);
         return 0;
     }
+    return Default();
+}
+
+// The keyboard's tip stays on top: it goes when the user turns elsewhere.
+LRESULT CVellumoDlg::OnActivateChange(WPARAM wp, LPARAM) {
+    if (LOWORD(wp) == WA_INACTIVE) HideKeyTip();
     return Default();
 }

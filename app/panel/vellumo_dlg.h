@@ -82,7 +82,28 @@ private:
     // the same day, or of the month's last day.
     void KeepFocusOnAShownDay(const MonthLayout& layout, int focusedDay);
     void ApplyHeadingLook(CSkinLabel& label);
+    // The cells' and headings' texts, as other processes read them, once
+    // the month has stood still for kPublishTextsDelayMs.
+    void PublishGridTexts();
     bool CurrentMonthShown() const;
+
+    // The keyboard (panel_keys.cpp).
+    bool PreTranslateMessage(MSG* msg) override;
+    int KeyboardDay() const;  // where the keyboard enters the grid
+    // Puts the focus on the day's cell (the month's last for a day past
+    // it), shows the focus and the day's memo.
+    void FocusDay(int day);
+    // From the first key on, the focus shows: a mark on the focused cell or
+    // button, as the system's keyboard cues allow. Until then the panel
+    // looks as it always has for a user of the mouse alone.
+    void ShowFocusCues();
+    void MoveKeyDay(int days);
+    void StepByKey(bool year, int direction);
+    void GoToToday();
+    void MoveTabStop(bool back);
+    void ShowKeyTip(int day);
+    void HideKeyTip();
+    void OnFindMemo();
 
     void OnDayClick(UINT id);
     void OnPrevMonth();
@@ -108,6 +129,7 @@ private:
     LRESULT OnEraseBackground(WPARAM, LPARAM);
     LRESULT OnQueryDragIcon(WPARAM, LPARAM);
     LRESULT OnLeftButtonDown(WPARAM, LPARAM);
+    LRESULT OnActivateChange(WPARAM, LPARAM);
     LRESULT OnSysCommand(WPARAM, LPARAM);
     LRESULT OnDpiChanged(WPARAM, LPARAM);
     // The skin, arrows, window and tray icons and the day font at the
@@ -179,6 +201,11 @@ private:
     CSkinButtonXP m_logoButton;
     int m_days;  // remind-ahead days, 1..7
     CSkinButton m_minimizeButton;
+    bool m_publishPending = false;  // the texts' timer runs
+    DWORD m_lastRelayoutTick = 0;
+    bool m_focusMarks = false;  // a key has been used on the panel
+    int m_keyDay = 0;          // the day the keyboard was last on, in any month
+    HWND m_keyTip = nullptr;   // the focused day's memo over the ticker; the panel's
 };
 
 template <typename Visit>

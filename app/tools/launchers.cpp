@@ -115,6 +115,10 @@ void ShowToolsMenu(HWND owner, HWND menuButton) {
     CThemedMenu menu;
     CThemedMenu* popup = LoadToolsMenu(menu);
     if (!popup) return;
+    // Finding a memo heads the menu: it is about the memos, the rest about
+    // the program.
+    popup->InsertMenu(0, MF_STRING, ID_FIND_MEMO, "Find memo...");
+    popup->InsertMenu(1, MF_SEPARATOR, 0, nullptr);
     RECT button{};
     ::GetWindowRect(menuButton, &button);
     popup->TrackPopupMenu(TPM_RIGHTBUTTON | TPM_VCENTERALIGN, button.left, button.top - ScalePixels(kMenuLift),

@@ -22,7 +22,8 @@ class CThemedMenu;
 // Time" and the separator after it; returns the popup that then holds the eight
 // commands, or null.
 CThemedMenu* LoadToolsMenu(CThemedMenu& menu);
-// Shows the tools menu at the "Menu" button (vertically centred 75 pixels
+// Shows the tools menu, headed by "Find memo..." (ID_FIND_MEMO) and a
+// separator, at the "Menu" button (vertically centred 75 pixels
 // above its top edge); the chosen command goes to `owner` as WM_COMMAND.
 void ShowToolsMenu(HWND owner, HWND menuButton);
 

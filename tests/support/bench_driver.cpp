@@ -7,11 +7,15 @@
 //   BenchDriver.exe steps <count> <idle seconds> <wineserver's Unix pid>
 //       drives the running panel: a quiet phase, bare cross-process
 //       SendMessage calls, next/previous month steps without and with a
-//       forced paint. Prints µs per call, each phase's wall-clock span and
+//       forced paint, and painted steps each followed by a pause in which
+//       the cells' texts are handed to the window system. Prints µs per call, each phase's wall-clock span and
 //       the Wine server's read calls in it (one or two per request), taken
 //       from the kernel's count in /proc/<pid>/io: no tracer slows the
-//       server down.
+//       server down;
+//   BenchDriver.exe find <rounds> <memo count>
+//       times the running panel's memo search (see Find).
 #include <windows.h>
+#include <commctrl.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -186,9 +190,61 @@ int Steps(int count, int idleSeconds) {
     const double quick = Phase("step", count, step);
     ::Sleep(500);
     const double full = Phase("step_painted", count, painted);
+    ::Sleep(500);
+    // Steps far enough apart for the cells' texts to reach other processes
+    // after each (the panel hands them over once the month stands still).
+    Phase("step_settled", std::max(2, count / 4), [&painted](int i) {
+        painted(i);
+        ::Sleep(150);
+    });
     std::printf("month step without paint: %.0f us, with paint: %.0f us (bare SendMessage %.0f us "
                 "subtracted)\n",
                 quick - bare, full - bare, bare);
+    return 0;
+}
+// Finding memos among many: opens the find dialog of the running panel
+// (its first read of every memo timed too), then sets the words `rounds`
+// times, alternating "beta" (every second memo) and "gamma" (every fifth),
+// and times each from the change of the words to the list showing the
+// expected number of dates.
+int Find(int rounds, int memos) {
+    HWND panel = WaitForPanel();
+    if (!panel) {
+        std::printf("no panel\n");
+        return 2;
+    }
+    ::Sleep(2000);
+    const double openStart = Now();
+    ::PostMessageA(panel, WM_COMMAND, ID_FIND_MEMO, 0);
+    HWND find = nullptr;
+    while (Now() - openStart < 60) {
+        find = ::FindWindowA("#32770", "Find Memo");
+        if (find && ::IsWindowVisible(find)) break;
+        find = nullptr;
+        ::Sleep(1);
+    }
+    if (!find) {
+        std::printf("no find dialog\n");
+        return 2;
+    }
+    std::printf("find open_ms %.1f memos %d\n", (Now() - openStart) * 1000, memos);
+    HWND edit = ::GetDlgItem(find, IDC_FIND_WORDS);
+    HWND list = ::GetDlgItem(find, IDC_FIND_LIST);
+    std::vector<double> times;
+    for (int r = 0; r < rounds; ++r) {
+        const bool beta = r % 2 == 0;
+        const LRESULT expected = beta ? (memos + 1) / 2 : (memos + 4) / 5;
+        const double start = Now();
+        ::SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(beta ? "beta" : "gamma"));
+        while (::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) != expected && Now() - start < 30)
+            ::Sleep(1);
+        times.push_back((Now() - start) * 1000);
+        ::Sleep(200);
+    }
+    std::printf("find median_ms %.1f all", Median(times));
+    for (double t : times) std::printf(" %.0f", t);
+    std::printf("\n");
+    ::PostMessageA(find, WM_COMMAND, IDCANCEL, 0);
     return 0;
 }
 }  // namespace
@@ -201,6 +257,7 @@ int main(int argc, char** argv) {
         g_serverIo = std::string("Z:\\proc\\") + argv[4] + "\\io";
         return Steps(std::atoi(argv[2]), std::atoi(argv[3]));
     }
+    if (mode == "find" && argc > 3) return Find(std::atoi(argv[2]), std::atoi(argv[3]));
     std::fprintf(stderr, "usage: BenchDriver startup <rounds> <command>...\n"
                          "       BenchDriver steps <count> <idle seconds> <server pid>\n");
     return 2;

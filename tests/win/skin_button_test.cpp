@@ -394,3 +394,37 @@ TEST(SkinButton, SystemColourChangeReachesTheButtonThroughItsDialog) {
         EXPECT_EQ(seen, changed);
     });
 }
+
+// The focus mark frames a focused bare button in the caption's colour, and
+// only while the window shows keyboard cues.
+TEST(SkinButton, TheFocusMarkFramesTheFocusedButtonWhileCuesShow) {
+    Fixture f;
+    CSkinButton skin;
+    f.Make(skin, "7");
+    const COLORREF focus = RGB(250, 20, 200);
+    skin.SetStateColour(static_cast<int>(ButtonColourSlot::TextOut), RGB(255, 255, 255));
+    skin.SetStateColour(static_cast<int>(ButtonColourSlot::TextFocus), focus);
+    skin.SetFocusMark(true);
+    ::SendMessageA(f.parent.m_hWnd, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+    PumpMessages();
+    // The frame's top edge, away from its rounded corners.
+    auto edge = [&](const std::vector<COLORREF>& pixels) {
+        int n = 0;
+        for (int x = kButtonW / 4; x < kButtonW * 3 / 4; ++x) n += pixels[x] == focus;
+        return n;
+    };
+    ::SetFocus(f.parent.m_hWnd);
+    EXPECT_EQ(edge(ButtonPixels(f.button)), 0);
+    ::SetFocus(f.button);
+    EXPECT_EQ(edge(ButtonPixels(f.button)), kButtonW / 2);
+    // Hidden while the window's state says so; Wine (8.0) keeps no such
+    // state, and there the focus always shows.
+    ::SendMessageA(f.parent.m_hWnd, WM_CHANGEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEFOCUS), 0);
+    PumpMessages();
+    const bool hidden = (::SendMessageA(f.button, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) != 0;
+    EXPECT_EQ(edge(ButtonPixels(f.button)), hidden ? 0 : kButtonW / 2);
+    ::SendMessageA(f.parent.m_hWnd, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+    PumpMessages();
+    skin.SetFocusMark(false);
+    EXPECT_EQ(edge(ButtonPixels(f.button)), 0);
+}
