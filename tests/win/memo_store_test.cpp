@@ -277,3 +277,37 @@ TEST(FileException, ReportTextsNameTheFile) {
         EXPECT_EQ(c.text, e.ErrorMessage());
     }
 }
+
+// The grid no longer reads a day again after the editor: it takes what the
+// store tells it, so what is told must be what the file then holds.
+TEST_F(MemoStoreTest, SavesAndDeletesTellTheListenersWhatTheFileHolds) {
+    struct Told {
+        std::vector<std::string> lines;
+        static void Take(void* self, const ::MemoStore::MemoChange& change) {
+            std::string line = DateText(change.date.year, change.date.month, change.date.day);
+            if (!change.known) line += " unknown";
+            else if (!change.bytes) line += " gone";
+            else line += " " + std::string(change.bytes, change.length);
+            static_cast<Told*>(self)->lines.push_back(line);
+        }
+    } told;
+    Memos().Listen(&Told::Take, &told);
+    const Date day{2008, 1, 5};
+    Memos().SaveNotice(day, "9:05", 4);  // the grid shows no notices
+    Memos().SaveMemo(day, "[2008-1-5] Dentist", 18);
+    EXPECT_EQ("[2008-1-5] Dentist", Read(Remark(2008, 1, 5)));
+    {
+        Helper holder("hold", Remark(2008, 1, 5));
+        ASSERT_TRUE(holder.WaitReady());
+        Memos().DeleteMemo(day);  // kept from happening: the file stays
+    }
+    EXPECT_TRUE(Exists(Remark(2008, 1, 5)));
+    Memos().DeleteMemo(day);
+    Memos().DeleteMemo(day);  // missing already: gone all the same
+    Memos().StopListening(&told);
+    Memos().SaveMemo(day, "[2008-1-5] later", 16);  // no longer told
+
+    const std::vector<std::string> expected = {"2008-1-5 [2008-1-5] Dentist", "2008-1-5 unknown",
+                                               "2008-1-5 gone", "2008-1-5 gone"};
+    EXPECT_EQ(expected, told.lines);
+}
