@@ -5,15 +5,17 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/directory_watch.h"
 #include "platform/file.h"
+#include "platform/handles.h"
 #include "platform/win_app.h"
 
-char RemarkDir[kMemoPathsBufferSize];
-char RemarkPrefix[kMemoPathsBufferSize];
-char NoticeDir[kMemoPathsBufferSize];
-char NoticePrefix[kMemoPathsBufferSize];
-
 namespace {
+
+// Static storage without a constructor or destructor: zero until
+// InitMemoPaths, and still there while the reminder thread runs on after
+// static destructors.
+MemoStore g_memos;
 
 // A save that meets the reminder thread's read waits this long, in steps.
 constexpr int kReplaceAttempts = 6;
@@ -21,7 +23,7 @@ constexpr DWORD kReplacePauseMs = 20;
 
 
 // A string longer than the platform's longest path stays empty rather than cut.
-void CopyIntoBuffer(char (&buffer)[kMemoPathsBufferSize], const std::string& text) {
+void CopyIntoBuffer(char (&buffer)[MemoStore::kPathBufferSize], const std::string& text) {
     std::memset(buffer, 0, sizeof buffer);
     if (text.size() < sizeof buffer) std::memcpy(buffer, text.data(), text.size());
 }
@@ -71,18 +73,20 @@ void WriteWholeFile(const std::string& temp, const std::string& path, const char
 
 }  // namespace
 
-void InitMemoPaths(const std::string& programDirectory) {
+MemoStore& Memos() { return g_memos; }
+
+void MemoStore::InitMemoPaths(const std::string& programDirectory) {
     // Without a directory the strings stay empty: the names alone would be
     // paths from the root of whatever drive is current.
     const MemoPaths paths =
         programDirectory.empty() ? MemoPaths{} : MakeMemoPaths(programDirectory);
-    CopyIntoBuffer(RemarkDir, paths.remarkDir);
-    CopyIntoBuffer(RemarkPrefix, paths.remarkPrefix);
-    CopyIntoBuffer(NoticeDir, paths.noticeDir);
-    CopyIntoBuffer(NoticePrefix, paths.noticePrefix);
+    CopyIntoBuffer(m_remarkDir, paths.remarkDir);
+    CopyIntoBuffer(m_remarkPrefix, paths.remarkPrefix);
+    CopyIntoBuffer(m_noticeDir, paths.noticeDir);
+    CopyIntoBuffer(m_noticePrefix, paths.noticePrefix);
 }
 
-void InitMemoPaths() {
+void MemoStore::InitMemoPaths() {
     // Never a cut path: that would put the memos somewhere else. Without a
     // sound path every file reads as not opened.
     const std::string path = ModuleFilePath();
@@ -116,11 +120,12 @@ constexpr int kEditReadAttempts = 50;
 
 }  // namespace
 
-bool ReadDayFile(const std::string& path, std::size_t limit, std::string& text) {
+bool MemoStore::ReadDayFile(const std::string& path, std::size_t limit, std::string& text) {
     return ReadOnce(path, limit, text) == NO_ERROR;
 }
 
-unsigned long ReadDayFileForEdit(const std::string& path, std::size_t limit, std::string& text) {
+unsigned long MemoStore::ReadDayFileForEdit(const std::string& path, std::size_t limit,
+                                            std::string& text) {
     DWORD error = NO_ERROR;
     for (int attempt = 0; attempt < kEditReadAttempts; ++attempt) {
         if (attempt > 0) ::Sleep(kReplacePauseMs);
@@ -137,11 +142,11 @@ unsigned long ReadDayFileForEdit(const std::string& path, std::size_t limit, std
     }
 }
 
-void WriteDayFile(const std::string& path, const char* bytes, std::size_t length) {
+void MemoStore::WriteDayFile(const std::string& path, const char* bytes, std::size_t length) const {
     if (!FitsPathBuffer(path))
         throw CFileException(CFileException::badPath, ERROR_FILENAME_EXCED_RANGE, path);
-    if (NoticeDir[0] != '\0') ::CreateDirectoryA(NoticeDir, nullptr);
-    if (RemarkDir[0] != '\0') ::CreateDirectoryA(RemarkDir, nullptr);
+    if (m_noticeDir[0] != '\0') ::CreateDirectoryA(m_noticeDir, nullptr);
+    if (m_remarkDir[0] != '\0') ::CreateDirectoryA(m_remarkDir, nullptr);
 
     // The new bytes go to a file beside the target that no reader asks for
     // (readers only build "<prefix><date>.txt"), and then replace the target
@@ -170,11 +175,129 @@ void WriteDayFile(const std::string& path, const char* bytes, std::size_t length
     throw CFileException::FromOsError(error, path);
 }
 
-void DeleteDayFile(const std::string& path) {
-    if (!FitsPathBuffer(path)) return;
+bool MemoStore::DeleteDayFile(const std::string& path) {
+    if (!FitsPathBuffer(path)) return true;  // no file can be there
     // A delete that meets the reminder thread's read waits for it like a save.
+    DWORD error = NO_ERROR;
     for (int attempt = 0; attempt < kReplaceAttempts; ++attempt) {
         if (attempt > 0) ::Sleep(kReplacePauseMs);
-        if (::DeleteFileA(path.c_str()) || !IsCollision(::GetLastError())) return;
+        if (::DeleteFileA(path.c_str())) return true;
+        error = ::GetLastError();
+        if (!IsCollision(error)) break;
     }
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
+           error == ERROR_INVALID_NAME;
+}
+
+// ------------------------------------------------------------- by date --
+
+MemoPaths MemoStore::Paths() const {
+    return MemoPaths{m_remarkDir, m_remarkPrefix, m_noticeDir, m_noticePrefix};
+}
+
+std::string MemoStore::MemoPath(const Date& date) const {
+    return MakeDayFilePath(m_remarkPrefix, date.year, date.month, date.day);
+}
+
+std::string MemoStore::NoticePath(const Date& date) const {
+    return MakeDayFilePath(m_noticePrefix, date.year, date.month, date.day);
+}
+
+std::string MemoStore::MemoFileName(const Date& date) const {
+    const std::string path = MemoPath(date);
+    return path.substr(path.find_last_of('\\') + 1);
+}
+
+std::optional<std::string> MemoStore::ReadMemo(const Date& date, std::size_t limit) const {
+    std::string text;
+    if (!ReadDayFile(MemoPath(date), limit, text)) return std::nullopt;
+    return text;
+}
+
+std::optional<std::string> MemoStore::ReadNotice(const Date& date, std::size_t limit) const {
+    std::string text;
+    if (!ReadDayFile(NoticePath(date), limit, text)) return std::nullopt;
+    return text;
+}
+
+unsigned long MemoStore::ReadMemoForEdit(const Date& date, std::size_t limit,
+                                         std::string& text) const {
+    return ReadDayFileForEdit(MemoPath(date), limit, text);
+}
+
+unsigned long MemoStore::ReadNoticeForEdit(const Date& date, std::size_t limit,
+                                           std::string& text) const {
+    return ReadDayFileForEdit(NoticePath(date), limit, text);
+}
+
+void MemoStore::SaveMemo(const Date& date, const char* bytes, std::size_t length) {
+    WriteDayFile(MemoPath(date), bytes, length);  // a failure leaves the file as it was
+    MemoChange change;
+    change.date = date;
+    change.known = true;
+    change.bytes = bytes;
+    change.length = length;
+    Tell(change);
+}
+
+void MemoStore::SaveNotice(const Date& date, const char* bytes, std::size_t length) {
+    WriteDayFile(NoticePath(date), bytes, length);
+}
+
+void MemoStore::DeleteMemo(const Date& date) {
+    MemoChange change;
+    change.date = date;
+    change.known = DeleteDayFile(MemoPath(date));
+    Tell(change);
+}
+
+MemoStore::MonthListing MemoStore::ListMonth(int year, int month) const {
+    MonthListing listing;
+    const std::string pattern = MonthFilePattern(m_remarkPrefix, year, month);
+    WIN32_FIND_DATAA found{};
+    const FindHandle search(pattern.empty() || !FitsPathBuffer(pattern)
+                                ? INVALID_HANDLE_VALUE
+                                : ::FindFirstFileA(pattern.c_str(), &found));
+    if (!search) {
+        const DWORD error = ::GetLastError();
+        listing.listed =
+            !pattern.empty() && (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND);
+        return listing;
+    }
+    listing.listed = true;
+    const auto join = [](DWORD high, DWORD low) {
+        return (static_cast<unsigned long long>(high) << 32) | low;
+    };
+    do {
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+        ListedFile file;
+        file.name = found.cFileName;
+        file.written = join(found.ftLastWriteTime.dwHighDateTime, found.ftLastWriteTime.dwLowDateTime);
+        file.created = join(found.ftCreationTime.dwHighDateTime, found.ftCreationTime.dwLowDateTime);
+        file.size = join(found.nFileSizeHigh, found.nFileSizeLow);
+        listing.files.push_back(std::move(file));
+    } while (::FindNextFileA(search.Get(), &found));
+    return listing;
+}
+
+bool MemoStore::WatchMemoFolder(DirectoryWatch& watch) const { return watch.Start(m_remarkDir); }
+
+// ------------------------------------------------------------ listeners --
+
+void MemoStore::Listen(Listener listener, void* context) {
+    for (Slot& slot : m_listeners)
+        if (slot.listener == nullptr) {
+            slot = Slot{listener, context};
+            return;
+        }
+}
+
+void MemoStore::StopListening(void* context) {
+    for (Slot& slot : m_listeners)
+        if (slot.context == context) slot = Slot{nullptr, nullptr};
+}
+
+void MemoStore::Tell(const MemoChange& change) const {
+    for (const Slot& slot : m_listeners)
+        if (slot.listener != nullptr) slot.listener(slot.context, change);
 }

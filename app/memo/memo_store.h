@@ -1,57 +1,150 @@
 // The memo store: one memo file (Remark) and one notice file (Notice) per
-// date beside the program, reached only through these free functions and the
-// four path strings. Every open is exclusive and lasts for one read or one
-// write; the store caches nothing (the panel's grid keeps what it read while
-// the files stay unchanged: app/memo/month_memos.h).
+// date beside the program. The one process-wide MemoStore (Memos()) holds
+// the two folders and the two file-name prefixes and is the only code that
+// names them or builds a day file's path: every read, save, delete and
+// month listing of the memo files goes through it. Every open is exclusive
+// and lasts for one read or one write; the store caches nothing (the
+// panel's grid keeps what it read while the files stay unchanged, and is
+// told of this program's own saves: app/memo/month_memos.h).
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
+#include <vector>
 
+#include "core/base/basic_types.h"
 #include "core/memo/memo_format.h"
 
-// The four path strings, process-wide and written only by InitMemoPaths,
-// which the program calls once before the reminder thread starts; after that
-// they are only read. They are plain arrays, so the reminder thread may read
-// them until the process is gone, after static destructors have run. Each
-// holds its string whole, however deep the program folder (up to the
-// longest path the platform gives), so a file path built from it is never
-// cut: one too long to open is refused by the reads and writes below and
-// named whole by a failed write's report.
-constexpr std::size_t kMemoPathsBufferSize = 32768 + 16;
-extern char RemarkDir[kMemoPathsBufferSize];     // <dir>\Remark
-extern char RemarkPrefix[kMemoPathsBufferSize];  // <dir>\Remark\Remark_
-extern char NoticeDir[kMemoPathsBufferSize];     // <dir>\Notice
-extern char NoticePrefix[kMemoPathsBufferSize];  // <dir>\Notice\Notice_
+class DirectoryWatch;
 
-// Computes the four path strings below the running program's directory.
-void InitMemoPaths();
-// The same below a given directory (the window tests use a scratch one).
-void InitMemoPaths(const std::string& programDirectory);
+class MemoStore {
+public:
+    // Each path name holds its string whole, however deep the program folder
+    // (up to the longest path the platform gives), so a file path built from
+    // it is never cut: one too long to open is refused by the reads and
+    // writes below and named whole by a failed write's report.
+    static constexpr std::size_t kPathBufferSize = 32768 + 16;
 
-// MakeDayFilePath(prefix, year, month, day) (core/memo/memo_format.h) builds the
-// path of a date's file from RemarkPrefix or NoticePrefix.
+    // Computes the four path names below the running program's directory.
+    // Called once before the reminder thread starts; after that they are
+    // only read.
+    void InitMemoPaths();
+    // The same below a given directory (the window tests use a scratch one).
+    void InitMemoPaths(const std::string& programDirectory);
+    // The four path names as set (empty before InitMemoPaths or without a
+    // directory).
+    MemoPaths Paths() const;
 
-// Opens the existing file exclusively, reads at most `limit` bytes in one
-// read and closes it. True when the file was opened; `text` is then the
-// bytes up to the first zero byte (see TextOfRead), else empty. A missing,
-// locked, unreadable or too long path reads as not opened. Never throws.
-bool ReadDayFile(const std::string& path, std::size_t limit, std::string& text);
+    // The path of a date's file, for messages and for those placing files
+    // by hand (the tests); empty before set-up.
+    std::string MemoPath(const Date& date) const;
+    std::string NoticePath(const Date& date) const;
+    // The file name alone of a date's memo file, as a month listing gives it.
+    std::string MemoFileName(const Date& date) const;
 
-// The editor's read, which must not take a file held elsewhere for a missing
-// one (its OK would then replace the memo it never showed). Like ReadDayFile,
-// but a file that another open holds is waited for (about a second). Returns
-// 0 when the file was read or does not exist (`text` then empty), else the
-// platform error that kept an existing file from being read (a sharing
-// violation when it stayed held); `text` is then empty.
-unsigned long ReadDayFileForEdit(const std::string& path, std::size_t limit, std::string& text);
+    // A date's memo or notice as ReadDayFile reads it: none when the file is
+    // missing, held elsewhere, unreadable or its path too long.
+    std::optional<std::string> ReadMemo(const Date& date, std::size_t limit = kMemoReadLimit) const;
+    std::optional<std::string> ReadNotice(const Date& date,
+                                          std::size_t limit = kNoticeReadLimit) const;
+    std::optional<std::string> ReadMemo(int year, int month, int day) const {
+        return ReadMemo(Date{year, month, day});
+    }
+    std::optional<std::string> ReadNotice(int year, int month, int day) const {
+        return ReadNotice(Date{year, month, day});
+    }
+    // The editor's reads, as ReadDayFileForEdit.
+    unsigned long ReadMemoForEdit(const Date& date, std::size_t limit, std::string& text) const;
+    unsigned long ReadNoticeForEdit(const Date& date, std::size_t limit, std::string& text) const;
 
-// Creates NoticeDir and RemarkDir (failures ignored), then replaces the file
-// with exactly `length` bytes in one step: the old content stays whole until
-// the new one is complete. A reader holding the file briefly is waited for
-// (about 100 ms). Throws CFileException naming `path` on any failure, the
-// old file then being left as it was.
-void WriteDayFile(const std::string& path, const char* bytes, std::size_t length);
+    // Save and delete, as WriteDayFile and DeleteDayFile. The memo's
+    // listeners are told what the file holds afterwards.
+    void SaveMemo(const Date& date, const char* bytes, std::size_t length);
+    void SaveNotice(const Date& date, const char* bytes, std::size_t length);
+    void DeleteMemo(const Date& date);
 
-// Deletes the file; a missing file is no error.
-void DeleteDayFile(const std::string& path);
+    // One memo file of a month as the folder lists it.
+    struct ListedFile {
+        std::string name;  // file name alone, as the file system gives it
+        unsigned long long written = 0;
+        unsigned long long created = 0;
+        unsigned long long size = 0;
+    };
+    struct MonthListing {
+        // False when the folder could not be asked (the files then unknown);
+        // true with no files when the month or the folder has none.
+        bool listed = false;
+        std::vector<ListedFile> files;
+    };
+    MonthListing ListMonth(int year, int month) const;
+
+    // Starts `watch` on the memo folder; false when that cannot be done now.
+    bool WatchMemoFolder(DirectoryWatch& watch) const;
+
+    // What this program's save or delete left in a date's memo file: `bytes`
+    // (`length` of them) when it was written whole, null when it is gone.
+    // `known` is false when the outcome is not known (a delete that the
+    // file's holder kept from happening): the file must be read again.
+    struct MemoChange {
+        Date date;
+        bool known = false;
+        const char* bytes = nullptr;
+        std::size_t length = 0;
+    };
+    using Listener = void (*)(void* context, const MemoChange& change);
+    // A listener is called on the thread that saves (the window thread).
+    // Only a few are held; the month caches of the panel use them.
+    void Listen(Listener listener, void* context);
+    void StopListening(void* context);
+
+    // The primitives, by path.
+
+    // Opens the existing file exclusively, reads at most `limit` bytes in
+    // one read and closes it. True when the file was opened; `text` is then
+    // the bytes up to the first zero byte (see TextOfRead), else empty. A
+    // missing, locked, unreadable or too long path reads as not opened.
+    // Never throws.
+    static bool ReadDayFile(const std::string& path, std::size_t limit, std::string& text);
+
+    // The editor's read, which must not take a file held elsewhere for a
+    // missing one (its OK would then replace the memo it never showed). Like
+    // ReadDayFile, but a file that another open holds is waited for (about a
+    // second). Returns 0 when the file was read or does not exist (`text`
+    // then empty), else the platform error that kept an existing file from
+    // being read (a sharing violation when it stayed held); `text` is then
+    // empty.
+    static unsigned long ReadDayFileForEdit(const std::string& path, std::size_t limit,
+                                            std::string& text);
+
+    // Creates the notice and memo folders (failures ignored), then replaces
+    // the file with exactly `length` bytes in one step: the old content
+    // stays whole until the new one is complete. A reader holding the file
+    // briefly is waited for (about 100 ms). Throws CFileException naming
+    // `path` on any failure, the old file then being left as it was.
+    void WriteDayFile(const std::string& path, const char* bytes, std::size_t length) const;
+
+    // Deletes the file; a missing file is no error. False when the file is
+    // still there (held elsewhere past the wait).
+    static bool DeleteDayFile(const std::string& path);
+
+private:
+    void Tell(const MemoChange& change) const;
+
+    // Plain arrays in the one static store, which has no destructor: the
+    // reminder thread may read them until the process is gone, after static
+    // destructors have run.
+    char m_remarkDir[kPathBufferSize];     // <dir>\Remark
+    char m_remarkPrefix[kPathBufferSize];  // <dir>\Remark\Remark_
+    char m_noticeDir[kPathBufferSize];     // <dir>\Notice
+    char m_noticePrefix[kPathBufferSize];  // <dir>\Notice\Notice_
+    struct Slot {
+        Listener listener;
+        void* context;
+    };
+    static constexpr std::size_t kListeners = 8;
+    Slot m_listeners[kListeners];
+};
+
+// The program's one memo store.
+MemoStore& Memos();

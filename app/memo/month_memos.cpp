@@ -28,9 +28,6 @@ std::string Upper(std::string text) {
     return text;
 }
 
-std::string FileNameOf(const std::string& path) {
-    return path.substr(path.find_last_of('\\') + 1);
-}
 }  // namespace
 
 MonthMemos::Month& MonthMemos::Find(int year, int month) {
@@ -47,7 +44,7 @@ MonthMemos::Month& MonthMemos::Find(int year, int month) {
     fresh.month = month;
     fresh.days.resize(31);
     for (int day = 1; day <= 31; ++day)
-        fresh.days[day - 1].name = Upper(FileNameOf(MakeDayFilePath(RemarkPrefix, year, month, day)));
+        fresh.days[day - 1].name = Upper(Memos().MemoFileName(Date{year, month, day}));
     m_months.insert(m_months.empty() ? m_months.end() : m_months.end() - 1, std::move(fresh));
     return m_months.size() == 1 ? m_months.back() : m_months[m_months.size() - 2];
 }
@@ -77,38 +74,21 @@ void MonthMemos::List(Month& month) {
     // The watch starts before the listing, so no change falls between them.
     if (!m_watch.Watching() && (m_lastStart == 0 || ::GetTickCount() - m_lastStart >= kWatchRetryMs)) {
         m_lastStart = ::GetTickCount() | 1;
-        if (m_watch.Start(RemarkDir))
+        if (Memos().WatchMemoFolder(m_watch))
             for (Month& other : m_months) other.watched = false;
     }
-    const std::string pattern = MonthFilePattern(RemarkPrefix, month.year, month.month);
-    WIN32_FIND_DATAA found{};
-    const FindHandle search(pattern.empty() || !FitsPathBuffer(pattern)
-                                ? INVALID_HANDLE_VALUE
-                                : ::FindFirstFileA(pattern.c_str(), &found));
-    bool listed = false;
-    std::vector<std::pair<std::string, Stamp>> listing;
-    if (search) {
-        listed = true;
-        do {
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-            listing.emplace_back(
-                Upper(found.cFileName),
-                Stamp{Join(found.ftLastWriteTime.dwHighDateTime, found.ftLastWriteTime.dwLowDateTime),
-                      Join(found.ftCreationTime.dwHighDateTime, found.ftCreationTime.dwLowDateTime),
-                      Join(found.nFileSizeHigh, found.nFileSizeLow)});
-        } while (::FindNextFileA(search.Get(), &found));
-    } else {
-        const DWORD error = ::GetLastError();
-        listed = !pattern.empty() && (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND);
-    }
+    const MemoStore::MonthListing listing = Memos().ListMonth(month.year, month.month);
+    std::vector<std::pair<std::string, Stamp>> files;
+    for (const MemoStore::ListedFile& file : listing.files)
+        files.emplace_back(Upper(file.name), Stamp{file.written, file.created, file.size});
     for (Day& day : month.days) {
-        if (!listed) {  // every day read as before, without the listing's help
+        if (!listing.listed) {  // every day read as before, without the listing's help
             day.known = false;
             continue;
         }
-        auto file = std::find_if(listing.begin(), listing.end(),
+        auto file = std::find_if(files.begin(), files.end(),
                                  [&day](const auto& entry) { return entry.first == day.name; });
-        if (file == listing.end()) {
+        if (file == files.end()) {
             day.known = true;
             day.memo.reset();
             continue;
@@ -117,23 +97,21 @@ void MonthMemos::List(Month& month) {
         if (!(day.known && day.memo && day.stamp == file->second && settled)) day.known = false;
         day.stamp = file->second;
     }
-    month.watched = listed && m_watch.Watching();
+    month.watched = listing.listed && m_watch.Watching();
 }
 
 void MonthMemos::Refresh(Month& month, int day) {
     Day& entry = month.days[day - 1];
-    const std::string path = MakeDayFilePath(RemarkPrefix, month.year, month.month, day);
-    std::string text;
+    const Date date{month.year, month.month, day};
     entry.readAt = Now();
-    if (ReadDayFile(path, kMemoReadLimit, text)) {
-        entry.memo = std::move(text);
+    entry.memo = Memos().ReadMemo(date);
+    if (entry.memo) {
         entry.known = true;
         return;
     }
-    entry.memo.reset();
     // A file there but not read (held by its writer) is tried again at the
     // next look; a missing one is known to be missing.
-    entry.known = ::GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES;
+    entry.known = ::GetFileAttributesA(Memos().MemoPath(date).c_str()) == INVALID_FILE_ATTRIBUTES;
 }
 
 void MonthMemos::Load(int year, int month) {
@@ -161,22 +139,42 @@ std::optional<std::string> MonthMemos::Read(int year, int month, int day) {
     TakeChanges();
     if (day < 1 || day > 31) return std::nullopt;
     // Unwatched, a listing per read would cost more than the read.
-    if (!m_watch.Watching()) {
-        std::string text;
-        if (!ReadDayFile(MakeDayFilePath(RemarkPrefix, year, month, day), kMemoReadLimit, text))
-            return std::nullopt;
-        return text;
-    }
+    if (!m_watch.Watching()) return Memos().ReadMemo(year, month, day);
     Month& kept = Find(year, month);
     if (!kept.watched) List(kept);
     if (!kept.days[day - 1].known) Refresh(kept, day);
     return kept.days[day - 1].memo;
 }
 
-void MonthMemos::Forget(int year, int month, int day) {
+MonthMemos::MonthMemos() { Memos().Listen(&MonthMemos::Told, this); }
+
+MonthMemos::~MonthMemos() { Memos().StopListening(this); }
+
+void MonthMemos::Told(void* context, const MemoStore::MemoChange& change) {
+    static_cast<MonthMemos*>(context)->Take(change);
+}
+
+void MonthMemos::Take(const MemoStore::MemoChange& change) {
+    const int day = change.date.day;
     if (day < 1 || day > 31) return;
-    for (Month& kept : m_months)
-        if (kept.year == year && kept.month == month) kept.days[day - 1].known = false;
+    for (Month& kept : m_months) {
+        if (kept.year != change.date.year || kept.month != change.date.month) continue;
+        Day& entry = kept.days[day - 1];
+        // Watched, what was written is what a read would give until the
+        // watch names the file. Unwatched, the next listing's times decide,
+        // so the day is read again.
+        if (!change.known || !kept.watched) {
+            entry.known = false;
+            continue;
+        }
+        entry.known = true;
+        if (change.bytes == nullptr) {
+            entry.memo.reset();
+        } else {
+            const std::size_t count = change.length < kMemoReadLimit ? change.length : kMemoReadLimit;
+            entry.memo = TextOfRead(change.bytes, count, kMemoReadLimit);
+        }
+    }
 }
 
 bool MonthMemos::LoadedMonthChanged() {

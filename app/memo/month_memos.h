@@ -13,10 +13,18 @@
 #include <string>
 #include <vector>
 
+#include "app/memo/memo_store.h"
 #include "platform/directory_watch.h"
 
+// The memo store's view for the grid: it lists and reads through the store,
+// and the store tells it what this program's editor saved or deleted.
 class MonthMemos {
 public:
+    MonthMemos();
+    ~MonthMemos();
+    MonthMemos(const MonthMemos&) = delete;
+    MonthMemos& operator=(const MonthMemos&) = delete;
+
     // Reads the memos of the month as ReadDayFile does (the panel's limit).
     void Load(int year, int month);
     // The memo of `day` of the month loaded last; none when its file is
@@ -25,9 +33,6 @@ public:
     // The memo of any date: from what is kept when that month's files are
     // known and unchanged, else read from its file.
     std::optional<std::string> Read(int year, int month, int day);
-    // This program changed the date's file (the editor saved or deleted
-    // it): the next look reads it again, without waiting for the watch.
-    void Forget(int year, int month, int day);
     // True when the watch named a file of the month loaded last since that
     // load: another program changed a memo the grid shows. Cheap enough for
     // a timer: it asks the system nothing until a change was reported.
@@ -56,6 +61,10 @@ private:
     };
     static constexpr std::size_t kMonthsKept = 6;
 
+    // This program changed a date's memo file (the editor saved or deleted
+    // it): the next look sees that without waiting for the watch.
+    static void Told(void* context, const MemoStore::MemoChange& change);
+    void Take(const MemoStore::MemoChange& change);
     Month& Find(int year, int month);
     void TakeChanges();
     void List(Month& month);

@@ -78,8 +78,9 @@ BOOL CRemarkDlg::OnInitDialog() {
 
     ::SetDlgItemTextA(m_hWnd, IDC_DATE, DateText(m_nYear, m_nMonth, m_nDay).c_str());
 
-    m_remarkPath = MakeDayFilePath(RemarkPrefix, m_nYear, m_nMonth, m_nDay);
-    m_noticePath = MakeDayFilePath(NoticePrefix, m_nYear, m_nMonth, m_nDay);
+    m_date = Date{m_nYear, m_nMonth, m_nDay};
+    m_remarkPath = Memos().MemoPath(m_date);
+    m_noticePath = Memos().NoticePath(m_date);
     CopyPath(m_szRemarkFile, m_remarkPath);
     CopyPath(m_szNoticeFile, m_noticePath);
 
@@ -107,7 +108,7 @@ unsigned long CRemarkDlg::LoadMemo() {
     // The whole record, not just the first kMemoReadLimit bytes the other
     // readers look at: what is not shown here would be lost by the next OK.
     std::string text;
-    if (const unsigned long error = ReadDayFileForEdit(m_remarkPath, kMemoRecordLimit, text))
+    if (const unsigned long error = Memos().ReadMemoForEdit(m_date, kMemoRecordLimit, text))
         return error;
     // The record's own head goes also when the date text is longer than the
     // usual head: left in, every open and OK would add another one.
@@ -121,7 +122,7 @@ unsigned long CRemarkDlg::LoadMemo() {
 
 unsigned long CRemarkDlg::LoadNotice() {
     std::string text;
-    if (const unsigned long error = ReadDayFileForEdit(m_noticePath, kNoticeReadLimit, text))
+    if (const unsigned long error = Memos().ReadNoticeForEdit(m_date, kNoticeReadLimit, text))
         return error;
     // A missing notice, or one without ":", has no time in it: the defaults stay.
     const std::optional<NoticeFields> fields = SplitNoticeText(text);
@@ -151,20 +152,20 @@ void CRemarkDlg::OnButtonOK() {
 
     // The time is saved first and stays saved whatever follows.
     const std::string notice = NoticeText(hourText, minuteText);
-    WriteDayFile(m_noticePath, notice.data(), notice.size());
+    Memos().SaveNotice(m_date, notice.data(), notice.size());
 
     const std::string content = DlgItemText(m_hWnd, IDC_CONTENT, kMemoContentLimit);
     if (content.empty()) {
         if (::MessageBoxA(m_hWnd, "Are you sure not to add any content?", kEmptyMemoCaption,
                           MB_YESNO | MB_ICONQUESTION) != IDYES)
             return;
-        DeleteDayFile(m_remarkPath);
+        Memos().DeleteMemo(m_date);
         EndDialog(IDOK);
         return;
     }
 
     const std::string dateText = DlgItemText(m_hWnd, IDC_DATE, kMemoDateTextLimit);
     const std::string record = MemoRecord(dateText, content);
-    WriteDayFile(m_remarkPath, record.data(), record.size());
+    Memos().SaveMemo(m_date, record.data(), record.size());
     EndDialog(IDOK);
 }

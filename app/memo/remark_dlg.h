@@ -5,6 +5,7 @@
 
 #include "controls/image_slider.h"
 #include "controls/skin_button.h"
+#include "core/base/basic_types.h"
 #include "core/memo/memo_format.h"
 #include "platform/dialog.h"
 #include "platform/spin_button.h"
@@ -51,6 +52,8 @@ private:
     // Says which file could not be read, and leaves the run read-only.
     void RefuseEditing(const std::string& path, unsigned long error);
 
+    // The date the editor opened on; reads and saves go to its files.
+    Date m_date;
     // The two file paths in full. They normally equal the arrays above; a
     // path too long for its array is kept here, so the failed save names it.
     std::string m_remarkPath;

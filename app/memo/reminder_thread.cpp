@@ -15,13 +15,12 @@ HANDLE g_wake = nullptr;  // auto-reset; a pass now
 HANDLE g_thread = nullptr;
 DWORD g_threadId = 0;
 
-DayTextReader ReaderFor(const char* prefix, std::size_t limit) {
-    return [prefix, limit](int year, int month, int day) -> std::optional<std::string> {
-        std::string text;
-        if (!ReadDayFile(MakeDayFilePath(prefix, year, month, day), limit, text))
-            return std::nullopt;
-        return text;
-    };
+std::optional<std::string> ReadMemo(int year, int month, int day) {
+    return Memos().ReadMemo(year, month, day);
+}
+
+std::optional<std::string> ReadNotice(int year, int month, int day) {
+    return Memos().ReadNotice(year, month, day);
 }
 
 WallMinute Now() { return WallMinuteOf(LocalDateTimeNow()); }
@@ -31,8 +30,7 @@ void RunReminderPass(WallMinute now, ReminderWindow& window) {
     const std::string kept = ReadReminderStateText();
     const bool catchUp = RemindMissedFromStored(ReadSettingValue(kRemindMissedValue));
     const ReminderPass pass =
-        RunSchedule(ParseReminderState(kept), now, catchUp, ReaderFor(RemarkPrefix, kMemoReadLimit),
-                    ReaderFor(NoticePrefix, kNoticeReadLimit));
+        RunSchedule(ParseReminderState(kept), now, catchUp, ReadMemo, ReadNotice);
     // Kept before anything shows: a crash with the window open shows the same
     // reminders again at the next start instead of losing them.
     const std::string text = ReminderStateText(pass.state);

@@ -12,7 +12,7 @@
 
 // Starts ReminderThread; returns its thread id, 0 when it could not start.
 // The program never stops the thread: it ends with the process. Call once,
-// after InitMemoPaths; while a thread runs, another call returns its id.
+// after Memos().InitMemoPaths; while a thread runs, another call returns its id.
 DWORD StartReminderThread();
 
 // A pass now rather than at the next interval: the machine woke up or the

@@ -125,7 +125,7 @@ BOOL CVellumoDlg::OnInitDialog() {
     if (::GetVersionExA(&version) && version.dwMajorVersion < 6) SetMenuTransparency(230);
     SetCurrentDpi(WindowDpi(m_hWnd));
     FitLayoutToScale();
-    InitMemoPaths();  // beside the program
+    Memos().InitMemoPaths();  // beside the program
     // The title names the taskbar button; a second start finds us by it.
     SetWindowText(kPanelTitle);
     SetUpButtons();
@@ -227,9 +227,8 @@ void CVellumoDlg::OnDayClick(UINT id) {
     m_remarkDlg.m_nMonth = m_month.month;
     m_remarkDlg.m_nDay = day;
     m_remarkDlg.DoModal();  // what follows runs after OK and Cancel alike
-    // The editor may have saved or deleted the file: read it now, not when
-    // the folder's watch reports it.
-    m_monthMemos.Forget(m_month.year, m_month.month, day);
+    // The store told the grid's memos what the editor saved or deleted, so
+    // this look is current without waiting for the folder's watch.
     const auto memo = m_monthMemos.Read(m_month.year, m_month.month, day);
     // Today is today only in the current month, as in the layout.
     const Date now = LocalDateNow();

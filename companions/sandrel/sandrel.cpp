@@ -10,12 +10,11 @@
 #include <cstdio>
 
 #include "companions/sandrel/sandrel_files.h"
+#include "core/memo/memo_format.h"
 
 namespace sandrel {
 
 namespace {
-
-const char* const kMemoFolders[] = {"Remark", "Notice"};
 
 // Writes every memo file into `staging`, counting memos and kept-aside
 // files; false (and why) on the first failure.
@@ -24,7 +23,7 @@ bool CopyMemos(const std::string& dir, const std::string& staging, BackupCount* 
         *why = "could not create " + staging;
         return false;
     }
-    for (const char* folder : kMemoFolders) {
+    for (const char* folder : kMemoFolderNames) {
         const std::string from = dir + "\\" + folder;
         if (!IsFolder(from)) continue;
         const std::string to = staging + "\\" + folder;
@@ -91,7 +90,7 @@ bool StartWork(const std::string& dir, DWORD waitMs, RunLock& lock, Outcome* fin
 
 Outcome BackUp(const std::string& dir, const Day& today) {
     std::size_t files = 0;
-    for (const char* folder : kMemoFolders) files += NamesIn(dir + "\\" + folder, false).size();
+    for (const char* folder : kMemoFolderNames) files += NamesIn(dir + "\\" + folder, false).size();
     if (files == 0) {
         return {kNoMemos, "No memos to back up: there are no memo files in " + dir + "\\Remark or " + dir +
                               "\\Notice."};

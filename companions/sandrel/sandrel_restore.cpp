@@ -9,19 +9,18 @@
 #include "companions/sandrel/sandrel.h"
 
 #include "companions/sandrel/sandrel_files.h"
+#include "core/memo/memo_format.h"
 
 namespace sandrel {
 
 namespace {
-
-const char* const kMemoFolders[] = {"Remark", "Notice"};
 
 std::string JournalPath(const std::string& dir) { return dir + "\\Backup\\restore.journal"; }
 std::string TempFolder(const std::string& memoFolder) { return memoFolder + "\\" + kRestoreTempFolder; }
 
 // Removes what a cut-off restore left half made.
 void RemoveRestoreTemps(const std::string& dir) {
-    for (const char* folder : kMemoFolders) RemoveTree(TempFolder(dir + "\\" + folder));
+    for (const char* folder : kMemoFolderNames) RemoveTree(TempFolder(dir + "\\" + folder));
 }
 
 bool IsTaken(DWORD error) { return error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS; }
@@ -85,7 +84,7 @@ Outcome Restore(const std::string& dir, const std::string& name) {
     RemoveRestoreTemps(dir);
 
     RestoreCount count;
-    for (const char* folder : kMemoFolders) {
+    for (const char* folder : kMemoFolderNames) {
         const std::string from = source + "\\" + folder;
         if (!IsFolder(from)) continue;
         const std::string to = dir + "\\" + folder;

@@ -27,10 +27,12 @@ std::string ProgramDirectory(const std::string& modulePath, LeadBytePredicate is
 
 MemoPaths MakeMemoPaths(const std::string& programDirectory) {
     MemoPaths paths;
-    paths.remarkDir = programDirectory + "\\Remark";
-    paths.remarkPrefix = programDirectory + "\\Remark\\Remark_";
-    paths.noticeDir = programDirectory + "\\Notice";
-    paths.noticePrefix = programDirectory + "\\Notice\\Notice_";
+    const std::string remark = kMemoFolderNames[0];
+    const std::string notice = kMemoFolderNames[1];
+    paths.remarkDir = programDirectory + "\\" + remark;
+    paths.remarkPrefix = paths.remarkDir + "\\" + remark + "_";
+    paths.noticeDir = programDirectory + "\\" + notice;
+    paths.noticePrefix = paths.noticeDir + "\\" + notice + "_";
     return paths;
 }
 

@@ -36,6 +36,11 @@ std::string DateText(int year, int month, int day);
 // without a backslash is returned whole.
 std::string ProgramDirectory(const std::string& modulePath, LeadBytePredicate isLeadByte);
 
+// The two memo folders below the program directory, memos first. A date's
+// file in each is named "<folder>_<date>.txt". The backup program copies
+// these folders whole.
+constexpr const char* kMemoFolderNames[] = {"Remark", "Notice"};
+
 // The four path strings below the program directory, whole.
 struct MemoPaths {
     std::string remarkDir;     // <dir>\Remark

@@ -25,14 +25,14 @@ void Signal(const char* name) {
 }
 
 int Save(const char* dir, const char* eventName) {
-    InitMemoPaths(dir);
-    const std::string path = MakeDayFilePath(RemarkPrefix, 2008, 1, 5);
+    Memos().InitMemoPaths(dir);
+    const std::string path = Memos().MemoPath(Date{2008, 1, 5});
     const std::vector<char> first(kFirstSize, 'A');
     const std::vector<char> second(kSecondSize, 'B');
     for (unsigned round = 0;; ++round) {
         const std::vector<char>& memo = round % 2 == 0 ? first : second;
         try {
-            WriteDayFile(path, memo.data(), memo.size());
+            Memos().WriteDayFile(path, memo.data(), memo.size());
         } catch (const CFileException&) {
             return 2;
         }

@@ -26,18 +26,18 @@ long long FileSize(const std::string& path) {
 bool Exists(const std::string& path) { return FileExists(path); }
 
 void Save(const std::string& path, const std::string& bytes) {
-    WriteDayFile(path, bytes.data(), bytes.size());
+    Memos().WriteDayFile(path, bytes.data(), bytes.size());
 }
 
 std::string Read(const std::string& path, std::size_t limit = kMemoReadLimit) {
     std::string text;
-    EXPECT_TRUE(ReadDayFile(path, limit, text)) << path;
+    EXPECT_TRUE(MemoStore::ReadDayFile(path, limit, text)) << path;
     return text;
 }
 
 using Helper = MemoSaverProcess;
 
-class MemoStore : public ::testing::Test {
+class MemoStoreTest : public ::testing::Test {
 protected:
     void SetUp() override {
         char temp[MAX_PATH] = {};
@@ -47,40 +47,40 @@ protected:
                std::to_string(++counter);
         RemoveTree(dir_);
         ASSERT_TRUE(::CreateDirectoryA(dir_.c_str(), nullptr));
-        InitMemoPaths(dir_);
+        Memos().InitMemoPaths(dir_);
     }
     void TearDown() override {
         RemoveTree(dir_);
-        InitMemoPaths();
+        Memos().InitMemoPaths();
     }
-    std::string Remark(int y, int m, int d) { return MakeDayFilePath(RemarkPrefix, y, m, d); }
-    std::string Notice(int y, int m, int d) { return MakeDayFilePath(NoticePrefix, y, m, d); }
+    std::string Remark(int y, int m, int d) { return Memos().MemoPath(Date{y, m, d}); }
+    std::string Notice(int y, int m, int d) { return Memos().NoticePath(Date{y, m, d}); }
 
     std::string dir_;
 };
 
 }  // namespace
 
-TEST_F(MemoStore, PathsAndNamesFollowTheDateText) {
-    EXPECT_EQ(dir_ + "\\Remark", std::string(RemarkDir));
-    EXPECT_EQ(dir_ + "\\Notice", std::string(NoticeDir));
+TEST_F(MemoStoreTest, PathsAndNamesFollowTheDateText) {
+    EXPECT_EQ(dir_ + "\\Remark", Memos().Paths().remarkDir);
+    EXPECT_EQ(dir_ + "\\Notice", Memos().Paths().noticeDir);
     EXPECT_EQ(dir_ + "\\Remark\\Remark_2008-1-5.txt", Remark(2008, 1, 5));
     EXPECT_EQ(dir_ + "\\Notice\\Notice_2008-12-31.txt", Notice(2008, 12, 31));
 
     // The running program's own directory, cut before its last backslash.
-    InitMemoPaths();
-    EXPECT_EQ(TestExeDirectory() + "\\Remark\\Remark_", std::string(RemarkPrefix));
-    EXPECT_EQ(TestExeDirectory() + "\\Notice\\Notice_", std::string(NoticePrefix));
+    Memos().InitMemoPaths();
+    EXPECT_EQ(TestExeDirectory() + "\\Remark\\Remark_", Memos().Paths().remarkPrefix);
+    EXPECT_EQ(TestExeDirectory() + "\\Notice\\Notice_", Memos().Paths().noticePrefix);
 }
 
-TEST_F(MemoStore, SavesCreateBothDirectoriesAndReplaceTheWholeFile) {
+TEST_F(MemoStoreTest, SavesCreateBothDirectoriesAndReplaceTheWholeFile) {
     const std::string memo = Remark(2008, 1, 5);
     std::string text;
-    EXPECT_FALSE(ReadDayFile(memo, kMemoReadLimit, text));
+    EXPECT_FALSE(MemoStore::ReadDayFile(memo, kMemoReadLimit, text));
     EXPECT_EQ("", text);
 
     Save(memo, MemoRecord("2008-1-5", "Dentist and a long line"));
-    EXPECT_TRUE(Exists(NoticeDir));  // saving a memo creates Notice too
+    EXPECT_TRUE(Exists(Memos().Paths().noticeDir));  // saving a memo creates Notice too
     Save(memo, MemoRecord("2008-1-5", "Dentist"));
     EXPECT_EQ("[2008-1-5] Dentist", Read(memo));
     EXPECT_EQ(18, FileSize(memo));
@@ -90,7 +90,7 @@ TEST_F(MemoStore, SavesCreateBothDirectoriesAndReplaceTheWholeFile) {
     RemoveTree(dir_ + "\\Notice");
     const std::string notice = Notice(2008, 1, 5);
     Save(notice, NoticeText("", "30"));
-    EXPECT_TRUE(Exists(RemarkDir));
+    EXPECT_TRUE(Exists(Memos().Paths().remarkDir));
     const std::optional<NoticeTime> time = ParseNoticeTime(Read(notice, kNoticeReadLimit));
     ASSERT_TRUE(time.has_value());
     EXPECT_EQ(0, time->hour);
@@ -98,12 +98,12 @@ TEST_F(MemoStore, SavesCreateBothDirectoriesAndReplaceTheWholeFile) {
 
     // Nothing but the two files is left in the directories.
     WIN32_FIND_DATAA found;
-    HANDLE search = ::FindFirstFileA((std::string(NoticeDir) + "\\*.tmp").c_str(), &found);
+    HANDLE search = ::FindFirstFileA((Memos().Paths().noticeDir + "\\*.tmp").c_str(), &found);
     EXPECT_EQ(INVALID_HANDLE_VALUE, search);
     if (search != INVALID_HANDLE_VALUE) ::FindClose(search);
 }
 
-TEST_F(MemoStore, ReadLimitsEmptyFilesAndDeletes) {
+TEST_F(MemoStoreTest, ReadLimitsEmptyFilesAndDeletes) {
     const std::string memo = Remark(2008, 12, 31);
     std::string content(kMemoContentLimit, 'x');
     content[0] = 'a';
@@ -121,23 +121,23 @@ TEST_F(MemoStore, ReadLimitsEmptyFilesAndDeletes) {
     Save(memo, "");
     EXPECT_EQ(0, FileSize(memo));
     std::string text = "stale";
-    EXPECT_TRUE(ReadDayFile(memo, kMemoReadLimit, text));
+    EXPECT_TRUE(MemoStore::ReadDayFile(memo, kMemoReadLimit, text));
     EXPECT_EQ("", text);
 
-    DeleteDayFile(memo);
+    MemoStore::DeleteDayFile(memo);
     EXPECT_FALSE(Exists(memo));
-    DeleteDayFile(memo);  // missing: no error
-    DeleteDayFile(Remark(1999, 2, 31));
+    MemoStore::DeleteDayFile(memo);  // missing: no error
+    MemoStore::DeleteDayFile(Remark(1999, 2, 31));
 }
 
-TEST_F(MemoStore, AFileHeldByAnotherProgramReadsAsNotOpenedAndAWriteReportsIt) {
+TEST_F(MemoStoreTest, AFileHeldByAnotherProgramReadsAsNotOpenedAndAWriteReportsIt) {
     const std::string memo = Remark(2008, 1, 5);
     Save(memo, "[2008-1-5] old");
     {
         Helper holder("hold", memo);
         ASSERT_TRUE(holder.WaitReady());
         std::string text = "stale";
-        EXPECT_FALSE(ReadDayFile(memo, kMemoReadLimit, text));
+        EXPECT_FALSE(MemoStore::ReadDayFile(memo, kMemoReadLimit, text));
         EXPECT_EQ("", text);
 
         const DWORD start = ::GetTickCount();
@@ -156,7 +156,7 @@ TEST_F(MemoStore, AFileHeldByAnotherProgramReadsAsNotOpenedAndAWriteReportsIt) {
     EXPECT_FALSE(Exists(memo + ".tmp"));
 }
 
-TEST_F(MemoStore, ASaveWaitsForABriefReadOfTheOtherThread) {
+TEST_F(MemoStoreTest, ASaveWaitsForABriefReadOfTheOtherThread) {
     const std::string memo = Remark(2008, 1, 5);
     Save(memo, "[2008-1-5] old");
     CFile reader;
@@ -178,25 +178,25 @@ TEST_F(MemoStore, ASaveWaitsForABriefReadOfTheOtherThread) {
     // The same for a delete.
     ASSERT_TRUE(reader.Open(memo.c_str(), CFile::modeRead | CFile::shareExclusive));
     KernelHandle again(::CreateThread(nullptr, 0, &Release::Run, &release, 0, nullptr));
-    DeleteDayFile(memo);
+    MemoStore::DeleteDayFile(memo);
     ::WaitForSingleObject(again.Get(), INFINITE);
     EXPECT_FALSE(Exists(memo));
 }
 
-TEST_F(MemoStore, AReadOnlyProgramDirectoryRefusesTheSaveAndKeepsTheMemo) {
+TEST_F(MemoStoreTest, AReadOnlyProgramDirectoryRefusesTheSaveAndKeepsTheMemo) {
     const std::string memo = Remark(2008, 1, 5);
     Save(memo, "[2008-1-5] kept");
-    for (const std::string& path : {memo, std::string(RemarkDir), std::string(NoticeDir), dir_})
+    for (const std::string& path : {memo, Memos().Paths().remarkDir, Memos().Paths().noticeDir, dir_})
         ASSERT_TRUE(::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY)) << path;
     // Root under Wine writes into read-only directories anyway; there a
     // directory in the place of the new bytes refuses them the same way.
-    const std::string probe = std::string(RemarkDir) + "\\probe.txt";
+    const std::string probe = Memos().Paths().remarkDir + "\\probe.txt";
     FileHandle created(::CreateFileA(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                      FILE_ATTRIBUTE_NORMAL, nullptr));
     if (created) {
         created.Reset();
         ::DeleteFileA(probe.c_str());
-        ::SetFileAttributesA(RemarkDir, FILE_ATTRIBUTE_NORMAL);
+        ::SetFileAttributesA(Memos().Paths().remarkDir.c_str(), FILE_ATTRIBUTE_NORMAL);
         ASSERT_TRUE(::CreateDirectoryA((memo + ".tmp").c_str(), nullptr));
     }
     try {
@@ -210,18 +210,18 @@ TEST_F(MemoStore, AReadOnlyProgramDirectoryRefusesTheSaveAndKeepsTheMemo) {
     EXPECT_EQ(15, FileSize(memo));
 }
 
-TEST_F(MemoStore, PathsThatDoNotFitAreNeitherOverrunNorCut) {
+TEST_F(MemoStoreTest, PathsThatDoNotFitAreNeitherOverrunNorCut) {
     for (std::size_t length : {240u, 250u, 300u}) {
         const std::string dir = "C:\\" + std::string(length - 3, 'd');
-        InitMemoPaths(dir);
-        EXPECT_EQ(dir + "\\Remark", std::string(RemarkDir));  // whole, never cut
-        EXPECT_EQ(dir + "\\Notice\\Notice_", std::string(NoticePrefix));
-        const std::string memo = MakeDayFilePath(RemarkPrefix, 2008, 1, 5);
+        Memos().InitMemoPaths(dir);
+        EXPECT_EQ(dir + "\\Remark", Memos().Paths().remarkDir);  // whole, never cut
+        EXPECT_EQ(dir + "\\Notice\\Notice_", Memos().Paths().noticePrefix);
+        const std::string memo = Memos().MemoPath(Date{2008, 1, 5});
         EXPECT_EQ(dir + "\\Remark\\Remark_2008-1-5.txt", memo);  // whole, never cut
         // An equal copy of the prefix names the same file.
-        EXPECT_EQ(memo, MakeDayFilePath(std::string(RemarkPrefix), 2008, 1, 5));
+        EXPECT_EQ(memo, MakeDayFilePath(std::string(Memos().Paths().remarkPrefix), 2008, 1, 5));
         std::string text = "stale";
-        EXPECT_FALSE(ReadDayFile(memo, kMemoReadLimit, text));
+        EXPECT_FALSE(MemoStore::ReadDayFile(memo, kMemoReadLimit, text));
         EXPECT_EQ("", text);
         try {
             Save(memo, "[2008-1-5] x");
@@ -230,17 +230,17 @@ TEST_F(MemoStore, PathsThatDoNotFitAreNeitherOverrunNorCut) {
             EXPECT_EQ(memo, e.m_strFileName);
             EXPECT_NE(std::string::npos, e.ErrorMessage().find(memo));
         }
-        DeleteDayFile(memo);
-        EXPECT_EQ(dir + "\\Remark\\Remark_", std::string(RemarkPrefix));
+        MemoStore::DeleteDayFile(memo);
+        EXPECT_EQ(dir + "\\Remark\\Remark_", Memos().Paths().remarkPrefix);
     }
     // A program directory that cannot be found leaves no prefix: the names
     // alone would be paths from the root of the current drive.
-    InitMemoPaths(std::string());
-    EXPECT_EQ("", MakeDayFilePath(RemarkPrefix, 2008, 1, 5));
-    EXPECT_EQ("", std::string(NoticeDir));
+    Memos().InitMemoPaths(std::string());
+    EXPECT_EQ("", Memos().MemoPath(Date{2008, 1, 5}));
+    EXPECT_EQ("", Memos().Paths().noticeDir);
 }
 
-TEST_F(MemoStore, AKilledSaveLeavesTheOldOrTheNewMemoWhole) {
+TEST_F(MemoStoreTest, AKilledSaveLeavesTheOldOrTheNewMemoWhole) {
     const std::string memo = Remark(2008, 1, 5);
     for (int round = 0; round < 10; ++round) {
         Helper saver("save", dir_);
@@ -249,7 +249,7 @@ TEST_F(MemoStore, AKilledSaveLeavesTheOldOrTheNewMemoWhole) {
         saver.Kill();
 
         std::string text;
-        ASSERT_TRUE(ReadDayFile(memo, 8u << 20, text)) << round;
+        ASSERT_TRUE(MemoStore::ReadDayFile(memo, 8u << 20, text)) << round;
         const bool first = text.size() == (6u << 20) && text.find_first_not_of('A') == std::string::npos;
         const bool second = text.size() == (4u << 20) && text.find_first_not_of('B') == std::string::npos;
         EXPECT_TRUE(first || second) << "round " << round << ": " << text.size() << " bytes";
@@ -276,4 +276,38 @@ TEST(FileException, ReportTextsNameTheFile) {
         EXPECT_EQ(c.cause, e.m_cause) << c.error;
         EXPECT_EQ(c.text, e.ErrorMessage());
     }
+}
+
+// The grid no longer reads a day again after the editor: it takes what the
+// store tells it, so what is told must be what the file then holds.
+TEST_F(MemoStoreTest, SavesAndDeletesTellTheListenersWhatTheFileHolds) {
+    struct Told {
+        std::vector<std::string> lines;
+        static void Take(void* self, const ::MemoStore::MemoChange& change) {
+            std::string line = DateText(change.date.year, change.date.month, change.date.day);
+            if (!change.known) line += " unknown";
+            else if (!change.bytes) line += " gone";
+            else line += " " + std::string(change.bytes, change.length);
+            static_cast<Told*>(self)->lines.push_back(line);
+        }
+    } told;
+    Memos().Listen(&Told::Take, &told);
+    const Date day{2008, 1, 5};
+    Memos().SaveNotice(day, "9:05", 4);  // the grid shows no notices
+    Memos().SaveMemo(day, "[2008-1-5] Dentist", 18);
+    EXPECT_EQ("[2008-1-5] Dentist", Read(Remark(2008, 1, 5)));
+    {
+        Helper holder("hold", Remark(2008, 1, 5));
+        ASSERT_TRUE(holder.WaitReady());
+        Memos().DeleteMemo(day);  // kept from happening: the file stays
+    }
+    EXPECT_TRUE(Exists(Remark(2008, 1, 5)));
+    Memos().DeleteMemo(day);
+    Memos().DeleteMemo(day);  // missing already: gone all the same
+    Memos().StopListening(&told);
+    Memos().SaveMemo(day, "[2008-1-5] later", 16);  // no longer told
+
+    const std::vector<std::string> expected = {"2008-1-5 [2008-1-5] Dentist", "2008-1-5 unknown",
+                                               "2008-1-5 gone", "2008-1-5 gone"};
+    EXPECT_EQ(expected, told.lines);
 }

@@ -65,10 +65,10 @@ public:
     TwoMemos() {
         const std::string dir = TestProgramDir();
         ::CreateDirectoryA((dir + "\\Remark").c_str(), nullptr);
-        InitMemoPaths(dir);
+        Memos().InitMemoPaths(dir);
         const Date today = LocalDateNow(), later = AddDays(today, 2);
-        today_ = MakeDayFilePath(RemarkPrefix, today.year, today.month, today.day);
-        later_ = MakeDayFilePath(RemarkPrefix, later.year, later.month, later.day);
+        today_ = Memos().MemoPath(Date{today.year, today.month, today.day});
+        later_ = Memos().MemoPath(Date{later.year, later.month, later.day});
         WriteFileBytes(today_, "today memo");
         WriteFileBytes(later_, "later memo");
     }

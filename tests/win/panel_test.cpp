@@ -48,11 +48,11 @@ TEST(Panel, LaysOutTheMonthWithMemoColoursAndTips) {
         if (d != today.day) days[n++] = d;
     const std::string dir = TestProgramDir();
     ::CreateDirectoryA((dir + "\\Remark").c_str(), nullptr);
-    InitMemoPaths(dir);
-    const std::string gold = MakeDayFilePath(RemarkPrefix, today.year, today.month, days[0]);
-    const std::string empty = MakeDayFilePath(RemarkPrefix, today.year, today.month, days[1]);
-    const std::string longer = MakeDayFilePath(RemarkPrefix, today.year, today.month, days[2]);
-    const std::string todays = MakeDayFilePath(RemarkPrefix, today.year, today.month, today.day);
+    Memos().InitMemoPaths(dir);
+    const std::string gold = Memos().MemoPath(Date{today.year, today.month, days[0]});
+    const std::string empty = Memos().MemoPath(Date{today.year, today.month, days[1]});
+    const std::string longer = Memos().MemoPath(Date{today.year, today.month, days[2]});
+    const std::string todays = Memos().MemoPath(Date{today.year, today.month, today.day});
     std::string big(5000, 'x');
     for (size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>('a' + i % 26);
     WriteFileBytes(gold, "[2008-1-5] gold memo");
@@ -174,8 +174,8 @@ TEST(Panel, DayTooltipShowsAmpersandsAsTyped) {
     const int day = today.day == 1 ? 2 : 1;
     const std::string dir = TestProgramDir();
     ::CreateDirectoryA((dir + "\\Remark").c_str(), nullptr);
-    InitMemoPaths(dir);
-    const std::string memo = MakeDayFilePath(RemarkPrefix, today.year, today.month, day);
+    Memos().InitMemoPaths(dir);
+    const std::string memo = Memos().MemoPath(Date{today.year, today.month, day});
     WriteFileBytes(memo, "Tom & Jerry && co");
     RunPanel([&](CVellumoDlg& panel) {
         CSkinButton& cell = panel.DayCell(CellOfDay(panel.ShownMonth(), day));
@@ -339,8 +339,8 @@ TEST(Panel, AMemoWrittenChangedOrRemovedElsewhereShowsAtTheNextStep) {
     const int day = today.day == 1 ? 2 : 1;  // not today, whose colour wins over a memo's
     const std::string dir = TestProgramDir();
     ::CreateDirectoryA((dir + "\\Remark").c_str(), nullptr);
-    InitMemoPaths(dir);
-    const std::string path = MakeDayFilePath(RemarkPrefix, today.year, today.month, day);
+    Memos().InitMemoPaths(dir);
+    const std::string path = Memos().MemoPath(Date{today.year, today.month, day});
     ::DeleteFileA(path.c_str());
     RunPanel([&](CVellumoDlg& panel) {
         const int cell = CellOfDay(panel.ShownMonth(), day);
@@ -371,8 +371,8 @@ TEST(Panel, ASameSizeEditWithItsTimesPutBackShowsWithoutAStep) {
     const int day = today.day == 1 ? 2 : 1;
     const std::string dir = TestProgramDir();
     ::CreateDirectoryA((dir + "\\Remark").c_str(), nullptr);
-    InitMemoPaths(dir);
-    const std::string path = MakeDayFilePath(RemarkPrefix, today.year, today.month, day);
+    Memos().InitMemoPaths(dir);
+    const std::string path = Memos().MemoPath(Date{today.year, today.month, day});
     ASSERT_TRUE(WriteFileBytes(path, "first text"));
     FILETIME created{}, accessed{}, written{};
     {

@@ -77,7 +77,7 @@ Script::Step ReadInto(Shown* shown) {
 class RemarkDlgTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        InitMemoPaths(dir_);
+        Memos().InitMemoPaths(dir_);
         dialog.m_nYear = 2008;
         dialog.m_nMonth = 1;
         dialog.m_nDay = 5;
@@ -264,7 +264,7 @@ TEST_F(RemarkDlgTest, AMemoHeldElsewhereForAMomentIsWaitedForAndShown) {
     MemoSaverProcess holder("hold", MemoFile(), "300");
     ASSERT_TRUE(holder.WaitReady());
     std::string probe;
-    ASSERT_FALSE(ReadDayFile(MemoFile(), kMemoReadLimit, probe));  // held now
+    ASSERT_FALSE(MemoStore::ReadDayFile(MemoFile(), kMemoReadLimit, probe));  // held now
     const Shown shown = OpenAndClose(IDC_REMARK_CANCEL, IDCANCEL);
     EXPECT_EQ(shown.content, "Dentist");
     EXPECT_EQ(shown.hour, "9");

@@ -28,14 +28,14 @@ struct ReminderScene {
     RegistrySnapshot kept{HKEY_CURRENT_USER, kUserKeyPath, {kRemindersValue}};
     RegistrySnapshot setting{HKEY_LOCAL_MACHINE, kSettingsKeyPath, {kRemindMissedValue}};
     ReminderScene() {
-        InitMemoPaths(dir.Path());
+        Memos().InitMemoPaths(dir.Path());
         WriteReminderStateText("");
     }
     // The memo as the editor writes it; returns its record.
     std::string Memo(const Date& d, const std::string& text, const std::string& notice) {
         const std::string record = "[" + DateText(d.year, d.month, d.day) + "] " + text;
-        WriteFileBytes(MakeDayFilePath(RemarkPrefix, d.year, d.month, d.day), record);
-        WriteFileBytes(MakeDayFilePath(NoticePrefix, d.year, d.month, d.day), notice);
+        WriteFileBytes(Memos().MemoPath(Date{d.year, d.month, d.day}), record);
+        WriteFileBytes(Memos().NoticePath(Date{d.year, d.month, d.day}), notice);
         return record;
     }
 };
@@ -131,7 +131,7 @@ TEST(ReminderWindow, ShowsADueMemoOnceAsTheBoxDidAndNotAgainAfterOk) {
     window.Close();
     scene.Memo(kDay, "No time", "1000");
     RunReminderPass(At(10, 0), window);
-    ::DeleteFileA(MakeDayFilePath(NoticePrefix, kDay.year, kDay.month, kDay.day).c_str());
+    ::DeleteFileA(Memos().NoticePath(Date{kDay.year, kDay.month, kDay.day}).c_str());
     RunReminderPass(At(10, 0), window);
     EXPECT_EQ(window.Handle(), nullptr);
     ::DestroyWindow(other);

@@ -154,7 +154,7 @@ void RunAndCheck(Dialog& dialog, const char* name) {
 void CheckEveryDialog() {
     RunPanel([](CVellumoDlg& panel) { ExpectTextsFit(panel.GetSafeHwnd(), "panel"); });
     const ScratchDir scratch{"vellumo-text-fit", {"Remark", "Notice"}};
-    InitMemoPaths(scratch.Path());
+    Memos().InitMemoPaths(scratch.Path());
     CRemarkDlg editor;
     editor.m_nYear = 2026;
     editor.m_nMonth = 12;
