@@ -8,6 +8,7 @@
 #include "app/memo/memo_folder.h"
 #include "app/memo/memo_store.h"
 #include "core/memo/memo_format.h"
+#include "platform/handles.h"
 #include "res/resource.h"
 
 namespace {
@@ -15,14 +16,10 @@ constexpr UINT_PTR kSearchTimer = 1;
 // Typing on before this passes searches once, for the last text.
 constexpr UINT kSearchDelayMs = 60;
 
-bool IsLeadByte(unsigned char c) { return ::IsDBCSLeadByte(c) != FALSE; }
-
 std::string RemindText(const Date& date) {
-    std::string notice;
-    if (!ReadDayFile(MakeDayFilePath(NoticePrefix, date.year, date.month, date.day),
-                     kNoticeReadLimit, notice))
-        return "";
-    const auto time = ParseNoticeTime(notice);
+    const auto notice = Memos().ReadNotice(date);
+    if (!notice) return "";
+    const auto time = ParseNoticeTime(*notice);
     if (!time) return "";
     char text[32];
     std::snprintf(text, sizeof text, "%d:%02d", time->hour, time->minute);
@@ -86,7 +83,7 @@ void CFindMemoDlg::Search() {
     std::string query(static_cast<std::size_t>(::GetWindowTextLengthA(edit)) + 1, '\0');
     query.resize(static_cast<std::size_t>(
         ::GetWindowTextA(edit, &query[0], static_cast<int>(query.size()))));
-    const std::vector<std::string> words = QueryWords(query, &IsLeadByte);
+    const std::vector<std::string> words = QueryWords(query, &IsAnsiLeadByte);
     MemoFolder& folder = TheMemoFolder();
     folder.Refresh();
     m_rows.clear();

@@ -14,7 +14,7 @@
 
 class MemoFolder {
 public:
-    // Looks at the folder again (RemarkDir): new and changed files are read,
+    // Looks at the memo folder again: new and changed files are read,
     // files gone are dropped.
     void Refresh();
     // The dates whose memo holds every word, each with its line to show,

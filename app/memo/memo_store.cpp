@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "core/memo/memo_search.h"
 #include "platform/directory_watch.h"
 #include "platform/file.h"
 #include "platform/handles.h"
@@ -252,8 +253,20 @@ void MemoStore::DeleteMemo(const Date& date) {
 }
 
 MemoStore::MonthListing MemoStore::ListMonth(int year, int month) const {
+    return List(MonthFilePattern(m_remarkPrefix, year, month));
+}
+
+MemoStore::MonthListing MemoStore::ListAllMemos() const {
+    return List(m_remarkPrefix[0] ? std::string(m_remarkPrefix) + "*.txt" : std::string());
+}
+
+std::optional<Date> MemoStore::DateOfMemoFile(const std::string& name) const {
+    const std::string prefix = m_remarkPrefix;
+    return DateOfDayFileName(name, prefix.substr(prefix.find_last_of('\\') + 1));
+}
+
+MemoStore::MonthListing MemoStore::List(const std::string& pattern) const {
     MonthListing listing;
-    const std::string pattern = MonthFilePattern(m_remarkPrefix, year, month);
     WIN32_FIND_DATAA found{};
     const FindHandle search(pattern.empty() || !FitsPathBuffer(pattern)
                                 ? INVALID_HANDLE_VALUE

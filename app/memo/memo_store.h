@@ -78,6 +78,10 @@ public:
         std::vector<ListedFile> files;
     };
     MonthListing ListMonth(int year, int month) const;
+    // Every memo file of the folder, for a search over all of them.
+    MonthListing ListAllMemos() const;
+    // The date a listed memo file's name stands for; none for any other name.
+    std::optional<Date> DateOfMemoFile(const std::string& name) const;
 
     // Starts `watch` on the memo folder; false when that cannot be done now.
     bool WatchMemoFolder(DirectoryWatch& watch) const;
@@ -130,6 +134,7 @@ public:
 
 private:
     void Tell(const MemoChange& change) const;
+    MonthListing List(const std::string& pattern) const;
 
     // Plain arrays in the one static store, which has no destructor: the
     // reminder thread may read them until the process is gone, after static
