@@ -83,6 +83,9 @@ void Drag(POINT from, int dx, int dy) {
     ::mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
     ::Sleep(60);
     for (int i = 1; i <= 5; ++i) MouseAt(POINT{from.x + dx * i / 5, from.y + dy * i / 5});
+    // A move loop that meets the release before the last move ends one step
+    // short: on a loaded machine the moves queue up behind its paints.
+    ::Sleep(150);
     ::mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
 }
 

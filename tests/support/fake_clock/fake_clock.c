@@ -1,9 +1,9 @@
 /* Moves the wall clock of the process it is preloaded into by a number of
  * seconds: VELLUMO_FAKE_CLOCK_OFFSET (a signed decimal) plus, when
- * VELLUMO_FAKE_CLOCK_FILE names a file, the signed decimal in that file. The
- * file is read again at most every 100 ms, so a test can move a running
- * copy's clock forward (for instance from a safe lead before midnight to just
- * before it, once the copy is ready). The wall-clock reads (clock_gettime on
+ * VELLUMO_FAKE_CLOCK_FILE names a file, the signed decimal in that file. Each
+ * thread reads the file again at most every 100 ms, so a test can move a
+ * running copy's clock forward (for instance from a safe lead before midnight
+ * to just before it, once the copy is ready). The wall-clock reads (clock_gettime on
  * the real-time clocks, gettimeofday and time, with their 64-bit-time entry
  * points of 32-bit glibc) get the offset; monotonic clocks are left alone, so
  * timers and waits behave normally. Children inherit the variables and with
@@ -48,28 +48,28 @@ static int64_t fixed_offset(void) {
     return offset;
 }
 
-/* The file's seconds, read again when 100 ms have passed since the last
- * reading. No locks and no allocation: Wine reads the clock anywhere, signal
- * handlers included. A reading that finds the file being rewritten (empty)
- * keeps the value from before. */
+/* The file's seconds, read again when 100 ms have passed since this thread
+ * last read it. Each thread keeps its own reading: a thread woken just after
+ * the file changed must see the change, not the value another thread is
+ * still in the middle of replacing. No locks and no allocation: Wine reads
+ * the clock anywhere, signal handlers included. A reading that finds the
+ * file being rewritten (empty) keeps the value from before. */
 static int64_t file_offset(void) {
     static const char *path;
     static int path_known;
-    static int64_t cached;
-    static int64_t read_at = -1;
-    if (!path_known) {
+    static __thread int64_t cached __attribute__((tls_model("initial-exec")));
+    static __thread int64_t read_at __attribute__((tls_model("initial-exec"))) = -1;
+    if (!__atomic_load_n(&path_known, __ATOMIC_ACQUIRE)) {
         path = getenv("VELLUMO_FAKE_CLOCK_FILE");
-        path_known = 1;
+        __atomic_store_n(&path_known, 1, __ATOMIC_RELEASE);
     }
     find_real_clock();
     if (!path || !real_clock_gettime) return 0;
     struct timespec mono;
-    if (real_clock_gettime(CLOCK_MONOTONIC, &mono) != 0) return __atomic_load_n(&cached, __ATOMIC_RELAXED);
+    if (real_clock_gettime(CLOCK_MONOTONIC, &mono) != 0) return cached;
     const int64_t now = (int64_t)mono.tv_sec * 1000 + mono.tv_nsec / 1000000;
-    int64_t last = __atomic_load_n(&read_at, __ATOMIC_RELAXED);
-    /* One thread reads; the others keep the value they have. */
-    if ((last < 0 || now - last >= 100) &&
-        __atomic_compare_exchange_n(&read_at, &last, now, 0, __ATOMIC_RELAXED, __ATOMIC_RELAXED)) {
+    if (read_at < 0 || now - read_at >= 100) {
+        read_at = now;
         const int fd = open(path, O_RDONLY | O_CLOEXEC);
         if (fd >= 0) {
             char text[32];
@@ -77,11 +77,11 @@ static int64_t file_offset(void) {
             close(fd);
             if (n > 0) {
                 text[n] = '\0';
-                __atomic_store_n(&cached, strtoll(text, NULL, 10), __ATOMIC_RELAXED);
+                cached = strtoll(text, NULL, 10);
             }
         }
     }
-    return __atomic_load_n(&cached, __ATOMIC_RELAXED);
+    return cached;
 }
 
 static int64_t offset_seconds(void) { return fixed_offset() + file_offset(); }
