@@ -40,7 +40,7 @@ void Line(HDC dc, int x1, int y1, int x2, int y2) {
 }
 }  // namespace
 
-BEGIN_MESSAGE_MAP(CSkinButton, CWnd)
+BEGIN_MESSAGE_MAP(CSkinButton, CSkinFace)
     OnMessage(WM_MOUSEMOVE, &ThisClass::OnMouseMove),
     OnMessage(WM_MOUSELEAVE, &ThisClass::OnMouseLeave),
     OnMessage(WM_KILLFOCUS, &ThisClass::OnLoseHover),
@@ -52,7 +52,6 @@ BEGIN_MESSAGE_MAP(CSkinButton, CWnd)
     OnMessage(BM_SETSTYLE, &ThisClass::OnSetStyle),
     OnMessage(BM_GETIMAGE, &ThisClass::OnGetImage),
     OnMessage(WM_WINDOWPOSCHANGED, &ThisClass::OnWindowPosChanged),
-    OnMessage(WM_SETTEXT, &ThisClass::OnSetText),
     OnMessage(WM_UPDATEUISTATE, &ThisClass::OnUpdateUiState),
 END_MESSAGE_MAP()
 
@@ -66,13 +65,13 @@ void CSkinButton::ResetColours() {
 }
 
 void CSkinButton::PreSubclassWindow() {
+    CSkinFace::PreSubclassWindow();
     // What the last window left: its hover, press and focus, its place and
     // its tip.
     m_hover = m_pressed = m_focused = m_disabled = false;
     m_placeKnown = false;
     m_tooltip.Destroy();
     m_tipText.clear();
-    m_caption.Drop();
 
     // The button type is read at each paint; the frame does not change, so
     // no frame recalculation (a trip through the window system per button).
@@ -139,7 +138,7 @@ void CSkinButton::SetStateColour(int index, COLORREF colour) {
 // to repaint it now costs round trips for nothing (a month step sets every
 // cell's look).
 void CSkinButton::RepaintIfShown() {
-    if (m_hWnd && !m_repaintsHeld && ::IsWindowVisible(m_hWnd)) Invalidate();
+    if (m_hWnd && !RepaintsHeld() && ::IsWindowVisible(m_hWnd)) Invalidate();
 }
 
 COLORREF CSkinButton::StateColour(int index) const {
@@ -275,28 +274,11 @@ LRESULT CSkinButton::OnWindowPosChanged(WPARAM, LPARAM lp) {
     return Default();
 }
 
-void CSkinButton::KeepCaptionHere() { m_caption.Keep(GetWindowText()); }
-
-// The caption is ours to draw: the button class would repaint at once (a
-// themed one through the window system, several round trips), in the
-// middle of whatever else its owner is changing.
-LRESULT CSkinButton::OnSetText(WPARAM wp, LPARAM lp) {
-    const LRESULT result =
-        m_caption.OnSetText(lp) ? TRUE : ::DefWindowProcA(m_hWnd, WM_SETTEXT, wp, lp);
-    RepaintIfShown();
-    return result;
-}
-
 // The keyboard cues turned on or off: a focused button's mark follows.
 LRESULT CSkinButton::OnUpdateUiState(WPARAM, LPARAM) {
     const LRESULT result = Default();
     if (m_focusMark && m_focused) Invalidate();
     return result;
-}
-
-LRESULT CSkinButton::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
-    LRESULT result = 0;
-    return m_caption.Answer(msg, wp, lp, result) ? result : CWnd::WindowProc(msg, wp, lp);
 }
 
 LRESULT CSkinButton::OnMouseLeave(WPARAM, LPARAM) {
@@ -384,7 +366,7 @@ void CSkinButton::DrawItem(const DRAWITEMSTRUCT& item) {
     }
     PaintEdge(dc, itemRect);
 
-    const std::string caption = m_caption.Kept() ? m_caption.Text() : GetWindowText();
+    const std::string caption = CaptionText();
     RECT captionRect = itemRect;
     if (m_icon.Valid())
         PaintIcon(dc, !caption.empty(), itemRect, captionRect, m_pressed, m_disabled);
@@ -415,7 +397,7 @@ void CSkinButton::PaintFocusMark(HDC dc, const RECT& rect, bool hasCaption) {
     ::RoundRect(dc, rect.left, rect.top, rect.right, rect.bottom, round, round);
 }
 
-POINT CSkinButton::PlaceInParent(HWND parent) {
+POINT CSkinButton::PlaceInParent(HWND parent, const RECT&) {
     if (!m_placeKnown) {
         RECT place{};
         ::GetWindowRect(m_hWnd, &place);
@@ -435,7 +417,7 @@ void CSkinButton::PaintParentBackground(HDC dc, const RECT& rect) {
     // The parent paints itself into our DC, shifted so that the button's
     // corner is the origin and clipped to the button. Its own drawing, not
     // the screen's pixels: another window over it is never copied.
-    const POINT place = PlaceInParent(parent);
+    const POINT place = PlaceInParent(parent, rect);
     if (m_background) {
         ::BitBlt(dc, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
                  m_background, place.x + rect.left, place.y + rect.top, SRCCOPY);
@@ -448,9 +430,7 @@ void CSkinButton::PaintParentBackground(HDC dc, const RECT& rect) {
     ::SetViewportOrgEx(dc, oldOrigin.x, oldOrigin.y, nullptr);
 }
 
-void CSkinButton::PaintOnto(HDC dc, HDC scratch, HDC background) {
-    HWND parent = m_hWnd ? ::GetParent(m_hWnd) : nullptr;
-    if (!parent || !scratch) return;
+void CSkinButton::DrawAtScratch(HDC scratch, const RECT& client, HWND, POINT, HDC background) {
     // What the button class hands the owner-draw: the client rectangle, the
     // button's font and its pushed, focus and enabled state.
     DRAWITEMSTRUCT item{};
@@ -463,25 +443,12 @@ void CSkinButton::PaintOnto(HDC dc, HDC scratch, HDC background) {
     if (!::IsWindowEnabled(m_hWnd)) item.itemState |= ODS_DISABLED;
     item.hwndItem = m_hWnd;
     item.hDC = scratch;
-    ::GetClientRect(m_hWnd, &item.rcItem);
-    // Outside what the parent's paint may change, drawing is work for nothing.
-    const POINT place = PlaceInParent(parent);
-    RECT inParent = item.rcItem;
-    ::OffsetRect(&inParent, place.x, place.y);
-    if (!::RectVisible(dc, &inParent)) return;
-
-    // Drawn at the scratch surface's origin, as in its own DC: text that
-    // starts left of the button lands on the same pixels (drawn straight
-    // into the parent's DC, it lands a pixel off).
-    const int saved = ::SaveDC(scratch);
-    ::IntersectClipRect(scratch, 0, 0, item.rcItem.right, item.rcItem.bottom);
+    item.rcItem = client;
     HGDIOBJ font = reinterpret_cast<HGDIOBJ>(SendMessage(WM_GETFONT));
     ::SelectObject(scratch, font ? font : ::GetStockObject(SYSTEM_FONT));
     m_background = background;
     DrawItem(item);
     m_background = nullptr;
-    ::RestoreDC(scratch, saved);
-    ::BitBlt(dc, place.x, place.y, item.rcItem.right, item.rcItem.bottom, scratch, 0, 0, SRCCOPY);
 }
 
 void CSkinButton::PaintFace(HDC dc, RECT& rect) {

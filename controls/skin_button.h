@@ -11,9 +11,9 @@
 
 #include <string>
 
+#include "controls/skin_face.h"
 #include "core/controls/button_paint_rules.h"
 #include "platform/handles.h"
-#include "platform/local_caption.h"
 #include "platform/wnd.h"
 
 // The button's tooltip window. The platform makes it belong to the button's
@@ -29,7 +29,7 @@ public:
     void Destroy();
 };
 
-class CSkinButton : public CWnd {
+class CSkinButton : public CSkinFace {
 public:
     CSkinButton();
     ~CSkinButton() override;
@@ -58,27 +58,6 @@ public:
     // caption), unless the window's keyboard cues hide the focus
     // (UISF_HIDEFOCUS, as the system setting and the last input say).
     void SetFocusMark(bool on) { m_focusMark = on; }
-    // While held, changes of look and text wait for a repaint the owner asks
-    // for (a parent setting up many buttons at once paints them in one go).
-    void HoldRepaints(bool hold) { m_repaintsHeld = hold; }
-    // From now on the caption lives in this object alone: WM_SETTEXT and
-    // WM_GETTEXT are answered here, without the window system's copy (a trip
-    // through it per change, and a month step renumbers 30 cells). Another
-    // process's GetWindowText, which reads that copy, sees the caption
-    // PublishCaption last handed over. Until the next window is attached.
-    void KeepCaptionHere();
-    // Hands a kept caption that changed to the window system's copy, for
-    // other processes and accessibility tools (LocalCaption::Publish).
-    void PublishCaption() { m_caption.Publish(m_hWnd); }
-    // Draws the button as its own paint does, into its parent's `dc` at its
-    // place: a parent repainting many buttons does so in one paint of its
-    // own instead of one per button. `scratch` is a memory DC holding a
-    // bitmap at least the button's size, which it draws on first.
-    // `background`, when given, holds the parent's own background at the
-    // parent's client coordinates: a transparent button's is one blit from
-    // there instead of a paint of the parent's.
-    void PaintOnto(HDC dc, HDC scratch, HDC background = nullptr);
-
     COLORREF StateColour(int index) const;
     bool IsHovered() const { return m_hover; }
     bool IsFlat() const { return m_flat; }
@@ -120,12 +99,15 @@ protected:
     LRESULT OnSetStyle(WPARAM wp, LPARAM lp);
     LRESULT OnGetImage(WPARAM wp, LPARAM lp);
     LRESULT OnWindowPosChanged(WPARAM wp, LPARAM lp);
-    LRESULT OnSetText(WPARAM wp, LPARAM lp);
     LRESULT OnUpdateUiState(WPARAM wp, LPARAM lp);
-    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;  // a kept caption first
 
     void LeaveHover();
     void RepaintIfShown();
+    void RepaintFace() override { RepaintIfShown(); }
+    // Draws through the owner-draw entry, as the button class would ask.
+    void DrawAtScratch(HDC scratch, const RECT& client, HWND parent, POINT place,
+                       HDC background) override;
+    POINT PlaceInParent(HWND parent, const RECT& client) override;
     ButtonState CurrentState() const;
 
 private:
@@ -133,7 +115,6 @@ private:
     void ApplyTipText();
     void PaintParentBackground(HDC dc, const RECT& rect);
     void PaintFocusMark(HDC dc, const RECT& rect, bool hasCaption);
-    POINT PlaceInParent(HWND parent);
     void ResetColours();
 
     ImageMetrics m_metrics;  // margins 3, 3 and press offsets 1, 1
@@ -151,7 +132,6 @@ private:
     COLORREF m_colours[6] = {};
     CButtonTip m_tooltip;
     std::string m_tipText;
-    LocalCaption m_caption;  // kept from KeepCaptionHere on
     bool m_alwaysTrack = true;
     IconHandle m_icon;
     int m_iconWidth = 0;
@@ -161,7 +141,6 @@ private:
     // transparent button costs it a trip (and a display lookup) each time.
     POINT m_placeInParent{};
     bool m_placeKnown = false;
-    bool m_repaintsHeld = false;
     HDC m_background = nullptr;  // PaintOnto's, while it draws
 };
 

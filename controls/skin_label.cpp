@@ -5,10 +5,9 @@
 
 #include "platform/display_scale.h"
 
-BEGIN_MESSAGE_MAP(CSkinLabel, CWnd)
+BEGIN_MESSAGE_MAP(CSkinLabel, CSkinFace)
     OnMessage(WM_PAINT, &ThisClass::OnPaint),
     OnMessage(WM_ERASEBKGND, &ThisClass::OnEraseBackground),
-    OnMessage(WM_SETTEXT, &ThisClass::OnSetText),
     OnMessage(WM_GETFONT, &ThisClass::OnGetFont),
     OnMessage(WM_SYSCOLORCHANGE, &ThisClass::OnSysColorChange),
 END_MESSAGE_MAP()
@@ -20,7 +19,7 @@ CSkinLabel::CSkinLabel()
 CSkinLabel::~CSkinLabel() = default;
 
 void CSkinLabel::PreSubclassWindow() {
-    m_caption.Drop();
+    CSkinFace::PreSubclassWindow();
     HFONT current = reinterpret_cast<HFONT>(SendMessage(WM_GETFONT));
     if (!current) current = static_cast<HFONT>(::GetStockObject(SYSTEM_FONT));
     ::GetObjectA(current, sizeof m_logFont, &m_logFont);
@@ -35,9 +34,9 @@ LRESULT CSkinLabel::OnGetFont(WPARAM, LPARAM) {
 
 void CSkinLabel::RebuildFont() { m_font.Reset(::CreateFontIndirectA(&m_logFont)); }
 
-void CSkinLabel::Redraw() {
+void CSkinLabel::RepaintFace() {
     // Hidden, it paints in full on showing; held, its owner repaints it.
-    if (m_repaintsHeld || !m_hWnd || !::IsWindowVisible(m_hWnd)) return;
+    if (RepaintsHeld() || !m_hWnd || !::IsWindowVisible(m_hWnd)) return;
     // A transparent label draws over whatever the parent left there, so the
     // parent must paint its own pixels under the label first: one repaint
     // of that spot, the parent's and then the label's, with the next paint
@@ -55,26 +54,26 @@ void CSkinLabel::Redraw() {
 
 CSkinLabel& CSkinLabel::ApplyBackColour(COLORREF colour) {
     m_customBrush.Reset(::CreateSolidBrush(colour));
-    Redraw();
+    RepaintFace();
     return *this;
 }
 
 CSkinLabel& CSkinLabel::ApplyTextColour(COLORREF colour) {
     m_textColour = colour;
-    Redraw();
+    RepaintFace();
     return *this;
 }
 
 CSkinLabel& CSkinLabel::ApplyText(const char* text) {
     if (m_hWnd) SetWindowText(text);
-    Redraw();
+    RepaintFace();
     return *this;
 }
 
 CSkinLabel& CSkinLabel::ApplyBold(bool bold) {
     m_logFont.lfWeight = bold ? FW_BOLD : FW_NORMAL;
     RebuildFont();
-    Redraw();
+    RepaintFace();
     return *this;
 }
 
@@ -83,21 +82,21 @@ CSkinLabel& CSkinLabel::ApplyFaceName(const char* face, BYTE charSet) {
     m_logFont.lfFaceName[LF_FACESIZE - 1] = '\0';
     m_logFont.lfCharSet = charSet;
     RebuildFont();
-    Redraw();
+    RepaintFace();
     return *this;
 }
 
 CSkinLabel& CSkinLabel::ApplyUnderline(bool underline) {
     m_logFont.lfUnderline = underline ? 1 : 0;
     RebuildFont();
-    Redraw();
+    RepaintFace();
     return *this;
 }
 
 CSkinLabel& CSkinLabel::ApplyItalic(bool italic) {
     m_logFont.lfItalic = italic ? 1 : 0;
     RebuildFont();
-    Redraw();
+    RepaintFace();
     return *this;
 }
 
@@ -115,7 +114,7 @@ CSkinLabel& CSkinLabel::ApplyPointSize(int points) {
         m_logFont.lfWidth = built.lfWidth;
     }
     RebuildFont();
-    Redraw();
+    RepaintFace();
     return *this;
 }
 
@@ -126,31 +125,15 @@ CSkinLabel& CSkinLabel::ApplyTransparency(bool transparent) {
         ex = transparent ? (ex | WS_EX_TRANSPARENT) : (ex & ~WS_EX_TRANSPARENT);
         ::SetWindowLongA(m_hWnd, GWL_EXSTYLE, ex);
     }
-    Redraw();
+    RepaintFace();
     return *this;
 }
 
 LRESULT CSkinLabel::OnEraseBackground(WPARAM, LPARAM) { return TRUE; }
 
-LRESULT CSkinLabel::OnSetText(WPARAM wp, LPARAM lp) {
-    // The static would paint at once, in its own look and only itself; the
-    // old caption must go too, under the label's look.
-    const LRESULT result =
-        m_caption.OnSetText(lp) ? TRUE : ::DefWindowProcA(m_hWnd, WM_SETTEXT, wp, lp);
-    Redraw();
-    return result;
-}
-
-LRESULT CSkinLabel::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
-    LRESULT result = 0;
-    return m_caption.Answer(msg, wp, lp, result) ? result : CWnd::WindowProc(msg, wp, lp);
-}
-
-void CSkinLabel::KeepCaptionHere() { m_caption.Keep(GetWindowText()); }
-
 LRESULT CSkinLabel::OnSysColorChange(WPARAM, LPARAM) {
     m_defaultBrush.Reset(::CreateSolidBrush(::GetSysColor(COLOR_BTNFACE)));
-    Redraw();
+    RepaintFace();
     return 0;
 }
 
@@ -169,31 +152,20 @@ LRESULT CSkinLabel::OnPaint(WPARAM, LPARAM) {
     return 0;
 }
 
-void CSkinLabel::PaintOnto(HDC dc, HDC scratch, HDC background) {
-    HWND parent = m_hWnd ? ::GetParent(m_hWnd) : nullptr;
-    if (!parent || !scratch) return;
-    RECT client{};
-    ::GetClientRect(m_hWnd, &client);
-    RECT place = client;
-    ::MapWindowPoints(m_hWnd, parent, reinterpret_cast<POINT*>(&place), 2);
-    if (!::RectVisible(dc, &place)) return;
-    // Drawn at the scratch surface's origin, as in the label's own DC, so the
-    // text lands on the same pixels. Under a transparent label lies the
-    // parent's own drawing, never the screen's pixels.
-    const int saved = ::SaveDC(scratch);
-    ::IntersectClipRect(scratch, 0, 0, client.right, client.bottom);
+void CSkinLabel::DrawAtScratch(HDC scratch, const RECT& client, HWND parent, POINT place,
+                               HDC background) {
+    // Under a transparent label lies the parent's own drawing, never the
+    // screen's pixels.
     if (m_transparent && background) {
-        ::BitBlt(scratch, 0, 0, client.right, client.bottom, background, place.left, place.top,
+        ::BitBlt(scratch, 0, 0, client.right, client.bottom, background, place.x, place.y,
                  SRCCOPY);
     } else if (m_transparent) {
         POINT oldOrigin{};
-        ::OffsetViewportOrgEx(scratch, -place.left, -place.top, &oldOrigin);
+        ::OffsetViewportOrgEx(scratch, -place.x, -place.y, &oldOrigin);
         ::SendMessageA(parent, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(scratch), PRF_CLIENT);
         ::SetViewportOrgEx(scratch, oldOrigin.x, oldOrigin.y, nullptr);
     }
     DrawFace(scratch, client);
-    ::RestoreDC(scratch, saved);
-    ::BitBlt(dc, place.left, place.top, client.right, client.bottom, scratch, 0, 0, SRCCOPY);
 }
 
 void CSkinLabel::DrawFace(HDC dc, const RECT& client) {
@@ -203,7 +175,7 @@ void CSkinLabel::DrawFace(HDC dc, const RECT& client) {
 }
 
 void CSkinLabel::DrawCaption(HDC dc, const RECT& client) {
-    const std::string caption = m_caption.Kept() ? m_caption.Text() : GetWindowText();
+    const std::string caption = CaptionText();
     const int savedDc = ::SaveDC(dc);
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, m_textColour);

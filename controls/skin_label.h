@@ -7,11 +7,11 @@
 
 #include <windows.h>
 
+#include "controls/skin_face.h"
 #include "platform/handles.h"
-#include "platform/local_caption.h"
 #include "platform/wnd.h"
 
-class CSkinLabel : public CWnd {
+class CSkinLabel : public CSkinFace {
 public:
     CSkinLabel();
     ~CSkinLabel() override;
@@ -31,34 +31,21 @@ public:
     const LOGFONTA& LogFont() const { return m_logFont; }
     HFONT Font() const { return m_font.Get(); }
 
-    // While held, changes repaint nothing: the owner draws the label itself
-    // (PaintOnto), in its own paint, together with what else changed.
-    void HoldRepaints(bool hold) { m_repaintsHeld = hold; }
-    // From now on the caption lives in this object alone (LocalCaption),
-    // until the next window is attached.
-    void KeepCaptionHere();
-    // Hands a kept caption that changed to the window system's copy, for
-    // other processes and accessibility tools (LocalCaption::Publish).
-    void PublishCaption() { m_caption.Publish(m_hWnd); }
-    // Draws the label as its own paint would, at its place in the parent's
-    // paint `dc`, through `scratch`: a memory DC at least the label's size.
-    // `background` as for CSkinButton::PaintOnto.
-    void PaintOnto(HDC dc, HDC scratch, HDC background = nullptr);
-
     DECLARE_MESSAGE_MAP()
 
 protected:
     void PreSubclassWindow() override;
     LRESULT OnPaint(WPARAM, LPARAM);
     LRESULT OnEraseBackground(WPARAM, LPARAM);
-    LRESULT OnSetText(WPARAM, LPARAM);
-    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;  // a kept caption first
     LRESULT OnGetFont(WPARAM, LPARAM);
     LRESULT OnSysColorChange(WPARAM, LPARAM);
 
 private:
     void RebuildFont();
-    void Redraw();
+    void RepaintFace() override;
+    // Under a transparent label, the parent's own drawing first.
+    void DrawAtScratch(HDC scratch, const RECT& client, HWND parent, POINT place,
+                       HDC background) override;
     void DrawFace(HDC dc, const RECT& client);  // over what the DC holds when transparent
     void DrawCaption(HDC dc, const RECT& client);
 
@@ -68,6 +55,4 @@ private:
     LOGFONTA m_logFont{};
     FontHandle m_font;
     bool m_transparent = false;
-    bool m_repaintsHeld = false;
-    LocalCaption m_caption;
 };

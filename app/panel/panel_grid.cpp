@@ -129,13 +129,13 @@ void CVellumoDlg::RefreshMonth() {
     // The headings and cells only record what changed; then the panel
     // repaints them once, in one piece (OnPaint), with no cell shown half set
     // up and no paint of its own per cell.
-    VisitFaces(false, [](auto& face) { face.HoldRepaints(true); });
+    VisitFaces(false, [](CSkinFace& face) { face.HoldRepaints(true); });
     const std::string year = YearText(m_month.year);
     if (m_yearLabel.GetWindowText() != year) m_yearLabel.SetWindowText(year.c_str());
     if (m_monthLabel.GetWindowText() != MonthAbbrev(m_month.month))
         m_monthLabel.SetWindowText(MonthAbbrev(m_month.month));
     LayoutMonth();
-    VisitFaces(false, [](auto& face) { face.HoldRepaints(false); });
+    VisitFaces(false, [](CSkinFace& face) { face.HoldRepaints(false); });
     if (m_facesPending == FacesPending::None) m_facesPending = FacesPending::Grid;
     // One timer for a run of steps: setting it is a trip of its own.
     m_lastRelayoutTick = ::GetTickCount();
@@ -158,5 +158,5 @@ void CVellumoDlg::PublishGridTexts() {
     if (::GetTickCount() - m_lastRelayoutTick < kPublishTextsDelayMs) return;  // still stepping
     ::KillTimer(m_hWnd, kPublishTextsTimer);
     m_publishPending = false;
-    VisitFaces(false, [](auto& face) { face.PublishCaption(); });
+    VisitFaces(false, [](CSkinFace& face) { face.PublishCaption(); });
 }

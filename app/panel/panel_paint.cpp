@@ -13,6 +13,15 @@ std::array<CSkinButton*, 8> CVellumoDlg::BareButtons() {
             &m_prevMonthButton, &m_nextMonthButton, &m_prevYear,   &m_nextYear};
 }
 
+void CVellumoDlg::VisitFaces(bool all, const std::function<void(CSkinFace&)>& visit) {
+    for (CSkinButton& cell : m_dayCells) visit(cell);
+    visit(m_yearLabel);
+    visit(m_monthLabel);
+    if (!all) return;
+    for (CSkinLabel& letter : m_weekdays) visit(letter);
+    for (CSkinButton* button : BareButtons()) visit(*button);
+}
+
 // What a month step repaints (the cells and headings), and what the first
 // show's paint draws: every face, less where the clock or ticker lies (the
 // paint that draws the faces spares them their own, and must spare no other).
@@ -26,14 +35,14 @@ void CVellumoDlg::RebuildFaceRegions() {
     m_gridRegion.Reset(::CreateRectRgn(0, 0, 0, 0));
     m_facesRegion.Reset(::CreateRectRgn(0, 0, 0, 0));
     m_biggestFace = {};
-    VisitFaces(true, [&](CWnd& face) {
+    VisitFaces(true, [&](CSkinFace& face) {
         const RegionHandle part = placeOf(face.m_hWnd);
         ::CombineRgn(m_facesRegion.Get(), m_facesRegion.Get(), part.Get(), RGN_OR);
         RECT r{};
         ::GetClientRect(face.m_hWnd, &r);
         m_biggestFace = {std::max(m_biggestFace.cx, r.right), std::max(m_biggestFace.cy, r.bottom)};
     });
-    VisitFaces(false, [&](CWnd& face) {
+    VisitFaces(false, [&](CSkinFace& face) {
         const RegionHandle part = placeOf(face.m_hWnd);
         ::CombineRgn(m_gridRegion.Get(), m_gridRegion.Get(), part.Get(), RGN_OR);
     });
@@ -83,7 +92,7 @@ void CVellumoDlg::PaintPendingFaces(HDC dc, const RECT& area) {
         m_faceSurfaceSize = m_biggestFace;
     }
     // The skin the paint has just put down is the faces' background.
-    VisitFaces(all, [&](auto& face) {
+    VisitFaces(all, [&](CSkinFace& face) {
         if (::GetWindowLongA(face.m_hWnd, GWL_STYLE) & WS_VISIBLE)
             face.PaintOnto(dc, m_faceSurface.Get(), m_stretchedSkin.Get());
     });

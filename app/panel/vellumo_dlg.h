@@ -6,11 +6,13 @@
 #include <windows.h>
 
 #include <array>
+#include <functional>
 
 #include "app/memo/month_memos.h"
 #include "app/memo/remark_dlg.h"
 #include "app/tray/tray_icon.h"
 #include "controls/lcd_clock.h"
+#include "controls/skin_face.h"
 #include "controls/skin_button.h"
 #include "controls/skin_label.h"
 #include "controls/ticker_ctrl.h"
@@ -123,8 +125,9 @@ private:
     LRESULT OnShowWindowRequest(WPARAM, LPARAM);
     LRESULT OnPaint(WPARAM, LPARAM);
     void PaintPendingFaces(HDC dc, const RECT& area);
-    template <typename Visit>
-    void VisitFaces(bool all, Visit&& visit);
+    // The faces painted onto the skin: the grid's (cells and headings), with
+    // `all` the weekday letters and the bare buttons too.
+    void VisitFaces(bool all, const std::function<void(CSkinFace&)>& visit);
     LRESULT OnPrintClient(WPARAM, LPARAM);
     LRESULT OnEraseBackground(WPARAM, LPARAM);
     LRESULT OnQueryDragIcon(WPARAM, LPARAM);
@@ -207,13 +210,3 @@ private:
     int m_keyDay = 0;          // the day the keyboard was last on, in any month
     HWND m_keyTip = nullptr;   // the focused day's memo over the ticker; the panel's
 };
-
-template <typename Visit>
-inline void CVellumoDlg::VisitFaces(bool all, Visit&& visit) {
-    for (CSkinButton& cell : m_dayCells) visit(cell);
-    visit(m_yearLabel);
-    visit(m_monthLabel);
-    if (!all) return;
-    for (CSkinLabel& letter : m_weekdays) visit(letter);
-    for (CSkinButton* button : BareButtons()) visit(*button);
-}
