@@ -57,8 +57,7 @@ add_dependencies(installer help_chm)
 # The setup program under test: install, upgrade, uninstall in the prefix.
 vellumo_windows_path(SETUP_WIN ${SETUP_EXE})
 vellumo_windows_path(STAGE_WIN ${PACKAGE_STAGE})
-add_executable(vellumo_installer_tests ${CMAKE_SOURCE_DIR}/tests/installer/installer_test.cpp
-               ${CMAKE_SOURCE_DIR}/tests/e2e/e2e_support.cpp)
+add_executable(vellumo_installer_tests ${CMAKE_SOURCE_DIR}/tests/installer/installer_test.cpp)
 vellumo_warnings(vellumo_installer_tests)
 target_compile_definitions(vellumo_installer_tests PRIVATE
   VELLUMO_SETUP_PATH="${SETUP_WIN}" VELLUMO_STAGE_PATH="${STAGE_WIN}"

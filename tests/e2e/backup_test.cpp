@@ -11,7 +11,10 @@
 #include <vector>
 
 #include "companions/sandrel/sandrel_ids.h"
-#include "tests/e2e/e2e_support.h"
+#include "platform/handles.h"
+#include "tests/support/dialogs.h"
+#include "tests/support/test_files.h"
+#include "tests/support/windows_and_processes.h"
 
 namespace {
 
@@ -23,12 +26,10 @@ std::string Today() {
     return std::to_string(now.wYear) + "-" + std::to_string(now.wMonth) + "-" + std::to_string(now.wDay);
 }
 
-std::vector<std::string> Names(const std::string& dir) { return FolderEntries(dir); }
-
 class Backup : public ::testing::Test {
 protected:
     Backup() : dir_(false) {
-        ::CopyFileA((TestBinDir() + "\\..\\companions\\out\\Sandrel.exe").c_str(), dir_.File("Sandrel.exe").c_str(),
+        ::CopyFileA((TestProgramDir() + "\\..\\companions\\out\\Sandrel.exe").c_str(), dir_.File("Sandrel.exe").c_str(),
                     FALSE);
     }
     ~Backup() override {
@@ -73,18 +74,18 @@ TEST_F(Backup, AutoCopiesExactlyTheCurrentMemosAndASecondRunReplacesTheDay) {
     Memo("2026-1-5", "dentist");
     Memo("2026-1-6", "train");
     ASSERT_EQ(Run("auto"), 0);
-    EXPECT_EQ(Names(TodayDir("Remark")), (std::vector<std::string>{"2026-1-5", "2026-1-6"}));
-    EXPECT_EQ(Names(TodayDir("Notice")), (std::vector<std::string>{"2026-1-5", "2026-1-6"}));
+    EXPECT_EQ(FolderEntries(TodayDir("Remark")), (std::vector<std::string>{"2026-1-5", "2026-1-6"}));
+    EXPECT_EQ(FolderEntries(TodayDir("Notice")), (std::vector<std::string>{"2026-1-5", "2026-1-6"}));
     EXPECT_EQ(ReadFileText(TodayDir("Remark\\2026-1-5")), "[2026-1-5] dentist");
 
     ::DeleteFileA(dir_.File("Remark\\2026-1-6").c_str());
     ::DeleteFileA(dir_.File("Notice\\2026-1-6").c_str());
     Memo("2026-1-5", "dentist at ten");
     ASSERT_EQ(Run("auto"), 0);
-    EXPECT_EQ(Names(TodayDir("Remark")), (std::vector<std::string>{"2026-1-5"}));
-    EXPECT_EQ(Names(TodayDir("Notice")), (std::vector<std::string>{"2026-1-5"}));
+    EXPECT_EQ(FolderEntries(TodayDir("Remark")), (std::vector<std::string>{"2026-1-5"}));
+    EXPECT_EQ(FolderEntries(TodayDir("Notice")), (std::vector<std::string>{"2026-1-5"}));
     EXPECT_EQ(ReadFileText(TodayDir("Remark\\2026-1-5")), "[2026-1-5] dentist at ten");
-    EXPECT_EQ(Names(dir_.File("Backup")), (std::vector<std::string>{Today()})) << "no half-written folders";
+    EXPECT_EQ(FolderEntries(dir_.File("Backup")), (std::vector<std::string>{Today()})) << "no half-written folders";
 }
 
 TEST_F(Backup, AwayFromMemosFailsClearlyAndBacksUpNothing) {
@@ -155,7 +156,7 @@ TEST_F(Backup, KeepsTheNewestThirtyDatedBackups) {
     for (const std::string& name : planted) ::CreateDirectoryA(dir_.File("Backup\\" + name).c_str(), nullptr);
 
     ASSERT_EQ(Run("auto"), 0);  // 32 dated backups now; the two oldest go
-    const std::vector<std::string> left = Names(dir_.File("Backup"));
+    const std::vector<std::string> left = FolderEntries(dir_.File("Backup"));
     EXPECT_EQ(left.size(), 31u);  // 30 dated + notes
     for (const char* gone : {"2020-9-1", "2020-9-2"})
         EXPECT_EQ(std::count(left.begin(), left.end(), gone), 0) << gone;
@@ -181,7 +182,7 @@ TEST_F(Backup, WindowListsBacksUpRestoresAndCloses) {
     ::PostMessageA(window, WM_COMMAND, IDC_BACKUP_NOW, 0);
     HWND box = nullptr;
     ASSERT_TRUE(WaitFor([&] { return (box = ::FindWindowA("#32770", "Sandrel")) != nullptr; }));
-    EXPECT_NE(BoxText(box).find(dir_.File("Remark")), std::string::npos) << BoxText(box);
+    EXPECT_NE(MessageBoxText(box).find(dir_.File("Remark")), std::string::npos) << MessageBoxText(box);
     ::PostMessageA(box, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(WaitFor([&] { return !::IsWindow(box); }));
     EXPECT_FALSE(FileExists(TodayDir()));
@@ -289,7 +290,7 @@ protected:
     }
 
     std::set<std::string> Listing(const std::string& folder) {
-        const std::vector<std::string> names = Names(dir_.File(folder));
+        const std::vector<std::string> names = FolderEntries(dir_.File(folder));
         return std::set<std::string>(names.begin(), names.end());
     }
 
@@ -308,7 +309,7 @@ protected:
     int KeptAside() {
         int kept = 0;
         for (const char* folder : {"Remark", "Notice"})
-            for (const std::string& name : Names(dir_.File(folder)))
+            for (const std::string& name : FolderEntries(dir_.File(folder)))
                 kept += name.find(".before-restore") != std::string::npos;
         return kept;
     }
@@ -415,7 +416,7 @@ TEST_F(KilledRestore, NeverLeavesAMemoMissingOrEmptyAndTheNextRunFinishesIt) {
     const int kept = KeptAside();
     EXPECT_EQ(kept, keptExpected) << "every changed file kept aside once";
     const int memoFiles =
-        static_cast<int>(Names(dir_.File("Remark")).size() + Names(dir_.File("Notice")).size()) - kept;
+        static_cast<int>(FolderEntries(dir_.File("Remark")).size() + FolderEntries(dir_.File("Notice")).size()) - kept;
     const std::string log = ReadFileText(dir_.File("Sandrel.log"));
     EXPECT_NE(log.find("finish restore (exit 0): Finished a restore that was cut off. Restored "), std::string::npos)
         << log;

@@ -8,8 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "platform/handles.h"
 #include "res/resource.h"
-#include "tests/e2e/e2e_support.h"
+#include "tests/support/dialogs.h"
+#include "tests/support/moved_clock.h"
+#include "tests/support/pictures.h"
+#include "tests/support/test_files.h"
+#include "tests/support/windows_and_processes.h"
 
 namespace {
 
@@ -17,7 +22,7 @@ constexpr DWORD kStartMs = 30000;
 constexpr DWORD kShowMs = 15000;
 constexpr COLORREF kGold = RGB(255, 216, 0);
 
-std::string RealSandrel() { return TestBinDir() + "\\..\\companions\\out\\Sandrel.exe"; }
+std::string RealSandrel() { return TestProgramDir() + "\\..\\companions\\out\\Sandrel.exe"; }
 
 std::string DateText(int year, int month, int day) {
     return std::to_string(year) + "-" + std::to_string(month) + "-" + std::to_string(day);
@@ -176,13 +181,13 @@ bool ChooseInFileDialog(const char* title, const std::string& path) {
 std::string TakeReport(HWND panel) {
     HWND box = WaitForWindow(panel, "#32770", "Vellumo", kStartMs);
     if (!box) return "<no report>";
-    const std::string text = BoxText(box);
+    const std::string text = MessageBoxText(box);
     ::PostMessageA(box, WM_COMMAND, IDOK, 0);
     WaitFor([&] { return !::IsWindow(box); }, kShowMs);
     return text;
 }
 
-int CellOfDay(const SYSTEMTIME& t, int day) { return IDC_DAY_FIRST + FirstWeekday(t.wYear, t.wMonth) + day - 1; }
+int CellOfDay(const SYSTEMTIME& t, int day) { return IDC_DAY_FIRST + PlatformFirstWeekday(t.wYear, t.wMonth) + day - 1; }
 
 }  // namespace
 

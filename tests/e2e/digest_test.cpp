@@ -8,9 +8,13 @@
 #include <string>
 
 #include "res/resource.h"
-#include "tests/common/test_dates.h"
-#include "tests/e2e/driver_helpers.h"
-#include "tests/e2e/e2e_support.h"
+#include "tests/support/dialogs.h"
+#include "tests/support/input.h"
+#include "tests/support/moved_clock.h"
+#include "tests/support/pictures.h"
+#include "tests/support/registry.h"
+#include "tests/support/test_files.h"
+#include "tests/support/windows_and_processes.h"
 
 namespace {
 // Waits that only catch a hang.
@@ -30,7 +34,6 @@ void WriteMemo(ProgramDir& dir, int year, int month, int day, const std::string&
     std::snprintf(name, sizeof name, "Remark\\Remark_%d-%d-%d.txt", year, month, day);
     WriteFileBytes(dir.File(name), text);
 }
-
 
 // First row of the picture with text on it, or -1.
 int FirstTextRow(const ScreenPicture& p) {
@@ -78,7 +81,7 @@ TEST(DigestAtStart, AnnouncesTheComingMemosBeforeThePanelAndTheTickerShowsThem) 
     HWND panel = FindPanel();
     ASSERT_NE(panel, nullptr);
     EXPECT_EQ(::GetWindow(box, GW_OWNER), panel);
-    EXPECT_EQ(BoxText(box), "today memo about the meeting at the town hall\nin two days\n");
+    EXPECT_EQ(MessageBoxText(box), "today memo about the meeting at the town hall\nin two days\n");
     // The box holds the start: the panel stays hidden while it is open.
     EXPECT_FALSE(WaitFor([&] { return ::IsWindowVisible(panel) != FALSE; }, 500));
     ::PostMessageA(box, WM_COMMAND, IDOK, 0);
@@ -210,7 +213,7 @@ TEST(DigestAtStart, SevenLongMemosGiveABoxThatFitsTheScreenAndClosesByMouse) {
     EXPECT_LE(shown.bottom, work.bottom);
     // The memos whole, with their line breaks, while they fit; the last line
     // counts what the box leaves to the ticker.
-    const std::string text = BoxText(box);
+    const std::string text = MessageBoxText(box);
     const Date first = TodayLocal();
     const std::string head = "[" + std::to_string(first.year) + "-" + std::to_string(first.month) +
                              "-" + std::to_string(first.day) + "] Memo 0 remember the long list of things\n";

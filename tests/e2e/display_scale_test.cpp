@@ -13,9 +13,13 @@
 #include <utility>
 #include <vector>
 
+#include "platform/handles.h"
 #include "res/resource.h"
-#include "tests/common/test_dates.h"
-#include "tests/e2e/e2e_support.h"
+#include "tests/support/moved_clock.h"
+#include "tests/support/pictures.h"
+#include "tests/support/registry.h"
+#include "tests/support/test_files.h"
+#include "tests/support/windows_and_processes.h"
 
 namespace {
 constexpr DWORD kStartMs = 30000;
@@ -172,7 +176,7 @@ void CheckArtworkAndKeepPictures(const ScaleArt& art) {
     DisplayDpi dpi(art.dpi);
     ASSERT_TRUE(dpi.Set());
     ProgramDir dir;
-    ::CopyFileA((TestBinDir() + "\\support\\scourwell\\Scourwell.dll").c_str(),
+    ::CopyFileA((TestProgramDir() + "\\support\\scourwell\\Scourwell.dll").c_str(),
                 dir.File("Scourwell.dll").c_str(), FALSE);
     ::SetCursorPos(::GetSystemMetrics(SM_CXSCREEN) - 1, ::GetSystemMetrics(SM_CYSCREEN) - 1);
     dir.Start();
@@ -231,7 +235,7 @@ TEST(DisplayScale, DayNumbersGrowWithTheScaleAndKeepEveryStroke) {
     // narrowed font's ink went past the text's box.
     const int wideDay = today.day == 28 ? 27 : 28;
     const int zeroDay = today.day == 20 ? 10 : 20;
-    const int firstCell = IDC_DAY_FIRST + FirstWeekday(today.year, today.month);
+    const int firstCell = IDC_DAY_FIRST + PlatformFirstWeekday(today.year, today.month);
     int height96 = 0;
     for (const int dpi : {96, 120, 144, 192}) {
         SCOPED_TRACE("dpi " + std::to_string(dpi));

@@ -8,7 +8,11 @@
 #include <string>
 
 #include "res/resource.h"
-#include "tests/e2e/e2e_support.h"
+#include "tests/support/dialogs.h"
+#include "tests/support/moved_clock.h"
+#include "tests/support/pictures.h"
+#include "tests/support/test_files.h"
+#include "tests/support/windows_and_processes.h"
 
 namespace {
 constexpr COLORREF kGold = RGB(255, 216, 0);
@@ -134,7 +138,7 @@ TEST(EditorE2E, TheReminderComesOnceInItsMinute) {
     HWND box = WaitForReminderBox(kPassMs + kPassSlackMs);
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(clock.SecondsAfterMidnight() / 60, remindMinute);
-    EXPECT_EQ(BoxText(box), record);
+    EXPECT_EQ(MessageBoxText(box), record);
     EXPECT_EQ(::GetWindow(box, GW_OWNER), nullptr);
     ::PostMessageA(box, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(WaitFor([&] { return !::IsWindow(box); }, 10000));
@@ -159,6 +163,6 @@ TEST(EditorE2E, AReminderAt2359FiresAt2359) {
     HWND box = WaitForReminderBox(kPassMs + kPassSlackMs);
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(clock.SecondsAfterMidnight() / 60, 23 * 60 + 59) << "the box came after 23:59";
-    EXPECT_EQ(BoxText(box), record);
+    EXPECT_EQ(MessageBoxText(box), record);
     ::PostMessageA(box, WM_COMMAND, IDOK, 0);
 }

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "tests/e2e/e2e_support.h"
+#include "tests/support/test_files.h"
 
 namespace {
 
@@ -32,7 +32,7 @@ bool ChmHasFile(const std::string& chm, const std::string& page) {
 }
 
 TEST(Help, ContentsNameEveryTopicAndEveryPageIsInTheFile) {
-    const std::string out = TestBinDir() + "\\..\\companions\\";
+    const std::string out = TestProgramDir() + "\\..\\companions\\";
     if (!FileExists(out + "out\\Help.chm")) GTEST_SKIP() << "Help.chm was not built (no chmcmd)";
     const std::string chm = ReadFileText(out + "out\\Help.chm");
     const std::string stage = out + "help\\";  // what chmcmd compiled

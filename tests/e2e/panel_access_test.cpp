@@ -10,9 +10,12 @@
 #include <string>
 #include <vector>
 
+#include "platform/handles.h"
 #include "res/resource.h"
-#include "tests/common/test_dates.h"
-#include "tests/e2e/e2e_support.h"
+#include "tests/support/input.h"
+#include "tests/support/moved_clock.h"
+#include "tests/support/test_files.h"
+#include "tests/support/windows_and_processes.h"
 
 namespace {
 constexpr DWORD kStartMs = 30000;
@@ -36,7 +39,7 @@ std::string SystemText(HWND wnd) {
 
 // Every cell's and heading's text against the month's layout; "" when right.
 std::string GridMismatch(HWND panel, int year, int month) {
-    const int first = FirstWeekday(year, month);
+    const int first = PlatformFirstWeekday(year, month);
     for (int i = 0; i < IDC_DAY_LAST - IDC_DAY_FIRST + 1; ++i) {
         const int day = i - first + 1;
         const std::string want = day >= 1 && day <= DaysIn(year, month) ? std::to_string(day) : "";
@@ -53,29 +56,6 @@ void CALLBACK OnNameChange(HWINEVENTHOOK, DWORD, HWND wnd, LONG object, LONG, DW
     if (object == OBJID_WINDOW) g_renamed.insert(wnd);
 }
 
-// Delivers the out-of-context events queued for this thread until `done`.
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
-    return WaitFor([&] {
-        MSG msg;
-        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
-        return done();
-    }, timeoutMs);
-}
-
-void Key(WORD key, bool down) {
-    INPUT input{};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = key;
-    input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
-    ::SendInput(1, &input, sizeof input);
-}
-void Press(WORD key, WORD modifier = 0) {
-    if (modifier) Key(modifier, true);
-    Key(key, true);
-    Key(key, false);
-    if (modifier) Key(modifier, false);
-}
-
 HWND FocusOf(HWND panel) {
     GUITHREADINFO info{};
     info.cbSize = sizeof info;
@@ -84,7 +64,7 @@ HWND FocusOf(HWND panel) {
 }
 
 HWND CellOf(HWND panel, int year, int month, int day) {
-    return ::GetDlgItem(panel, IDC_DAY_FIRST + FirstWeekday(year, month) + day - 1);
+    return ::GetDlgItem(panel, IDC_DAY_FIRST + PlatformFirstWeekday(year, month) + day - 1);
 }
 
 bool Foreground(HWND wnd) {
@@ -189,48 +169,48 @@ TEST(PanelKeys, TabArrowsAcrossTheMonthPagesHomeAndEnterOpenTheDay) {
         return WaitFor([&] { return GridMismatch(panel, y, m).empty(); }, kWaitMs);
     };
 
-    Press(VK_HOME);
+    PressKey(VK_HOME);
     ASSERT_TRUE(focusOn(today.year, today.month, today.day));
     // Tab leaves the grid, one stop, for the logo below it; Shift+Tab comes
     // back to the same day, and again to the arrow above the grid.
-    Press(VK_TAB);
+    PressKey(VK_TAB);
     EXPECT_TRUE(WaitFor([&] { return FocusOf(panel) == ::GetDlgItem(panel, IDC_LOGO); }, kWaitMs));
-    Press(VK_TAB, VK_SHIFT);
+    PressKey(VK_TAB, VK_SHIFT);
     EXPECT_TRUE(focusOn(today.year, today.month, today.day));
-    Press(VK_TAB, VK_SHIFT);
+    PressKey(VK_TAB, VK_SHIFT);
     EXPECT_TRUE(WaitFor([&] { return FocusOf(panel) == ::GetDlgItem(panel, IDC_NEXT_YEAR); }, kWaitMs));
-    Press(VK_HOME);
+    PressKey(VK_HOME);
     ASSERT_TRUE(focusOn(today.year, today.month, today.day));
     // Left past the first day: the previous month's last.
-    for (int i = 0; i < today.day; ++i) Press(VK_LEFT);
+    for (int i = 0; i < today.day; ++i) PressKey(VK_LEFT);
     EXPECT_TRUE(shows(prevYear, prevMonth));
     EXPECT_TRUE(focusOn(prevYear, prevMonth, DaysIn(prevYear, prevMonth)));
     // Right over the edge again, then a week down.
-    Press(VK_RIGHT);
+    PressKey(VK_RIGHT);
     EXPECT_TRUE(shows(today.year, today.month));
     EXPECT_TRUE(focusOn(today.year, today.month, 1));
-    Press(VK_DOWN);
+    PressKey(VK_DOWN);
     EXPECT_TRUE(focusOn(today.year, today.month, 8));
-    Press(VK_NEXT);
+    PressKey(VK_NEXT);
     EXPECT_TRUE(shows(nextYear, nextMonth));
     EXPECT_TRUE(focusOn(nextYear, nextMonth, 8));
-    Press(VK_NEXT, VK_CONTROL);
+    PressKey(VK_NEXT, VK_CONTROL);
     EXPECT_TRUE(shows(nextYear + 1, nextMonth));
-    Press(VK_HOME);
+    PressKey(VK_HOME);
     EXPECT_TRUE(shows(today.year, today.month));
     ASSERT_TRUE(focusOn(today.year, today.month, today.day));
     const std::string todayText = std::to_string(today.year) + "-" + std::to_string(today.month) +
                                   "-" + std::to_string(today.day);
-    Press(VK_RETURN);
+    PressKey(VK_RETURN);
     EXPECT_EQ(EditorDateThenClose(panel), todayText);
     // Space too, as on any button.
     ASSERT_TRUE(Foreground(panel));
     ASSERT_TRUE(focusOn(today.year, today.month, today.day));
-    Press(VK_SPACE);
+    PressKey(VK_SPACE);
     EXPECT_EQ(EditorDateThenClose(panel), todayText);
     // Escape still hides.
     ASSERT_TRUE(Foreground(panel));
-    Press(VK_ESCAPE);
+    PressKey(VK_ESCAPE);
     EXPECT_TRUE(WaitFor([&] { return !::IsWindowVisible(panel); }, kWaitMs));
 }
 
@@ -247,7 +227,7 @@ TEST(FindMemo, ListsTheMatchingDatesNewestFirstAndEnterOpensTheChosenOne) {
     HWND panel = WaitForPanel(true, kStartMs);
     ASSERT_NE(panel, nullptr);
     ASSERT_TRUE(Foreground(panel));
-    Press('F', VK_CONTROL);
+    PressKey('F', VK_CONTROL);
     HWND find = WaitForWindow(panel, "#32770", "Find Memo", kWaitMs);
     ASSERT_NE(find, nullptr);
     HWND list = ::GetDlgItem(find, IDC_FIND_LIST);
@@ -267,8 +247,8 @@ TEST(FindMemo, ListsTheMatchingDatesNewestFirstAndEnterOpensTheChosenOne) {
     ::SetDlgItemTextA(find, IDC_FIND_WORDS, "dentist");
     ASSERT_TRUE(WaitFor([&] { return ::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == 3; }, kWaitMs));
     ASSERT_TRUE(Foreground(find));
-    Press(VK_DOWN);
-    Press(VK_RETURN);
+    PressKey(VK_DOWN);
+    PressKey(VK_RETURN);
     EXPECT_EQ(EditorDateThenClose(panel), "2024-11-2");
     EXPECT_FALSE(::IsWindow(find));
     EXPECT_TRUE(WaitFor([&] { return GridMismatch(panel, 2024, 11).empty(); }, kWaitMs));

@@ -9,10 +9,15 @@
 #include <string>
 #include <vector>
 
+#include "platform/handles.h"
 #include "res/resource.h"
-#include "tests/common/test_dates.h"
-#include "tests/e2e/driver_helpers.h"
-#include "tests/e2e/e2e_support.h"
+#include "tests/support/dialogs.h"
+#include "tests/support/input.h"
+#include "tests/support/moved_clock.h"
+#include "tests/support/pictures.h"
+#include "tests/support/registry.h"
+#include "tests/support/test_files.h"
+#include "tests/support/windows_and_processes.h"
 
 namespace {
 constexpr COLORREF kWhite = RGB(255, 255, 255);
@@ -137,7 +142,7 @@ TEST(PanelScreen, ShowsEveryElementInItsColours) {
     HWND panel = WaitForPanel(true, kStartMs);
     ASSERT_NE(panel, nullptr);
 
-    const int first = IDC_DAY_FIRST + FirstWeekday(today.year, today.month);
+    const int first = IDC_DAY_FIRST + PlatformFirstWeekday(today.year, today.month);
     HWND gold = ::GetDlgItem(panel, first + goldDay - 1);
     HWND plain = ::GetDlgItem(panel, first + plainDay - 1);
     HWND todayCell = ::GetDlgItem(panel, first + today.day - 1);
@@ -202,7 +207,7 @@ TEST(PanelScreen, DragsByTheSkinButNotByACell) {
     EXPECT_EQ(moved.top, before.top + 30);
 
     const Date today = TodayLocal();
-    HWND cell = ::GetDlgItem(panel, IDC_DAY_FIRST + FirstWeekday(today.year, today.month) + 14);
+    HWND cell = ::GetDlgItem(panel, IDC_DAY_FIRST + PlatformFirstWeekday(today.year, today.month) + 14);
     ASSERT_TRUE(ReachableAt(cell, CentreOf(cell)));
     Drag(CentreOf(cell), 40, 30);
     EXPECT_FALSE(WaitFor([&] { return WindowRect(panel).left != moved.left; }, 1000));
@@ -274,7 +279,7 @@ TEST(PanelRestart, NewDateRestartsTheProgramWithTheNewDay) {
     ASSERT_NE(fresh, nullptr);
     EXPECT_EQ(ItemText(fresh, IDC_MONTH_LABEL), kMonths[tomorrow.month - 1]);
     EXPECT_EQ(ItemText(fresh, IDC_YEAR_LABEL), std::to_string(tomorrow.year));
-    HWND cell = ::GetDlgItem(fresh, IDC_DAY_FIRST + FirstWeekday(tomorrow.year, tomorrow.month) + tomorrow.day - 1);
+    HWND cell = ::GetDlgItem(fresh, IDC_DAY_FIRST + PlatformFirstWeekday(tomorrow.year, tomorrow.month) + tomorrow.day - 1);
     EXPECT_TRUE(WaitFor([&] { return ScreenPicture::OfWindow(fresh).CountIn(cell, kToday) > 3; }, kShowMs));
 }
 
@@ -319,7 +324,7 @@ TEST(PanelRestart, FailedRestartKeepsTheOldCopyRunningInTheNewDay) {
         EXPECT_EQ(FindPanel(), panel);
         EXPECT_TRUE(::IsWindowVisible(panel));
         EXPECT_EQ(ItemText(panel, IDC_YEAR_LABEL), std::to_string(c.next.year));
-        HWND cell = ::GetDlgItem(panel, IDC_DAY_FIRST + FirstWeekday(c.next.year, c.next.month) + c.next.day - 1);
+        HWND cell = ::GetDlgItem(panel, IDC_DAY_FIRST + PlatformFirstWeekday(c.next.year, c.next.month) + c.next.day - 1);
         EXPECT_TRUE(WaitFor([&] { return ScreenPicture::OfWindow(panel).CountIn(cell, kToday) > 3; }, kShowMs));
         const std::string newTip = std::to_string(c.next.year) + "-" + std::to_string(c.next.month) + "-1";
         std::vector<std::string> tips;

@@ -9,7 +9,13 @@
 #include <string>
 
 #include "res/resource.h"
-#include "tests/e2e/e2e_support.h"
+#include "tests/support/dialogs.h"
+#include "tests/support/input.h"
+#include "tests/support/moved_clock.h"
+#include "tests/support/pictures.h"
+#include "tests/support/registry.h"
+#include "tests/support/test_files.h"
+#include "tests/support/windows_and_processes.h"
 
 namespace {
 // Well short of the 27 s between passes: a wake-up runs a pass at once.
@@ -107,7 +113,7 @@ TEST(ReminderE2E, ASleepOverItsMinuteShowsItLateOnceAndAFallBackAfterOkShowsNoth
     ASSERT_NE(reminder, nullptr) << "kept: " << KeptReminders() << "; RemindMissed "
                                  << StoredSetting("RemindMissed") << "; hidden window "
                                  << FindReminderBox();
-    EXPECT_EQ(BoxText(reminder), record);
+    EXPECT_EQ(MessageBoxText(reminder), record);
     EXPECT_EQ(ItemText(reminder, IDC_REMINDER_DUE), "This reminder was due 10:15.");
     PostResume(panel);  // the second resume notice finds nothing more
     EXPECT_FALSE(WaitFor([&] { return FindReminderBox() != reminder; }, 2000));
@@ -135,7 +141,7 @@ TEST(ReminderE2E, AReminderComesOverTheOpenStartUpBoxAndSnoozeBringsItBack) {
     HWND reminder = WaitForReminder(kStartMs);
     ASSERT_NE(reminder, nullptr);
     EXPECT_TRUE(::IsWindowVisible(announcement));
-    EXPECT_EQ(BoxText(reminder), record);
+    EXPECT_EQ(MessageBoxText(reminder), record);
     // Over it, as over every window that is not itself topmost.
     EXPECT_NE(::GetWindowLongA(reminder, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
     EXPECT_TRUE(Above(reminder, announcement));
@@ -153,7 +159,7 @@ TEST(ReminderE2E, AReminderComesOverTheOpenStartUpBoxAndSnoozeBringsItBack) {
     PostTimeChange(panel);
     reminder = WaitForReminder(kWokenMs);
     ASSERT_NE(reminder, nullptr);
-    EXPECT_EQ(BoxText(reminder), record);
+    EXPECT_EQ(MessageBoxText(reminder), record);
     ASSERT_TRUE(Answer(reminder, IDOK));
     AnswerBox(announcement, IDOK);
     scene.ExpectFilesUntouched();
@@ -254,7 +260,7 @@ TEST(ReminderE2E, AReminderLeftOpenOverMidnightDoesNotHoldTheDayChangeAndComesAg
     HWND again = WaitForReminder(kStartMs);
     ASSERT_NE(again, nullptr);
     EXPECT_NE(again, reminder);
-    EXPECT_EQ(BoxText(again), record);
+    EXPECT_EQ(MessageBoxText(again), record);
     EXPECT_EQ(ItemText(again, IDC_REMINDER_DUE), "This reminder was due 23:59 yesterday.");
     ASSERT_TRUE(Answer(again, IDOK));
     EXPECT_EQ(CountProcesses("Vellumo.exe"), 1);

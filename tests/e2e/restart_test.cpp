@@ -9,7 +9,9 @@
 #include <vector>
 
 #include "res/resource.h"
-#include "tests/e2e/e2e_support.h"
+#include "tests/support/moved_clock.h"
+#include "tests/support/test_files.h"
+#include "tests/support/windows_and_processes.h"
 
 namespace {
 // 2026-10-5 lies in the first row's Monday cell (the month begins on a Thursday).

@@ -9,8 +9,10 @@
 #include <string>
 
 #include "res/resource.h"
-#include "tests/e2e/driver_helpers.h"
-#include "tests/e2e/e2e_support.h"
+#include "tests/support/clock_face.h"
+#include "tests/support/pictures.h"
+#include "tests/support/registry.h"
+#include "tests/support/windows_and_processes.h"
 
 namespace {
 using namespace clock_face;

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "res/resource.h"
-#include "tests/e2e/e2e_support.h"
+#include "tests/support/windows_and_processes.h"
 
 namespace {
 // Waits that only catch a hang.

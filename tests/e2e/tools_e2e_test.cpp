@@ -9,9 +9,14 @@
 #include <string>
 #include <vector>
 
+#include "platform/handles.h"
 #include "res/resource.h"
-#include "tests/e2e/e2e_support.h"
+#include "tests/support/dialogs.h"
+#include "tests/support/moved_clock.h"
+#include "tests/support/registry.h"
+#include "tests/support/test_files.h"
 #include "tests/support/test_handles.h"
+#include "tests/support/windows_and_processes.h"
 
 namespace {
 
@@ -19,7 +24,7 @@ namespace {
 constexpr DWORD kShowMs = 10000;
 constexpr DWORD kStartMs = 30000;
 
-std::string SupportFile(const std::string& relative) { return TestBinDir() + "\\support\\" + relative; }
+std::string SupportFile(const std::string& relative) { return TestProgramDir() + "\\support\\" + relative; }
 
 void Command(HWND panel, UINT id) { ::PostMessageA(panel, WM_COMMAND, id, 0); }
 
@@ -73,7 +78,7 @@ TEST(ToolsE2E, BackupCommandStartsTheProgramAndHidesThePanelOrSaysItIsMissing) {
         Command(panel, ID_BACKUP);
         HWND box = WaitForWindow(panel, "#32770", "Vellumo");
         ASSERT_NE(box, nullptr);
-        EXPECT_EQ(BoxText(box), "Can not find file  \"Sandrel.exe\" in installation directory");
+        EXPECT_EQ(MessageBoxText(box), "Can not find file  \"Sandrel.exe\" in installation directory");
         ::PostMessageA(box, WM_COMMAND, IDOK, 0);
         ASSERT_TRUE(WaitFor([&] { return !::IsWindow(box); }, kShowMs));
         EXPECT_TRUE(::IsWindowVisible(panel));
@@ -87,7 +92,7 @@ TEST(ToolsE2E, BackupCommandStartsTheProgramAndHidesThePanelOrSaysItIsMissing) {
 }
 
 TEST(ToolsE2E, HelpIsFoundBesideTheProgramOrAboveItButNotFourLevelsUp) {
-    const std::string chm = TestBinDir() + "\\..\\companions\\out\\Help.chm";
+    const std::string chm = TestProgramDir() + "\\..\\companions\\out\\Help.chm";
     if (!FileExists(chm)) GTEST_SKIP() << "Help.chm was not built (no chmcmd)";
     struct Case {
         const char* helpAt;  // relative to the program dir's root
@@ -114,7 +119,7 @@ TEST(ToolsE2E, HelpIsFoundBesideTheProgramOrAboveItButNotFourLevelsUp) {
         } else {
             HWND box = WaitForWindow(panel, "#32770", "Vellumo");
             ASSERT_NE(box, nullptr);
-            EXPECT_EQ(BoxText(box), "Can not find file  \"Help.chm\" in installation directory");
+            EXPECT_EQ(MessageBoxText(box), "Can not find file  \"Help.chm\" in installation directory");
         }
     }
 }
@@ -276,13 +281,13 @@ std::wstring Extended(const std::string& path) { return L"\\\\?\\" + std::wstrin
 
 TEST(ToolsE2E, TheProgramStartsWithoutTheHelpViewerInstalled) {
     const std::vector<std::string> imports =
-        ImportedLibraries(TestBinDir() + "\\..\\bin\\Vellumo.exe");
+        ImportedLibraries(TestProgramDir() + "\\..\\bin\\Vellumo.exe");
     ASSERT_NE(std::find(imports.begin(), imports.end(), "user32.dll"), imports.end());
     EXPECT_EQ(std::find(imports.begin(), imports.end(), "hhctrl.ocx"), imports.end());
 }
 
 TEST(ToolsE2E, HelpCommandAndF1OpenTheHelpFileOrSayItIsMissing) {
-    const std::string chm = TestBinDir() + "\\..\\companions\\out\\Help.chm";
+    const std::string chm = TestProgramDir() + "\\..\\companions\\out\\Help.chm";
     if (!FileExists(chm)) GTEST_SKIP() << "Help.chm was not built (no chmcmd)";
     for (bool present : {true, false}) {
         SCOPED_TRACE(present ? "with Help.chm" : "without Help.chm");
@@ -303,7 +308,7 @@ TEST(ToolsE2E, HelpCommandAndF1OpenTheHelpFileOrSayItIsMissing) {
             } else {
                 HWND box = WaitForWindow(panel, "#32770", "Vellumo");
                 ASSERT_NE(box, nullptr);
-                EXPECT_EQ(BoxText(box), "Can not find file  \"Help.chm\" in installation directory");
+                EXPECT_EQ(MessageBoxText(box), "Can not find file  \"Help.chm\" in installation directory");
                 ::PostMessageA(box, WM_COMMAND, IDOK, 0);
                 WaitFor([&] { return !::IsWindow(box); }, kShowMs);
             }
@@ -333,7 +338,7 @@ struct DeepFolder {
 };
 
 TEST(ToolsE2E, HelpAndBackupWorkFromAProgramFolderWith270Characters) {
-    const std::string chm = TestBinDir() + "\\..\\companions\\out\\Help.chm";
+    const std::string chm = TestProgramDir() + "\\..\\companions\\out\\Help.chm";
     ProgramDir dir;
     DeepFolder deep(dir.Path());
     ASSERT_EQ(deep.path.size(), 270u);

@@ -8,7 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "tests/e2e/e2e_support.h"
+#include "tests/support/pictures.h"
+#include "tests/support/windows_and_processes.h"
 
 namespace {
 

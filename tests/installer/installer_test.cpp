@@ -12,10 +12,12 @@
 #include <vector>
 
 #include "core/settings/settings_rules.h"
-#include "tests/e2e/e2e_support.h"
-#include "tests/support/registry_snapshot.h"
+#include "platform/handles.h"
+#include "tests/support/registry.h"
 #include "tests/support/task_scheduler.h"
+#include "tests/support/test_files.h"
 #include "tests/support/test_handles.h"
+#include "tests/support/windows_and_processes.h"
 
 namespace {
 

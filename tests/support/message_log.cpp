@@ -1,5 +1,9 @@
 #include "tests/support/message_log.h"
 
+#include <algorithm>
+#include <cstdio>
+#include <string>
+
 namespace {
 const char kLogProperty[] = "VellumoTestMessageLog";
 }  // namespace
@@ -41,3 +45,37 @@ std::vector<LoggedMessage> MessageLog::Of(UINT msg) const {
 }
 
 int MessageLog::Count(UINT msg) const { return static_cast<int>(Of(msg).size()); }
+
+namespace {
+std::string MessageName(UINT msg) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%04X", msg);
+    return text;
+}
+}  // namespace
+
+::testing::AssertionResult MessageLog::Follows(const std::vector<ExpectedMessage>& table) const {
+    std::vector<UINT> seen;
+    for (const LoggedMessage& m : m_log)
+        if (std::any_of(table.begin(), table.end(),
+                        [&m](const ExpectedMessage& row) { return row.msg == m.msg; }))
+            seen.push_back(m.msg);
+    // fits[i][j]: seen[i..] follows table[j..]. Filled from the ends, so an
+    // optional row is taken or passed over as the rest of the sequence needs.
+    const size_t n = seen.size(), rows = table.size();
+    std::vector<std::vector<char>> fits(n + 1, std::vector<char>(rows + 1, 0));
+    fits[n][rows] = 1;
+    for (size_t j = rows; j-- > 0;) {
+        for (size_t i = n + 1; i-- > 0;) {
+            bool ok = table[j].optional && fits[i][j + 1];
+            if (!ok && i < n && seen[i] == table[j].msg) ok = fits[i + 1][j + 1];
+            fits[i][j] = ok;
+        }
+    }
+    if (fits[0][0]) return ::testing::AssertionSuccess();
+    std::string expected, got;
+    for (const ExpectedMessage& row : table)
+        expected += " " + MessageName(row.msg) + (row.optional ? "?" : "");
+    for (UINT msg : seen) got += " " + MessageName(msg);
+    return ::testing::AssertionFailure() << "expected" << expected << ", got" << (got.empty() ? " nothing" : got);
+}

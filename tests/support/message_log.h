@@ -6,12 +6,21 @@
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <vector>
 
 struct LoggedMessage {
     UINT msg;
     WPARAM wp;
     LPARAM lp;
+};
+
+// One row of a message sequence: a message that must come next, or one that
+// may come there (optional) and is passed over when it does not.
+struct ExpectedMessage {
+    UINT msg;
+    bool optional = false;
 };
 
 class MessageLog {
@@ -23,6 +32,10 @@ public:
 
     std::vector<LoggedMessage> Of(UINT msg) const;
     int Count(UINT msg) const;
+    // Whether the logged messages of the kinds the table names (the others
+    // are left out) came in the table's order: every required row, each
+    // optional one at most once in its place, and nothing more.
+    ::testing::AssertionResult Follows(const std::vector<ExpectedMessage>& table) const;
     void Clear() { m_log.clear(); }
 
 private:

@@ -1,18 +1,11 @@
-// Owners for the handles the tests hold that the program itself never does
-// (tool-help snapshots, whole-window DCs); the rest are the program's own
-// (platform/handles.h).
+// The owner of the one handle the tests hold that the program itself never
+// does (a whole-window DC); the others are the program's own
+// (platform/handles.h), tool-help snapshots held as files are.
 #pragma once
 
 #include <windows.h>
 
 #include "platform/handles.h"
-
-// Tool-help snapshots report failure as INVALID_HANDLE_VALUE, as files do.
-using SnapshotHandle = FileHandle;
-
-inline bool RegistryKeyExists(HKEY root, const char* path) {
-    return RegKey(root, path, KEY_READ).Valid();
-}
 
 // GetWindowDC / ReleaseDC: the whole window, frame included.
 class WholeWindowDC {

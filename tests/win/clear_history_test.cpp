@@ -6,9 +6,11 @@
 #include <vector>
 
 #include "app/tools/dlg_clear_history.h"
+#include "platform/handles.h"
 #include "res/resource.h"
-#include "tests/win/tools_test_support.h"
-#include "tests/win/win_test_support.h"
+#include "tests/support/dialogs.h"
+#include "tests/support/registry.h"
+#include "tests/support/test_files.h"
 
 namespace {
 

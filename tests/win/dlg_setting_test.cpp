@@ -11,9 +11,11 @@
 #include "app/settings/dlg_setting.h"
 #include "app/settings/settings_store.h"
 #include "res/resource.h"
+#include "tests/support/dialogs.h"
+#include "tests/support/in_process.h"
+#include "tests/support/input.h"
+#include "tests/support/registry.h"
 #include "tests/support/task_scheduler.h"
-#include "tests/win/autorun_place.h"
-#include "tests/win/win_test_support.h"
 
 namespace {
 
@@ -49,7 +51,6 @@ INT_PTR RunModal(CDlgSetting& dlg, std::function<void(HWND)> act) {
     return script.Run([&] { return dlg.DoModal(); });
 }
 
-void Press(HWND dlg, int id) { PostClick(dlg, id); }
 void Click(HWND dlg, int id) { ::SendDlgItemMessageA(dlg, id, BM_CLICK, 0, 0); }
 bool Checked(HWND dlg, int id) { return ::IsDlgButtonChecked(dlg, id) == BST_CHECKED; }
 std::string DaysText(HWND dlg) {
@@ -96,7 +97,7 @@ TEST(DlgSetting, OpensWithWhatIsStored) {
             EXPECT_EQ(Checked(wnd, IDC_FORMAT_24), !c.format12) << c.timeFormat;
             EXPECT_EQ(DaysText(wnd), c.shown) << "stored days " << c.days;
             EXPECT_EQ(Checked(wnd, IDC_AUTORUN), c.autorun);
-            Press(wnd, IDCANCEL);
+            PostClick(wnd, IDCANCEL);
         });
     }
 }
@@ -114,7 +115,7 @@ TEST(DlgSetting, OkStoresTheFormatAndTheDaysClampedToOneToSeven) {
         const INT_PTR result = RunModal(dlg, [&](HWND wnd) {
             Click(wnd, c.format == 12 ? IDC_FORMAT_12 : IDC_FORMAT_24);
             TypeDays(wnd, c.typed);
-            Press(wnd, IDOK);
+            PostClick(wnd, IDOK);
         });
         EXPECT_EQ(result, IDOK);
         EXPECT_EQ(ReadSettingValue(kDaysValue), c.stored) << "typed '" << c.typed << "'";
@@ -134,7 +135,7 @@ TEST(DlgSetting, RemindMissedIsOnUntilUntickedAndOkStoresIt) {
         RunModal(dlg, [&](HWND wnd) {
             EXPECT_EQ(Checked(wnd, IDC_REMIND_MISSED), stored != 0) << stored;
             Click(wnd, IDC_REMIND_MISSED);
-            Press(wnd, IDOK);
+            PostClick(wnd, IDOK);
         });
         EXPECT_EQ(ReadSettingValue(kRemindMissedValue), stored == 0 ? 1 : 0) << stored;
     }
@@ -143,7 +144,7 @@ TEST(DlgSetting, RemindMissedIsOnUntilUntickedAndOkStoresIt) {
     CDlgSetting dlg;
     RunModal(dlg, [&](HWND wnd) {
         Click(wnd, IDC_REMIND_MISSED);
-        Press(wnd, IDCANCEL);
+        PostClick(wnd, IDCANCEL);
     });
     EXPECT_EQ(ReadSettingValue(kRemindMissedValue), -1);
 }
@@ -167,7 +168,7 @@ TEST(DlgSetting, ArrowsStayWithinOneToSeven) {
         ArrowClick(wnd, false, 9);
         EXPECT_EQ(DaysText(wnd), "1");
         ArrowKey(wnd, VK_UP, 3);
-        Press(wnd, IDOK);
+        PostClick(wnd, IDOK);
     });
     EXPECT_EQ(ReadSettingValue(kDaysValue), 4);
 }
@@ -179,13 +180,13 @@ TEST(DlgSetting, OkWritesTheAutorunEntryEvenWhenItExistedOrDeletesIt) {
     ::GetModuleFileNameA(nullptr, path, MAX_PATH);
     SetAutoRunText("\"C:\\Old\\Vellumo.exe\" /background");
     CDlgSetting keep;  // checked because it exists; OK stores the current path
-    RunModal(keep, [](HWND wnd) { Press(wnd, IDOK); });
+    RunModal(keep, [](HWND wnd) { PostClick(wnd, IDOK); });
     EXPECT_EQ(AutoRunText(), AutoRunData(path));
 
     CDlgSetting remove;
     RunModal(remove, [](HWND wnd) {
         Click(wnd, IDC_AUTORUN);
-        Press(wnd, IDOK);
+        PostClick(wnd, IDOK);
     });
     EXPECT_FALSE(IsAutoRunSet());
 }
@@ -199,7 +200,7 @@ TEST(DlgSetting, CancelAfterChangingEverythingStoresNothing) {
         Click(wnd, IDC_FORMAT_12);
         TypeDays(wnd, "6");
         Click(wnd, IDC_AUTORUN);
-        Press(wnd, IDCANCEL);
+        PostClick(wnd, IDCANCEL);
     });
     EXPECT_EQ(result, IDCANCEL);
     EXPECT_EQ(ReadSettingValue(kTimeFormatValue), 24);
@@ -219,7 +220,7 @@ TEST(DlgSetting, TickingRegistersThisUsersLogOnTaskAndUntickingRemovesIt) {
     CDlgSetting tick;
     EXPECT_EQ(RunModal(tick, [](HWND wnd) {
                   Click(wnd, IDC_AUTORUN);
-                  Press(wnd, IDOK);
+                  PostClick(wnd, IDOK);
               }),
               IDOK);
     const std::string xml = TaskXml(task);
@@ -244,7 +245,7 @@ TEST(DlgSetting, TickingRegistersThisUsersLogOnTaskAndUntickingRemovesIt) {
     RunModal(untick, [](HWND wnd) {
         EXPECT_EQ(Checked(wnd, IDC_AUTORUN), SchedulerKeepsDefinitions());
         if (Checked(wnd, IDC_AUTORUN)) Click(wnd, IDC_AUTORUN);
-        Press(wnd, IDOK);
+        PostClick(wnd, IDOK);
     });
     EXPECT_FALSE(TaskExists(task));
 }
@@ -265,7 +266,7 @@ TEST(DlgSetting, ARefusedTaskIsShownTheBoxUntickedAndNothingStored) {
         .Do([&] {
             Click(dlg.GetSafeHwnd(), IDC_FORMAT_12);
             Click(dlg.GetSafeHwnd(), IDC_AUTORUN);
-            Press(dlg.GetSafeHwnd(), IDOK);
+            PostClick(dlg.GetSafeHwnd(), IDOK);
         })
         .Answer("Vellumo", IDOK, &said)
         .Do([&] {
@@ -273,7 +274,7 @@ TEST(DlgSetting, ARefusedTaskIsShownTheBoxUntickedAndNothingStored) {
             EXPECT_TRUE(::IsWindowVisible(wnd)) << "the dialog stays open";
             EXPECT_FALSE(Checked(wnd, IDC_AUTORUN));
             EXPECT_EQ(::GetDlgCtrlID(::GetFocus()), IDC_AUTORUN);
-            Press(wnd, IDCANCEL);
+            PostClick(wnd, IDCANCEL);
         });
     EXPECT_EQ(script.Run([&] { return dlg.DoModal(); }), IDCANCEL);
     EXPECT_EQ(said, kAutoRunRefused);

@@ -5,9 +5,12 @@
 #include <vector>
 
 #include "platform/dialog.h"
+#include "platform/handles.h"
 #include "platform/wnd.h"
 #include "res/resource.h"
-#include "tests/win/win_test_support.h"
+#include "tests/support/dialogs.h"
+#include "tests/support/pictures.h"
+#include "tests/support/windows_and_processes.h"
 
 namespace {
 

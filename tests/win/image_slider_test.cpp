@@ -5,8 +5,10 @@
 #include <vector>
 
 #include "controls/image_slider.h"
+#include "platform/handles.h"
 #include "res/resource.h"
-#include "tests/win/win_test_support.h"
+#include "tests/support/pictures.h"
+#include "tests/support/windows_and_processes.h"
 
 namespace {
 
@@ -15,7 +17,6 @@ constexpr COLORREF kParentColour = RGB(255, 0, 255);  // nowhere in the picture
 constexpr int kSliderId = 77;
 
 // What the window shows now, after it painted everything pending.
-Pixels ScreenOf(HWND wnd) { return WindowPixels(wnd); }
 
 Pixels PictureResource() {
     BitmapHandle bmp(static_cast<HBITMAP>(::LoadImageA(::GetModuleHandleA(nullptr),
@@ -92,7 +93,7 @@ TEST_F(SliderTest, TakesThePictureSizeAndShowsTheParentThroughTheTransparentColo
     EXPECT_EQ(topLeft.x, 30);  // resized, not moved
     EXPECT_EQ(topLeft.y, 20);
 
-    const Pixels shown = ScreenOf(staticWnd);
+    const Pixels shown = WindowPixels(staticWnd);
     int transparent = 0;
     int mismatches = 0;
     for (int y = 0; y < picture.height; ++y) {
@@ -111,13 +112,13 @@ TEST_F(SliderTest, TakesThePictureSizeAndShowsTheParentThroughTheTransparentColo
 }
 
 TEST_F(SliderTest, FocusRectangleComesAndGoesWithoutTraces) {
-    const Pixels unfocused = ScreenOf(staticWnd);
+    const Pixels unfocused = WindowPixels(staticWnd);
 
     // A click gives the focus, and the rectangle shows.
     ::SendMessageA(staticWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
     ::SendMessageA(staticWnd, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
     EXPECT_EQ(::GetFocus(), staticWnd);
-    const Pixels focused = ScreenOf(staticWnd);
+    const Pixels focused = WindowPixels(staticWnd);
     EXPECT_TRUE(slider.IsFocusRectDrawn());
     EXPECT_FALSE(focused == unfocused);
     int changedOnBorder = 0;
@@ -132,22 +133,22 @@ TEST_F(SliderTest, FocusRectangleComesAndGoesWithoutTraces) {
     // the rectangle is there once, not cancelled by a second one.
     ::RedrawWindow(parent, nullptr, nullptr,
                    RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    EXPECT_TRUE(ScreenOf(staticWnd) == focused);
+    EXPECT_TRUE(WindowPixels(staticWnd) == focused);
     ::InvalidateRect(staticWnd, nullptr, FALSE);
-    EXPECT_TRUE(ScreenOf(staticWnd) == focused);
+    EXPECT_TRUE(WindowPixels(staticWnd) == focused);
 
     // Focus away: exactly the picture again.
     ::SetFocus(button);
-    EXPECT_TRUE(ScreenOf(staticWnd) == unfocused);
+    EXPECT_TRUE(WindowPixels(staticWnd) == unfocused);
     EXPECT_FALSE(slider.IsFocusRectDrawn());
     ::RedrawWindow(parent, nullptr, nullptr,
                    RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    EXPECT_TRUE(ScreenOf(staticWnd) == unfocused);
+    EXPECT_TRUE(WindowPixels(staticWnd) == unfocused);
 }
 
 TEST_F(SliderTest, KeysMoveTheValueAndPostTheChangeWithNothingVisibleChanging) {
     ::SetFocus(staticWnd);
-    const Pixels before = ScreenOf(staticWnd);
+    const Pixels before = WindowPixels(staticWnd);
     TakeNotifications();
     EXPECT_EQ(::SendMessageA(staticWnd, WM_GETDLGCODE, 0, 0), DLGC_WANTARROWS);
 
@@ -162,5 +163,5 @@ TEST_F(SliderTest, KeysMoveTheValueAndPostTheChangeWithNothingVisibleChanging) {
     ::SendMessageA(staticWnd, WM_KEYDOWN, 'A', 0);
     EXPECT_TRUE(TakeNotifications().empty());
 
-    EXPECT_TRUE(ScreenOf(staticWnd) == before);
+    EXPECT_TRUE(WindowPixels(staticWnd) == before);
 }

@@ -6,9 +6,11 @@
 #include "app/instance/app_state.h"
 #include "controls/lcd_clock.h"
 #include "core/controls/clock_digits.h"
+#include "platform/handles.h"
 #include "res/resource.h"
 #include "tests/support/clock_face.h"
-#include "tests/win/win_test_support.h"
+#include "tests/support/pictures.h"
+#include "tests/support/windows_and_processes.h"
 
 namespace {
 

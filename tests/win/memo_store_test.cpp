@@ -10,20 +10,17 @@
 
 #include "app/memo/memo_store.h"
 #include "platform/file.h"
-#include "tests/win/win_test_support.h"
+#include "platform/handles.h"
+#include "tests/support/test_files.h"
+#include "tests/support/windows_and_processes.h"
 
 namespace {
-
-std::string TestExeDirectory() { return TestProgramDir(); }
-void RemoveTree(const std::string& dir) { RemoveDirectoryTree(dir); }
 
 long long FileSize(const std::string& path) {
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return -1;
     return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
-
-bool Exists(const std::string& path) { return FileExists(path); }
 
 void Save(const std::string& path, const std::string& bytes) {
     Memos().WriteDayFile(path, bytes.data(), bytes.size());
@@ -35,8 +32,6 @@ std::string Read(const std::string& path, std::size_t limit = kMemoReadLimit) {
     return text;
 }
 
-using Helper = MemoSaverProcess;
-
 class MemoStoreTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -45,12 +40,12 @@ protected:
         static int counter = 0;
         dir_ = std::string(temp) + "vellumo_memo_" + std::to_string(::GetCurrentProcessId()) + "_" +
                std::to_string(++counter);
-        RemoveTree(dir_);
+        RemoveDirectoryTree(dir_);
         ASSERT_TRUE(::CreateDirectoryA(dir_.c_str(), nullptr));
         Memos().InitMemoPaths(dir_);
     }
     void TearDown() override {
-        RemoveTree(dir_);
+        RemoveDirectoryTree(dir_);
         Memos().InitMemoPaths();
     }
     std::string Remark(int y, int m, int d) { return Memos().MemoPath(Date{y, m, d}); }
@@ -69,8 +64,8 @@ TEST_F(MemoStoreTest, PathsAndNamesFollowTheDateText) {
 
     // The running program's own directory, cut before its last backslash.
     Memos().InitMemoPaths();
-    EXPECT_EQ(TestExeDirectory() + "\\Remark\\Remark_", Memos().Paths().remarkPrefix);
-    EXPECT_EQ(TestExeDirectory() + "\\Notice\\Notice_", Memos().Paths().noticePrefix);
+    EXPECT_EQ(TestProgramDir() + "\\Remark\\Remark_", Memos().Paths().remarkPrefix);
+    EXPECT_EQ(TestProgramDir() + "\\Notice\\Notice_", Memos().Paths().noticePrefix);
 }
 
 TEST_F(MemoStoreTest, SavesCreateBothDirectoriesAndReplaceTheWholeFile) {
@@ -80,17 +75,17 @@ TEST_F(MemoStoreTest, SavesCreateBothDirectoriesAndReplaceTheWholeFile) {
     EXPECT_EQ("", text);
 
     Save(memo, MemoRecord("2008-1-5", "Dentist and a long line"));
-    EXPECT_TRUE(Exists(Memos().Paths().noticeDir));  // saving a memo creates Notice too
+    EXPECT_TRUE(FileExists(Memos().Paths().noticeDir));  // saving a memo creates Notice too
     Save(memo, MemoRecord("2008-1-5", "Dentist"));
     EXPECT_EQ("[2008-1-5] Dentist", Read(memo));
     EXPECT_EQ(18, FileSize(memo));
 
     // Saving only a time creates Remark too.
-    RemoveTree(dir_ + "\\Remark");
-    RemoveTree(dir_ + "\\Notice");
+    RemoveDirectoryTree(dir_ + "\\Remark");
+    RemoveDirectoryTree(dir_ + "\\Notice");
     const std::string notice = Notice(2008, 1, 5);
     Save(notice, NoticeText("", "30"));
-    EXPECT_TRUE(Exists(Memos().Paths().remarkDir));
+    EXPECT_TRUE(FileExists(Memos().Paths().remarkDir));
     const std::optional<NoticeTime> time = ParseNoticeTime(Read(notice, kNoticeReadLimit));
     ASSERT_TRUE(time.has_value());
     EXPECT_EQ(0, time->hour);
@@ -125,7 +120,7 @@ TEST_F(MemoStoreTest, ReadLimitsEmptyFilesAndDeletes) {
     EXPECT_EQ("", text);
 
     MemoStore::DeleteDayFile(memo);
-    EXPECT_FALSE(Exists(memo));
+    EXPECT_FALSE(FileExists(memo));
     MemoStore::DeleteDayFile(memo);  // missing: no error
     MemoStore::DeleteDayFile(Remark(1999, 2, 31));
 }
@@ -134,7 +129,7 @@ TEST_F(MemoStoreTest, AFileHeldByAnotherProgramReadsAsNotOpenedAndAWriteReportsI
     const std::string memo = Remark(2008, 1, 5);
     Save(memo, "[2008-1-5] old");
     {
-        Helper holder("hold", memo);
+        MemoSaverProcess holder("hold", memo);
         ASSERT_TRUE(holder.WaitReady());
         std::string text = "stale";
         EXPECT_FALSE(MemoStore::ReadDayFile(memo, kMemoReadLimit, text));
@@ -153,7 +148,7 @@ TEST_F(MemoStoreTest, AFileHeldByAnotherProgramReadsAsNotOpenedAndAWriteReportsI
         EXPECT_GE(::GetTickCount() - start, 80u);  // retried before giving up
     }
     EXPECT_EQ("[2008-1-5] old", Read(memo));
-    EXPECT_FALSE(Exists(memo + ".tmp"));
+    EXPECT_FALSE(FileExists(memo + ".tmp"));
 }
 
 TEST_F(MemoStoreTest, ASaveWaitsForABriefReadOfTheOtherThread) {
@@ -180,7 +175,7 @@ TEST_F(MemoStoreTest, ASaveWaitsForABriefReadOfTheOtherThread) {
     KernelHandle again(::CreateThread(nullptr, 0, &Release::Run, &release, 0, nullptr));
     MemoStore::DeleteDayFile(memo);
     ::WaitForSingleObject(again.Get(), INFINITE);
-    EXPECT_FALSE(Exists(memo));
+    EXPECT_FALSE(FileExists(memo));
 }
 
 TEST_F(MemoStoreTest, AReadOnlyProgramDirectoryRefusesTheSaveAndKeepsTheMemo) {
@@ -243,7 +238,7 @@ TEST_F(MemoStoreTest, PathsThatDoNotFitAreNeitherOverrunNorCut) {
 TEST_F(MemoStoreTest, AKilledSaveLeavesTheOldOrTheNewMemoWhole) {
     const std::string memo = Remark(2008, 1, 5);
     for (int round = 0; round < 10; ++round) {
-        Helper saver("save", dir_);
+        MemoSaverProcess saver("save", dir_);
         ASSERT_TRUE(saver.WaitReady());
         ::Sleep(5 * round);  // land at different points of the save
         saver.Kill();
@@ -297,11 +292,11 @@ TEST_F(MemoStoreTest, SavesAndDeletesTellTheListenersWhatTheFileHolds) {
     Memos().SaveMemo(day, "[2008-1-5] Dentist", 18);
     EXPECT_EQ("[2008-1-5] Dentist", Read(Remark(2008, 1, 5)));
     {
-        Helper holder("hold", Remark(2008, 1, 5));
+        MemoSaverProcess holder("hold", Remark(2008, 1, 5));
         ASSERT_TRUE(holder.WaitReady());
         Memos().DeleteMemo(day);  // kept from happening: the file stays
     }
-    EXPECT_TRUE(Exists(Remark(2008, 1, 5)));
+    EXPECT_TRUE(FileExists(Remark(2008, 1, 5)));
     Memos().DeleteMemo(day);
     Memos().DeleteMemo(day);  // missing already: gone all the same
     Memos().StopListening(&told);

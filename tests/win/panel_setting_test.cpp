@@ -13,9 +13,13 @@
 #include "app/panel/vellumo_dlg.h"
 #include "app/settings/settings_store.h"
 #include "res/resource.h"
-#include "tests/common/test_dates.h"
-#include "tests/win/panel_harness.h"
-#include "tests/win/win_test_support.h"
+#include "tests/support/dialogs.h"
+#include "tests/support/in_process.h"
+#include "tests/support/input.h"
+#include "tests/support/moved_clock.h"
+#include "tests/support/registry.h"
+#include "tests/support/test_files.h"
+#include "tests/support/windows_and_processes.h"
 
 namespace {
 constexpr char kAnnouncement[] = "Vellumo reminds you.";

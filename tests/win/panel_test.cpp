@@ -16,14 +16,17 @@
 #include "core/calendar/month_model.h"
 #include "platform/handles.h"
 #include "res/resource.h"
-#include "tests/win/panel_harness.h"
-#include "tests/win/win_test_support.h"
+#include "tests/support/dialogs.h"
+#include "tests/support/in_process.h"
+#include "tests/support/moved_clock.h"
+#include "tests/support/pictures.h"
+#include "tests/support/test_files.h"
+#include "tests/support/windows_and_processes.h"
 
 namespace {
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr COLORREF kGold = RGB(255, 216, 0);
 constexpr COLORREF kToday = RGB(255, 80, 50);
-
 
 COLORREF TextOut(CVellumoDlg& panel, int id) {
     return panel.DayCell(id).StateColour(static_cast<int>(ButtonColourSlot::TextOut));

@@ -5,8 +5,9 @@
 #include <vector>
 
 #include "controls/progress_ctrl.h"
+#include "platform/handles.h"
 #include "res/resource.h"
-#include "tests/win/win_test_support.h"
+#include "tests/support/windows_and_processes.h"
 
 namespace {
 

@@ -10,13 +10,12 @@
 #include "app/memo/memo_store.h"
 #include "app/memo/remark_dlg.h"
 #include "res/resource.h"
-#include "tests/win/win_test_support.h"
+#include "tests/support/dialogs.h"
+#include "tests/support/pictures.h"
+#include "tests/support/test_files.h"
+#include "tests/support/windows_and_processes.h"
 
 namespace {
-
-std::string ReadBytes(const std::string& path) { return ReadFileText(path); }
-void WriteBytes(const std::string& path, const std::string& bytes) { WriteFileBytes(path, bytes); }
-bool Exists(const std::string& path) { return FileExists(path); }
 
 std::string Text(HWND wnd) {
     char buffer[8192] = {};
@@ -24,10 +23,7 @@ std::string Text(HWND wnd) {
     return buffer;
 }
 
-// The program's own message boxes are captioned with the program name.
-HWND FindBox(const std::string& caption) { return FindThreadDialog(caption.c_str()); }
-
-HWND Editor() { return FindBox("New Memo"); }
+HWND Editor() { return FindThreadDialog("New Memo"); }
 HWND Item(int id) { return ::GetDlgItem(Editor(), id); }
 
 // The editor's script: the shared modal driver's steps plus the editor's
@@ -133,25 +129,25 @@ TEST_F(RemarkDlgTest, NewDateShowsDefaultsAndEnterOnlyBreaksLinesInTheContent) {
     EXPECT_EQ(shown.minute, "30");
     EXPECT_EQ(shown.content, "");
     EXPECT_EQ(afterEnter.content, "\r\n");  // the editor stayed open through both
-    EXPECT_FALSE(Exists(dir_ + "\\Notice\\Notice_2031-12-31.txt"));
-    EXPECT_FALSE(Exists(dir_ + "\\Remark\\Remark_2031-12-31.txt"));
+    EXPECT_FALSE(FileExists(dir_ + "\\Notice\\Notice_2031-12-31.txt"));
+    EXPECT_FALSE(FileExists(dir_ + "\\Remark\\Remark_2031-12-31.txt"));
 }
 
 TEST_F(RemarkDlgTest, ExistingMemoOpensWithoutItsHeadAndSavesTheSameBytes) {
-    WriteBytes(MemoFile(), "[2008-1-5] Dentist");
-    WriteBytes(NoticeFile(), "9:05");
+    WriteFileBytes(MemoFile(), "[2008-1-5] Dentist");
+    WriteFileBytes(NoticeFile(), "9:05");
     Shown shown = OpenAndClose(IDC_REMARK_OK, IDOK);
     EXPECT_EQ(shown.title, "New Memo");
     EXPECT_EQ(shown.content, "Dentist");
     EXPECT_EQ(shown.hour, "9");
     EXPECT_EQ(shown.minute, "05");
-    EXPECT_EQ(ReadBytes(MemoFile()), "[2008-1-5] Dentist");
-    EXPECT_EQ(ReadBytes(NoticeFile()), "9:05");
+    EXPECT_EQ(ReadFileText(MemoFile()), "[2008-1-5] Dentist");
+    EXPECT_EQ(ReadFileText(NoticeFile()), "9:05");
 
     // "]" only at position 12: the text is not a head and shows whole. A
     // notice without ":" leaves the default time.
-    WriteBytes(MemoFile(), "0123456789ab] tail");
-    WriteBytes(NoticeFile(), "905");
+    WriteFileBytes(MemoFile(), "0123456789ab] tail");
+    WriteFileBytes(NoticeFile(), "905");
     shown = OpenAndClose(IDC_REMARK_CANCEL, IDCANCEL);
     EXPECT_EQ(shown.content, "0123456789ab] tail");
     EXPECT_EQ(shown.hour, "1");
@@ -168,7 +164,7 @@ TEST_F(RemarkDlgTest, TimesAreStoredAsTypedAndRangesChecked) {
         .Click(IDC_REMARK_OK)
         .Answer("Vellumo", IDOK, &bothBox)
         .Pause(300)
-        .Then([] { return FindBox("Vellumo") == nullptr; })  // only the hour message
+        .Then([] { return FindThreadDialog("Vellumo") == nullptr; })  // only the hour message
         .Set(IDC_HOUR, "23")
         .Click(IDC_REMARK_OK)
         .Answer("Vellumo", IDOK, &minuteBox)
@@ -176,7 +172,7 @@ TEST_F(RemarkDlgTest, TimesAreStoredAsTypedAndRangesChecked) {
         .Set(IDC_MINUTE, "0")
         .Click(IDC_REMARK_OK)
         .Answer("Vellumo", IDOK, &hourBox)
-        .Then([this] { return !Exists(NoticeFile()) && !Exists(MemoFile()); })
+        .Then([this] { return !FileExists(NoticeFile()) && !FileExists(MemoFile()); })
         .Set(IDC_HOUR, "007")
         .Set(IDC_MINUTE, "5")
         .Click(IDC_REMARK_OK);
@@ -184,8 +180,8 @@ TEST_F(RemarkDlgTest, TimesAreStoredAsTypedAndRangesChecked) {
     EXPECT_EQ(bothBox, "Hour not available");
     EXPECT_EQ(minuteBox, "Minute not available");
     EXPECT_EQ(hourBox, "Hour not available");
-    EXPECT_EQ(ReadBytes(NoticeFile()), "007:5");
-    EXPECT_EQ(ReadBytes(MemoFile()), "[2008-1-5] Call");
+    EXPECT_EQ(ReadFileText(NoticeFile()), "007:5");
+    EXPECT_EQ(ReadFileText(MemoFile()), "[2008-1-5] Call");
 
     // Shown again as typed; an empty hour is hour 0 and stored empty.
     Shown shown;
@@ -194,12 +190,12 @@ TEST_F(RemarkDlgTest, TimesAreStoredAsTypedAndRangesChecked) {
     EXPECT_EQ(again.Run(dialog), IDOK);
     EXPECT_EQ(shown.hour, "007");
     EXPECT_EQ(shown.minute, "5");
-    EXPECT_EQ(ReadBytes(NoticeFile()), ":5");
+    EXPECT_EQ(ReadFileText(NoticeFile()), ":5");
 }
 
 TEST_F(RemarkDlgTest, EmptiedMemoAsksAndOnYesDeletesTheMemoButKeepsTheNewTime) {
-    WriteBytes(MemoFile(), "[2008-1-5] Dentist");
-    WriteBytes(NoticeFile(), "1:30");
+    WriteFileBytes(MemoFile(), "[2008-1-5] Dentist");
+    WriteFileBytes(NoticeFile(), "1:30");
     std::string first, second;
     bool memoAfterNo = false;
     bool openAfterNo = false;
@@ -212,7 +208,7 @@ TEST_F(RemarkDlgTest, EmptiedMemoAsksAndOnYesDeletesTheMemoButKeepsTheNewTime) {
         .Answer("Info", IDNO, &first)
         .Pause(100)
         .Do([&] {
-            memoAfterNo = Exists(MemoFile());
+            memoAfterNo = FileExists(MemoFile());
             openAfterNo = Editor() != nullptr;
         })
         .Click(IDC_REMARK_OK)
@@ -222,8 +218,8 @@ TEST_F(RemarkDlgTest, EmptiedMemoAsksAndOnYesDeletesTheMemoButKeepsTheNewTime) {
     EXPECT_EQ(second, first);
     EXPECT_TRUE(memoAfterNo);
     EXPECT_TRUE(openAfterNo);
-    EXPECT_FALSE(Exists(MemoFile()));
-    EXPECT_EQ(ReadBytes(NoticeFile()), "8:15");
+    EXPECT_FALSE(FileExists(MemoFile()));
+    EXPECT_EQ(ReadFileText(NoticeFile()), "8:15");
 }
 
 TEST_F(RemarkDlgTest, FullLengthMemoSurvivesOpenAndOkByteForByte) {
@@ -248,19 +244,19 @@ TEST_F(RemarkDlgTest, FullLengthMemoSurvivesOpenAndOkByteForByte) {
         const std::string notice = dir_ + "\\Notice\\Notice_" + c.date + ".txt";
         const std::string record = "[" + c.date + "] " + content;
         ASSERT_EQ(record.size(), c.size);
-        WriteBytes(memo, record);
-        WriteBytes(notice, "6:45");
+        WriteFileBytes(memo, record);
+        WriteFileBytes(notice, "6:45");
         const Shown shown = OpenAndClose(IDC_REMARK_OK, IDOK);
         EXPECT_EQ(shown.content, content) << c.date;
-        EXPECT_EQ(ReadBytes(memo), record) << c.date;
+        EXPECT_EQ(ReadFileText(memo), record) << c.date;
         ::DeleteFileA(memo.c_str());
         ::DeleteFileA(notice.c_str());
     }
 }
 
 TEST_F(RemarkDlgTest, AMemoHeldElsewhereForAMomentIsWaitedForAndShown) {
-    WriteBytes(MemoFile(), "[2008-1-5] Dentist");
-    WriteBytes(NoticeFile(), "9:05");
+    WriteFileBytes(MemoFile(), "[2008-1-5] Dentist");
+    WriteFileBytes(NoticeFile(), "9:05");
     MemoSaverProcess holder("hold", MemoFile(), "300");
     ASSERT_TRUE(holder.WaitReady());
     std::string probe;
@@ -272,8 +268,8 @@ TEST_F(RemarkDlgTest, AMemoHeldElsewhereForAMomentIsWaitedForAndShown) {
 }
 
 TEST_F(RemarkDlgTest, AMemoHeldForGoodIsNamedAndNeitherOkNorCancelTouchesIt) {
-    WriteBytes(MemoFile(), "[2008-1-5] Dentist");
-    WriteBytes(NoticeFile(), "9:05");
+    WriteFileBytes(MemoFile(), "[2008-1-5] Dentist");
+    WriteFileBytes(NoticeFile(), "9:05");
     MemoSaverProcess holder("hold", MemoFile());
     ASSERT_TRUE(holder.WaitReady());
     for (int button : {IDC_REMARK_OK, IDC_REMARK_CANCEL}) {
@@ -294,11 +290,11 @@ TEST_F(RemarkDlgTest, AMemoHeldForGoodIsNamedAndNeitherOkNorCancelTouchesIt) {
                   std::string::npos)
             << message;
         EXPECT_TRUE(readOnly);
-        EXPECT_EQ(FindBox("Info"), nullptr);
+        EXPECT_EQ(FindThreadDialog("Info"), nullptr);
     }
     holder.Kill();
-    EXPECT_EQ(ReadBytes(MemoFile()), "[2008-1-5] Dentist");
-    EXPECT_EQ(ReadBytes(NoticeFile()), "9:05");
+    EXPECT_EQ(ReadFileText(MemoFile()), "[2008-1-5] Dentist");
+    EXPECT_EQ(ReadFileText(NoticeFile()), "9:05");
 }
 
 TEST_F(RemarkDlgTest, OpeningAndClosingLeavesNoGdiObjectBehind) {

@@ -12,7 +12,10 @@
 #include "platform/handles.h"
 #include "platform/local_time.h"
 #include "res/resource.h"
-#include "tests/win/win_test_support.h"
+#include "tests/support/dialogs.h"
+#include "tests/support/registry.h"
+#include "tests/support/test_files.h"
+#include "tests/support/windows_and_processes.h"
 
 namespace {
 

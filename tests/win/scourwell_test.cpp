@@ -12,13 +12,13 @@
 #include <vector>
 
 #include "app/tools/dlg_clear_history.h"
-#include "tests/win/tools_test_support.h"
+#include "tests/support/registry.h"
+#include "tests/support/test_files.h"
 
 namespace {
 
 const char kIE[] = "Software\\Microsoft\\Internet Explorer\\";
 const char kOffice[] = "Software\\Microsoft\\Office\\";
-
 
 // A copy of the built plug-in in a folder of its own, so that its log lands
 // there and not among the build's outputs.
@@ -98,8 +98,6 @@ int CountCacheEntries(const std::vector<std::string>& urls) {
     }
     return n;
 }
-
-std::string TempPath() { return TempFolder(); }
 
 std::string RecentFolder() {
     char dir[MAX_PATH] = {};
@@ -181,8 +179,8 @@ protected:
         }
         // The temp folder holds only what this test planted: two old files
         // and a new one.
-        for (const char* name : {"scourwell-old-1.tmp", "scourwell-old-2.tmp"}) WriteFile(TempPath() + name, 3);
-        WriteFile(TempPath() + "scourwell-new.tmp", 0);
+        for (const char* name : {"scourwell-old-1.tmp", "scourwell-old-2.tmp"}) WriteFile(TempFolder() + name, 3);
+        WriteFile(TempFolder() + "scourwell-new.tmp", 0);
     }
 
     // How much of item `i`'s planted data is still there.
@@ -195,7 +193,7 @@ protected:
         case 4: return CountValues(kForms);
         case 5: return CountFiles(RecentFolder() + "\\*.lnk");
         case 6: return static_cast<int>(RecycleBinItems());
-        case 7: return CountFiles(TempPath() + "scourwell-old-*.tmp");
+        case 7: return CountFiles(TempFolder() + "scourwell-old-*.tmp");
         case 8: return CountValues(kOfficeLists);
         }
         return -1;
@@ -260,7 +258,7 @@ TEST_F(Scourwell, EachItemRemovesExactlyItsOwnData) {
             EXPECT_EQ(Remaining(other), other == item ? 0 : kPlanted[other]) << "item " << other;
         EXPECT_EQ(CountValues(kKeptAlways), static_cast<int>(kKeptAlways.size()))
             << "saved passwords and list settings stay";
-        EXPECT_EQ(CountFiles(TempPath() + "scourwell-new.tmp"), 1) << "a new temp file stays";
+        EXPECT_EQ(CountFiles(TempFolder() + "scourwell-new.tmp"), 1) << "a new temp file stays";
         EXPECT_EQ(RemovedInLog(log, item), kPlanted[item]) << log;
         EXPECT_EQ(log.find("could not run"), std::string::npos) << log;
     }

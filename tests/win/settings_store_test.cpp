@@ -8,9 +8,10 @@
 #include <vector>
 
 #include "app/settings/settings_store.h"
+#include "platform/handles.h"
+#include "tests/support/in_process.h"
+#include "tests/support/registry.h"
 #include "tests/support/task_scheduler.h"
-#include "tests/win/autorun_place.h"
-#include "tests/win/win_test_support.h"
 
 namespace {
 
@@ -35,8 +36,6 @@ void StoreText(const char* name, const std::string& text) {
     StoreRaw(name, REG_SZ, text.c_str(), static_cast<DWORD>(text.size() + 1));
 }
 
-RawValue ReadRaw(HKEY root, const char* path, const char* name) { return ReadRawValue(root, path, name); }
-
 }  // namespace
 
 TEST(SettingsStore, WithoutTheKeyEverythingReadsAsItsDefault) {
@@ -52,7 +51,7 @@ TEST(SettingsStore, WithoutTheKeyEverythingReadsAsItsDefault) {
     // creates the key.
     SharedCleanOptionBits() = CleanOptionBits(0x7);
     EXPECT_EQ(0, WriteCleanOption());
-    const RawValue stored = ReadRaw(HKEY_LOCAL_MACHINE, kSettingsKeyPath, kCleanOptionValue);
+    const RawValue stored = ReadRawValue(HKEY_LOCAL_MACHINE, kSettingsKeyPath, kCleanOptionValue);
     EXPECT_EQ(static_cast<DWORD>(REG_SZ), stored.type);
     EXPECT_EQ(std::string(29, '0') + "111" + std::string(1, '\0'), stored.bytes);
     EXPECT_EQ(CleanOptionBits(0x7), ReadCleanOption());
@@ -75,7 +74,7 @@ TEST(SettingsStore, NumbersAreStoredAsDwordsAndClampedByTheReaders) {
     EXPECT_EQ(24, HourFormatFromStored(ReadSettingValue(kTimeFormatValue)));
     WriteSettingValue(kTimeFormatValue, 12);
     EXPECT_EQ(12, HourFormatFromStored(ReadSettingValue(kTimeFormatValue)));
-    const RawValue stored = ReadRaw(HKEY_LOCAL_MACHINE, kSettingsKeyPath, kTimeFormatValue);
+    const RawValue stored = ReadRawValue(HKEY_LOCAL_MACHINE, kSettingsKeyPath, kTimeFormatValue);
     EXPECT_EQ(static_cast<DWORD>(REG_DWORD), stored.type);
     EXPECT_EQ(4u, stored.bytes.size());
 
@@ -127,11 +126,11 @@ TEST(SettingsStore, AutoRunEntry) {
     SetAutoRun();  // replaced by this program's own path
     char module[MAX_PATH] = {};
     ::GetModuleFileNameA(nullptr, module, MAX_PATH);
-    const RawValue stored = ReadRaw(root, kAutoRunKeyPath, kAutoRunValueName);
+    const RawValue stored = ReadRawValue(root, kAutoRunKeyPath, kAutoRunValueName);
     EXPECT_EQ(static_cast<DWORD>(REG_SZ), stored.type);
     EXPECT_EQ("\"" + std::string(module) + "\" /background" + std::string(1, '\0'), stored.bytes);
     EXPECT_EQ(static_cast<DWORD>(REG_NONE),
-              ReadRaw(HKEY_LOCAL_MACHINE, kAutoRunKeyPath, kAutoRunValueName).type);
+              ReadRawValue(HKEY_LOCAL_MACHINE, kAutoRunKeyPath, kAutoRunValueName).type);
 
     RemoveAutoRun();
     EXPECT_FALSE(IsAutoRunSet());
@@ -156,7 +155,7 @@ TEST(SettingsStore, FromVistaOnTheStartAtLogOnIsThisUsersTask) {
     EXPECT_FALSE(IsAutoRunSet()) << "an entry that cannot start the program";
     ASSERT_TRUE(SetAutoRun());
     EXPECT_TRUE(TaskExists(task));
-    EXPECT_EQ(ReadRaw(HKEY_CURRENT_USER, kAutoRunKeyPath, kAutoRunValueName).type,
+    EXPECT_EQ(ReadRawValue(HKEY_CURRENT_USER, kAutoRunKeyPath, kAutoRunValueName).type,
               static_cast<DWORD>(REG_NONE));
     EXPECT_TRUE(IsAutoRunSetForAnyCopy());
     // Wine's Task Scheduler drops the action, so there the task cannot be
@@ -164,14 +163,14 @@ TEST(SettingsStore, FromVistaOnTheStartAtLogOnIsThisUsersTask) {
     EXPECT_EQ(IsAutoRunSet(), kept);
     StoreTextValue(HKEY_CURRENT_USER, kAutoRunKeyPath, kAutoRunValueName, other);
     ASSERT_TRUE(SetAutoRun());
-    EXPECT_EQ(ReadRaw(HKEY_CURRENT_USER, kAutoRunKeyPath, kAutoRunValueName).bytes,
+    EXPECT_EQ(ReadRawValue(HKEY_CURRENT_USER, kAutoRunKeyPath, kAutoRunValueName).bytes,
               other + std::string(1, '\0'));
 
     EXPECT_TRUE(RemoveAutoRun());
     EXPECT_FALSE(TaskExists(task));
     EXPECT_FALSE(IsAutoRunSetForAnyCopy());
     EXPECT_TRUE(RemoveAutoRun()) << "nothing to remove";
-    EXPECT_EQ(ReadRaw(HKEY_CURRENT_USER, kAutoRunKeyPath, kAutoRunValueName).bytes,
+    EXPECT_EQ(ReadRawValue(HKEY_CURRENT_USER, kAutoRunKeyPath, kAutoRunValueName).bytes,
               other + std::string(1, '\0'));
 
     // Another copy's task: not this program's, and removing leaves it,

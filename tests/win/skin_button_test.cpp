@@ -8,8 +8,12 @@
 #include "app/memo/remark_dlg.h"
 #include "controls/skin_button.h"
 #include "platform/dialog.h"
+#include "platform/handles.h"
 #include "res/resource.h"
-#include "tests/win/win_test_support.h"
+#include "tests/support/dialogs.h"
+#include "tests/support/in_process.h"
+#include "tests/support/pictures.h"
+#include "tests/support/windows_and_processes.h"
 
 namespace {
 constexpr int kButtonId = 77;

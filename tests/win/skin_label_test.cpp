@@ -5,7 +5,9 @@
 #include <cstring>
 
 #include "controls/skin_label.h"
-#include "tests/win/win_test_support.h"
+#include "platform/handles.h"
+#include "tests/support/pictures.h"
+#include "tests/support/windows_and_processes.h"
 
 namespace {
 constexpr COLORREF kBackground = RGB(30, 90, 160);

@@ -14,9 +14,13 @@
 #include "app/panel/vellumo_dlg.h"
 #include "app/settings/dlg_setting.h"
 #include "app/tools/dlg_clear_history.h"
+#include "platform/handles.h"
 #include "res/resource.h"
-#include "tests/win/panel_harness.h"
-#include "tests/win/win_test_support.h"
+#include "tests/support/dialogs.h"
+#include "tests/support/in_process.h"
+#include "tests/support/pictures.h"
+#include "tests/support/registry.h"
+#include "tests/support/test_files.h"
 
 namespace {
 

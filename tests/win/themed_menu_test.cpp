@@ -11,8 +11,12 @@
 #include "controls/menus/menu_window.h"
 #include "controls/menus/themed_menu.h"
 #include "core/tools/install_dir.h"
+#include "platform/handles.h"
 #include "res/resource.h"
-#include "tests/win/win_test_support.h"
+#include "tests/support/dialogs.h"
+#include "tests/support/pictures.h"
+#include "tests/support/test_handles.h"
+#include "tests/support/windows_and_processes.h"
 
 namespace {
 

@@ -7,9 +7,11 @@
 #include <vector>
 
 #include "controls/ticker_ctrl.h"
+#include "platform/handles.h"
 #include "platform/wnd.h"
 #include "tests/support/message_log.h"
-#include "tests/win/win_test_support.h"
+#include "tests/support/pictures.h"
+#include "tests/support/windows_and_processes.h"
 
 namespace {
 
@@ -185,8 +187,8 @@ TEST_F(TickerTest, TellsItsParentWhenTheContentHasLeftTheWindow) {
     EXPECT_EQ(Offset(), -content);
     EXPECT_TRUE(parent->Of(WM_COMMAND).empty());
     Tick();
+    ASSERT_TRUE(parent->Follows({{WM_COMMAND}}));  // one command, no more
     const std::vector<LoggedMessage> commands = parent->Of(WM_COMMAND);
-    ASSERT_EQ(commands.size(), 1u);
     EXPECT_EQ(commands[0].wp, MAKEWPARAM(0, 0));
     EXPECT_EQ(commands[0].lp, reinterpret_cast<LPARAM>(wnd));
     // Back home, standing still again.

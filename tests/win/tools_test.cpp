@@ -8,8 +8,9 @@
 #include "controls/menus/themed_menu.h"
 #include "platform/handles.h"
 #include "res/resource.h"
-#include "tests/win/tools_test_support.h"
-#include "tests/win/win_test_support.h"
+#include "tests/support/dialogs.h"
+#include "tests/support/test_files.h"
+#include "tests/support/windows_and_processes.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include "platform/wnd.h"
 #include "platform/wnd_hook.h"
 #include "tests/support/message_log.h"
-#include "tests/win/win_test_support.h"
+#include "tests/support/windows_and_processes.h"
 
 namespace {
 

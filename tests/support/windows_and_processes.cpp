@@ -1,11 +1,55 @@
-#include "tests/e2e/e2e_support.h"
+#include "tests/support/windows_and_processes.h"
 
 #include <commctrl.h>
 #include <tlhelp32.h>
 
 #include <sstream>
 
-#include "tests/support/test_handles.h"
+#include "tests/support/pictures.h"
+#include "tests/support/registry.h"
+#include "tests/support/test_files.h"
+
+void PumpMessages() {
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageA(&msg);
+    }
+}
+
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
+    const DWORD start = ::GetTickCount();
+    while (!done()) {
+        if (::GetTickCount() - start > timeoutMs) return false;
+        PumpMessages();
+        ::Sleep(5);
+    }
+    return true;
+}
+
+namespace {
+LRESULT CALLBACK PlainProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+    return ::DefWindowProcA(wnd, msg, wp, lp);
+}
+}  // namespace
+
+HWND CreateTestParent(int width, int height) {
+    static bool registered = false;
+    if (!registered) {
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = &PlainProc;
+        wc.hInstance = ::GetModuleHandleA(nullptr);
+        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        wc.lpszClassName = "VellumoTestParent";
+        ::RegisterClassA(&wc);
+        registered = true;
+    }
+    HWND wnd = ::CreateWindowExA(0, "VellumoTestParent", "test parent",
+                                 WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, width, height, nullptr,
+                                 nullptr, ::GetModuleHandleA(nullptr), nullptr);
+    PumpMessages();
+    return wnd;
+}
 
 bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs) {
     const DWORD start = ::GetTickCount();
@@ -33,7 +77,7 @@ ProgramDir::ProgramDir(bool withBackupStandIn) {
     const std::string build = ParentDir(TestProgramDir());
     ::CopyFileA((build + "\\bin\\Vellumo.exe").c_str(), File("Vellumo.exe").c_str(), FALSE);
     if (withBackupStandIn) {
-        ::CopyFileA((TestBinDir() + "\\support\\Sandrel.exe").c_str(), File("Sandrel.exe").c_str(),
+        ::CopyFileA((TestProgramDir() + "\\support\\Sandrel.exe").c_str(), File("Sandrel.exe").c_str(),
                     FALSE);
     }
 }
@@ -109,7 +153,8 @@ namespace {
 // processes cannot be listed.
 template <class Each>
 bool ForEachProcess(const char* imageName, Each each) {
-    SnapshotHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    // Tool-help snapshots report failure as INVALID_HANDLE_VALUE, as files do.
+    FileHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     if (!snapshot) return false;
     PROCESSENTRY32 entry{};
     entry.dwSize = sizeof entry;
@@ -206,181 +251,6 @@ HWND OpenTrayMenu(HWND panel) {
     return nullptr;
 }
 
-const char kReminderCaption[] = "Vellumo reminds you.";
-
-HWND FindAnnouncementBox() { return FindDialog(kReminderCaption, true); }
-HWND FindReminderBox() { return FindDialog(kReminderCaption, false); }
-
-std::string DismissAnnouncement(DWORD timeoutMs) {
-    HWND box = nullptr;
-    if (!WaitFor([&] { return (box = FindAnnouncementBox()) != nullptr; }, timeoutMs)) return "";
-    const std::string text = MessageBoxText(box);
-    AnswerBox(box, IDOK);
-    WaitFor([&] { return !::IsWindow(box); }, 3000);
-    return text;
-}
-
-HWND WaitForReminderBox(DWORD timeoutMs) {
-    HWND box = nullptr;
-    WaitFor(
-        [&] {
-            if (HWND announcement = FindAnnouncementBox()) AnswerBox(announcement, IDOK);
-            return (box = FindReminderBox()) != nullptr;
-        },
-        timeoutMs);
-    return box;
-}
-
-namespace {
-// The Unix path of a file, for LD_PRELOAD.
-std::string UnixPath(const std::string& windowsPath) {
-    using ToUnix = char*(__cdecl*)(const wchar_t*);
-    auto toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void*>(
-        ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
-    if (!toUnix) return "";
-    std::wstring wide(windowsPath.begin(), windowsPath.end());
-    char* unixPath = toUnix(wide.c_str());
-    if (!unixPath) return "";
-    std::string result = unixPath;
-    ::HeapFree(::GetProcessHeap(), 0, unixPath);
-    return result;
-}
-}  // namespace
-
-namespace {
-// The clock file lies in the program's folder, or the nearest folder above it
-// where its path fits MAX_PATH (the long-path test's folder is too deep).
-// A restarted copy inherits the variables and lives in the same moved time.
-std::string ClockFileOf(const std::string& exePath) {
-    std::string folder = exePath.substr(0, exePath.find_last_of('\\'));
-    const std::string name = "\\Vellumo.clock";
-    while (folder.size() + name.size() >= MAX_PATH && folder.find('\\') != std::string::npos)
-        folder.erase(folder.find_last_of('\\'));
-    return folder + name;
-}
-
-bool SpawnWithClockOffset(const std::string& exePath, long long offsetSeconds) {
-    using Spawn = LONG(__stdcall*)(char* const*, int);
-    auto spawn = reinterpret_cast<Spawn>(reinterpret_cast<void*>(
-        ::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "__wine_unix_spawnvp")));
-    const std::string library = UnixPath(TestBinDir() + "\\support\\fake_clock.so");
-    const std::string program = UnixPath(exePath);
-    WriteFileBytes(ClockFileOf(exePath), "0");
-    const std::string clockFile = UnixPath(ClockFileOf(exePath));
-    if (!spawn || library.empty() || program.empty() || clockFile.empty()) return false;
-    const std::string script = "cd \"$(dirname \"$2\")\" && LD_PRELOAD=\"$1\" "
-                               "VELLUMO_FAKE_CLOCK_OFFSET=$3 VELLUMO_FAKE_CLOCK_FILE=\"$4\" "
-                               "exec wine \"$2\" >/dev/null 2>&1";
-    std::string args[] = {"/bin/sh", "-c", script, "sh", library, program,
-                          std::to_string(offsetSeconds), clockFile};
-    char* argv[9] = {};
-    for (int i = 0; i < 8; ++i) argv[i] = &args[i][0];
-    return spawn(argv, 0) == 0;
-}
-
-long long FileTimeSeconds(const SYSTEMTIME& t) {
-    FILETIME ft{};
-    if (!::SystemTimeToFileTime(&t, &ft)) return 0;
-    ULARGE_INTEGER u{{ft.dwLowDateTime, ft.dwHighDateTime}};
-    return static_cast<long long>(u.QuadPart / 10000000ULL);
-}
-}  // namespace
-
-void KeepPicture(const Pixels& picture, const std::string& name) {
-    char unixPath[1024] = {};
-    const DWORD n = ::GetEnvironmentVariableA("VELLUMO_TEST_RESULTS", unixPath, sizeof unixPath);
-    if (n == 0 || n >= sizeof unixPath) return;
-    std::string folder = std::string("Z:") + unixPath + "/screens";
-    for (char& c : folder)
-        if (c == '/') c = '\\';
-    ::CreateDirectoryA(folder.c_str(), nullptr);
-    SaveBmp(picture, folder + "\\" + name + ".bmp");
-}
-
-void KeepScreen(const std::string& name) {
-    KeepPicture(ScreenPicture(RECT{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)}),
-                name);
-}
-
-int FirstWeekday(int year, int month) {
-    SYSTEMTIME st{};
-    st.wYear = static_cast<WORD>(year);
-    st.wMonth = static_cast<WORD>(month);
-    st.wDay = 1;
-    FILETIME ft;
-    ::SystemTimeToFileTime(&st, &ft);
-    ::FileTimeToSystemTime(&ft, &st);
-    return st.wDayOfWeek;
-}
-
-bool SpawnAtTimeOfDay(ProgramDir& dir, int secondsAfterMidnight) {
-    SYSTEMTIME now;
-    ::GetLocalTime(&now);
-    const int secondsToday = now.wHour * 3600 + now.wMinute * 60 + now.wSecond;
-    return SpawnWithClockOffset(dir.File("Vellumo.exe"), secondsAfterMidnight - secondsToday);
-}
-
-void ClickScreenPoint(POINT p) {
-    ::SetCursorPos(p.x, p.y);
-    ::mouse_event(MOUSEEVENTF_MOVE, 0, 0, 0, 0);
-    ::Sleep(30);
-    ::mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
-    ::Sleep(60);
-    ::mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
-    ::Sleep(60);
-}
-
-bool ClickUntil(POINT p, const std::function<bool()>& done, DWORD waitMs, bool doubleClick) {
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        ClickScreenPoint(p);
-        if (doubleClick) {
-            ::mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
-            ::mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
-        }
-        if (WaitFor(done, waitMs)) return true;
-    }
-    return false;
-}
-
-SYSTEMTIME LocalTimeOf(int year, int month, int day, int hour, int minute, int second) {
-    SYSTEMTIME t{};
-    t.wYear = static_cast<WORD>(year);
-    t.wMonth = static_cast<WORD>(month);
-    t.wDay = static_cast<WORD>(day);
-    t.wHour = static_cast<WORD>(hour);
-    t.wMinute = static_cast<WORD>(minute);
-    t.wSecond = static_cast<WORD>(second);
-    return t;
-}
-
-void StartBeforeMidnight(const std::string& exePath, int year, int month, int day, LateCopy& copy) {
-    const DWORD spawned = ::GetTickCount();
-    if (!SpawnAtLocalTime(exePath, LocalTimeOf(year, month, day, 23, 59, 60 - kLeadSeconds))) return;
-    copy.midnight = spawned + kLeadSeconds * 1000;
-    copy.clockFile = ClockFileOf(exePath);
-    copy.jumpedSeconds = 0;
-    copy.panel = WaitForPanel(true, kLeadSeconds * 1000);
-    DWORD pid = 0;
-    ::GetWindowThreadProcessId(copy.panel, &pid);
-    copy.process.Reset(::OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, pid));
-}
-
-void LateCopy::HurryToMidnight(int leftSeconds) {
-    const LONG left = static_cast<LONG>(midnight - ::GetTickCount());
-    const int jump = static_cast<int>(left / 1000) - leftSeconds;
-    if (jump <= 0 || clockFile.empty()) return;
-    jumpedSeconds += jump;
-    WriteFileBytes(clockFile, std::to_string(jumpedSeconds));
-    midnight -= static_cast<DWORD>(jump) * 1000;
-}
-
-bool SpawnAtLocalTime(const std::string& exePath, const SYSTEMTIME& localTime) {
-    SYSTEMTIME now;
-    ::GetLocalTime(&now);
-    now.wMilliseconds = 0;
-    return SpawnWithClockOffset(exePath, FileTimeSeconds(localTime) - FileTimeSeconds(now));
-}
-
 int CountProcesses(const char* imageName) {
     int n = 0;
     return ForEachProcess(imageName, [&n](DWORD) { ++n; }) ? n : -1;
@@ -448,57 +318,33 @@ std::vector<std::string> TrayTips() {
 
 HWND FindTicker(HWND panel) { return ::FindWindowExA(panel, nullptr, nullptr, "Scroller"); }
 
-ScreenPicture SettledPicture(HWND wnd, bool client, DWORD timeoutMs) {
-    // Three equal pictures in a row: one pause of a busy program before its
-    // paint must not pass for a still picture.
-    const auto take = [&] { return client ? ScreenPicture::OfClient(wnd) : ScreenPicture::OfWindow(wnd); };
-    ScreenPicture last = take();
-    int same = 0;
-    WaitFor(
-        [&] {
-            ::Sleep(150);
-            ScreenPicture next = take();
-            same = next.Differing(last) == 0 ? same + 1 : 0;
-            last = std::move(next);
-            return same >= 2;
-        },
-        timeoutMs);
-    return last;
+MemoSaverProcess::MemoSaverProcess(const std::string& mode, const std::string& argument,
+                                   const std::string& extra) {
+    static int counter = 0;
+    const std::string eventName = "VellumoMemoSaver" + std::to_string(::GetCurrentProcessId()) +
+                                  "-" + std::to_string(++counter);
+    ready_.Reset(::CreateEventA(nullptr, TRUE, FALSE, eventName.c_str()));
+    std::string commandLine = "\"" + SupportDir("MemoSaver.exe") + "\" " + mode + " \"" +
+                              argument + "\" " + eventName + (extra.empty() ? "" : " " + extra);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (::CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                         &startup, &info)) {
+        process_.Reset(info.hProcess);
+        KernelHandle thread(info.hThread);
+    }
 }
 
-// Twice: the first request may come before the ticker has measured a new
-// text at its next paint.
-ScreenPicture StillTicker(HWND ticker) {
-    // The ticker takes scroll requests only while its hover bar makes it a
-    // tab stop; lend it that style for the request (without the bar, which
-    // would narrow the text) instead of hovering it.
-    const auto scrollToTop = [ticker] {
-        const LONG_PTR style = ::GetWindowLongPtrA(ticker, GWL_STYLE);
-        ::SetWindowLongPtrA(ticker, GWL_STYLE, style | WS_TABSTOP);
-        // Waits for the request to be handled (a loaded panel may be busy for
-        // seconds): it is refused once the style is taken back.
-        DWORD_PTR result = 0;
-        ::SendMessageTimeoutA(ticker, WM_VSCROLL, SB_TOP, 0, SMTO_NORMAL, 20000, &result);
-        ::SetWindowLongPtrA(ticker, GWL_STYLE, style);
-    };
-    // The ticker always shows text (memos or the fallback). A panel whose
-    // thread waits in a call to another program (the notification area
-    // still starting on a loaded machine) answers these requests but paints
-    // nothing until that call returns: a still picture without text is
-    // taken again.
-    ScreenPicture picture(RECT{});
-    WaitFor(
-        [&] {
-            scrollToTop();
-            SettledPicture(ticker, true);
-            scrollToTop();
-            picture = SettledPicture(ticker, true);
-            return picture.Count(IsTickerInk) >= 20;
-        },
-        20000);
-    return picture;
+bool MemoSaverProcess::WaitReady() {
+    if (!process_) return false;
+    HANDLE both[] = {ready_.Get(), process_.Get()};
+    return ::WaitForMultipleObjects(2, both, FALSE, 20000) == WAIT_OBJECT_0;
 }
 
-bool IsTickerInk(COLORREF c) {
-    return GetBValue(c) >= 200 && GetRValue(c) <= 140 && GetGValue(c) <= 190;
+void MemoSaverProcess::Kill() {
+    if (!process_) return;
+    ::TerminateProcess(process_.Get(), 9);
+    ::WaitForSingleObject(process_.Get(), 10000);
+    process_.Reset();
 }

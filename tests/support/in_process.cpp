@@ -1,12 +1,12 @@
-#include "tests/win/panel_harness.h"
-
-#include <windows.h>
+#include "tests/support/in_process.h"
 
 #include <gtest/gtest.h>
 
 #include "app/instance/app_state.h"
 #include "app/memo/reminder_thread.h"
+#include "controls/skin_button.h"
 #include "res/resource.h"
+#include "tests/support/dialogs.h"
 
 namespace {
 std::string g_announcement;
@@ -46,3 +46,9 @@ void RunPanel(const std::function<void(CVellumoDlg&)>& check) {
 }
 
 const std::string& LastAnnouncement() { return g_announcement; }
+
+HWND TipWindowAfterHover(CSkinButton& button) {
+    MSG move{button.m_hWnd, WM_MOUSEMOVE, 0, MAKELPARAM(2, 2), ::GetTickCount(), {2, 2}};
+    button.PreTranslateMessage(&move);
+    return button.TooltipWindow();
+}

@@ -1,7 +1,6 @@
-#include "tests/support/registry_snapshot.h"
+#include "tests/support/registry.h"
 
 #include "core/settings/settings_rules.h"
-#include "tests/support/test_handles.h"
 
 RegistrySnapshot::RegistrySnapshot(HKEY root, const char* path, std::vector<std::string> names)
     : root_(root), path_(path) {
@@ -81,4 +80,15 @@ bool StoreRawValue(HKEY root, const char* path, const char* name, DWORD type, co
 
 bool StoreTextValue(HKEY root, const char* path, const char* name, const std::string& text) {
     return StoreRawValue(root, path, name, REG_SZ, text.c_str(), static_cast<DWORD>(text.size() + 1));
+}
+
+void StoreCleanOption(const char* text) {
+    if (text) StoreTextValue(HKEY_LOCAL_MACHINE, kSettingsKeyPath, kCleanOptionValue, text);
+    else ::RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kSettingsKeyPath, kCleanOptionValue);
+}
+
+std::string StoredCleanOption() {
+    const RawValue value = ReadRawValue(HKEY_LOCAL_MACHINE, kSettingsKeyPath, kCleanOptionValue);
+    if (value.type == REG_NONE) return "<none>";
+    return value.bytes.substr(0, value.bytes.find('\0'));
 }

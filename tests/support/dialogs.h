@@ -1,7 +1,5 @@
-// The one way the window tests act inside a modal loop: a script of steps
-// played from a timer of this thread (every 10 ms) while the caller sits in
-// DoModal, a tracked menu or a command that opens a dialog, guarded by a
-// watchdog so that a stuck run fails its test instead of hanging the suite.
+// Dialogs and message boxes: finding and answering them, in this thread or
+// in another process, the program's reminder boxes, and the modal driver.
 #pragma once
 
 #include <windows.h>
@@ -10,6 +8,37 @@
 #include <string>
 #include <vector>
 
+// A visible dialog or message box of this thread with this caption, or null.
+HWND FindThreadDialog(const char* caption);
+// A top-level dialog-class window (any process) with this caption whose
+// owner is set (`owned`) or not, or null.
+HWND FindDialog(const char* caption, bool owned);
+// The text of a message box.
+std::string MessageBoxText(HWND box);
+// Presses one of a box's buttons (IDOK, IDYES, ...) without waiting.
+void AnswerBox(HWND box, int button);
+// Posts a click of button `id` of `dialog`.
+void PostClick(HWND dialog, int id);
+// Posts IDCANCEL to every visible dialog of this thread and ends a tracked
+// menu: what a stuck modal run is ended with.
+void CloseThreadDialogs();
+
+// The program's reminder boxes share one caption, written out here apart from
+// the program's: the start-up announcement of the coming memos is owned by
+// the panel, a reminder has no owner.
+extern const char kReminderBoxCaption[];
+HWND FindAnnouncementBox();
+HWND FindReminderBox();
+// Closes the announcement if one shows; returns its text ("" if none).
+std::string DismissAnnouncement(DWORD timeoutMs);
+// Waits for a reminder box, closing any announcement met on the way.
+HWND WaitForReminderBox(DWORD timeoutMs);
+
+// The modal driver, the one way the window tests act inside a modal loop: a
+// script of steps played from a timer of this thread (every 10 ms) while the
+// caller sits in DoModal, a tracked menu or a command that opens a dialog,
+// guarded by a watchdog so that a stuck run fails its test instead of
+// hanging the suite.
 class ModalScript {
 public:
     // A step returns true when it is done; the ready ones run in one tick.
