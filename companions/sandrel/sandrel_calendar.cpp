@@ -10,6 +10,7 @@
 #include "core/memo/ical_import.h"
 #include "core/memo/ical_time.h"
 #include "core/memo/memo_format.h"
+#include "core/memo/memo_search.h"
 #include "platform/ansi_code_page.h"
 
 namespace sandrel {
@@ -40,17 +41,6 @@ DayText ReadDay(const std::string& path, std::size_t limit) {
 
 Date ToDate(const Day& day) { return Date{day.year, day.month, day.day}; }
 
-// "Remark_<date>.txt", in any case, as the file system matches names.
-bool IsMemoFileName(const std::string& name) {
-    static const char kPrefix[] = "remark_";
-    if (name.size() <= 7) return false;
-    for (std::size_t i = 0; i < 7; ++i) {
-        const char c = name[i];
-        if ((c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c) != kPrefix[i]) return false;
-    }
-    return true;
-}
-
 std::string Plural(std::size_t n, const char* one, const char* many) {
     return std::to_string(n) + " " + (n == 1 ? one : many);
 }
@@ -59,10 +49,13 @@ std::string Plural(std::size_t n, const char* one, const char* many) {
 
 Outcome ExportCalendar(const std::string& dir, const std::string& file, const Day* range) {
     const MemoPaths paths = MakeMemoPaths(dir);
+    // The memo files' own names ("Remark_<date>.txt"), in any case, as the
+    // file system matches names.
+    const std::string stem = paths.remarkPrefix.substr(paths.remarkPrefix.find_last_of('\\') + 1);
     std::vector<MemoForExport> memos;
     for (const std::string& name : NamesIn(paths.remarkDir, false)) {
-        const std::optional<Date> date = DateOfDayFileName(name);
-        if (!date || !IsMemoFileName(name)) continue;
+        const std::optional<Date> date = DateOfDayFileName(name, stem);
+        if (!date) continue;
         if (range && (DayNumber(*date) < DayNumber(ToDate(range[0])) || DayNumber(*date) > DayNumber(ToDate(range[1]))))
             continue;
         const std::string memoPath = MakeDayFilePath(paths.remarkPrefix, date->year, date->month, date->day);
