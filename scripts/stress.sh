@@ -7,8 +7,9 @@
 # Defaults: 5 runs of `bash scripts/test.sh`. The load is stress-ng (one CPU
 # worker per core) or, without it, one busy shell loop per core; it is
 # stopped when the script ends, however it ends. Prints each run's summary
-# lines and its time; the logs are in $BUILD/stress/. Ends non-zero when a
-# run failed.
+# lines and its time; the logs are in $BUILD/stress/ (with the test logs of
+# each run that had a failed or retried case). Ends non-zero when a run
+# failed.
 set -uo pipefail
 source "$(dirname "$0")/common.sh"
 
@@ -58,6 +59,11 @@ for run in $(seq "$RUNS"); do
     grep -E '^[A-Za-z0-9_-]+: [0-9]+ passed, [0-9]+ failed|^[0-9]+ passed, [0-9]+ failed|tests passed, [0-9]+ tests failed|^(RETRIED|FAILED) |^Wine tree: ' \
         "$OUT/run-$run.log" | sed 's/^/    /'
     retried_cases=$((retried_cases + $(grep -c '^RETRIED ' "$OUT/run-$run.log")))
+    # The next run replaces the test logs: a run with a failed or retried
+    # case keeps its own copy, with the failing output in it.
+    if [ "$status" -ne 0 ] || grep -q '^RETRIED ' "$OUT/run-$run.log"; then
+        [ -d "$BUILD/test-results" ] && cp -r "$BUILD/test-results" "$OUT/run-$run-results"
+    fi
     [ "$status" -eq 0 ] || failed_runs=$((failed_runs + 1))
 done
 echo "stress: $((RUNS - failed_runs)) of $RUNS runs passed under load, $retried_cases retried case(s) in all"
