@@ -6,12 +6,6 @@ namespace {
 
 constexpr std::int64_t kSecondsPerDay = 86400;
 
-// Floor division, for days and seconds before 1970.
-std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
-    const std::int64_t q = a / b;
-    return (a % b != 0 && (a < 0) != (b < 0)) ? q - 1 : q;
-}
-
 bool Digits(const std::string& text, std::size_t pos, std::size_t count, int& value) {
     if (pos + count > text.size()) return false;
     value = 0;
@@ -33,32 +27,6 @@ void AppendNumber(std::string& out, int value, int width) {
 
 bool IsRealDate(const Date& date) {
     return date.day >= 1 && date.day <= DaysInMonth(date.year, date.month);
-}
-
-// Counted in 400-year eras of 146097 days, with March as the first month so
-// that the leap day ends the year.
-std::int64_t DayNumber(const Date& date) {
-    const std::int64_t y = static_cast<std::int64_t>(date.year) - (date.month <= 2 ? 1 : 0);
-    const std::int64_t era = FloorDiv(y, 400);
-    const std::int64_t yearOfEra = y - era * 400;
-    const std::int64_t m = date.month;
-    const std::int64_t dayOfYear = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + date.day - 1;
-    const std::int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-    return era * 146097 + dayOfEra - 719468;
-}
-
-Date DateOfDayNumber(std::int64_t days) {
-    const std::int64_t z = days + 719468;
-    const std::int64_t era = FloorDiv(z, 146097);
-    const std::int64_t dayOfEra = z - era * 146097;
-    const std::int64_t yearOfEra =
-        (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-    const std::int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-    const std::int64_t mp = (5 * dayOfYear + 2) / 153;
-    const int day = static_cast<int>(dayOfYear - (153 * mp + 2) / 5 + 1);
-    const int month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-    const std::int64_t year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
-    return Date{static_cast<int>(year), month, day};
 }
 
 Date AddDays(const Date& date, std::int64_t days) {

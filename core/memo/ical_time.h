@@ -6,11 +6,10 @@
 #include <string>
 
 #include "core/base/basic_types.h"
+#include "core/calendar/day_number.h"
 
 bool IsRealDate(const Date& date);
-// Days since 1970-01-01 (negative before); any int year.
-std::int64_t DayNumber(const Date& date);
-Date DateOfDayNumber(std::int64_t days);
+// DayNumber and DateOfDayNumber: core/calendar/day_number.h.
 Date AddDays(const Date& date, std::int64_t days);
 // 0 = Sunday .. 6 = Saturday.
 int Weekday(const Date& date);

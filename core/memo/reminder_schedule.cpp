@@ -4,45 +4,14 @@
 #include <climits>
 #include <map>
 
+#include "core/calendar/day_number.h"
+
 namespace {
-
-constexpr std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
-    return a / b - ((a % b != 0 && (a < 0) != (b < 0)) ? 1 : 0);
-}
-
-// Days since 1970-1-1. The year is counted from March so that the leap day
-// ends it; 400 Gregorian years are 146097 days.
-constexpr std::int64_t DayNumber(std::int64_t year, std::int64_t month, std::int64_t day) {
-    const std::int64_t y = month <= 2 ? year - 1 : year;
-    const std::int64_t era = FloorDiv(y, 400);
-    const std::int64_t yearOfEra = y - era * 400;
-    const std::int64_t monthFromMarch = month > 2 ? month - 3 : month + 9;
-    const std::int64_t dayOfYear = (153 * monthFromMarch + 2) / 5 + day - 1;
-    const std::int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-    return era * 146097 + dayOfEra - 719468;  // 719468: days from 0-3-1 to 1970-1-1
-}
-
-std::int64_t DayNumber(const Date& d) { return DayNumber(d.year, d.month, d.day); }
 
 constexpr WallMinute kFirstMinute = DayNumber(INT_MIN, 1, 1) * kMinutesPerDay;
 constexpr WallMinute kLastMinute = DayNumber(INT_MAX, 12, 31) * kMinutesPerDay + kMinutesPerDay - 1;
 
 WallMinute Clamp(WallMinute m) { return std::min(std::max(m, kFirstMinute), kLastMinute); }
-
-// Only for days of the years of int (the clamped minutes give no others).
-Date DateOfDay(std::int64_t dayNumber) {
-    const std::int64_t z = dayNumber + 719468;
-    const std::int64_t era = FloorDiv(z, 146097);
-    const std::int64_t dayOfEra = z - era * 146097;
-    const std::int64_t yearOfEra =
-        (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-    const std::int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-    const std::int64_t monthFromMarch = (5 * dayOfYear + 2) / 153;
-    const std::int64_t day = dayOfYear - (153 * monthFromMarch + 2) / 5 + 1;
-    const std::int64_t month = monthFromMarch < 10 ? monthFromMarch + 3 : monthFromMarch - 9;
-    const std::int64_t year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
-    return Date{static_cast<int>(year), static_cast<int>(month), static_cast<int>(day)};
-}
 
 bool IsValidKey(const ReminderKey& k) {
     return IsCalendarDate(k.date) && k.hour >= 0 && k.hour <= 23 && k.minute >= 0 &&
@@ -110,7 +79,7 @@ void FindDue(ReminderPass& pass, const std::vector<ReminderRecord>& known, WallM
     const WallMinute start = std::max({from, now - kLookBack, kFirstMinute - 1});
     for (std::int64_t day = FloorDiv(start + 1, kMinutesPerDay);
          day <= FloorDiv(now, kMinutesPerDay); ++day) {
-        const Date date = DateOfDay(day);
+        const Date date = DateOfDayNumber(day);
         const std::optional<DayReminder>& found = days.Get(date);
         if (!found) continue;
         const ReminderKey key{date, found->hour, found->minute};
@@ -229,7 +198,7 @@ LocalDateTime LocalDateTimeOf(WallMinute minute) {
     const WallMinute m = Clamp(minute);
     const std::int64_t day = FloorDiv(m, kMinutesPerDay);
     const int ofDay = static_cast<int>(m - day * kMinutesPerDay);
-    return LocalDateTime{DateOfDay(day), TimeOfDay{ofDay / 60, ofDay % 60, 0}};
+    return LocalDateTime{DateOfDayNumber(day), TimeOfDay{ofDay / 60, ofDay % 60, 0}};
 }
 
 bool IsCalendarDate(const Date& d) {
