@@ -61,6 +61,65 @@ need_packages() {
     printf '%s\n' "${missing[@]}"
 }
 
+# The Wine loaders; the tree check (scripts/check_wine_tree.sh) points them
+# at stand-ins.
+WINE32_LOADER="${VELLUMO_WINE32_LOADER:-/usr/lib/wine/wine}"
+WINE64_LOADER="${VELLUMO_WINE64_LOADER:-/usr/lib/wine/wine64}"
+
+# Whether the kernel starts 32-bit x86 code at all: a program of four
+# instructions, assembled without any 32-bit library, is run.
+can_start_32bit_code() {
+    local probe="$BUILD/probe/exit32"
+    if [ ! -x "$probe" ]; then
+        mkdir -p "$BUILD/probe"
+        printf '.globl _start\n_start: movl $1, %%eax\n xorl %%ebx, %%ebx\n int $0x80\n' |
+            gcc -m32 -nostdlib -static -x assembler - -o "$probe" >/dev/null 2>&1 || return 1
+    fi
+    "$probe" >/dev/null 2>&1
+}
+
+# A mirror part way through a sync can serve the release suite's i386
+# packages while the machine's amd64 ones are at the security suite's
+# versions: Wine's 32-bit part then cannot be paired with them and apt gives
+# up. Taking the Wine packages and their libraries from the release suite on
+# both architectures pairs them, at the cost of downgrading a few security
+# updates, so it is done only where that is acceptable: on CI's throwaway
+# machines, or when the user asked for it (VELLUMO_APT_RELEASE_SUITE=1).
+release_suite_install_command() {
+    local codename pref=/tmp/vellumo-release-suite.pref
+    codename="$(. /etc/os-release 2>/dev/null && echo "${VERSION_CODENAME:-}")"
+    [ -n "$codename" ] || return 1
+    printf "printf 'Package: *\\\\nPin: release n=%s\\\\nPin-Priority: 1001\\\\n' >%s && " "$codename" "$pref"
+    printf 'apt-get install -y --allow-downgrades --no-install-recommends '
+    printf -- '-o Dir::Etc::Preferences=%s wine32:i386\n' "$pref"
+}
+
+install_wine32_from_release_suite() {
+    local command sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    if ! can_start_32bit_code; then
+        log "32-bit Wine not installed, and not needed: this machine cannot start 32-bit code"
+        return 1
+    fi
+    command="$(release_suite_install_command)" || return 1
+    if [ -z "${CI:-}" ] && [ "${VELLUMO_APT_RELEASE_SUITE:-}" != 1 ]; then
+        log "32-bit Wine (wine32:i386) could not be installed: the i386 packages cannot be paired"
+        log "with this machine's amd64 versions (a mirror part way through a sync?). To take"
+        log "Wine and its libraries from the release suite, downgrading a few security updates,"
+        log "run again with VELLUMO_APT_RELEASE_SUITE=1, or as root:"
+        log "  $command"
+        return 1
+    fi
+    log "installing 32-bit Wine from the release suite (downgrades some security updates):"
+    log "  $command"
+    if DEBIAN_FRONTEND=noninteractive $sudo sh -c "$command" >"$BUILD/apt-release-suite.log" 2>&1; then
+        log "32-bit Wine installed from the release suite"
+        return 0
+    fi
+    log "that failed too (see $BUILD/apt-release-suite.log)"
+    return 1
+}
+
 ensure_packages() {
     local missing
     missing="$(need_packages)"
@@ -72,8 +131,8 @@ ensure_packages() {
         $sudo dpkg --add-architecture i386
     fi
     # A mirror part way through a sync can fail one index (seen for i386):
-    # the install then goes package by package, and only the 32-bit Wine may
-    # stay out (the x64 tree is then the one tested, as choose_wine_tree says).
+    # the install then goes package by package, and the 32-bit Wine is
+    # tried once more from the release suite alone.
     $sudo apt-get update -qq || log "apt-get update failed in part; going on"
     # shellcheck disable=SC2086
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
@@ -83,6 +142,7 @@ ensure_packages() {
         DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
             "$package" >/dev/null 2>&1 || log "could not install $package"
     done
+    dpkg -s wine32:i386 >/dev/null 2>&1 || install_wine32_from_release_suite || true
     missing="$(need_packages | grep -vx 'wine32:i386')"
     [ -z "$missing" ] || { log "still missing: $(echo "$missing" | tr '\n' ' ')"; return 1; }
 }
@@ -91,29 +151,38 @@ ensure_packages() {
 # only (no IA-32 emulation in the kernel): there Wine cannot start a 32-bit
 # process, so the same sources are also built for x64 and that build is the
 # one run and tested under (64-bit) Wine. WINE_TREE names the tree that runs.
+#
+# Each run chooses afresh and keeps nothing of an earlier choice: both build
+# trees name one `wine` (the shim in $BUILD/wine-bin, the emulator CMake
+# records) and the shim is written here for the loader chosen now, so
+# installing or removing 32-bit Wine between runs needs no clean build.
+# Prefixes are kept per kind (template-win32, template-win64).
 choose_wine_tree() {
-    if /usr/lib/wine/wine --version >/dev/null 2>&1; then
+    local loader
+    if "$WINE32_LOADER" --version >/dev/null 2>&1; then
         WINE_TREE=win32
         WINE_TREE_WHY="32-bit build under 32-bit Wine"
         export WINEARCH=win32
         unset WINELOADER
+        loader="$WINE32_LOADER"
     else
         WINE_TREE=win64
         WINE_TREE_WHY="64-bit build under 64-bit Wine: this machine cannot start 32-bit code"
-        [ -e /usr/lib/wine/wine ] ||
+        [ -e "$WINE32_LOADER" ] ||
             WINE_TREE_WHY="64-bit build under 64-bit Wine: 32-bit Wine (wine32:i386) could not be installed"
         export WINEARCH=win64
-        export WINELOADER=/usr/lib/wine/wine64
-        # `wine` would pick the 32-bit loader, which cannot start here.
-        # Written only when it differs, and atomically: tests running side by
-        # side start `wine` while another one sources this.
-        local shim="$BUILD/wine-bin/wine" body='#!/bin/sh\nexec /usr/lib/wine/wine64 "$@"\n'
-        if [ "$(cat "$shim" 2>/dev/null)" != "$(printf "$body")" ]; then
-            mkdir -p "$BUILD/wine-bin"
-            printf "$body" >"$shim.$$" && chmod +x "$shim.$$" && mv -f "$shim.$$" "$shim"
-        fi
-        case ":$PATH:" in *":$BUILD/wine-bin:"*) ;; *) export PATH="$BUILD/wine-bin:$PATH" ;; esac
+        export WINELOADER="$WINE64_LOADER"
+        loader="$WINE64_LOADER"
     fi
+    # Written only when it differs, and atomically: tests running side by
+    # side start `wine` while another one sources this.
+    local shim="$BUILD/wine-bin/wine" body
+    body="$(printf '#!/bin/sh\nexec %s "$@"' "$loader")"
+    if [ "$(cat "$shim" 2>/dev/null)" != "$body" ]; then
+        mkdir -p "$BUILD/wine-bin"
+        printf '%s\n' "$body" >"$shim.$$" && chmod +x "$shim.$$" && mv -f "$shim.$$" "$shim"
+    fi
+    case ":$PATH:" in *":$BUILD/wine-bin:"*) ;; *) export PATH="$BUILD/wine-bin:$PATH" ;; esac
 }
 
 build_tree() {
@@ -124,9 +193,13 @@ build_tree() {
     [ "$tree" = win32 ] && package="$BUILD"
     # Configured once; the build itself configures again when a list file or
     # a globbed folder changed.
-    [ -f "$BUILD/$tree/CMakeCache.txt" ] ||
+    # Both trees run their tests through the shim `wine` (see choose_wine_tree);
+    # a tree configured by an older script named a loader of its own.
+    local emulator="$BUILD/wine-bin/wine"
+    grep -qx "WINE_PROGRAM:FILEPATH=$emulator" "$BUILD/$tree/CMakeCache.txt" 2>/dev/null ||
         cmake -S "$ROOT" -B "$BUILD/$tree" -DCMAKE_BUILD_TYPE=Release \
             -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-$toolchain.cmake" \
+            -DWINE_PROGRAM:FILEPATH="$emulator" \
             -DVELLUMO_PACKAGE_DIR="$package" >/dev/null || return 1
     cmake --build "$BUILD/$tree" -j "$JOBS"
 }

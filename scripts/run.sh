@@ -10,7 +10,8 @@ source "$(dirname "$0")/common.sh"
 ensure_packages
 build_all
 
-PREFIX="$BUILD/wine/user"
+# One per kind of Wine: a run under the other loader must not meet it.
+PREFIX="$BUILD/wine/user-$WINEARCH"
 # Made afresh when it was booted with another HOME (its profile links there).
 [ "$(cat "$PREFIX/.ready" 2>/dev/null)" = "$HOME" ] || fresh_prefix "$PREFIX"
 export WINEPREFIX="$PREFIX"

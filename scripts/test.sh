@@ -139,6 +139,17 @@ else
     FAILED=$((FAILED + 1))
 fi
 
+# A run chooses its Wine tree afresh, whatever an earlier run chose.
+line="$(bash "$ROOT/scripts/check_wine_tree.sh" 2>&1 | tee "$RESULTS/wine-tree.log" | tail -1)"
+if [[ "$line" =~ ^wine-tree:\ ([0-9]+)\ passed,\ ([0-9]+)\ failed ]]; then
+    echo "$line"
+    PASSED=$((PASSED + BASH_REMATCH[1]))
+    FAILED=$((FAILED + BASH_REMATCH[2]))
+else
+    echo "wine-tree: 0 passed, 1 failed (see $RESULTS/wine-tree.log)"
+    FAILED=$((FAILED + 1))
+fi
+
 if [ "$(trash_state)" = "$USER_TRASH_BEFORE" ]; then
     echo "user-trash-untouched: 1 passed, 0 failed"
     PASSED=$((PASSED + 1))
