@@ -99,6 +99,7 @@ install_wine32_from_release_suite() {
     [ "$(id -u)" -ne 0 ] && sudo="sudo"
     if ! can_start_32bit_code; then
         log "32-bit Wine not installed, and not needed: this machine cannot start 32-bit code"
+        WINE32_NOTE="32-bit Wine could not be installed; not needed here"
         return 1
     fi
     command="$(release_suite_install_command)" || return 1
@@ -108,15 +109,18 @@ install_wine32_from_release_suite() {
         log "Wine and its libraries from the release suite, downgrading a few security updates,"
         log "run again with VELLUMO_APT_RELEASE_SUITE=1, or as root:"
         log "  $command"
+        WINE32_NOTE="32-bit Wine not installed: the release-suite install was not asked for; its command is above"
         return 1
     fi
     log "installing 32-bit Wine from the release suite (downgrades some security updates):"
     log "  $command"
     if DEBIAN_FRONTEND=noninteractive $sudo sh -c "$command" >"$BUILD/apt-release-suite.log" 2>&1; then
         log "32-bit Wine installed from the release suite"
+        WINE32_NOTE="32-bit Wine installed from the release suite"
         return 0
     fi
     log "that failed too (see $BUILD/apt-release-suite.log)"
+    WINE32_NOTE="32-bit Wine: the release-suite install failed too"
     return 1
 }
 

@@ -159,7 +159,7 @@ else
 fi
 
 echo "Test logs: $RESULTS"
-echo "Wine tree: $WINE_TREE_WHY"
+echo "Wine tree: $WINE_TREE_WHY${WINE32_NOTE:+ ($WINE32_NOTE)}"
 echo "Retried: $RETRIED case(s) passed only on a second run"
 echo "${PASSED} passed, ${FAILED} failed"
 [ "$FAILED" -eq 0 ]
