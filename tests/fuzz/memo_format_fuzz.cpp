@@ -1,11 +1,9 @@
 // The memo and notice file texts: what is written reads back as it went in,
-// paths are built whole (never cut) and accepted only within the buffer, and a reminder
-// found twice is shown once.
+// and paths are built whole (never cut) and accepted only within the buffer.
 #include <cstring>
 
 #include "core/base/text_number.h"
 #include "core/memo/memo_format.h"
-#include "core/memo/reminder_rules.h"
 #include "tests/fuzz/fuzz_support.h"
 
 namespace {
@@ -86,26 +84,6 @@ void CheckPaths(const std::string& modulePath, FuzzInput& in) {
     }
 }
 
-void CheckReminder(FuzzInput& in, const std::string& memo, const std::string& notice) {
-    LocalDateTime now;
-    now.date = Date{2000 + in.Byte() % 30, 1 + in.Byte() % 12, 1 + in.Byte() % 28};
-    const std::optional<NoticeTime> remind = ParseNoticeTime(notice);
-    // Half the time the clock shows the remind time, so both paths are taken.
-    now.time.hour = in.Bool() && remind ? remind->hour : in.Byte() % 24;
-    now.time.minute = in.Bool() && remind ? remind->minute : in.Byte() % 60;
-    const std::optional<std::string> memoText =
-        in.Bool() ? std::optional<std::string>(memo) : std::nullopt;
-    const std::optional<std::string> noticeText =
-        in.Bool() ? std::optional<std::string>(notice) : std::nullopt;
-    ReminderMemory memory;
-    const ReminderDecision first = DecideReminder(now, memoText, noticeText, memory);
-    const bool expected = memoText && !memoText->empty() && noticeText && remind &&
-                          remind->hour == now.time.hour && remind->minute == now.time.minute;
-    FUZZ_CHECK(first.due == expected);
-    if (first.due) FUZZ_CHECK(first.text == memo);
-    FUZZ_CHECK(!DecideReminder(now, memoText, noticeText, memory).due);
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -120,6 +98,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CheckNotice(hour, minute);
     CheckRead(content, limit);
     CheckPaths(content, numbers);
-    CheckReminder(numbers, content, NoticeText(hour, minute).substr(0, numbers.Bool() ? 5 : 999));
     return 0;
 }
