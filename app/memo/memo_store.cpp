@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -152,7 +153,7 @@ void MemoStore::WriteDayFile(const std::string& path, const char* bytes, std::si
     // The new bytes go to a file beside the target that no reader asks for
     // (readers only build "<prefix><date>.txt"), and then replace the target
     // in one step, so a crash or a full disk leaves the old memo whole.
-    const std::string temp = path + ".tmp";
+    const std::string temp = TempPath(path);
     WriteWholeFile(temp, path, bytes, length);
 
     DWORD error = NO_ERROR;
@@ -174,6 +175,12 @@ void MemoStore::WriteDayFile(const std::string& path, const char* bytes, std::si
     }
     ::DeleteFileA(temp.c_str());
     throw CFileException::FromOsError(error, path);
+}
+
+std::string MemoStore::TempPath(const std::string& path) {
+    char id[16];
+    std::snprintf(id, sizeof id, ".%lx.tmp", static_cast<unsigned long>(::GetCurrentProcessId()));
+    return path + id;
 }
 
 bool MemoStore::DeleteDayFile(const std::string& path) {

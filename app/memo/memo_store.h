@@ -128,6 +128,12 @@ public:
     // `path` on any failure, the old file then being left as it was.
     void WriteDayFile(const std::string& path, const char* bytes, std::size_t length) const;
 
+    // The file a save of `path` writes first, beside it: named for this
+    // process, so that no other writer (another copy of the program at its
+    // restart, the backup program's import) ever writes the same one or
+    // moves this one's bytes into place.
+    static std::string TempPath(const std::string& path);
+
     // Deletes the file; a missing file is no error. False when the file is
     // still there (held elsewhere past the wait).
     static bool DeleteDayFile(const std::string& path);

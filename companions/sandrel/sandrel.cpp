@@ -76,19 +76,36 @@ bool RunLock::Acquire(const std::string& dir, DWORD waitMs) {
     }
 }
 
-bool StartWork(const std::string& dir, DWORD waitMs, RunLock& lock, Outcome* finished, bool* hadCutOff) {
-    *hadCutOff = false;
+bool StartWork(const std::string& dir, DWORD waitMs, RunLock& lock, CutOff cutOff, Outcome* found) {
+    *found = Outcome{};
     if (!lock.Acquire(dir, waitMs)) {
-        *finished = {kBusy, "Another run of Sandrel is working on the memos in " + dir +
-                                "; nothing was done. Try again later."};
+        *found = {kBusy, "Another run of Sandrel is working on the memos in " + dir +
+                             "; nothing was done. Try again later."};
         return false;
     }
-    *hadCutOff = FinishCutOffRestore(dir, finished);
-    if (*hadCutOff) AppendLog(dir, "finish restore", *finished);
+    std::string backup;
+    const CutOffState state = FindCutOffRestore(dir, &backup);
+    if (state == CutOffState::kNone || (state == CutOffState::kPending && cutOff == CutOff::kNote)) return true;
+    if (FinishCutOffRestore(dir, found)) AppendLog(dir, "finish restore", *found);
     return true;
 }
 
-Outcome BackUp(const std::string& dir, const Day& today) {
+std::string PendingCutOffNote(const std::string& dir) {
+    std::string backup;
+    return FindCutOffRestore(dir, &backup) == CutOffState::kPending ? CutOffNote(backup) : std::string();
+}
+
+Outcome WithCutOff(const Outcome& found, const Outcome& own) {
+    if (found.message.empty()) return own;
+    return {own.code == kDone ? found.code : own.code, found.message + "\n\n" + own.message};
+}
+
+namespace {
+
+// Writes a backup of the memos into Backup\<name>: the new set is written
+// completely before it takes its place (replacing a folder of that name when
+// `replace`), so a failed backup leaves an earlier one as it was. Then prunes.
+Outcome WriteBackup(const std::string& dir, const std::string& name, bool replace) {
     std::size_t files = 0;
     for (const char* folder : kMemoFolderNames) files += NamesIn(dir + "\\" + folder, false).size();
     if (files == 0) {
@@ -97,34 +114,45 @@ Outcome BackUp(const std::string& dir, const Day& today) {
     }
     const std::string root = dir + "\\Backup";
     ::CreateDirectoryA(root.c_str(), nullptr);
-    const std::string target = root + "\\" + DayFolderName(today);
+    const std::string target = root + "\\" + name;
     const std::string staging = target + ".new";
     const std::string previous = target + ".old";
     RemoveTree(staging);
     RemoveTree(previous);
 
-    // The new set is written completely before it replaces the day's folder,
-    // so a failed backup leaves the earlier one of the day as it was.
     BackupCount copied;
     std::string why;
     if (!CopyMemos(dir, staging, &copied, &why)) {
         RemoveTree(staging);
         return {kCopyFailed, "Backup failed, " + why + "; nothing was changed in " + root + "."};
     }
-    if (IsFolder(target) && !::MoveFileA(target.c_str(), previous.c_str())) {
+    if (replace && IsFolder(target) && !::MoveFileA(target.c_str(), previous.c_str())) {
         RemoveTree(staging);
         return {kCopyFailed, "Backup failed: " + target + " is in use; nothing was changed."};
     }
     if (!::MoveFileA(staging.c_str(), target.c_str())) {
-        ::MoveFileA(previous.c_str(), target.c_str());
+        if (replace) ::MoveFileA(previous.c_str(), target.c_str());
         RemoveTree(staging);
         return {kCopyFailed, "Backup failed: could not rename " + staging + "; nothing was changed."};
     }
     RemoveTree(previous);
 
     const std::vector<std::string> old = BackupsToRemove(NamesIn(root, true), kBackupsKept);
-    for (const std::string& name : old) RemoveTree(root + "\\" + name);
+    for (const std::string& gone : old) RemoveTree(root + "\\" + gone);
     return {kDone, BackupMessage(copied, target, old.size())};
+}
+
+}  // namespace
+
+Outcome BackUp(const std::string& dir, const Day& today) { return WriteBackup(dir, DayFolderName(today), true); }
+
+Outcome BackUpBeforeImport(const std::string& dir, const Day& today, std::string* name) {
+    const std::string root = dir + "\\Backup";
+    *name = NextImportBackupName(NamesIn(root, true), today);
+    if (name->empty())
+        return {kCopyFailed, "Backup failed: " + root + " holds the backups of " +
+                                 std::to_string(kImportBackupsADay) + " imports of today already."};
+    return WriteBackup(dir, *name, false);
 }
 
 std::vector<std::string> ListBackups(const std::string& dir) {
@@ -219,45 +247,44 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     const Command command = ParseCommand(commandLine ? commandLine : "");
     if (command.kind == Command::kWindow) return RunWindow(instance, dir);
     const char* const mode = ModeName(command.kind);
-    // Every run first finishes a restore that was cut off, whatever it was
-    // started for.
+    // A restore finishes one that was cut off before it; the other runs say
+    // that there is one.
+    const CutOff cutOff = command.kind == Command::kRestore ? CutOff::kFinish : CutOff::kNote;
     RunLock lock;
-    Outcome outcome;
-    bool hadCutOff = false;
-    if (!StartWork(dir, kSilentWaitMs, lock, &outcome, &hadCutOff)) {
-        AppendLog(dir, mode, outcome);
-        TellCaller(outcome.message);
-        return outcome.code;
+    Outcome found;
+    if (!StartWork(dir, kSilentWaitMs, lock, cutOff, &found)) {
+        AppendLog(dir, mode, found);
+        TellCaller(found.message);
+        return found.code;
     }
+    Outcome outcome;
     switch (command.kind) {
     case Command::kWindow:
+    case Command::kUnknown:
+        outcome = {kUnknownCommand, std::string("Unknown arguments \"") + commandLine +
+                                        "\"; use none, \"auto\", \"restore <backup, as Backup names it>\", "
+                                        "\"export <file.ics> [<from Y-M-D> <to Y-M-D>]\" or \"import <file.ics>\"."};
         break;
     case Command::kAuto:
         outcome = BackUp(dir, Today());
-        AppendLog(dir, "auto", outcome);
-        return outcome.code;
+        break;
     case Command::kRestore:
-        outcome = Restore(dir, DayFolderName(command.day));
-        AppendLog(dir, "restore", outcome);
-        return outcome.code;
-    case Command::kExport:
-    case Command::kImport:
-        if (command.kind == Command::kExport) {
-            const Day range[2] = {command.from, command.to};
-            outcome = ExportCalendar(dir, command.file, command.ranged ? range : nullptr);
-        } else {
-            outcome = ImportCalendar(dir, command.file, Today());
-        }
-        AppendLog(dir, mode, OneLine(outcome));
-        TellCaller(outcome.message);
-        return outcome.code;
-    case Command::kUnknown:
+        outcome = Restore(dir, command.backup);
+        break;
+    case Command::kExport: {
+        const Day range[2] = {command.from, command.to};
+        outcome = ExportCalendar(dir, command.file, command.ranged ? range : nullptr);
         break;
     }
-    outcome = {kUnknownCommand, std::string("Unknown arguments \"") + commandLine +
-                                    "\"; use none, \"auto\", \"restore <year>-<month>-<day>\", "
-                                    "\"export <file.ics> [<from Y-M-D> <to Y-M-D>]\" or \"import <file.ics>\"."};
-    AppendLog(dir, mode, outcome);
-    TellCaller(outcome.message);
+    case Command::kImport:
+        outcome = ImportCalendar(dir, command.file, Today());
+        break;
+    }
+    if (cutOff == CutOff::kNote) {
+        const std::string note = PendingCutOffNote(dir);
+        if (!note.empty()) outcome.message = note + "\n\n" + outcome.message;
+    }
+    AppendLog(dir, mode, OneLine(outcome));
+    TellCaller(WithCutOff(found, outcome).message);
     return outcome.code;
 }

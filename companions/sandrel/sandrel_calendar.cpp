@@ -2,7 +2,11 @@
 // <file.ics>"). Vellumo's Tools menu runs this program with the same
 // switches, so there is one implementation of both.
 #include <algorithm>
+#include <cstdint>
+#include <functional>
+#include <map>
 #include <optional>
+#include <tuple>
 
 #include "companions/sandrel/sandrel.h"
 #include "companions/sandrel/sandrel_files.h"
@@ -43,6 +47,68 @@ Date ToDate(const Day& day) { return Date{day.year, day.month, day.day}; }
 
 std::string Plural(std::size_t n, const char* one, const char* many) {
     return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+// What a date's two files held when the import looked at them, taken just
+// before the plan read them: a file changed after this look is never
+// replaced by a text planned from it. None when a file could not be read.
+struct Looked {
+    std::optional<FileState> memo, notice;
+};
+using LookedDays = std::map<std::int64_t, Looked>;
+
+// `existing`, noting first what each date's files hold in `looked`.
+std::function<ExistingDay(const Date&)> Noting(std::function<ExistingDay(const Date&)> existing,
+                                               const MemoPaths& paths, LookedDays* looked) {
+    return [existing, paths, looked](const Date& date) {
+        Looked& l = (*looked)[DayNumber(date)];
+        FileState state;
+        l.memo.reset();
+        l.notice.reset();
+        if (ReadState(MakeDayFilePath(paths.remarkPrefix, date.year, date.month, date.day), &state)) l.memo = state;
+        if (ReadState(MakeDayFilePath(paths.noticePrefix, date.year, date.month, date.day), &state)) l.notice = state;
+        return existing(date);
+    };
+}
+
+// The import's temporary files have a name of their own, so that no other
+// writer of the memos (Vellumo's editor) ever moves one into place.
+std::string ImportTemp(const std::string& path) { return path + ".sandrel.tmp"; }
+
+// Writes the planned files of each day of `plan` (those of `only`, when
+// given), each only while it still holds what the plan was made from. The
+// dates someone else changed meanwhile go to `changed`; false (and the path)
+// when a file could not be written.
+bool WriteDays(const std::vector<PlannedDay>& plan, const std::vector<std::int64_t>* only, const MemoPaths& paths,
+               const LookedDays& looked, std::vector<std::int64_t>* changed, std::size_t* written,
+               std::string* failedPath) {
+    for (const PlannedDay& day : plan) {
+        const Date& d = day.date;
+        const std::int64_t number = DayNumber(d);
+        if (only && std::find(only->begin(), only->end(), number) == only->end()) continue;
+        const auto found = looked.find(number);
+        const Looked look = found == looked.end() ? Looked{} : found->second;
+        const std::tuple<const std::optional<std::string>*, std::string, std::optional<FileState>> files[] = {
+            {&day.memoFile, MakeDayFilePath(paths.remarkPrefix, d.year, d.month, d.day), look.memo},
+            {&day.notice, MakeDayFilePath(paths.noticePrefix, d.year, d.month, d.day), look.notice},
+        };
+        bool dayChanged = false;
+        for (const auto& [bytes, path, state] : files) {
+            if (!*bytes) continue;
+            const Placed placed =
+                state ? PlaceIfUnchanged(path, ImportTemp(path), **bytes, *state) : Placed::kChanged;
+            if (placed == Placed::kFailed) {
+                *failedPath = path;
+                return false;
+            }
+            dayChanged = dayChanged || placed == Placed::kChanged;
+        }
+        if (dayChanged)
+            changed->push_back(number);
+        else
+            ++*written;
+    }
+    return true;
 }
 
 }  // namespace
@@ -107,16 +173,19 @@ Outcome ImportCalendar(const std::string& dir, const std::string& file, const Da
         if (notice.read == DayRead::kRead) existing.notice = notice.text;
         return existing;
     };
+    LookedDays looked;
+    context.existing = Noting(context.existing, paths, &looked);
     const IcsImport plan = PlanIcsImport(bytes, context);
     if (!plan.error.empty()) return {kNotCalendar, "Import failed: " + file + ": " + plan.error + " No memo was changed."};
 
     const std::string account = DescribeImport(plan.report);
     if (plan.plan.empty()) return {kDone, account + "\n\nNothing was changed, so no backup was needed."};
 
-    // The memos as they are now, so that Restore can undo the import.
+    // The memos as they are now, in a backup of their own, so that Restore
+    // can undo the import.
     std::string backupLine;
-    const Outcome backup = BackUp(dir, today);
-    const std::string backupName = DayFolderName(today);
+    std::string backupName;
+    const Outcome backup = BackUpBeforeImport(dir, today, &backupName);
     if (backup.code == kDone) {
         backupLine = "Before the import the memos were backed up to " + dir + "\\Backup\\" + backupName +
                      ". Restore of backup " + backupName +
@@ -130,21 +199,33 @@ Outcome ImportCalendar(const std::string& dir, const std::string& file, const Da
     ::CreateDirectoryA(paths.remarkDir.c_str(), nullptr);
     ::CreateDirectoryA(paths.noticeDir.c_str(), nullptr);
     std::size_t written = 0;
-    for (const PlannedDay& day : plan.plan) {
-        const Date& d = day.date;
-        const std::pair<const std::optional<std::string>*, std::string> files[] = {
-            {&day.memoFile, MakeDayFilePath(paths.remarkPrefix, d.year, d.month, d.day)},
-            {&day.notice, MakeDayFilePath(paths.noticePrefix, d.year, d.month, d.day)},
-        };
-        for (const auto& f : files) {
-            if (!*f.first || PlaceWhole(f.second, f.second + ".tmp", **f.first, true)) continue;
-            return {kCopyFailed, "Import stopped: could not write " + f.second + ". " +
-                                     Plural(written, "date was", "dates were") + " written of " +
-                                     std::to_string(plan.plan.size()) + ". " + backupLine};
-        }
-        ++written;
+    std::string failedPath;
+    std::vector<std::int64_t> changed;
+    bool ok = WriteDays(plan.plan, nullptr, paths, looked, &changed, &written, &failedPath);
+    // A date saved meanwhile (in Vellumo's editor, say) is planned again from
+    // its new text and written over that; one that keeps changing is left.
+    std::size_t merged = 0;
+    for (int pass = 0; ok && !changed.empty() && pass < 3; ++pass) {
+        const std::vector<std::int64_t> again = changed;
+        changed.clear();
+        ok = WriteDays(PlanIcsImport(bytes, context).plan, &again, paths, looked, &changed, &written, &failedPath);
+        // Dates whose events stand in the new text already plan nothing.
+        merged += again.size() - changed.size();
     }
-    return {kDone, account + "\n\n" + backupLine};
+    if (!ok)
+        return {kCopyFailed, "Import stopped: could not write " + failedPath + ". " +
+                                 Plural(written, "date was", "dates were") + " written of " +
+                                 std::to_string(plan.plan.size()) + ". " + backupLine};
+    std::string raced;
+    if (merged)
+        raced += "\n" + Plural(merged, "memo was", "memos were") +
+                 " changed by another program during the import; the events were added to the new text.";
+    if (!changed.empty())
+        raced += "\n" + Plural(changed.size(), "memo", "memos") +
+                 " kept changing during the import and " + (changed.size() == 1 ? "was" : "were") +
+                 " left as " + (changed.size() == 1 ? "it is" : "they are") +
+                 "; import the file again to add their events.";
+    return {kDone, account + raced + "\n\n" + backupLine};
 }
 
 }  // namespace sandrel

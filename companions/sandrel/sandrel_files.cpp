@@ -92,13 +92,18 @@ DayRead ReadDayFile(const std::string& path, std::size_t limit, std::string* byt
     return DayRead::kRead;
 }
 
-bool StampOf(const std::string& path, Stamp* stamp) {
-    WIN32_FILE_ATTRIBUTE_DATA info{};
-    if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &info)) return false;
-    stamp->size = (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
-    stamp->written = (static_cast<std::uint64_t>(info.ftLastWriteTime.dwHighDateTime) << 32) |
-                     info.ftLastWriteTime.dwLowDateTime;
-    return true;
+bool ReadState(const std::string& path, FileState* state) {
+    std::string bytes;
+    if (ReadWhole(path, &bytes, kJournalReadLimit)) {
+        *state = StateOfBytes(bytes);
+        return true;
+    }
+    const DWORD error = ::GetLastError();
+    if (!Exists(path) && (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)) {
+        *state = FileState{};
+        return true;
+    }
+    return false;
 }
 
 bool WriteFlushed(const std::string& path, const std::string& bytes) {
@@ -134,6 +139,27 @@ bool PlaceWhole(const std::string& target, const std::string& temp, const std::s
     if (WriteFlushed(temp, bytes) && MoveWhole(temp, target, replace) == NO_ERROR) return true;
     ::DeleteFileA(temp.c_str());
     return false;
+}
+
+Placed PlaceIfUnchanged(const std::string& target, const std::string& temp, const std::string& bytes,
+                        const FileState& expected) {
+    if (!WriteFlushed(temp, bytes)) {
+        ::DeleteFileA(temp.c_str());
+        return Placed::kFailed;
+    }
+    FileState now;
+    Placed placed = Placed::kFailed;
+    if (ReadState(target, &now) && now != expected) {
+        placed = Placed::kChanged;
+    } else if (now == expected) {
+        // Where nothing was, the move takes only an empty place: a file
+        // made since is found taken, never replaced.
+        const DWORD error = MoveWhole(temp, target, expected.exists);
+        if (error == NO_ERROR) return Placed::kWritten;
+        if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS) placed = Placed::kChanged;
+    }
+    ::DeleteFileA(temp.c_str());
+    return placed;
 }
 
 }  // namespace sandrel

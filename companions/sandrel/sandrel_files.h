@@ -6,9 +6,10 @@
 #include <windows.h>
 
 #include <cstddef>
-#include <cstdint>
 #include <string>
 #include <vector>
+
+#include "core/tools/backup_rules.h"
 
 namespace sandrel {
 
@@ -30,14 +31,9 @@ bool ReadWhole(const std::string& path, std::string* bytes, std::size_t limit = 
 enum class DayRead { kRead, kMissing, kNotReadable };
 DayRead ReadDayFile(const std::string& path, std::size_t limit, std::string* bytes);
 
-// Size and time of last write, read without opening the file (so without
-// turning away a reader): tells whether a file changed between two looks.
-struct Stamp {
-    std::uint64_t size = 0;
-    std::uint64_t written = 0;
-    bool operator==(const Stamp& o) const { return size == o.size && written == o.written; }
-};
-bool StampOf(const std::string& path, Stamp* stamp);
+// What the file holds now (missing, or the state of its bytes); false when
+// it is there but could not be read.
+bool ReadState(const std::string& path, FileState* state);
 
 // Writes `bytes` as the whole new file `path`, flushed to the disk.
 bool WriteFlushed(const std::string& path, const std::string& bytes);
@@ -50,5 +46,14 @@ DWORD MoveWhole(const std::string& temp, const std::string& target, bool replace
 // Both: puts `bytes` at `target` in one step, written to `temp` first; on
 // failure `temp` is removed and the target is as it was.
 bool PlaceWhole(const std::string& target, const std::string& temp, const std::string& bytes, bool replace);
+// The same, but only while the target still holds what it held when the
+// caller looked (`expected`), checked once the new bytes are written, just
+// before they take its place: a save by another program in the meantime is
+// never replaced (and a file made meanwhile where none was is never
+// replaced at all). kChanged when it was found changed; the target is then
+// as the other program left it.
+enum class Placed { kWritten, kChanged, kFailed };
+Placed PlaceIfUnchanged(const std::string& target, const std::string& temp, const std::string& bytes,
+                        const FileState& expected);
 
 }  // namespace sandrel

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <map>
 #include <random>
 #include <set>
 #include <string>
@@ -64,6 +66,17 @@ protected:
 
     std::string TodayDir(const std::string& sub = "") const {
         return dir_.File("Backup\\" + Today() + (sub.empty() ? "" : "\\" + sub));
+    }
+
+    // Every file of the memo folders, by "Remark\\name", with its bytes.
+    std::map<std::string, std::string> Files() const {
+        std::map<std::string, std::string> files;
+        for (const char* folder : {"Remark", "Notice"})
+            for (const std::string& name : FolderEntries(dir_.File(folder))) {
+                const std::string key = std::string(folder) + "\\" + name;
+                files[key] = ReadFileText(dir_.File(key));
+            }
+        return files;
     }
 
     ProgramDir dir_;
@@ -213,6 +226,102 @@ TEST_F(Backup, WindowListsBacksUpRestoresAndCloses) {
     ASSERT_TRUE(ProgramDir::WaitExit(p, 10000));
     ::GetExitCodeProcess(p, &code);
     EXPECT_EQ(code, 0u);
+}
+
+// A restore cut off and then left for days. The runs that are no restore
+// (an automatic backup, an export, an import) leave the memos as they are
+// and say so; the window, once its user agrees, finishes it only for the
+// files no one has changed since, and names those it left.
+TEST_F(Backup, ACutOffRestoreIsFinishedOnlyWithConsentAndNeverOverNewerEdits) {
+    constexpr int kMemos = 300;
+    std::vector<std::string> names;
+    for (int i = 0; i < kMemos; ++i) {
+        char name[16];
+        std::snprintf(name, sizeof name, "memo-%03d", i);
+        names.push_back(name);
+        Memo(name, "backed up");
+    }
+    ASSERT_EQ(Run("auto"), 0);
+    // Restored from an older backup: today's is replaced by the backup below.
+    const std::string older = "2020-5-1";
+    ASSERT_TRUE(::MoveFileA(TodayDir().c_str(), dir_.File("Backup\\" + older).c_str()));
+    for (const std::string& name : names) Memo(name, "changed", "10:30");
+    const auto text = [&](const std::string& name) { return ReadFileText(dir_.File("Remark\\" + name)); };
+    const auto kept = [&] {
+        int n = 0;
+        for (const std::string& name : FolderEntries(dir_.File("Remark")))
+            n += name.find(".before-restore") != std::string::npos;
+        return n;
+    };
+
+    HANDLE p = Start("restore " + older);
+    ASSERT_NE(p, nullptr);
+    ASSERT_TRUE(WaitFor([&] { return kept() >= 20 || ::WaitForSingleObject(p, 0) != WAIT_TIMEOUT; }, 30000));
+    ::TerminateProcess(p, 99);
+    ASSERT_TRUE(ProgramDir::WaitExit(p, 10000));
+    const std::string journal = dir_.File("Backup\\restore.journal");
+    ASSERT_TRUE(FileExists(journal)) << "cut off";
+    std::vector<std::string> done;
+    std::string pending;
+    for (const std::string& name : names) {
+        if (text(name) == "[" + name + "] backed up")
+            done.push_back(name);
+        else if (pending.empty() && !FileExists(dir_.File("Remark\\" + name + ".before-restore")))
+            pending = name;
+    }
+    ASSERT_TRUE(done.size() >= 2 && !pending.empty()) << "cut off half way: " << done.size();
+    const std::string restored = done[0], deleted = done[1];
+
+    // Edits since: one memo the restore had put back, one it had not reached
+    // yet; one it had put back is deleted.
+    ASSERT_TRUE(WriteFileBytes(dir_.File("Remark\\" + restored), "edited since"));
+    ASSERT_TRUE(WriteFileBytes(dir_.File("Remark\\" + pending), "edited since"));
+    ASSERT_TRUE(::DeleteFileA(dir_.File("Remark\\" + deleted).c_str()));
+    const std::map<std::string, std::string> before = Files();
+
+    ASSERT_EQ(Run("auto"), 0);
+    EXPECT_TRUE(FileExists(journal));
+    std::map<std::string, std::string> after = Files();
+    EXPECT_EQ(after, before) << "the automatic backup finished nothing";
+    const std::string log = ReadFileText(dir_.File("Sandrel.log"));
+    EXPECT_NE(log.find("auto (exit 0): A restore of backup " + older + " was cut off and is not finished"),
+              std::string::npos)
+        << log;
+
+    // The window asks; yes finishes it where nothing changed since.
+    p = Start("");
+    HWND box = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (box = ::FindWindowA("#32770", "Sandrel")) != nullptr; }, 30000));
+    EXPECT_NE(MessageBoxText(box).find("A restore of backup " + older + " was cut off"), std::string::npos)
+        << MessageBoxText(box);
+    AnswerBox(box, IDYES);
+    ASSERT_TRUE(WaitFor([&] { return !::IsWindow(box); }));
+    ASSERT_TRUE(WaitFor([&] { return (box = ::FindWindowA("#32770", "Sandrel")) != nullptr; }, 30000));
+    const std::string account = MessageBoxText(box);
+    EXPECT_NE(account.find("Finished the restore of backup " + older + " that was cut off"), std::string::npos)
+        << account;
+    EXPECT_NE(account.find("were left as they are: Remark\\" + pending), std::string::npos) << account;
+    const auto now = account.find("restored now, ");
+    ASSERT_NE(now, std::string::npos) << account;
+    EXPECT_GE(std::atoi(account.c_str() + now + 14), static_cast<int>(done.size())) << account;
+    AnswerBox(box, IDOK);
+    ASSERT_TRUE(WaitFor([&] { return !::IsWindow(box); }));
+    HWND window = ::FindWindowA(nullptr, kWindowTitle);
+    ASSERT_NE(window, nullptr);
+    ::PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(ProgramDir::WaitExit(p, 10000));
+
+    EXPECT_FALSE(FileExists(journal));
+    after = Files();
+    EXPECT_EQ(after["Remark\\" + restored], "edited since");
+    EXPECT_EQ(after["Remark\\" + pending], "edited since");
+    EXPECT_EQ(after.count("Remark\\" + deleted), 0u) << "a memo deleted since stays deleted";
+    EXPECT_EQ(after.count("Remark\\" + pending + ".before-restore"), 0u) << "nothing replaced, nothing kept";
+    for (const std::string& name : names) {
+        if (name == restored || name == pending || name == deleted) continue;
+        EXPECT_EQ(after["Remark\\" + name], "[" + name + "] backed up") << name;
+        EXPECT_EQ(after["Notice\\" + name], "9:05") << name;
+    }
 }
 
 // A restore killed at random moments, again and again (a power cut, a
@@ -368,9 +477,10 @@ TEST_F(KilledRestore, NeverLeavesAMemoMissingOrEmptyAndTheNextRunFinishesIt) {
     std::mt19937 random(seed);
 
     // Most kills land at evenly spread points of the work left (once so many
-    // more earlier texts are kept aside, give or take a file or two); every
-    // fourth at a random moment from the start, in start-up or while the run
-    // finishes the restore cut off before.
+    // more earlier texts are kept aside, give or take a file or two), the
+    // last one half way through what is left; every fourth at a random
+    // moment from the start, in start-up or while the run finishes the
+    // restore cut off before.
     // On a machine busy with other work each start of the program takes
     // longer: the kills then stop after a minute (but never before eight).
     int atWork = kKills - kKills / 4;
@@ -379,10 +489,10 @@ TEST_F(KilledRestore, NeverLeavesAMemoMissingOrEmptyAndTheNextRunFinishesIt) {
         const int kept = KeptAside();
         HANDLE p = StartAgainAndAgain(restore);
         ASSERT_NE(p, nullptr);
-        if (kill % 4 == 3) {
+        if (kill % 4 == 2) {
             ::Sleep(std::uniform_int_distribution<DWORD>(0, 700)(random));
         } else {
-            const int goal = kept + std::max(1, (keptExpected - kept) / atWork--);
+            const int goal = kept + std::max(1, (keptExpected - kept) / (1 + atWork--));
             const DWORD since = ::GetTickCount();
             while (KeptAside() < goal && ::WaitForSingleObject(p, 15) == WAIT_TIMEOUT &&
                    ::GetTickCount() - since < 30000) {
@@ -394,17 +504,23 @@ TEST_F(KilledRestore, NeverLeavesAMemoMissingOrEmptyAndTheNextRunFinishesIt) {
         std::printf("kill %d: %d of %d files restored\n", kill, CheckWhole(), changed);
     }
 
-    // Surely cut off once more (the journal is there), then any run
-    // finishes it: here an automatic backup, which then backs it all up.
+    // Cut off once more while work is left (the journal is there): a run
+    // that is no restore (an export) leaves it so, and the next restore
+    // finishes it. The backup after it then backs it all up.
     const std::string journal = dir_.File("Backup\\restore.journal");
-    for (int attempt = 0; attempt < 3 && !FileExists(journal); ++attempt) {
+    for (int attempt = 0; attempt < 3 && !FileExists(journal) && CheckWhole() < changed; ++attempt) {
         HANDLE p = StartAgainAndAgain(restore);
-        ASSERT_TRUE(WaitFor([&] { return FileExists(journal); }, 30000));
+        WaitFor([&] { return FileExists(journal); }, 30000);
         ::TerminateProcess(p, 99);
         ASSERT_TRUE(ProgramDir::WaitExit(p, 10000));
     }
-    ASSERT_TRUE(FileExists(journal));
-    CheckWhole();
+    const bool cutOff = FileExists(journal);
+    const int restoredAtTheCut = CheckWhole();
+    ASSERT_TRUE(cutOff || restoredAtTheCut == changed);
+    ASSERT_EQ(Run("export \"" + dir_.File("memos.ics") + "\""), 0);
+    EXPECT_EQ(CheckWhole(), restoredAtTheCut);
+    EXPECT_EQ(FileExists(journal), cutOff);
+    ASSERT_EQ(Run(restore), 0);
     ASSERT_EQ(Run("auto"), 0);
     for (const Day& d : days_) {
         if (!d.inBackup) continue;
@@ -418,8 +534,11 @@ TEST_F(KilledRestore, NeverLeavesAMemoMissingOrEmptyAndTheNextRunFinishesIt) {
     const int memoFiles =
         static_cast<int>(FolderEntries(dir_.File("Remark")).size() + FolderEntries(dir_.File("Notice")).size()) - kept;
     const std::string log = ReadFileText(dir_.File("Sandrel.log"));
-    EXPECT_NE(log.find("finish restore (exit 0): Finished a restore that was cut off. Restored "), std::string::npos)
-        << log;
+    if (cutOff) {
+        EXPECT_NE(log.find("finish restore (exit 0): Finished the restore of backup " + Today() + " that was cut off: "),
+                  std::string::npos)
+            << log;
+    }
     EXPECT_NE(log.find("auto (exit 0): Backed up " + std::to_string(memoFiles) + " memo file(s) and " +
                        std::to_string(kept) + " kept-aside file(s) (<name>.before-restore) to "),
               std::string::npos)

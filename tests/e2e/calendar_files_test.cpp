@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -150,13 +151,77 @@ TEST(CalendarFiles, SandrelImportBacksUpFirstAndRestoreOfThatBackupUndoesIt) {
     ASSERT_EQ(folder.Run("import \"" + folder.File("more.ics") + "\""), 0) << folder.Log();
     EXPECT_EQ(ReadFileText(folder.File("Remark\\Remark_2026-1-5.txt")), before + "\r\nBring snacks");
     EXPECT_EQ(ReadFileText(folder.File("Remark\\Remark_2026-1-6.txt")), "[2026-1-6] Gym");
-    EXPECT_EQ(ReadFileText(folder.File("Backup\\" + TodayText() + "\\Remark\\Remark_2026-1-5.txt")), before);
-    EXPECT_NE(folder.Log().find("Restore of backup " + TodayText() + " undoes the import"), std::string::npos)
+    const std::string backup = TodayText() + "-import-1";
+    EXPECT_EQ(ReadFileText(folder.File("Backup\\" + backup + "\\Remark\\Remark_2026-1-5.txt")), before);
+    EXPECT_NE(folder.Log().find("Restore of backup " + backup + " undoes the import"), std::string::npos)
         << folder.Log();
 
-    ASSERT_EQ(folder.Run("restore " + TodayText()), 0) << folder.Log();
+    ASSERT_EQ(folder.Run("restore " + backup), 0) << folder.Log();
     EXPECT_EQ(ReadFileText(folder.File("Remark\\Remark_2026-1-5.txt")), before);
     EXPECT_EQ(ReadFileText(folder.File("Notice\\Notice_2026-1-5.txt")), "9:05");
+}
+
+// A second import, and a backup of the day after them, leave each import's
+// backup as it was: each is its own folder, and restoring it undoes its
+// import.
+TEST(CalendarFiles, EachImportKeepsABackupOfItsOwnThatLaterBackupsOfTheDayLeaveAlone) {
+    SandrelFolder folder;
+    folder.Memo("2026-1-5", "Dentist", "9:05");
+    const std::string memo = folder.File("Remark\\Remark_2026-1-5.txt");
+    const std::string original = ReadFileText(memo);
+    ASSERT_EQ(folder.Run("auto"), 0);
+    WriteFileBytes(folder.File("first.ics"), Calendar(Event("a@test", "20260105", "Bring snacks")));
+    WriteFileBytes(folder.File("second.ics"), Calendar(Event("b@test", "20260105", "Call back")));
+    ASSERT_EQ(folder.Run("import \"" + folder.File("first.ics") + "\""), 0) << folder.Log();
+    const std::string afterFirst = ReadFileText(memo);
+    ASSERT_EQ(folder.Run("import \"" + folder.File("second.ics") + "\""), 0) << folder.Log();
+    ASSERT_EQ(folder.Run("auto"), 0);
+
+    const std::string first = TodayText() + "-import-1", second = TodayText() + "-import-2";
+    const std::vector<std::string> backups = FolderEntries(folder.File("Backup"));
+    EXPECT_EQ(std::set<std::string>(backups.begin(), backups.end()),
+              (std::set<std::string>{TodayText(), first, second}));
+    for (const std::string& name : {first, second})
+        EXPECT_NE(folder.Log().find("backed up to " + folder.File("Backup\\" + name) + ". Restore of backup " +
+                                    name + " undoes the import"),
+                  std::string::npos)
+            << folder.Log();
+
+    ASSERT_EQ(folder.Run("restore " + second), 0) << folder.Log();
+    EXPECT_EQ(ReadFileText(memo), afterFirst);
+    ASSERT_EQ(folder.Run("restore " + first), 0) << folder.Log();
+    EXPECT_EQ(ReadFileText(memo), original);
+}
+
+// A memo saved (in Vellumo's editor, say) while a scripted import backs the
+// memos up keeps its new text, and the import's event is added to it.
+TEST(CalendarFiles, AMemoSavedWhileAnImportRunsKeepsItsNewTextAndGetsTheEvent) {
+    SandrelFolder folder;
+    for (int i = 0; i < 1500; ++i) folder.Memo(DateText(2020 + i / 336, i / 28 % 12 + 1, i % 28 + 1), "old");
+    folder.Memo("2026-1-5", "Dentist", "9:05");
+    WriteFileBytes(folder.File("more.ics"),
+                   Calendar(Event("a@test", "20260105", "Bring snacks") + Event("b@test", "20260106", "Gym")));
+    KernelHandle p(LaunchProcess("\"" + folder.File("Sandrel.exe") + "\" import \"" + folder.File("more.ics") + "\"",
+                                 folder.Dir().Path()));
+    ASSERT_TRUE(p);
+    // The backup before the import is being written.
+    const auto backingUp = [&] {
+        for (const std::string& name : FolderEntries(folder.File("Backup")))
+            if (name.size() > 4 && name.compare(name.size() - 4, 4, ".new") == 0) return true;
+        return false;
+    };
+    ASSERT_TRUE(WaitFor(backingUp, 30000));
+    const std::string memo = folder.File("Remark\\Remark_2026-1-5.txt");
+    ASSERT_TRUE(WaitFor([&] { return WriteFileBytes(memo, "[2026-1-5] Dentist at ten"); }));
+    DWORD code = 99;
+    ASSERT_TRUE(ProgramDir::WaitExit(p.Get(), 60000));
+    ::GetExitCodeProcess(p.Get(), &code);
+    EXPECT_EQ(code, 0u) << folder.Log();
+    EXPECT_EQ(ReadFileText(memo), "[2026-1-5] Dentist at ten\r\nBring snacks");
+    EXPECT_EQ(ReadFileText(folder.File("Remark\\Remark_2026-1-6.txt")), "[2026-1-6] Gym");
+    EXPECT_NE(folder.Log().find("1 memo was changed by another program during the import; the events were added"),
+              std::string::npos)
+        << folder.Log();
 }
 
 namespace {

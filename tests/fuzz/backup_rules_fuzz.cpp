@@ -1,8 +1,9 @@
 // The backup program's folder names and command line: a name reads only when
 // it names a real day and is written back exactly; a restore names a real
-// day; pruning removes only dated folders and keeps the newest; a restore
-// journal reads only as written and names a real day; the names a restore
-// keeps earlier texts under read back as such.
+// backup; pruning removes only backup folders and keeps the newest of each
+// kind; a restore journal reads only as written, names a real backup and
+// plain file names; the names a restore keeps earlier texts under read back
+// as such.
 #include <algorithm>
 #include <cctype>
 #include <set>
@@ -52,11 +53,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(line.compare(0, 4, "auto") == 0 &&
                    line.find_first_not_of(" \t\r\n", 4) == std::string::npos);
         break;
-    case sandrel::Command::kRestore:
+    case sandrel::Command::kRestore: {
         FUZZ_CHECK(line.compare(0, 7, "restore") == 0 && (line[7] == ' ' || line[7] == '\t'));
         FUZZ_CHECK(RealDay(command.day));
-        FUZZ_CHECK(line.find(sandrel::DayFolderName(command.day)) != std::string::npos);
+        sandrel::BackupName named;
+        FUZZ_CHECK(sandrel::ParseBackupName(command.backup, &named) && sandrel::BackupFolderName(named) == command.backup);
+        FUZZ_CHECK(line.find(command.backup) != std::string::npos);
         break;
+    }
     case sandrel::Command::kExport:
     case sandrel::Command::kImport:
         // The verb, then a file name the command line really holds.
@@ -68,10 +72,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         break;
     }
 
-    std::string journaled;
-    if (sandrel::ParseRestoreJournal(text, &journaled)) {
-        FUZZ_CHECK(sandrel::ParseDayFolderName(journaled, &day));
-        FUZZ_CHECK(sandrel::RestoreJournalText(journaled) == text);
+    sandrel::RestoreJournal journal;
+    if (sandrel::ParseRestoreJournal(text, &journal)) {
+        sandrel::BackupName named;
+        FUZZ_CHECK(sandrel::ParseBackupName(journal.backup, &named));
+        for (const sandrel::JournalEntry& e : journal.entries)
+            FUZZ_CHECK(!e.name.empty() && e.name != "." && e.name != ".." &&
+                       e.name.find_first_of("\\/:") == std::string::npos && e.before != e.after);
+        // What it read, written again, reads the same and is the text up to
+        // where reading stopped.
+        sandrel::RestoreJournal again;
+        const std::string written = sandrel::RestoreJournalText(journal);
+        FUZZ_CHECK(sandrel::ParseRestoreJournal(written, &again) && again.entries.size() == journal.entries.size());
+        if (journal.listed) {
+            FUZZ_CHECK(sandrel::RestoreJournalText(again) == written);
+            const std::size_t list = written.find("\r\nend\r\n") + 7;
+            FUZZ_CHECK(text.compare(0, list, written, 0, list) == 0);
+        } else {
+            FUZZ_CHECK(text == "Sandrel restore journal 1\r\nbackup " + journal.backup + "\r\n");
+        }
     }
     const int n = 1 + in.Byte() % sandrel::kKeepNamesTried;
     FUZZ_CHECK(sandrel::KindOfName(sandrel::KeepName(text, n)) == sandrel::FileKind::kKeptAside);
@@ -85,25 +104,31 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         names.push_back(text.substr(from, nl - from));
     names.push_back(text.substr(from));
     const std::size_t keep = size == 0 ? 0 : data[size - 1] % 5;
-    std::vector<sandrel::Day> dated;
+    // Of each kind (the days' own backups, the imports'), the same rule.
+    std::size_t dated[2] = {0, 0};
+    sandrel::BackupName backup;
     for (const std::string& n : names)
-        if (sandrel::ParseDayFolderName(n, &day)) dated.push_back(day);
+        if (sandrel::ParseBackupName(n, &backup)) ++dated[backup.import != 0];
     const std::vector<std::string> newest = sandrel::BackupsNewestFirst(names);
-    FUZZ_CHECK(newest.size() == dated.size());
+    FUZZ_CHECK(newest.size() == dated[0] + dated[1]);
     const std::vector<std::string> removed = sandrel::BackupsToRemove(names, keep);
     const std::size_t kept = std::max<std::size_t>(keep, 1);
-    FUZZ_CHECK(removed.size() == (dated.size() > kept ? dated.size() - kept : 0));
-    // Every removed folder is dated and no newer than any kept one.
+    std::size_t removedOf[2] = {0, 0};
+    // Every removed folder is a backup and no newer than any kept one of its kind.
     std::multiset<std::string> left(names.begin(), names.end());
-    sandrel::Day newestRemoved{0, 0, 0};
+    sandrel::Day newestRemoved[2] = {{0, 0, 0}, {0, 0, 0}};
     for (const std::string& r : removed) {
-        FUZZ_CHECK(sandrel::ParseDayFolderName(r, &day));
+        FUZZ_CHECK(sandrel::ParseBackupName(r, &backup));
+        const int kind = backup.import != 0;
+        ++removedOf[kind];
         auto it = left.find(r);
         FUZZ_CHECK(it != left.end());
         left.erase(it);
-        if (newestRemoved < day) newestRemoved = day;
+        if (newestRemoved[kind] < backup.day) newestRemoved[kind] = backup.day;
     }
+    for (int kind = 0; kind < 2; ++kind)
+        FUZZ_CHECK(removedOf[kind] == (dated[kind] > kept ? dated[kind] - kept : 0));
     for (const std::string& n : left)
-        if (sandrel::ParseDayFolderName(n, &day)) FUZZ_CHECK(!(day < newestRemoved));
+        if (sandrel::ParseBackupName(n, &backup)) FUZZ_CHECK(!(backup.day < newestRemoved[backup.import != 0]));
     return 0;
 }

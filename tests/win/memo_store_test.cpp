@@ -148,7 +148,7 @@ TEST_F(MemoStoreTest, AFileHeldByAnotherProgramReadsAsNotOpenedAndAWriteReportsI
         EXPECT_GE(::GetTickCount() - start, 80u);  // retried before giving up
     }
     EXPECT_EQ("[2008-1-5] old", Read(memo));
-    EXPECT_FALSE(FileExists(memo + ".tmp"));
+    EXPECT_FALSE(FileExists(MemoStore::TempPath(memo)));
 }
 
 TEST_F(MemoStoreTest, ASaveWaitsForABriefReadOfTheOtherThread) {
@@ -192,7 +192,7 @@ TEST_F(MemoStoreTest, AReadOnlyProgramDirectoryRefusesTheSaveAndKeepsTheMemo) {
         created.Reset();
         ::DeleteFileA(probe.c_str());
         ::SetFileAttributesA(Memos().Paths().remarkDir.c_str(), FILE_ATTRIBUTE_NORMAL);
-        ASSERT_TRUE(::CreateDirectoryA((memo + ".tmp").c_str(), nullptr));
+        ASSERT_TRUE(::CreateDirectoryA(MemoStore::TempPath(memo).c_str(), nullptr));
     }
     try {
         Save(memo, "[2008-1-5] lost?");
@@ -252,6 +252,26 @@ TEST_F(MemoStoreTest, AKilledSaveLeavesTheOldOrTheNewMemoWhole) {
     // A temporary file left by the kill is no memo and does not stop a save.
     Save(memo, "[2008-1-5] after");
     EXPECT_EQ("[2008-1-5] after", Read(memo));
+}
+
+TEST_F(MemoStoreTest, ASaveWritesATemporaryFileOfItsOwnThatNoOtherWriterUses) {
+    // Other writers of the same memo half way through their saves (the
+    // backup program's import, an earlier version): their temporary files
+    // are open and hold their bytes.
+    const std::string memo = Remark(2008, 1, 5);
+    Save(memo, "[2008-1-5] old");
+    const std::string others[] = {memo + ".tmp", memo + ".sandrel.tmp"};
+    std::vector<FileHandle> held;
+    for (const std::string& other : others) {
+        ASSERT_TRUE(WriteFileBytes(other, "[2008-1-5] theirs"));
+        held.emplace_back(::CreateFileA(other.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(held.back().Valid());
+    }
+    Save(memo, "[2008-1-5] mine");  // must not throw
+    EXPECT_EQ("[2008-1-5] mine", Read(memo));
+    held.clear();
+    for (const std::string& other : others) EXPECT_EQ("[2008-1-5] theirs", ReadFileText(other)) << other;
+    EXPECT_FALSE(FileExists(MemoStore::TempPath(memo)));
 }
 
 TEST(FileException, ReportTextsNameTheFile) {
