@@ -55,6 +55,7 @@ AnsiCodePage SystemAnsiCodePage() {
     page.toUnicode = AnsiToCodePoint;
     page.fromUnicode = CodePointToAnsi;
     page.isLeadByte = &IsAnsiLeadByte;
+    page.utf8 = ::GetACP() == CP_UTF8;
     return page;
 }
 

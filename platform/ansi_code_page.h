@@ -10,7 +10,8 @@
 // CP_ACP one character at a time: MultiByteToWideChar / WideCharToMultiByte
 // without best-fit substitutes, and IsDBCSLeadByte. A character the code page
 // has no bytes for (or bytes it has no character for) answers false, which
-// the conversion counts as replaced.
+// the conversion counts as replaced. Where CP_ACP is UTF-8 (65001), the
+// conversion takes the text as UTF-8 itself.
 AnsiCodePage SystemAnsiCodePage();
 
 // The local time of a UTC time by the time-zone rules in force then

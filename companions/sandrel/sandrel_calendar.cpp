@@ -125,7 +125,7 @@ Outcome ExportCalendar(const std::string& dir, const std::string& file, const Da
         if (range && (DayNumber(*date) < DayNumber(ToDate(range[0])) || DayNumber(*date) > DayNumber(ToDate(range[1]))))
             continue;
         const std::string memoPath = MakeDayFilePath(paths.remarkPrefix, date->year, date->month, date->day);
-        const DayText memo = ReadDay(memoPath, kMemoReadLimit);
+        const DayText memo = ReadDay(memoPath, kExportMemoReadLimit);
         if (memo.read == DayRead::kMissing) continue;  // deleted since the listing
         if (memo.read != DayRead::kRead)
             return {kCopyFailed, "Export failed: could not read " + memoPath + "; " + file + " was not written."};

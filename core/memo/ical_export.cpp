@@ -99,17 +99,19 @@ IcsExport ExportIcs(const std::vector<MemoForExport>& memos, const AnsiCodePage&
             ++report.skippedDate;
             continue;
         }
+        const std::size_t kept = AnsiCutLength(memo->memoFile, kMemoReadLimit, codePage);
         const std::string text =
-            MemoTextToUtf8(CutMemoHead(memo->memoFile), codePage, report.charactersReplaced,
-                           report.charactersDropped);
+            MemoTextToUtf8(CutMemoHead(memo->memoFile.substr(0, kept)), codePage,
+                           report.charactersReplaced, report.charactersDropped);
         if (text.empty()) {
             ++report.skippedEmpty;
             continue;
         }
         ++report.events;
+        if (kept < memo->memoFile.size()) ++report.memosCut;
         const std::string summary = SummaryLine(text);
         const std::optional<NoticeTime> remind = RemindTime(memo->notice);
-        if (memo->notice && !remind) ++report.remindTimesLeftOut;
+        if (memo->notice && !remind && ParseNoticeTime(*memo->notice)) ++report.remindTimesLeftOut;
 
         Add(out, "BEGIN:VEVENT");
         Add(out, "UID:" + EventUid(date));
@@ -157,6 +159,9 @@ std::string DescribeExport(const ExportReport& r) {
     if (r.charactersDropped > 0)
         text += "\n" + Count(r.charactersDropped, "control character", "control characters") +
                 " left out.";
+    if (r.memosCut > 0)
+        text += "\n" + Count(r.memosCut, "memo", "memos") + " longer than " +
+                std::to_string(kMemoReadLimit) + " bytes cut to fit, at a whole character.";
     if (r.remindTimesLeftOut > 0)
         text += "\n" + Count(r.remindTimesLeftOut, "remind time", "remind times") +
                 " outside 0:00..23:59 left out (all-day events).";

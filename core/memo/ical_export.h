@@ -10,6 +10,10 @@
 #include "core/base/basic_types.h"
 #include "core/memo/ical_text.h"
 
+// The bytes of a memo file an export reads: more than a memo reader takes
+// (kMemoReadLimit), so that a longer memo is seen and cut at a character.
+constexpr std::size_t kExportMemoReadLimit = kMemoReadLimit + 16;
+
 struct MemoForExport {
     Date date;
     std::string memoFile;               // the memo file's text, "[date] " head and all
@@ -23,6 +27,7 @@ struct ExportReport {
     int charactersReplaced = 0;  // bytes the code page has no character for (written as U+FFFD)
     int charactersDropped = 0;   // control characters other than tab and line breaks
     int remindTimesLeftOut = 0;  // notices that hold no time 0:00..23:59 (the memo is all-day)
+    int memosCut = 0;            // memo files longer than kMemoReadLimit, cut at a character
 };
 
 struct IcsExport {
@@ -31,7 +36,9 @@ struct IcsExport {
 };
 
 // One event per memo, in date order (a date given twice is written once, from
-// its first entry):
+// its first entry), of the memo as Vellumo reads it: a file longer than
+// kMemoReadLimit is cut, at a character, to fit within it. A notice that holds
+// no remind time at all (no ":") counts as none:
 // - without a remind time an all-day event, DTSTART;VALUE=DATE and the next
 //   day as DTEND;
 // - with one, an event at that local ("floating") time lasting 15 minutes,

@@ -61,14 +61,30 @@ bool IsValidTime(const std::string& notice) {
     return t && t->hour >= 0 && t->hour <= 23 && t->minute >= 0 && t->minute <= 59;
 }
 
-// The text as whole lines of the memo: at its start or after a line feed,
-// and at its end or before a line break.
-bool ContainsLines(const std::string& content, const std::string& text) {
-    for (std::size_t p = content.find(text); p != std::string::npos;
-         p = content.find(text, p + 1)) {
-        const std::size_t end = p + text.size();
-        if ((p == 0 || content[p - 1] == '\n') &&
-            (end == content.size() || content[end] == '\r' || content[end] == '\n'))
+// CR LF, a lone CR and a lone LF each as one LF: memos written by other
+// programs break lines in all three ways, and an export writes each as one.
+std::string LfLineBreaks(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r') {
+            out += text[i];
+            continue;
+        }
+        out += '\n';
+        if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    }
+    return out;
+}
+
+// The text as whole lines of the memo, whatever its line breaks: at its start
+// or after a line break, and at its end or before one.
+bool ContainsLines(const std::string& memo, const std::string& text) {
+    const std::string content = LfLineBreaks(memo), lines = LfLineBreaks(text);
+    for (std::size_t p = content.find(lines); p != std::string::npos;
+         p = content.find(lines, p + 1)) {
+        const std::size_t end = p + lines.size();
+        if ((p == 0 || content[p - 1] == '\n') && (end == content.size() || content[end] == '\n'))
             return true;
     }
     return false;
@@ -141,7 +157,7 @@ public:
                 ++report_.memosExtended;
             else
                 ++report_.memosAdded;
-            if (noticeChanged) ++report_.remindTimesSet;
+            if (noticeChanged && day.remindTimeSet) ++report_.remindTimesSet;
             PlannedDay planned;
             planned.date = day.date;
             if (memoChanged) planned.memoFile = day.memo;
@@ -323,6 +339,7 @@ private:
 
         const IcalProperty* exact = event.Find("X-VELLUMO-NOTICE");
         const std::string exactNotice = exact ? UnescapeText(exact->value) : std::string();
+        bool cut = false;
         for (const IcalTime& t : starts) {
             std::optional<std::string> notice;
             if (!t.dateOnly) {
@@ -332,8 +349,9 @@ private:
                     given->hour == t.value.time.hour && given->minute == t.value.time.minute;
                 notice = keep ? exactNotice : NoticeOf(t.value.time);
             }
-            Apply(t.value.date, text, notice);
+            cut = Apply(t.value.date, text, notice) || cut;
         }
+        if (cut) ++report_.textsCut;  // once for the event, however many dates it fills
     }
 
     static bool IsPrintable(const std::string& text) {
@@ -354,18 +372,19 @@ private:
         return day;
     }
 
-    void Apply(const Date& date, const std::string& text,
+    // Whether the text had to be cut (or left out) to fit the date's memo.
+    bool Apply(const Date& date, const std::string& text,
                const std::optional<std::string>& notice) {
         Day& day = DayOf(date);
-        if (!day.readable) return;
-        const LeadBytePredicate lead = context_.codePage.isLeadByte;
-        bool textThere = true;
+        if (!day.readable) return false;
+        const AnsiCodePage& codePage = context_.codePage;
+        bool textThere = true, cut = false;
         if (!day.memo || CutMemoHead(*day.memo).empty()) {
             const std::string head = MemoRecord(DateText(date.year, date.month, date.day), "");
             const std::size_t room =
                 head.size() < kImportedMemoFileLimit ? kImportedMemoFileLimit - head.size() : 0;
-            const std::size_t length = AnsiCutLength(text, room, lead);
-            if (length < text.size()) ++report_.textsCut;
+            const std::size_t length = AnsiCutLength(text, room, codePage);
+            cut = length < text.size();
             textThere = length > 0;
             if (textThere) day.memo = head + text.substr(0, length);
         } else if (!ContainsLines(CutMemoHead(*day.memo), text)) {
@@ -374,15 +393,22 @@ private:
             const std::size_t used = day.memo->size() + 2;
             const std::size_t room =
                 used < kImportedMemoFileLimit ? kImportedMemoFileLimit - used : 0;
-            const std::size_t length = AnsiCutLength(text, room, lead);
-            if (length < text.size()) ++report_.textsCut;
+            const std::size_t length = AnsiCutLength(text, room, codePage);
+            cut = length < text.size();
             textThere = length > 0;
             if (textThere) *day.memo += "\r\n" + text.substr(0, length);
         }
-        if (notice && textThere && !day.remindTimeSet) {
-            day.notice = notice;
-            day.remindTimeSet = true;
+        if (textThere && !day.remindTimeSet) {
+            if (notice) {
+                day.notice = notice;
+                day.remindTimeSet = true;
+            } else if (!day.hadMemo && day.notice && ParseNoticeTime(*day.notice)) {
+                // A time left from a memo deleted before is not this all-day
+                // event's: the notice then holds no time, as for a new date.
+                day.notice = std::string();
+            }
         }
+        return cut;
     }
 
     const ImportContext& context_;

@@ -38,7 +38,10 @@ struct ImportContext {
 struct PlannedDay {
     Date date;
     std::optional<std::string> memoFile;  // the memo file's new bytes
-    std::optional<std::string> notice;    // the notice file's new text ("9:05")
+    // The notice file's new text ("9:05"); empty (no remind time) in place
+    // of a time left from a memo deleted before, on a date an all-day event
+    // gives its first memo.
+    std::optional<std::string> notice;
 };
 
 struct ImportReport {
@@ -55,7 +58,7 @@ struct ImportReport {
     int skippedNoText = 0;       // neither SUMMARY nor DESCRIPTION holds text
     int skippedNotInWindow = 0;  // repeating, but not within the next 366 days
     // Taken, but not as they were.
-    int textsCut = 0;            // texts cut (or left out) to fit a memo file
+    int textsCut = 0;            // events whose text was cut (or left out) to fit a memo file
     int charactersReplaced = 0;  // characters the code page cannot show (as "?") or controls
     int rulesNotUnderstood = 0;  // repeating events taken at their first date only
     int unknownTimeZones = 0;    // events whose TZID the file does not describe: local time
@@ -81,11 +84,12 @@ constexpr std::size_t kImportedMemoFileLimit = kMemoReadLimit;
 //   (by the file's VTIMEZONE) becomes local time; floating time stays;
 // - a date without a memo gets "[date] text"; a date with one keeps it and
 //   gets the text on a new line, unless the text already stands there as
-//   whole lines;
+//   whole lines (CR LF, a lone CR and a lone LF alike breaking lines);
 // - a timed event sets the remind time ("%d:%02d", or the exact
 //   X-VELLUMO-NOTICE text an export wrote when it gives that time) where the
 //   date has none: no notice, one that holds no valid time, or one left over
-//   from a memo deleted before;
+//   from a memo deleted before; an all-day event that gives a date its
+//   first memo clears such a leftover time (the notice then holds none);
 // - repeating events (RRULE, RDATE, less EXDATE and the instances other
 //   VEVENTs with the same UID and a RECURRENCE-ID replace) give their
 //   occurrences within today .. today + 365; a rule RecurrenceRule does not

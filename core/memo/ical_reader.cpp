@@ -17,6 +17,10 @@ bool IsName(const std::string& text) {
     return true;
 }
 
+bool IsPadding(char c) {
+    return c == '\0' || c == '\x1A' || c == '\r' || c == '\n' || c == ' ' || c == '\t';
+}
+
 IcalDocument Fail(std::string message) {
     IcalDocument document;
     document.error = std::move(message);
@@ -34,8 +38,12 @@ const IcalProperty* IcalComponent::Find(const char* upperName) const {
 IcalDocument ReadIcalendar(const std::string& bytes) {
     static const char kNotIcalendar[] =
         "The file is not an iCalendar file: it does not begin with BEGIN:VCALENDAR.";
-    const bool bom = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0;
-    const std::vector<UnfoldedLine> lines = UnfoldLines(bom ? bytes.substr(3) : bytes);
+    const std::size_t begin = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+    // Padding after the last line is no text after the calendar: a Ctrl-Z end
+    // of file, zero bytes, blank lines, as copies and older programs leave.
+    std::size_t end = bytes.size();
+    while (end > begin && IsPadding(bytes[end - 1])) --end;
+    const std::vector<UnfoldedLine> lines = UnfoldLines(bytes.substr(begin, end - begin));
 
     IcalDocument document;
     std::vector<IcalComponent> open;  // the components begun and not yet ended

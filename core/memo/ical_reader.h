@@ -24,7 +24,8 @@ struct IcalDocument {
 };
 
 // Reads the whole file (UTF-8, an optional byte-order mark, lines ending in
-// CR LF or LF, folded or not). Errors: the file does not begin with
+// CR LF or LF, folded or not; Ctrl-Z, zero bytes and blank lines after the
+// last line are padding, not text). Errors: the file does not begin with
 // BEGIN:VCALENDAR; a line is not UTF-8 or not a content line; BEGIN and END
 // do not pair up; text stands outside the calendar objects; components nest
 // deeper than any calendar uses; the file ends inside a component; the

@@ -187,12 +187,14 @@ std::optional<RecurrenceRule> ParseRecurrenceRule(const std::string& value, cons
             p = end + 1;
         }
     }
-    if (!byMonth.empty() &&
-        (rule.frequency != Frequency::Yearly || byMonth != std::to_string(start.month)))
+    std::int64_t number = 0;
+    if (!byMonth.empty() && (rule.frequency != Frequency::Yearly ||
+                             !PositiveNumber(byMonth, number) || number != start.month))
         return std::nullopt;
     if (!byMonthDay.empty() &&
         ((rule.frequency != Frequency::Yearly && rule.frequency != Frequency::Monthly) ||
-         byMonthDay != std::to_string(start.day)))
+         !PositiveNumber(byMonthDay.substr(byMonthDay[0] == '+' ? 1 : 0), number) ||
+         number != start.day))
         return std::nullopt;
     return rule;
 }

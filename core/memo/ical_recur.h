@@ -22,7 +22,8 @@ struct RecurrenceRule {
 // Reads "FREQ=...;INTERVAL=...": FREQ DAILY, WEEKLY, MONTHLY or YEARLY with
 // INTERVAL, COUNT, UNTIL, WKST and, for WEEKLY, BYDAY of plain weekdays;
 // BYMONTH (yearly) and BYMONTHDAY (monthly, yearly) are taken only when they
-// repeat the start's own month and day, as some programs write them.
+// repeat the start's own month and day, as some programs write them (by
+// value: "03" is March, "+07" the 7th).
 // std::nullopt for any other rule, or one whose parts cannot be read.
 std::optional<RecurrenceRule> ParseRecurrenceRule(const std::string& value, const Date& start);
 

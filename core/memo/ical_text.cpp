@@ -10,6 +10,12 @@ bool IsNameChar(char c) {
 
 bool IsContinuationByte(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
 
+// A cut between CR and LF moves before the CR.
+std::size_t KeepCrLf(const std::string& text, std::size_t cut) {
+    if (cut > 0 && text[cut - 1] == '\r' && cut < text.size() && text[cut] == '\n') --cut;
+    return cut;
+}
+
 }  // namespace
 
 bool NextUtf8CodePoint(const std::string& text, std::size_t& pos, char32_t& codePoint) {
@@ -81,10 +87,17 @@ std::string MemoTextToUtf8(const std::string& ansi, const AnsiCodePage& codePage
             i += (c == '\r' && i + 1 < ansi.size() && ansi[i + 1] == '\n') ? 2 : 1;
             continue;
         }
-        const bool pair = codePage.isLeadByte != nullptr && codePage.isLeadByte(c);
-        const std::size_t length = pair && i + 1 < ansi.size() ? 2 : 1;
+        const bool pair =
+            !codePage.utf8 && codePage.isLeadByte != nullptr && codePage.isLeadByte(c);
+        std::size_t length = pair && i + 1 < ansi.size() ? 2 : 1;
         char32_t code = c;
-        if (c >= 0x80 || pair) {
+        if (codePage.utf8 && c >= 0x80) {
+            std::size_t next = i;
+            if (NextUtf8CodePoint(ansi, next, code))
+                length = next - i;
+            else
+                code = 0xFFFD, ++replaced;
+        } else if (c >= 0x80 || pair) {
             if (pair && length == 1)  // a lead byte without its trail byte
                 code = 0xFFFD, ++replaced;
             else if (!codePage.toUnicode || !codePage.toUnicode(ansi.data() + i, length, code) ||
@@ -116,6 +129,8 @@ std::string Utf8ToMemoText(const std::string& utf8, const AnsiCodePage& codePage
             ++replaced;
         } else if (code < 0x80) {
             out += static_cast<char>(code);
+        } else if (codePage.utf8) {
+            AppendUtf8(out, code);
         } else {
             bytes.clear();
             if (codePage.fromUnicode && codePage.fromUnicode(code, bytes) && !bytes.empty() &&
@@ -142,8 +157,18 @@ std::size_t AnsiCutLength(const std::string& ansi, std::size_t limit,
         if (next > limit) break;
         cut = i = next;
     }
-    if (cut > 0 && ansi[cut - 1] == '\r' && cut < ansi.size() && ansi[cut] == '\n') --cut;
-    return cut;
+    return KeepCrLf(ansi, cut);
+}
+
+std::size_t AnsiCutLength(const std::string& ansi, std::size_t limit,
+                          const AnsiCodePage& codePage) {
+    if (!codePage.utf8) return AnsiCutLength(ansi, limit, codePage.isLeadByte);
+    if (ansi.size() <= limit) return ansi.size();
+    // Back to the start of the sequence the cut would split; no further than
+    // a sequence is long, past bytes that are not UTF-8.
+    std::size_t cut = limit;
+    for (int i = 0; i < 3 && cut > 0 && IsContinuationByte(ansi[cut]); ++i) --cut;
+    return KeepCrLf(ansi, cut);
 }
 
 std::string EscapeText(const std::string& utf8) {

@@ -14,6 +14,10 @@
 // Window code wraps MultiByteToWideChar / WideCharToMultiByte for CP_ACP and
 // IsDBCSLeadByte; the tests use table code pages.
 struct AnsiCodePage {
+    // UTF-8 (65001) is the ANSI code page: a character is a whole UTF-8
+    // sequence of up to four bytes, which neither a lead-byte test nor a
+    // conversion of one or two bytes sees, so the text is taken as UTF-8.
+    bool utf8 = false;
     // The code point of one ANSI character: one byte, or a lead byte and its
     // trail byte. False when the code page has no character for the bytes.
     std::function<bool(const char* bytes, std::size_t length, char32_t& codePoint)> toUnicode;
@@ -44,6 +48,8 @@ std::string Utf8ToMemoText(const std::string& utf8, const AnsiCodePage& codePage
 // The byte length of an ANSI text cut to at most `limit` bytes without
 // splitting a double-byte character or a CR LF pair.
 std::size_t AnsiCutLength(const std::string& ansi, std::size_t limit, LeadBytePredicate isLeadByte);
+// The same in a code page, whose characters may also be UTF-8 sequences.
+std::size_t AnsiCutLength(const std::string& ansi, std::size_t limit, const AnsiCodePage& codePage);
 
 // iCalendar TEXT: backslash, semicolon and comma get a backslash before them,
 // a line break ("\n" here) becomes "\n" written out.

@@ -224,6 +224,36 @@ TEST(CalendarFiles, AMemoSavedWhileAnImportRunsKeepsItsNewTextAndGetsTheEvent) {
         << folder.Log();
 }
 
+TEST(CalendarFiles, SandrelCarriesWholeCharactersWhereTheAnsiCodePageIsUtf8AndCutsALongMemoAtOne) {
+    // The build runs this case with UTF-8 as the ANSI code page (under Wine,
+    // LC_ALL names Hindi, which has no other); on Windows that is a setting
+    // of the system.
+    if (::GetACP() != CP_UTF8) GTEST_SKIP() << "the ANSI code page is not UTF-8 (65001)";
+    SandrelFolder from;
+    const std::string text = "Caf\xC3\xA9 \xE2\x82\xAC 5\r\n\xE6\x9D\xB1 \xF0\x9F\x98\x80";
+    from.Memo("2026-1-5", text);
+    std::string longText;  // 4200 bytes, more than a memo reader takes
+    for (int i = 0; i < 1400; ++i) longText += "\xE6\x9D\xB1";
+    from.Memo("2026-1-6", longText);
+    const std::string ics = from.File("memos.ics");
+    ASSERT_EQ(from.Run("export \"" + ics + "\""), 0) << from.Log();
+    const std::string log = from.Log();
+    EXPECT_NE(log.find("2 memos exported. 1 memo longer than 4096 bytes cut to fit, at a whole character."),
+              std::string::npos)
+        << log;
+    EXPECT_EQ(log.find("replacement marks"), std::string::npos) << log;
+    EXPECT_NE(ReadFileText(ics).find("DESCRIPTION:Caf\xC3\xA9 \xE2\x82\xAC 5\\n\xE6\x9D\xB1 \xF0\x9F\x98\x80\r\n"),
+              std::string::npos);
+
+    SandrelFolder into;
+    ASSERT_EQ(into.Run("import \"" + ics + "\""), 0) << into.Log();
+    EXPECT_EQ(ReadFileText(into.File("Remark\\Remark_2026-1-5.txt")), "[2026-1-5] " + text);
+    // The head and 1361 whole characters: 4094 bytes.
+    const std::string cut = ReadFileText(into.File("Remark\\Remark_2026-1-6.txt"));
+    EXPECT_EQ(cut.size(), 4094u);
+    EXPECT_TRUE(cut == "[2026-1-6] " + longText.substr(0, 4083));
+}
+
 namespace {
 
 // Waits for the standard file dialog of that title, types the path into its

@@ -1,7 +1,7 @@
 // Table code pages for the tests of the iCalendar conversion, standing in for
-// the platform's CP_ACP: Windows-1252, and a double-byte one shaped like
+// the platform's CP_ACP: Windows-1252, a double-byte one shaped like
 // Shift-JIS (lead bytes 0x81..0x9F, trail bytes 0x40..0xFC but 0x7F, so a
-// trail byte may be a backslash).
+// trail byte may be a backslash), and UTF-8.
 #pragma once
 
 #include <string>
@@ -77,6 +77,24 @@ inline AnsiCodePage DoubleByte() {
         } else {
             return false;
         }
+        return true;
+    };
+    return cp;
+}
+
+// UTF-8 as the ANSI code page (65001), as the platform answers for it: no
+// lead bytes, and one or two bytes convert only when they are a whole
+// sequence.
+inline AnsiCodePage Utf8() {
+    AnsiCodePage cp;
+    cp.utf8 = true;
+    cp.toUnicode = [](const char* bytes, std::size_t length, char32_t& code) {
+        std::size_t pos = 0;
+        return NextUtf8CodePoint(std::string(bytes, length), pos, code) && pos == length;
+    };
+    cp.fromUnicode = [](char32_t code, std::string& bytes) {
+        bytes.clear();
+        AppendUtf8(bytes, code);
         return true;
     };
     return cp;

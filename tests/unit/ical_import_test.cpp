@@ -353,3 +353,82 @@ TEST(IcalImport, BrokenFilesChangeNothing) {
         EXPECT_EQ(0, result.report.eventsRead);
     }
 }
+
+TEST(IcalImport, OwnExportOfMemosWithBareLineBreaksIsAlreadyThere) {
+    // Other programs break lines with a lone LF or CR; the export writes each
+    // as one line break, which the import gives back as CR LF.
+    FakeStore store;
+    store.memos[{2026, 4, 1}] = "[2026-4-1] Shopping\nbread\nmilk";
+    store.memos[{2026, 4, 2}] = "[2026-4-2] Old Mac note\rsecond\r\nthird";
+    const IcsExport file = ExportIcs({{Date{2026, 4, 1}, store.Memo(2026, 4, 1), {}},
+                                      {Date{2026, 4, 2}, store.Memo(2026, 4, 2), {}}},
+                                     fake_code_pages::Windows1252(), kNow);
+    const IcsImport again = PlanIcsImport(file.bytes, Context(store));
+    EXPECT_TRUE(again.plan.empty());
+    EXPECT_EQ(2, again.report.memosUnchanged);
+}
+
+TEST(IcalImport, AllDayEventOnADateWithoutAMemoTakesNoLeftoverRemindTime) {
+    FakeStore store;
+    store.notices[{2026, 4, 8}] = "5:55";  // left when its memo was deleted
+    const std::string file = Calendar(Event("DTSTART;VALUE=DATE:20260408\r\nSUMMARY:Holiday\r\n"));
+    const IcsImport first = ImportInto(store, file);
+    EXPECT_EQ("[2026-4-8] Holiday", store.Memo(2026, 4, 8));
+    EXPECT_EQ("", store.Notice(2026, 4, 8));  // holds no time: no reminder
+    EXPECT_EQ(0, first.report.remindTimesSet);
+    EXPECT_TRUE(PlanIcsImport(file, Context(store)).plan.empty());
+    // Exported, it is all-day again, without a remind time "left out".
+    const IcsExport out = ExportIcs({{Date{2026, 4, 8}, store.Memo(2026, 4, 8), std::string()}},
+                                    fake_code_pages::Windows1252(), kNow);
+    EXPECT_EQ(0, out.report.remindTimesLeftOut);
+}
+
+TEST(IcalImport, Utf8AsTheAnsiCodePageCarriesWholeCharacters) {
+    const AnsiCodePage utf8 = fake_code_pages::Utf8();
+    const std::string text = "Caf\xC3\xA9 \xE2\x82\xAC\r\n\xE6\x9D\xB1 \xF0\x9F\x98\x80";
+    const IcsExport file = ExportIcs({{Date{2026, 4, 1}, "[2026-4-1] " + text, {}}}, utf8, kNow);
+    EXPECT_EQ(0, file.report.charactersReplaced);
+    // Back in, and a text too long for a memo cut between characters.
+    std::string longText;
+    for (int i = 0; i < 1400; ++i) longText += "\xE6\x9D\xB1";
+    FakeStore store;
+    store.Apply(PlanIcsImport(file.bytes, Context(store, Date{2026, 3, 10}, 0, utf8)).plan);
+    store.Apply(PlanIcsImport(
+                    Calendar(Event("DTSTART;VALUE=DATE:20260402\r\nSUMMARY:" + longText + "\r\n")),
+                    Context(store, Date{2026, 3, 10}, 0, utf8))
+                    .plan);
+    EXPECT_EQ("[2026-4-1] " + text, store.Memo(2026, 4, 1));
+    EXPECT_EQ("[2026-4-2] " + longText.substr(0, 4083), store.Memo(2026, 4, 2));
+}
+
+TEST(IcalImport, ExportCutsALongMemoAtACharacterAndSaysSo) {
+    // The editor writes up to 4108 bytes; readers take 4096. Here the bytes
+    // 4095 and 4096 are one character.
+    const std::string memoFile = "[2026-4-1] " + std::string(4084, 'a') + "\x81\x81\x81\x5C";
+    const IcsExport file =
+        ExportIcs({{Date{2026, 4, 1}, memoFile, {}}}, fake_code_pages::DoubleByte(), kNow);
+    EXPECT_EQ(0, file.report.charactersReplaced);  // no half character
+    EXPECT_NE(std::string::npos,
+              DescribeExport(file.report)
+                  .find("\n1 memo longer than 4096 bytes cut to fit, at a whole character."));
+    FakeStore store;
+    ImportInto(store, file.bytes);
+    EXPECT_EQ(memoFile.substr(0, 4095), store.Memo(2026, 4, 1));
+}
+
+TEST(IcalImport, PaddingAfterTheCalendarIsNoTextAndCutsCountOncePerEvent) {
+    const std::string file =
+        Calendar(Event("DTSTART;VALUE=DATE:20260401\r\nRRULE:FREQ=DAILY;COUNT=3\r\n"
+                       "SUMMARY:" +
+                       std::string(5000, 'x') + "\r\n"));
+    for (const std::string& padding : {std::string(), std::string("\x1A"), std::string(300, '\0'),
+                                       std::string("\r\n\r\n \r\n\t\r\n\x1A\0\0", 13)}) {
+        FakeStore store;
+        const IcsImport result = PlanIcsImport(file + padding, Context(store));
+        EXPECT_EQ("", result.error);
+        EXPECT_EQ(3u, result.plan.size());
+        EXPECT_EQ(1, result.report.textsCut);  // one event, however many dates
+    }
+    FakeStore store;
+    EXPECT_NE("", PlanIcsImport(file + "\x1A" + "x", Context(store)).error);  // not padding
+}

@@ -45,6 +45,11 @@ TEST(IcalRecur, MonthEndsAndLeapDaysAreSkippedNotMoved) {
     // Repeated BYMONTH/BYMONTHDAY of the start are the same rule.
     EXPECT_EQ(Dates("FREQ=YEARLY;COUNT=5", Date{2026, 12, 9}),
               Dates("FREQ=YEARLY;BYMONTH=12;BYMONTHDAY=9;COUNT=5", Date{2026, 12, 9}));
+    // By value, with the leading zeros and the sign RFC 5545 allows.
+    EXPECT_EQ(Dates("FREQ=YEARLY;COUNT=5", Date{1990, 3, 7}),
+              Dates("FREQ=YEARLY;BYMONTH=03;BYMONTHDAY=+07;COUNT=05", Date{1990, 3, 7}));
+    EXPECT_FALSE(ParseRecurrenceRule("FREQ=YEARLY;BYMONTH=04", Date{1990, 3, 7}));
+    EXPECT_FALSE(ParseRecurrenceRule("FREQ=MONTHLY;BYMONTHDAY=-07", Date{1990, 3, 7}));
 }
 
 TEST(IcalRecur, CountUntilIntervalAndWeekdays) {
