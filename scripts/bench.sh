@@ -39,7 +39,7 @@ IDLE=30
 FIND_MEMOS=10000
 PROGRAM=""
 FIND_ONLY=0
-FIND_SIZES=(80 1000 4000)
+FIND_SIZES=(${VELLUMO_BENCH_FIND_SIZES:-80 1000 4000})
 while [ $# -gt 0 ]; do
     case "$1" in
     --rounds) ROUNDS="$2"; shift ;;
@@ -118,7 +118,13 @@ PY
     w_vellumo="$(windows_path "$WORK/start/Vellumo.exe")"
     w_host="$(windows_path "$host")"
 
-    [ "$FIND_ONLY" = 1 ] || panel_figures
+    if [ "$FIND_ONLY" = 1 ]; then
+        # The program's first starts in a fresh prefix, as the start-up
+        # figures would have made them.
+        wine "$DRIVER" startup 1 "\"$w_vellumo\"" >/dev/null 2>&1
+    else
+        panel_figures
+    fi
     local size
     for size in "${FIND_SIZES[@]}"; do find_figures "$size"; done
 }
