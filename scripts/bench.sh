@@ -72,8 +72,8 @@ run() {
     local exe="${PROGRAM:-$BUILD/$WINE_TREE/bin/Vellumo.exe}"
     local host="$BUILD/$WINE_TREE/tests/support/TickerHost.exe"
     DRIVER="$BUILD/$WINE_TREE/tests/support/BenchDriver.exe"
-    cp "$exe" "$WORK/start/"
-    cp "$exe" "$WORK/steps/"
+    cp "$exe" "$WORK/start/Vellumo.exe"
+    cp "$exe" "$WORK/steps/Vellumo.exe"
     # 31 memos in each month the steps show (the previous, this and the next).
     local offset y m d
     for offset in -1 0 1; do
@@ -99,8 +99,8 @@ while day <= last:
 PY
     cp "$WORK/full/Remark/"* "$WORK/start-full/Remark/"
     cp "$WORK/steps/Remark/"* "$WORK/full/Remark/"
-    cp "$exe" "$WORK/full/"
-    cp "$exe" "$WORK/start-full/"
+    cp "$exe" "$WORK/full/Vellumo.exe"
+    cp "$exe" "$WORK/start-full/Vellumo.exe"
     FULL_FILES=$(find "$WORK/full/Remark" -type f | wc -l)
 
     fresh_prefix "$PREFIX"
@@ -215,7 +215,7 @@ find_figures() {
     log "memo search: $FIND_MEMOS memos of $size bytes"
     local dir="$WORK/find-$size"
     mkdir -p "$dir/Remark"
-    cp "$exe" "$dir/"
+    cp "$exe" "$dir/Vellumo.exe"
     # One memo a day back from 2030-12-31; "beta" in every second, "gamma" in
     # every fifth, which the driver's expected counts follow; then lines of
     # other words up to the size.
