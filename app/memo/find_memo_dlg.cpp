@@ -5,17 +5,13 @@
 
 #include <cstdio>
 
-#include "app/memo/memo_folder.h"
 #include "app/memo/memo_store.h"
 #include "core/memo/memo_format.h"
-#include "platform/handles.h"
+#include "platform/private_messages.h"
+#include "platform/wide_text.h"
 #include "res/resource.h"
 
 namespace {
-constexpr UINT_PTR kSearchTimer = 1;
-// Typing on before this passes searches once, for the last text.
-constexpr UINT kSearchDelayMs = 60;
-
 std::string RemindText(const Date& date) {
     const auto notice = Memos().ReadNotice(date);
     if (!notice) return "";
@@ -25,15 +21,19 @@ std::string RemindText(const Date& date) {
     std::snprintf(text, sizeof text, "%d:%02d", time->hour, time->minute);
     return text;
 }
+
+std::u16string Widened(const std::string& ascii) { return std::u16string(ascii.begin(), ascii.end()); }
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CFindMemoDlg, CDialog)
     OnCommand(IDC_FIND_WORDS, &ThisClass::OnWordsChanged, EN_CHANGE),
-    OnMessage(WM_TIMER, &ThisClass::OnTimer),
+    OnMessage(WM_FIND_HITS, &ThisClass::OnFindHits),
     OnMessage(WM_NOTIFY, &ThisClass::OnNotify),
+    OnMessage(WM_DESTROY, &ThisClass::OnDestroy),
 END_MESSAGE_MAP()
 
-CFindMemoDlg::CFindMemoDlg(CWnd* parent) : CDialog(IDD_FIND_MEMO, parent) {}
+CFindMemoDlg::CFindMemoDlg(CWnd* parent, unsigned codePage)
+    : CDialog(IDD_FIND_MEMO, parent), m_codePage(codePage) {}
 
 BOOL CFindMemoDlg::OnInitDialog() {
     CDialog::OnInitDialog();
@@ -53,10 +53,15 @@ BOOL CFindMemoDlg::OnInitDialog() {
         column.cx = width * columns[i].share / 12;
         ::SendMessageA(list, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
     }
-    // Everything read once now: the searches while typing only look again.
-    TheMemoFolder().Refresh();
+    // The memos are read once now, on the finder's worker; typing only looks again.
+    m_finder.emplace(m_hWnd, WM_FIND_HITS, m_codePage);
     ::SetFocus(GetDlgItem(IDC_FIND_WORDS));
     return FALSE;  // the focus is set
+}
+
+LRESULT CFindMemoDlg::OnDestroy(WPARAM, LPARAM) {
+    m_finder.reset();  // the worker ends and its index is given back now
+    return Default();
 }
 
 bool CFindMemoDlg::PreTranslateMessage(MSG* msg) {
@@ -69,45 +74,55 @@ bool CFindMemoDlg::PreTranslateMessage(MSG* msg) {
     return CDialog::PreTranslateMessage(msg);
 }
 
-void CFindMemoDlg::OnWordsChanged() { ::SetTimer(m_hWnd, kSearchTimer, kSearchDelayMs, nullptr); }
+void CFindMemoDlg::OnWordsChanged() {
+    if (!m_finder) return;
+    HWND edit = GetDlgItem(IDC_FIND_WORDS);
+    // The words as the edit holds them, in UTF-16: no trip through the code page.
+    std::u16string query(static_cast<std::size_t>(::GetWindowTextLengthW(edit)) + 1, u'\0');
+    query.resize(static_cast<std::size_t>(::GetWindowTextW(
+        edit, reinterpret_cast<WCHAR*>(&query[0]), static_cast<int>(query.size()))));
+    m_asked = m_finder->Seek(query);
+    m_enterWaiting = false;
+}
 
-LRESULT CFindMemoDlg::OnTimer(WPARAM id, LPARAM) {
-    if (id != kSearchTimer) return Default();
-    ::KillTimer(m_hWnd, kSearchTimer);
-    Search();
+LRESULT CFindMemoDlg::OnFindHits(WPARAM, LPARAM) {
+    if (!m_finder) return 0;
+    MemoFinder::Batch batch = m_finder->Take();
+    if (batch.generation < m_asked) return 0;  // for words no longer typed
+    HWND list = GetDlgItem(IDC_FIND_LIST);
+    const bool fresh = batch.generation != m_shown;
+    if (fresh) {
+        m_rows.clear();
+        m_shown = batch.generation;
+    }
+    for (MemoFinder::Hit& hit : batch.hits) m_rows.push_back(Row{std::move(hit), std::nullopt});
+    m_finished = batch.finished;
+    // More dates below keep the selection and the scroll position.
+    ::SendMessageA(list, LVM_SETITEMCOUNT, m_rows.size(),
+                   fresh ? 0 : LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+    if (fresh) ::InvalidateRect(list, nullptr, TRUE);
+    if (fresh && !m_rows.empty()) {
+        LVITEMA item{};
+        item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+        item.state = LVIS_SELECTED | LVIS_FOCUSED;
+        ::SendMessageA(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&item));
+        ::SendMessageA(list, LVM_ENSUREVISIBLE, 0, FALSE);
+    }
+    if (m_enterWaiting && (!m_rows.empty() || m_finished)) {
+        m_enterWaiting = false;
+        ChooseItem(0);
+    }
     return 0;
 }
 
-void CFindMemoDlg::Search() {
-    HWND edit = GetDlgItem(IDC_FIND_WORDS);
-    std::string query(static_cast<std::size_t>(::GetWindowTextLengthA(edit)) + 1, '\0');
-    query.resize(static_cast<std::size_t>(
-        ::GetWindowTextA(edit, &query[0], static_cast<int>(query.size()))));
-    const std::vector<std::string> words = QueryWords(query, &IsAnsiLeadByte);
-    MemoFolder& folder = TheMemoFolder();
-    folder.Refresh();
-    m_rows.clear();
-    if (!words.empty())
-        for (MemoHit& hit : folder.Find(words)) m_rows.push_back(Row{std::move(hit), std::nullopt});
-    HWND list = GetDlgItem(IDC_FIND_LIST);
-    ::SendMessageA(list, LVM_SETITEMCOUNT, m_rows.size(), 0);
-    ::InvalidateRect(list, nullptr, TRUE);
-    if (m_rows.empty()) return;
-    LVITEMA item{};
-    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    item.state = LVIS_SELECTED | LVIS_FOCUSED;
-    ::SendMessageA(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&item));
-    ::SendMessageA(list, LVM_ENSUREVISIBLE, 0, FALSE);
-}
-
-std::string CFindMemoDlg::ColumnText(std::size_t index, int column) {
-    if (index >= m_rows.size()) return "";
+std::u16string CFindMemoDlg::ColumnText(std::size_t index, int column) {
+    if (index >= m_rows.size()) return u"";
     Row& row = m_rows[index];
     const Date& d = row.hit.date;
-    if (column == 0) return DateText(d.year, d.month, d.day);
+    if (column == 0) return Widened(DateText(d.year, d.month, d.day));
     if (column == 1) {
         if (!row.remind) row.remind = RemindText(d);
-        return *row.remind;
+        return Widened(*row.remind);
     }
     return row.hit.line;
 }
@@ -120,7 +135,8 @@ LRESULT CFindMemoDlg::OnNotify(WPARAM, LPARAM lp) {
         auto* info = reinterpret_cast<NMLVDISPINFOA*>(lp);
         if (!(info->item.mask & LVIF_TEXT) || !info->item.pszText || info->item.cchTextMax <= 0)
             return 0;
-        m_scratch = ColumnText(static_cast<std::size_t>(info->item.iItem), info->item.iSubItem);
+        m_scratch = BytesOf(ColumnText(static_cast<std::size_t>(info->item.iItem), info->item.iSubItem),
+                            CP_ACP);
         lstrcpynA(info->item.pszText, m_scratch.c_str(), info->item.cchTextMax);
         return 0;
     }
@@ -128,12 +144,9 @@ LRESULT CFindMemoDlg::OnNotify(WPARAM, LPARAM lp) {
         auto* info = reinterpret_cast<NMLVDISPINFOW*>(lp);
         if (!(info->item.mask & LVIF_TEXT) || !info->item.pszText || info->item.cchTextMax <= 0)
             return 0;
-        m_scratch = ColumnText(static_cast<std::size_t>(info->item.iItem), info->item.iSubItem);
-        const int length = ::MultiByteToWideChar(CP_ACP, 0, m_scratch.c_str(), -1, nullptr, 0);
-        m_wideScratch.assign(length > 0 ? length : 1, L'\0');
-        if (length > 0)
-            ::MultiByteToWideChar(CP_ACP, 0, m_scratch.c_str(), -1, &m_wideScratch[0], length);
-        lstrcpynW(info->item.pszText, m_wideScratch.c_str(), info->item.cchTextMax);
+        m_wideScratch = ColumnText(static_cast<std::size_t>(info->item.iItem), info->item.iSubItem);
+        lstrcpynW(info->item.pszText, reinterpret_cast<const WCHAR*>(m_wideScratch.c_str()),
+                  info->item.cchTextMax);
         return 0;
     }
     case NM_DBLCLK:
@@ -145,8 +158,12 @@ LRESULT CFindMemoDlg::OnNotify(WPARAM, LPARAM lp) {
 }
 
 void CFindMemoDlg::OnOK() {
-    // Words typed just now are searched first: Enter means their result.
-    if (::KillTimer(m_hWnd, kSearchTimer)) Search();
+    // Enter means the typed words' result: before their first date is in,
+    // the choice waits for it.
+    if (m_shown < m_asked || (m_rows.empty() && !m_finished)) {
+        m_enterWaiting = true;
+        return;
+    }
     const int selected = static_cast<int>(
         ::SendMessageA(GetDlgItem(IDC_FIND_LIST), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
     ChooseItem(selected >= 0 ? selected : 0);

@@ -35,6 +35,57 @@ bool MatchesAt(const std::string& text, std::size_t at, const std::string& word,
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
+// The line around `at`, without its line break.
+template <class Unit>
+TextLine LineAround(const Unit* text, std::size_t length, std::size_t at) {
+    TextLine line;
+    line.begin = at;
+    while (line.begin > 0 && text[line.begin - 1] != Unit('\n')) --line.begin;
+    line.end = at;
+    while (line.end < length && text[line.end] != Unit('\n')) ++line.end;
+    if (line.end > line.begin && text[line.end - 1] == Unit('\r')) --line.end;
+    return line;
+}
+
+bool IsHighSurrogate(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
+bool IsLowSurrogate(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
+
+// The first place of a folded word, compared unit by unit through the fold;
+// a byte-wide text holds no surrogates, so every place is a character's.
+template <class Unit>
+std::size_t FindFoldedIn(const Unit* text, std::size_t length, const std::u16string& word,
+                         const char16_t* fold) {
+    const std::size_t m = word.size();
+    if (m == 0 || m > length) return std::string::npos;
+    const char16_t first = word[0];
+    for (std::size_t i = 0; i + m <= length; ++i) {
+        if (fold[text[i]] != first) continue;
+        std::size_t j = 1;
+        while (j < m && fold[text[i + j]] == word[j]) ++j;
+        if (j < m) continue;
+        // Not from the second half of a pair, nor ending in the first half.
+        if (i > 0 && IsLowSurrogate(text[i]) && IsHighSurrogate(text[i - 1])) continue;
+        if (i + m < length && IsHighSurrogate(text[i + m - 1]) && IsLowSurrogate(text[i + m]))
+            continue;
+        return i;
+    }
+    return std::string::npos;
+}
+
+template <class Unit>
+std::optional<TextLine> MatchWordsIn(const Unit* text, std::size_t length,
+                                     const std::vector<std::u16string>& words,
+                                     const char16_t* fold) {
+    if (words.empty()) return std::nullopt;
+    std::size_t first = std::string::npos;
+    for (const std::u16string& word : words) {
+        const std::size_t at = FindFoldedIn(text, length, word, fold);
+        if (at == std::string::npos) return std::nullopt;
+        if (first == std::string::npos) first = at;
+    }
+    return LineAround(text, length, first);
+}
+
 bool ParseNumber(const std::string& text, std::size_t& at, int& value, std::size_t maxDigits) {
     const std::size_t start = at;
     value = 0;
@@ -86,12 +137,8 @@ std::optional<std::string> MatchMemo(const std::string& content,
         if (first == std::string::npos) first = at;
     }
     // Line breaks are control bytes, never a double-byte character's trail.
-    const std::size_t lineStart = content.rfind('\n', first);
-    const std::size_t begin = lineStart == std::string::npos ? 0 : lineStart + 1;
-    std::size_t end = content.find('\n', first);
-    if (end == std::string::npos) end = content.size();
-    if (end > begin && content[end - 1] == '\r') --end;
-    return content.substr(begin, end - begin);
+    const TextLine line = LineAround(content.data(), content.size(), first);
+    return content.substr(line.begin, line.end - line.begin);
 }
 
 std::optional<Date> DateOfDayFileName(const std::string& name, const std::string& stem) {
@@ -124,4 +171,45 @@ void SortNewestFirst(std::vector<MemoHit>& hits) {
         if (a.date.month != b.date.month) return a.date.month > b.date.month;
         return a.date.day > b.date.day;
     });
+}
+
+// ------------------------------------------------------------ in UTF-16 --
+
+void CompleteCaseFold(char16_t* lower) {
+    lower[0x03C2] = 0x03C3;  // final sigma: a search for "σ" finds "ς" too
+}
+
+std::vector<std::u16string> SearchWords(const std::u16string& query, const char16_t* fold) {
+    std::vector<std::u16string> words;
+    std::u16string word;
+    for (const char16_t unit : query) {
+        if (unit == u' ' || unit == u'\t' || unit == 0x3000) {
+            if (!word.empty()) words.push_back(word);
+            word.clear();
+        } else {
+            word.push_back(fold[unit]);
+        }
+    }
+    if (!word.empty()) words.push_back(word);
+    return words;
+}
+
+std::size_t FindFolded(const char16_t* text, std::size_t length, const std::u16string& word,
+                       const char16_t* fold) {
+    return FindFoldedIn(text, length, word, fold);
+}
+
+std::size_t FindFolded(const unsigned char* text, std::size_t length, const std::u16string& word,
+                       const char16_t* fold) {
+    return FindFoldedIn(text, length, word, fold);
+}
+
+std::optional<TextLine> MatchWords(const char16_t* text, std::size_t length,
+                                   const std::vector<std::u16string>& words, const char16_t* fold) {
+    return MatchWordsIn(text, length, words, fold);
+}
+
+std::optional<TextLine> MatchWords(const unsigned char* text, std::size_t length,
+                                   const std::vector<std::u16string>& words, const char16_t* fold) {
+    return MatchWordsIn(text, length, words, fold);
 }
