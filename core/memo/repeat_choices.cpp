@@ -1,0 +1,40 @@
+#include "core/memo/repeat_choices.h"
+
+#include "core/memo/ical_time.h"
+
+std::size_t AheadChoiceOf(int minutes) {
+    std::size_t item = 0;
+    for (std::size_t i = 0; i < kAheadChoiceCount; ++i)
+        if (kAheadChoiceMinutes[i] <= minutes) item = i;
+    return item;
+}
+
+RepeatChoice RepeatChoiceOf(const RepeatMemo& memo) {
+    if (memo.interval != 1 || memo.last || memo.count != 0) return RepeatChoice::Custom;
+    switch (memo.unit) {
+        case RepeatUnit::Days:
+            return RepeatChoice::Daily;
+        case RepeatUnit::Weeks:
+            return RepeatWeekDays(memo) == 1u << Weekday(memo.first) ? RepeatChoice::Weekly
+                                                                      : RepeatChoice::Custom;
+        case RepeatUnit::Months:
+            return memo.monthPlace == MonthPlace::SameDay ? RepeatChoice::Monthly
+                                                          : RepeatChoice::Custom;
+        case RepeatUnit::Years:
+        default:
+            return RepeatChoice::Yearly;
+    }
+}
+
+void ApplyRepeatChoice(RepeatMemo& memo, RepeatChoice choice, const Date& first) {
+    memo.first = first;
+    if (choice == RepeatChoice::None || choice == RepeatChoice::Custom) return;
+    static const RepeatUnit kUnits[] = {RepeatUnit::Days, RepeatUnit::Weeks, RepeatUnit::Months,
+                                        RepeatUnit::Years};
+    memo.unit = kUnits[static_cast<int>(choice) - 1];
+    memo.interval = 1;
+    memo.weekDays = 0;
+    memo.monthPlace = MonthPlace::SameDay;
+    memo.last.reset();
+    memo.count = 0;
+}

@@ -1,0 +1,31 @@
+// The editor's two drop-downs over repeating memos: their item texts, the
+// rule each "Repeat" item stands for, and the minutes of each "Remind
+// ahead" item.
+#pragma once
+
+#include <cstddef>
+
+#include "core/memo/repeat_memo.h"
+
+enum class RepeatChoice { None, Daily, Weekly, Monthly, Yearly, Custom };
+constexpr const char* kRepeatChoiceTexts[] = {"Does not repeat", "Every day", "Every week",
+                                              "Every month",     "Every year", "Custom..."};
+constexpr const char* kAheadChoiceTexts[] = {"At the time",       "5 minutes before",
+                                             "15 minutes before", "1 hour before",
+                                             "1 day before",      "2 days before",
+                                             "1 week before"};
+constexpr int kAheadChoiceMinutes[] = {0, 5, 15, 60, 1440, 2880, 10080};
+constexpr std::size_t kAheadChoiceCount = sizeof kAheadChoiceMinutes / sizeof kAheadChoiceMinutes[0];
+
+// The item showing `minutes` ahead; the nearest one not later for a value
+// between items (a hand-edited file).
+std::size_t AheadChoiceOf(int minutes);
+
+// The item a series shows: one of the plain items when the rule is exactly
+// that item's (every 1 unit, on the first date's own day, no end), else
+// Custom.
+RepeatChoice RepeatChoiceOf(const RepeatMemo& memo);
+
+// A plain item's rule from `first` on (None and Custom leave `memo` as it is
+// but for the first date): keeps the text, time and skipped dates.
+void ApplyRepeatChoice(RepeatMemo& memo, RepeatChoice choice, const Date& first);
