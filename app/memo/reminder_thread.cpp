@@ -1,6 +1,7 @@
 #include "app/memo/reminder_thread.h"
 
 #include "app/memo/memo_store.h"
+#include "app/memo/repeat_occurrences.h"
 #include "app/settings/settings_store.h"
 #include "platform/handles.h"
 #include "platform/local_time.h"
@@ -23,14 +24,32 @@ std::optional<std::string> ReadNotice(int year, int month, int day) {
     return Memos().ReadNotice(year, month, day);
 }
 
+// The passes' own view of the repeating memos, never destroyed: the thread
+// runs on past static destructors.
+RepeatOccurrences& PassRepeats() {
+    static RepeatOccurrences* const repeats = new RepeatOccurrences;
+    return *repeats;
+}
+
+std::vector<DayReminder> ReadRepeatReminders(const Date& date) {
+    std::vector<DayReminder> found;
+    for (const RepeatMemo* memo : PassRepeats().On(date.year, date.month, date.day))
+        if (memo->hasTime)
+            found.push_back(DayReminder{memo->hour, memo->minute,
+                                        MemoRecord(DateText(date.year, date.month, date.day),
+                                                   memo->text)});
+    return found;
+}
+
 WallMinute Now() { return WallMinuteOf(LocalDateTimeNow()); }
 }  // namespace
 
 void RunReminderPass(WallMinute now, ReminderWindow& window) {
     const std::string kept = ReadReminderStateText();
     const bool catchUp = RemindMissedFromStored(ReadSettingValue(kRemindMissedValue));
-    const ReminderPass pass =
-        RunSchedule(ParseReminderState(kept), now, catchUp, ReadMemo, ReadNotice);
+    PassRepeats().Update();
+    const ReminderPass pass = RunSchedule(ParseReminderState(kept), now, catchUp, ReadMemo,
+                                          ReadNotice, ReadRepeatReminders);
     // Kept before anything shows: a crash with the window open shows the same
     // reminders again at the next start instead of losing them.
     const std::string text = ReminderStateText(pass.state);

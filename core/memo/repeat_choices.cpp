@@ -38,3 +38,29 @@ void ApplyRepeatChoice(RepeatMemo& memo, RepeatChoice choice, const Date& first)
     memo.last.reset();
     memo.count = 0;
 }
+
+int WeekOfMonthOf(const Date& date) {
+    const int n = (date.day - 1) / 7 + 1;
+    return n >= 5 ? -1 : n;
+}
+
+std::string WeekdayPlaceText(const Date& date) {
+    static const char* const kOrdinals[] = {"first", "second", "third", "fourth"};
+    static const char* const kDays[] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
+                                        "Thursday", "Friday", "Saturday"};
+    const int n = WeekOfMonthOf(date);
+    return std::string("On the ") + (n < 0 ? "last" : kOrdinals[n - 1]) + " " +
+           kDays[Weekday(date)];
+}
+
+std::string RepeatNoteText(const RepeatMemo& memo) {
+    if (memo.unit == RepeatUnit::Years && memo.first.month == 2 && memo.first.day == 29)
+        return "In common years: 28 February.";
+    if (memo.unit == RepeatUnit::Months && memo.monthPlace == MonthPlace::SameDay &&
+        memo.first.day > 28) {
+        const int d = memo.first.day;
+        return "Months without a " + std::to_string(d) + (d == 31 ? "st" : "th") +
+               " are skipped.";
+    }
+    return std::string();
+}

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 
 #include "core/memo/repeat_memo.h"
 
@@ -29,3 +30,14 @@ RepeatChoice RepeatChoiceOf(const RepeatMemo& memo);
 // A plain item's rule from `first` on (None and Custom leave `memo` as it is
 // but for the first date): keeps the text, time and skipped dates.
 void ApplyRepeatChoice(RepeatMemo& memo, RepeatChoice choice, const Date& first);
+
+// The n-th weekday of the month `date` falls on (1..4, or -1 for a fifth,
+// which every such month's last one is), and its text: "On the second
+// Tuesday", "On the last Friday".
+int WeekOfMonthOf(const Date& date);
+std::string WeekdayPlaceText(const Date& date);
+
+// What the rule does at the ends of months, said where it matters:
+// "In common years: 28 February." / "Months without a 31st are skipped."
+// ("" when it matters not).
+std::string RepeatNoteText(const RepeatMemo& memo);

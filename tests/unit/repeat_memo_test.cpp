@@ -184,3 +184,16 @@ TEST(RepeatMemo, EditorChoicesStandForPlainRulesAndAnyOtherIsCustom) {
     EXPECT_EQ(3u, AheadChoiceOf(100));
     EXPECT_EQ(6u, AheadChoiceOf(99999));
 }
+
+TEST(RepeatMemo, TheEditorSaysWhatHappensAtMonthEnds) {
+    EXPECT_EQ("On the second Tuesday", WeekdayPlaceText(Date{2026, 1, 13}));
+    EXPECT_EQ("On the last Thursday", WeekdayPlaceText(Date{2026, 1, 29}));
+    EXPECT_EQ(-1, WeekOfMonthOf(Date{2026, 1, 29}));
+    EXPECT_EQ("In common years: 28 February.",
+              RepeatNoteText(Memo(RepeatUnit::Years, Date{2024, 2, 29})));
+    RepeatMemo monthly = Memo(RepeatUnit::Months, Date{2026, 1, 31});
+    EXPECT_EQ("Months without a 31st are skipped.", RepeatNoteText(monthly));
+    monthly.monthPlace = MonthPlace::LastDay;
+    EXPECT_EQ("", RepeatNoteText(monthly));
+    EXPECT_EQ("", RepeatNoteText(Memo(RepeatUnit::Months, Date{2026, 1, 28})));
+}
