@@ -3,6 +3,8 @@
 #include "app/memo/memo_store.h"
 #include "app/memo/repeat_occurrences.h"
 #include "app/settings/settings_store.h"
+#include "core/calendar/day_number.h"
+#include "core/memo/repeat_choices.h"
 #include "platform/handles.h"
 #include "platform/local_time.h"
 
@@ -31,6 +33,17 @@ RepeatOccurrences& PassRepeats() {
     return *repeats;
 }
 
+// A reminder `ahead` minutes before a memo due on `due`, when that falls on `date`.
+void AddAhead(std::vector<DayReminder>& found, const Date& date, const Date& due, int hour,
+              int minute, int ahead, const std::string& content) {
+    const LocalDateTime at = LocalDateTimeOf(WallMinuteOf(due, hour, minute) - ahead);
+    if (at.date != date) return;
+    found.push_back(DayReminder{at.time.hour, at.time.minute,
+                                AheadReminderText(due, hour, minute, date, content)});
+}
+
+// The repeating memos' reminders on `date`, and the reminders ahead that
+// fall on it: of memos due then or up to a week later, plain or repeating.
 std::vector<DayReminder> ReadRepeatReminders(const Date& date) {
     std::vector<DayReminder> found;
     for (const RepeatMemo* memo : PassRepeats().On(date.year, date.month, date.day))
@@ -38,6 +51,15 @@ std::vector<DayReminder> ReadRepeatReminders(const Date& date) {
             found.push_back(DayReminder{memo->hour, memo->minute,
                                         MemoRecord(DateText(date.year, date.month, date.day),
                                                    memo->text)});
+    for (int k = 0; k * kMinutesPerDay <= kMaxRemindAheadMinutes; ++k) {
+        const Date due = DateOfDayNumber(DayNumber(date) + k);
+        if (const int ahead = Memos().ReadAhead(due))
+            if (const std::optional<DayReminder> own = ReadDayReminder(due, ReadMemo, ReadNotice))
+                AddAhead(found, date, due, own->hour, own->minute, ahead, CutMemoHead(own->memoText));
+        for (const RepeatMemo* memo : PassRepeats().On(due.year, due.month, due.day))
+            if (memo->hasTime && memo->aheadMinutes > 0)
+                AddAhead(found, date, due, memo->hour, memo->minute, memo->aheadMinutes, memo->text);
+    }
     return found;
 }
 

@@ -1,6 +1,8 @@
 #include "core/memo/repeat_choices.h"
 
+#include "core/calendar/day_number.h"
 #include "core/memo/ical_time.h"
+#include "core/memo/memo_format.h"
 
 std::size_t AheadChoiceOf(int minutes) {
     std::size_t item = 0;
@@ -63,4 +65,15 @@ std::string RepeatNoteText(const RepeatMemo& memo) {
                " are skipped.";
     }
     return std::string();
+}
+
+std::string AheadReminderText(const Date& due, int hour, int minute, const Date& shownOn,
+                              const std::string& content) {
+    const std::int64_t days = DayNumber(due) - DayNumber(shownOn);
+    const std::string when = days == 0   ? "today"
+                             : days == 1 ? "tomorrow"
+                                         : "on " + DateText(due.year, due.month, due.day);
+    return MemoRecord(DateText(due.year, due.month, due.day),
+                      "Due " + when + " at " + std::to_string(hour) + ":" +
+                          (minute < 10 ? "0" : "") + std::to_string(minute) + ": " + content);
 }

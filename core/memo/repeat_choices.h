@@ -41,3 +41,10 @@ std::string WeekdayPlaceText(const Date& date);
 // "In common years: 28 February." / "Months without a 31st are skipped."
 // ("" when it matters not).
 std::string RepeatNoteText(const RepeatMemo& memo);
+
+// A reminder ahead of a memo due at `hour`:`minute` on `due`, shown on
+// `shownOn`: the memo's record with the time it is due before its text,
+// "[2029-3-12] Due tomorrow at 9:05: Birthday" ("today", "tomorrow", or
+// "on 2029-3-19").
+std::string AheadReminderText(const Date& due, int hour, int minute, const Date& shownOn,
+                              const std::string& content);

@@ -123,7 +123,8 @@ TEST(RepeatE2E, OnlyThisDateChangesOneYearAndLeavesTheOthers) {
     Click(editor, IDC_REMARK_OK);
     HWND ask = nullptr;
     ASSERT_TRUE(WaitFor([&] { return (ask = ::FindWindowA("#32770", "Repeating Memo")) != nullptr; }, 10000));
-    KeepScreen("repeat_scope_question");
+    WaitFor([&] { return ::IsWindowVisible(ask) != FALSE; }, 5000);
+    KeepPicture(SettledPicture(ask, false), "repeat_scope_question");
     Click(ask, IDC_SCOPE_THIS_DATE);
     ASSERT_TRUE(WaitFor([&] { return !::IsWindow(editor); }, 15000));
     EXPECT_EQ("[2027-3-12] Birthday party at 6", ReadFileText(dir.File("Remark\\Remark_2027-3-12.txt")));
@@ -134,10 +135,45 @@ TEST(RepeatE2E, OnlyThisDateChangesOneYearAndLeavesTheOthers) {
     editor = OpenEditor(panel, CellOfDay(2028, 3, 12));
     ASSERT_NE(editor, nullptr);
     EXPECT_EQ("Birthday", ItemText(editor, IDC_CONTENT));
-    KeepScreen("repeat_editor");
+    KeepPicture(SettledPicture(editor, false), "repeat_editor");
+    // "Custom..." opens its dialog on the series' rule; Cancel keeps the item.
+    ::SendDlgItemMessageA(editor, IDC_REPEAT, CB_SETCURSEL, 5, 0);
+    ::PostMessageA(editor, WM_COMMAND, MAKEWPARAM(IDC_REPEAT, CBN_SELCHANGE),
+                   reinterpret_cast<LPARAM>(::GetDlgItem(editor, IDC_REPEAT)));
+    HWND custom = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (custom = ::FindWindowA("#32770", "Custom Repeat")) != nullptr; }, 10000));
+    WaitFor([&] { return ::IsWindowVisible(custom) != FALSE; }, 5000);
+    EXPECT_EQ("On day 12", ItemText(custom, IDC_CUSTOM_SAME_DAY));
+    KeepPicture(SettledPicture(custom, false), "repeat_custom");
+    Click(custom, IDCANCEL);
+    ASSERT_TRUE(WaitFor([&] { return !::IsWindow(custom); }, 10000));
+    EXPECT_EQ(kEveryYear, ::SendDlgItemMessageA(editor, IDC_REPEAT, CB_GETCURSEL, 0, 0));
     Click(editor, IDC_REMARK_CANCEL);
     ASSERT_TRUE(WaitFor([&] { return !::IsWindow(editor); }, 15000));
     MouseAway();
-    KeepScreen("repeat_month");
+    KeepPicture(SettledPicture(panel, false), "repeat_month");
     EXPECT_FALSE(FileExists(dir.File("Remark\\Remark_2028-3-12.txt")));
+}
+
+TEST(RepeatE2E, ARepeatingMemoRemindsADayAheadAsItsOwnReminder) {
+    ProgramDir dir;
+    ::CreateDirectoryA(dir.File("Repeat").c_str(), nullptr);
+    WriteFileBytes(dir.File("Repeat\\Repeat_1.txt"),
+                   "first=2026-3-12\r\nrepeat=yearly\r\nevery=1\r\ntime=9:05\r\nahead=1440\r\n\r\nBirthday");
+    ASSERT_TRUE(SpawnAtLocalTime(dir.File("Vellumo.exe"), LocalTimeOf(2029, 3, 11, 9, 4, 40)));
+    ASSERT_NE(WaitForPanel(false, kStartMs), nullptr);
+    DismissAnnouncement(5000);
+    HWND box = nullptr;
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            return (box = FindReminderBox()) != nullptr && ::IsWindowVisible(box) &&
+                   MessageBoxText(box).find("Due tomorrow at 9:05: Birthday") != std::string::npos;
+        },
+        kPassMs + 20000))
+        << (box ? MessageBoxText(box) : std::string());
+    ::PostMessageA(box, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(WaitFor([&] { return !::IsWindowVisible(box); }, 10000));
+    HWND again = nullptr;
+    EXPECT_FALSE(WaitFor([&] { return (again = FindReminderBox()) != nullptr && ::IsWindowVisible(again); },
+                         kPassMs));  // once
 }

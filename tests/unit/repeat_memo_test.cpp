@@ -197,3 +197,12 @@ TEST(RepeatMemo, TheEditorSaysWhatHappensAtMonthEnds) {
     EXPECT_EQ("", RepeatNoteText(monthly));
     EXPECT_EQ("", RepeatNoteText(Memo(RepeatUnit::Months, Date{2026, 1, 28})));
 }
+
+TEST(RepeatMemo, AReminderAheadSaysWhenTheMemoIsDue) {
+    EXPECT_EQ("[2029-3-12] Due tomorrow at 9:05: Birthday",
+              AheadReminderText(Date{2029, 3, 12}, 9, 5, Date{2029, 3, 11}, "Birthday"));
+    EXPECT_EQ("[2029-3-1] Due today at 14:30: Rent",
+              AheadReminderText(Date{2029, 3, 1}, 14, 30, Date{2029, 3, 1}, "Rent"));
+    EXPECT_EQ("[2029-3-1] Due on 2029-3-1 at 0:00: x",
+              AheadReminderText(Date{2029, 3, 1}, 0, 0, Date{2029, 2, 22}, "x"));
+}
