@@ -11,6 +11,8 @@
 #define IDD_CLEAR_HISTORY 192
 #define IDD_REMINDER 193
 #define IDD_FIND_MEMO 194
+#define IDD_REPEAT_CUSTOM 196
+#define IDD_REPEAT_SCOPE 197
 
 // Strings
 #define IDS_ABOUTBOX 101
@@ -106,6 +108,27 @@
 #define IDC_MINUTE 1057
 #define IDC_MINUTE_SPIN 1058
 #define IDC_PICTURE 1059
+#define IDC_REPEAT 1110        // the drop-down "Repeat"
+#define IDC_REMIND_AHEAD 1111  // the drop-down "Remind ahead"
+#define IDC_REPEAT_NOTE 1112   // what the rule does at month ends
+
+// Custom repeat (template 196) and the question before a repeating memo
+// changes (template 197)
+#define IDC_CUSTOM_EVERY 1120
+#define IDC_CUSTOM_UNIT 1121
+#define IDC_CUSTOM_SUNDAY 1122  // check boxes 1122..1128, Sunday..Saturday
+#define IDC_CUSTOM_SATURDAY 1128
+#define IDC_CUSTOM_SAME_DAY 1129
+#define IDC_CUSTOM_LAST_DAY 1130
+#define IDC_CUSTOM_WEEKDAY 1131
+#define IDC_CUSTOM_NO_END 1132
+#define IDC_CUSTOM_UNTIL 1133
+#define IDC_CUSTOM_UNTIL_DATE 1134
+#define IDC_CUSTOM_AFTER 1135
+#define IDC_CUSTOM_COUNT 1136
+#define IDC_CUSTOM_NOTE 1137
+#define IDC_SCOPE_THIS_DATE 1140
+#define IDC_SCOPE_EVERY_TIME 1141
 
 // Settings dialog (template 185)
 #define IDC_FORMAT_12 1071

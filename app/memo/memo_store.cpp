@@ -3,9 +3,11 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
+#include "core/base/text_number.h"
 #include "core/memo/memo_search.h"
 #include "platform/directory_watch.h"
 #include "platform/file.h"
@@ -86,6 +88,9 @@ void MemoStore::InitMemoPaths(const std::string& programDirectory) {
     CopyIntoBuffer(m_remarkPrefix, paths.remarkPrefix);
     CopyIntoBuffer(m_noticeDir, paths.noticeDir);
     CopyIntoBuffer(m_noticePrefix, paths.noticePrefix);
+    CopyIntoBuffer(m_repeatDir, paths.repeatDir);
+    CopyIntoBuffer(m_aheadPrefix, paths.aheadPrefix);
+    ++m_repeatChanges;  // another folder: what was read of the old one is gone
 }
 
 void MemoStore::InitMemoPaths() {
@@ -200,7 +205,8 @@ bool MemoStore::DeleteDayFile(const std::string& path) {
 // ------------------------------------------------------------- by date --
 
 MemoPaths MemoStore::Paths() const {
-    return MemoPaths{m_remarkDir, m_remarkPrefix, m_noticeDir, m_noticePrefix};
+    return MemoPaths{m_remarkDir,    m_remarkPrefix, m_noticeDir,
+                     m_noticePrefix, m_repeatDir,    m_aheadPrefix};
 }
 
 std::string MemoStore::MemoPath(const Date& date) const {
@@ -301,6 +307,90 @@ MemoStore::MonthListing MemoStore::List(const std::string& pattern) const {
 }
 
 bool MemoStore::WatchMemoFolder(DirectoryWatch& watch) const { return watch.Start(m_remarkDir); }
+
+// ------------------------------------------------------ repeating memos --
+
+namespace {
+constexpr const char* kRepeatStem = "Repeat_";
+
+// The number of a repeating memo's file name; 0 for any other name.
+unsigned RepeatNumber(const std::string& name) {
+    const std::size_t stem = std::strlen(kRepeatStem);
+    if (name.size() <= stem + 4 || name.size() > stem + 4 + 9 ||
+        ::_strnicmp(name.c_str(), kRepeatStem, stem) != 0 ||
+        ::_stricmp(name.c_str() + name.size() - 4, ".txt") != 0)
+        return 0;
+    unsigned n = 0;
+    for (std::size_t i = stem; i < name.size() - 4; ++i) {
+        if (name[i] < '0' || name[i] > '9') return 0;
+        n = n * 10 + static_cast<unsigned>(name[i] - '0');
+    }
+    return n;
+}
+}  // namespace
+
+std::vector<MemoStore::StoredRepeat> MemoStore::ReadRepeats() const {
+    std::vector<StoredRepeat> found;
+    if (m_repeatDir[0] == '\0') return found;
+    const std::string dir = m_repeatDir;
+    for (const ListedFile& file : List(dir + "\\" + kRepeatStem + "*.txt").files) {
+        if (RepeatNumber(file.name) == 0) continue;
+        std::string text;
+        if (!ReadDayFile(dir + "\\" + file.name, kRepeatReadLimit, text)) continue;
+        if (std::optional<RepeatMemo> memo = ReadRepeatFile(text))
+            found.push_back(StoredRepeat{file.name, std::move(*memo)});
+    }
+    // In the order they were made, whatever order the folder lists them in.
+    std::sort(found.begin(), found.end(), [](const StoredRepeat& a, const StoredRepeat& b) {
+        return RepeatNumber(a.name) < RepeatNumber(b.name);
+    });
+    return found;
+}
+
+std::string MemoStore::SaveRepeat(const std::string& name, const RepeatMemo& memo) {
+    const std::string dir = m_repeatDir;
+    std::string chosen = name;
+    if (chosen.empty()) {
+        // One past the highest number there: a deleted memo's name is not
+        // taken again at once by another.
+        unsigned highest = 0;
+        for (const ListedFile& file : List(dir + "\\" + kRepeatStem + "*.txt").files)
+            highest = std::max(highest, RepeatNumber(file.name));
+        chosen = kRepeatStem + std::to_string(highest + 1) + ".txt";
+    }
+    if (!dir.empty()) ::CreateDirectoryA(dir.c_str(), nullptr);
+    const std::string text = RepeatFileText(memo);
+    WriteDayFile(dir.empty() ? std::string() : dir + "\\" + chosen, text.data(), text.size());
+    ++m_repeatChanges;
+    return chosen;
+}
+
+bool MemoStore::DeleteRepeat(const std::string& name) {
+    if (m_repeatDir[0] == '\0' || RepeatNumber(name) == 0) return true;
+    const bool gone = DeleteDayFile(std::string(m_repeatDir) + "\\" + name);
+    ++m_repeatChanges;
+    return gone;
+}
+
+bool MemoStore::WatchRepeatFolder(DirectoryWatch& watch) const { return watch.Start(m_repeatDir); }
+
+int MemoStore::ReadAhead(const Date& date) const {
+    std::string text;
+    if (!ReadDayFile(MakeDayFilePath(m_aheadPrefix, date.year, date.month, date.day), 16, text))
+        return 0;
+    const int minutes = ParseLeadingInt(text.c_str());
+    return minutes < 0 ? 0 : std::min(minutes, kMaxRemindAheadMinutes);
+}
+
+void MemoStore::SaveAhead(const Date& date, int minutes) {
+    const std::string path = MakeDayFilePath(m_aheadPrefix, date.year, date.month, date.day);
+    if (minutes <= 0) {
+        DeleteDayFile(path);
+        return;
+    }
+    const std::string text = std::to_string(minutes);
+    WriteDayFile(path, text.data(), text.size());
+}
 
 // ------------------------------------------------------------ listeners --
 

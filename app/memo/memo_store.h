@@ -15,6 +15,7 @@
 
 #include "core/base/basic_types.h"
 #include "core/memo/memo_format.h"
+#include "core/memo/repeat_memo.h"
 
 class DirectoryWatch;
 
@@ -63,6 +64,32 @@ public:
     void SaveMemo(const Date& date, const char* bytes, std::size_t length);
     void SaveNotice(const Date& date, const char* bytes, std::size_t length);
     void DeleteMemo(const Date& date);
+
+    // The repeating memos, one file each in the Repeat folder
+    // ("Repeat_<n>.txt"), read whole as the folder lists them. A file that
+    // does not read as one (held elsewhere, damaged) is left out.
+    struct StoredRepeat {
+        std::string name;  // file name alone
+        RepeatMemo memo;
+    };
+    std::vector<StoredRepeat> ReadRepeats() const;
+    // Writes `memo` under `name`, or under a new name when `name` is empty,
+    // with the atomic save of WriteDayFile (creating the folder); returns
+    // the name. Throws CFileException naming the file on any failure.
+    std::string SaveRepeat(const std::string& name, const RepeatMemo& memo);
+    // False when the file is still there (held elsewhere past the wait).
+    bool DeleteRepeat(const std::string& name);
+    // Counts this program's saves and deletes of repeating memos: a view of
+    // them reads again when it moved.
+    unsigned RepeatChanges() const { return m_repeatChanges; }
+    // Starts `watch` on the Repeat folder; false when that cannot be done now.
+    bool WatchRepeatFolder(DirectoryWatch& watch) const;
+
+    // How long before a date's remind time its memo reminds ahead, in
+    // minutes (0: at the time), kept in a file beside the notice file.
+    int ReadAhead(const Date& date) const;
+    // 0 deletes the file. Throws CFileException as SaveNotice.
+    void SaveAhead(const Date& date, int minutes);
 
     // One memo file of a month as the folder lists it.
     struct ListedFile {
@@ -149,6 +176,9 @@ private:
     char m_remarkPrefix[kPathBufferSize];  // <dir>\Remark\Remark_
     char m_noticeDir[kPathBufferSize];     // <dir>\Notice
     char m_noticePrefix[kPathBufferSize];  // <dir>\Notice\Notice_
+    char m_repeatDir[kPathBufferSize];     // <dir>\Repeat
+    char m_aheadPrefix[kPathBufferSize];   // <dir>\Notice\Ahead_
+    unsigned m_repeatChanges;
     struct Slot {
         Listener listener;
         void* context;

@@ -4,7 +4,9 @@
 #include <vector>
 
 #include "app/memo/memo_store.h"
+#include "app/memo/repeat_dlg.h"
 #include "core/base/text_number.h"
+#include "core/memo/repeat_choices.h"
 #include "platform/display_scale.h"
 #include "platform/file.h"
 #include "res/resource.h"
@@ -39,6 +41,7 @@ std::string DlgItemText(HWND dialog, int id, std::size_t limit) {
 BEGIN_MESSAGE_MAP(CRemarkDlg, CDialog)
     OnCommand(IDC_REMARK_OK, &ThisClass::OnButtonOK),
     OnCommand(IDC_REMARK_CANCEL, &ThisClass::OnButtonCancel),
+    OnCommand(IDC_REPEAT, &ThisClass::OnRepeatChange, CBN_SELCHANGE),
 END_MESSAGE_MAP()
 
 CRemarkDlg::CRemarkDlg() : CDialog(IDD_REMARK) {}
@@ -89,7 +92,133 @@ BOOL CRemarkDlg::OnInitDialog() {
         RefuseEditing(m_remarkPath, error);
     else if (const unsigned long noticeError = LoadNotice())
         RefuseEditing(m_noticePath, noticeError);
+    LoadRepeat();
     return TRUE;
+}
+
+namespace {
+int Selected(HWND dialog, int id) {
+    const LRESULT item = ::SendDlgItemMessageA(dialog, id, CB_GETCURSEL, 0, 0);
+    return item < 0 ? 0 : static_cast<int>(item);
+}
+
+// Everything the user can change, in one text: a change of any asks first.
+std::string FieldsText(HWND dialog) {
+    return DlgItemText(dialog, IDC_CONTENT, kMemoContentLimit) + '\0' +
+           DlgItemText(dialog, IDC_HOUR, kTimeTextBuffer - 1) + '\0' +
+           DlgItemText(dialog, IDC_MINUTE, kTimeTextBuffer - 1) + '\0' +
+           std::to_string(Selected(dialog, IDC_REPEAT)) + '\0' +
+           std::to_string(Selected(dialog, IDC_REMIND_AHEAD));
+}
+}  // namespace
+
+void CRemarkDlg::LoadRepeat() {
+    const HWND self = m_hWnd;
+    ::SendDlgItemMessageA(self, IDC_REPEAT, CB_RESETCONTENT, 0, 0);
+    ::SendDlgItemMessageA(self, IDC_REMIND_AHEAD, CB_RESETCONTENT, 0, 0);
+    for (const char* text : kRepeatChoiceTexts)
+        ::SendDlgItemMessageA(self, IDC_REPEAT, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+    for (const char* text : kAheadChoiceTexts)
+        ::SendDlgItemMessageA(self, IDC_REMIND_AHEAD, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+    m_series.reset();
+    m_seriesName.clear();
+    m_custom = RepeatMemo{};
+    m_custom.first = m_date;
+    m_customChanged = false;
+    int choice = 0;
+    int ahead = m_readOnly ? 0 : Memos().ReadAhead(m_date);
+    // A date's own memo comes first; without one, the first repeating memo
+    // on the date is the one shown and edited.
+    if (!m_readOnly && DlgItemText(self, IDC_CONTENT, 1).empty()) {
+        for (MemoStore::StoredRepeat& stored : Memos().ReadRepeats()) {
+            if (!RepeatsOn(stored.memo, m_date)) continue;
+            m_series = std::move(stored.memo);
+            m_seriesName = stored.name;
+            break;
+        }
+    }
+    if (m_series) {
+        ::SetDlgItemTextA(self, IDC_CONTENT, m_series->text.c_str());
+        if (m_series->hasTime) {
+            const std::string minute =
+                (m_series->minute < 10 ? "0" : "") + std::to_string(m_series->minute);
+            ::SetDlgItemTextA(self, IDC_HOUR, std::to_string(m_series->hour).c_str());
+            ::SetDlgItemTextA(self, IDC_MINUTE, minute.c_str());
+        }
+        m_custom = *m_series;
+        choice = static_cast<int>(RepeatChoiceOf(*m_series));
+        ahead = m_series->aheadMinutes;
+    }
+    ::SendDlgItemMessageA(self, IDC_REPEAT, CB_SETCURSEL, choice, 0);
+    ::SendDlgItemMessageA(self, IDC_REMIND_AHEAD, CB_SETCURSEL, AheadChoiceOf(ahead), 0);
+    m_lastChoice = choice;
+    for (int id : {IDC_REPEAT, IDC_REMIND_AHEAD}) ::EnableWindow(GetDlgItem(id), !m_readOnly);
+    ShowRepeatNote();
+    m_shownFields = FieldsText(self);
+}
+
+RepeatMemo CRemarkDlg::ChosenSeries(const std::string& content, int hour, int minute) const {
+    const RepeatChoice choice = static_cast<RepeatChoice>(Selected(m_hWnd, IDC_REPEAT));
+    RepeatMemo memo = choice == RepeatChoice::Custom ? m_custom : m_series ? *m_series : m_custom;
+    ApplyRepeatChoice(memo, choice, m_series ? m_series->first : m_date);
+    memo.text = content;
+    memo.hasTime = true;
+    memo.hour = hour;
+    memo.minute = minute;
+    memo.aheadMinutes = kAheadChoiceMinutes[Selected(m_hWnd, IDC_REMIND_AHEAD) % kAheadChoiceCount];
+    return memo;
+}
+
+void CRemarkDlg::ShowRepeatNote() {
+    const RepeatChoice choice = static_cast<RepeatChoice>(Selected(m_hWnd, IDC_REPEAT));
+    std::string note;
+    if (choice != RepeatChoice::None) note = RepeatNoteText(ChosenSeries("x", 0, 0));
+    ::SetDlgItemTextA(m_hWnd, IDC_REPEAT_NOTE, note.c_str());
+}
+
+void CRemarkDlg::OnRepeatChange() {
+    const int choice = Selected(m_hWnd, IDC_REPEAT);
+    if (choice == static_cast<int>(RepeatChoice::Custom)) {
+        RepeatMemo start = m_custom;
+        start.first = m_series ? m_series->first : m_date;
+        CRepeatCustomDlg custom(this, start);
+        if (custom.DoModal() == IDOK) {
+            m_custom = custom.Chosen();
+            m_customChanged = true;
+        } else {
+            ::SendDlgItemMessageA(m_hWnd, IDC_REPEAT, CB_SETCURSEL, m_lastChoice, 0);
+        }
+    }
+    m_lastChoice = Selected(m_hWnd, IDC_REPEAT);
+    ShowRepeatNote();
+}
+
+bool CRemarkDlg::SaveOccurrence(const std::string& content, const std::string& notice, int hour,
+                                int minute) {
+    if (!m_customChanged && FieldsText(m_hWnd) == m_shownFields) return true;  // nothing changed
+    const RepeatScope scope = AskRepeatScope(this);
+    if (scope == RepeatScope::Cancel) return false;
+    const int ahead = kAheadChoiceMinutes[Selected(m_hWnd, IDC_REMIND_AHEAD) % kAheadChoiceCount];
+    const bool ownMemo = scope == RepeatScope::ThisDate ||
+                         static_cast<RepeatChoice>(Selected(m_hWnd, IDC_REPEAT)) == RepeatChoice::None;
+    if (scope == RepeatScope::ThisDate) {
+        RepeatMemo series = *m_series;
+        series.skipped.push_back(m_date);
+        Memos().SaveRepeat(m_seriesName, series);
+    } else if (content.empty() || ownMemo) {
+        Memos().DeleteRepeat(m_seriesName);
+    } else {
+        Memos().SaveRepeat(m_seriesName, ChosenSeries(content, hour, minute));
+    }
+    // The date's own memo: what "Only this date" leaves there, or what the
+    // series became when it no longer repeats.
+    if (ownMemo && !content.empty()) {
+        Memos().SaveNotice(m_date, notice.data(), notice.size());
+        Memos().SaveAhead(m_date, ahead);
+        const std::string record = MemoRecord(DateText(m_nYear, m_nMonth, m_nDay), content);
+        Memos().SaveMemo(m_date, record.data(), record.size());
+    }
+    return true;
 }
 
 void CRemarkDlg::RefuseEditing(const std::string& path, unsigned long error) {
@@ -150,11 +279,26 @@ void CRemarkDlg::OnButtonOK() {
         return;
     }
 
-    // The time is saved first and stays saved whatever follows.
     const std::string notice = NoticeText(hourText, minuteText);
-    Memos().SaveNotice(m_date, notice.data(), notice.size());
-
     const std::string content = DlgItemText(m_hWnd, IDC_CONTENT, kMemoContentLimit);
+    if (m_series) {
+        if (SaveOccurrence(content, notice, hour, minute)) EndDialog(IDOK);
+        return;
+    }
+    // The time is saved first and stays saved whatever follows.
+    Memos().SaveNotice(m_date, notice.data(), notice.size());
+    const int ahead = kAheadChoiceMinutes[Selected(m_hWnd, IDC_REMIND_AHEAD) % kAheadChoiceCount];
+    Memos().SaveAhead(m_date, ahead);
+
+    if (!content.empty() && static_cast<RepeatChoice>(Selected(m_hWnd, IDC_REPEAT)) !=
+                                RepeatChoice::None) {
+        // A new repeating memo from this date on; the date's own memo, if
+        // it had one, is now its first occurrence.
+        Memos().SaveRepeat(std::string(), ChosenSeries(content, hour, minute));
+        Memos().DeleteMemo(m_date);
+        EndDialog(IDOK);
+        return;
+    }
     if (content.empty()) {
         if (::MessageBoxA(m_hWnd, "Are you sure not to add any content?", kEmptyMemoCaption,
                           MB_YESNO | MB_ICONQUESTION) != IDYES)

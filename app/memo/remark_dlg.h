@@ -7,9 +7,11 @@
 #include "controls/skin_button.h"
 #include "core/base/basic_types.h"
 #include "core/memo/memo_format.h"
+#include "core/memo/repeat_memo.h"
 #include "platform/dialog.h"
 #include "platform/spin_button.h"
 
+#include <optional>
 #include <string>
 
 // The largest memo record the editor writes: "[" + a date text of at most
@@ -44,6 +46,16 @@ protected:
 private:
     void OnButtonOK();
     void OnButtonCancel() { OnCancel(); }
+    void OnRepeatChange();
+    // Fills the two drop-downs and shows the repeating memo on this date
+    // when the date has no memo of its own.
+    void LoadRepeat();
+    void ShowRepeatNote();
+    // OK on a date of a repeating memo; true when the dialog may close.
+    bool SaveOccurrence(const std::string& content, const std::string& notice, int hour,
+                        int minute);
+    // The rule the "Repeat" drop-down stands for, with the editor's fields.
+    RepeatMemo ChosenSeries(const std::string& content, int hour, int minute) const;
 
     // Each returns the platform error of a stored file it could not read
     // (0 when read or missing).
@@ -61,6 +73,15 @@ private:
     // A stored file could not be read in this run: what the fields show is
     // not what is stored, so OK must not write or delete anything.
     bool m_readOnly = false;
+
+    // The repeating memo shown (the date has no memo of its own) and its
+    // file; what the fields showed at the start, to ask only after a change.
+    std::optional<RepeatMemo> m_series;
+    std::string m_seriesName;
+    RepeatMemo m_custom;  // the rule "Custom..." stands for
+    int m_lastChoice = 0;
+    std::string m_shownFields;
+    bool m_customChanged = false;
 
     CSpinButtonCtrl m_spinHour;
     CSpinButtonCtrl m_spinMinute;

@@ -1,7 +1,10 @@
 #include "app/memo/reminder_thread.h"
 
 #include "app/memo/memo_store.h"
+#include "app/memo/repeat_occurrences.h"
 #include "app/settings/settings_store.h"
+#include "core/calendar/day_number.h"
+#include "core/memo/repeat_choices.h"
 #include "platform/handles.h"
 #include "platform/local_time.h"
 
@@ -23,14 +26,52 @@ std::optional<std::string> ReadNotice(int year, int month, int day) {
     return Memos().ReadNotice(year, month, day);
 }
 
+// The passes' own view of the repeating memos, never destroyed: the thread
+// runs on past static destructors.
+RepeatOccurrences& PassRepeats() {
+    static RepeatOccurrences* const repeats = new RepeatOccurrences;
+    return *repeats;
+}
+
+// A reminder `ahead` minutes before a memo due on `due`, when that falls on `date`.
+void AddAhead(std::vector<DayReminder>& found, const Date& date, const Date& due, int hour,
+              int minute, int ahead, const std::string& content) {
+    const LocalDateTime at = LocalDateTimeOf(WallMinuteOf(due, hour, minute) - ahead);
+    if (at.date != date) return;
+    found.push_back(DayReminder{at.time.hour, at.time.minute,
+                                AheadReminderText(due, hour, minute, date, content)});
+}
+
+// The repeating memos' reminders on `date`, and the reminders ahead that
+// fall on it: of memos due then or up to a week later, plain or repeating.
+std::vector<DayReminder> ReadRepeatReminders(const Date& date) {
+    std::vector<DayReminder> found;
+    for (const RepeatMemo* memo : PassRepeats().On(date.year, date.month, date.day))
+        if (memo->hasTime)
+            found.push_back(DayReminder{memo->hour, memo->minute,
+                                        MemoRecord(DateText(date.year, date.month, date.day),
+                                                   memo->text)});
+    for (int k = 0; k * kMinutesPerDay <= kMaxRemindAheadMinutes; ++k) {
+        const Date due = DateOfDayNumber(DayNumber(date) + k);
+        if (const int ahead = Memos().ReadAhead(due))
+            if (const std::optional<DayReminder> own = ReadDayReminder(due, ReadMemo, ReadNotice))
+                AddAhead(found, date, due, own->hour, own->minute, ahead, CutMemoHead(own->memoText));
+        for (const RepeatMemo* memo : PassRepeats().On(due.year, due.month, due.day))
+            if (memo->hasTime && memo->aheadMinutes > 0)
+                AddAhead(found, date, due, memo->hour, memo->minute, memo->aheadMinutes, memo->text);
+    }
+    return found;
+}
+
 WallMinute Now() { return WallMinuteOf(LocalDateTimeNow()); }
 }  // namespace
 
 void RunReminderPass(WallMinute now, ReminderWindow& window) {
     const std::string kept = ReadReminderStateText();
     const bool catchUp = RemindMissedFromStored(ReadSettingValue(kRemindMissedValue));
-    const ReminderPass pass =
-        RunSchedule(ParseReminderState(kept), now, catchUp, ReadMemo, ReadNotice);
+    PassRepeats().Update();
+    const ReminderPass pass = RunSchedule(ParseReminderState(kept), now, catchUp, ReadMemo,
+                                          ReadNotice, ReadRepeatReminders);
     // Kept before anything shows: a crash with the window open shows the same
     // reminders again at the next start instead of losing them.
     const std::string text = ReminderStateText(pass.state);

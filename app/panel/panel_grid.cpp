@@ -85,6 +85,7 @@ void CVellumoDlg::LayoutMonth() {
     const int focusedDay = FocusedDay();  // before the cells change
     const MonthLayout layout = LayOutMonth(m_month, CurrentMonthShown());
     m_monthMemos.Load(m_month.year, m_month.month);
+    m_repeats.Update();
     for (int i = 0; i < kDayCellCount; ++i) {
         const int day = layout.dayOfCell[i];
         CSkinButton& cell = m_dayCells[i];
@@ -100,7 +101,8 @@ void CVellumoDlg::LayoutMonth() {
         const std::string number = day ? std::to_string(day) : std::string();
         if (cell.GetWindowText() != number) cell.SetWindowText(number.c_str());
         if (day == 0) continue;
-        if (const auto& memo = m_monthMemos.Memo(day)) {
+        if (const auto memo =
+                m_repeats.DayText(m_monthMemos.Memo(day), m_month.year, m_month.month, day)) {
             SetDayColours(cell, kMemoColour, kMemoColour, kMemoColour);
             cell.SetTipText(memo->c_str());
         } else {

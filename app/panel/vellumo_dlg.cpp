@@ -226,10 +226,20 @@ void CVellumoDlg::OnDayClick(UINT id) {
     m_remarkDlg.m_nYear = m_month.year;
     m_remarkDlg.m_nMonth = m_month.month;
     m_remarkDlg.m_nDay = day;
+    const unsigned repeatChanges = Memos().RepeatChanges();
     m_remarkDlg.DoModal();  // what follows runs after OK and Cancel alike
+    if (Memos().RepeatChanges() != repeatChanges) {
+        // A repeating memo changed: its dates anywhere in the month.
+        RefreshMonth();
+        RefreshDigest(m_days, false, true);
+        ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+        return;
+    }
     // The store told the grid's memos what the editor saved or deleted, so
     // this look is current without waiting for the folder's watch.
-    const auto memo = m_monthMemos.Read(m_month.year, m_month.month, day);
+    m_repeats.Update();
+    const auto memo = m_repeats.DayText(m_monthMemos.Read(m_month.year, m_month.month, day),
+                                        m_month.year, m_month.month, day);
     // Today is today only in the current month, as in the layout.
     const Date now = LocalDateNow();
     MarkDayCell(m_dayCells[id - IDC_DAY_FIRST], memo && !memo->empty(),
@@ -290,10 +300,13 @@ void CVellumoDlg::OnSetting() {
 
 void CVellumoDlg::RefreshDigest(int days, bool announce, bool gridJustRead) {
     // Days of the shown month the grid has just read need no second read.
+    // Each date's own memo first, then the repeating memos on it.
+    m_repeats.Update();
     const DayTextReader read = [&](int year, int month, int day) {
-        return gridJustRead && year == m_month.year && month == m_month.month
-                   ? m_monthMemos.Memo(day)
-                   : m_monthMemos.Read(year, month, day);
+        return m_repeats.DayText(gridJustRead && year == m_month.year && month == m_month.month
+                                     ? m_monthMemos.Memo(day)
+                                     : m_monthMemos.Read(year, month, day),
+                                 year, month, day);
     };
     const std::vector<std::string> entries =
         DigestEntries(m_month.year, m_month.month, m_month.todayDay, days, read, &IsAnsiLeadByte);

@@ -9,6 +9,7 @@
 #include <functional>
 
 #include "app/memo/month_memos.h"
+#include "app/memo/repeat_occurrences.h"
 #include "app/memo/remark_dlg.h"
 #include "app/tray/tray_icon.h"
 #include "controls/lcd_clock.h"
@@ -184,6 +185,7 @@ private:
     BitmapDC m_faceSurface;        // a face, drawn here before it goes on the skin
     SIZE m_faceSurfaceSize{};
     MonthMemos m_monthMemos;       // the grid's memos, read once while unchanged
+    RepeatOccurrences m_repeats;   // the repeating memos' dates, per shown month
     FontHandle m_dayFont;          // outlives every cell that draws with it
     CalendarMonth m_month;
     Date m_today;  // the local date at start (or at a failed restart)

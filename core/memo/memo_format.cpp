@@ -33,6 +33,8 @@ MemoPaths MakeMemoPaths(const std::string& programDirectory) {
     paths.remarkPrefix = paths.remarkDir + "\\" + remark + "_";
     paths.noticeDir = programDirectory + "\\" + notice;
     paths.noticePrefix = paths.noticeDir + "\\" + notice + "_";
+    paths.repeatDir = programDirectory + "\\" + kMemoFolderNames[2];
+    paths.aheadPrefix = paths.noticeDir + "\\Ahead_";
     return paths;
 }
 

@@ -36,10 +36,12 @@ std::string DateText(int year, int month, int day);
 // without a backslash is returned whole.
 std::string ProgramDirectory(const std::string& modulePath, LeadBytePredicate isLeadByte);
 
-// The two memo folders below the program directory, memos first. A date's
-// file in each is named "<folder>_<date>.txt". The backup program copies
-// these folders whole.
-constexpr const char* kMemoFolderNames[] = {"Remark", "Notice"};
+// The memo folders below the program directory, memos first. A date's
+// file in the first two is named "<folder>_<date>.txt"; the third holds the
+// repeating memos, "Repeat_<n>.txt" each (core/memo/repeat_memo.h), which an
+// older program never asks for. The backup program copies these folders
+// whole.
+constexpr const char* kMemoFolderNames[] = {"Remark", "Notice", "Repeat"};
 
 // The four path strings below the program directory, whole.
 struct MemoPaths {
@@ -47,6 +49,10 @@ struct MemoPaths {
     std::string remarkPrefix;  // <dir>\Remark\Remark_
     std::string noticeDir;     // <dir>\Notice
     std::string noticePrefix;  // <dir>\Notice\Notice_
+    std::string repeatDir;     // <dir>\Repeat
+    // A date's remind-ahead minutes, beside its notice file in a file of its
+    // own, so the notice file keeps its format: <dir>\Notice\Ahead_
+    std::string aheadPrefix;
 };
 MemoPaths MakeMemoPaths(const std::string& programDirectory);
 

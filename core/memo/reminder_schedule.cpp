@@ -18,21 +18,42 @@ bool IsValidKey(const ReminderKey& k) {
            k.minute <= 59;
 }
 
-// Each date's memo and notice are read once per pass.
+// Each date's memo, notice and repeating memos are read once per pass: the
+// date's own reminder first, then those of other times.
 class DayCache {
 public:
-    DayCache(const DayTextReader& memo, const DayTextReader& notice)
-        : memo_(memo), notice_(notice) {}
-    const std::optional<DayReminder>& Get(const Date& date) {
+    DayCache(const DayTextReader& memo, const DayTextReader& notice,
+             const RepeatReminderReader& repeats)
+        : memo_(memo), notice_(notice), repeats_(repeats) {}
+    const std::vector<DayReminder>& Get(const Date& date) {
         const auto found = days_.find(DayNumber(date));
         if (found != days_.end()) return found->second;
-        return days_[DayNumber(date)] = ReadDayReminder(date, memo_, notice_);
+        std::vector<DayReminder>& day = days_[DayNumber(date)];
+        if (std::optional<DayReminder> own = ReadDayReminder(date, memo_, notice_))
+            day.push_back(std::move(*own));
+        if (repeats_)
+            for (DayReminder& more : repeats_(date)) {
+                const auto same = std::find_if(day.begin(), day.end(), [&](const DayReminder& r) {
+                    return r.hour == more.hour && r.minute == more.minute;
+                });
+                if (same == day.end())
+                    day.push_back(std::move(more));
+                else
+                    same->memoText += "\r\n" + more.memoText;
+            }
+        return day;
+    }
+    const DayReminder* Find(const ReminderKey& key) {
+        for (const DayReminder& r : Get(key.date))
+            if (r.hour == key.hour && r.minute == key.minute) return &r;
+        return nullptr;
     }
 
 private:
     const DayTextReader& memo_;
     const DayTextReader& notice_;
-    std::map<std::int64_t, std::optional<DayReminder>> days_;
+    const RepeatReminderReader& repeats_;
+    std::map<std::int64_t, std::vector<DayReminder>> days_;
 };
 
 bool HasKey(const std::vector<ReminderRecord>& records, const ReminderKey& key) {
@@ -80,17 +101,17 @@ void FindDue(ReminderPass& pass, const std::vector<ReminderRecord>& known, WallM
     for (std::int64_t day = FloorDiv(start + 1, kMinutesPerDay);
          day <= FloorDiv(now, kMinutesPerDay); ++day) {
         const Date date = DateOfDayNumber(day);
-        const std::optional<DayReminder>& found = days.Get(date);
-        if (!found) continue;
-        const ReminderKey key{date, found->hour, found->minute};
-        const WallMinute due = DueMinuteOf(key);
-        if (due <= start || due > now || HasKey(known, key)) continue;
-        const WallMinute late = now - due;
-        if (catchUp ? late < kCatchUpWindow : late <= kOnTimeSlack) {
-            pass.toShow.push_back(Shown(key, now, ShowReason::Due, found->memoText));
-            pass.state.records.push_back(ReminderRecord{key, ReminderStatus::Pending, 0});
-        } else if (catchUp) {
-            CountMissed(pass, date);
+        for (const DayReminder& found : days.Get(date)) {
+            const ReminderKey key{date, found.hour, found.minute};
+            const WallMinute due = DueMinuteOf(key);
+            if (due <= start || due > now || HasKey(known, key)) continue;
+            const WallMinute late = now - due;
+            if (catchUp ? late < kCatchUpWindow : late <= kOnTimeSlack) {
+                pass.toShow.push_back(Shown(key, now, ShowReason::Due, found.memoText));
+                pass.state.records.push_back(ReminderRecord{key, ReminderStatus::Pending, 0});
+            } else if (catchUp) {
+                CountMissed(pass, date);
+            }
         }
     }
 }
@@ -227,10 +248,11 @@ std::optional<DayReminder> ReadDayReminder(const Date& date, const DayTextReader
 }
 
 ReminderPass RunSchedule(const ReminderState& state, WallMinute now, bool catchUp,
-                         const DayTextReader& readMemo, const DayTextReader& readNotice) {
+                         const DayTextReader& readMemo, const DayTextReader& readNotice,
+                         const RepeatReminderReader& readRepeats) {
     now = Clamp(now);
     ReminderPass pass;
-    DayCache days(readMemo, readNotice);
+    DayCache days(readMemo, readNotice, readRepeats);
 
     // What fell due since the last pass; a first pass ever looks at this
     // minute only, so a new install does not raise every old memo. The last
@@ -257,9 +279,8 @@ ReminderPass RunSchedule(const ReminderState& state, WallMinute now, bool catchU
                                  (record.snoozeUntil <= now ||
                                   record.snoozeUntil > now + kKeepFuture);
         if (record.status == ReminderStatus::Pending || snoozeEnded) {
-            const std::optional<DayReminder>& found = days.Get(record.key.date);
-            if (!found || found->hour != record.key.hour || found->minute != record.key.minute)
-                continue;  // the memo was deleted or given another time
+            const DayReminder* found = days.Find(record.key);
+            if (!found) continue;  // the memo was deleted or given another time
             kept.status = ReminderStatus::Pending;
             pass.toShow.push_back(Shown(record.key, now,
                                         snoozeEnded ? ShowReason::SnoozeReturn

@@ -121,6 +121,10 @@ struct DayReminder {
 };
 std::optional<DayReminder> ReadDayReminder(const Date& date, const DayTextReader& readMemo,
                                            const DayTextReader& readNotice);
+// The reminders of the repeating memos on a date (their records as memoText).
+// They join the date's own reminder: one at the same time shares its key, its
+// text following the date's own memo.
+using RepeatReminderReader = std::function<std::vector<DayReminder>(const Date& date)>;
 
 enum class ShowReason {
     Due,           // fell due since the last pass
@@ -161,7 +165,8 @@ struct ReminderPass {
 // Each date is read at most once; at most kLookBack / kMinutesPerDay + 1 dates
 // of the span and the dates of the kept pending and snoozed records.
 ReminderPass RunSchedule(const ReminderState& state, WallMinute now, bool catchUp,
-                         const DayTextReader& readMemo, const DayTextReader& readNotice);
+                         const DayTextReader& readMemo, const DayTextReader& readNotice,
+                         const RepeatReminderReader& readRepeats = nullptr);
 
 // The records of `keys` become Dismissed (a key without a record gets one).
 ReminderState Dismiss(ReminderState state, const std::vector<ReminderKey>& keys);

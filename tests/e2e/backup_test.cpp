@@ -135,6 +135,18 @@ TEST_F(Backup, RestoreKeepsAChangedMemoBesideTheRestoredOne) {
     EXPECT_EQ(ReadFileText(dir_.File("Remark\\2026-2-1.before-restore.2")), "[2026-2-1] changed again");
 }
 
+TEST_F(Backup, RepeatingMemosAreBackedUpAndRestoredWithTheDayFiles) {
+    ::CreateDirectoryA(dir_.File("Repeat").c_str(), nullptr);
+    const std::string birthday = "first=2026-3-12\r\nrepeat=yearly\r\nevery=1\r\n\r\nBirthday";
+    WriteFileBytes(dir_.File("Repeat\\Repeat_1.txt"), birthday);
+    ASSERT_EQ(Run("auto"), 0) << "repeating memos alone are memos to back up";
+    EXPECT_EQ(ReadFileText(TodayDir("Repeat\\Repeat_1.txt")), birthday);
+
+    ::DeleteFileA(dir_.File("Repeat\\Repeat_1.txt").c_str());
+    ASSERT_EQ(Run("restore " + Today()), 0);
+    EXPECT_EQ(ReadFileText(dir_.File("Repeat\\Repeat_1.txt")), birthday);
+}
+
 TEST_F(Backup, ACutOffRestoreThatCannotBeFinishedIsDroppedAndSaidSo) {
     Memo("2026-2-1", "as it is");
     ::CreateDirectoryA(dir_.File("Backup").c_str(), nullptr);

@@ -23,6 +23,7 @@ struct Fixture {
     std::string kept;
     bool catchUp = true;
     int reads = 0;
+    RepeatReminderReader repeats;
 
     void Memo(int y, int m, int d, const std::string& notice) {
         memos[{y, m, d}] = "[" + DateText(y, m, d) + "] Memo";
@@ -38,7 +39,7 @@ struct Fixture {
     }
     ReminderPass Pass(WallMinute now) {
         ReminderPass pass =
-            RunSchedule(ParseReminderState(kept), now, catchUp, Reader(memos), Reader(notices));
+            RunSchedule(ParseReminderState(kept), now, catchUp, Reader(memos), Reader(notices), repeats);
         kept = ReminderStateText(pass.state);
         return pass;
     }
@@ -262,4 +263,34 @@ TEST(ReminderSchedule, AMemoSavedForThisMinuteAfterItsPassStillComesOnce) {
     f.DismissAll(same);
     EXPECT_TRUE(f.Pass(At(2026, 12, 9, 14, 30)).toShow.empty());
     EXPECT_TRUE(f.Pass(At(2026, 12, 9, 14, 31)).toShow.empty());
+}
+
+TEST(ReminderSchedule, RepeatingMemosRemindOnEachDateOnceAndShareTheOwnMemosTime) {
+    Fixture f;
+    // A yearly memo at 9:05 and another at 14:30, on every 12 March.
+    f.repeats = [](const Date& date) {
+        std::vector<DayReminder> found;
+        if (date.month == 3 && date.day == 12) {
+            found.push_back(DayReminder{9, 5, "[" + DateText(date.year, 3, 12) + "] Birthday"});
+            found.push_back(DayReminder{14, 30, "[" + DateText(date.year, 3, 12) + "] Call"});
+        }
+        return found;
+    };
+    f.Memo(2029, 3, 12, "9:05");
+    f.Pass(At(2029, 3, 12, 9, 0));
+    const ReminderPass due = f.Pass(At(2029, 3, 12, 9, 5));
+    ASSERT_EQ(1u, due.toShow.size());
+    EXPECT_EQ("[2029-3-12] Memo\r\n[2029-3-12] Birthday", due.toShow[0].memoText);
+    f.DismissAll(due);
+    EXPECT_EQ((std::vector<WallMinute>{At(2029, 3, 12, 14, 30)}),
+              f.ShownBetween(At(2029, 3, 12, 9, 6), At(2029, 3, 13, 0, 0)));
+    // Caught up after the program was away: the next year's, once.
+    f.DismissAll(f.Pass(At(2029, 3, 13, 0, 1)));
+    f.Pass(At(2030, 3, 11, 23, 0));
+    const ReminderPass late = f.Pass(At(2030, 3, 12, 10, 0));
+    ASSERT_EQ(1u, late.toShow.size());
+    EXPECT_EQ(Key(2030, 3, 12, 9, 5), late.toShow[0].key);
+    EXPECT_EQ(1u, f.Pass(At(2030, 3, 12, 10, 1)).toShow.size());  // still pending, shown again
+    f.DismissAll(late);
+    EXPECT_TRUE(f.Pass(At(2030, 3, 12, 10, 2)).toShow.empty());
 }

@@ -326,3 +326,45 @@ TEST_F(MemoStoreTest, SavesAndDeletesTellTheListenersWhatTheFileHolds) {
                                                "2008-1-5 gone", "2008-1-5 gone"};
     EXPECT_EQ(expected, told.lines);
 }
+
+TEST_F(MemoStoreTest, RepeatingMemosLiveInTheirOwnFolderAndAheadBesideTheNotice) {
+    RepeatMemo birthday;
+    birthday.text = "Birthday";
+    birthday.first = Date{2024, 2, 29};
+    const unsigned changes = Memos().RepeatChanges();
+    const std::string first = Memos().SaveRepeat("", birthday);
+    EXPECT_EQ("Repeat_1.txt", first);
+    EXPECT_TRUE(FileExists(dir_ + "\\Repeat\\Repeat_1.txt"));
+    RepeatMemo rent = birthday;
+    rent.text = "Rent";
+    rent.unit = RepeatUnit::Months;
+    EXPECT_EQ("Repeat_2.txt", Memos().SaveRepeat("", rent));
+    rent.text = "Rent, raised";
+    EXPECT_EQ("Repeat_2.txt", Memos().SaveRepeat("Repeat_2.txt", rent));
+    EXPECT_NE(changes, Memos().RepeatChanges());
+    // Files that are not repeating memos are left alone.
+    WriteFileBytes(dir_ + "\\Repeat\\Repeat_x.txt", "first=2024-1-1\r\n\r\nstray");
+    WriteFileBytes(dir_ + "\\Repeat\\Repeat_3.txt", "damaged");
+
+    std::vector<MemoStore::StoredRepeat> read = Memos().ReadRepeats();
+    ASSERT_EQ(2u, read.size());
+    EXPECT_EQ("Birthday", read[0].memo.text);
+    EXPECT_EQ("Rent, raised", read[1].memo.text);
+    EXPECT_EQ(RepeatUnit::Months, read[1].memo.unit);
+    // No day file changed, and the new name goes past every one there.
+    EXPECT_FALSE(FileExists(Remark(2024, 2, 29)));
+    EXPECT_EQ("Repeat_4.txt", Memos().SaveRepeat("", rent));
+    EXPECT_TRUE(Memos().DeleteRepeat("Repeat_1.txt"));
+    EXPECT_FALSE(FileExists(dir_ + "\\Repeat\\Repeat_1.txt"));
+    EXPECT_EQ(2u, Memos().ReadRepeats().size());
+
+    // Reminding ahead: its own file beside the notice, which is not touched.
+    Memos().SaveNotice(Date{2026, 3, 12}, "9:05", 4);
+    Memos().SaveAhead(Date{2026, 3, 12}, 1440);
+    EXPECT_EQ(1440, Memos().ReadAhead(Date{2026, 3, 12}));
+    EXPECT_EQ("9:05", Read(Notice(2026, 3, 12), kNoticeReadLimit));
+    EXPECT_EQ(0, Memos().ReadAhead(Date{2026, 3, 13}));
+    Memos().SaveAhead(Date{2026, 3, 12}, 0);
+    EXPECT_FALSE(FileExists(dir_ + "\\Notice\\Ahead_2026-3-12.txt"));
+    EXPECT_EQ("9:05", Read(Notice(2026, 3, 12), kNoticeReadLimit));
+}

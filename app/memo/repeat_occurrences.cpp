@@ -1,0 +1,59 @@
+#include "app/memo/repeat_occurrences.h"
+
+#include "core/calendar/month_model.h"
+
+void RepeatOccurrences::Update() {
+    bool reread = !m_loaded || Memos().RepeatChanges() != m_changes;
+    if (m_watch.Watching()) {
+        const DirectoryWatch::Changes changes = m_watch.Take();
+        if (changes.everything || !changes.names.empty()) reread = true;
+    }
+    if (!m_watch.Watching()) {
+        // Started before the read, so a change after it is seen. Without a
+        // watch (no folder yet) every look reads again, which costs one
+        // failed listing while there is no folder.
+        Memos().WatchRepeatFolder(m_watch);
+        reread = true;
+    }
+    if (!reread) return;
+    m_changes = Memos().RepeatChanges();
+    m_repeats = Memos().ReadRepeats();
+    m_months.clear();
+    m_loaded = true;
+}
+
+const RepeatOccurrences::Month& RepeatOccurrences::Expand(int year, int month) {
+    for (std::size_t i = 0; i < m_months.size(); ++i)
+        if (m_months[i].year == year && m_months[i].month == month) return m_months[i];
+    if (m_months.size() >= kMonthsKept) m_months.erase(m_months.begin());
+    Month shown;
+    shown.year = year;
+    shown.month = month;
+    shown.days.resize(31);
+    const int length = DaysInMonth(year, month);
+    if (length > 0)
+        for (std::size_t i = 0; i < m_repeats.size(); ++i)
+            for (const Date& d : RepeatDates(m_repeats[i].memo, Date{year, month, 1},
+                                             Date{year, month, length}, 31))
+                shown.days[static_cast<std::size_t>(d.day - 1)].push_back(i);
+    m_months.push_back(std::move(shown));
+    return m_months.back();
+}
+
+std::vector<const RepeatMemo*> RepeatOccurrences::On(int year, int month, int day) {
+    std::vector<const RepeatMemo*> on;
+    if (m_repeats.empty() || day < 1 || day > 31) return on;
+    for (std::size_t i : Expand(year, month).days[static_cast<std::size_t>(day - 1)])
+        on.push_back(&m_repeats[i].memo);
+    return on;
+}
+
+std::optional<std::string> RepeatOccurrences::DayText(const std::optional<std::string>& own,
+                                                      int year, int month, int day) {
+    return DayTextWithRepeats(own, Date{year, month, day}, On(year, month, day));
+}
+
+const std::vector<MemoStore::StoredRepeat>& RepeatOccurrences::All() {
+    Update();
+    return m_repeats;
+}
