@@ -22,9 +22,9 @@
 #     memos, none in the shown months) against the same without them;
 #   - the find dialog with 10,000 memos of 80, 1,000 and 4,000 bytes: its
 #     first open (to the dialog shown, and to the list of the first words'
-#     dates) and the median from a change of the words to the full list.
-# --find-only measures the find dialog alone.
+#     dates) and the median from a change of the words to the full list;
 #   - month step with 500 repeating memos against the same without them.
+# --find-only measures the find dialog alone.
 # --program measures another build of Vellumo.exe (an older one, say) against
 # the same floors. A benchmark, not a test: it always exits 0. Wall times swing with the
 # machine's load; the request counts do not.
