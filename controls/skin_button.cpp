@@ -373,6 +373,7 @@ void CSkinButton::DrawItem(const DRAWITEMSTRUCT& item) {
     if (!caption.empty())
         PaintCaption(dc, caption.c_str(), itemRect, captionRect, m_pressed, m_disabled);
 
+    if (m_cornerMark) PaintCornerMark(dc, itemRect);
     if (m_focusMark && m_focused &&
         !(SendMessage(WM_QUERYUISTATE) & UISF_HIDEFOCUS))
         PaintFocusMark(dc, itemRect, !caption.empty());
@@ -395,6 +396,26 @@ void CSkinButton::PaintFocusMark(HDC dc, const RECT& rect, bool hasCaption) {
     SelectGuard usePen(dc, frame.Get());
     SelectGuard noFill(dc, ::GetStockObject(NULL_BRUSH));
     ::RoundRect(dc, rect.left, rect.top, rect.right, rect.bottom, round, round);
+}
+
+void CSkinButton::SetCornerMark(bool on) {
+    if (m_cornerMark == on) return;
+    m_cornerMark = on;
+    RepaintIfShown();
+}
+
+void CSkinButton::PaintCornerMark(HDC dc, const RECT& rect) {
+    const COLORREF colour = m_colours[static_cast<int>(CaptionColourSlots(CurrentState()).text)];
+    const int side = std::max(3, static_cast<int>(std::min(rect.right - rect.left,
+                                                            rect.bottom - rect.top)) * 2 / 5);
+    const POINT corner[3] = {{rect.right - side, rect.top},
+                             {rect.right, rect.top},
+                             {rect.right, rect.top + side}};
+    BrushHandle fill(::CreateSolidBrush(colour));
+    PenHandle edge(::CreatePen(PS_SOLID, 1, colour));
+    SelectGuard useBrush(dc, fill.Get());
+    SelectGuard usePen(dc, edge.Get());
+    ::Polygon(dc, corner, 3);
 }
 
 POINT CSkinButton::PlaceInParent(HWND parent, const RECT&) {

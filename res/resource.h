@@ -11,6 +11,8 @@
 #define IDD_CLEAR_HISTORY 192
 #define IDD_REMINDER 193
 #define IDD_FIND_MEMO 194
+#define IDD_CALENDARS 195
+#define IDD_SUBSCRIBE 196
 
 // Strings
 #define IDS_ABOUTBOX 101
@@ -123,6 +125,16 @@
 #define IDC_FIND_WORDS 1090  // the find dialog's words and its list of dates
 #define IDC_FIND_LIST 1091
 
+// Subscribed calendars (templates 195 and 196)
+#define IDC_CALENDAR_LIST 1130
+#define IDC_CALENDAR_ADD 1131
+#define IDC_CALENDAR_REMOVE 1132
+#define IDC_CALENDAR_REFRESH 1133
+#define IDC_CALENDAR_REMINDERS 1134
+#define IDC_SUBSCRIBE_ADDRESS 1135
+#define IDC_SUBSCRIBE_NAME 1136
+#define IDC_SUBSCRIBE_STATUS 1137
+
 // Reminder window (template 193). The text keeps the id of a message box's
 // text, so tools that read reminders from the old box read them here too.
 #define IDC_REMINDER_TEXT 0xFFFF
@@ -155,3 +167,4 @@
 #define ID_EXPORT_CALENDAR 32786
 #define ID_IMPORT_CALENDAR 32787
 #define ID_FIND_MEMO 32788
+#define ID_CALENDARS 32789

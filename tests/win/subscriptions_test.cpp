@@ -1,0 +1,122 @@
+// Subscribed calendars against the local test servers, in-process: a
+// calendar subscribed shows its events; a changed file shows after a
+// refresh; an unchanged one costs a 304 and no second reading; a server
+// gone keeps the last good copy and says so; an untrusted server is refused.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <functional>
+
+#include "app/calendars/calendar_layer.h"
+#include "app/calendars/subscription_store.h"
+#include "tests/support/calendar_server.h"
+#include "tests/support/test_files.h"
+
+namespace {
+
+std::string Holidays(const std::string& events) {
+    return "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//test//EN\r\nX-WR-CALNAME:Holidays\r\n" +
+           events + "END:VCALENDAR\r\n";
+}
+
+std::string AllDay(const char* date, const char* summary) {
+    return std::string("BEGIN:VEVENT\r\nUID:") + date + "\r\nDTSTART;VALUE=DATE:" + date +
+           "\r\nSUMMARY:" + summary + "\r\nEND:VEVENT\r\n";
+}
+
+bool WaitFor(const std::function<bool()>& done, int ms = 20000) {
+    for (int waited = 0; waited < ms; waited += 20) {
+        if (done()) return true;
+        ::Sleep(20);
+    }
+    return done();
+}
+
+Subscription Kept(const CalendarLayer& layer) {
+    const std::vector<Subscription> all = layer.Subscriptions();
+    return all.empty() ? Subscription() : all.front();
+}
+
+// No subscription of an earlier case left in this lane's registry.
+void ForgetSubscriptions() {
+    for (const Subscription& s : LoadSubscriptions()) RemoveSubscription(s.id);
+}
+
+}  // namespace
+
+TEST(Subscriptions, ACalendarShowsRefreshesAndKeepsItsLastGoodCopy) {
+    CalendarServer server;
+    if (!server.Ready()) GTEST_SKIP() << "the test web servers were not started";
+    ForgetSubscriptions();
+    server.Put("holidays.ics", Holidays(AllDay("20270101", "New Year's Day")));
+
+    Subscription s;
+    s.id = NewSubscriptionId();
+    s.location = server.HttpUrl("/holidays.ics");
+    ASSERT_EQ(CalendarLayer::FetchNew(s), "");
+    EXPECT_EQ(s.name, "Holidays");  // the calendar's own name
+    EXPECT_TRUE(FileExists(CalendarCopyFolder() + s.id + ".ics"));
+
+    CalendarLayer layer;
+    layer.Apply({s});
+    layer.Start(nullptr, 0);
+    ASSERT_TRUE(WaitFor([&] { return !layer.DayText(Date{2027, 1, 1}).empty(); }));
+    EXPECT_EQ(layer.DayText(Date{2027, 1, 1}), "Holidays: New Year's Day");
+    EXPECT_EQ(layer.MonthMarks(2027, 1), 1u << 1);
+
+    // Unchanged: one 304 and nothing read again.
+    const int reads = layer.ReadsDone();
+    const int notModified = server.Count("GET /holidays.ics 304");
+    const std::int64_t before = Kept(layer).lastTry;
+    layer.RefreshAll();
+    ASSERT_TRUE(WaitFor([&] { return server.Count("GET /holidays.ics 304") > notModified; }));
+    ASSERT_TRUE(WaitFor([&] { return Kept(layer).result == "Not changed"; }));
+    EXPECT_EQ(layer.ReadsDone(), reads);
+    EXPECT_GE(Kept(layer).lastTry, before);
+
+    // Changed on the server: shown after Refresh.
+    server.Put("holidays.ics", Holidays(AllDay("20270101", "New Year's Day") +
+                                        AllDay("20270106", "Epiphany")));
+    layer.RefreshAll();
+    ASSERT_TRUE(WaitFor([&] { return !layer.DayText(Date{2027, 1, 6}).empty(); }));
+    EXPECT_EQ(layer.DayText(Date{2027, 1, 6}), "Holidays: Epiphany");
+    EXPECT_EQ(layer.ReadsDone(), reads + 1);
+
+    // The server gone: the last good copy stays, and the failure is told.
+    server.StopPlain();
+    layer.RefreshAll();
+    const bool failed =
+        WaitFor([&] { return Kept(layer).result == "Could not connect to the server."; });
+    server.StartPlain();
+    ASSERT_TRUE(failed) << Kept(layer).result;
+    EXPECT_EQ(Kept(layer).failures, 1);
+    EXPECT_EQ(layer.DayText(Date{2027, 1, 6}), "Holidays: Epiphany");
+    EXPECT_EQ(LoadSubscriptions().front().result, "Could not connect to the server.");
+
+    // Removed: its key and its copy go.
+    layer.Apply({});
+    EXPECT_TRUE(LoadSubscriptions().empty());
+    EXPECT_FALSE(FileExists(CalendarCopyFolder() + s.id + ".ics"));
+    EXPECT_EQ(layer.DayText(Date{2027, 1, 6}), "");
+}
+
+TEST(Subscriptions, UntrustedLoopingAndForeignAddressesAreRefusedClearly) {
+    CalendarServer server;
+    if (!server.Ready()) GTEST_SKIP() << "the test web servers were not started";
+    server.Put("holidays.ics", Holidays(AllDay("20270101", "New Year's Day")));
+    Subscription s;
+    s.id = "90";
+    s.location = server.HttpsUrl("/holidays.ics");
+    const std::string untrusted = CalendarLayer::FetchNew(s);
+    EXPECT_EQ(untrusted.rfind("The server's certificate was refused: ", 0), 0u) << untrusted;
+    EXPECT_FALSE(FileExists(CalendarCopyFolder() + "90.ics"));
+    s.location = server.HttpUrl("/loop");
+    EXPECT_EQ(CalendarLayer::FetchNew(s), "The server redirected too often (a redirection loop).");
+    s.location = server.HttpUrl("/missing.ics");
+    EXPECT_EQ(CalendarLayer::FetchNew(s), "The server answered with status 404.");
+    s.location = "ftp://127.0.0.1/holidays.ics";
+    EXPECT_EQ(CalendarLayer::FetchNew(s),
+              "Only http://, https:// and webcal:// addresses and local .ics files can be "
+              "subscribed to.");
+}
