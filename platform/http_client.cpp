@@ -154,6 +154,10 @@ std::string CertificateMessage(DWORD flags) {
     return "The server's certificate was refused: " + why + ".";
 }
 
+// Wine's WinHTTP hands some socket errors through as they are.
+constexpr DWORD kSocketTimedOut = 10060;  // WSAETIMEDOUT
+constexpr DWORD kSocketRefused = 10061;   // WSAECONNREFUSED
+
 std::string ErrorMessage(DWORD error, DWORD certificateFlags) {
     switch (error) {
     case ERROR_WINHTTP_SECURE_FAILURE:
@@ -175,11 +179,13 @@ std::string ErrorMessage(DWORD error, DWORD certificateFlags) {
         return CertificateMessage(flags);
     }
     case ERROR_WINHTTP_TIMEOUT:
+    case kSocketTimedOut:
         return "The server did not answer in time.";
     case ERROR_WINHTTP_NAME_NOT_RESOLVED:
         return "The server's name could not be found.";
     case ERROR_WINHTTP_CANNOT_CONNECT:
     case ERROR_WINHTTP_CONNECTION_ERROR:
+    case kSocketRefused:
         return "Could not connect to the server.";
     case ERROR_WINHTTP_INVALID_SERVER_RESPONSE:
         return "The server's answer is not HTTP.";
@@ -251,6 +257,13 @@ HttpResult SendOnce(HINTERNET session, const HttpRequest& request, const std::st
         result.error = ErrorMessage(::GetLastError(), 0);
         return result;
     }
+    // On the request itself too: Wine's WinHTTP does not carry the session's
+    // limits over to the wait for an answer.
+    const int step = request.stepTimeoutMs;
+    ::WinHttpSetTimeouts(handle.Get(), step, step, step, step);
+    DWORD answerWait = static_cast<DWORD>(step);
+    ::WinHttpSetOption(handle.Get(), WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &answerWait,
+                       sizeof answerWait);
     DWORD noRedirects = WINHTTP_DISABLE_REDIRECTS;
     ::WinHttpSetOption(handle.Get(), WINHTTP_OPTION_DISABLE_FEATURE, &noRedirects,
                        sizeof noRedirects);

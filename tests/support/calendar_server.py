@@ -40,7 +40,11 @@ class Handler(http.server.BaseHTTPRequestHandler):
                 log.write(f"{self.command} {self.path} {status}\n")
 
     def answer(self, status, body=b"", headers=()):
+        # One request per connection: a client's pooled connection would
+        # outlive a stop of the server (see Plain.stop).
+        self.close_connection = True
         self.send_response(status)
+        self.send_header("Connection", "close")
         for name, value in headers:
             self.send_header(name, value)
         self.send_header("Content-Length", str(len(body)))
@@ -60,6 +64,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
             n = int(path[5:] or 0)
             return self.answer(302, headers=[("Location", f"/hop/{n - 1}" if n > 1 else "/holidays.ics")])
         if path == "/big":
+            self.close_connection = True
             self.send_response(200)
             self.send_header("Content-Length", str(21 * 1024 * 1024))
             self.end_headers()
@@ -71,7 +76,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
             return
         if path == "/silent":
             self.note("silent")
-            time.sleep(120)
+            time.sleep(20)
+            self.close_connection = True
             return
         name = os.path.basename(path)
         file = os.path.join(self.root, name)
