@@ -405,17 +405,15 @@ void CSkinButton::SetCornerMark(bool on) {
 }
 
 void CSkinButton::PaintCornerMark(HDC dc, const RECT& rect) {
+    // A bar along the bottom edge, under the caption, as thick as the scale
+    // allows without touching it.
     const COLORREF colour = m_colours[static_cast<int>(CaptionColourSlots(CurrentState()).text)];
-    const int side = std::max(3, static_cast<int>(std::min(rect.right - rect.left,
-                                                            rect.bottom - rect.top)) * 2 / 5);
-    const POINT corner[3] = {{rect.right - side, rect.top},
-                             {rect.right, rect.top},
-                             {rect.right, rect.top + side}};
+    const int height = rect.bottom - rect.top;
+    const int thickness = std::max(1, height / 7);
+    const int inset = std::max(1, static_cast<int>(rect.right - rect.left) / 6);
+    const RECT bar{rect.left + inset, rect.bottom - thickness, rect.right - inset, rect.bottom};
     BrushHandle fill(::CreateSolidBrush(colour));
-    PenHandle edge(::CreatePen(PS_SOLID, 1, colour));
-    SelectGuard useBrush(dc, fill.Get());
-    SelectGuard usePen(dc, edge.Get());
-    ::Polygon(dc, corner, 3);
+    ::FillRect(dc, &bar, fill.Get());
 }
 
 POINT CSkinButton::PlaceInParent(HWND parent, const RECT&) {

@@ -58,9 +58,9 @@ public:
     // caption), unless the window's keyboard cues hide the focus
     // (UISF_HIDEFOCUS, as the system setting and the last input say).
     void SetFocusMark(bool on) { m_focusMark = on; }
-    // A small triangle in the top right corner, in the caption's colour: a
-    // shape, so that it reads without telling colours apart (high contrast
-    // included). The same value again costs nothing.
+    // A bar along the bottom edge, in the caption's colour: a shape, so that
+    // it reads without telling colours apart (high contrast included). The
+    // same value again costs nothing.
     void SetCornerMark(bool on);
     bool HasCornerMark() const { return m_cornerMark; }
     COLORREF StateColour(int index) const;

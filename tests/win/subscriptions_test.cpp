@@ -6,12 +6,19 @@
 
 #include <windows.h>
 
+#include <cstdio>
 #include <functional>
 
 #include "app/calendars/calendar_layer.h"
 #include "app/calendars/subscription_store.h"
+#include "app/panel/vellumo_dlg.h"
+#include "core/calendar/month_model.h"
+#include "platform/local_time.h"
 #include "tests/support/calendar_server.h"
+#include "tests/support/in_process.h"
+#include "tests/support/pictures.h"
 #include "tests/support/test_files.h"
+#include "tests/support/windows_and_processes.h"
 
 namespace {
 
@@ -25,7 +32,7 @@ std::string AllDay(const char* date, const char* summary) {
            "\r\nSUMMARY:" + summary + "\r\nEND:VEVENT\r\n";
 }
 
-bool WaitFor(const std::function<bool()>& done, int ms = 20000) {
+bool Within(const std::function<bool()>& done, int ms = 20000) {
     for (int waited = 0; waited < ms; waited += 20) {
         if (done()) return true;
         ::Sleep(20);
@@ -61,7 +68,7 @@ TEST(Subscriptions, ACalendarShowsRefreshesAndKeepsItsLastGoodCopy) {
     CalendarLayer layer;
     layer.Apply({s});
     layer.Start(nullptr, 0);
-    ASSERT_TRUE(WaitFor([&] { return !layer.DayText(Date{2027, 1, 1}).empty(); }));
+    ASSERT_TRUE(Within([&] { return !layer.DayText(Date{2027, 1, 1}).empty(); }));
     EXPECT_EQ(layer.DayText(Date{2027, 1, 1}), "Holidays: New Year's Day");
     EXPECT_EQ(layer.MonthMarks(2027, 1), 1u << 1);
 
@@ -70,8 +77,8 @@ TEST(Subscriptions, ACalendarShowsRefreshesAndKeepsItsLastGoodCopy) {
     const int notModified = server.Count("GET /holidays.ics 304");
     const std::int64_t before = Kept(layer).lastTry;
     layer.RefreshAll();
-    ASSERT_TRUE(WaitFor([&] { return server.Count("GET /holidays.ics 304") > notModified; }));
-    ASSERT_TRUE(WaitFor([&] { return Kept(layer).result == "Not changed"; }));
+    ASSERT_TRUE(Within([&] { return server.Count("GET /holidays.ics 304") > notModified; }));
+    ASSERT_TRUE(Within([&] { return Kept(layer).result == "Not changed"; }));
     EXPECT_EQ(layer.ReadsDone(), reads);
     EXPECT_GE(Kept(layer).lastTry, before);
 
@@ -79,7 +86,7 @@ TEST(Subscriptions, ACalendarShowsRefreshesAndKeepsItsLastGoodCopy) {
     server.Put("holidays.ics", Holidays(AllDay("20270101", "New Year's Day") +
                                         AllDay("20270106", "Epiphany")));
     layer.RefreshAll();
-    ASSERT_TRUE(WaitFor([&] { return !layer.DayText(Date{2027, 1, 6}).empty(); }));
+    ASSERT_TRUE(Within([&] { return !layer.DayText(Date{2027, 1, 6}).empty(); }));
     EXPECT_EQ(layer.DayText(Date{2027, 1, 6}), "Holidays: Epiphany");
     EXPECT_EQ(layer.ReadsDone(), reads + 1);
 
@@ -87,7 +94,7 @@ TEST(Subscriptions, ACalendarShowsRefreshesAndKeepsItsLastGoodCopy) {
     server.StopPlain();
     layer.RefreshAll();
     const bool failed =
-        WaitFor([&] { return Kept(layer).result == "Could not connect to the server."; });
+        Within([&] { return Kept(layer).result == "Could not connect to the server."; });
     server.StartPlain();
     ASSERT_TRUE(failed) << Kept(layer).result;
     EXPECT_EQ(Kept(layer).failures, 1);
@@ -119,4 +126,32 @@ TEST(Subscriptions, UntrustedLoopingAndForeignAddressesAreRefusedClearly) {
     EXPECT_EQ(CalendarLayer::FetchNew(s),
               "Only http://, https:// and webcal:// addresses and local .ics files can be "
               "subscribed to.");
+}
+
+TEST(Subscriptions, ThePanelMarksEventDaysAndListsTheEventsInTheirTips) {
+    CalendarServer server;
+    if (!server.Ready()) GTEST_SKIP() << "the test web servers were not started";
+    ForgetSubscriptions();
+    const Date today = LocalDateNow();
+    const int day = today.day == 14 ? 15 : 14;
+    char date[16];
+    std::snprintf(date, sizeof date, "%04d%02d%02d", today.year, today.month, day);
+    server.Put("panel.ics", Holidays(AllDay(date, "Founders Day")));
+    Subscription s;
+    s.id = NewSubscriptionId();
+    s.location = server.HttpUrl("/panel.ics");
+    ASSERT_EQ(CalendarLayer::FetchNew(s), "");
+    ASSERT_TRUE(SaveSubscription(s));
+
+    RunPanel([&](CVellumoDlg& panel) {
+        const int cell = CellOfDay(panel.ShownMonth(), day);
+        ASSERT_TRUE(PumpUntil([&] { return panel.DayCell(cell).HasCornerMark(); }, 20000));
+        EXPECT_EQ(panel.DayCell(cell).TipText(), "Holidays: Founders Day");
+        const int plain = CellOfDay(panel.ShownMonth(), day + 1);
+        EXPECT_FALSE(panel.DayCell(plain).HasCornerMark());
+        ::RedrawWindow(panel.m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+        PumpMessages();
+        SaveBmp(WindowPixels(panel.m_hWnd), TestProgramDir() + "\\subscribed-month.bmp");
+    });
+    RemoveSubscription(s.id);
 }
