@@ -9,12 +9,17 @@
 #include <cstdio>
 #include <functional>
 
+#include <commctrl.h>
+
 #include "app/calendars/calendar_layer.h"
+#include "app/calendars/calendars_dlg.h"
 #include "app/calendars/subscription_store.h"
 #include "app/panel/vellumo_dlg.h"
 #include "core/calendar/month_model.h"
 #include "platform/local_time.h"
+#include "res/resource.h"
 #include "tests/support/calendar_server.h"
+#include "tests/support/dialogs.h"
 #include "tests/support/in_process.h"
 #include "tests/support/pictures.h"
 #include "tests/support/test_files.h"
@@ -154,4 +159,44 @@ TEST(Subscriptions, ThePanelMarksEventDaysAndListsTheEventsInTheirTips) {
         SaveBmp(WindowPixels(panel.m_hWnd), TestProgramDir() + "\\subscribed-month.bmp");
     });
     RemoveSubscription(s.id);
+}
+
+TEST(Subscriptions, TheDialogSubscribesAtOnceAndTakesTheCalendarsOwnName) {
+    CalendarServer server;
+    if (!server.Ready()) GTEST_SKIP() << "the test web servers were not started";
+    ForgetSubscriptions();
+    server.Put("holidays.ics", Holidays(AllDay("20270101", "New Year's Day")));
+    CalendarLayer layer;
+    CCalendarsDlg dialog(layer);
+    std::string status;
+    ModalScript script(30000);
+    script.WaitShown([&] { return dialog.GetSafeHwnd(); })
+        .Do([&] { ::PostMessageA(dialog.GetSafeHwnd(), WM_COMMAND, IDC_CALENDAR_ADD, 0); })
+        .WaitShown([] { return ::FindWindowA(nullptr, "Subscribe to Calendar"); })
+        .Do([&] {
+            HWND subscribe = ::FindWindowA(nullptr, "Subscribe to Calendar");
+            ::SetDlgItemTextA(subscribe, IDC_SUBSCRIBE_ADDRESS, "gopher://127.0.0.1/x.ics");
+            ::SendMessageA(subscribe, WM_COMMAND, IDOK, 0);
+            char text[200] = {};
+            ::GetDlgItemTextA(subscribe, IDC_SUBSCRIBE_STATUS, text, sizeof text);
+            status = text;  // refused in the dialog, no box
+            ::SetDlgItemTextA(subscribe, IDC_SUBSCRIBE_ADDRESS, server.HttpUrl("/holidays.ics").c_str());
+            ::PostMessageA(subscribe, WM_COMMAND, IDOK, 0);
+        })
+        .Then([] { return ::FindWindowA(nullptr, "Subscribe to Calendar") == nullptr; })
+        .Do([&] {
+            HWND list = ::GetDlgItem(dialog.GetSafeHwnd(), IDC_CALENDAR_LIST);
+            EXPECT_EQ(::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 1);
+            SaveBmp(WindowPixels(dialog.GetSafeHwnd()), TestProgramDir() + "\\calendars-dialog.bmp");
+            ::PostMessageA(dialog.GetSafeHwnd(), WM_COMMAND, IDOK, 0);
+        });
+    EXPECT_EQ(script.Run([&] { return dialog.DoModal(); }), IDOK);
+    EXPECT_EQ(status,
+              "Only http://, https:// and webcal:// addresses and local .ics files can be "
+              "subscribed to.");
+    const std::vector<Subscription> kept = LoadSubscriptions();
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_EQ(kept[0].name, "Holidays");
+    EXPECT_EQ(kept[0].result, "Updated: 1 event");
+    ForgetSubscriptions();
 }
