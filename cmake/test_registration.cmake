@@ -166,3 +166,24 @@ function(vellumo_add_wine_lanes)
   # CTest reads the lanes from this file by itself, with no option given.
   set(CTEST_RESOURCE_SPEC_FILE ${CMAKE_BINARY_DIR}/wine-lanes.json PARENT_SCOPE)
 endfunction()
+
+# vellumo_add_server_fixture(<name> <python script> <folder>): "<script>
+# start <folder>" and "<script> stop <folder>" run before the first and after
+# the last case that requires fixture <name> (see vellumo_require_fixture).
+function(vellumo_add_server_fixture name script folder)
+  add_test(NAME ${name}/start COMMAND python3 ${script} start ${folder})
+  add_test(NAME ${name}/stop COMMAND python3 ${script} stop ${folder})
+  set_tests_properties(${name}/start PROPERTIES FIXTURES_SETUP ${name} TIMEOUT 60 LABELS ${name})
+  set_tests_properties(${name}/stop PROPERTIES FIXTURES_CLEANUP ${name} TIMEOUT 60 LABELS ${name})
+endfunction()
+
+# The cases of <suite> in <sources> whose names match <regex> need fixture
+# <name> as well as their lane.
+function(vellumo_require_fixture name suite regex)
+  vellumo_gtest_cases(cases ${ARGN})
+  foreach(case ${cases})
+    if(case MATCHES "${regex}")
+      set_property(TEST ${suite}/${case} APPEND PROPERTY FIXTURES_REQUIRED ${name})
+    endif()
+  endforeach()
+endfunction()

@@ -373,6 +373,7 @@ void CSkinButton::DrawItem(const DRAWITEMSTRUCT& item) {
     if (!caption.empty())
         PaintCaption(dc, caption.c_str(), itemRect, captionRect, m_pressed, m_disabled);
 
+    if (m_cornerMark) PaintCornerMark(dc, itemRect);
     if (m_focusMark && m_focused &&
         !(SendMessage(WM_QUERYUISTATE) & UISF_HIDEFOCUS))
         PaintFocusMark(dc, itemRect, !caption.empty());
@@ -395,6 +396,24 @@ void CSkinButton::PaintFocusMark(HDC dc, const RECT& rect, bool hasCaption) {
     SelectGuard usePen(dc, frame.Get());
     SelectGuard noFill(dc, ::GetStockObject(NULL_BRUSH));
     ::RoundRect(dc, rect.left, rect.top, rect.right, rect.bottom, round, round);
+}
+
+void CSkinButton::SetCornerMark(bool on) {
+    if (m_cornerMark == on) return;
+    m_cornerMark = on;
+    RepaintIfShown();
+}
+
+void CSkinButton::PaintCornerMark(HDC dc, const RECT& rect) {
+    // A bar along the bottom edge, under the caption, as thick as the scale
+    // allows without touching it.
+    const COLORREF colour = m_colours[static_cast<int>(CaptionColourSlots(CurrentState()).text)];
+    const int height = rect.bottom - rect.top;
+    const int thickness = std::max(1, height / 7);
+    const int inset = std::max(1, static_cast<int>(rect.right - rect.left) / 6);
+    const RECT bar{rect.left + inset, rect.bottom - thickness, rect.right - inset, rect.bottom};
+    BrushHandle fill(::CreateSolidBrush(colour));
+    ::FillRect(dc, &bar, fill.Get());
 }
 
 POINT CSkinButton::PlaceInParent(HWND parent, const RECT&) {

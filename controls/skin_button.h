@@ -58,6 +58,11 @@ public:
     // caption), unless the window's keyboard cues hide the focus
     // (UISF_HIDEFOCUS, as the system setting and the last input say).
     void SetFocusMark(bool on) { m_focusMark = on; }
+    // A bar along the bottom edge, in the caption's colour: a shape, so that
+    // it reads without telling colours apart (high contrast included). The
+    // same value again costs nothing.
+    void SetCornerMark(bool on);
+    bool HasCornerMark() const { return m_cornerMark; }
     COLORREF StateColour(int index) const;
     bool IsHovered() const { return m_hover; }
     bool IsFlat() const { return m_flat; }
@@ -115,6 +120,7 @@ private:
     void ApplyTipText();
     void PaintParentBackground(HDC dc, const RECT& rect);
     void PaintFocusMark(HDC dc, const RECT& rect, bool hasCaption);
+    void PaintCornerMark(HDC dc, const RECT& rect);
     void ResetColours();
 
     ImageMetrics m_metrics;  // margins 3, 3 and press offsets 1, 1
@@ -129,6 +135,7 @@ private:
     bool m_drawBorder = true;
     bool m_flatFocus = false;
     bool m_focusMark = false;
+    bool m_cornerMark = false;
     COLORREF m_colours[6] = {};
     CButtonTip m_tooltip;
     std::string m_tipText;

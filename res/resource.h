@@ -11,8 +11,10 @@
 #define IDD_CLEAR_HISTORY 192
 #define IDD_REMINDER 193
 #define IDD_FIND_MEMO 194
+#define IDD_CALENDARS 195
 #define IDD_REPEAT_CUSTOM 196
 #define IDD_REPEAT_SCOPE 197
+#define IDD_SUBSCRIBE 198
 
 // Strings
 #define IDS_ABOUTBOX 101
@@ -114,21 +116,21 @@
 
 // Custom repeat (template 196) and the question before a repeating memo
 // changes (template 197)
-#define IDC_CUSTOM_EVERY 1120
-#define IDC_CUSTOM_UNIT 1121
-#define IDC_CUSTOM_SUNDAY 1122  // check boxes 1122..1128, Sunday..Saturday
-#define IDC_CUSTOM_SATURDAY 1128
-#define IDC_CUSTOM_SAME_DAY 1129
-#define IDC_CUSTOM_LAST_DAY 1130
-#define IDC_CUSTOM_WEEKDAY 1131
-#define IDC_CUSTOM_NO_END 1132
-#define IDC_CUSTOM_UNTIL 1133
-#define IDC_CUSTOM_UNTIL_DATE 1134
-#define IDC_CUSTOM_AFTER 1135
-#define IDC_CUSTOM_COUNT 1136
-#define IDC_CUSTOM_NOTE 1137
-#define IDC_SCOPE_THIS_DATE 1140
-#define IDC_SCOPE_EVERY_TIME 1141
+#define IDC_CUSTOM_EVERY 1150
+#define IDC_CUSTOM_UNIT 1151
+#define IDC_CUSTOM_SUNDAY 1152  // check boxes 1152..1158, Sunday..Saturday
+#define IDC_CUSTOM_SATURDAY 1158
+#define IDC_CUSTOM_SAME_DAY 1159
+#define IDC_CUSTOM_LAST_DAY 1160
+#define IDC_CUSTOM_WEEKDAY 1161
+#define IDC_CUSTOM_NO_END 1162
+#define IDC_CUSTOM_UNTIL 1163
+#define IDC_CUSTOM_UNTIL_DATE 1164
+#define IDC_CUSTOM_AFTER 1165
+#define IDC_CUSTOM_COUNT 1166
+#define IDC_CUSTOM_NOTE 1167
+#define IDC_SCOPE_THIS_DATE 1170
+#define IDC_SCOPE_EVERY_TIME 1171
 
 // Settings dialog (template 185)
 #define IDC_FORMAT_12 1071
@@ -145,6 +147,16 @@
 #define IDC_STATUS 1089
 #define IDC_FIND_WORDS 1090  // the find dialog's words and its list of dates
 #define IDC_FIND_LIST 1091
+
+// Subscribed calendars (templates 195 and 198)
+#define IDC_CALENDAR_LIST 1130
+#define IDC_CALENDAR_ADD 1131
+#define IDC_CALENDAR_REMOVE 1132
+#define IDC_CALENDAR_REFRESH 1133
+#define IDC_CALENDAR_REMINDERS 1134
+#define IDC_SUBSCRIBE_ADDRESS 1135
+#define IDC_SUBSCRIBE_NAME 1136
+#define IDC_SUBSCRIBE_STATUS 1137
 
 // Reminder window (template 193). The text keeps the id of a message box's
 // text, so tools that read reminders from the old box read them here too.
@@ -178,3 +190,4 @@
 #define ID_EXPORT_CALENDAR 32786
 #define ID_IMPORT_CALENDAR 32787
 #define ID_FIND_MEMO 32788
+#define ID_CALENDARS 32789

@@ -34,7 +34,8 @@ need_packages() {
     local missing=()
     command -v cmake >/dev/null || missing+=(cmake)
     command -v g++ >/dev/null || missing+=(g++)
-    command -v python3 >/dev/null || missing+=(python3)  # scripts/layers.py
+    command -v python3 >/dev/null || missing+=(python3)  # scripts/layers.py, the test web servers
+    command -v openssl >/dev/null || missing+=(openssl)  # the test HTTPS server's certificate
     command -v i686-w64-mingw32-g++-posix >/dev/null || missing+=(g++-mingw-w64-i686-posix)
     command -v x86_64-w64-mingw32-g++-posix >/dev/null || missing+=(g++-mingw-w64-x86-64-posix)
     command -v wine >/dev/null || missing+=(wine)

@@ -86,6 +86,7 @@ void CVellumoDlg::LayoutMonth() {
     const MonthLayout layout = LayOutMonth(m_month, CurrentMonthShown());
     m_monthMemos.Load(m_month.year, m_month.month);
     m_repeats.Update();
+    const unsigned eventDays = m_calendars.MonthMarks(m_month.year, m_month.month);
     for (int i = 0; i < kDayCellCount; ++i) {
         const int day = layout.dayOfCell[i];
         CSkinButton& cell = m_dayCells[i];
@@ -101,13 +102,18 @@ void CVellumoDlg::LayoutMonth() {
         const std::string number = day ? std::to_string(day) : std::string();
         if (cell.GetWindowText() != number) cell.SetWindowText(number.c_str());
         if (day == 0) continue;
+        // Other calendars' events: a corner mark, and in the tip after the memo.
+        const bool events = (eventDays >> day) & 1u;
+        cell.SetCornerMark(events);
+        const std::string eventText =
+            events ? m_calendars.DayText(Date{m_month.year, m_month.month, day}) : std::string();
         if (const auto memo =
                 m_repeats.DayText(m_monthMemos.Memo(day), m_month.year, m_month.month, day)) {
             SetDayColours(cell, kMemoColour, kMemoColour, kMemoColour);
-            cell.SetTipText(memo->c_str());
+            cell.SetTipText(events ? (*memo + "\r\n" + eventText).c_str() : memo->c_str());
         } else {
             SetDayColours(cell, kDayTextIn, kDayTextOut, kDayTextFocus);
-            cell.SetTipText("");
+            cell.SetTipText(eventText.c_str());
         }
     }
     // Today keeps its colour over a memo; its tip stays the memo.

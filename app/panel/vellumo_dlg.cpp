@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "app/calendars/calendars_dlg.h"
 #include "app/instance/app_state.h"
 #include "app/memo/memo_store.h"
 #include "app/memo/reminder_thread.h"
@@ -28,6 +29,9 @@ using namespace panel;
 namespace {
 // lParam of the WM_SHOWWINDOW the panel posts itself to start hidden.
 constexpr LPARAM kHideAfterFirstShow = 2;
+// How long the start-up waits for the calendars' kept copies (never for the
+// network) before it announces the coming days.
+constexpr unsigned kCopiesWaitMs = 2000;
 
 const char* const kWeekdayLetters[7] = {"S", "M", "T", "W", "T", "F", "S"};
 
@@ -67,6 +71,8 @@ BEGIN_MESSAGE_MAP(CVellumoDlg, CDialog)
     OnCommand(ID_PRODUCT_INFO, &ThisClass::OnProductInfo),
     OnCommand(ID_SETTING, &ThisClass::OnSetting),
     OnCommand(ID_FIND_MEMO, &ThisClass::OnFindMemo),
+    OnCommand(ID_CALENDARS, &ThisClass::OnCalendars),
+    OnMessage(WM_CALENDARS_CHANGED, &ThisClass::OnCalendarsChanged),
     OnMessage(WM_TIMER, &ThisClass::OnTimer),
     OnMessage(WM_POWERBROADCAST, &ThisClass::OnPowerBroadcast),
     OnMessage(WM_TIMECHANGE, &ThisClass::OnTimeChange),
@@ -126,6 +132,8 @@ BOOL CVellumoDlg::OnInitDialog() {
     SetCurrentDpi(WindowDpi(m_hWnd));
     FitLayoutToScale();
     Memos().InitMemoPaths();  // beside the program
+    // The kept copies are read while the panel sets up; fetches follow.
+    m_calendars.Start(m_hWnd, WM_CALENDARS_CHANGED);
     // The title names the taskbar button; a second start finds us by it.
     SetWindowText(kPanelTitle);
     SetUpButtons();
@@ -140,7 +148,9 @@ BOOL CVellumoDlg::OnInitDialog() {
     // Before the announcement, whose box holds this start until it is
     // closed: a reminder due meanwhile comes over it.
     StartReminderThread();  // runs for the rest of the process
-    // The memos of the coming days: into the ticker, and announced once.
+    // The memos of the coming days: into the ticker, and announced once,
+    // with the events of the calendars' kept copies.
+    m_calendars.WaitForCopies(kCopiesWaitMs);
     RefreshDigest(m_days, true, true);
     ::SetTimer(m_hWnd, kDayWatchTimer, kDayWatchPeriodMs, nullptr);
     ApplyStartMode();
@@ -275,6 +285,17 @@ void CVellumoDlg::OnImportCalendar() {
     RefreshDigest(m_days, false, true);
     ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
+void CVellumoDlg::OnCalendars() {
+    CCalendarsDlg dialog(m_calendars, this);
+    dialog.DoModal();  // the worker tells what changed
+}
+
+LRESULT CVellumoDlg::OnCalendarsChanged(WPARAM, LPARAM) {
+    RefreshMonth();
+    RefreshDigest(m_days, false, true);
+    return 0;
+}
+
 void CVellumoDlg::OnHomePage() { OpenHomePage(); }
 void CVellumoDlg::OnUpdatePage() { OpenUpdatePage(); }
 void CVellumoDlg::OnHelp() { ShowHelp(); }
@@ -300,14 +321,15 @@ void CVellumoDlg::OnSetting() {
 
 void CVellumoDlg::RefreshDigest(int days, bool announce, bool gridJustRead) {
     // Days of the shown month the grid has just read need no second read.
-    // Each date's own memo first, then the repeating memos on it.
+    // Each date's own memo first, then the repeating memos on it, then the
+    // subscribed calendars' events.
     m_repeats.Update();
-    const DayTextReader read = [&](int year, int month, int day) {
+    const DayTextReader read = m_calendars.WithEvents([&](int year, int month, int day) {
         return m_repeats.DayText(gridJustRead && year == m_month.year && month == m_month.month
                                      ? m_monthMemos.Memo(day)
                                      : m_monthMemos.Read(year, month, day),
                                  year, month, day);
-    };
+    });
     const std::vector<std::string> entries =
         DigestEntries(m_month.year, m_month.month, m_month.todayDay, days, read, &IsAnsiLeadByte);
     const std::string digest = JoinDigest(entries);

@@ -8,6 +8,7 @@
 #include <array>
 #include <functional>
 
+#include "app/calendars/calendar_layer.h"
 #include "app/memo/month_memos.h"
 #include "app/memo/repeat_occurrences.h"
 #include "app/memo/remark_dlg.h"
@@ -47,6 +48,7 @@ public:
     CLcdClock& Clock() { return m_clock; }
 
     const CalendarMonth& ShownMonth() const { return m_month; }
+    CalendarLayer& Calendars() { return m_calendars; }
     int RemindAheadDays() const { return m_days; }
     CSkinButton& DayCell(int id) { return m_dayCells[id - kFirstDayCellId]; }
     CSkinLabel& YearLabel() { return m_yearLabel; }
@@ -157,6 +159,10 @@ private:
     void OnBackup();
     void OnProductInfo();
     void OnSetting();
+    void OnCalendars();
+    // The calendars' worker read or fetched something: the grid and the
+    // ticker show it.
+    LRESULT OnCalendarsChanged(WPARAM, LPARAM);
 
     // The day-change watch: at a new date, hand over to a fresh copy once no
     // dialog of the user's is open (an open menu is closed).
@@ -186,6 +192,7 @@ private:
     SIZE m_faceSurfaceSize{};
     MonthMemos m_monthMemos;       // the grid's memos, read once while unchanged
     RepeatOccurrences m_repeats;   // the repeating memos' dates, per shown month
+    CalendarLayer m_calendars;     // the subscribed calendars' events, and their worker
     FontHandle m_dayFont;          // outlives every cell that draws with it
     CalendarMonth m_month;
     Date m_today;  // the local date at start (or at a failed restart)

@@ -112,6 +112,15 @@ public:
         if (windowOpen_) windowTo_ = AddDays(today, kWindowDays - 1);
     }
 
+    // Occurrences within [from, to] go to `sink` instead of into a plan.
+    void ListInto(const Date& from, const Date& to, std::vector<EventOccurrence>& sink) {
+        windowOpen_ = from.year >= 1 && to.year <= 9999 && IsRealDate(from) && IsRealDate(to) &&
+                      DayNumber(from) <= DayNumber(to);
+        windowFrom_ = from;
+        windowTo_ = to;
+        occurrences_ = &sink;
+    }
+
     void Calendar(const IcalComponent& calendar) {
         Zones zones;
         for (const IcalComponent& part : calendar.children) {
@@ -337,6 +346,11 @@ private:
             return;
         }
 
+        if (occurrences_ != nullptr) {
+            for (const IcalTime& t : starts)
+                if (InWindow(t.value.date)) occurrences_->push_back(EventOccurrence{t, text});
+            return;
+        }
         const IcalProperty* exact = event.Find("X-VELLUMO-NOTICE");
         const std::string exactNotice = exact ? UnescapeText(exact->value) : std::string();
         bool cut = false;
@@ -416,6 +430,7 @@ private:
     std::vector<PlannedDay>& plan_;
     bool windowOpen_ = false;
     Date windowFrom_, windowTo_;
+    std::vector<EventOccurrence>* occurrences_ = nullptr;
     std::map<std::int64_t, Day> days_;
 };
 
@@ -436,6 +451,17 @@ IcsImport PlanIcsImport(const std::string& fileBytes, const ImportContext& conte
     for (const IcalComponent& calendar : document.calendars) importer.Calendar(calendar);
     importer.Finish();
     return result;
+}
+
+std::vector<EventOccurrence> ListEventOccurrences(const IcalDocument& document,
+                                                  const ImportContext& context, const Date& from,
+                                                  const Date& to) {
+    std::vector<EventOccurrence> found;
+    IcsImport unused;
+    Importer importer(context, unused);
+    importer.ListInto(from, to, found);
+    for (const IcalComponent& calendar : document.calendars) importer.Calendar(calendar);
+    return found;
 }
 
 std::string DescribeImport(const ImportReport& r) {

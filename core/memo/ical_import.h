@@ -12,7 +12,9 @@
 #include <vector>
 
 #include "core/base/basic_types.h"
+#include "core/memo/ical_reader.h"
 #include "core/memo/ical_text.h"
+#include "core/memo/ical_time.h"
 
 // What the store holds for a date.
 struct ExistingDay {
@@ -100,3 +102,16 @@ IcsImport PlanIcsImport(const std::string& fileBytes, const ImportContext& conte
 // The account shown after an import: the counts, a line each, those of
 // skipped and altered entries only when not zero.
 std::string DescribeImport(const ImportReport& report);
+
+// For showing a calendar's events beside the memos rather than planning
+// memos: the occurrences whose local dates lie within [from, to], read as the
+// import reads them (text, time zones, rules, exceptions, cancelled events
+// left out); `context.today` and `context.existing` play no part. Repeating
+// events are expanded for that range only.
+struct EventOccurrence {
+    IcalTime start;    // local; dateOnly for an all-day event
+    std::string text;  // as a memo would take it: ANSI, CR LF line breaks, cut to fit
+};
+std::vector<EventOccurrence> ListEventOccurrences(const IcalDocument& document,
+                                                  const ImportContext& context, const Date& from,
+                                                  const Date& to);

@@ -1,10 +1,15 @@
 // The iCalendar reader on any bytes: a broken file plans nothing, a plan only
 // ever adds to a memo and keeps within the file limit, and a second import of
-// the same file plans nothing. With the first byte odd, the bytes are memos
+// the same file plans nothing; a subscribed calendar's events of a month lie
+// in that month, in order. With the first byte odd, the bytes are memos
 // instead: their export is UTF-8 in short lines and imports back as it was.
+// A file may ask for a few repeating rules only: each can fill a year of
+// dates twice, and a run should try many files rather than a few long ones.
+#include <algorithm>
 #include <map>
 #include <set>
 
+#include "core/calendars/calendar_events.h"
 #include "core/memo/ical_export.h"
 #include "core/memo/ical_import.h"
 #include "core/memo/ical_time.h"
@@ -36,6 +41,37 @@ ImportContext ContextFor(Store& store, const AnsiCodePage& codePage, int offsetH
         return day;
     };
     return c;
+}
+
+constexpr int kMostRules = 3;
+
+// How many times the repeating properties' names stand in the file.
+int RuleCount(const std::uint8_t* data, std::size_t size) {
+    int n = 0;
+    for (std::size_t i = 0; i + 5 <= size; ++i) {
+        char name[5];
+        for (int k = 0; k < 5; ++k) name[k] = static_cast<char>(data[i + k] & ~0x20);
+        n += std::equal(name, name + 5, "RRULE") || std::equal(name, name + 5, "RDATE");
+    }
+    return n;
+}
+
+// A month of events as the panel asks for them.
+void CheckEvents(const std::string& file, const AnsiCodePage& codePage, int offsetHours) {
+    const IcalDocument document = ReadIcalendar(file);
+    if (!document.error.empty()) return;
+    Store unused;
+    int asked = 0;
+    const CalendarEvents events(document, ContextFor(unused, codePage, offsetHours, asked));
+    const Date from{2026, 3, 1}, to{2026, 3, 31};
+    std::int64_t previous = DayNumber(from);
+    for (const CalendarEvent& e : events.Between(from, to)) {
+        const std::int64_t day = DayNumber(e.date);
+        FUZZ_CHECK(day >= previous && day <= DayNumber(to));
+        FUZZ_CHECK(e.text.find_first_of("\r\n") == std::string::npos);
+        previous = day;
+    }
+    FUZZ_CHECK(asked == 0);
 }
 
 bool ValidNotice(const std::string& notice) {
@@ -149,14 +185,17 @@ void CheckRoundTrip(FuzzInput& in, const AnsiCodePage& codePage) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    if (size > 8192) return -1;
+    if (size > 8192 || RuleCount(data, size) > kMostRules) return -1;
     FuzzInput in(data, size);
     const std::uint8_t mode = in.Byte();
     const AnsiCodePage codePage =
         (mode & 2) ? fake_code_pages::DoubleByte() : fake_code_pages::Windows1252();
     if (mode & 1)
         CheckRoundTrip(in, codePage);
-    else
-        CheckImport(in.Rest(), codePage, static_cast<int>(mode >> 2) % 27 - 13);
+    else {
+        const std::string file = in.Rest();
+        CheckImport(file, codePage, static_cast<int>(mode >> 2) % 27 - 13);
+        CheckEvents(file, codePage, static_cast<int>(mode >> 2) % 27 - 13);
+    }
     return 0;
 }
