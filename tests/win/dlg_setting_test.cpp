@@ -283,3 +283,43 @@ TEST(DlgSetting, ARefusedTaskIsShownTheBoxUntickedAndNothingStored) {
     EXPECT_FALSE(TaskExists(ThisUsersTaskName()));
     EXPECT_FALSE(TaskExists(ThisUsersTaskName(), "\\No Such Folder"));
 }
+
+TEST(DlgSetting, AFailedRemovalIsShownTheBoxTickedAgainAndNothingStored) {
+    SettingsSandbox sandbox;
+    SavedTask savedTask;
+    ASSERT_TRUE(SetAutoRun());
+    // The service keeps each task in a file of its own: made read-only, the
+    // task cannot be deleted.
+    char system[MAX_PATH] = {};
+    ::GetSystemDirectoryA(system, MAX_PATH);
+    const std::string file = std::string(system) + "\\Tasks\\" + ThisUsersTaskName();
+    ASSERT_TRUE(::SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_READONLY)) << file;
+    struct Writable {  // again before the saved task is put back
+        std::string file;
+        ~Writable() { ::SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL); }
+    } writable{file};
+    WriteSettingValue(kTimeFormatValue, 24);
+    CDlgSetting dlg;
+    std::string said;
+    ModalScript script(10000);
+    script.WaitShown([&] { return dlg.GetSafeHwnd(); })
+        .Do([&] {
+            HWND wnd = dlg.GetSafeHwnd();
+            Click(wnd, IDC_FORMAT_12);
+            // Ticked where the service tells what the task runs (not Wine's).
+            if (Checked(wnd, IDC_AUTORUN)) Click(wnd, IDC_AUTORUN);
+            PostClick(wnd, IDOK);
+        })
+        .Answer("Vellumo", IDOK, &said)
+        .Do([&] {
+            HWND wnd = dlg.GetSafeHwnd();
+            EXPECT_TRUE(::IsWindowVisible(wnd)) << "the dialog stays open";
+            EXPECT_TRUE(Checked(wnd, IDC_AUTORUN)) << "as it still stands";
+            EXPECT_EQ(::GetDlgCtrlID(::GetFocus()), IDC_AUTORUN);
+            PostClick(wnd, IDCANCEL);
+        });
+    EXPECT_EQ(script.Run([&] { return dlg.DoModal(); }), IDCANCEL);
+    EXPECT_EQ(said, kAutoRunNotRemoved);
+    EXPECT_EQ(ReadSettingValue(kTimeFormatValue), 24) << "nothing stored";
+    EXPECT_TRUE(TaskExists(ThisUsersTaskName()));
+}
