@@ -400,6 +400,62 @@ TEST(Panel, ASameSizeEditWithItsTimesPutBackShowsWithoutAStep) {
     ::DeleteFileA(path.c_str());
 }
 
+// A restore that swaps folders, a sync client that makes the folder anew:
+// the watch follows the folder renamed away, and the one now in its place is
+// listed, read and watched all the same, without a step.
+TEST(Panel, AMemoFolderPutInPlaceOfTheShownOneShowsWithinSeconds) {
+    const Date today = LocalDateNow();
+    const int day = today.day == 1 ? 2 : 1;
+    const std::string dir = TestProgramDir();
+    const std::string remark = dir + "\\Remark", away = dir + "\\Remark.away";
+    ::CreateDirectoryA(remark.c_str(), nullptr);
+    Memos().InitMemoPaths(dir);
+    const std::string path = Memos().MemoPath(Date{today.year, today.month, day});
+    ASSERT_TRUE(WriteFileBytes(path, "old folder's text"));
+    RunPanel([&](CVellumoDlg& panel) {
+        const int cell = CellOfDay(panel.ShownMonth(), day);
+        ASSERT_EQ(panel.DayCell(cell).TipText(), "old folder's text");
+        ASSERT_TRUE(::MoveFileA(remark.c_str(), away.c_str()));
+        ASSERT_TRUE(::CreateDirectoryA(remark.c_str(), nullptr));
+        ASSERT_TRUE(WriteFileBytes(path, "new folder's text"));
+        EXPECT_TRUE(PumpUntil([&] { return panel.DayCell(cell).TipText() == "new folder's text"; }, 10000));
+        // And the new folder is the one watched.
+        ASSERT_TRUE(WriteFileBytes(path, "new folder's edit"));
+        EXPECT_TRUE(PumpUntil([&] { return panel.DayCell(cell).TipText() == "new folder's edit"; }, 10000));
+    });
+    ::DeleteFileA(path.c_str());
+    ::DeleteFileA((away + path.substr(remark.size())).c_str());
+    ::RemoveDirectoryA(away.c_str());
+}
+
+// A notification comes while another program holds the file: the day reads
+// blank until it lets go, then shows the text without a step.
+TEST(Panel, AMemoAnotherProgramHeldWhileItChangedShowsOnceLetGo) {
+    const Date today = LocalDateNow();
+    const int day = today.day == 1 ? 2 : 1;
+    const std::string dir = TestProgramDir();
+    ::CreateDirectoryA((dir + "\\Remark").c_str(), nullptr);
+    Memos().InitMemoPaths(dir);
+    const std::string path = Memos().MemoPath(Date{today.year, today.month, day});
+    ASSERT_TRUE(WriteFileBytes(path, "first text"));
+    RunPanel([&](CVellumoDlg& panel) {
+        const int cell = CellOfDay(panel.ShownMonth(), day);
+        ASSERT_EQ(panel.DayCell(cell).TipText(), "first text");
+        {
+            FileHandle held(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, 0,
+                                          nullptr));
+            ASSERT_TRUE(held);
+            const std::string text = "the writer's text";
+            DWORD written = 0;
+            ASSERT_TRUE(::WriteFile(held.Get(), text.data(), static_cast<DWORD>(text.size()), &written,
+                                    nullptr));
+            ASSERT_TRUE(PumpUntil([&] { return panel.DayCell(cell).TipText().empty(); }, 10000));
+        }
+        EXPECT_TRUE(PumpUntil([&] { return panel.DayCell(cell).TipText() == "the writer's text"; }, 10000));
+    });
+    ::DeleteFileA(path.c_str());
+}
+
 TEST(Panel, AFocusedDayThatAStepHidesHandsTheFocusToAShownDay) {
     RunPanel([&](CVellumoDlg& panel) {
         // August 2026 ends on the grid's last cell; September's 30 days end
