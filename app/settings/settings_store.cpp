@@ -183,7 +183,8 @@ OwnTasks ReadOwnTasks(const AccountIdentity& who) {
 
 // A task of the earlier name goes with this program's start at log-on when
 // it is this account's and may be removed; true when it is gone or stays.
-bool RemoveEarlierTask(const OwnTasks& tasks, const AccountIdentity& who, const std::string& exePath) {
+bool RemoveEarlierTask(const OwnTasks& tasks, const AccountIdentity& who,
+                       const std::string& exePath) {
     const ScheduledTask& task = tasks.earlier;
     if (!task.exists || !StartsAtLogOnOf(FactsOf(task), who) ||
         !MayRemoveTask(OwnerOfTask(task.exists, task.command, exePath)))

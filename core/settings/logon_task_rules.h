@@ -47,7 +47,8 @@ TaskOwner OwnerOfTask(bool exists, const std::string& command, const std::string
 struct TaskFacts {
     bool exists = false;
     std::string command;  // its program action's path as stored, "" when none was told
-    std::vector<std::string> logOnUsers;  // the users of its enabled log-on triggers, "" for anyone's
+    // The users of its enabled log-on triggers, "" for a trigger of anyone's.
+    std::vector<std::string> logOnUsers;
 };
 
 // The account asking: "DOMAIN\user" and its SID text.
