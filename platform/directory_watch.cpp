@@ -5,6 +5,7 @@ constexpr DWORD kWatched =
     FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_SIZE | FILE_NOTIFY_CHANGE_LAST_WRITE |
     FILE_NOTIFY_CHANGE_CREATION | FILE_NOTIFY_CHANGE_ATTRIBUTES;
 constexpr std::size_t kBufferBytes = 16384;  // a burst beyond it reads as "everything"
+constexpr int kBatchesPerTake = 8;  // a steady stream of changes still lets Take return
 
 std::string Narrow(const WCHAR* name, int length) {
     const int size = ::WideCharToMultiByte(CP_ACP, 0, name, length, nullptr, 0, nullptr, nullptr);
@@ -16,11 +17,15 @@ std::string Narrow(const WCHAR* name, int length) {
 
 bool DirectoryWatch::Start(const std::string& dir) {
     Stop();
-    m_dir = FileHandle(::CreateFileA(dir.c_str(), FILE_LIST_DIRECTORY,
+    m_dir = FileHandle(::CreateFileA(dir.c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES,
                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                      nullptr, OPEN_EXISTING,
                                      FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED, nullptr));
-    if (!m_dir) return false;
+    if (!m_dir || !IdentityOf(m_dir.Get(), m_identity)) {
+        Stop();
+        return false;
+    }
+    m_path = dir;
     m_event = KernelHandle(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
     m_buffer.assign(kBufferBytes / sizeof(DWORD), 0);
     if (!m_event || !Arm()) {
@@ -28,6 +33,25 @@ bool DirectoryWatch::Start(const std::string& dir) {
         return false;
     }
     return true;
+}
+
+bool DirectoryWatch::IdentityOf(HANDLE folder, Identity& identity) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!::GetFileInformationByHandle(folder, &info)) return false;
+    identity.volume = info.dwVolumeSerialNumber;
+    identity.indexHigh = info.nFileIndexHigh;
+    identity.indexLow = info.nFileIndexLow;
+    return true;
+}
+
+bool DirectoryWatch::SameFolder() const {
+    if (!m_pending) return false;
+    const FileHandle now(::CreateFileA(m_path.c_str(), FILE_READ_ATTRIBUTES,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                       nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    Identity identity;
+    return now && IdentityOf(now.Get(), identity) && identity.volume == m_identity.volume &&
+           identity.indexHigh == m_identity.indexHigh && identity.indexLow == m_identity.indexLow;
 }
 
 bool DirectoryWatch::Arm() {
@@ -53,15 +77,22 @@ void DirectoryWatch::Stop() {
 
 DirectoryWatch::Changes DirectoryWatch::Take() {
     Changes changes;
-    if (!m_pending) return changes;
+    // The next batch may be ready as soon as the read is armed again: a
+    // change in it must not wait for the next look.
+    for (int batch = 0; batch < kBatchesPerTake && m_pending; ++batch)
+        if (!TakeBatch(changes)) break;
+    return changes;
+}
+
+bool DirectoryWatch::TakeBatch(Changes& changes) {
     DWORD bytes = 0;
     if (!::GetOverlappedResult(m_dir.Get(), &m_overlapped, &bytes, FALSE)) {
-        if (::GetLastError() == ERROR_IO_INCOMPLETE) return changes;
+        if (::GetLastError() == ERROR_IO_INCOMPLETE) return false;
         // The folder went, or the system gave the watch up.
         m_pending = false;
         Stop();
         changes.everything = true;
-        return changes;
+        return false;
     }
     m_pending = false;
     if (bytes == 0) {
@@ -85,6 +116,7 @@ DirectoryWatch::Changes DirectoryWatch::Take() {
     if (!Arm()) {
         Stop();
         changes.everything = true;
+        return false;
     }
-    return changes;
+    return true;
 }

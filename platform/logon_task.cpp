@@ -2,11 +2,14 @@
 
 #include <windows.h>
 #include <oleauto.h>
+#include <sddl.h>
 #include <taskschd.h>
 #define SECURITY_WIN32
 #include <security.h>
 
 #include <vector>
+
+#include "platform/handles.h"
 
 namespace {
 
@@ -119,6 +122,43 @@ private:
     bool m_open = false;
 };
 
+// The user a log-on trigger is for, through its scripting property (the
+// headers here declare no ILogonTrigger); "" for anyone's log-on.
+std::string LogOnTriggerUser(ITrigger* trigger) {
+    OLECHAR name[] = L"UserId";
+    LPOLESTR names[] = {name};
+    DISPID id = 0;
+    if (FAILED(trigger->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id))) return {};
+    DISPPARAMS none{};
+    VARIANT value = Empty();
+    if (FAILED(trigger->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none,
+                               &value, nullptr, nullptr)))
+        return {};
+    Bstr user;
+    if (value.vt == VT_BSTR) *user.Out() = value.bstrVal;  // the variant's string, now owned here
+    else ::VariantClear(&value);
+    return user.Narrow();
+}
+
+// The users of the definition's enabled log-on triggers.
+std::vector<std::string> LogOnUsers(ITaskDefinition* definition) {
+    std::vector<std::string> users;
+    ComPtr<ITriggerCollection> triggers;
+    LONG count = 0;
+    if (FAILED(definition->get_Triggers(triggers.Out())) || FAILED(triggers->get_Count(&count)))
+        return users;
+    for (LONG i = 1; i <= count; ++i) {  // the collection counts from 1
+        ComPtr<ITrigger> trigger;
+        TASK_TRIGGER_TYPE2 type = TASK_TRIGGER_EVENT;
+        VARIANT_BOOL enabled = VARIANT_FALSE;
+        if (SUCCEEDED(triggers->get_Item(i, trigger.Out())) && SUCCEEDED(trigger->get_Type(&type)) &&
+            type == TASK_TRIGGER_LOGON && SUCCEEDED(trigger->get_Enabled(&enabled)) &&
+            enabled != VARIANT_FALSE)
+            users.push_back(LogOnTriggerUser(trigger.Get()));
+    }
+    return users;
+}
+
 }  // namespace
 
 bool RegisterScheduledTask(const std::string& folderPath, const std::string& name,
@@ -149,8 +189,9 @@ ScheduledTask ReadScheduledTask(const std::string& folderPath, const std::string
     ComPtr<ITaskDefinition> definition;
     ComPtr<IActionCollection> actions;
     LONG count = 0;
-    if (FAILED(task->get_Definition(definition.Out())) ||
-        FAILED(definition->get_Actions(actions.Out())) || FAILED(actions->get_Count(&count)))
+    if (FAILED(task->get_Definition(definition.Out()))) return result;
+    result.logOnUsers = LogOnUsers(definition.Get());
+    if (FAILED(definition->get_Actions(actions.Out())) || FAILED(actions->get_Count(&count)))
         return result;
     for (LONG i = 1; i <= count; ++i) {  // the collection counts from 1
         ComPtr<IAction> action;
@@ -182,4 +223,23 @@ std::string CurrentUserAccount() {
     std::vector<char> name(size + 1, '\0');
     if (!::GetUserNameExA(NameSamCompatible, name.data(), &size)) return {};
     return std::string(name.data());
+}
+
+std::string CurrentUserSid() {
+    HANDLE opened = nullptr;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &opened)) return {};
+    const KernelHandle token(opened);
+    DWORD size = 0;
+    ::GetTokenInformation(token.Get(), TokenUser, nullptr, 0, &size);  // asks for the size
+    if (size == 0) return {};
+    std::vector<DWORD> buffer(size / sizeof(DWORD) + 1, 0);  // aligned for the SID it holds
+    if (!::GetTokenInformation(token.Get(), TokenUser, buffer.data(),
+                               static_cast<DWORD>(buffer.size() * sizeof(DWORD)), &size))
+        return {};
+    char* text = nullptr;
+    if (!::ConvertSidToStringSidA(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid, &text))
+        return {};
+    const std::string sid(text);
+    ::LocalFree(text);
+    return sid;
 }

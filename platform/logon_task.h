@@ -5,14 +5,17 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // A task as read back. `answered`: the service told whether the task is
 // there. `command` and `arguments` are those of its first program action,
-// empty when it has none the service would tell.
+// empty when it has none the service would tell; `logOnUsers` the users of
+// its enabled log-on triggers ("" for a trigger of anyone's log-on).
 struct ScheduledTask {
     bool answered = false;
     bool exists = false;
     std::string command, arguments;
+    std::vector<std::string> logOnUsers;
 };
 
 // Registers (creates or replaces) the task `name` in `folder` ("\\" is the
@@ -29,3 +32,5 @@ bool DeleteScheduledTask(const std::string& folder, const std::string& name);
 
 // The account this process runs as, "DOMAIN\user"; empty when unknown.
 std::string CurrentUserAccount();
+// Its SID as text ("S-1-5-21-..."); empty when unknown.
+std::string CurrentUserSid();

@@ -12,6 +12,9 @@ namespace {
 // step of its write time may change again with the same stamp.
 constexpr unsigned long long kTimeStep = 2ULL * 10000000ULL;  // in 100 ns units
 constexpr DWORD kWatchRetryMs = 2000;  // the folder may come with the first save
+// No memo on show is older than this (and the timer's period), whatever the
+// watch reports.
+constexpr DWORD kRecheckMs = 3000;
 
 unsigned long long Join(DWORD high, DWORD low) {
     return (static_cast<unsigned long long>(high) << 32) | low;
@@ -26,6 +29,11 @@ unsigned long long Now() {
 std::string Upper(std::string text) {
     if (!text.empty()) ::CharUpperBuffA(&text[0], static_cast<DWORD>(text.size()));
     return text;
+}
+
+// A memo file's name in any form: its short (8.3) name keeps the extension.
+bool IsTextFileName(const std::string& upper) {
+    return upper.size() >= 4 && upper.compare(upper.size() - 4, 4, ".TXT") == 0;
 }
 
 }  // namespace
@@ -49,24 +57,37 @@ MonthMemos::Month& MonthMemos::Find(int year, int month) {
     return m_months.size() == 1 ? m_months.back() : m_months[m_months.size() - 2];
 }
 
+void MonthMemos::ForgetAll() {
+    for (Month& month : m_months) {
+        month.watched = false;
+        for (Day& day : month.days) day.known = false;
+    }
+    m_loadedChanged = true;
+}
+
 void MonthMemos::TakeChanges() {
     const DirectoryWatch::Changes changes = m_watch.Take();
     if (changes.everything) {
-        for (Month& month : m_months) {
-            month.watched = false;
-            for (Day& day : month.days) day.known = false;
-        }
-        m_loadedChanged = true;
+        ForgetAll();
         return;
     }
     for (const std::string& name : changes.names) {
         const std::string upper = Upper(name);
-        for (std::size_t i = 0; i < m_months.size(); ++i)
-            for (Day& day : m_months[i].days)
+        bool named = false;
+        for (Month& month : m_months)
+            for (Day& day : month.days)
                 if (day.name == upper) {
+                    named = true;
                     day.known = false;
-                    if (i + 1 == m_months.size()) m_loadedChanged = true;
+                    if (month.shown) m_loadedChanged = true;
                 }
+        // A memo file by another name than a day's (its short name): which
+        // one changed, the listings tell. A day of a month not kept is none
+        // of the grid's.
+        if (!named && IsTextFileName(upper) && !Memos().DateOfMemoFile(name)) {
+            for (Month& month : m_months) month.watched = false;
+            m_recheckNow = true;
+        }
     }
 }
 
@@ -110,8 +131,33 @@ void MonthMemos::Refresh(Month& month, int day) {
         return;
     }
     // A file there but not read (held by its writer) is tried again at the
-    // next look; a missing one is known to be missing.
+    // next look, and at the next periodic one at the latest, with the month
+    // listed again; a missing one is known to be missing.
     entry.known = ::GetFileAttributesA(Memos().MemoPath(date).c_str()) == INVALID_FILE_ATTRIBUTES;
+    if (!entry.known) month.watched = false;
+}
+
+void MonthMemos::Recheck() {
+    m_lastCheck = ::GetTickCount() | 1;
+    m_recheckNow = false;
+    if (m_watch.Watching() && !m_watch.SameFolder()) {
+        m_watch.Stop();  // started again on the folder the path names now
+        ForgetAll();
+    }
+    for (Month& month : m_months) {
+        if (!month.shown) {
+            month.watched = false;  // listed when it shows again
+            continue;
+        }
+        std::vector<std::optional<std::string>> before;
+        before.reserve(month.days.size());
+        for (const Day& day : month.days) before.push_back(day.memo);
+        List(month);
+        for (int day = 1; day <= 31; ++day)
+            if (!month.days[day - 1].known) Refresh(month, day);
+        for (std::size_t i = 0; i < month.days.size(); ++i)
+            if (month.days[i].memo != before[i]) m_loadedChanged = true;
+    }
 }
 
 void MonthMemos::Load(int year, int month) {
@@ -123,7 +169,10 @@ void MonthMemos::Load(int year, int month) {
         m_months.erase(m_months.begin() + (&found - m_months.data()));
         m_months.push_back(std::move(moved));
     }
+    for (Month& kept : m_months) kept.shown = false;
     Month& shown = m_months.back();
+    shown.shown = true;
+    if (m_lastCheck == 0) m_lastCheck = ::GetTickCount() | 1;  // read just now
     if (!shown.watched) List(shown);
     for (int day = 1; day <= 31; ++day)
         if (!shown.days[day - 1].known) Refresh(shown, day);
@@ -141,6 +190,7 @@ std::optional<std::string> MonthMemos::Read(int year, int month, int day) {
     // Unwatched, a listing per read would cost more than the read.
     if (!m_watch.Watching()) return Memos().ReadMemo(year, month, day);
     Month& kept = Find(year, month);
+    kept.shown = true;
     if (!kept.watched) List(kept);
     if (!kept.days[day - 1].known) Refresh(kept, day);
     return kept.days[day - 1].memo;
@@ -179,5 +229,6 @@ void MonthMemos::Take(const MemoStore::MemoChange& change) {
 
 bool MonthMemos::LoadedMonthChanged() {
     TakeChanges();
+    if (m_recheckNow || ::GetTickCount() - m_lastCheck >= kRecheckMs) Recheck();
     return m_loadedChanged;
 }

@@ -7,6 +7,14 @@
 // not there yet, a file system without notifications), every load lists the
 // month and reads a file again when its size or times changed, or when its
 // write time was within the file system's time step of the last read.
+//
+// The watch is not trusted alone: every few seconds the months on show are
+// listed again and compared (where others' writes bring no notification, as
+// on network shares, no text is older than that), and the path is checked to
+// still name the watched folder (one renamed away and another put in its
+// place, or none). A notification naming no day (a short 8.3 name) or a
+// read another program's open kept from the file has the months on show
+// listed and read again at the next look.
 #pragma once
 
 #include <optional>
@@ -33,9 +41,11 @@ public:
     // The memo of any date: from what is kept when that month's files are
     // known and unchanged, else read from its file.
     std::optional<std::string> Read(int year, int month, int day);
-    // True when the watch named a file of the month loaded last since that
-    // load: another program changed a memo the grid shows. Cheap enough for
-    // a timer: it asks the system nothing until a change was reported.
+    // True when a memo on show (of the month loaded last, or of a month read
+    // since, for the digest) may read otherwise than when it was read: the
+    // watch named its file, the periodic look found it changed, or the
+    // folder was replaced. For a timer of about a second: between periodic
+    // looks it asks the system nothing until a change was reported.
     bool LoadedMonthChanged();
 
 private:
@@ -57,6 +67,7 @@ private:
     struct Month {
         int year = 0, month = 0;
         bool watched = false;  // listed while the watch ran: `known` days stay true
+        bool shown = false;    // loaded last, or read since (the digest's)
         std::vector<Day> days;  // 31
     };
     static constexpr std::size_t kMonthsKept = 6;
@@ -67,11 +78,20 @@ private:
     void Take(const MemoStore::MemoChange& change);
     Month& Find(int year, int month);
     void TakeChanges();
+    // Every month listed and read again at its next look.
+    void ForgetAll();
+    // Lists the month: a day whose file changed by the listing is to be read
+    // again, one whose file went has no memo.
     void List(Month& month);
     void Refresh(Month& month, int day);
+    // The periodic look: the folder still the watched one, the months on
+    // show listed, what changed read again; the others listed at their next look.
+    void Recheck();
 
     DirectoryWatch m_watch;
     unsigned long m_lastStart = 0;       // tick of the last try to start the watch
+    unsigned long m_lastCheck = 0;       // tick of the last periodic look
+    bool m_recheckNow = false;           // a notification named no day
     bool m_loadedChanged = false;
     std::vector<Month> m_months;         // the last loaded at the back
 };

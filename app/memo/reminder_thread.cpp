@@ -64,22 +64,58 @@ std::vector<DayReminder> ReadRepeatReminders(const Date& date) {
 }
 
 WallMinute Now() { return WallMinuteOf(LocalDateTimeNow()); }
+
+// Every copy of the program this user runs reads, changes and writes the
+// kept state (at midnight the old copy's answer meets the new copy's pass):
+// one mutex by name makes each read-change-write whole.
+constexpr char kStateMutexName[] = "Vellumo reminder state";
+constexpr DWORD kStateWaitMs = 5000;  // held for one registry read and write
+
+class StateLock {
+public:
+    StateLock() : m_mutex(::CreateMutexA(nullptr, FALSE, kStateMutexName)) {
+        if (!m_mutex) return;
+        const DWORD got = ::WaitForSingleObject(m_mutex.Get(), kStateWaitMs);
+        // A copy that ended while holding it left the value whole: one write each.
+        m_held = got == WAIT_OBJECT_0 || got == WAIT_ABANDONED;
+    }
+    ~StateLock() {
+        if (m_held) ::ReleaseMutex(m_mutex.Get());
+    }
+    StateLock(const StateLock&) = delete;
+    StateLock& operator=(const StateLock&) = delete;
+    // False when another holder kept it past the wait (or there is no mutex).
+    bool Held() const { return m_held; }
+
+private:
+    KernelHandle m_mutex;
+    bool m_held = false;
+};
 }  // namespace
 
 void RunReminderPass(WallMinute now, ReminderWindow& window) {
-    const std::string kept = ReadReminderStateText();
     const bool catchUp = RemindMissedFromStored(ReadSettingValue(kRemindMissedValue));
-    PassRepeats().Update();
-    const ReminderPass pass = RunSchedule(ParseReminderState(kept), now, catchUp, ReadMemo,
-                                          ReadNotice, ReadRepeatReminders);
-    // Kept before anything shows: a crash with the window open shows the same
-    // reminders again at the next start instead of losing them.
-    const std::string text = ReminderStateText(pass.state);
-    if (text != kept) WriteReminderStateText(text);
+    PassRepeats().Update();  // outside the lock: it reads the folder
+    ReminderPass pass;
+    {
+        const StateLock lock;
+        // A holder that does not let go: the next pass tries again, rather
+        // than write over what it keeps.
+        if (!lock.Held()) return;
+        const std::string kept = ReadReminderStateText();
+        pass = RunSchedule(ParseReminderState(kept), now, catchUp, ReadMemo, ReadNotice,
+                           ReadRepeatReminders);
+        // Kept before anything shows: a crash with the window open shows the
+        // same reminders again at the next start instead of losing them.
+        const std::string text = ReminderStateText(pass.state);
+        if (text != kept) WriteReminderStateText(text);
+    }
     window.Update(pass.toShow, pass.olderMissed, pass.firstMissed, now);
 }
 
 void AnswerReminders(const std::vector<ReminderKey>& keys, int snoozeMinutes) {
+    // The user's answer is kept even past a holder that does not let go.
+    const StateLock lock;
     // Read again: another copy (the day change's new one) may have kept more.
     ReminderState state = ParseReminderState(ReadReminderStateText());
     state = snoozeMinutes > 0 ? Snooze(std::move(state), keys, Now() + snoozeMinutes)

@@ -1,8 +1,9 @@
 // The reminder check: a thread of its own for the life of the process. It
 // runs a pass of the reminder schedule at start, every 27 seconds and at
 // once when woken (resume from sleep, a clock change), keeps what was shown,
-// dismissed or snoozed in the user's registry key, and shows what is due in
-// the reminder window, whose messages it runs between passes.
+// dismissed or snoozed in the user's registry key (each read, change and
+// write under a mutex every copy of the program shares), and shows what is
+// due in the reminder window, whose messages it runs between passes.
 #pragma once
 
 #include <windows.h>

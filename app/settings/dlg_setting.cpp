@@ -9,6 +9,8 @@
 
 const char* const kAutoRunRefused =
     "Vellumo could not be set to start at log-on: the Task Scheduler refused the task.";
+const char* const kAutoRunNotRemoved =
+    "Vellumo still starts at log-on: the Task Scheduler did not remove its task.";
 
 CDlgSetting::CDlgSetting(CWnd* parent) : CDialog(IDD_SETTING, parent) {}
 
@@ -30,20 +32,32 @@ BOOL CDlgSetting::OnInitDialog() {
                           RemindMissedFromStored(ReadSettingValue(kRemindMissedValue)) ? BST_CHECKED
                                                                                         : BST_UNCHECKED,
                           0);
-    ::SendDlgItemMessageA(m_hWnd, IDC_AUTORUN, BM_SETCHECK,
-                          IsAutoRunSet() ? BST_CHECKED : BST_UNCHECKED, 0);
+    m_autoRunShown = IsAutoRunSet();
+    ::SendDlgItemMessageA(m_hWnd, IDC_AUTORUN, BM_SETCHECK, m_autoRunShown ? BST_CHECKED : BST_UNCHECKED,
+                          0);
     return TRUE;
 }
 
+void CDlgSetting::RefuseAutoRunChange(bool stillSet, const char* message) {
+    ::SendDlgItemMessageA(m_hWnd, IDC_AUTORUN, BM_SETCHECK, stillSet ? BST_CHECKED : BST_UNCHECKED, 0);
+    AppMessageBox(message, MB_OK | MB_ICONEXCLAMATION, m_hWnd);
+    ::SetFocus(::GetDlgItem(m_hWnd, IDC_AUTORUN));
+}
+
 void CDlgSetting::OnOK() {
-    // Tried first, so that a refusal leaves everything as it was and the
-    // dialog open with the box unticked: the user sees it did not happen.
+    // Tried first, so that a failure leaves everything as it was and the
+    // dialog open with the box as the start at log-on stands: the user sees
+    // it did not happen.
     const bool autoRun =
         ::SendDlgItemMessageA(m_hWnd, IDC_AUTORUN, BM_GETCHECK, 0, 0) == BST_CHECKED;
     if (autoRun && !SetAutoRun()) {
-        ::SendDlgItemMessageA(m_hWnd, IDC_AUTORUN, BM_SETCHECK, BST_UNCHECKED, 0);
-        AppMessageBox(kAutoRunRefused, MB_OK | MB_ICONEXCLAMATION, m_hWnd);
-        ::SetFocus(::GetDlgItem(m_hWnd, IDC_AUTORUN));
+        RefuseAutoRunChange(false, kAutoRunRefused);
+        return;
+    }
+    // A removal that could not even ask the service is said only when the
+    // box had shown the start as set: else nothing the user sees changes.
+    if (!autoRun && !RemoveAutoRun() && (m_autoRunShown || IsAutoRunSetForAnyCopy())) {
+        RefuseAutoRunChange(true, kAutoRunNotRemoved);
         return;
     }
 
@@ -66,6 +80,5 @@ void CDlgSetting::OnOK() {
                           ? 1
                           : 0);
 
-    if (!autoRun) RemoveAutoRun();
     CDialog::OnOK();
 }

@@ -2,8 +2,8 @@
 // what the settings store holds; OK stores the hour format, the number of
 // days (1..7), whether missed reminders are shown late and the start at
 // log-on, and keeps the chosen values for the caller to apply; Cancel stores
-// nothing. When the start at log-on cannot be set, OK says so, unticks the
-// box and stores nothing, leaving the dialog open.
+// nothing. When the start at log-on cannot be set or removed, OK says so,
+// turns the box back and stores nothing, leaving the dialog open.
 #pragma once
 
 #include "platform/dialog.h"
@@ -11,6 +11,8 @@
 
 // Shown when the start at log-on was asked for and could not be set.
 extern const char* const kAutoRunRefused;
+// Shown when the start at log-on was unticked and could not be removed.
+extern const char* const kAutoRunNotRemoved;
 
 class CDlgSetting : public CDialog {
 public:
@@ -27,6 +29,10 @@ protected:
     void DoDataExchange() override;
 
 private:
+    // Sets the box to what stands, says why and leaves the dialog open.
+    void RefuseAutoRunChange(bool stillSet, const char* message);
+
+    bool m_autoRunShown = false;  // the box as it opened
     int m_hourFormat = 24;
     int m_days = 1;
     CSpinButtonCtrl m_daysSpin;

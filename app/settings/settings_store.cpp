@@ -154,9 +154,49 @@ bool RemoveOwnRunValue(const std::string& exePath) {
     return ::RegDeleteValueA(key.Get(), kAutoRunValueName) == ERROR_SUCCESS;
 }
 
-std::string TaskName() { return LogOnTaskName(CurrentUserAccount()); }
+AccountIdentity ThisAccount() { return AccountIdentity{CurrentUserAccount(), CurrentUserSid()}; }
 
-ScheduledTask OurTask() { return ReadScheduledTask(AutoRunTestPlace().taskFolder, TaskName()); }
+TaskFacts FactsOf(const ScheduledTask& task) {
+    return TaskFacts{task.exists, task.command, task.logOnUsers};
+}
+
+// This account's task, and the one an earlier version named by the user part
+// alone (another account of the same user name may own that one).
+struct OwnTasks {
+    ScheduledTask current, earlier;
+    std::string currentName, earlierName;
+};
+
+OwnTasks ReadOwnTasks(const AccountIdentity& who) {
+    OwnTasks tasks;
+    const std::string& folder = AutoRunTestPlace().taskFolder;
+    if (!who.sid.empty()) {
+        tasks.currentName = LogOnTaskName(who.sid);
+        tasks.current = ReadScheduledTask(folder, tasks.currentName);
+    }
+    if (!who.account.empty()) {
+        tasks.earlierName = EarlierLogOnTaskName(who.account);
+        tasks.earlier = ReadScheduledTask(folder, tasks.earlierName);
+    }
+    return tasks;
+}
+
+// A task of the earlier name goes with this program's start at log-on when
+// it is this account's and may be removed; true when it is gone or stays.
+bool RemoveEarlierTask(const OwnTasks& tasks, const AccountIdentity& who,
+                       const std::string& exePath) {
+    const ScheduledTask& task = tasks.earlier;
+    if (!task.exists || !StartsAtLogOnOf(FactsOf(task), who) ||
+        !MayRemoveTask(OwnerOfTask(task.exists, task.command, exePath)))
+        return true;
+    return DeleteScheduledTask(AutoRunTestPlace().taskFolder, tasks.earlierName);
+}
+
+bool StartsThisProgram(const ScheduledTask& task, const AccountIdentity& who,
+                       const std::string& exePath) {
+    return OwnerOfTask(task.exists, task.command, exePath) == TaskOwner::ThisProgram &&
+           StartsAtLogOnOf(FactsOf(task), who);
+}
 
 }  // namespace
 
@@ -168,14 +208,19 @@ AutoRunPlace& AutoRunTestPlace() {
 bool IsAutoRunSet() {
     if (Mechanism() == AutoRunMechanism::RunValue) return IsRunValueSet();
     const std::string exePath = ModuleFilePath();
-    const ScheduledTask task = OurTask();
-    return !exePath.empty() &&
-           OwnerOfTask(task.exists, task.command, exePath) == TaskOwner::ThisProgram;
+    if (exePath.empty()) return false;
+    const AccountIdentity who = ThisAccount();
+    const OwnTasks tasks = ReadOwnTasks(who);
+    return StartsThisProgram(tasks.current, who, exePath) ||
+           StartsThisProgram(tasks.earlier, who, exePath);
 }
 
 bool IsAutoRunSetForAnyCopy() {
     if (Mechanism() == AutoRunMechanism::RunValue) return IsRunValueSet();
-    return OurTask().exists;
+    const AccountIdentity who = ThisAccount();
+    const OwnTasks tasks = ReadOwnTasks(who);
+    return (tasks.current.exists && StartsAtLogOnOf(FactsOf(tasks.current), who)) ||
+           (tasks.earlier.exists && StartsAtLogOnOf(FactsOf(tasks.earlier), who));
 }
 
 bool SetAutoRun() {
@@ -184,12 +229,14 @@ bool SetAutoRun() {
         return true;
     }
     const std::string exePath = ModuleFilePath();
-    const std::string account = CurrentUserAccount();
-    if (exePath.empty() || account.empty() ||
-        !RegisterScheduledTask(AutoRunTestPlace().taskFolder, LogOnTaskName(account),
-                               LogOnTaskXml(account, exePath), account))
+    const AccountIdentity who = ThisAccount();
+    if (exePath.empty() || who.account.empty() || who.sid.empty() ||
+        !RegisterScheduledTask(AutoRunTestPlace().taskFolder, LogOnTaskName(who.sid),
+                               LogOnTaskXml(who.account, exePath), who.account))
         return false;
+    // What an earlier version left would start the program a second time.
     RemoveOwnRunValue(exePath);
+    RemoveEarlierTask(ReadOwnTasks(who), who, exePath);
     return true;
 }
 
@@ -199,13 +246,15 @@ bool RemoveAutoRun() {
         return true;
     }
     const std::string exePath = ModuleFilePath();
-    if (exePath.empty()) return false;
+    const AccountIdentity who = ThisAccount();
+    if (exePath.empty() || who.sid.empty()) return false;
     const bool runValueGone = RemoveOwnRunValue(exePath);
-    const ScheduledTask task = OurTask();
-    if (!task.answered) return false;  // the service could not be asked
+    const OwnTasks tasks = ReadOwnTasks(who);
+    if (!tasks.current.answered) return false;  // the service could not be asked
+    const ScheduledTask& task = tasks.current;
     const bool taskGone = !MayRemoveTask(OwnerOfTask(task.exists, task.command, exePath)) ||
-                          DeleteScheduledTask(AutoRunTestPlace().taskFolder, TaskName());
-    return runValueGone && taskGone;
+                          DeleteScheduledTask(AutoRunTestPlace().taskFolder, tasks.currentName);
+    return runValueGone && taskGone && RemoveEarlierTask(tasks, who, exePath);
 }
 
 bool IsOldWindows() {

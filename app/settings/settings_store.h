@@ -36,22 +36,26 @@ long WriteReminderStateText(const std::string& text);
 // The start at log-on. On Windows 2000 and XP the autorun entry "Vellumo"
 // under ...\CurrentVersion\Run (HKLM on 2000 and older, else HKCU), with
 // the data "<quoted program path> /background". From Vista on that entry
-// cannot start a program that asks for elevation: there it is this user's
-// log-on task "Vellumo (<user>)", which runs the same command line.
+// cannot start a program that asks for elevation: there it is this account's
+// log-on task "Vellumo (<the account's SID>)", which runs the same command
+// line. A task an earlier version named "Vellumo (<user name>)" counts as
+// this account's when it starts at this account's log-on (where the service
+// keeps its trigger), and goes when the new one comes or the start is removed.
 //
-// Entry: true when it exists, whatever its data. Task: true when it exists
-// and runs this program.
+// Entry: true when it exists, whatever its data. Task: true when it exists,
+// runs this program and starts at this account's log-on.
 bool IsAutoRunSet();
 // Entry: stored (failures are silent) and true. Task: registered, and then
-// this program's own entry, left by an earlier version, removed (another
-// program's stays); false when the Task Scheduler refused the task.
+// this program's own entry and task of the earlier name, left by an earlier
+// version, removed (another program's stay); false when the Task Scheduler
+// refused the task.
 bool SetAutoRun();
 // Entry: deleted, silently, also when there is none. Task: deleted unless it
-// runs another program, and this program's own entry with it. True when
-// nothing of this program's is left.
+// runs another program, and this program's own entry and task of the earlier
+// name with it. True when nothing of this program's is left.
 bool RemoveAutoRun();
-// Entry: as IsAutoRunSet. Task: true when this user's task exists, whatever
-// program it runs.
+// Entry: as IsAutoRunSet. Task: true when this account's task exists,
+// whatever program it runs.
 bool IsAutoRunSetForAnyCopy();
 
 // For tests: the task's folder and the mechanism, in place of the Task

@@ -4,13 +4,25 @@
 
 namespace {
 char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// As the system compares paths and account names: letters without regard to case.
+bool SameLetters(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (Lower(a[i]) != Lower(b[i])) return false;
+    return true;
+}
 }  // namespace
 
 AutoRunMechanism AutoRunMechanismFor(unsigned major, unsigned /*minor*/) {
     return major >= 6 ? AutoRunMechanism::LogOnTask : AutoRunMechanism::RunValue;
 }
 
-std::string LogOnTaskName(const std::string& account) {
+std::string LogOnTaskName(const std::string& sid) {
+    return std::string(kAutoRunValueName) + " (" + sid + ")";
+}
+
+std::string EarlierLogOnTaskName(const std::string& account) {
     const std::size_t slash = account.rfind('\\');
     return std::string(kAutoRunValueName) + " (" +
            (slash == std::string::npos ? account : account.substr(slash + 1)) + ")";
@@ -81,12 +93,7 @@ std::string CommandLineProgram(const std::string& commandLine) {
     return commandLine.substr(0, commandLine.find(' '));
 }
 
-bool SameProgram(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (Lower(a[i]) != Lower(b[i])) return false;
-    return true;
-}
+bool SameProgram(const std::string& a, const std::string& b) { return SameLetters(a, b); }
 
 TaskOwner OwnerOfTask(bool exists, const std::string& command, const std::string& exePath) {
     if (!exists) return TaskOwner::None;
@@ -95,6 +102,15 @@ TaskOwner OwnerOfTask(bool exists, const std::string& command, const std::string
         !command.empty() && command[0] == '"' ? CommandLineProgram(command) : command;
     if (program.empty()) return TaskOwner::Unknown;
     return SameProgram(program, exePath) ? TaskOwner::ThisProgram : TaskOwner::OtherProgram;
+}
+
+bool StartsAtLogOnOf(const TaskFacts& task, const AccountIdentity& who) {
+    if (task.command.empty()) return true;
+    for (const std::string& user : task.logOnUsers)
+        if (user.empty() || (!who.account.empty() && SameLetters(user, who.account)) ||
+            (!who.sid.empty() && SameLetters(user, who.sid)))
+            return true;
+    return false;
 }
 
 bool MayRemoveTask(TaskOwner owner) {

@@ -6,14 +6,19 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // Which mechanism keeps the start at log-on on a Windows version.
 enum class AutoRunMechanism { RunValue, LogOnTask };
 AutoRunMechanism AutoRunMechanismFor(unsigned major, unsigned minor);  // 6.0 (Vista) on: the task
 
-// The task of one account ("DOMAIN\user" or "user"): "Vellumo (user)". Tasks
-// of the root folder are the machine's, so the name carries the user.
-std::string LogOnTaskName(const std::string& account);
+// The task of one account, named by the account's SID text (a name holds no
+// backslash, and no two accounts share a SID): "Vellumo (S-1-5-21-...)".
+// Tasks of the root folder are the machine's, so the name carries the user.
+std::string LogOnTaskName(const std::string& sid);
+// The name earlier versions gave it, from "DOMAIN\user" or "user": the user
+// part alone, "Vellumo (user)", which two accounts of one user name share.
+std::string EarlierLogOnTaskName(const std::string& account);
 
 // The task's definition in the Task Scheduler's XML: a log-on trigger for
 // `account`, run as that account with the highest privileges, at normal
@@ -37,6 +42,25 @@ bool SameProgram(const std::string& a, const std::string& b);
 // action that could be read).
 enum class TaskOwner { None, ThisProgram, OtherProgram, Unknown };
 TaskOwner OwnerOfTask(bool exists, const std::string& command, const std::string& exePath);
+
+// What the Task Scheduler tells of a task, for the rules below.
+struct TaskFacts {
+    bool exists = false;
+    std::string command;  // its program action's path as stored, "" when none was told
+    // The users of its enabled log-on triggers, "" for a trigger of anyone's.
+    std::vector<std::string> logOnUsers;
+};
+
+// The account asking: "DOMAIN\user" and its SID text.
+struct AccountIdentity {
+    std::string account, sid;
+};
+
+// The task starts at `who`'s log-on: one of its log-on triggers names the
+// account (by name or SID, letters without regard to case) or anyone. A
+// service that keeps no program of a task (Wine's) keeps no trigger either:
+// such a task cannot be told from another account's and counts as `who`'s.
+bool StartsAtLogOnOf(const TaskFacts& task, const AccountIdentity& who);
 
 // Removing the start at log-on leaves another program's task alone: only a
 // task of this program, or one that runs no program that can be told, goes.

@@ -187,23 +187,27 @@ TEST(DigestNavigation, NextMonthReadsFromTodaysDayNumberAndBackRestoresToday) {
     EXPECT_EQ(FindAnnouncementBox(), nullptr);
 }
 
-TEST(DigestAtStart, SevenLongMemosGiveABoxThatFitsTheScreenAndClosesByMouse) {
-    MouseAway();
-    SavedRegistryValue savedDays(HKEY_LOCAL_MACHINE, kSettingsKey, "Days");
+namespace {
+// Days 7 and a memo of `fill` repeated up to `bytes` bytes on each of the
+// seven days from today (the first words "[<date>] Memo <i>"); starts the
+// program and returns its start-up box once shown, after checking that the
+// box lies inside the work area.
+HWND StartWithSevenLongMemos(ProgramDir& dir, const std::string& fill, std::size_t bytes) {
     StoreSetting("Days", 7);
-    ProgramDir dir;
     for (int i = 0; i < 7; ++i) {
         const Date d = AddDays(TodayLocal(), i);
         std::string memo = "[" + std::to_string(d.year) + "-" + std::to_string(d.month) + "-" +
                            std::to_string(d.day) + "] Memo " + std::to_string(i);
-        while (memo.size() < 4096) memo += " remember the long list of things\r\n";
-        WriteMemo(dir, d.year, d.month, d.day, memo.substr(0, 4096));
+        while (memo.size() < bytes) memo += fill;
+        WriteMemo(dir, d.year, d.month, d.day, memo.substr(0, bytes));
     }
     dir.Start();
-
     HWND box = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (box = FindAnnouncementBox()) != nullptr; }, kStartMs));
-    ASSERT_TRUE(WaitFor([&] { return ::IsWindowVisible(box) != FALSE; }, kShowMs));
+    if (!WaitFor([&] { return (box = FindAnnouncementBox()) != nullptr; }, kStartMs) ||
+        !WaitFor([&] { return ::IsWindowVisible(box) != FALSE; }, kShowMs)) {
+        ADD_FAILURE() << "no start-up box";
+        return nullptr;
+    }
     RECT work{}, shown{};
     ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
     ::GetWindowRect(box, &shown);
@@ -211,6 +215,16 @@ TEST(DigestAtStart, SevenLongMemosGiveABoxThatFitsTheScreenAndClosesByMouse) {
     EXPECT_GE(shown.top, work.top);
     EXPECT_LE(shown.right, work.right);
     EXPECT_LE(shown.bottom, work.bottom);
+    return box;
+}
+}  // namespace
+
+TEST(DigestAtStart, SevenLongMemosGiveABoxThatFitsTheScreenAndClosesByMouse) {
+    MouseAway();
+    SavedRegistryValue savedDays(HKEY_LOCAL_MACHINE, kSettingsKey, "Days");
+    ProgramDir dir;
+    HWND box = StartWithSevenLongMemos(dir, " remember the long list of things\r\n", 4096);
+    ASSERT_NE(box, nullptr);
     // The memos whole, with their line breaks, while they fit; the last line
     // counts what the box leaves to the ticker.
     const std::string text = MessageBoxText(box);
@@ -231,4 +245,21 @@ TEST(DigestAtStart, SevenLongMemosGiveABoxThatFitsTheScreenAndClosesByMouse) {
     EXPECT_TRUE(WaitFor([&] { return !::IsWindow(box); }, kShowMs));
     EXPECT_NE(WaitForPanel(true, kStartMs), nullptr);
     MouseAway();
+}
+
+// One line each, which the box wraps into many: measured as the box wraps
+// it, not by its line breaks.
+TEST(DigestAtStart, SevenLongOneLineMemosGiveABoxThatFitsTheScreen) {
+    SavedRegistryValue savedDays(HKEY_LOCAL_MACHINE, kSettingsKey, "Days");
+    ProgramDir dir;
+    HWND box = StartWithSevenLongMemos(dir, " remember the long list of things", 3000);
+    ASSERT_NE(box, nullptr);
+    const std::string text = MessageBoxText(box);
+    EXPECT_EQ(text.find("] Memo 0 remember the long list of things remember"), text.find(']'))
+        << text.substr(0, 200);
+    const std::size_t close = text.rfind("\n... and ");
+    ASSERT_NE(close, std::string::npos) << text;
+    EXPECT_NE(text.find(" more memos in the ticker.", close), std::string::npos) << text.substr(close);
+    AnswerBox(box, IDOK);
+    EXPECT_NE(WaitForPanel(true, kStartMs), nullptr);
 }

@@ -180,8 +180,12 @@ TEST_F(InstallerTest, AutorunBoxRegistersTheLogOnTaskAndUntickedRemovesIt) {
     ::CreateDirectoryA(dir_.c_str(), nullptr);
     ASSERT_TRUE(StoreTextValue(HKEY_CURRENT_USER, kAutoRunKeyPath, kAutoRunValueName,
                                AutoRunData(File("Vellumo.exe"))));
+    // And the task an earlier version named by the user name alone: this
+    // account's, so the new one named by its SID replaces it.
+    ASSERT_TRUE(RegisterTaskRunning(EarlierTaskName(), "\"" + File("Vellumo.exe") + "\""));
     ASSERT_EQ(Install(), 0);
     EXPECT_TRUE(TaskExists(task));
+    EXPECT_FALSE(TaskExists(EarlierTaskName()));
     EXPECT_EQ(RegText(HKEY_CURRENT_USER, kAutoRunKeyPath, kAutoRunValueName), "<none>");
     const std::string xml = TaskXml(task);
     EXPECT_EQ(XmlText(xml, "Settings", "ExecutionTimeLimit"), "PT0S") << xml;

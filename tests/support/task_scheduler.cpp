@@ -2,6 +2,7 @@
 
 #include <windows.h>
 #include <oleauto.h>
+#include <sddl.h>
 #include <taskschd.h>
 #define SECURITY_WIN32
 #include <security.h>
@@ -65,6 +66,20 @@ std::string ThisAccount() {
 }
 
 std::string ThisUsersTaskName() {
+    HANDLE token = nullptr;
+    ::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token);
+    DWORD buffer[128] = {};
+    DWORD size = 0;
+    char* sid = nullptr;
+    if (token && ::GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &size))
+        ::ConvertSidToStringSidA(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, &sid);
+    if (token) ::CloseHandle(token);
+    const std::string name = std::string("Vellumo (") + (sid ? sid : "no SID") + ")";
+    ::LocalFree(sid);
+    return name;
+}
+
+std::string EarlierTaskName() {
     char user[256] = {};
     DWORD size = sizeof user;
     ::GetUserNameA(user, &size);
@@ -107,11 +122,18 @@ bool RegisterTaskRunning(const std::string& name, const std::string& command) {
                        "</Command></Exec></Actions></Task>");
 }
 
-SavedTask::SavedTask() : xml_(TaskXml(ThisUsersTaskName())) { DeleteTask(ThisUsersTaskName()); }
+SavedTask::SavedTask() {
+    for (const std::string& name : {ThisUsersTaskName(), EarlierTaskName()}) {
+        saved_.emplace_back(name, TaskXml(name));
+        DeleteTask(name);
+    }
+}
 
 SavedTask::~SavedTask() {
-    DeleteTask(ThisUsersTaskName());
-    if (!xml_.empty()) RegisterXml(ThisUsersTaskName(), xml_);
+    for (const auto& [name, xml] : saved_) {
+        DeleteTask(name);
+        if (!xml.empty()) RegisterXml(name, xml);
+    }
 }
 
 bool SchedulerKeepsDefinitions() {

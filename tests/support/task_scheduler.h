@@ -3,9 +3,13 @@
 #pragma once
 
 #include <string>
+#include <utility>
+#include <vector>
 
-// This user's log-on task of Vellumo: "Vellumo (<user name>)".
+// This account's log-on task of Vellumo: "Vellumo (<the account's SID>)".
 std::string ThisUsersTaskName();
+// The name earlier versions gave it: "Vellumo (<user name>)".
+std::string EarlierTaskName();
 // "DOMAIN\user" of this process.
 std::string ThisAccount();
 
@@ -27,8 +31,8 @@ bool SchedulerKeepsDefinitions();
 // decoded; "<none>" when there is none.
 std::string XmlText(const std::string& xml, const std::string& outer, const std::string& inner);
 
-// This user's Vellumo task as it was, put back when it goes (deleted when
-// there was none); the test starts without one.
+// This user's Vellumo tasks (of both names) as they were, put back when it
+// goes (deleted when there was none); the test starts without them.
 class SavedTask {
 public:
     SavedTask();
@@ -37,5 +41,5 @@ public:
     SavedTask& operator=(const SavedTask&) = delete;
 
 private:
-    std::string xml_;
+    std::vector<std::pair<std::string, std::string>> saved_;  // name, XML
 };

@@ -37,9 +37,24 @@ TEST(LogOnTaskRules, VistaAndLaterKeepTheStartAtLogOnAsATask) {
     EXPECT_EQ(AutoRunMechanismFor(6, 2), AutoRunMechanism::LogOnTask);
     EXPECT_EQ(AutoRunMechanismFor(10, 0), AutoRunMechanism::LogOnTask);
 
-    // One task per user in the machine's root folder.
-    EXPECT_EQ(LogOnTaskName("OFFICE\\ann"), "Vellumo (ann)");
-    EXPECT_EQ(LogOnTaskName("ann"), "Vellumo (ann)");
+    // One task per account in the machine's root folder, by its SID: the
+    // user name alone, as earlier versions named it, two accounts can share.
+    EXPECT_EQ(LogOnTaskName("S-1-5-21-7-8-9-1001"), "Vellumo (S-1-5-21-7-8-9-1001)");
+    EXPECT_EQ(EarlierLogOnTaskName("OFFICE\\ann"), "Vellumo (ann)");
+    EXPECT_EQ(EarlierLogOnTaskName("ann"), "Vellumo (ann)");
+}
+
+TEST(LogOnTaskRules, ATaskStartsAtTheLogOnOfTheAccountItsTriggerNames) {
+    const AccountIdentity ann{"OFFICE\\ann", "S-1-5-21-7-8-9-1001"};
+    const std::string exe = "\"C:\\Vellumo\\Vellumo.exe\"";
+    EXPECT_TRUE(StartsAtLogOnOf(TaskFacts{true, exe, {"office\\ANN"}}, ann));
+    EXPECT_TRUE(StartsAtLogOnOf(TaskFacts{true, exe, {"PC\\bob", "s-1-5-21-7-8-9-1001"}}, ann));
+    EXPECT_TRUE(StartsAtLogOnOf(TaskFacts{true, exe, {""}}, ann)) << "anyone's log-on";
+    // The same user name in another domain, or no log-on trigger at all.
+    EXPECT_FALSE(StartsAtLogOnOf(TaskFacts{true, exe, {"PC\\ann"}}, ann));
+    EXPECT_FALSE(StartsAtLogOnOf(TaskFacts{true, exe, {}}, ann));
+    // A service that keeps no program keeps no trigger: it cannot be told.
+    EXPECT_TRUE(StartsAtLogOnOf(TaskFacts{true, "", {}}, ann));
 }
 
 TEST(LogOnTaskRules, TheTaskStartsThisProgramHiddenAtTheUsersLogOnWithHighestPrivileges) {

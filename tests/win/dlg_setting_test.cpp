@@ -75,6 +75,33 @@ void ArrowClick(HWND dlg, bool up, int times) {
     }
 }
 
+// Chooses the 12-hour format and the start at log-on `wanted`, presses OK
+// and, once a box has said the start could not be changed, checks that the
+// dialog stayed open with the box turned back and the focus on it, and
+// cancels. Returns what the box said.
+std::string OkWithTheStartRefused(CDlgSetting& dlg, bool wanted) {
+    std::string said;
+    ModalScript script(10000);
+    script.WaitShown([&] { return dlg.GetSafeHwnd(); })
+        .Do([&] {
+            HWND wnd = dlg.GetSafeHwnd();
+            Click(wnd, IDC_FORMAT_12);
+            // Ticked at the start where the service tells what the task runs (not Wine's).
+            if (Checked(wnd, IDC_AUTORUN) != wanted) Click(wnd, IDC_AUTORUN);
+            PostClick(wnd, IDOK);
+        })
+        .Answer("Vellumo", IDOK, &said)
+        .Do([&] {
+            HWND wnd = dlg.GetSafeHwnd();
+            EXPECT_TRUE(::IsWindowVisible(wnd)) << "the dialog stays open";
+            EXPECT_EQ(Checked(wnd, IDC_AUTORUN), !wanted) << "as the start at log-on stands";
+            EXPECT_EQ(::GetDlgCtrlID(::GetFocus()), IDC_AUTORUN);
+            PostClick(wnd, IDCANCEL);
+        });
+    EXPECT_EQ(script.Run([&] { return dlg.DoModal(); }), IDCANCEL);
+    return said;
+}
+
 }  // namespace
 
 TEST(DlgSetting, OpensWithWhatIsStored) {
@@ -260,26 +287,30 @@ TEST(DlgSetting, ARefusedTaskIsShownTheBoxUntickedAndNothingStored) {
     AutoRunPlaceOverride nowhere(std::nullopt, "\\No Such Folder");
     WriteSettingValue(kTimeFormatValue, 24);
     CDlgSetting dlg;
-    std::string said;
-    ModalScript script(10000);
-    script.WaitShown([&] { return dlg.GetSafeHwnd(); })
-        .Do([&] {
-            Click(dlg.GetSafeHwnd(), IDC_FORMAT_12);
-            Click(dlg.GetSafeHwnd(), IDC_AUTORUN);
-            PostClick(dlg.GetSafeHwnd(), IDOK);
-        })
-        .Answer("Vellumo", IDOK, &said)
-        .Do([&] {
-            HWND wnd = dlg.GetSafeHwnd();
-            EXPECT_TRUE(::IsWindowVisible(wnd)) << "the dialog stays open";
-            EXPECT_FALSE(Checked(wnd, IDC_AUTORUN));
-            EXPECT_EQ(::GetDlgCtrlID(::GetFocus()), IDC_AUTORUN);
-            PostClick(wnd, IDCANCEL);
-        });
-    EXPECT_EQ(script.Run([&] { return dlg.DoModal(); }), IDCANCEL);
-    EXPECT_EQ(said, kAutoRunRefused);
+    EXPECT_EQ(OkWithTheStartRefused(dlg, true), kAutoRunRefused);
     EXPECT_EQ(ReadSettingValue(kTimeFormatValue), 24) << "nothing stored";
     EXPECT_EQ(AutoRunText(), AutoRunData(path)) << "the earlier entry goes only for a task";
     EXPECT_FALSE(TaskExists(ThisUsersTaskName()));
     EXPECT_FALSE(TaskExists(ThisUsersTaskName(), "\\No Such Folder"));
+}
+
+TEST(DlgSetting, AFailedRemovalIsShownTheBoxTickedAgainAndNothingStored) {
+    SettingsSandbox sandbox;
+    SavedTask savedTask;
+    ASSERT_TRUE(SetAutoRun());
+    // The service keeps each task in a file of its own: made read-only, the
+    // task cannot be deleted.
+    char system[MAX_PATH] = {};
+    ::GetSystemDirectoryA(system, MAX_PATH);
+    const std::string file = std::string(system) + "\\Tasks\\" + ThisUsersTaskName();
+    ASSERT_TRUE(::SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_READONLY)) << file;
+    struct Writable {  // again before the saved task is put back
+        std::string file;
+        ~Writable() { ::SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL); }
+    } writable{file};
+    WriteSettingValue(kTimeFormatValue, 24);
+    CDlgSetting dlg;
+    EXPECT_EQ(OkWithTheStartRefused(dlg, false), kAutoRunNotRemoved);
+    EXPECT_EQ(ReadSettingValue(kTimeFormatValue), 24) << "nothing stored";
+    EXPECT_TRUE(TaskExists(ThisUsersTaskName()));
 }

@@ -41,6 +41,22 @@ std::string Text(HWND wnd) {
 void Command(CVellumoDlg& panel, int id, int times = 1) {
     for (int i = 0; i < times; ++i) ::SendMessageA(panel.m_hWnd, WM_COMMAND, id, 0);
 }
+
+// A day of this month other than today (whose colour wins over a memo's),
+// with the memo folder made beside the tests and the store pointed there.
+struct ShownDay {
+    int day = 0;
+    std::string path;  // its memo file
+};
+ShownDay ADayOfThisMonth() {
+    const Date today = LocalDateNow();
+    ShownDay shown;
+    shown.day = today.day == 1 ? 2 : 1;
+    ::CreateDirectoryA((TestProgramDir() + "\\Remark").c_str(), nullptr);
+    Memos().InitMemoPaths(TestProgramDir());
+    shown.path = Memos().MemoPath(Date{today.year, today.month, shown.day});
+    return shown;
+}
 }  // namespace
 
 TEST(Panel, LaysOutTheMonthWithMemoColoursAndTips) {
@@ -338,12 +354,9 @@ TEST(Panel, ThePointerFindsExactlyTheCellsAStepShows) {
 }
 
 TEST(Panel, AMemoWrittenChangedOrRemovedElsewhereShowsAtTheNextStep) {
-    const Date today = LocalDateNow();
-    const int day = today.day == 1 ? 2 : 1;  // not today, whose colour wins over a memo's
-    const std::string dir = TestProgramDir();
-    ::CreateDirectoryA((dir + "\\Remark").c_str(), nullptr);
-    Memos().InitMemoPaths(dir);
-    const std::string path = Memos().MemoPath(Date{today.year, today.month, day});
+    const ShownDay shown = ADayOfThisMonth();
+    const int day = shown.day;
+    const std::string& path = shown.path;
     ::DeleteFileA(path.c_str());
     RunPanel([&](CVellumoDlg& panel) {
         const int cell = CellOfDay(panel.ShownMonth(), day);
@@ -370,12 +383,9 @@ TEST(Panel, AMemoWrittenChangedOrRemovedElsewhereShowsAtTheNextStep) {
 // within the two-second step of a FAT drive looks: the size and every time
 // stay those of the text the grid read.
 TEST(Panel, ASameSizeEditWithItsTimesPutBackShowsWithoutAStep) {
-    const Date today = LocalDateNow();
-    const int day = today.day == 1 ? 2 : 1;
-    const std::string dir = TestProgramDir();
-    ::CreateDirectoryA((dir + "\\Remark").c_str(), nullptr);
-    Memos().InitMemoPaths(dir);
-    const std::string path = Memos().MemoPath(Date{today.year, today.month, day});
+    const ShownDay shown = ADayOfThisMonth();
+    const int day = shown.day;
+    const std::string& path = shown.path;
     ASSERT_TRUE(WriteFileBytes(path, "first text"));
     FILETIME created{}, accessed{}, written{};
     {
@@ -396,6 +406,56 @@ TEST(Panel, ASameSizeEditWithItsTimesPutBackShowsWithoutAStep) {
         Command(panel, IDC_NEXT_MONTH);
         Command(panel, IDC_PREV_MONTH);
         EXPECT_EQ(panel.DayCell(cell).TipText(), "other text");
+    });
+    ::DeleteFileA(path.c_str());
+}
+
+// A restore that swaps folders, a sync client that makes the folder anew:
+// the watch follows the folder renamed away, and the one now in its place is
+// listed, read and watched all the same, without a step.
+TEST(Panel, AMemoFolderPutInPlaceOfTheShownOneShowsWithinSeconds) {
+    const ShownDay shown = ADayOfThisMonth();
+    const int day = shown.day;
+    const std::string& path = shown.path;
+    const std::string remark = TestProgramDir() + "\\Remark", away = remark + ".away";
+    ASSERT_TRUE(WriteFileBytes(path, "old folder's text"));
+    RunPanel([&](CVellumoDlg& panel) {
+        const int cell = CellOfDay(panel.ShownMonth(), day);
+        ASSERT_EQ(panel.DayCell(cell).TipText(), "old folder's text");
+        ASSERT_TRUE(::MoveFileA(remark.c_str(), away.c_str()));
+        ASSERT_TRUE(::CreateDirectoryA(remark.c_str(), nullptr));
+        ASSERT_TRUE(WriteFileBytes(path, "new folder's text"));
+        EXPECT_TRUE(PumpUntil([&] { return panel.DayCell(cell).TipText() == "new folder's text"; }, 10000));
+        // And the new folder is the one watched.
+        ASSERT_TRUE(WriteFileBytes(path, "new folder's edit"));
+        EXPECT_TRUE(PumpUntil([&] { return panel.DayCell(cell).TipText() == "new folder's edit"; }, 10000));
+    });
+    ::DeleteFileA(path.c_str());
+    ::DeleteFileA((away + path.substr(remark.size())).c_str());
+    ::RemoveDirectoryA(away.c_str());
+}
+
+// A notification comes while another program holds the file: the day reads
+// blank until it lets go, then shows the text without a step.
+TEST(Panel, AMemoAnotherProgramHeldWhileItChangedShowsOnceLetGo) {
+    const ShownDay shown = ADayOfThisMonth();
+    const int day = shown.day;
+    const std::string& path = shown.path;
+    ASSERT_TRUE(WriteFileBytes(path, "first text"));
+    RunPanel([&](CVellumoDlg& panel) {
+        const int cell = CellOfDay(panel.ShownMonth(), day);
+        ASSERT_EQ(panel.DayCell(cell).TipText(), "first text");
+        {
+            FileHandle held(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, 0,
+                                          nullptr));
+            ASSERT_TRUE(held);
+            const std::string text = "the writer's text";
+            DWORD written = 0;
+            ASSERT_TRUE(::WriteFile(held.Get(), text.data(), static_cast<DWORD>(text.size()), &written,
+                                    nullptr));
+            ASSERT_TRUE(PumpUntil([&] { return panel.DayCell(cell).TipText().empty(); }, 10000));
+        }
+        EXPECT_TRUE(PumpUntil([&] { return panel.DayCell(cell).TipText() == "the writer's text"; }, 10000));
     });
     ::DeleteFileA(path.c_str());
 }

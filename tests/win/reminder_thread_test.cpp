@@ -256,3 +256,44 @@ TEST(ReminderThread, OneRunsPerProcessAWakeRunsAPassAndTheTestStopEndsIt) {
     EXPECT_LT(::GetTickCount() - start, 20000u);  // well short of the 27 s between passes
     EXPECT_TRUE(StopReminderThread());  // none left
 }
+
+// Two copies answer at once (at midnight the old copy's OK meets the new
+// copy's pass): each read-change-write of the kept state is whole, so no
+// answer of either is lost. The second copy is this test run again.
+TEST(ReminderThread, TwoCopiesAnsweringAtOnceLoseNothing) {
+    constexpr char kRole[] = "VELLUMO_STATE_CONTENDER";
+    constexpr int kAnswers = 40;
+    const auto answerAll = [](int hour) {
+        KernelHandle go(::OpenEventA(SYNCHRONIZE, FALSE, "vellumo-test-state-go"));
+        KernelHandle ready(::OpenEventA(EVENT_MODIFY_STATE, FALSE, "vellumo-test-state-ready"));
+        if (ready) ::SetEvent(ready.Get());
+        if (go) ::WaitForSingleObject(go.Get(), 30000);
+        for (int minute = 0; minute < kAnswers; ++minute)
+            AnswerReminders({ReminderKey{kDay, hour, minute}}, 0);
+    };
+    char role[8] = {};
+    if (::GetEnvironmentVariableA(kRole, role, sizeof role)) {
+        answerAll(11);
+        return;
+    }
+    ReminderScene scene;
+    const KernelHandle go(::CreateEventA(nullptr, TRUE, FALSE, "vellumo-test-state-go"));
+    const KernelHandle ready(::CreateEventA(nullptr, TRUE, FALSE, "vellumo-test-state-ready"));
+    char exe[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, exe, MAX_PATH);
+    ::SetEnvironmentVariableA(kRole, "1");
+    const KernelHandle other(LaunchProcess(
+        std::string("\"") + exe + "\" --gtest_filter=ReminderThread.TwoCopiesAnsweringAtOnceLoseNothing"));
+    ::SetEnvironmentVariableA(kRole, nullptr);
+    ASSERT_TRUE(other);
+    ASSERT_EQ(::WaitForSingleObject(ready.Get(), 60000), static_cast<DWORD>(WAIT_OBJECT_0));
+    ::SetEvent(go.Get());
+    answerAll(10);
+    ASSERT_EQ(::WaitForSingleObject(other.Get(), 60000), static_cast<DWORD>(WAIT_OBJECT_0));
+
+    const ReminderState state = ParseReminderState(ReadReminderStateText());
+    int dismissed = 0;
+    for (const ReminderRecord& r : state.records)
+        if (r.status == ReminderStatus::Dismissed) ++dismissed;
+    EXPECT_EQ(dismissed, 2 * kAnswers) << ReadReminderStateText();
+}

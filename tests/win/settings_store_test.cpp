@@ -181,3 +181,26 @@ TEST(SettingsStore, FromVistaOnTheStartAtLogOnIsThisUsersTask) {
     RemoveAutoRun();
     EXPECT_EQ(TaskExists(task), kept);
 }
+
+TEST(SettingsStore, TheTaskIsNamedByTheAccountsSidAndReplacesTheOneNamedByTheUserName) {
+    SavedTask savedTask;
+    SavedRegistryValue savedEntry(HKEY_CURRENT_USER, kAutoRunKeyPath, kAutoRunValueName);
+    char module[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, module, MAX_PATH);
+    const std::string own = "\"" + std::string(module) + "\"";
+    // An earlier version's task of this program is this account's start at
+    // log-on (another account of the same user name may own that name; the
+    // service here tells by the trigger where it keeps one).
+    ASSERT_TRUE(RegisterTaskRunning(EarlierTaskName(), own));
+    EXPECT_TRUE(IsAutoRunSetForAnyCopy());
+    EXPECT_EQ(IsAutoRunSet(), SchedulerKeepsDefinitions());
+    ASSERT_TRUE(SetAutoRun());
+    EXPECT_TRUE(TaskExists(ThisUsersTaskName()));
+    EXPECT_FALSE(TaskExists(EarlierTaskName())) << "it would start the program a second time";
+
+    ASSERT_TRUE(RegisterTaskRunning(EarlierTaskName(), own));
+    EXPECT_TRUE(RemoveAutoRun());
+    EXPECT_FALSE(TaskExists(ThisUsersTaskName()));
+    EXPECT_FALSE(TaskExists(EarlierTaskName()));
+    EXPECT_FALSE(IsAutoRunSetForAnyCopy());
+}
