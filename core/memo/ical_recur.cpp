@@ -223,3 +223,5 @@ std::vector<LocalDateTime> ExpandRecurrence(const RecurrenceRule& rule, const Lo
     }
     return std::move(c.Found());
 }
+
+bool PositiveRuleNumber(const std::string& text, std::int64_t& value) { return PositiveNumber(text, value); }

@@ -39,3 +39,7 @@ std::vector<LocalDateTime> ExpandRecurrence(const RecurrenceRule& rule, const Lo
 
 // "SU".."SA" as 0..6; -1 for anything else.
 int WeekdayOfCode(const std::string& code);
+
+// A rule's number "1".."999999999" (larger ones saturate); false for zero
+// or anything else.
+bool PositiveRuleNumber(const std::string& text, std::int64_t& value);
