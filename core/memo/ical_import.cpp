@@ -371,7 +371,10 @@ private:
     bool TakeAsRepeat(const IcalComponent& event, const ClockedTime& start, const LocalDateTime& firstLocal,
                       const std::string& text, const Zones& zones, const std::vector<Exclusion>* replaced) {
         const IcalProperty* rrule = event.Find("RRULE");
-        if (rrule == nullptr || event.Find("RDATE") != nullptr) return false;
+        // A repeating memo's file holds dates of years 1..9999 only.
+        if (rrule == nullptr || event.Find("RDATE") != nullptr || firstLocal.date.year < 1 ||
+            firstLocal.date.year > 9999)
+            return false;
         std::optional<RepeatMemo> memo = RepeatOfRule(rrule->value, firstLocal);
         if (!memo) return false;
         // UNTIL in UTC, for a start on another clock, on the start's clock.
@@ -388,8 +391,10 @@ private:
         for (const IcalProperty& p : event.properties)
             if (p.name == "EXDATE") AddExclusions(p, zones, excluded);
         for (const Exclusion& e : excluded) {
-            const bool hits = e.dateOnly || start.time.dateOnly || (e.local.time.hour == firstLocal.time.hour && e.local.time.minute == firstLocal.time.minute &&
-                                                                e.local.time.second == firstLocal.time.second);
+            const TimeOfDay& t = e.local.time;
+            const bool hits = e.dateOnly || start.time.dateOnly ||
+                              (t.hour == firstLocal.time.hour && t.minute == firstLocal.time.minute &&
+                               t.second == firstLocal.time.second);
             if (hits && RepeatsOn(*memo, e.local.date) &&
                 std::find(memo->skipped.begin(), memo->skipped.end(), e.local.date) == memo->skipped.end())
                 memo->skipped.push_back(e.local.date);

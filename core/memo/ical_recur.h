@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -36,6 +37,10 @@ std::optional<RecurrenceRule> ParseRecurrenceRule(const std::string& value, cons
 std::vector<LocalDateTime> ExpandRecurrence(const RecurrenceRule& rule, const LocalDateTime& start,
                                             const std::optional<LocalDateTime>& until,
                                             const Date& from, const Date& to);
+
+// A rule's parts by upper-case name, values in upper case; false for a
+// part given twice or without "=".
+bool RuleParts(const std::string& value, std::map<std::string, std::string>& parts);
 
 // "SU".."SA" as 0..6; -1 for anything else.
 int WeekdayOfCode(const std::string& code);

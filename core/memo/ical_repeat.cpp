@@ -10,23 +10,6 @@ namespace {
 
 const char* const kDayCodes[] = {"SU", "MO", "TU", "WE", "TH", "FR", "SA"};
 
-// The rule's parts by name; false for a part given twice or without "=".
-bool RuleParts(const std::string& value, std::map<std::string, std::string>& parts) {
-    std::size_t pos = 0;
-    while (pos <= value.size()) {
-        std::size_t end = value.find(';', pos);
-        if (end == std::string::npos) end = value.size();
-        const std::string part = value.substr(pos, end - pos);
-        pos = end + 1;
-        if (part.empty()) continue;
-        const std::size_t eq = part.find('=');
-        if (eq == std::string::npos) return false;
-        if (!parts.emplace(UpperAscii(part.substr(0, eq)), UpperAscii(part.substr(eq + 1))).second)
-            return false;
-    }
-    return true;
-}
-
 // "2TU", "-1FR", "+3MO": the place (1..5, -1) and the weekday.
 bool NumberedWeekday(const std::string& text, int& place, int& weekday) {
     if (text.size() < 3) return false;
