@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "core/memo/memo_format.h"
+#include "core/memo/repeat_memo.h"
 #include "platform/wide_text.h"
 
 namespace {
@@ -136,6 +137,15 @@ void MemoFinder::List() {
     std::vector<SearchIndex::Key> keys;
     for (const MemoStore::ListedFile& file : Memos().ListAllMemos().files)
         if (const auto date = Memos().DateOfMemoFile(file.name)) keys.push_back({*date, SearchIndex::kMemo});
+    SYSTEMTIME now{};
+    ::GetLocalTime(&now);
+    const Date from{now.wYear - 1, 1, 1}, to{now.wYear + 1, 12, 31};
+    m_repeatTexts.clear();
+    for (const MemoStore::StoredRepeat& stored : Memos().ReadRepeats()) {
+        m_repeatTexts.push_back(Utf16Of(stored.memo.text.data(), stored.memo.text.size(), m_codePage));
+        const int kind = static_cast<int>(m_repeatTexts.size());
+        for (const Date& date : RepeatDates(stored.memo, from, to, kRepeatDatesFound)) keys.push_back({date, kind});
+    }
     m_index.Reset(std::move(keys));
     m_load = 0;
 }
@@ -152,10 +162,16 @@ std::optional<std::u16string> MemoFinder::ReadText(const Date& date, bool* missi
     return Utf16Of(content.data(), content.size(), m_codePage);
 }
 
+std::optional<std::u16string> MemoFinder::ItemText(const SearchIndex::Key& key, bool* missing) {
+    if (key.kind == SearchIndex::kMemo) return ReadText(key.date, missing);
+    *missing = false;
+    return m_repeatTexts[static_cast<std::size_t>(key.kind - 1)];
+}
+
 void MemoFinder::Load(std::size_t i) {
     const SearchIndex::Key key = m_index.KeyAt(i);
     bool missing = false;
-    const auto text = ReadText(key.date, &missing);
+    const auto text = ItemText(key, &missing);
     // A file gone since the listing stays, empty, till its change is told.
     if (text || missing)
         m_index.Put(key, text ? *text : std::u16string());
@@ -221,14 +237,15 @@ void MemoFinder::Scan() {
     for (std::size_t n = 0; n < kScanSlice && m_scan < m_index.Size(); ++n, ++m_scan) {
         const SearchIndex::State state = m_index.StateAt(m_scan);
         if (state == SearchIndex::State::unread) break;
-        const Date date = m_index.KeyAt(m_scan).date;
+        const SearchIndex::Key key = m_index.KeyAt(m_scan);
+        const Date date = key.date;
         if (state == SearchIndex::State::kept) {
             if (m_index.Match(m_scan, m_words, m_fold.data(), kLineUnits, line))
                 hits.push_back(Hit{date, line});
             continue;
         }
         bool missing = false;
-        const auto text = ReadText(date, &missing);
+        const auto text = ItemText(key, &missing);
         if (!text) continue;
         if (const auto found = MatchWords(text->data(), text->size(), m_words, m_fold.data()))
             hits.push_back(Hit{date, LineOf(text->data(), *found, kLineUnits)});

@@ -8,6 +8,13 @@
 // saves or deletes meanwhile, and a watch of the folder what other programs
 // change: the index stays current without listing the folder again.
 //
+// A repeating memo joins the index as one item on each of its dates from
+// 1 January of last year to 31 December of next year (at most
+// kRepeatDatesFound of them a memo), kind 1 + its place among the
+// repeating memos, after the date's own memo: the years a user looks for a
+// birthday or a bill in, bounded however often it comes. They are read
+// when the folder is listed (the dialog opens, or the watch lost count).
+//
 // Threads: the worker alone owns the index, the case table, the watch and
 // the scan. It shares with the dialog's thread only the members under
 // "shared" below, each read and written with m_lock held: the query and its
@@ -31,6 +38,7 @@
 class MemoFinder {
 public:
     static constexpr std::size_t kLineUnits = 512;  // of a hit's line, more than a list shows
+    static constexpr std::size_t kRepeatDatesFound = 1200;  // a daily memo's three years
 
     struct Hit {
         Date date;
@@ -77,6 +85,8 @@ private:
     // A memo's searchable text; none when not read now (`missing` then
     // tells whether its file is gone).
     std::optional<std::u16string> ReadText(const Date& date, bool* missing);
+    // An item's text: a repeating memo's from m_repeatTexts, else ReadText.
+    std::optional<std::u16string> ItemText(const SearchIndex::Key& key, bool* missing);
 
     const HWND m_notify;
     const UINT m_message;
@@ -98,6 +108,7 @@ private:
     std::vector<char16_t> m_fold;
     DirectoryWatch m_watch;
     std::vector<std::u16string> m_words;
+    std::vector<std::u16string> m_repeatTexts;  // [kind - 1]
     unsigned m_generation = 0;  // of the scan
     std::size_t m_load = 0;     // items before it are read
     std::size_t m_scan = 0;     // items before it are matched

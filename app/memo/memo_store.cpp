@@ -311,22 +311,8 @@ bool MemoStore::WatchMemoFolder(DirectoryWatch& watch) const { return watch.Star
 // ------------------------------------------------------ repeating memos --
 
 namespace {
-constexpr const char* kRepeatStem = "Repeat_";
-
-// The number of a repeating memo's file name; 0 for any other name.
-unsigned RepeatNumber(const std::string& name) {
-    const std::size_t stem = std::strlen(kRepeatStem);
-    if (name.size() <= stem + 4 || name.size() > stem + 4 + 9 ||
-        ::_strnicmp(name.c_str(), kRepeatStem, stem) != 0 ||
-        ::_stricmp(name.c_str() + name.size() - 4, ".txt") != 0)
-        return 0;
-    unsigned n = 0;
-    for (std::size_t i = stem; i < name.size() - 4; ++i) {
-        if (name[i] < '0' || name[i] > '9') return 0;
-        n = n * 10 + static_cast<unsigned>(name[i] - '0');
-    }
-    return n;
-}
+constexpr const char* kRepeatStem = kRepeatFileStem;
+unsigned RepeatNumber(const std::string& name) { return RepeatFileNumber(name); }
 }  // namespace
 
 std::vector<MemoStore::StoredRepeat> MemoStore::ReadRepeats() const {

@@ -15,6 +15,7 @@
 #include "core/memo/ical_time.h"
 #include "core/memo/memo_format.h"
 #include "core/memo/memo_search.h"
+#include "core/memo/repeat_memo.h"
 #include "platform/ansi_code_page.h"
 
 namespace sandrel {
@@ -111,6 +112,48 @@ bool WriteDays(const std::vector<PlannedDay>& plan, const std::vector<std::int64
     return true;
 }
 
+// The repeating memos in the Repeat folder ("Repeat_<n>.txt"), by number;
+// a file that does not read as one is left out, as the memo store does.
+std::vector<RepeatForExport> ReadRepeats(const std::string& repeatDir, unsigned* highest) {
+    std::vector<std::pair<unsigned, RepeatForExport>> found;
+    *highest = 0;
+    for (const std::string& name : NamesIn(repeatDir, false)) {
+        const unsigned number = RepeatFileNumber(name);
+        if (number == 0) continue;
+        *highest = std::max(*highest, number);
+        std::string bytes;
+        if (!ReadWhole(repeatDir + "\\" + name, &bytes, kRepeatReadLimit)) continue;
+        if (std::optional<RepeatMemo> memo = ReadRepeatFile(bytes))
+            found.push_back({number, RepeatForExport{name, std::move(*memo)}});
+    }
+    std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<RepeatForExport> repeats;
+    for (auto& entry : found) repeats.push_back(std::move(entry.second));
+    return repeats;
+}
+
+// Writes each new repeating memo under the next free number; false (and
+// the path) when one could not be written.
+bool WriteRepeats(const std::vector<RepeatMemo>& repeats, const std::string& repeatDir, unsigned highest,
+                  std::size_t* written, std::string* failedPath) {
+    if (repeats.empty()) return true;
+    ::CreateDirectoryA(repeatDir.c_str(), nullptr);
+    for (const RepeatMemo& memo : repeats) {
+        // Never over a file made meanwhile: the next number then.
+        for (int tries = 0;; ++tries) {
+            const std::string path =
+                repeatDir + "\\" + kRepeatFileStem + std::to_string(++highest) + ".txt";
+            if (PlaceWhole(path, ImportTemp(path), RepeatFileText(memo), false)) break;
+            if (tries >= 20 || !Exists(path)) {
+                *failedPath = path;
+                return false;
+            }
+        }
+        ++*written;
+    }
+    return true;
+}
+
 }  // namespace
 
 Outcome ExportCalendar(const std::string& dir, const std::string& file, const Day* range) {
@@ -144,7 +187,14 @@ Outcome ExportCalendar(const std::string& dir, const std::string& file, const Da
     SYSTEMTIME now{};
     ::GetSystemTime(&now);
     const LocalDateTime nowUtc{{now.wYear, now.wMonth, now.wDay}, {now.wHour, now.wMinute, now.wSecond}};
-    const IcsExport ics = ExportIcs(memos, SystemAnsiCodePage(), nowUtc);
+    unsigned highest = 0;
+    std::vector<RepeatForExport> repeats;
+    for (RepeatForExport& repeat : ReadRepeats(paths.repeatDir, &highest)) {
+        // Within a range: the series with a date in it.
+        if (range && RepeatDates(repeat.memo, ToDate(range[0]), ToDate(range[1]), 1).empty()) continue;
+        repeats.push_back(std::move(repeat));
+    }
+    const IcsExport ics = ExportIcs(memos, SystemAnsiCodePage(), nowUtc, repeats);
     if (!PlaceWhole(file, file + ".tmp", ics.bytes, true))
         return {kCalendarFileFailed, "Export failed: could not write " + file + "."};
     return {kDone, DescribeExport(ics.report) + "\n\nWritten to " + file + "."};
@@ -173,13 +223,16 @@ Outcome ImportCalendar(const std::string& dir, const std::string& file, const Da
         if (notice.read == DayRead::kRead) existing.notice = notice.text;
         return existing;
     };
+    unsigned highestRepeat = 0;
+    for (RepeatForExport& repeat : ReadRepeats(paths.repeatDir, &highestRepeat))
+        context.repeats.push_back(std::move(repeat.memo));
     LookedDays looked;
     context.existing = Noting(context.existing, paths, &looked);
     const IcsImport plan = PlanIcsImport(bytes, context);
     if (!plan.error.empty()) return {kNotCalendar, "Import failed: " + file + ": " + plan.error + " No memo was changed."};
 
     const std::string account = DescribeImport(plan.report);
-    if (plan.plan.empty()) return {kDone, account + "\n\nNothing was changed, so no backup was needed."};
+    if (plan.plan.empty() && plan.repeats.empty()) return {kDone, account + "\n\nNothing was changed, so no backup was needed."};
 
     // The memos as they are now, in a backup of their own, so that Restore
     // can undo the import.
@@ -201,6 +254,12 @@ Outcome ImportCalendar(const std::string& dir, const std::string& file, const Da
     std::size_t written = 0;
     std::string failedPath;
     std::vector<std::int64_t> changed;
+    std::size_t repeatsWritten = 0;
+    if (!WriteRepeats(plan.repeats, paths.repeatDir, highestRepeat, &repeatsWritten, &failedPath))
+        return {kCopyFailed, "Import stopped: could not write " + failedPath + ". " +
+                                 Plural(repeatsWritten, "repeating memo was", "repeating memos were") +
+                                 " written of " + std::to_string(plan.repeats.size()) + "; no dated memo was. " +
+                                 backupLine};
     bool ok = WriteDays(plan.plan, nullptr, paths, looked, &changed, &written, &failedPath);
     // A date saved meanwhile (in Vellumo's editor, say) is planned again from
     // its new text and written over that; one that keeps changing is left.

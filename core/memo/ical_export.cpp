@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/memo/ical_repeat.h"
 #include "core/memo/ical_time.h"
 
 namespace {
@@ -24,6 +25,21 @@ std::optional<NoticeTime> RemindTime(const std::optional<std::string>& notice) {
     if (!time || time->hour < 0 || time->hour > 23 || time->minute < 0 || time->minute > 59)
         return std::nullopt;
     return time;
+}
+
+// The summary, text and alarm of one event.
+void AddText(std::string& out, const std::string& summary, const std::string& text, bool alarm,
+             const std::string& trigger) {
+    Add(out, "SUMMARY:" + EscapeText(summary));
+    Add(out, "DESCRIPTION:" + EscapeText(text));
+    if (!alarm) return;
+    Add(out, "BEGIN:VALARM");
+    Add(out, "ACTION:DISPLAY");
+    // A display alarm needs words to show.
+    const bool blank = summary.find_first_not_of(" \t") == std::string::npos;
+    Add(out, "DESCRIPTION:" + EscapeText(blank ? kAlarmFallback : summary));
+    Add(out, "TRIGGER:" + trigger);
+    Add(out, "END:VALARM");
 }
 
 std::string Count(int n, const char* one, const char* many) {
@@ -74,7 +90,7 @@ std::optional<Date> DateOfDayFileName(const std::string& fileName) {
 }
 
 IcsExport ExportIcs(const std::vector<MemoForExport>& memos, const AnsiCodePage& codePage,
-                    const LocalDateTime& nowUtc) {
+                    const LocalDateTime& nowUtc, const std::vector<RepeatForExport>& repeats) {
     std::vector<const MemoForExport*> ordered;
     for (const MemoForExport& memo : memos) ordered.push_back(&memo);
     std::stable_sort(ordered.begin(), ordered.end(),
@@ -126,17 +142,46 @@ IcsExport ExportIcs(const std::vector<MemoForExport>& memos, const AnsiCodePage&
             Add(out, "DTSTART;VALUE=DATE:" + IcalDate(date));
             Add(out, "DTEND;VALUE=DATE:" + IcalDate(AddDays(date, 1)));
         }
-        Add(out, "SUMMARY:" + EscapeText(summary));
-        Add(out, "DESCRIPTION:" + EscapeText(text));
-        if (remind) {
-            Add(out, "BEGIN:VALARM");
-            Add(out, "ACTION:DISPLAY");
-            // A display alarm needs words to show.
-            const bool blank = summary.find_first_not_of(" \t") == std::string::npos;
-            Add(out, "DESCRIPTION:" + EscapeText(blank ? kAlarmFallback : summary));
-            Add(out, "TRIGGER:PT0S");
-            Add(out, "END:VALARM");
+        AddText(out, summary, text, remind.has_value(), AheadTrigger(0));
+        Add(out, "END:VEVENT");
+    }
+    for (const RepeatForExport& repeat : repeats) {
+        const RepeatMemo& memo = repeat.memo;
+        const std::optional<Date> start = FirstRuleDate(memo);
+        const std::size_t kept = AnsiCutLength(memo.text, kMemoReadLimit, codePage);
+        const std::string text = MemoTextToUtf8(memo.text.substr(0, kept), codePage,
+                                                report.charactersReplaced, report.charactersDropped);
+        if (!start) {
+            ++report.skippedDate;
+            continue;
         }
+        if (text.empty()) {
+            ++report.skippedEmpty;
+            continue;
+        }
+        ++report.repeats;
+        if (kept < memo.text.size()) ++report.memosCut;
+        const std::string stem = repeat.name.substr(0, repeat.name.rfind('.'));
+        Add(out, "BEGIN:VEVENT");
+        Add(out, "UID:vellumo-repeat-" + stem + "@vellumo");
+        Add(out, stamp);
+        std::string skipped;
+        if (memo.hasTime) {
+            const TimeOfDay time{memo.hour, memo.minute, 0};
+            Add(out, "DTSTART:" + IcalDateTime(LocalDateTime{*start, time}, false));
+            Add(out, "DURATION:PT15M");
+            for (const Date& d : memo.skipped)
+                skipped += (skipped.empty() ? "" : ",") + IcalDateTime(LocalDateTime{d, time}, false);
+            if (!skipped.empty()) skipped = "EXDATE:" + skipped;
+        } else {
+            Add(out, "DTSTART;VALUE=DATE:" + IcalDate(*start));
+            Add(out, "DTEND;VALUE=DATE:" + IcalDate(AddDays(*start, 1)));
+            for (const Date& d : memo.skipped) skipped += (skipped.empty() ? "" : ",") + IcalDate(d);
+            if (!skipped.empty()) skipped = "EXDATE;VALUE=DATE:" + skipped;
+        }
+        Add(out, "RRULE:" + RepeatRuleText(memo));
+        if (!skipped.empty()) Add(out, skipped);
+        AddText(out, SummaryLine(text), text, memo.hasTime, AheadTrigger(memo.aheadMinutes));
         Add(out, "END:VEVENT");
     }
     Add(out, "END:VCALENDAR");
@@ -145,6 +190,7 @@ IcsExport ExportIcs(const std::vector<MemoForExport>& memos, const AnsiCodePage&
 
 std::string DescribeExport(const ExportReport& r) {
     std::string text = Count(r.events, "memo", "memos") + " exported.";
+    if (r.repeats > 0) text += "\n" + Count(r.repeats, "repeating memo", "repeating memos") + " exported.";
     if (r.skippedEmpty > 0)
         text +=
             "\n" +

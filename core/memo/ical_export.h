@@ -9,6 +9,7 @@
 
 #include "core/base/basic_types.h"
 #include "core/memo/ical_text.h"
+#include "core/memo/repeat_memo.h"
 
 // The bytes of a memo file an export reads: more than a memo reader takes
 // (kMemoReadLimit), so that a longer memo is seen and cut at a character.
@@ -20,8 +21,16 @@ struct MemoForExport {
     std::optional<std::string> notice;  // the notice file's text, when there is one
 };
 
+// A repeating memo and the name of its file ("Repeat_3.txt"), which gives
+// its event a UID of its own.
+struct RepeatForExport {
+    std::string name;
+    RepeatMemo memo;
+};
+
 struct ExportReport {
     int events = 0;              // memos written as events
+    int repeats = 0;             // repeating memos written as repeating events
     int skippedEmpty = 0;        // memo files without text
     int skippedDate = 0;         // dates an iCalendar file cannot hold (before year 1, after 9999)
     int charactersReplaced = 0;  // bytes the code page has no character for (written as U+FFFD)
@@ -47,8 +56,13 @@ struct IcsExport {
 // - SUMMARY the first line of the memo text that is not blank, DESCRIPTION
 //   the whole text; UID "vellumo-<date text>@vellumo", the same for the same
 //   date at every export; DTSTAMP `nowUtc`.
+// Each repeating memo after them is one event with its rule: DTSTART the
+// first date of the rule (all day, or at the remind time), RRULE
+// (RepeatRuleText), EXDATE the skipped dates, and with a remind time a
+// display alarm whose TRIGGER is the time ahead ("-P1D", "-PT1H", "PT0S");
+// UID "vellumo-repeat-<file name without .txt>@vellumo".
 IcsExport ExportIcs(const std::vector<MemoForExport>& memos, const AnsiCodePage& codePage,
-                    const LocalDateTime& nowUtc);
+                    const LocalDateTime& nowUtc, const std::vector<RepeatForExport>& repeats = {});
 
 // "vellumo-2026-12-9@vellumo".
 std::string EventUid(const Date& date);

@@ -7,6 +7,7 @@
 #include "core/memo/ical_export.h"
 #include "core/memo/ical_reader.h"
 #include "core/memo/ical_recur.h"
+#include "core/memo/ical_repeat.h"
 #include "core/memo/ical_time.h"
 #include "core/memo/ical_zone.h"
 
@@ -102,10 +103,21 @@ std::string NoticeOf(const TimeOfDay& t) {
     return std::to_string(t.hour) + ":" + minute;
 }
 
+// A repeating memo as an export writes it: the first date of its rule, the
+// text with LF line breaks, the skipped dates in order.
+std::string RepeatKey(RepeatMemo memo) {
+    if (const std::optional<Date> first = FirstRuleDate(memo)) memo.first = *first;
+    memo.text = LfLineBreaks(memo.text);
+    std::sort(memo.skipped.begin(), memo.skipped.end(),
+              [](const Date& a, const Date& b) { return DayNumber(a) < DayNumber(b); });
+    return RepeatFileText(memo);
+}
+
 class Importer {
 public:
     Importer(const ImportContext& context, IcsImport& result)
-        : context_(context), report_(result.report), plan_(result.plan) {
+        : context_(context), report_(result.report), plan_(result.plan), repeats_(result.repeats) {
+        for (const RepeatMemo& memo : context.repeats) repeatKeys_.push_back(RepeatKey(memo));
         const Date& today = context.today;
         windowOpen_ = today.year >= 1 && today.year <= 9999 && IsRealDate(today);
         windowFrom_ = today;
@@ -339,6 +351,7 @@ private:
             return;
         }
         if (start.clock.unknownZone) ++report_.unknownTimeZones;
+        if (TakeAsRepeat(event, start, firstLocal, text, zones, replaced)) return;
 
         const std::vector<IcalTime> starts = Starts(event, start, firstLocal, zones, replaced);
         if (starts.empty()) {
@@ -366,6 +379,70 @@ private:
             cut = Apply(t.value.date, text, notice) || cut;
         }
         if (cut) ++report_.textsCut;  // once for the event, however many dates it fills
+    }
+
+    // True when the event became a repeating memo (or is one there already).
+    bool TakeAsRepeat(const IcalComponent& event, const ClockedTime& start, const LocalDateTime& firstLocal,
+                      const std::string& text, const Zones& zones, const std::vector<Exclusion>* replaced) {
+        const IcalProperty* rrule = event.Find("RRULE");
+        // A repeating memo's file holds dates of years 1..9999 only.
+        if (rrule == nullptr || event.Find("RDATE") != nullptr || firstLocal.date.year < 1 ||
+            firstLocal.date.year > 9999)
+            return false;
+        std::optional<RepeatMemo> memo = RepeatOfRule(rrule->value, firstLocal);
+        if (!memo) return false;
+        // UNTIL in UTC, for a start on another clock, on the start's clock.
+        const std::string rule = UpperAscii(rrule->value);
+        const std::size_t at = rule.find("UNTIL=");
+        IcalTime until;
+        if (at != std::string::npos && ParseIcalTime(rule.substr(at + 6, rule.find(';', at) - at - 6), until) &&
+            until.utc && !start.clock.utc) {
+            const std::optional<LocalDateTime> local = UntilOnClock(until, start.clock);
+            memo->last = local->date;
+            if (Before(*local, LocalDateTime{local->date, firstLocal.time})) memo->last = AddDays(local->date, -1);
+        }
+        std::vector<Exclusion> excluded = replaced ? *replaced : std::vector<Exclusion>();
+        for (const IcalProperty& p : event.properties)
+            if (p.name == "EXDATE") AddExclusions(p, zones, excluded);
+        for (const Exclusion& e : excluded) {
+            const TimeOfDay& t = e.local.time;
+            const bool hits = e.dateOnly || start.time.dateOnly ||
+                              (t.hour == firstLocal.time.hour && t.minute == firstLocal.time.minute &&
+                               t.second == firstLocal.time.second);
+            if (hits && RepeatsOn(*memo, e.local.date) &&
+                std::find(memo->skipped.begin(), memo->skipped.end(), e.local.date) == memo->skipped.end())
+                memo->skipped.push_back(e.local.date);
+        }
+        if (memo->skipped.size() > kMaxSkippedDates) return false;
+        const std::size_t length = AnsiCutLength(text, kImportedMemoFileLimit, context_.codePage);
+        if (length == 0) return false;
+        if (length < text.size()) ++report_.textsCut;
+        memo->text = text.substr(0, length);
+        if (!start.time.dateOnly) {
+            memo->hasTime = true;
+            memo->hour = firstLocal.time.hour;
+            memo->minute = firstLocal.time.minute;
+            for (const IcalComponent& alarm : event.children) {
+                const IcalProperty* trigger = alarm.Find("TRIGGER");
+                if (alarm.name != "VALARM" || trigger == nullptr) continue;
+                const std::string* related = trigger->Param("RELATED");
+                const std::optional<int> ahead = MinutesAhead(UpperAscii(trigger->value));
+                if ((related == nullptr || UpperAscii(*related) == "START") && ahead &&
+                    *ahead <= kMaxRemindAheadMinutes) {
+                    memo->aheadMinutes = *ahead;
+                    break;
+                }
+            }
+        }
+        const std::string key = RepeatKey(*memo);
+        if (std::find(repeatKeys_.begin(), repeatKeys_.end(), key) != repeatKeys_.end()) {
+            ++report_.repeatsUnchanged;
+        } else {
+            ++report_.repeatsAdded;
+            repeatKeys_.push_back(key);
+            repeats_.push_back(std::move(*memo));
+        }
+        return true;
     }
 
     static bool IsPrintable(const std::string& text) {
@@ -428,6 +505,8 @@ private:
     const ImportContext& context_;
     ImportReport& report_;
     std::vector<PlannedDay>& plan_;
+    std::vector<RepeatMemo>& repeats_;
+    std::vector<std::string> repeatKeys_;  // RepeatKey of those there and added
     bool windowOpen_ = false;
     Date windowFrom_, windowTo_;
     std::vector<EventOccurrence>* occurrences_ = nullptr;
@@ -470,6 +549,9 @@ std::string DescribeImport(const ImportReport& r) {
     text += Line("Memos extended", r.memosExtended);
     text += Line("Memos unchanged (the text was already there)", r.memosUnchanged);
     text += Line("Remind times set", r.remindTimesSet);
+    if (r.repeatsAdded > 0 || r.repeatsUnchanged > 0) text += Line("Repeating memos added", r.repeatsAdded);
+    if (r.repeatsUnchanged > 0)
+        text += Line("Repeating memos unchanged (the same one was already there)", r.repeatsUnchanged);
     text += Line("Events skipped",
                  r.skippedCancelled + r.skippedNoStart + r.skippedNoText + r.skippedNotInWindow);
     const std::pair<const char*, int> notes[] = {

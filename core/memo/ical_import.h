@@ -15,6 +15,7 @@
 #include "core/memo/ical_reader.h"
 #include "core/memo/ical_text.h"
 #include "core/memo/ical_time.h"
+#include "core/memo/repeat_memo.h"
 
 // What the store holds for a date.
 struct ExistingDay {
@@ -34,6 +35,8 @@ struct ImportContext {
     std::function<bool(const LocalDateTime& utc, LocalDateTime& local)> utcToLocal;
     // What a date holds; asked once for every date the file touches.
     std::function<ExistingDay(const Date& date)> existing;
+    // The repeating memos there are: one the file gives again is not added.
+    std::vector<RepeatMemo> repeats;
 };
 
 // The files to write for one date; only dates that change are planned.
@@ -53,6 +56,8 @@ struct ImportReport {
     int memosExtended = 0;     // text appended or remind time set
     int memosUnchanged = 0;    // everything already there
     int remindTimesSet = 0;    // of the added and extended ones
+    int repeatsAdded = 0;      // repeating events taken as repeating memos
+    int repeatsUnchanged = 0;  // ... that were there already (same rule, text and times)
     int datesNotReadable = 0;  // left alone (see ExistingDay::readable)
     // Events skipped, by why.
     int skippedCancelled = 0;    // STATUS:CANCELLED
@@ -70,6 +75,7 @@ struct ImportReport {
 struct IcsImport {
     std::string error;  // empty unless the file could not be read; the plan is then empty
     std::vector<PlannedDay> plan;  // in date order
+    std::vector<RepeatMemo> repeats;  // the repeating memos to add
     ImportReport report;
 };
 
@@ -95,7 +101,13 @@ constexpr std::size_t kImportedMemoFileLimit = kMemoReadLimit;
 // - repeating events (RRULE, RDATE, less EXDATE and the instances other
 //   VEVENTs with the same UID and a RECURRENCE-ID replace) give their
 //   occurrences within today .. today + 365; a rule RecurrenceRule does not
-//   follow gives the first date only.
+//   follow gives the first date only;
+// - but an event whose rule a repeating memo can hold (RepeatOfRule), with
+//   no RDATE, becomes one repeating memo: its text, the start's local date
+//   and time, EXDATE and replaced instances as skipped dates, the first
+//   display alarm's TRIGGER before the start as the time ahead; its dates
+//   get nothing. One that equals a repeating memo there (or one added
+//   before) is not added again.
 // Importing the same file again plans nothing.
 IcsImport PlanIcsImport(const std::string& fileBytes, const ImportContext& context);
 

@@ -1,5 +1,7 @@
 #include "core/memo/ical_recur.h"
 
+#include <map>
+
 #include "core/calendar/month_model.h"
 
 #include "core/memo/ical_text.h"
@@ -118,6 +120,22 @@ void EveryNMonths(Collector& c, const RecurrenceRule& rule, const Date& start, c
 
 }  // namespace
 
+bool RuleParts(const std::string& value, std::map<std::string, std::string>& parts) {
+    std::size_t pos = 0;
+    while (pos <= value.size()) {
+        std::size_t end = value.find(';', pos);
+        if (end == std::string::npos) end = value.size();
+        const std::string part = value.substr(pos, end - pos);
+        pos = end + 1;
+        if (part.empty()) continue;
+        const std::size_t eq = part.find('=');
+        if (eq == std::string::npos) return false;
+        if (!parts.emplace(UpperAscii(part.substr(0, eq)), UpperAscii(part.substr(eq + 1))).second)
+            return false;
+    }
+    return true;
+}
+
 int WeekdayOfCode(const std::string& code) {
     static const char* const kCodes[] = {"SU", "MO", "TU", "WE", "TH", "FR", "SA"};
     for (int i = 0; i < 7; ++i)
@@ -128,20 +146,10 @@ int WeekdayOfCode(const std::string& code) {
 std::optional<RecurrenceRule> ParseRecurrenceRule(const std::string& value, const Date& start) {
     RecurrenceRule rule;
     bool haveFrequency = false;
-    std::string byDay, byMonth, byMonthDay, seen;
-    std::size_t pos = 0;
-    while (pos <= value.size()) {
-        std::size_t end = value.find(';', pos);
-        if (end == std::string::npos) end = value.size();
-        const std::string part = value.substr(pos, end - pos);
-        pos = end + 1;
-        if (part.empty()) continue;
-        const std::size_t eq = part.find('=');
-        if (eq == std::string::npos) return std::nullopt;
-        const std::string name = UpperAscii(part.substr(0, eq));
-        const std::string text = UpperAscii(part.substr(eq + 1));
-        if (seen.find(";" + name + ";") != std::string::npos) return std::nullopt;
-        seen += ";" + name + ";";
+    std::string byDay, byMonth, byMonthDay;
+    std::map<std::string, std::string> parts;
+    if (!RuleParts(value, parts)) return std::nullopt;
+    for (const auto& [name, text] : parts) {
         if (name == "FREQ") {
             haveFrequency = true;
             if (text == "DAILY")
@@ -223,3 +231,5 @@ std::vector<LocalDateTime> ExpandRecurrence(const RecurrenceRule& rule, const Lo
     }
     return std::move(c.Found());
 }
+
+bool PositiveRuleNumber(const std::string& text, std::int64_t& value) { return PositiveNumber(text, value); }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -37,5 +38,13 @@ std::vector<LocalDateTime> ExpandRecurrence(const RecurrenceRule& rule, const Lo
                                             const std::optional<LocalDateTime>& until,
                                             const Date& from, const Date& to);
 
+// A rule's parts by upper-case name, values in upper case; false for a
+// part given twice or without "=".
+bool RuleParts(const std::string& value, std::map<std::string, std::string>& parts);
+
 // "SU".."SA" as 0..6; -1 for anything else.
 int WeekdayOfCode(const std::string& code);
+
+// A rule's number "1".."999999999" (larger ones saturate); false for zero
+// or anything else.
+bool PositiveRuleNumber(const std::string& text, std::int64_t& value);

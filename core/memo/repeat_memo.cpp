@@ -315,3 +315,22 @@ std::optional<std::string> DayTextWithRepeats(const std::optional<std::string>& 
     if (text.size() > kMaxDayText) text.resize(kMaxDayText);
     return text;
 }
+
+unsigned RepeatFileNumber(const std::string& name) {
+    const std::string stem = kRepeatFileStem;
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    const auto sameText = [&](std::size_t at, const std::string& text) {
+        for (std::size_t i = 0; i < text.size(); ++i)
+            if (lower(name[at + i]) != lower(text[i])) return false;
+        return true;
+    };
+    if (name.size() <= stem.size() + 4 || name.size() > stem.size() + 4 + 9 || !sameText(0, stem) ||
+        !sameText(name.size() - 4, ".txt"))
+        return 0;
+    unsigned n = 0;
+    for (std::size_t i = stem.size(); i < name.size() - 4; ++i) {
+        if (name[i] < '0' || name[i] > '9') return 0;
+        n = n * 10 + static_cast<unsigned>(name[i] - '0');
+    }
+    return n;
+}

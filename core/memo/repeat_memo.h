@@ -78,3 +78,9 @@ constexpr std::size_t kMaxDayText = 2 * 4096;
 std::optional<std::string> DayTextWithRepeats(const std::optional<std::string>& own,
                                               const Date& date,
                                               const std::vector<const RepeatMemo*>& repeats);
+
+// A repeating memo's file name, "Repeat_<n>.txt" (n from 1), and the number
+// of one (in any case, as the file system matches names); 0 for any other
+// name.
+constexpr const char* kRepeatFileStem = "Repeat_";
+unsigned RepeatFileNumber(const std::string& name);

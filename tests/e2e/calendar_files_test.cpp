@@ -131,6 +131,35 @@ TEST(CalendarFiles, SandrelExportThenImportGivesTheSameFilesAndASecondImportOrAB
     EXPECT_NE(log.find("not an iCalendar file"), std::string::npos) << log;
 }
 
+TEST(CalendarFiles, AYearlyBirthdayImportsAsOneRepeatingMemoThatExportsAndComesBackTheSame) {
+    SandrelFolder into;
+    WriteFileBytes(into.File("birthday.ics"),
+                   Calendar("BEGIN:VEVENT\r\nUID:anna@test\r\nDTSTAMP:20260101T000000Z\r\n"
+                            "DTSTART;VALUE=DATE:19900312\r\nRRULE:FREQ=YEARLY\r\nSUMMARY:Anna's birthday\r\n"
+                            "END:VEVENT\r\n"));
+    ASSERT_EQ(into.Run("import \"" + into.File("birthday.ics") + "\""), 0) << into.Log();
+    EXPECT_NE(into.Log().find("Repeating memos added: 1"), std::string::npos) << into.Log();
+    EXPECT_EQ(FolderEntries(into.File("Repeat")), std::vector<std::string>{"Repeat_1.txt"});
+    EXPECT_TRUE(MemoFiles(into.Dir()).empty()) << "no dated copies";
+    const std::string stored = ReadFileText(into.File("Repeat\\Repeat_1.txt"));
+    EXPECT_NE(stored.find("first=1990-3-12\r\n"), std::string::npos) << stored;
+    EXPECT_NE(stored.find("Anna's birthday"), std::string::npos) << stored;
+
+    // Again: the same one is there, nothing is written.
+    ASSERT_EQ(into.Run("import \"" + into.File("birthday.ics") + "\""), 0) << into.Log();
+    EXPECT_EQ(FolderEntries(into.File("Repeat")).size(), 1u);
+
+    // Out and into another folder: the same file.
+    const std::string ics = into.File("out.ics");
+    ASSERT_EQ(into.Run("export \"" + ics + "\""), 0) << into.Log();
+    EXPECT_NE(into.Log().find("1 repeating memo exported."), std::string::npos) << into.Log();
+    EXPECT_NE(ReadFileText(ics).find("RRULE:FREQ=YEARLY\r\n"), std::string::npos);
+    SandrelFolder other;
+    ASSERT_EQ(other.Run("import \"" + ics + "\""), 0) << other.Log();
+    EXPECT_EQ(ReadFileText(other.File("Repeat\\Repeat_1.txt")), stored);
+    EXPECT_TRUE(MemoFiles(other.Dir()).empty());
+}
+
 TEST(CalendarFiles, SandrelImportBacksUpFirstAndRestoreOfThatBackupUndoesIt) {
     SandrelFolder folder;
     folder.Memo("2026-1-5", "Dentist", "9:05");

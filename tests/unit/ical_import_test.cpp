@@ -287,9 +287,17 @@ TEST(IcalImport, RepeatingEventsFillTheNextYear) {
     EXPECT_EQ("[2028-2-29] leap birthday", store.Memo(2028, 2, 29));
     std::set<Key> dates;
     for (const auto& entry : store.memos) dates.insert(entry.first);
-    EXPECT_EQ((std::set<Key>{{2028, 2, 29}, {2020, 1, 8}}), dates);
-    EXPECT_EQ(4, result.report.skippedNotInWindow);  // all but the birthday and the odd rule
-    EXPECT_EQ(1, result.report.rulesNotUnderstood);
+    // The month end, "long gone" and the second Wednesday are repeating memos
+    // now; a yearly 29 February that skips common years and one with an
+    // RDATE are still dated copies.
+    EXPECT_EQ((std::set<Key>{{2028, 2, 29}}), dates);
+    EXPECT_EQ(2, result.report.skippedNotInWindow);  // the weekly one and its moved instance
+    EXPECT_EQ(0, result.report.rulesNotUnderstood);
+    ASSERT_EQ(3u, result.repeats.size());
+    EXPECT_EQ(3, result.report.repeatsAdded);
+    EXPECT_EQ(MonthPlace::Weekday, result.repeats[2].monthPlace);
+    EXPECT_EQ(2, result.repeats[2].weekOfMonth);
+    EXPECT_EQ(4, result.repeats[0].count);
 
     FakeStore soon;
     const IcsImport near = ImportInto(soon, file, Date{2026, 3, 1});
@@ -300,16 +308,12 @@ TEST(IcalImport, RepeatingEventsFillTheNextYear) {
                              {2026, 3, 13},
                              {2026, 3, 16},
                              {2026, 3, 19},
-                             {2026, 3, 31},
-                             {2026, 4, 1},
-                             {2026, 5, 31},
-                             {2026, 7, 31},
-                             {2020, 1, 8}}),
+                             {2026, 4, 1}}),
               got);
     EXPECT_EQ("[2026-3-13] gym (moved)", soon.Memo(2026, 3, 13));
     EXPECT_EQ("7:00", soon.Notice(2026, 3, 2));
     EXPECT_EQ("(none)", soon.Notice(2026, 4, 1));  // an RDATE that is a whole day
-    EXPECT_EQ(2, near.report.skippedNotInWindow);  // the birthday (2028), long gone
+    EXPECT_EQ(1, near.report.skippedNotInWindow);  // the birthday (2028)
     EXPECT_TRUE(PlanIcsImport(file, Context(soon, Date{2026, 3, 1})).plan.empty());
 }
 
@@ -418,8 +422,9 @@ TEST(IcalImport, ExportCutsALongMemoAtACharacterAndSaysSo) {
 
 TEST(IcalImport, PaddingAfterTheCalendarIsNoTextAndCutsCountOncePerEvent) {
     const std::string file =
+        // An RDATE keeps it from becoming one repeating memo: dated copies.
         Calendar(Event("DTSTART;VALUE=DATE:20260401\r\nRRULE:FREQ=DAILY;COUNT=3\r\n"
-                       "SUMMARY:" +
+                       "RDATE;VALUE=DATE:20260402\r\nSUMMARY:" +
                        std::string(5000, 'x') + "\r\n"));
     for (const std::string& padding : {std::string(), std::string("\x1A"), std::string(300, '\0'),
                                        std::string("\r\n\r\n \r\n\t\r\n\x1A\0\0", 13)}) {
@@ -431,4 +436,46 @@ TEST(IcalImport, PaddingAfterTheCalendarIsNoTextAndCutsCountOncePerEvent) {
     }
     FakeStore store;
     EXPECT_NE("", PlanIcsImport(file + "\x1A" + "x", Context(store)).error);  // not padding
+}
+
+TEST(IcalImport, RepeatingMemosGoOutAsOneEventAndComeBackOnce) {
+    RepeatMemo birthday;
+    birthday.text = "Birthday\r\nBring cake";
+    birthday.first = Date{2024, 2, 29};
+    birthday.skipped = {Date{2027, 2, 28}};
+    RepeatMemo rent;
+    rent.text = "Rent";
+    rent.first = Date{2026, 1, 31};
+    rent.unit = RepeatUnit::Months;
+    rent.monthPlace = MonthPlace::LastDay;
+    rent.hasTime = true;
+    rent.hour = 9;
+    rent.minute = 5;
+    rent.aheadMinutes = 1440;
+    rent.count = 12;
+    rent.skipped = {Date{2026, 4, 30}};
+    const std::vector<RepeatForExport> repeats = {{"Repeat_1.txt", birthday}, {"Repeat_7.txt", rent}};
+    const IcsExport ics = ExportIcs({}, fake_code_pages::Windows1252(), kNow, repeats);
+    EXPECT_EQ(2, ics.report.repeats);
+    for (const char* line : {"UID:vellumo-repeat-Repeat_7@vellumo", "DTSTART:20260131T090500",
+                             "RRULE:FREQ=MONTHLY;BYMONTHDAY=-1;COUNT=12", "EXDATE:20260430T090500",
+                             "TRIGGER:-P1D", "RRULE:FREQ=YEARLY;BYMONTH=2;BYMONTHDAY=-1",
+                             "EXDATE;VALUE=DATE:20270228"})
+        EXPECT_NE(std::string::npos, ics.bytes.find(std::string(line) + "\r\n")) << line;
+
+    FakeStore store;
+    const IcsImport in = ImportInto(store, ics.bytes);
+    EXPECT_TRUE(in.plan.empty());  // no dated copies
+    ASSERT_EQ(2u, in.repeats.size());
+    EXPECT_EQ(RepeatFileText(birthday), RepeatFileText(in.repeats[0]));
+    EXPECT_EQ(RepeatFileText(rent), RepeatFileText(in.repeats[1]));
+    EXPECT_NE(std::string::npos, DescribeImport(in.report).find("\nRepeating memos added: 2"));
+
+    // Again, with them there: nothing new.
+    ImportContext again = Context(store);
+    again.repeats = in.repeats;
+    const IcsImport second = PlanIcsImport(ics.bytes, again);
+    EXPECT_TRUE(second.plan.empty());
+    EXPECT_TRUE(second.repeats.empty());
+    EXPECT_EQ(2, second.report.repeatsUnchanged);
 }

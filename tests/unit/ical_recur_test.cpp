@@ -1,6 +1,7 @@
 // Repeating events and time zones of the iCalendar import.
 #include "core/memo/ical_recur.h"
 #include "core/memo/ical_zone.h"
+#include "core/memo/ical_repeat.h"
 
 #include <gtest/gtest.h>
 
@@ -167,4 +168,77 @@ TEST(IcalZone, VtimezoneRulesGiveUtc) {
         observance("STANDARD", "20070311T020000", "-0500", "-0400", "FREQ=MONTHLY;BYDAY=1SU"));
     EXPECT_FALSE(TimeZoneRules::FromComponent(odd).has_value());
     EXPECT_FALSE(TimeZoneRules::FromComponent(IcalComponent{"VTIMEZONE", 1, {}, {}}).has_value());
+}
+
+namespace {
+
+RepeatMemo Series(RepeatUnit unit, const Date& first, int interval = 1) {
+    RepeatMemo memo;
+    memo.text = "x";
+    memo.unit = unit;
+    memo.first = first;
+    memo.interval = interval;
+    return memo;
+}
+
+}  // namespace
+
+TEST(IcalRecur, RepeatingMemoRulesGoOutAndComeBackWithTheSameDates) {
+    std::vector<std::pair<RepeatMemo, std::string>> cases;
+    cases.push_back({Series(RepeatUnit::Years, Date{2024, 2, 29}), "FREQ=YEARLY;BYMONTH=2;BYMONTHDAY=-1"});
+    RepeatMemo lastDay = Series(RepeatUnit::Months, Date{2026, 1, 31}, 2);
+    lastDay.monthPlace = MonthPlace::LastDay;
+    lastDay.count = 7;
+    cases.push_back({lastDay, "FREQ=MONTHLY;INTERVAL=2;BYMONTHDAY=-1;COUNT=7"});
+    RepeatMemo lastFriday = Series(RepeatUnit::Months, Date{2026, 1, 30});
+    lastFriday.monthPlace = MonthPlace::Weekday;
+    lastFriday.weekOfMonth = -1;
+    lastFriday.weekday = 5;
+    lastFriday.last = Date{2030, 6, 1};
+    cases.push_back({lastFriday, "FREQ=MONTHLY;BYDAY=-1FR;UNTIL=20300601"});
+    RepeatMemo secondTuesday = Series(RepeatUnit::Months, Date{2026, 12, 8});
+    secondTuesday.monthPlace = MonthPlace::Weekday;
+    secondTuesday.weekOfMonth = 2;
+    secondTuesday.weekday = 2;
+    cases.push_back({secondTuesday, "FREQ=MONTHLY;BYDAY=2TU"});
+    RepeatMemo bins = Series(RepeatUnit::Weeks, Date{2026, 12, 8}, 2);
+    bins.weekDays = (1u << 0) | (1u << 2);  // Sunday and Tuesday: the week's bounds matter
+    bins.hasTime = true;
+    bins.hour = 7;
+    bins.last = Date{2027, 12, 31};
+    cases.push_back({bins, "FREQ=WEEKLY;INTERVAL=2;WKST=SU;BYDAY=SU,TU;UNTIL=20271231T235959"});
+    cases.push_back({Series(RepeatUnit::Days, Date{2026, 3, 1}, 3), "FREQ=DAILY;INTERVAL=3"});
+    cases.push_back({Series(RepeatUnit::Months, Date{2026, 1, 31}), "FREQ=MONTHLY"});
+    for (const auto& [memo, text] : cases) {
+        EXPECT_EQ(text, RepeatRuleText(memo));
+        const TimeOfDay time{memo.hour, memo.minute, 0};
+        const std::optional<RepeatMemo> back = RepeatOfRule(text, LocalDateTime{memo.first, time});
+        ASSERT_TRUE(back.has_value()) << text;
+        const Date from = memo.first, to{memo.first.year + 30, 12, 31};
+        EXPECT_EQ(RepeatDates(memo, from, to), RepeatDates(*back, from, to)) << text;
+        EXPECT_FALSE(RepeatDates(memo, from, to).empty());
+    }
+    // 29 February of common years: the memo's 28th is what the export's rule gives.
+    EXPECT_EQ((std::vector<Date>{{2024, 2, 29}, {2025, 2, 28}}),
+              RepeatDates(Series(RepeatUnit::Years, Date{2024, 2, 29}), Date{2024, 1, 1}, Date{2025, 12, 31}));
+}
+
+TEST(IcalRecur, RulesARepeatingMemoCannotHoldAreRefused) {
+    const LocalDateTime leapDay{Date{2024, 2, 29}, TimeOfDay{0, 0, 0}};
+    const LocalDateTime tuesday{Date{2026, 12, 8}, TimeOfDay{0, 0, 0}};
+    EXPECT_FALSE(RepeatOfRule("FREQ=YEARLY", leapDay));  // skips common years
+    EXPECT_FALSE(RepeatOfRule("FREQ=WEEKLY;BYDAY=MO", tuesday));  // the start comes on top
+    EXPECT_FALSE(RepeatOfRule("FREQ=MONTHLY;BYDAY=2TU,4TU", tuesday));
+    EXPECT_FALSE(RepeatOfRule("FREQ=MONTHLY;BYDAY=TU;BYSETPOS=2", tuesday));
+    EXPECT_FALSE(RepeatOfRule("FREQ=WEEKLY;INTERVAL=2;BYDAY=SU,TU", tuesday));  // weeks from Monday
+    EXPECT_FALSE(RepeatOfRule("FREQ=DAILY;COUNT=10000", tuesday));
+    EXPECT_TRUE(RepeatOfRule("FREQ=WEEKLY;INTERVAL=2;BYDAY=TU,TH", tuesday));
+    // UNTIL earlier in the day than the start ends the day before.
+    EXPECT_EQ((Date{2027, 1, 4}),
+              RepeatOfRule("FREQ=DAILY;UNTIL=20270105T080000", LocalDateTime{tuesday.date, {9, 0, 0}})->last);
+    for (int minutes : {0, 5, 15, 60, 1440, 2880, 10080, 90})
+        EXPECT_EQ(minutes, MinutesAhead(AheadTrigger(minutes)));
+    EXPECT_EQ(90, MinutesAhead("-PT1H30M"));
+    EXPECT_FALSE(MinutesAhead("PT15M"));  // after the start
+    EXPECT_FALSE(MinutesAhead("-P1X"));
 }

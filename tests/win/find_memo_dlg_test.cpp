@@ -136,3 +136,23 @@ TEST_F(FindMemoTest, CyrillicAndGreekByCaseAndTheIdeographicSpaceSeparatesDouble
     ASSERT_EQ(hits.size(), 1u);
     EXPECT_EQ(hits[0].date, (Date{2024, 1, 1}));
 }
+
+TEST_F(FindMemoTest, ARepeatingMemoIsFoundOnItsDatesFromLastYearToNextAfterTheDatesOwnMemo) {
+    SYSTEMTIME now{};
+    ::GetLocalTime(&now);
+    const int year = now.wYear;
+    Write(("Remark_" + std::to_string(year) + "-3-12.txt").c_str(),
+          "[" + std::to_string(year) + "-3-12] Cake for the birthday");
+    RepeatMemo birthday;
+    birthday.text = "Anna's birthday";
+    birthday.first = Date{1990, 3, 12};
+    birthday.skipped = {Date{year + 1, 3, 12}};
+    Memos().SaveRepeat("", birthday);
+    const std::vector<MemoFinder::Hit> hits = FindAll(CP_ACP, L"BIRTHDAY");
+    ASSERT_EQ(hits.size(), 3u);
+    EXPECT_EQ(hits[0].date, (Date{year, 3, 12}));
+    EXPECT_EQ(Wide(hits[0].line), L"Cake for the birthday");
+    EXPECT_EQ(hits[1].date, (Date{year, 3, 12}));
+    EXPECT_EQ(Wide(hits[1].line), L"Anna's birthday");
+    EXPECT_EQ(hits[2].date, (Date{year - 1, 3, 12}));  // not the skipped one, nor 1990
+}
