@@ -351,7 +351,9 @@ private:
             return;
         }
         if (start.clock.unknownZone) ++report_.unknownTimeZones;
-        if (TakeAsRepeat(event, start, firstLocal, text, zones, replaced)) return;
+        // A listing (a subscribed calendar) wants the dates themselves.
+        if (occurrences_ == nullptr && TakeAsRepeat(event, start, firstLocal, text, zones, replaced))
+            return;
 
         const std::vector<IcalTime> starts = Starts(event, start, firstLocal, zones, replaced);
         if (starts.empty()) {
