@@ -177,13 +177,20 @@ function(vellumo_add_server_fixture name script folder)
   set_tests_properties(${name}/stop PROPERTIES FIXTURES_CLEANUP ${name} TIMEOUT 60 LABELS ${name})
 endfunction()
 
-# The cases of <suite> in <sources> whose names match <regex> need fixture
-# <name> as well as their lane.
+# vellumo_require_fixture(<name> <suite> <regex> [ONE_AT_A_TIME] <sources>...):
+# the cases of <suite> in <sources> whose names match <regex> need fixture
+# <name> as well as their lane. With ONE_AT_A_TIME they also run one after
+# another, whatever their lanes and suites: for a fixture a case changes for
+# all (a server stopped, requests counted).
 function(vellumo_require_fixture name suite regex)
-  vellumo_gtest_cases(cases ${ARGN})
+  cmake_parse_arguments(arg "ONE_AT_A_TIME" "" "" ${ARGN})
+  vellumo_gtest_cases(cases ${arg_UNPARSED_ARGUMENTS})
   foreach(case ${cases})
     if(case MATCHES "${regex}")
       set_property(TEST ${suite}/${case} APPEND PROPERTY FIXTURES_REQUIRED ${name})
+      if(arg_ONE_AT_A_TIME)
+        set_property(TEST ${suite}/${case} APPEND PROPERTY RESOURCE_LOCK ${name})
+      endif()
     endif()
   endforeach()
 endfunction()

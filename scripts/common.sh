@@ -59,8 +59,7 @@ need_packages() {
     command -v stress-ng >/dev/null || missing+=(stress-ng)  # scripts/stress.sh
     # The independent iCalendar parser the unit tests check the export with.
     dpkg -s python3-icalendar >/dev/null 2>&1 || missing+=(python3-icalendar)
-    # The calendar server the sync tests run, and the second client standing
-    # in for a phone.
+    # The CalDAV server and the second client of the sync tests (tests/support/caldav_server.py).
     dpkg -s python3-radicale >/dev/null 2>&1 || missing+=(python3-radicale)
     dpkg -s python3-caldav >/dev/null 2>&1 || missing+=(python3-caldav)
     printf '%s\n' "${missing[@]}"
