@@ -15,3 +15,4 @@ constexpr UINT WM_CLEAN_FINISHED = WM_USER + 3;  // the cleaner's worker to its 
 constexpr UINT WM_CLOCK_SHOW_TICK = WM_APP + 1;  // the clock's worker: new digits to show
 constexpr UINT WM_FIND_HITS = WM_APP + 2;        // the find worker: hits or a finished search to take
 constexpr UINT WM_CALENDARS_CHANGED = WM_APP + 3;  // the calendars' worker: new events to show
+constexpr UINT WM_SYNC_DONE = WM_APP + 4;  // the sync's worker: a sync ended (wParam 1: memos changed)

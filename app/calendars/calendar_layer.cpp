@@ -26,7 +26,10 @@ struct Calendar {
     std::shared_ptr<const CalendarEvents> events;  // null until its copy is read
     bool loadCopy = true;                           // the worker reads the kept copy
     bool forced = false;                            // fetch now, due or not
+    bool extra = false;                             // shown only: see ShowExtra
 };
+
+constexpr char kExtraId[] = "extra";
 
 ImportContext EventContext() {
     ImportContext context;
@@ -169,7 +172,7 @@ bool CalendarLayer::Shared::FetchOneDue() {
         const std::int64_t now = CalendarClockNow();
         Calendar* due = nullptr;
         for (Calendar& c : calendars)
-            if (c.forced || NextRefreshAt(c.sub) <= now) {
+            if (!c.extra && (c.forced || NextRefreshAt(c.sub) <= now)) {
                 due = &c;
                 break;
             }
@@ -221,6 +224,7 @@ void CalendarLayer::Shared::Work() {
         std::unique_lock<std::mutex> hold(lock);
         std::int64_t next = CalendarClockNow() + kLongestWait;
         for (const Calendar& c : calendars) {
+            if (c.extra) continue;
             if (c.forced || c.loadCopy) next = 0;
             next = std::min(next, NextRefreshAt(c.sub));
         }
@@ -339,7 +343,8 @@ void CalendarLayer::WaitForCopies(unsigned ms) const {
 std::vector<Subscription> CalendarLayer::Subscriptions() const {
     std::lock_guard<std::mutex> hold(m_shared->lock);
     std::vector<Subscription> list;
-    for (const Calendar& c : m_shared->calendars) list.push_back(c.sub);
+    for (const Calendar& c : m_shared->calendars)
+        if (!c.extra) list.push_back(c.sub);
     return list;
 }
 
@@ -347,7 +352,7 @@ void CalendarLayer::Apply(const std::vector<Subscription>& list) {
     std::lock_guard<std::mutex> hold(m_shared->lock);
     std::vector<Calendar>& calendars = m_shared->calendars;
     for (auto it = calendars.begin(); it != calendars.end();) {
-        const bool kept = std::any_of(list.begin(), list.end(),
+        const bool kept = it->extra || std::any_of(list.begin(), list.end(),
                                       [&](const Subscription& s) { return s.id == it->sub.id; });
         if (kept) {
             ++it;
@@ -370,9 +375,25 @@ void CalendarLayer::Apply(const std::vector<Subscription>& list) {
     m_shared->wake.notify_all();
 }
 
+void CalendarLayer::ShowExtra(const std::string& name, const std::string& ics) {
+    std::shared_ptr<const CalendarEvents> events = ics.empty() ? nullptr : EventsOf(ics);
+    std::lock_guard<std::mutex> hold(m_shared->lock);
+    std::vector<Calendar>& calendars = m_shared->calendars;
+    calendars.erase(std::remove_if(calendars.begin(), calendars.end(),
+                                   [](const Calendar& c) { return c.extra; }),
+                    calendars.end());
+    if (events) {
+        Calendar shown{Subscription{}, events, false, false, true};
+        shown.sub.id = kExtraId;
+        shown.sub.name = name;
+        calendars.push_back(std::move(shown));
+    }
+    m_shared->Changed();
+}
+
 void CalendarLayer::RefreshAll() {
     std::lock_guard<std::mutex> hold(m_shared->lock);
-    for (Calendar& c : m_shared->calendars) c.forced = true;
+    for (Calendar& c : m_shared->calendars) c.forced = !c.extra;
     m_shared->wake.notify_all();
 }
 

@@ -57,6 +57,10 @@ public:
     // copies deleted), the others take its names and reminder choices, and
     // new ones (fetched already, see FetchNew) are added with their copies.
     void Apply(const std::vector<Subscription>& list);
+    // A calendar kept up to date elsewhere (the calendar server's events that
+    // Vellumo did not write), shown as the subscriptions are but never
+    // fetched, listed or kept by the layer. Empty `ics` takes it away.
+    void ShowExtra(const std::string& name, const std::string& ics);
     // Fetches every calendar soon, due or not.
     void RefreshAll();
     // How many times a calendar's text was read into events: a 304 answer

@@ -8,11 +8,11 @@
 
 #include "core/settings/settings_rules.h"
 #include "platform/handles.h"
+#include "platform/user_files.h"
 
 namespace {
 
 const std::string kCalendarsKey = std::string(kUserKeyPath) + "\\Calendars";
-constexpr DWORD kTextLimit = 64 * 1024;
 
 // A decimal number as written here, saturating instead of overflowing; 0
 // for anything else.
@@ -26,27 +26,9 @@ std::int64_t Int64Of(const std::string& text) {
 
 std::string KeyOf(const std::string& id) { return kCalendarsKey + "\\" + id; }
 
-std::string ReadText(HKEY key, const char* name) {
-    DWORD type = 0, size = 0;
-    if (::RegQueryValueExA(key, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
-        type != REG_SZ || size == 0 || size > kTextLimit)
-        return std::string();
-    std::string text(size, '\0');
-    if (::RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&text[0]),
-                           &size) != ERROR_SUCCESS)
-        return std::string();
-    text.resize(std::min<std::size_t>(size, text.size()));
-    return text.substr(0, text.find('\0'));
-}
-
 std::int64_t ReadNumber(HKEY key, const char* name) {
-    const std::string text = ReadText(key, name);
+    const std::string text = ReadRegText(key, name);
     return text.empty() ? 0 : Int64Of(text);
-}
-
-bool WriteText(HKEY key, const char* name, const std::string& text) {
-    return ::RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                            static_cast<DWORD>(text.size() + 1)) == ERROR_SUCCESS;
 }
 
 std::string CopyPath(const std::string& id) {
@@ -77,12 +59,12 @@ std::vector<Subscription> LoadSubscriptions() {
         if (key.Open(calendars.Get(), name, KEY_READ) != ERROR_SUCCESS) continue;
         Subscription s;
         s.id = name;
-        s.location = ReadText(key.Get(), "Location");
+        s.location = ReadRegText(key.Get(), "Location");
         if (s.location.empty()) continue;
-        s.name = ReadText(key.Get(), "Name");
+        s.name = ReadRegText(key.Get(), "Name");
         s.reminders = ReadNumber(key.Get(), "Reminders") != 0;
-        s.etag = ReadText(key.Get(), "ETag");
-        s.lastModified = ReadText(key.Get(), "LastModified");
+        s.etag = ReadRegText(key.Get(), "ETag");
+        s.lastModified = ReadRegText(key.Get(), "LastModified");
         s.refreshSeconds = std::min(std::max(ReadNumber(key.Get(), "RefreshSeconds"),
                                              kShortestRefresh),
                                     kLongestRefresh);
@@ -90,7 +72,7 @@ std::vector<Subscription> LoadSubscriptions() {
         s.lastGood = ReadNumber(key.Get(), "LastGood");
         s.failures = static_cast<int>(std::min<std::int64_t>(
             std::max<std::int64_t>(ReadNumber(key.Get(), "Failures"), 0), 1000));
-        s.result = ReadText(key.Get(), "Result");
+        s.result = ReadRegText(key.Get(), "Result");
         all.push_back(std::move(s));
     }
     std::sort(all.begin(), all.end(), [](const Subscription& a, const Subscription& b) {
@@ -104,16 +86,16 @@ bool SaveSubscription(const Subscription& s) {
     RegKey key;
     if (key.Create(HKEY_CURRENT_USER, KeyOf(s.id).c_str(), KEY_SET_VALUE) != ERROR_SUCCESS)
         return false;
-    bool ok = WriteText(key.Get(), "Location", s.location);
-    ok = WriteText(key.Get(), "Name", s.name) && ok;
-    ok = WriteText(key.Get(), "Reminders", s.reminders ? "1" : "0") && ok;
-    ok = WriteText(key.Get(), "ETag", s.etag) && ok;
-    ok = WriteText(key.Get(), "LastModified", s.lastModified) && ok;
-    ok = WriteText(key.Get(), "RefreshSeconds", std::to_string(s.refreshSeconds)) && ok;
-    ok = WriteText(key.Get(), "LastTry", std::to_string(s.lastTry)) && ok;
-    ok = WriteText(key.Get(), "LastGood", std::to_string(s.lastGood)) && ok;
-    ok = WriteText(key.Get(), "Failures", std::to_string(s.failures)) && ok;
-    ok = WriteText(key.Get(), "Result", s.result) && ok;
+    bool ok = WriteRegText(key.Get(), "Location", s.location);
+    ok = WriteRegText(key.Get(), "Name", s.name) && ok;
+    ok = WriteRegText(key.Get(), "Reminders", s.reminders ? "1" : "0") && ok;
+    ok = WriteRegText(key.Get(), "ETag", s.etag) && ok;
+    ok = WriteRegText(key.Get(), "LastModified", s.lastModified) && ok;
+    ok = WriteRegText(key.Get(), "RefreshSeconds", std::to_string(s.refreshSeconds)) && ok;
+    ok = WriteRegText(key.Get(), "LastTry", std::to_string(s.lastTry)) && ok;
+    ok = WriteRegText(key.Get(), "LastGood", std::to_string(s.lastGood)) && ok;
+    ok = WriteRegText(key.Get(), "Failures", std::to_string(s.failures)) && ok;
+    ok = WriteRegText(key.Get(), "Result", s.result) && ok;
     return ok;
 }
 
@@ -130,56 +112,15 @@ std::string NewSubscriptionId() {
     return std::to_string(highest + 1);
 }
 
-std::string CalendarCopyFolder() {
-    char appData[MAX_PATH] = {};
-    const DWORD n = ::GetEnvironmentVariableA("APPDATA", appData, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH) return std::string();
-    return std::string(appData, n) + "\\Vellumo\\Calendars\\";
-}
+std::string CalendarCopyFolder() { return UserDataFolder("Calendars"); }
 
 std::optional<std::string> ReadCalendarCopy(const std::string& id) {
     const std::string path = CopyPath(id);
     if (path.empty()) return std::nullopt;
-    FileHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.Valid()) return std::nullopt;
-    LARGE_INTEGER size{};
-    if (!::GetFileSizeEx(file.Get(), &size) || size.QuadPart > 64 * 1024 * 1024)
-        return std::nullopt;
-    std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
-    DWORD read = 0;
-    if (!bytes.empty() &&
-        (!::ReadFile(file.Get(), &bytes[0], static_cast<DWORD>(bytes.size()), &read, nullptr) ||
-         read != bytes.size()))
-        return std::nullopt;
-    return bytes;
+    return ReadWholeFile(path, 64 * 1024 * 1024);
 }
 
 bool WriteCalendarCopy(const std::string& id, const std::string& bytes) {
     const std::string path = CopyPath(id);
-    if (path.empty()) return false;
-    const std::string folder = CalendarCopyFolder();
-    ::CreateDirectoryA(folder.substr(0, folder.size() - 11).c_str(), nullptr);  // ...\Vellumo
-    ::CreateDirectoryA(folder.c_str(), nullptr);
-    const std::string temp = path + ".new";
-    {
-        FileHandle file(::CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file.Valid()) return false;
-        DWORD written = 0;
-        const bool whole =
-            bytes.empty() || (::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()),
-                                          &written, nullptr) &&
-                              written == bytes.size());
-        if (!whole || !::FlushFileBuffers(file.Get())) {
-            file.Reset();
-            ::DeleteFileA(temp.c_str());
-            return false;
-        }
-    }
-    if (::MoveFileExA(temp.c_str(), path.c_str(),
-                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return true;
-    ::DeleteFileA(temp.c_str());
-    return false;
+    return !path.empty() && ReplaceFileWith(path, bytes);
 }

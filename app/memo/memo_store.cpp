@@ -278,6 +278,21 @@ std::optional<Date> MemoStore::DateOfMemoFile(const std::string& name) const {
     return DateOfDayFileName(name, prefix.substr(prefix.find_last_of('\\') + 1));
 }
 
+MemoStore::MonthListing MemoStore::ListAllNotices() const {
+    return List(m_noticePrefix[0] ? std::string(m_noticePrefix) + "*.txt" : std::string());
+}
+
+std::optional<Date> MemoStore::DateOfNoticeFile(const std::string& name) const {
+    const std::string prefix = m_noticePrefix;
+    return DateOfDayFileName(name, prefix.substr(prefix.find_last_of('\\') + 1));
+}
+
+std::string MemoStore::BackupFolder() const {
+    const std::string remark = m_remarkDir;
+    const std::size_t slash = remark.find_last_of('\\');
+    return slash == std::string::npos ? std::string() : remark.substr(0, slash) + "\\Backup";
+}
+
 MemoStore::MonthListing MemoStore::List(const std::string& pattern) const {
     MonthListing listing;
     WIN32_FIND_DATAA found{};

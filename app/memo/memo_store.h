@@ -109,6 +109,11 @@ public:
     MonthListing ListAllMemos() const;
     // The date a listed memo file's name stands for; none for any other name.
     std::optional<Date> DateOfMemoFile(const std::string& name) const;
+    // Every notice file, and the date of a listed one's name.
+    MonthListing ListAllNotices() const;
+    std::optional<Date> DateOfNoticeFile(const std::string& name) const;
+    // The folder the backups go into, beside the memo folders.
+    std::string BackupFolder() const;
 
     // Starts `watch` on the memo folder; false when that cannot be done now.
     bool WatchMemoFolder(DirectoryWatch& watch) const;

@@ -10,6 +10,7 @@
 #include "app/memo/reminder_thread.h"
 #include "app/panel/panel_look.h"
 #include "app/settings/dlg_setting.h"
+#include "app/sync/server_dlg.h"
 #include "app/settings/settings_store.h"
 #include "app/tools/calendar_files.h"
 #include "app/tools/launchers.h"
@@ -73,6 +74,9 @@ BEGIN_MESSAGE_MAP(CVellumoDlg, CDialog)
     OnCommand(ID_FIND_MEMO, &ThisClass::OnFindMemo),
     OnCommand(ID_CALENDARS, &ThisClass::OnCalendars),
     OnMessage(WM_CALENDARS_CHANGED, &ThisClass::OnCalendarsChanged),
+    OnCommand(ID_CALENDAR_SERVER, &ThisClass::OnCalendarServer),
+    OnCommand(ID_SYNC_NOW, &ThisClass::OnSyncNow),
+    OnMessage(WM_SYNC_DONE, &ThisClass::OnSyncDone),
     OnMessage(WM_TIMER, &ThisClass::OnTimer),
     OnMessage(WM_POWERBROADCAST, &ThisClass::OnPowerBroadcast),
     OnMessage(WM_TIMECHANGE, &ThisClass::OnTimeChange),
@@ -134,6 +138,11 @@ BOOL CVellumoDlg::OnInitDialog() {
     Memos().InitMemoPaths();  // beside the program
     // The kept copies are read while the panel sets up; fetches follow.
     m_calendars.Start(m_hWnd, WM_CALENDARS_CHANGED);
+    // Every save and delete of a memo here reaches the server soon after.
+    Memos().Listen([](void* sync, const MemoStore::MemoChange&) { static_cast<CalendarSync*>(sync)->MemoChanged(); },
+                   &m_sync);
+    m_sync.Start(m_hWnd, WM_SYNC_DONE, &m_calendars);
+    m_trayIcon.SetSyncItem(m_sync.Account().Configured());
     // The title names the taskbar button; a second start finds us by it.
     SetWindowText(kPanelTitle);
     SetUpButtons();
@@ -290,6 +299,25 @@ void CVellumoDlg::OnCalendars() {
     dialog.DoModal();  // the worker tells what changed
 }
 
+void CVellumoDlg::OnCalendarServer() { OpenServerDialog(this); }
+
+void CVellumoDlg::OpenServerDialog(CWnd* owner) {
+    CServerDlg dialog(m_sync, owner);
+    dialog.DoModal();
+    m_trayIcon.SetSyncItem(m_sync.Account().Configured());
+}
+
+void CVellumoDlg::OnSyncNow() { m_sync.SyncSoon(); }
+
+LRESULT CVellumoDlg::OnSyncDone(WPARAM memosChanged, LPARAM) {
+    if (memosChanged) {
+        // The folder's watch tells the grid's memos which files changed.
+        RefreshMonth();
+        RefreshDigest(m_days, false, true);
+    }
+    return 0;
+}
+
 LRESULT CVellumoDlg::OnCalendarsChanged(WPARAM, LPARAM) {
     RefreshMonth();
     RefreshDigest(m_days, false, true);
@@ -308,6 +336,7 @@ void CVellumoDlg::OnProductInfo() { ShowProductInfo(m_hWnd); }
 
 void CVellumoDlg::OnSetting() {
     CDlgSetting dialog(this);
+    dialog.SetServerDialog([this](CWnd* owner) { OpenServerDialog(owner); });
     if (dialog.DoModal() != IDOK) return;
     if (dialog.ChosenHourFormat() != m_clock.CurrentHourFormat())
         m_clock.SetHourFormat(dialog.ChosenHourFormat());

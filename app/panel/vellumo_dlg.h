@@ -12,6 +12,7 @@
 #include "app/memo/month_memos.h"
 #include "app/memo/repeat_occurrences.h"
 #include "app/memo/remark_dlg.h"
+#include "app/sync/calendar_sync.h"
 #include "app/tray/tray_icon.h"
 #include "controls/lcd_clock.h"
 #include "controls/skin_face.h"
@@ -160,6 +161,11 @@ private:
     void OnProductInfo();
     void OnSetting();
     void OnCalendars();
+    void OnCalendarServer();
+    void OpenServerDialog(CWnd* owner);
+    void OnSyncNow();
+    // The sync ended: wParam 1 when memos changed here.
+    LRESULT OnSyncDone(WPARAM, LPARAM);
     // The calendars' worker read or fetched something: the grid and the
     // ticker show it.
     LRESULT OnCalendarsChanged(WPARAM, LPARAM);
@@ -193,6 +199,7 @@ private:
     MonthMemos m_monthMemos;       // the grid's memos, read once while unchanged
     RepeatOccurrences m_repeats;   // the repeating memos' dates, per shown month
     CalendarLayer m_calendars;     // the subscribed calendars' events, and their worker
+    CalendarSync m_sync;           // the calendar server's sync, and its worker
     FontHandle m_dayFont;          // outlives every cell that draws with it
     CalendarMonth m_month;
     Date m_today;  // the local date at start (or at a failed restart)

@@ -12,6 +12,14 @@ const char* const kAutoRunRefused =
 const char* const kAutoRunNotRemoved =
     "Vellumo still starts at log-on: the Task Scheduler did not remove its task.";
 
+BEGIN_MESSAGE_MAP(CDlgSetting, CDialog)
+    OnCommand(IDC_SETTING_SERVER, &ThisClass::OnServer),
+END_MESSAGE_MAP()
+
+void CDlgSetting::OnServer() {
+    if (m_openServer) m_openServer(this);
+}
+
 CDlgSetting::CDlgSetting(CWnd* parent) : CDialog(IDD_SETTING, parent) {}
 
 void CDlgSetting::DoDataExchange() { m_daysSpin.SubclassDlgItem(IDC_DAYS_SPIN, this); }

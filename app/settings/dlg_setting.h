@@ -6,6 +6,8 @@
 // turns the box back and stores nothing, leaving the dialog open.
 #pragma once
 
+#include <functional>
+
 #include "platform/dialog.h"
 #include "platform/spin_button.h"
 
@@ -17,6 +19,8 @@ extern const char* const kAutoRunNotRemoved;
 class CDlgSetting : public CDialog {
 public:
     explicit CDlgSetting(CWnd* parent = nullptr);
+    // "Calendar server..." opens the server's dialog over this one.
+    void SetServerDialog(std::function<void(CWnd* owner)> open) { m_openServer = std::move(open); }
 
     // Valid after DoModal returned IDOK; 24 and 1 before.
     int ChosenHourFormat() const { return m_hourFormat; }  // 12 or 24
@@ -24,6 +28,8 @@ public:
 
     BOOL OnInitDialog() override;
     void OnOK() override;
+
+    DECLARE_MESSAGE_MAP()
 
 protected:
     void DoDataExchange() override;
@@ -36,4 +42,6 @@ private:
     int m_hourFormat = 24;
     int m_days = 1;
     CSpinButtonCtrl m_daysSpin;
+    std::function<void(CWnd* owner)> m_openServer;
+    void OnServer();
 };

@@ -152,6 +152,8 @@ LRESULT CTrayIcon::HandleTrayMouse(WPARAM iconId, LPARAM mouseMessage) {
     if (!menu.CreatePopupMenu()) return 0;
     int position = 0;
     for (const TrayMenuItem& item : TrayMenuItems(visible)) {
+        if (item.command == kTrayCommandExit && m_syncItem)
+            menu.InsertMenu(position++, MF_STRING, kTrayCommandSyncNow, "Sync now");
         menu.InsertMenu(position++, MF_STRING, item.command, item.text);
     }
 

@@ -54,6 +54,9 @@ public:
     // After the taskbar was recreated: add the icon again. Returns 0.
     virtual LRESULT ReAddIcon(WPARAM, LPARAM);
 
+    // The menu offers "Sync now" (before Exit) while a calendar server is set.
+    void SetSyncItem(bool shown) { m_syncItem = shown; }
+
     bool IsIconShown() const { return m_data.hIcon != nullptr; }
     bool IsRetryPending() const { return m_retryIcon != nullptr; }
     const NOTIFYICONDATAA& Record() const { return m_data; }
@@ -98,6 +101,7 @@ private:
     ShellCall m_shell;
     MessageFilterCall m_filter = PlatformMessageFilter();
     HICON m_retryIcon = nullptr;  // the icon the shell refused, while retrying
+    bool m_syncItem = false;
     HWND m_retryWnd = nullptr;    // the window whose timer retries
 };
 

@@ -68,6 +68,7 @@ std::vector<Dated> DatedNewestFirst(const std::vector<std::string>& names) {
 }
 
 const char kImportTag[] = "-import-";
+const char kSyncTag[] = "-sync-";
 
 }  // namespace
 
@@ -105,7 +106,8 @@ bool ParseDayFolderName(const std::string& name, Day* day) {
 
 std::string BackupFolderName(const BackupName& backup) {
     const std::string day = DayFolderName(backup.day);
-    return backup.import > 0 ? day + kImportTag + std::to_string(backup.import) : day;
+    return backup.import > 0 ? day + (backup.sync ? kSyncTag : kImportTag) + std::to_string(backup.import)
+                             : day;
 }
 
 bool ParseBackupName(const std::string& name, BackupName* backup) {
@@ -113,23 +115,24 @@ bool ParseBackupName(const std::string& name, BackupName* backup) {
     BackupName b;
     if (!ReadDay(name, pos, &b.day)) return false;
     if (pos != name.size()) {
-        const std::size_t tag = std::strlen(kImportTag);
-        if (name.compare(pos, tag, kImportTag) != 0) return false;
-        pos += tag;
+        b.sync = name.compare(pos, std::strlen(kSyncTag), kSyncTag) == 0;
+        const char* tag = b.sync ? kSyncTag : kImportTag;
+        if (name.compare(pos, std::strlen(tag), tag) != 0) return false;
+        pos += std::strlen(tag);
         if (!ReadNumber(name, pos, &b.import) || pos != name.size()) return false;
     }
     *backup = b;
     return true;
 }
 
-std::string NextImportBackupName(const std::vector<std::string>& names, const Day& day) {
+std::string NextImportBackupName(const std::vector<std::string>& names, const Day& day, bool sync) {
     int last = 0;
     for (const std::string& name : names) {
         BackupName b;
         if (ParseBackupName(name, &b) && !(b.day < day) && !(day < b.day)) last = std::max(last, b.import);
     }
     if (last >= kImportBackupsADay) return std::string();
-    return BackupFolderName(BackupName{day, last + 1});
+    return BackupFolderName(BackupName{day, last + 1, sync});
 }
 
 Command ParseCommand(const std::string& commandLine) {

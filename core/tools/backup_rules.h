@@ -27,9 +27,12 @@ bool ParseDayFolderName(const std::string& name, Day* day);
 // backup of the day replaces), or the one an import makes before it changes
 // anything ("2008-1-5-import-<n>", n counting that day's imports from 1),
 // which nothing replaces.
+// A sync with a calendar server that replaces memos keeps what they held the
+// same way ("2008-1-5-sync-<n>", counted with the imports).
 struct BackupName {
     Day day;
-    int import = 0;  // 0: the day's own backup
+    int import = 0;     // 0: the day's own backup
+    bool sync = false;  // made by a sync rather than an import
 };
 std::string BackupFolderName(const BackupName& backup);
 // False for any other name (a folder the program did not make, or one half
@@ -38,7 +41,8 @@ bool ParseBackupName(const std::string& name, BackupName* backup);
 constexpr int kImportBackupsADay = 9999;
 // The name for the next import backup of `day`, after those among `names`;
 // empty when the day has had kImportBackupsADay of them.
-std::string NextImportBackupName(const std::vector<std::string>& names, const Day& day);
+std::string NextImportBackupName(const std::vector<std::string>& names, const Day& day,
+                                 bool sync = false);
 
 // What the command line asks for: the window (no argument), a silent backup
 // ("auto"), a silent restore ("restore <backup name>"), the memos written to or

@@ -32,6 +32,7 @@ std::string NotFoundMessage(const std::string& fileName);
 constexpr unsigned kTrayCommandExit = 32772;
 constexpr unsigned kTrayCommandShow = 32773;
 constexpr unsigned kTrayCommandHide = 32774;
+constexpr unsigned kTrayCommandSyncNow = 32790;  // only with a calendar server set
 
 struct TrayMenuItem {
     const char* text;

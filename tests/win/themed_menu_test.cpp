@@ -111,7 +111,7 @@ TEST_F(ThemedMenuTest, TheToolsMenuAttachesWithItsSubMenu) {
     CThemedMenu* popup = menu.GetSubMenu(0);
     ASSERT_NE(popup, nullptr);
     EXPECT_TRUE(menu.ItemData(0)->flags & MF_POPUP);
-    ASSERT_EQ(popup->GetMenuItemCount(), 17);  // with "Calendars..."
+    ASSERT_EQ(popup->GetMenuItemCount(), 18);  // with "Calendars..." and "Calendar server..."
     EXPECT_EQ(popup->ItemData(0)->text, "Sychnorize Time");
     popup->DeleteMenu(0);
     popup->DeleteMenu(0);

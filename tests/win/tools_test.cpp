@@ -78,7 +78,7 @@ TEST(ToolsMenu, HoldsTheNineCommandsWithSeparatorsAndNoSynchronise) {
     const std::vector<Entry> expected = {
         {"Clear History", ID_CLEAR_HISTORY}, {"-", 0},
         {"Export to calendar file...", ID_EXPORT_CALENDAR}, {"Import calendar file...", ID_IMPORT_CALENDAR},
-        {"Calendars...", ID_CALENDARS},
+        {"Calendars...", ID_CALENDARS},      {"Calendar server...", ID_CALENDAR_SERVER},
         {"-", 0},                            {"Our Products", ID_OUR_PRODUCTS}, {"-", 0},
         {"Setting...", ID_SETTING},         {"-", 0}, {"Update", ID_UPDATE},            {"-", 0},
         {"Help", ID_HELP},                  {"-", 0}, {"Exit", ID_TOOLS_EXIT}};

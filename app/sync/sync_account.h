@@ -1,0 +1,31 @@
+// The calendar server account, per Windows user: its values under
+// HKEY_CURRENT_USER\Software\Brakkon\Torvane08\CalendarServer, the password
+// sealed for that user by the system's data protection (never kept as
+// text), and what the last sync agreed with the server in
+// %APPDATA%\Vellumo\Sync\state.txt.
+#pragma once
+
+#include <string>
+
+#include "core/sync/sync_engine.h"
+
+struct SyncAccount {
+    std::string address;  // as typed: the server, or a calendar's own address
+    std::string user;
+    std::string password;      // in memory only
+    std::string calendar;      // the calendar synced with; "" until one is chosen
+    std::string calendarName;  // its display name
+    bool Configured() const { return !address.empty(); }
+};
+
+SyncAccount LoadSyncAccount();
+// "" when kept; else why not, for the user.
+std::string SaveSyncAccount(const SyncAccount& account);
+// The last sync's status line, kept for the dialog across restarts.
+std::string LoadSyncStatus();
+void SaveSyncStatus(const std::string& status);
+
+// The state of the last sync; empty when there is none (or it was damaged:
+// the next sync then compares everything, which loses nothing).
+SyncState LoadSyncState();
+bool SaveSyncState(const SyncState& state);
