@@ -15,7 +15,9 @@ bool IsAlnum(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
 }
 bool IsUnreserved(char c) { return IsAlnum(c) || c == '-' || c == '.' || c == '_' || c == '~'; }
-bool IsHex(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
+bool IsHex(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
 int HexValue(char c) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -71,7 +73,8 @@ std::string WithoutDotSegments(const std::string& pathAndQuery) {
     bool endsAsDirectory = false;
     for (;;) {
         const std::size_t slash = path.find('/', start);
-        const std::string segment = path.substr(start, slash == std::string::npos ? std::string::npos : slash - start);
+        const std::string segment =
+            path.substr(start, slash == std::string::npos ? std::string::npos : slash - start);
         const bool last = slash == std::string::npos;
         if (segment == ".") {
             endsAsDirectory = last;
@@ -97,7 +100,8 @@ std::string ComparablePath(const std::string& path) {
     std::string out;
     for (std::size_t i = 0; i < path.size(); ++i) {
         if (path[i] == '%' && i + 2 < path.size() && IsHex(path[i + 1]) && IsHex(path[i + 2])) {
-            const char decoded = static_cast<char>(HexValue(path[i + 1]) * 16 + HexValue(path[i + 2]));
+            const char decoded =
+                static_cast<char>(HexValue(path[i + 1]) * 16 + HexValue(path[i + 2]));
             if (IsUnreserved(decoded)) {
                 out += decoded;
             } else {

@@ -1,6 +1,5 @@
 #include "core/sync/dav_xml.h"
 
-#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <utility>
@@ -99,7 +98,9 @@ public:
     }
 
 private:
-    bool At(const char* s) const { return xml_.compare(pos_, std::char_traits<char>::length(s), s) == 0; }
+    bool At(const char* s) const {
+        return xml_.compare(pos_, std::char_traits<char>::length(s), s) == 0;
+    }
 
     // Moves past `end`; false when the input stops before it.
     bool SkipPast(const char* end) {
@@ -151,6 +152,7 @@ private:
                 if (pos_ < end && xml_[pos_] == '\n') ++pos_;
                 continue;
             }
+            if (c == '<') return false;  // only an attribute value can hold one here
             if (c != '&') {
                 out += c;
                 ++pos_;
@@ -235,10 +237,6 @@ private:
             const std::size_t close = xml_.find(xml_[pos_], pos_ + 1);
             if (close == std::string::npos) return false;
             ++pos_;
-            if (std::find(xml_.begin() + static_cast<std::ptrdiff_t>(pos_),
-                          xml_.begin() + static_cast<std::ptrdiff_t>(close), '<') !=
-                xml_.begin() + static_cast<std::ptrdiff_t>(close))
-                return false;
             std::string value;
             if (!Decode(close - pos_, value)) return false;
             ++pos_;  // the closing quote
@@ -259,7 +257,8 @@ private:
         bool empty = false;
         if (!ReadAttributes(e, empty)) return false;
         const std::size_t colon = qname.find(':');
-        const std::string prefix = colon == std::string::npos ? std::string() : qname.substr(0, colon);
+        const std::string prefix =
+            colon == std::string::npos ? std::string() : qname.substr(0, colon);
         e.local = colon == std::string::npos ? qname : qname.substr(colon + 1);
         if (e.local.empty() || e.local.find(':') != std::string::npos || !Lookup(prefix, e.ns))
             return false;
@@ -416,14 +415,14 @@ std::string Escaped(const std::string& text) {
     std::string out;
     for (char c : text) {
         switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        case '\'': out += "&apos;"; break;
-        case '\r': out += "&#13;"; break;  // a raw CR would be read as a line end
-        default:
-            if (static_cast<unsigned char>(c) >= 0x20 || c == '\t' || c == '\n') out += c;
+            case '&': out += "&amp;"; break;
+            case '<': out += "&lt;"; break;
+            case '>': out += "&gt;"; break;
+            case '"': out += "&quot;"; break;
+            case '\'': out += "&apos;"; break;
+            case '\r': out += "&#13;"; break;  // a raw CR would be read as a line end
+            default:
+                if (static_cast<unsigned char>(c) >= 0x20 || c == '\t' || c == '\n') out += c;
         }
     }
     return out;

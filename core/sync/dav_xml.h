@@ -9,14 +9,16 @@
 
 // One member of a multistatus answer.
 struct DavResponse {
-    std::string href;        // text of <D:href>, entity-decoded, as given
-    int status = 0;          // the response's own <D:status> code ("HTTP/1.1 404 Not Found" -> 404), 0 when absent
+    std::string href;  // text of <D:href>, entity-decoded, as given
+    // The response's own <D:status> code ("HTTP/1.1 404 Not Found" -> 404), 0 when absent.
+    int status = 0;
     // Properties from propstats whose status is 2xx (or that have no status):
-    std::string etag;        // D:getetag, as given (quotes kept)
-    std::string displayName; // D:displayname
+    std::string etag;         // D:getetag, as given (quotes kept)
+    std::string displayName;  // D:displayname
     bool isCollection = false;  // D:resourcetype has D:collection
     bool isCalendar = false;    // D:resourcetype has C:calendar (urn:ietf:params:xml:ns:caldav)
-    bool holdsEvents = true;    // C:supported-calendar-component-set lists C:comp name="VEVENT", or the property is absent
+    // C:supported-calendar-component-set lists C:comp name="VEVENT", or the property is absent.
+    bool holdsEvents = true;
     std::string calendarData;   // C:calendar-data text
     std::string principalHref;  // D:current-user-principal/D:href
     std::vector<std::string> homeSetHrefs;  // C:calendar-home-set/D:href (may be several)
@@ -24,7 +26,8 @@ struct DavResponse {
 };
 
 struct DavMultistatus {
-    std::string error;  // "" when it read; else a short reason ("The server's answer is not WebDAV XML.")
+    // "" when it read; else a short reason ("The server's answer is not WebDAV XML.").
+    std::string error;
     std::vector<DavResponse> responses;
     std::string syncToken;  // top-level D:sync-token of a sync-collection REPORT answer
 };
@@ -41,9 +44,11 @@ bool IsInvalidSyncTokenError(const std::string& xml);
 
 // Request bodies: UTF-8 with an XML declaration, text escaped. Characters
 // XML cannot carry (control characters other than tab, CR and LF) are left out.
-std::string PropfindDiscoveryBody();  // resourcetype, displayname, current-user-principal,
-                                      // calendar-home-set, supported-calendar-component-set, sync-token
-std::string SyncCollectionBody(const std::string& token);  // level 1, getetag; "" asks for everything
+// resourcetype, displayname, current-user-principal, calendar-home-set,
+// supported-calendar-component-set and sync-token.
+std::string PropfindDiscoveryBody();
+// Level 1, getetag; "" asks for every member.
+std::string SyncCollectionBody(const std::string& token);
 std::string CalendarMultigetBody(const std::vector<std::string>& hrefs);  // getetag + calendar-data
 std::string EtagQueryBody();  // every VEVENT's getetag, for servers without sync tokens
 std::string MkcalendarBody(const std::string& displayName);  // named, holding VEVENTs

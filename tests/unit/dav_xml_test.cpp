@@ -62,12 +62,14 @@ TEST(DavXml, DiscoveryAnswerIsReadByNamespaceWhateverThePrefixes) {
       </response>
       <d:response><d:href>/dav/calendars/me/work/</d:href><d:propstat><d:prop>
           <d:resourcetype><d:collection/><cal:calendar/></d:resourcetype>
-          <cal:supported-calendar-component-set><cal:comp name="VTODO"/></cal:supported-calendar-component-set>
+          <cal:supported-calendar-component-set><cal:comp name="VTODO"/>
+          </cal:supported-calendar-component-set>
           <d:sync-token>tok-7</d:sync-token>
       </d:prop></d:propstat></d:response>
       <d:response><d:href>/dav/calendars/me/events/</d:href><d:propstat><d:prop>
           <d:resourcetype><d:collection/><cal:calendar/></d:resourcetype>
-          <cal:supported-calendar-component-set><cal:comp name='VTODO'/><cal:comp name="vevent"/></cal:supported-calendar-component-set>
+          <cal:supported-calendar-component-set><cal:comp name='VTODO'/>
+            <cal:comp name = "vevent" /></cal:supported-calendar-component-set>
       </d:prop><d:status>HTTP/1.1 200 OK</d:status></d:propstat></d:response>
       <!-- wrong namespace: not a calendar -->
       <d:response><d:href>/other/</d:href><d:propstat><d:prop>
