@@ -8,13 +8,65 @@
 #include <cstring>
 
 #include "core/base/unique_handle.h"
+#include "platform/system_library.h"
 
 namespace {
+
+// The WinHTTP functions this client calls, taken from winhttp.dll when the
+// first request is sent: most starts fetch nothing, and importing it would
+// load it and its dependencies at every start.
+struct WinHttpApi {
+    decltype(&::WinHttpCloseHandle) CloseHandle = nullptr;
+    decltype(&::WinHttpConnect) Connect = nullptr;
+    decltype(&::WinHttpCrackUrl) CrackUrl = nullptr;
+    decltype(&::WinHttpGetIEProxyConfigForCurrentUser) GetIEProxyConfigForCurrentUser = nullptr;
+    decltype(&::WinHttpGetProxyForUrl) GetProxyForUrl = nullptr;
+    decltype(&::WinHttpOpen) Open = nullptr;
+    decltype(&::WinHttpOpenRequest) OpenRequest = nullptr;
+    decltype(&::WinHttpQueryDataAvailable) QueryDataAvailable = nullptr;
+    decltype(&::WinHttpQueryHeaders) QueryHeaders = nullptr;
+    decltype(&::WinHttpReadData) ReadData = nullptr;
+    decltype(&::WinHttpReceiveResponse) ReceiveResponse = nullptr;
+    decltype(&::WinHttpSendRequest) SendRequest = nullptr;
+    decltype(&::WinHttpSetOption) SetOption = nullptr;
+    decltype(&::WinHttpSetStatusCallback) SetStatusCallback = nullptr;
+    decltype(&::WinHttpSetTimeouts) SetTimeouts = nullptr;
+    bool loaded = false;
+
+    WinHttpApi() {
+        const HMODULE module = LoadSystemLibrary("winhttp.dll");
+        loaded =
+            module != nullptr && BindExport(module, "WinHttpCloseHandle", CloseHandle) &&
+            BindExport(module, "WinHttpConnect", Connect) &&
+            BindExport(module, "WinHttpCrackUrl", CrackUrl) &&
+            BindExport(module, "WinHttpGetIEProxyConfigForCurrentUser",
+                       GetIEProxyConfigForCurrentUser) &&
+            BindExport(module, "WinHttpGetProxyForUrl", GetProxyForUrl) &&
+            BindExport(module, "WinHttpOpen", Open) &&
+            BindExport(module, "WinHttpOpenRequest", OpenRequest) &&
+            BindExport(module, "WinHttpQueryDataAvailable", QueryDataAvailable) &&
+            BindExport(module, "WinHttpQueryHeaders", QueryHeaders) &&
+            BindExport(module, "WinHttpReadData", ReadData) &&
+            BindExport(module, "WinHttpReceiveResponse", ReceiveResponse) &&
+            BindExport(module, "WinHttpSendRequest", SendRequest) &&
+            BindExport(module, "WinHttpSetOption", SetOption) &&
+            BindExport(module, "WinHttpSetStatusCallback", SetStatusCallback) &&
+            BindExport(module, "WinHttpSetTimeouts", SetTimeouts);
+    }
+};
+
+// Loaded once, by whichever thread asks first.
+const WinHttpApi& Http() {
+    static const WinHttpApi api;
+    return api;
+}
+
+const char kNoWinHttp[] = "Windows HTTP Services (winhttp.dll) are not available.";
 
 struct InternetTraits {
     using Handle = HINTERNET;
     static Handle Invalid() { return nullptr; }
-    static void Close(Handle h) { ::WinHttpCloseHandle(h); }
+    static void Close(Handle h) { Http().CloseHandle(h); }
 };
 using InternetHandle = UniqueHandle<InternetTraits>;
 
@@ -70,7 +122,7 @@ bool CrackUrl(const std::wstring& url, UrlParts& out) {
     parts.dwStructSize = sizeof parts;
     parts.dwSchemeLength = parts.dwHostNameLength = parts.dwUrlPathLength =
         parts.dwExtraInfoLength = static_cast<DWORD>(-1);
-    if (!::WinHttpCrackUrl(url.c_str(), static_cast<DWORD>(url.size()), 0, &parts)) return false;
+    if (!Http().CrackUrl(url.c_str(), static_cast<DWORD>(url.size()), 0, &parts)) return false;
     if (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS)
         return false;
     out.secure = parts.nScheme == INTERNET_SCHEME_HTTPS;
@@ -100,7 +152,7 @@ std::string ResolveLocation(const std::string& base, const std::string& location
 // configuration (detected or a script) first, then a named proxy.
 void UseSystemProxy(HINTERNET session, HINTERNET request, const std::wstring& url) {
     WINHTTP_CURRENT_USER_IE_PROXY_CONFIG ie{};
-    if (!::WinHttpGetIEProxyConfigForCurrentUser(&ie)) return;
+    if (!Http().GetIEProxyConfigForCurrentUser(&ie)) return;
     GlobalText autoUrl{ie.lpszAutoConfigUrl}, proxy{ie.lpszProxy}, bypass{ie.lpszProxyBypass};
     if (ie.fAutoDetect || autoUrl.text != nullptr) {
         WINHTTP_AUTOPROXY_OPTIONS options{};
@@ -114,9 +166,9 @@ void UseSystemProxy(HINTERNET session, HINTERNET request, const std::wstring& ur
         }
         options.fAutoLogonIfChallenged = TRUE;
         WINHTTP_PROXY_INFO info{};
-        if (::WinHttpGetProxyForUrl(session, url.c_str(), &options, &info)) {
+        if (Http().GetProxyForUrl(session, url.c_str(), &options, &info)) {
             GlobalText found{info.lpszProxy}, foundBypass{info.lpszProxyBypass};
-            ::WinHttpSetOption(request, WINHTTP_OPTION_PROXY, &info, sizeof info);
+            Http().SetOption(request, WINHTTP_OPTION_PROXY, &info, sizeof info);
             return;
         }
     }
@@ -125,7 +177,7 @@ void UseSystemProxy(HINTERNET session, HINTERNET request, const std::wstring& ur
         info.dwAccessType = WINHTTP_ACCESS_TYPE_NAMED_PROXY;
         info.lpszProxy = proxy.text;
         info.lpszProxyBypass = bypass.text;
-        ::WinHttpSetOption(request, WINHTTP_OPTION_PROXY, &info, sizeof info);
+        Http().SetOption(request, WINHTTP_OPTION_PROXY, &info, sizeof info);
     }
 }
 
@@ -200,11 +252,11 @@ std::string ErrorMessage(DWORD error, DWORD certificateFlags) {
 HttpHeaders ReadHeaders(HINTERNET request) {
     HttpHeaders headers;
     DWORD size = 0;
-    ::WinHttpQueryHeaders(request, WINHTTP_QUERY_RAW_HEADERS_CRLF, WINHTTP_HEADER_NAME_BY_INDEX,
+    Http().QueryHeaders(request, WINHTTP_QUERY_RAW_HEADERS_CRLF, WINHTTP_HEADER_NAME_BY_INDEX,
                           WINHTTP_NO_OUTPUT_BUFFER, &size, WINHTTP_NO_HEADER_INDEX);
     if (size == 0) return headers;
     std::wstring raw(size / sizeof(wchar_t) + 1, L'\0');
-    if (!::WinHttpQueryHeaders(request, WINHTTP_QUERY_RAW_HEADERS_CRLF,
+    if (!Http().QueryHeaders(request, WINHTTP_QUERY_RAW_HEADERS_CRLF,
                                WINHTTP_HEADER_NAME_BY_INDEX, &raw[0], &size,
                                WINHTTP_NO_HEADER_INDEX))
         return headers;
@@ -243,13 +295,13 @@ HttpResult SendOnce(HINTERNET session, const HttpRequest& request, const std::st
         result.error = "The address is not a web address.";
         return result;
     }
-    InternetHandle connection(::WinHttpConnect(session, parts.host.c_str(), parts.port, 0));
+    InternetHandle connection(Http().Connect(session, parts.host.c_str(), parts.port, 0));
     if (!connection.Valid()) {
         result.error = ErrorMessage(::GetLastError(), 0);
         return result;
     }
     const std::wstring verb = Wide(request.verb);
-    InternetHandle handle(::WinHttpOpenRequest(connection.Get(), verb.c_str(), parts.path.c_str(),
+    InternetHandle handle(Http().OpenRequest(connection.Get(), verb.c_str(), parts.path.c_str(),
                                                nullptr, WINHTTP_NO_REFERER,
                                                WINHTTP_DEFAULT_ACCEPT_TYPES,
                                                parts.secure ? WINHTTP_FLAG_SECURE : 0));
@@ -260,12 +312,12 @@ HttpResult SendOnce(HINTERNET session, const HttpRequest& request, const std::st
     // On the request itself too: Wine's WinHTTP does not carry the session's
     // limits over to the wait for an answer.
     const int step = request.stepTimeoutMs;
-    ::WinHttpSetTimeouts(handle.Get(), step, step, step, step);
+    Http().SetTimeouts(handle.Get(), step, step, step, step);
     DWORD answerWait = static_cast<DWORD>(step);
-    ::WinHttpSetOption(handle.Get(), WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &answerWait,
+    Http().SetOption(handle.Get(), WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &answerWait,
                        sizeof answerWait);
     DWORD noRedirects = WINHTTP_DISABLE_REDIRECTS;
-    ::WinHttpSetOption(handle.Get(), WINHTTP_OPTION_DISABLE_FEATURE, &noRedirects,
+    Http().SetOption(handle.Get(), WINHTTP_OPTION_DISABLE_FEATURE, &noRedirects,
                        sizeof noRedirects);
     UseSystemProxy(session, handle.Get(), wideUrl);
 
@@ -274,17 +326,17 @@ HttpResult SendOnce(HINTERNET session, const HttpRequest& request, const std::st
         headers += Wide(header.first + ": " + header.second + "\r\n", CP_UTF8);
     DWORD certificateFlags = 0;
     const DWORD bodySize = static_cast<DWORD>(request.body.size());
-    if (!::WinHttpSendRequest(handle.Get(), headers.empty() ? WINHTTP_NO_ADDITIONAL_HEADERS
+    if (!Http().SendRequest(handle.Get(), headers.empty() ? WINHTTP_NO_ADDITIONAL_HEADERS
                                                              : headers.c_str(),
                               static_cast<DWORD>(headers.size()),
                               bodySize ? const_cast<char*>(request.body.data()) : nullptr,
                               bodySize, bodySize, reinterpret_cast<DWORD_PTR>(&certificateFlags)) ||
-        !::WinHttpReceiveResponse(handle.Get(), nullptr)) {
+        !Http().ReceiveResponse(handle.Get(), nullptr)) {
         result.error = ErrorMessage(::GetLastError(), certificateFlags);
         return result;
     }
     DWORD status = 0, size = sizeof status;
-    ::WinHttpQueryHeaders(handle.Get(), WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
+    Http().QueryHeaders(handle.Get(), WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
                           WINHTTP_HEADER_NAME_BY_INDEX, &status, &size, WINHTTP_NO_HEADER_INDEX);
     result.status = static_cast<int>(status);
     result.headers = ReadHeaders(handle.Get());
@@ -297,7 +349,7 @@ HttpResult SendOnce(HINTERNET session, const HttpRequest& request, const std::st
     if (request.verb == "HEAD") return result;
     for (;;) {
         DWORD available = 0;
-        if (!::WinHttpQueryDataAvailable(handle.Get(), &available)) {
+        if (!Http().QueryDataAvailable(handle.Get(), &available)) {
             result.error = ErrorMessage(::GetLastError(), 0);
             return result;
         }
@@ -309,7 +361,7 @@ HttpResult SendOnce(HINTERNET session, const HttpRequest& request, const std::st
         const std::size_t at = result.body.size();
         result.body.resize(at + available);
         DWORD read = 0;
-        if (!::WinHttpReadData(handle.Get(), &result.body[at], available, &read)) {
+        if (!Http().ReadData(handle.Get(), &result.body[at], available, &read)) {
             result.error = ErrorMessage(::GetLastError(), 0);
             return result;
         }
@@ -337,15 +389,19 @@ std::string HttpResult::Header(const char* name) const {
 
 HttpResult HttpSend(const HttpRequest& request) {
     HttpResult result;
-    InternetHandle session(::WinHttpOpen(L"Vellumo", WINHTTP_ACCESS_TYPE_NO_PROXY,
+    if (!Http().loaded) {
+        result.error = kNoWinHttp;
+        return result;
+    }
+    InternetHandle session(Http().Open(L"Vellumo", WINHTTP_ACCESS_TYPE_NO_PROXY,
                                          WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
     if (!session.Valid()) {
         result.error = ErrorMessage(::GetLastError(), 0);
         return result;
     }
-    ::WinHttpSetTimeouts(session.Get(), request.stepTimeoutMs, request.stepTimeoutMs,
+    Http().SetTimeouts(session.Get(), request.stepTimeoutMs, request.stepTimeoutMs,
                          request.stepTimeoutMs, request.stepTimeoutMs);
-    ::WinHttpSetStatusCallback(session.Get(), OnStatus, WINHTTP_CALLBACK_FLAG_SECURE_FAILURE, 0);
+    Http().SetStatusCallback(session.Get(), OnStatus, WINHTTP_CALLBACK_FLAG_SECURE_FAILURE, 0);
     const ULONGLONG deadline = ::GetTickCount64() + static_cast<ULONGLONG>(request.totalTimeoutMs);
     HttpRequest step = request;
     std::string url = request.url;

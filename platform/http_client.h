@@ -1,7 +1,8 @@
 // HTTP and HTTPS requests through WinHTTP, with the system's proxy settings
 // and certificate checks (a certificate the system does not trust is
 // refused, never accepted quietly). Blocking: call it from a worker thread,
-// never from a window's thread.
+// never from a window's thread. winhttp.dll is loaded at the first request;
+// where it cannot be, every request fails with a message that says so.
 #pragma once
 
 #include <cstddef>

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/handles.h"
+#include "platform/system_library.h"
 
 namespace {
 
@@ -217,11 +218,19 @@ bool DeleteScheduledTask(const std::string& folderPath, const std::string& name)
 }
 
 std::string CurrentUserAccount() {
+    // From secur32.dll when first asked: only the log-on setting asks, and
+    // importing it would load it at every start.
+    static decltype(&::GetUserNameExA) getUserNameEx = [] {
+        decltype(&::GetUserNameExA) found = nullptr;
+        BindExport(LoadSystemLibrary("secur32.dll"), "GetUserNameExA", found);
+        return found;
+    }();
+    if (getUserNameEx == nullptr) return {};
     ULONG size = 0;
-    ::GetUserNameExA(NameSamCompatible, nullptr, &size);  // asks for the size
+    getUserNameEx(NameSamCompatible, nullptr, &size);  // asks for the size
     if (size == 0) return {};
     std::vector<char> name(size + 1, '\0');
-    if (!::GetUserNameExA(NameSamCompatible, name.data(), &size)) return {};
+    if (!getUserNameEx(NameSamCompatible, name.data(), &size)) return {};
     return std::string(name.data());
 }
 

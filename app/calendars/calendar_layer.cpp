@@ -119,6 +119,7 @@ struct CalendarLayer::Shared {
     bool stop = false;
     bool workerEnded = false;
     bool copiesRead = false;
+    bool workerStarted = false;
     std::vector<Calendar> calendars;
     HWND window = nullptr;
     UINT message = 0;
@@ -203,12 +204,6 @@ bool CalendarLayer::Shared::FetchOneDue() {
 }
 
 void CalendarLayer::Shared::Work() {
-    {
-        std::vector<Subscription> kept = LoadSubscriptions();
-        std::lock_guard<std::mutex> hold(lock);
-        for (Subscription& s : kept)
-            if (Find(s.id) == nullptr) calendars.push_back(Calendar{std::move(s), nullptr, true, false});
-    }
     for (;;) {
         {
             std::lock_guard<std::mutex> hold(lock);
@@ -264,11 +259,29 @@ CalendarLayer::~CalendarLayer() {
 }
 
 void CalendarLayer::Start(HWND window, UINT message) {
-    if (m_worker.joinable()) return;
+    if (m_started) return;
+    m_started = true;
+    // Most users subscribe to nothing: then no thread waits here for the
+    // whole session.
+    std::vector<Subscription> kept = LoadSubscriptions();
+    bool any = false;
     {
         std::lock_guard<std::mutex> hold(m_shared->lock);
         m_shared->window = window;
         m_shared->message = message;
+        for (Subscription& s : kept)
+            if (m_shared->Find(s.id) == nullptr)
+                m_shared->calendars.push_back(Calendar{std::move(s), nullptr, true, false});
+        any = !m_shared->calendars.empty();
+    }
+    if (any) StartWorker();
+}
+
+void CalendarLayer::StartWorker() {
+    if (m_worker.joinable()) return;
+    {
+        std::lock_guard<std::mutex> hold(m_shared->lock);
+        m_shared->workerStarted = true;
     }
     std::shared_ptr<Shared> shared = m_shared;
     m_worker = std::thread([shared] { shared->Work(); });
@@ -336,7 +349,7 @@ DayTextReader CalendarLayer::WithEvents(DayTextReader readMemo) const {
 void CalendarLayer::WaitForCopies(unsigned ms) const {
     std::unique_lock<std::mutex> hold(m_shared->lock);
     m_shared->ended.wait_for(hold, std::chrono::milliseconds(ms), [this] {
-        return m_shared->copiesRead || m_shared->workerEnded;
+        return !m_shared->workerStarted || m_shared->copiesRead || m_shared->workerEnded;
     });
 }
 
@@ -349,7 +362,7 @@ std::vector<Subscription> CalendarLayer::Subscriptions() const {
 }
 
 void CalendarLayer::Apply(const std::vector<Subscription>& list) {
-    std::lock_guard<std::mutex> hold(m_shared->lock);
+    std::unique_lock<std::mutex> hold(m_shared->lock);
     std::vector<Calendar>& calendars = m_shared->calendars;
     for (auto it = calendars.begin(); it != calendars.end();) {
         const bool kept = it->extra || std::any_of(list.begin(), list.end(),
@@ -373,6 +386,9 @@ void CalendarLayer::Apply(const std::vector<Subscription>& list) {
     }
     m_shared->Changed();
     m_shared->wake.notify_all();
+    hold.unlock();
+    // The first subscription of a session that started without any.
+    if (m_started && !list.empty()) StartWorker();
 }
 
 void CalendarLayer::ShowExtra(const std::string& name, const std::string& ics) {

@@ -24,9 +24,11 @@ public:
     CalendarLayer(const CalendarLayer&) = delete;
     CalendarLayer& operator=(const CalendarLayer&) = delete;
 
-    // Starts the worker: it reads the subscriptions and their kept copies,
-    // then fetches those due, and posts `message` to `window` after each
-    // change. A second call does nothing.
+    // Reads the subscriptions (a few registry values, on the caller's
+    // thread) and starts the worker when there are any: it reads their kept
+    // copies, then fetches those due, and posts `message` to `window` after
+    // each change. Without subscriptions the worker starts with the first
+    // one Apply adds. A second call does nothing.
     void Start(HWND window, UINT message);
 
     // One event of a date with its calendar's name.
@@ -48,7 +50,8 @@ public:
     // for the digest and the start-up announcement.
     DayTextReader WithEvents(DayTextReader readMemo) const;
     // Waits at most `ms` for the worker to have read the kept copies: the
-    // start-up announcement lists their events. Never waits for a fetch.
+    // start-up announcement lists their events. Never waits for a fetch,
+    // and not at all when no worker runs.
     void WaitForCopies(unsigned ms) const;
 
     // The subscriptions as kept now, for the dialog.
@@ -84,9 +87,12 @@ private:
         std::string texts[32];
     };
     const MonthCache& Month(int year, int month) const;
+    // Starts the worker unless it runs already.
+    void StartWorker();
 
     std::shared_ptr<Shared> m_shared;  // the worker holds it too
     std::thread m_worker;
+    bool m_started = false;  // Start was called
     mutable MonthCache m_month;
 };
 

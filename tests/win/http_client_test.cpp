@@ -1,11 +1,20 @@
 // The HTTP client against the local test servers: conditional requests,
-// redirections, the answer limit, time limits and the certificate check.
+// redirections, the answer limit, time limits and the certificate check;
+// and WinHTTP loaded when needed, never imported by the program.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
+#include <algorithm>
+#include <cstddef>
+#include <cstring>
+#include <string>
+#include <vector>
+
 #include "platform/http_client.h"
+#include "platform/system_library.h"
 #include "tests/support/calendar_server.h"
+#include "tests/support/test_files.h"
 
 namespace {
 
@@ -17,7 +26,87 @@ HttpResult Get(const std::string& url, const HttpHeaders& headers = {}, int time
     return HttpSend(request);
 }
 
+// The names of the DLLs a program file imports, in lower case; empty when
+// the file is not a program file this reader knows.
+std::vector<std::string> ImportedDlls(const std::string& image) {
+    std::vector<std::string> names;
+    auto at = [&](std::size_t offset, std::size_t size) -> const char* {
+        return offset <= image.size() && size <= image.size() - offset ? image.data() + offset
+                                                                         : nullptr;
+    };
+    IMAGE_DOS_HEADER dos{};
+    if (!at(0, sizeof dos)) return names;
+    std::memcpy(&dos, image.data(), sizeof dos);
+    IMAGE_NT_HEADERS nt{};
+    const char* ntAt = at(static_cast<std::size_t>(dos.e_lfanew), sizeof nt);
+    if (dos.e_magic != IMAGE_DOS_SIGNATURE || ntAt == nullptr) return names;
+    std::memcpy(&nt, ntAt, sizeof nt);
+    if (nt.Signature != IMAGE_NT_SIGNATURE) return names;
+    const std::size_t sectionsAt = static_cast<std::size_t>(dos.e_lfanew) +
+                                   offsetof(IMAGE_NT_HEADERS, OptionalHeader) +
+                                   nt.FileHeader.SizeOfOptionalHeader;
+    // A virtual address as an offset into the file, through its section.
+    auto fileOffset = [&](DWORD rva) -> std::size_t {
+        for (WORD i = 0; i < nt.FileHeader.NumberOfSections; ++i) {
+            IMAGE_SECTION_HEADER section{};
+            const char* sectionAt = at(sectionsAt + i * sizeof section, sizeof section);
+            if (sectionAt == nullptr) break;
+            std::memcpy(&section, sectionAt, sizeof section);
+            if (rva >= section.VirtualAddress &&
+                rva - section.VirtualAddress < section.SizeOfRawData)
+                return rva - section.VirtualAddress + section.PointerToRawData;
+        }
+        return image.size();
+    };
+    const IMAGE_DATA_DIRECTORY& imports =
+        nt.OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    std::size_t next = fileOffset(imports.VirtualAddress);
+    for (;; next += sizeof(IMAGE_IMPORT_DESCRIPTOR)) {
+        IMAGE_IMPORT_DESCRIPTOR entry{};
+        const char* entryAt = at(next, sizeof entry);
+        if (entryAt == nullptr) break;
+        std::memcpy(&entry, entryAt, sizeof entry);
+        if (entry.Name == 0) break;
+        const std::size_t nameAt = fileOffset(entry.Name);
+        std::string name;
+        for (const char* c = at(nameAt, 1); c != nullptr && *c != '\0';
+             c = at(nameAt + name.size(), 1))
+            name += static_cast<char>(*c >= 'A' && *c <= 'Z' ? *c + 32 : *c);
+        names.push_back(name);
+    }
+    return names;
+}
+
 }  // namespace
+
+// Most starts fetch nothing: the program must not pay for loading WinHTTP
+// and the security support (and what they load) at every start.
+TEST(HttpClient, TheProgramImportsNeitherWinHttpNorTheSecuritySupport) {
+    const std::string program = ParentDir(TestProgramDir()) + "\\bin\\Vellumo.exe";
+    const std::vector<std::string> dlls = ImportedDlls(ReadFileText(program));
+    ASSERT_NE(std::find(dlls.begin(), dlls.end(), "kernel32.dll"), dlls.end()) << program;
+    EXPECT_EQ(std::find(dlls.begin(), dlls.end(), "winhttp.dll"), dlls.end());
+    EXPECT_EQ(std::find(dlls.begin(), dlls.end(), "secur32.dll"), dlls.end());
+}
+
+TEST(HttpClient, SystemLibrariesComeFromTheSystemFolderAndAMissingOneIsRefused) {
+    const HMODULE winhttp = LoadSystemLibrary("winhttp.dll");
+    ASSERT_NE(winhttp, nullptr);
+    char path[MAX_PATH] = {}, system[MAX_PATH] = {};
+    ::GetModuleFileNameA(winhttp, path, MAX_PATH);
+    const UINT length = ::GetSystemDirectoryA(system, MAX_PATH);
+    EXPECT_EQ(::CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, path, static_cast<int>(length),
+                               system, static_cast<int>(length)),
+              CSTR_EQUAL)
+        << path;
+    decltype(&::GetTickCount) found = &::GetTickCount;
+    EXPECT_FALSE(BindExport(winhttp, "WinHttpNoSuchFunction", found));
+    EXPECT_EQ(found, nullptr);
+    EXPECT_FALSE(BindExport(nullptr, "WinHttpOpen", found));
+    EXPECT_EQ(LoadSystemLibrary("vellumo-no-such-library.dll"), nullptr);
+    EXPECT_TRUE(BindExport(LoadSystemLibrary("kernel32.dll"), "GetTickCount", found));
+    EXPECT_NE(found, nullptr);
+}
 
 TEST(HttpClient, AConditionalRequestForAnUnchangedFileGets304) {
     CalendarServer server;

@@ -1,15 +1,18 @@
 // Subscribed calendars against the local test servers, in-process: a
 // calendar subscribed shows its events; a changed file shows after a
 // refresh; an unchanged one costs a 304 and no second reading; a server
-// gone keeps the last good copy and says so; an untrusted server is refused.
+// gone keeps the last good copy and says so; an untrusted server is refused;
+// no worker thread runs until there is a subscription.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include <cstdio>
 #include <functional>
+#include <set>
 
 #include <commctrl.h>
+#include <tlhelp32.h>
 
 #include "app/calendars/calendar_layer.h"
 #include "app/calendars/calendars_dlg.h"
@@ -53,6 +56,20 @@ Subscription Kept(const CalendarLayer& layer) {
 // No subscription of an earlier case left in this lane's registry.
 void ForgetSubscriptions() {
     for (const Subscription& s : LoadSubscriptions()) RemoveSubscription(s.id);
+}
+
+// The ids of this process's threads now.
+std::set<DWORD> ThreadsNow() {
+    std::set<DWORD> ids;
+    const HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return ids;
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = ::Thread32First(snapshot, &entry); more;
+         more = ::Thread32Next(snapshot, &entry))
+        if (entry.th32OwnerProcessID == ::GetCurrentProcessId()) ids.insert(entry.th32ThreadID);
+    ::CloseHandle(snapshot);
+    return ids;
 }
 
 }  // namespace
@@ -111,6 +128,47 @@ TEST(Subscriptions, ACalendarShowsRefreshesAndKeepsItsLastGoodCopy) {
     EXPECT_TRUE(LoadSubscriptions().empty());
     EXPECT_FALSE(FileExists(CalendarCopyFolder() + s.id + ".ics"));
     EXPECT_EQ(layer.DayText(Date{2027, 1, 6}), "");
+}
+
+TEST(Subscriptions, NoWorkerRunsWithoutSubscriptionsAndTheFirstOneStartsIt) {
+    CalendarServer server;
+    if (!server.Ready()) GTEST_SKIP() << "the test web servers were not started";
+    ForgetSubscriptions();
+    server.Put("first.ics", Holidays(AllDay("20270704", "Independence Day")));
+    Subscription s;
+    {
+        CalendarLayer layer;
+        const std::set<DWORD> before = ThreadsNow();
+        ASSERT_FALSE(before.empty());
+        layer.Start(nullptr, 0);
+        const ULONGLONG start = ::GetTickCount64();
+        layer.WaitForCopies(10000);  // nothing to wait for
+        EXPECT_LT(::GetTickCount64() - start, 1000u);
+        for (DWORD id : ThreadsNow()) EXPECT_EQ(before.count(id), 1u) << "a thread started";
+        EXPECT_TRUE(layer.Subscriptions().empty());
+
+        // The first subscription starts the worker: it reads the copy and
+        // answers a refresh.
+        s.id = NewSubscriptionId();
+        s.location = server.HttpUrl("/first.ics");
+        ASSERT_EQ(CalendarLayer::FetchNew(s), "");
+        layer.Apply({s});
+        ASSERT_TRUE(Within([&] { return !layer.DayText(Date{2027, 7, 4}).empty(); }));
+        EXPECT_EQ(layer.DayText(Date{2027, 7, 4}), "Holidays: Independence Day");
+        const int notModified = server.Count("GET /first.ics 304");
+        layer.RefreshAll();
+        EXPECT_TRUE(Within([&] { return server.Count("GET /first.ics 304") > notModified; }));
+    }
+    // Kept at the next start: listed at once, its copy read before the wait
+    // for the copies ends.
+    CalendarLayer next;
+    next.Start(nullptr, 0);
+    ASSERT_EQ(next.Subscriptions().size(), 1u);
+    EXPECT_EQ(next.Subscriptions().front().id, s.id);
+    next.WaitForCopies(20000);
+    EXPECT_EQ(next.DayText(Date{2027, 7, 4}), "Holidays: Independence Day");
+    next.Apply({});
+    EXPECT_TRUE(LoadSubscriptions().empty());
 }
 
 TEST(Subscriptions, UntrustedLoopingAndForeignAddressesAreRefusedClearly) {
