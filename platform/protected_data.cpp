@@ -6,32 +6,24 @@
 
 #include <mutex>
 
+#include "platform/system_library.h"
+
 namespace {
 
-using ProtectFn = BOOL(WINAPI*)(DATA_BLOB*, LPCWSTR, DATA_BLOB*, PVOID, CRYPTPROTECT_PROMPTSTRUCT*,
-                                DWORD, DATA_BLOB*);
-using UnprotectFn = BOOL(WINAPI*)(DATA_BLOB*, LPWSTR*, DATA_BLOB*, PVOID, CRYPTPROTECT_PROMPTSTRUCT*,
-                                  DWORD, DATA_BLOB*);
-
+// Declared by <wincrypt.h>; called through pointers, never imported.
 struct Crypt32 {
-    ProtectFn protect = nullptr;
-    UnprotectFn unprotect = nullptr;
+    decltype(&::CryptProtectData) protect = nullptr;
+    decltype(&::CryptUnprotectData) unprotect = nullptr;
 };
 
 const Crypt32& Functions() {
     static Crypt32 functions;
     static std::once_flag loaded;
     std::call_once(loaded, [] {
-        char system[MAX_PATH];
-        const UINT n = ::GetSystemDirectoryA(system, MAX_PATH);
-        if (n == 0 || n >= MAX_PATH - 16) return;
-        // Kept loaded for the rest of the process.
-        HMODULE dll = ::LoadLibraryA((std::string(system, n) + "\\crypt32.dll").c_str());
-        if (dll == nullptr) return;
-        functions.protect = reinterpret_cast<ProtectFn>(
-            reinterpret_cast<void*>(::GetProcAddress(dll, "CryptProtectData")));
-        functions.unprotect = reinterpret_cast<UnprotectFn>(
-            reinterpret_cast<void*>(::GetProcAddress(dll, "CryptUnprotectData")));
+        HMODULE dll = LoadSystemLibrary("crypt32.dll");
+        if (!BindExport(dll, "CryptProtectData", functions.protect) ||
+            !BindExport(dll, "CryptUnprotectData", functions.unprotect))
+            functions = Crypt32{};
     });
     return functions;
 }

@@ -33,6 +33,19 @@ LocalDateTime FromSystemTime(const SYSTEMTIME& t) {
     return LocalDateTime{Date{t.wYear, t.wMonth, t.wDay}, TimeOfDay{t.wHour, t.wMinute, t.wSecond}};
 }
 
+LocalDateTime LocalNow() {
+    SYSTEMTIME local{};
+    ::GetLocalTime(&local);
+    return FromSystemTime(local);
+}
+
+// A failure before the sync itself, worded as the sync's own.
+std::string Failed(const std::string& error) {
+    SyncReport report;
+    report.error = error;
+    return DescribeSync(report, LocalNow());
+}
+
 bool SameServer(const SyncAccount& a, const SyncAccount& b) {
     return a.address == b.address && a.user == b.user;
 }
@@ -76,7 +89,7 @@ bool CalendarSync::Shared::SyncOnce(SyncAccount account, std::string& line,
                                     bool& failed) {
     failed = true;
     if (!account.Configured()) {
-        line = "No calendar server is set.";
+        line = Failed("No calendar server is set.");
         return false;
     }
     const DavAccount credentials{account.user, account.password};
@@ -89,7 +102,7 @@ bool CalendarSync::Shared::SyncOnce(SyncAccount account, std::string& line,
             status.authFailed = found.authFailed;
         }
         if (!found.error.empty()) {
-            line = found.error;
+            line = Failed(found.error);
             return false;
         }
         const bool make = account.calendar == kMakeVellumoCalendar || found.calendars.empty();
@@ -98,7 +111,7 @@ bool CalendarSync::Shared::SyncOnce(SyncAccount account, std::string& line,
             std::string url;
             const std::string error = MakeVellumoCalendar(found.home, credentials, url);
             if (!error.empty()) {
-                line = "The calendar \"Vellumo\" could not be made: " + error;
+                line = Failed("The calendar \"Vellumo\" could not be made: " + error);
                 return false;
             }
             account.calendar = url;
@@ -139,14 +152,13 @@ bool CalendarSync::Shared::SyncOnce(SyncAccount account, std::string& line,
     }
     DavLink link(account.calendar, credentials);
     StoredMemos memos(LocalDateNow());
-    SYSTEMTIME utc{}, local{};
+    SYSTEMTIME utc{};
     ::GetSystemTime(&utc);
-    ::GetLocalTime(&local);
     SyncContext context;
     context.codePage = SystemAnsiCodePage();
     context.utcToLocal = UtcToLocalTime;
     context.nowUtc = FromSystemTime(utc);
-    context.nowLocal = FromSystemTime(local);
+    context.nowLocal = LocalNow();
     UrlParts parts;
     if (SplitUrl(account.calendar, parts)) context.server = parts.host;
     context.keep = [](const SyncState& kept, bool) { SaveSyncState(kept); };
