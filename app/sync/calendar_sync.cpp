@@ -46,6 +46,10 @@ std::string Failed(const std::string& error) {
     return DescribeSync(report, LocalNow());
 }
 
+std::string LayerName(const SyncAccount& account) {
+    return account.calendarName.empty() ? "Calendar server" : account.calendarName;
+}
+
 bool SameServer(const SyncAccount& a, const SyncAccount& b) {
     return a.address == b.address && a.user == b.user;
 }
@@ -68,15 +72,13 @@ struct CalendarSync::Shared {
     void Work();
     // One sync; the status line it ends with, and whether memos changed.
     bool SyncOnce(SyncAccount account, std::string& line, bool& failed);
-    void Publish(const SyncState& state, const SyncAccount& account) {
+    void Publish(const std::string& ics, const SyncAccount& account) {
         CalendarLayer* shown = nullptr;
         {
             std::lock_guard<std::mutex> hold(lock);
             shown = layer;
         }
-        if (shown != nullptr)
-            shown->ShowExtra(account.calendarName.empty() ? "Calendar server" : account.calendarName,
-                             state.others.empty() ? std::string() : JoinOtherEvents(state.others));
+        if (shown != nullptr) shown->ShowExtra(LayerName(account), ics);
     }
     void Say(const std::string& line) {
         std::lock_guard<std::mutex> hold(lock);
@@ -163,7 +165,9 @@ bool CalendarSync::Shared::SyncOnce(SyncAccount account, std::string& line,
     if (SplitUrl(account.calendar, parts)) context.server = parts.host;
     context.keep = [](const SyncState& kept, bool) { SaveSyncState(kept); };
     const SyncReport report = SyncMemos(state, memos, link, context);
-    Publish(state, account);
+    const std::string others = state.others.empty() ? std::string() : JoinOtherEvents(state.others);
+    SaveOtherEvents(others);
+    Publish(others, account);
     {
         std::lock_guard<std::mutex> hold(lock);
         status.authFailed = report.authFailed;
@@ -176,16 +180,6 @@ bool CalendarSync::Shared::SyncOnce(SyncAccount account, std::string& line,
 }
 
 void CalendarSync::Shared::Work() {
-    {
-        // The events made elsewhere show from the last sync's copy at once.
-        SyncAccount kept;
-        {
-            std::lock_guard<std::mutex> hold(lock);
-            kept = account;
-        }
-        const SyncState state = LoadSyncState();
-        if (!state.others.empty() && state.calendar == kept.calendar) Publish(state, kept);
-    }
     std::unique_lock<std::mutex> hold(lock);
     for (;;) {
         const ULONGLONG now = ::GetTickCount64();
@@ -256,6 +250,12 @@ void CalendarSync::Start(HWND window, UINT message, CalendarLayer* layer) {
         m_shared->status.line = LoadSyncStatus();
         if (!m_shared->account.Configured()) return;
         m_shared->dueAt = 0;
+    }
+    // The events made elsewhere show from the last sync's copy at once, in
+    // time for the start-up announcement.
+    if (layer != nullptr) {
+        const std::string others = LoadOtherEvents();
+        if (!others.empty()) layer->ShowExtra(LayerName(Account()), others);
     }
     StartWorker();
 }

@@ -65,6 +65,26 @@ void SaveSyncStatus(const std::string& status) {
         WriteRegText(key.Get(), "Status", status);
 }
 
+std::string OthersPath() {
+    const std::string folder = UserDataFolder("Sync");
+    return folder.empty() ? std::string() : folder + "others.ics";
+}
+
+std::string LoadOtherEvents() {
+    const std::string path = OthersPath();
+    if (path.empty()) return std::string();
+    return ReadWholeFile(path, kStateLimit).value_or(std::string());
+}
+
+void SaveOtherEvents(const std::string& ics) {
+    const std::string path = OthersPath();
+    if (path.empty()) return;
+    if (ics.empty())
+        ::DeleteFileA(path.c_str());
+    else
+        ReplaceFileWith(path, ics);
+}
+
 SyncState LoadSyncState() {
     SyncState state;
     const std::string path = StatePath();

@@ -29,3 +29,8 @@ void SaveSyncStatus(const std::string& status);
 // the next sync then compares everything, which loses nothing).
 SyncState LoadSyncState();
 bool SaveSyncState(const SyncState& state);
+// The server's events Vellumo did not write, as one calendar file
+// (%APPDATA%\Vellumo\Sync\others.ics): read at start-up without the state,
+// so that they show before anything else is read. "" removes it.
+std::string LoadOtherEvents();
+void SaveOtherEvents(const std::string& ics);

@@ -7,11 +7,13 @@
 
 #include <windows.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "res/resource.h"
 #include "tests/support/caldav_server.h"
+#include "tests/support/dialogs.h"
 #include "tests/support/test_files.h"
 #include "tests/support/windows_and_processes.h"
 
@@ -238,4 +240,38 @@ TEST(SyncE2E, AServerStoppedDuringASyncLosesAndDuplicatesNothing) {
     EXPECT_EQ(events.size(), static_cast<std::size_t>(kMemos));
     EXPECT_EQ(FolderEntries(dir.File("Remark")).size(), static_cast<std::size_t>(kMemos));
     for (const PhoneEvent& e : events) EXPECT_EQ(e.summary.rfind("Memo ", 0), 0u) << e.uid;
+}
+
+TEST(SyncE2E, AnEventMadeOnThePhoneShowsBesideTheMemosAndIsNeverMadeAMemo) {
+    CaldavServer server;
+    if (!server.Ready()) GTEST_SKIP() << "the CalDAV server was not started";
+    const std::string calendar = FreshCalendar(server, "e2e-phone");
+    SYSTEMTIME today{};
+    ::GetLocalTime(&today);
+    char start[16];
+    std::snprintf(start, sizeof start, "%04d%02d%02d", today.wYear, today.wMonth, today.wDay);
+    server.Put("e2e-phone", "phone-lunch@example", start, "Team lunch");
+    ProgramDir dir;
+    dir.Start();
+    HWND panel = WaitForPanel(true, kStartMs);
+    ASSERT_NE(panel, nullptr);
+    const std::string status = SyncThroughDialog(panel, calendar, server.User(), server.Password(), true);
+    EXPECT_EQ(status.rfind("Synced", 0), 0u) << status;
+    EXPECT_TRUE(FolderEntries(dir.File("Remark")).empty());
+
+    // The next start announces it with the day's memos, the calendar named.
+    EndAllCopies();
+    dir.Start();
+    HWND box = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (box = FindAnnouncementBox()) != nullptr; }, kStartMs));
+    EXPECT_NE(MessageBoxText(box).find("e2e-phone: Team lunch"), std::string::npos) << MessageBoxText(box);
+    ::PostMessageA(box, WM_COMMAND, IDOK, 0);
+    ASSERT_NE(WaitForPanel(true, kStartMs), nullptr);
+
+    // Deleted on the phone: gone from the panel at the next sync.
+    server.Delete("e2e-phone", "phone-lunch@example");
+    EXPECT_EQ(SyncNow(FindPanel()).rfind("Synced", 0), 0u);
+    char appData[MAX_PATH] = {};
+    const DWORD n = ::GetEnvironmentVariableA("APPDATA", appData, MAX_PATH);
+    EXPECT_FALSE(FileExists(std::string(appData, n) + "\\Vellumo\\Sync\\others.ics"));
 }
