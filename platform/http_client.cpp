@@ -4,10 +4,12 @@
 
 #include <winhttp.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
 #include "core/base/unique_handle.h"
+#include "core/sync/dav_url.h"
 #include "platform/system_library.h"
 
 namespace {
@@ -419,6 +421,14 @@ HttpResult HttpSend(const HttpRequest& request) {
             result.error = "The server redirected to an address that is not secure.";
             return result;
         }
+        // Credentials are for the server they were given to, not for wherever
+        // it sends the request on.
+        if (OriginOf(next) != OriginOf(url))
+            step.headers.erase(std::remove_if(step.headers.begin(), step.headers.end(),
+                                              [](const std::pair<std::string, std::string>& h) {
+                                                  return _stricmp(h.first.c_str(), "Authorization") == 0;
+                                              }),
+                               step.headers.end());
         if (result.status == 303 || ((result.status == 301 || result.status == 302) &&
                                      request.verb == "POST")) {
             step.verb = "GET";

@@ -14,6 +14,7 @@
 #include "res/resource.h"
 #include "tests/support/caldav_server.h"
 #include "tests/support/dialogs.h"
+#include "tests/support/pictures.h"
 #include "tests/support/test_files.h"
 #include "tests/support/windows_and_processes.h"
 
@@ -36,7 +37,7 @@ bool Settled(const std::string& status) {
 // Opens "Calendar Server", fills it in, presses "Sync now" and waits for
 // the status line to settle; then OK (keep) or Cancel. The status line.
 std::string SyncThroughDialog(HWND panel, const std::string& address, const std::string& user,
-                              const std::string& password, bool keep) {
+                              const std::string& password, bool keep, const char* shot = nullptr) {
     ::PostMessageA(panel, WM_COMMAND, ID_CALENDAR_SERVER, 0);
     HWND dialog = WaitForWindow(panel, "#32770", "Calendar Server", kStartMs);
     if (dialog == nullptr || !WaitFor([&] { return ::IsWindowVisible(dialog) != FALSE; }, kStartMs))
@@ -50,6 +51,7 @@ std::string SyncThroughDialog(HWND panel, const std::string& address, const std:
     WaitFor([&] { return !Settled(DialogText(dialog, IDC_SERVER_STATUS)); }, 5000);
     WaitFor([&] { return Settled(DialogText(dialog, IDC_SERVER_STATUS)); }, kSyncMs);
     const std::string status = DialogText(dialog, IDC_SERVER_STATUS);
+    if (shot != nullptr) KeepPicture(SettledPicture(dialog, false), shot);
     ::PostMessageA(dialog, WM_COMMAND, keep ? IDOK : IDCANCEL, 0);
     WaitFor([&] { return !::IsWindow(dialog); }, kStartMs);
     return status;
@@ -132,7 +134,8 @@ TEST(SyncE2E, MemosReachThePhoneAndThePhonesEditsAndDeletesComeBack) {
     HWND panel = WaitForPanel(true, kStartMs);
     ASSERT_NE(panel, nullptr);
 
-    const std::string first = SyncThroughDialog(panel, calendar, server.User(), server.Password(), true);
+    const std::string first =
+        SyncThroughDialog(panel, calendar, server.User(), server.Password(), true, "calendar-server-dialog");
     EXPECT_EQ(first.rfind("Synced", 0), 0u) << first;
     EXPECT_NE(first.find("2 sent"), std::string::npos) << first;
     std::vector<PhoneEvent> seen = server.List("e2e-both-ways");
