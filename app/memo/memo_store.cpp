@@ -373,6 +373,20 @@ bool MemoStore::DeleteRepeat(const std::string& name) {
     return gone;
 }
 
+MemoStore::MonthListing MemoStore::ListRepeats() const {
+    MonthListing listing =
+        List(m_repeatDir[0] ? std::string(m_repeatDir) + "\\" + kRepeatStem + "*.txt" : std::string());
+    listing.files.erase(std::remove_if(listing.files.begin(), listing.files.end(),
+                                       [](const ListedFile& f) { return RepeatNumber(f.name) == 0; }),
+                        listing.files.end());
+    return listing;
+}
+
+std::string MemoStore::RepeatPath(const std::string& name) const {
+    if (m_repeatDir[0] == '\0' || RepeatNumber(name) == 0) return std::string();
+    return std::string(m_repeatDir) + "\\" + name;
+}
+
 bool MemoStore::WatchRepeatFolder(DirectoryWatch& watch) const { return watch.Start(m_repeatDir); }
 
 int MemoStore::ReadAhead(const Date& date) const {

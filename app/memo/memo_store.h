@@ -109,6 +109,10 @@ public:
     MonthListing ListAllMemos() const;
     // The date a listed memo file's name stands for; none for any other name.
     std::optional<Date> DateOfMemoFile(const std::string& name) const;
+    // The repeating memos' files as the folder lists them, and the path of
+    // one by its name ("" for a name the store does not give one).
+    MonthListing ListRepeats() const;
+    std::string RepeatPath(const std::string& name) const;
     // Every notice file, and the date of a listed one's name.
     MonthListing ListAllNotices() const;
     std::optional<Date> DateOfNoticeFile(const std::string& name) const;

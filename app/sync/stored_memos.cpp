@@ -5,6 +5,8 @@
 #include <map>
 
 #include "app/memo/memo_store.h"
+#include "core/memo/ical_export.h"
+#include "core/memo/repeat_memo.h"
 #include "core/tools/backup_rules.h"
 #include "platform/file.h"
 #include "platform/handles.h"
@@ -32,75 +34,92 @@ std::string FileNameOf(const std::string& path) { return path.substr(path.find_l
 
 std::vector<MemoSide::Listed> StoredMemos::List() {
     MemoStore& store = Memos();
-    std::map<int, Listed> byDay;
+    std::map<int, std::pair<Date, std::string>> byDay;
     auto key = [](const Date& d) { return (d.year * 13 + d.month) * 32 + d.day; };
     for (const MemoStore::ListedFile& file : store.ListAllMemos().files)
         if (const std::optional<Date> date = store.DateOfMemoFile(file.name))
-            byDay[key(*date)] = Listed{*date, LookOf(file)};
+            byDay[key(*date)] = {*date, LookOf(file)};
     // A changed remind time alone changes the look too.
     for (const MemoStore::ListedFile& file : store.ListAllNotices().files) {
         const std::optional<Date> date = store.DateOfNoticeFile(file.name);
         if (!date) continue;
         const auto memo = byDay.find(key(*date));
-        if (memo != byDay.end()) memo->second.look += " " + LookOf(file);
+        if (memo != byDay.end()) memo->second.second += " " + LookOf(file);
     }
     std::vector<Listed> all;
     all.reserve(byDay.size());
-    for (auto& entry : byDay) all.push_back(std::move(entry.second));
+    for (auto& entry : byDay) all.push_back(Listed{EventUid(entry.second.first), std::move(entry.second.second)});
+    for (const MemoStore::ListedFile& file : store.ListRepeats().files)
+        all.push_back(Listed{RepeatUid(file.name), LookOf(file)});
     return all;
 }
 
-bool StoredMemos::Read(const Date& date, std::optional<MemoFiles>& files) {
+bool StoredMemos::Read(const std::string& uid, std::optional<MemoFiles>& files) {
     files.reset();
+    MemoStore& store = Memos();
     std::string memo, notice;
-    if (Memos().ReadMemoForEdit(date, kMemoReadLimit, memo) != 0) return false;
-    if (Memos().ReadNoticeForEdit(date, kNoticeReadLimit, notice) != 0) return false;
+    if (const std::optional<Date> date = DateOfEventUid(uid)) {
+        if (store.ReadMemoForEdit(*date, kMemoReadLimit, memo) != 0) return false;
+        if (store.ReadNoticeForEdit(*date, kNoticeReadLimit, notice) != 0) return false;
+    } else {
+        const std::string path = store.RepeatPath(RepeatFileOfUid(uid));
+        if (path.empty() || MemoStore::ReadDayFileForEdit(path, kRepeatReadLimit, memo) != 0) return false;
+    }
     if (memo.empty()) return true;
     files = MemoFiles{memo, std::nullopt};
     if (!notice.empty()) files->notice = notice;
     return true;
 }
 
-bool StoredMemos::KeepForRestore(const Date& date) {
-    MemoStore& store = Memos();
-    const std::string memo = store.MemoPath(date), notice = store.NoticePath(date);
-    const bool hasMemo = ::GetFileAttributesA(memo.c_str()) != INVALID_FILE_ATTRIBUTES;
-    const bool hasNotice = ::GetFileAttributesA(notice.c_str()) != INVALID_FILE_ATTRIBUTES;
-    if (!hasMemo && !hasNotice) return true;
+bool StoredMemos::KeepForRestore(const std::vector<std::pair<std::string, const char*>>& files) {
+    std::vector<std::pair<std::string, const char*>> there;
+    for (const auto& file : files)
+        if (::GetFileAttributesA(file.first.c_str()) != INVALID_FILE_ATTRIBUTES) there.push_back(file);
+    if (there.empty()) return true;
     if (m_backup.empty()) {
-        const std::string root = store.BackupFolder();
+        const std::string root = Memos().BackupFolder();
         if (root.empty()) return false;
         ::CreateDirectoryA(root.c_str(), nullptr);
         const std::string name = sandrel::NextImportBackupName(
             FolderNames(root), sandrel::Day{m_today.year, m_today.month, m_today.day}, true);
-        if (name.empty()) return false;
-        const std::string folder = root + "\\" + name;
-        if (!::CreateDirectoryA(folder.c_str(), nullptr) ||
-            !::CreateDirectoryA((folder + "\\Remark").c_str(), nullptr) ||
-            !::CreateDirectoryA((folder + "\\Notice").c_str(), nullptr))
-            return false;
-        m_backup = folder;
+        if (name.empty() || !::CreateDirectoryA((root + "\\" + name).c_str(), nullptr)) return false;
+        m_backup = root + "\\" + name;
         m_backupName = name;
     }
-    return (!hasMemo || ::CopyFileA(memo.c_str(), (m_backup + "\\Remark\\" + FileNameOf(memo)).c_str(), FALSE)) &&
-           (!hasNotice ||
-            ::CopyFileA(notice.c_str(), (m_backup + "\\Notice\\" + FileNameOf(notice)).c_str(), FALSE));
+    for (const auto& file : there) {
+        const std::string folder = m_backup + "\\" + file.second;
+        ::CreateDirectoryA(folder.c_str(), nullptr);
+        if (!::CopyFileA(file.first.c_str(), (folder + "\\" + FileNameOf(file.first)).c_str(), FALSE))
+            return false;
+    }
+    return true;
 }
 
-bool StoredMemos::Write(const Date& date, const std::optional<MemoFiles>& files) {
-    // Nothing is replaced that could not be kept first.
-    if (!KeepForRestore(date)) return false;
+bool StoredMemos::Write(const std::string& uid, const std::optional<MemoFiles>& files) {
     MemoStore& store = Memos();
+    const std::optional<Date> date = DateOfEventUid(uid);
+    const std::string repeat = date ? std::string() : store.RepeatPath(RepeatFileOfUid(uid));
+    if (!date && repeat.empty()) return false;
+    // Nothing is replaced that could not be kept first.
+    const bool kept = date ? KeepForRestore({{store.MemoPath(*date), "Remark"}, {store.NoticePath(*date), "Notice"}})
+                           : KeepForRestore({{repeat, "Repeat"}});
+    if (!kept) return false;
     try {
-        if (!files) {
-            return MemoStore::DeleteDayFile(store.NoticePath(date)) &&
-                   MemoStore::DeleteDayFile(store.MemoPath(date));
+        if (!date) {
+            if (!files) return MemoStore::DeleteDayFile(repeat);
+            ::CreateDirectoryA(repeat.substr(0, repeat.find_last_of('\\')).c_str(), nullptr);
+            store.WriteDayFile(repeat, files->memoFile.data(), files->memoFile.size());
+            return true;
         }
-        store.WriteDayFile(store.MemoPath(date), files->memoFile.data(), files->memoFile.size());
+        if (!files) {
+            return MemoStore::DeleteDayFile(store.NoticePath(*date)) &&
+                   MemoStore::DeleteDayFile(store.MemoPath(*date));
+        }
+        store.WriteDayFile(store.MemoPath(*date), files->memoFile.data(), files->memoFile.size());
         if (files->notice)
-            store.WriteDayFile(store.NoticePath(date), files->notice->data(), files->notice->size());
+            store.WriteDayFile(store.NoticePath(*date), files->notice->data(), files->notice->size());
         else
-            return MemoStore::DeleteDayFile(store.NoticePath(date));
+            return MemoStore::DeleteDayFile(store.NoticePath(*date));
     } catch (const CFileException&) {
         return false;
     }

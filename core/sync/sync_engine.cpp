@@ -7,6 +7,7 @@
 #include "core/memo/ical_export.h"
 #include "core/memo/ical_reader.h"
 #include "core/memo/memo_format.h"
+#include "core/memo/repeat_memo.h"
 
 namespace {
 
@@ -80,8 +81,9 @@ std::string HashText(std::uint64_t hash) {
 
 // A memo's text with its line ends as CR LF and without trailing blanks, so
 // that a text that went through a calendar and back compares equal.
-std::string PlainText(const std::string& memoFile) {
-    std::string text = CutMemoHead(memoFile), out;
+// The text as above, without a memo file's head.
+std::string PlainLines(const std::string& text) {
+    std::string out;
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
         if (text[i] == '\r' || text[i] == '\n') {
@@ -96,11 +98,22 @@ std::string PlainText(const std::string& memoFile) {
     return out;
 }
 
+std::string PlainText(const std::string& memoFile) { return PlainLines(CutMemoHead(memoFile)); }
+
 std::optional<NoticeTime> RemindTimeOf(const MemoFiles& files) {
     return files.notice ? ParseNoticeTime(*files.notice) : std::nullopt;
 }
 
-bool SameMemo(const MemoFiles& a, const MemoFiles& b) {
+bool SameMemo(const std::string& uid, const MemoFiles& a, const MemoFiles& b) {
+    if (!DateOfEventUid(uid)) {
+        // A repeating memo: the same rule, times and text, however written.
+        const std::optional<RepeatMemo> ra = ReadRepeatFile(a.memoFile), rb = ReadRepeatFile(b.memoFile);
+        if (!ra || !rb) return a.memoFile == b.memoFile;
+        RepeatMemo ca = *ra, cb = *rb;
+        ca.text = PlainLines(ca.text);
+        cb.text = PlainLines(cb.text);
+        return RepeatFileText(ca) == RepeatFileText(cb);
+    }
     const std::optional<NoticeTime> ta = RemindTimeOf(a), tb = RemindTimeOf(b);
     const bool sameTime = ta.has_value() == tb.has_value() &&
                           (!ta || (ta->hour == tb->hour && ta->minute == tb->minute));
@@ -116,6 +129,19 @@ std::string DateTimeText(const LocalDateTime& t) {
 
 bool IsSuccess(int status) { return status >= 200 && status < 300; }
 
+bool HasText(const std::string& uid, const MemoFiles& files) {
+    if (DateOfEventUid(uid)) return !PlainText(files.memoFile).empty();
+    const std::optional<RepeatMemo> memo = ReadRepeatFile(files.memoFile);
+    return memo && !PlainLines(memo->text).empty();
+}
+
+// How a memo is named in a failure.
+std::string NameOf(const std::string& uid) {
+    if (const std::optional<Date> date = DateOfEventUid(uid))
+        return "The memo of " + DateText(date->year, date->month, date->day);
+    return "The repeating memo " + RepeatFileOfUid(uid);
+}
+
 // One run of SyncMemos.
 class Run {
 public:
@@ -130,15 +156,14 @@ private:
         std::optional<MemoFiles> files;
         std::string look;
     };
-    Local LookAt(const std::string& uid, const Date& date, const MemoSide::Listed* listed);
-    void Sync(const std::string& uid, const Date& date, const Local& local,
-              const CalendarLink::Event* changed, bool gone);
-    void TakeTheirs(const std::string& uid, const Date& date, const CalendarLink::Event& event,
+    Local LookAt(const std::string& uid, const MemoSide::Listed* listed);
+    void Sync(const std::string& uid, const Local& local, const CalendarLink::Event* changed,
+              bool gone);
+    void TakeTheirs(const std::string& uid, const CalendarLink::Event& event,
                     const std::optional<MemoFiles>& there);
-    void Upload(const std::string& uid, const Date& date, const MemoFiles& here,
-                const std::string& look);
-    void Merge(const std::string& uid, const Date& date, const MemoFiles& here,
-               const CalendarLink::Event& event, const MemoFiles& there);
+    void Upload(const std::string& uid, const MemoFiles& here, const std::string& look);
+    void Merge(const std::string& uid, const MemoFiles& here, const CalendarLink::Event& event,
+               const MemoFiles& there);
     bool FetchOne(const std::string& href, CalendarLink::Event& event);
     void Fail(const std::string& error) {
         if (report_.error.empty()) report_.error = error;
@@ -208,7 +233,7 @@ SyncReport Run::Go() {
         }
         for (CalendarLink::Event& event : events) {
             const std::string uid = UidOfEvent(event.data);
-            if (DateOfEventUid(uid)) {
+            if (IsMemoUid(uid)) {
                 theirs.emplace(uid, std::move(event));
             } else {
                 state_.others[event.href] = OtherEvent{event.etag, std::move(event.data)};
@@ -225,19 +250,18 @@ SyncReport Run::Go() {
     }
 
     std::map<std::string, MemoSide::Listed> here;
-    for (MemoSide::Listed& entry : memos_.List()) here.emplace(EventUid(entry.date), std::move(entry));
+    for (MemoSide::Listed& entry : memos_.List()) here.emplace(entry.uid, std::move(entry));
     std::set<std::string> uids;
     for (const auto& memo : state_.memos) uids.insert(memo.first);
     for (const auto& entry : here) uids.insert(entry.first);
     for (const auto& event : theirs) uids.insert(event.first);
     for (const std::string& uid : uids) {
-        const std::optional<Date> date = DateOfEventUid(uid);
-        if (!date) continue;
+        if (!IsMemoUid(uid)) continue;
         const auto entry = here.find(uid);
-        const Local local = LookAt(uid, *date, entry == here.end() ? nullptr : &entry->second);
+        const Local local = LookAt(uid, entry == here.end() ? nullptr : &entry->second);
         if (local.here == Here::kUnreadable) continue;
         const auto event = theirs.find(uid);
-        Sync(uid, *date, local, event == theirs.end() ? nullptr : &event->second, goneUids.count(uid) > 0);
+        Sync(uid, local, event == theirs.end() ? nullptr : &event->second, goneUids.count(uid) > 0);
     }
 
     report_.others = static_cast<int>(state_.others.size());
@@ -248,7 +272,7 @@ SyncReport Run::Go() {
     return report_;
 }
 
-Run::Local Run::LookAt(const std::string& uid, const Date& date, const MemoSide::Listed* listed) {
+Run::Local Run::LookAt(const std::string& uid, const MemoSide::Listed* listed) {
     Local local;
     const auto known = state_.memos.find(uid);
     const SyncedMemo* kept = known == state_.memos.end() ? nullptr : &known->second;
@@ -261,12 +285,12 @@ Run::Local Run::LookAt(const std::string& uid, const Date& date, const MemoSide:
         local.here = Here::kSame;
         return local;
     }
-    if (!memos_.Read(date, local.files)) {
+    if (!memos_.Read(uid, local.files)) {
         local.here = Here::kUnreadable;
         return local;
     }
     // A memo without text is no event: as good as none.
-    if (local.files && PlainText(local.files->memoFile).empty()) local.files.reset();
+    if (local.files && !HasText(uid, *local.files)) local.files.reset();
     if (!local.files) {
         local.here = kept ? Here::kGone : Here::kAbsent;
         return local;
@@ -280,21 +304,21 @@ Run::Local Run::LookAt(const std::string& uid, const Date& date, const MemoSide:
     return local;
 }
 
-void Run::Sync(const std::string& uid, const Date& date, const Local& local,
-               const CalendarLink::Event* changed, bool gone) {
+void Run::Sync(const std::string& uid, const Local& local, const CalendarLink::Event* changed,
+               bool gone) {
     const auto known = state_.memos.find(uid);
     if (changed != nullptr) {
-        const std::optional<MemoFiles> there = MemoOfEvent(changed->data, date, context_);
+        const std::optional<MemoFiles> there = MemoOfEvent(uid, changed->data, context_);
         if (local.here == Here::kChanged) {
             if (!there) {
                 SyncedMemo& memo = state_.memos[uid];
                 memo.href = changed->href;
                 memo.etag = changed->etag;
-                Upload(uid, date, *local.files, local.look);
-            } else if (SameMemo(*local.files, *there)) {
+                Upload(uid, *local.files, local.look);
+            } else if (SameMemo(uid, *local.files, *there)) {
                 state_.memos[uid] = SyncedMemo{changed->href, changed->etag, HashOfMemo(*local.files), local.look};
             } else {
-                Merge(uid, date, *local.files, *changed, *there);
+                Merge(uid, *local.files, *changed, *there);
             }
             return;
         }
@@ -306,21 +330,21 @@ void Run::Sync(const std::string& uid, const Date& date, const Local& local,
         }
         // Unchanged here, or deleted here while the server's copy changed:
         // the server's text is taken (a delete loses no words that way).
-        TakeTheirs(uid, date, *changed, there);
+        TakeTheirs(uid, *changed, there);
         return;
     }
     if (gone) {
         if (local.here == Here::kChanged) {
             state_.memos.erase(uid);
-            Upload(uid, date, *local.files, local.look);  // a change here outlives the delete there
+            Upload(uid, *local.files, local.look);  // a change here outlives the delete there
             return;
         }
         if (local.here == Here::kSame) {
-            if (memos_.Write(date, std::nullopt)) {
+            if (memos_.Write(uid, std::nullopt)) {
                 ++report_.deletedHere;
                 state_.memos.erase(uid);
             } else {
-                Fail("The memo of " + DateText(date.year, date.month, date.day) + " could not be removed.");
+                Fail(NameOf(uid) + " could not be removed.");
             }
         } else {
             state_.memos.erase(uid);
@@ -329,7 +353,7 @@ void Run::Sync(const std::string& uid, const Date& date, const Local& local,
         return;
     }
     if (local.here == Here::kChanged) {
-        Upload(uid, date, *local.files, local.look);
+        Upload(uid, *local.files, local.look);
     } else if (local.here == Here::kGone && known != state_.memos.end()) {
         const CalendarLink::Written written = link_.Delete(known->second.href, known->second.etag);
         ++report_.requests;
@@ -340,7 +364,7 @@ void Run::Sync(const std::string& uid, const Date& date, const Local& local,
             // Changed there meanwhile: its text comes back here.
             CalendarLink::Event event;
             if (FetchOne(known->second.href, event))
-                TakeTheirs(uid, date, event, MemoOfEvent(event.data, date, context_));
+                TakeTheirs(uid, event, MemoOfEvent(uid, event.data, context_));
         } else {
             Fail(written.error);
         }
@@ -348,10 +372,10 @@ void Run::Sync(const std::string& uid, const Date& date, const Local& local,
     }
 }
 
-void Run::TakeTheirs(const std::string& uid, const Date& date, const CalendarLink::Event& event,
+void Run::TakeTheirs(const std::string& uid, const CalendarLink::Event& event,
                      const std::optional<MemoFiles>& there) {
-    if (!memos_.Write(date, there)) {
-        Fail("The memo of " + DateText(date.year, date.month, date.day) + " could not be written.");
+    if (!memos_.Write(uid, there)) {
+        Fail(NameOf(uid) + " could not be written.");
         return;
     }
     if (there) {
@@ -364,17 +388,16 @@ void Run::TakeTheirs(const std::string& uid, const Date& date, const CalendarLin
     Step();
 }
 
-void Run::Upload(const std::string& uid, const Date& date, const MemoFiles& here,
-                 const std::string& look) {
+void Run::Upload(const std::string& uid, const MemoFiles& here, const std::string& look) {
     const auto known = state_.memos.find(uid);
     const bool isNew = known == state_.memos.end();
     const std::string href = isNew ? link_.HrefFor(uid) : known->second.href;
     const std::string etag = isNew ? std::string() : known->second.etag;
-    CalendarLink::Written written = link_.Put(href, EventOfMemo(date, here, context_), etag);
+    CalendarLink::Written written = link_.Put(href, EventOfMemo(uid, here, context_), etag);
     ++report_.requests;
     if (written.status == 404 && !etag.empty()) {
         // Deleted there meanwhile: the change here makes it anew.
-        written = link_.Put(href, EventOfMemo(date, here, context_), std::string());
+        written = link_.Put(href, EventOfMemo(uid, here, context_), std::string());
         ++report_.requests;
     }
     if (IsSuccess(written.status)) {
@@ -385,31 +408,29 @@ void Run::Upload(const std::string& uid, const Date& date, const MemoFiles& here
         // this very program, whose answer was lost.
         CalendarLink::Event event;
         if (FetchOne(href, event)) {
-            const std::optional<MemoFiles> there = MemoOfEvent(event.data, date, context_);
-            if (there && SameMemo(here, *there))
+            const std::optional<MemoFiles> there = MemoOfEvent(uid, event.data, context_);
+            if (there && SameMemo(uid, here, *there))
                 state_.memos[uid] = SyncedMemo{href, event.etag, HashOfMemo(here), look};
             else if (there)
-                Merge(uid, date, here, event, *there);
+                Merge(uid, here, event, *there);
         }
     } else {
-        Fail(written.error.empty() ? "The server did not take the memo of " +
-                                         DateText(date.year, date.month, date.day) + "."
-                                   : written.error);
+        Fail(written.error.empty() ? "The server did not take " + NameOf(uid) + "." : written.error);
     }
     Step();
 }
 
-void Run::Merge(const std::string& uid, const Date& date, const MemoFiles& here,
-                const CalendarLink::Event& event, const MemoFiles& there) {
-    const MemoFiles merged = MergeMemos(date, here, there, context_.server, context_.nowLocal);
-    if (!memos_.Write(date, merged)) {
-        Fail("The memo of " + DateText(date.year, date.month, date.day) + " could not be written.");
+void Run::Merge(const std::string& uid, const MemoFiles& here, const CalendarLink::Event& event,
+                const MemoFiles& there) {
+    const MemoFiles merged = MergeMemos(uid, here, there, context_.server, context_.nowLocal);
+    if (!memos_.Write(uid, merged)) {
+        Fail(NameOf(uid) + " could not be written.");
         return;
     }
     ++report_.merged;
     // Until the server has the merged text, the memo counts as changed here.
     state_.memos[uid] = SyncedMemo{event.href, event.etag, HashOfMemo(there), std::string()};
-    const CalendarLink::Written written = link_.Put(event.href, EventOfMemo(date, merged, context_), event.etag);
+    const CalendarLink::Written written = link_.Put(event.href, EventOfMemo(uid, merged, context_), event.etag);
     ++report_.requests;
     if (IsSuccess(written.status))
         state_.memos[uid] = SyncedMemo{event.href, written.etag, HashOfMemo(merged), std::string()};
@@ -525,41 +546,61 @@ SyncReport SyncMemos(SyncState& state, MemoSide& memos, CalendarLink& link, cons
     return Run(state, memos, link, context).Go();
 }
 
-std::string EventOfMemo(const Date& date, const MemoFiles& files, const SyncContext& context) {
-    return ExportIcs({MemoForExport{date, files.memoFile, files.notice}}, context.codePage,
-                     context.nowUtc)
-        .bytes;
+std::string EventOfMemo(const std::string& uid, const MemoFiles& files, const SyncContext& context) {
+    if (const std::optional<Date> date = DateOfEventUid(uid))
+        return ExportIcs({MemoForExport{*date, files.memoFile, files.notice}}, context.codePage,
+                         context.nowUtc)
+            .bytes;
+    const std::optional<RepeatMemo> memo = ReadRepeatFile(files.memoFile);
+    if (!memo) return std::string();
+    return ExportIcs({}, context.codePage, context.nowUtc, {RepeatForExport{RepeatFileOfUid(uid), *memo}}).bytes;
 }
 
-std::optional<MemoFiles> MemoOfEvent(const std::string& data, const Date& date,
+std::optional<MemoFiles> MemoOfEvent(const std::string& uid, const std::string& data,
                                      const SyncContext& context) {
+    const std::optional<Date> date = DateOfEventUid(uid);
     ImportContext import;
-    import.today = date;
+    import.today = date ? *date : context.nowLocal.date;
     import.codePage = context.codePage;
     import.utcToLocal = context.utcToLocal;
     import.existing = [](const Date&) { return ExistingDay{}; };
     const IcsImport plan = PlanIcsImport(data, import);
+    if (!date) {
+        // A repeating memo's event gives a repeating memo, or nothing.
+        if (plan.repeats.empty()) return std::nullopt;
+        return MemoFiles{RepeatFileText(plan.repeats.front()), std::nullopt};
+    }
     // The date's own plan, else the first: an event moved to another date on
     // a phone still reads as this date's memo rather than being lost.
     const PlannedDay* day = nullptr;
     for (const PlannedDay& planned : plan.plan)
-        if (planned.memoFile && (day == nullptr || planned.date == date)) day = &planned;
+        if (planned.memoFile && (day == nullptr || planned.date == *date)) day = &planned;
     if (day == nullptr) return std::nullopt;
     MemoFiles files;
-    files.memoFile = MemoRecord(DateText(date.year, date.month, date.day), CutMemoHead(*day->memoFile));
+    files.memoFile = MemoRecord(DateText(date->year, date->month, date->day), CutMemoHead(*day->memoFile));
     if (day->notice && !day->notice->empty()) files.notice = day->notice;
     return files;
 }
 
-MemoFiles MergeMemos(const Date& date, const MemoFiles& here, const MemoFiles& there,
+MemoFiles MergeMemos(const std::string& uid, const MemoFiles& here, const MemoFiles& there,
                      const std::string& server, const LocalDateTime& whenLocal) {
-    MemoFiles merged;
-    const std::string ours = PlainText(here.memoFile), theirs = PlainText(there.memoFile);
+    const std::optional<Date> date = DateOfEventUid(uid);
+    const std::optional<RepeatMemo> ourRule = date ? std::nullopt : ReadRepeatFile(here.memoFile);
+    const std::optional<RepeatMemo> theirRule = date ? std::nullopt : ReadRepeatFile(there.memoFile);
+    const std::string ours = ourRule ? PlainLines(ourRule->text) : PlainText(here.memoFile);
+    const std::string theirs = theirRule ? PlainLines(theirRule->text) : PlainText(there.memoFile);
     std::string text = ours;
     if (theirs != ours)
         text += "\r\n\r\n--- Also changed on " + (server.empty() ? std::string("the calendar server") : server) +
                 ", synced " + DateTimeText(whenLocal) + "; both texts kept ---\r\n" + theirs;
-    merged.memoFile = MemoRecord(DateText(date.year, date.month, date.day), text);
+    MemoFiles merged;
+    if (!date) {
+        RepeatMemo memo = ourRule ? *ourRule : theirRule ? *theirRule : RepeatMemo{};
+        memo.text = text;
+        merged.memoFile = RepeatFileText(memo);
+        return merged;
+    }
+    merged.memoFile = MemoRecord(DateText(date->year, date->month, date->day), text);
     merged.notice = RemindTimeOf(here) ? here.notice : there.notice;
     return merged;
 }
@@ -582,6 +623,26 @@ std::optional<Date> DateOfEventUid(const std::string& uid) {
         return std::nullopt;
     return date;
 }
+
+std::string RepeatUid(const std::string& fileName) {
+    const unsigned number = RepeatFileNumber(fileName);
+    // As the export names it: the file name without ".txt".
+    return number == 0 ? std::string()
+                       : "vellumo-repeat-" + std::string(kRepeatFileStem) + std::to_string(number) + "@vellumo";
+}
+
+std::string RepeatFileOfUid(const std::string& uid) {
+    static const char kHead[] = "vellumo-repeat-", kTail[] = "@vellumo";
+    const std::size_t head = sizeof kHead - 1, tail = sizeof kTail - 1;
+    if (uid.size() <= head + tail || uid.compare(0, head, kHead) != 0 ||
+        uid.compare(uid.size() - tail, tail, kTail) != 0)
+        return std::string();
+    const std::string name = uid.substr(head, uid.size() - head - tail) + ".txt";
+    // Only the very name the store gives a repeating memo.
+    return RepeatUid(name) == uid ? name : std::string();
+}
+
+bool IsMemoUid(const std::string& uid) { return DateOfEventUid(uid) || !RepeatFileOfUid(uid).empty(); }
 
 std::string UidOfEvent(const std::string& data) {
     const IcalDocument document = ReadIcalendar(data);

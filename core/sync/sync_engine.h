@@ -4,8 +4,9 @@
 // window code gives the server's link and the memo files behind the two
 // interfaces below, and keeps the state where it says.
 //
-// Each date's memo is one event, UID "vellumo-<date>@vellumo" (as the
-// export writes it). Local changes are found by comparing the memo files
+// Each date's memo is one event, UID "vellumo-<date>@vellumo", and each
+// repeating memo one event with its rule, UID "vellumo-repeat-<n>@vellumo"
+// (as the export writes them). Local changes are found by comparing the memo files
 // with the hash kept at the last sync, so a change made offline, or before a
 // restart, is simply still different the next time: nothing else needs
 // queueing. A step killed half way is found again the same way, and a PUT
@@ -49,7 +50,8 @@ struct SyncState {
 std::string SyncStateText(const SyncState& state);
 bool ParseSyncState(const std::string& text, SyncState& state);
 
-// A date's two files as the memo store holds them.
+// A date's two files as the memo store holds them; for a repeating memo its
+// one file's text in `memoFile`, and no notice.
 struct MemoFiles {
     std::string memoFile;               // "[date] text"
     std::optional<std::string> notice;  // the remind time, when there is a notice file
@@ -61,16 +63,16 @@ class MemoSide {
 public:
     virtual ~MemoSide() = default;
     struct Listed {
-        Date date;
+        std::string uid;   // of its event (EventUid, RepeatUid)
         std::string look;  // sizes and write times of its files: changes when they do
     };
-    // Every date with a memo file.
+    // Every date with a memo file, and every repeating memo.
     virtual std::vector<Listed> List() = 0;
-    // False when a file of the date exists but cannot be read now.
-    virtual bool Read(const Date& date, std::optional<MemoFiles>& files) = 0;
-    // Replace or remove a date's memo (nullopt removes it), keeping what it
-    // held where Restore finds it. False when that could not be done.
-    virtual bool Write(const Date& date, const std::optional<MemoFiles>& files) = 0;
+    // False when a file of the memo exists but cannot be read now.
+    virtual bool Read(const std::string& uid, std::optional<MemoFiles>& files) = 0;
+    // Replace or remove a memo (nullopt removes it), keeping what it held
+    // where Restore finds it. False when that could not be done.
+    virtual bool Write(const std::string& uid, const std::optional<MemoFiles>& files) = 0;
 };
 
 // The calendar on the server.
@@ -140,17 +142,24 @@ std::string DescribeSync(const SyncReport& report, const LocalDateTime& nowLocal
 SyncReport SyncMemos(SyncState& state, MemoSide& memos, CalendarLink& link, const SyncContext& context);
 
 // The mapping each way, as the export and the import do it.
-std::string EventOfMemo(const Date& date, const MemoFiles& files, const SyncContext& context);
-// The memo an event gives its date: none when it gives nothing there.
-std::optional<MemoFiles> MemoOfEvent(const std::string& data, const Date& date,
+std::string EventOfMemo(const std::string& uid, const MemoFiles& files, const SyncContext& context);
+// The memo an event gives: none when it gives nothing (no text, cancelled,
+// or a rule a repeating memo cannot hold).
+std::optional<MemoFiles> MemoOfEvent(const std::string& uid, const std::string& data,
                                      const SyncContext& context);
 // Both texts of a memo changed on both sides: this PC's first, then the
 // server's under a line that says where and when it came from. The remind
-// time is this PC's when it has one.
-MemoFiles MergeMemos(const Date& date, const MemoFiles& here, const MemoFiles& there,
+// time (and a repeating memo's rule) is this PC's.
+MemoFiles MergeMemos(const std::string& uid, const MemoFiles& here, const MemoFiles& there,
                      const std::string& server, const LocalDateTime& whenLocal);
 // The date of a UID the export gives a date's memo.
 std::optional<Date> DateOfEventUid(const std::string& uid);
+// A repeating memo's UID by its file name ("Repeat_3.txt"), and back ("" for
+// any other UID).
+std::string RepeatUid(const std::string& fileName);
+std::string RepeatFileOfUid(const std::string& uid);
+// Whether the UID is one this program gives its memos.
+bool IsMemoUid(const std::string& uid);
 // The UID of an event's text ("" when it has none).
 std::string UidOfEvent(const std::string& data);
 // The events Vellumo did not write, as one calendar for the panel's layer.

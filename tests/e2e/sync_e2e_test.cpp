@@ -130,6 +130,8 @@ TEST(SyncE2E, MemosReachThePhoneAndThePhonesEditsAndDeletesComeBack) {
     ProgramDir dir;
     WriteMemo(dir, "2027-1-5", "Dentist\r\nbring the card", "9:30");
     WriteMemo(dir, "2027-1-6", "Rent");
+    ::CreateDirectoryA(dir.File("Repeat").c_str(), nullptr);
+    WriteFileBytes(dir.File("Repeat\\Repeat_1.txt"), "first=2020-3-14\r\nrepeat=yearly\r\nevery=1\r\n\r\nAnna's birthday");
     dir.Start();
     HWND panel = WaitForPanel(true, kStartMs);
     ASSERT_NE(panel, nullptr);
@@ -137,9 +139,12 @@ TEST(SyncE2E, MemosReachThePhoneAndThePhonesEditsAndDeletesComeBack) {
     const std::string first =
         SyncThroughDialog(panel, calendar, server.User(), server.Password(), true, "calendar-server-dialog");
     EXPECT_EQ(first.rfind("Synced", 0), 0u) << first;
-    EXPECT_NE(first.find("2 sent"), std::string::npos) << first;
+    EXPECT_NE(first.find("3 sent"), std::string::npos) << first;
     std::vector<PhoneEvent> seen = server.List("e2e-both-ways");
-    ASSERT_EQ(seen.size(), 2u);
+    ASSERT_EQ(seen.size(), 3u);
+    const PhoneEvent* birthday = Find(seen, "vellumo-repeat-Repeat_1@vellumo");
+    ASSERT_NE(birthday, nullptr);
+    EXPECT_EQ(birthday->start, "20200314");
     const PhoneEvent* dentist = Find(seen, "vellumo-2027-1-5@vellumo");
     ASSERT_NE(dentist, nullptr);
     EXPECT_EQ(dentist->start, "20270105T093000");
@@ -157,8 +162,12 @@ TEST(SyncE2E, MemosReachThePhoneAndThePhonesEditsAndDeletesComeBack) {
     // The phone's edit and delete; the replaced texts kept for Restore.
     server.Edit("e2e-both-ways", "vellumo-2027-1-5@vellumo", "Dentist moved to 10:00");
     server.Delete("e2e-both-ways", "vellumo-2027-1-6@vellumo");
+    server.Edit("e2e-both-ways", "vellumo-repeat-Repeat_1@vellumo", "Anna's birthday: call her");
     const std::string second = SyncNow(panel);
-    EXPECT_NE(second.find("1 received"), std::string::npos) << second;
+    EXPECT_NE(second.find("2 received"), std::string::npos) << second;
+    const std::string repeat = ReadFileText(dir.File("Repeat\\Repeat_1.txt"));
+    EXPECT_NE(repeat.find("repeat=yearly"), std::string::npos) << repeat;
+    EXPECT_NE(repeat.find("Anna's birthday: call her"), std::string::npos) << repeat;
     EXPECT_EQ(Memo(dir, "2027-1-5"), "[2027-1-5] Dentist moved to 10:00");
     EXPECT_FALSE(FileExists(dir.File("Remark\\Remark_2027-1-6.txt")));
     std::string backup;

@@ -99,38 +99,35 @@ private:
 
 class FakeMemos : public MemoSide {
 public:
-    std::map<int, std::pair<Date, MemoFiles>> files;  // by day number
-    std::vector<std::pair<Date, std::optional<MemoFiles>>> keptForRestore;
+    std::map<std::string, MemoFiles> files;  // by UID
+    std::vector<std::pair<std::string, std::optional<MemoFiles>>> keptForRestore;
 
     void Set(const Date& d, const std::string& text, std::optional<std::string> notice = std::nullopt) {
-        files[Key(d)] = {d, MemoFiles{"[" + std::to_string(d.year) + "-" + std::to_string(d.month) + "-" +
-                                          std::to_string(d.day) + "] " + text,
-                                      notice}};
+        files[EventUid(d)] = MemoFiles{"[" + std::to_string(d.year) + "-" + std::to_string(d.month) + "-" +
+                                           std::to_string(d.day) + "] " + text,
+                                       notice};
     }
     std::vector<Listed> List() override {
         std::vector<Listed> all;
-        for (const auto& f : files) all.push_back({f.second.first, std::to_string(HashOfMemo(f.second.second))});
+        for (const auto& f : files) all.push_back({f.first, std::to_string(HashOfMemo(f.second))});
         return all;
     }
-    bool Read(const Date& d, std::optional<MemoFiles>& out) override {
-        const auto it = files.find(Key(d));
-        out = it == files.end() ? std::nullopt : std::optional<MemoFiles>(it->second.second);
+    bool Read(const std::string& uid, std::optional<MemoFiles>& out) override {
+        const auto it = files.find(uid);
+        out = it == files.end() ? std::nullopt : std::optional<MemoFiles>(it->second);
         return true;
     }
-    bool Write(const Date& d, const std::optional<MemoFiles>& f) override {
+    bool Write(const std::string& uid, const std::optional<MemoFiles>& f) override {
         std::optional<MemoFiles> old;
-        Read(d, old);
-        keptForRestore.emplace_back(d, old);
+        Read(uid, old);
+        keptForRestore.emplace_back(uid, old);
         if (f)
-            files[Key(d)] = {d, *f};
+            files[uid] = *f;
         else
-            files.erase(Key(d));
+            files.erase(uid);
         return true;
     }
-    std::string Text(const Date& d) { return files.count(Key(d)) ? files[Key(d)].second.memoFile : "<none>"; }
-
-private:
-    static int Key(const Date& d) { return d.year * 400 + d.month * 32 + d.day; }
+    std::string Text(const Date& d) { return files.count(EventUid(d)) ? files[EventUid(d)].memoFile : "<none>"; }
 };
 
 SyncContext Context(SyncState* kept = nullptr) {
@@ -227,7 +224,7 @@ TEST(SyncEngine, AMemoChangedOnBothSidesKeepsBothTextsHereAndThere) {
     ASSERT_NE(std::string::npos, theirs);
     EXPECT_LT(ours, theirs);
     EXPECT_NE(std::string::npos, text.find("cal.example, synced 2026-12-9 20:00"));
-    EXPECT_EQ("18:00", *memos.files.begin()->second.second.notice);
+    EXPECT_EQ("18:00", *memos.files.begin()->second.notice);
     EXPECT_NE(std::string::npos, server.events.begin()->second.data.find("bring the cake"));
     EXPECT_NE(std::string::npos, DescribeSync(report, Context().nowLocal).find("both texts kept"));
     // Settled: the next sync has nothing to do.
@@ -282,3 +279,36 @@ TEST(SyncEngine, TheStateFileRefusesWhatItDidNotWriteWhole) {
 }
 
 }  // namespace
+
+TEST(SyncEngine, ARepeatingMemoIsOneEventWithItsRuleBothWays) {
+    FakeCalendar server;
+    FakeMemos memos;
+    RepeatMemo rent;
+    rent.text = "Pay the rent";
+    rent.first = Date{2026, 1, 1};
+    rent.unit = RepeatUnit::Months;
+    memos.files[RepeatUid("Repeat_2.txt")] = MemoFiles{RepeatFileText(rent), std::nullopt};
+    SyncState state;
+    EXPECT_EQ(1, SyncMemos(state, memos, server, Context()).sent);
+    const std::string href = "/cal/" + RepeatUid("Repeat_2.txt") + ".ics";
+    ASSERT_EQ(1u, server.events.count(href));
+    EXPECT_NE(std::string::npos, server.events[href].data.find("RRULE:FREQ=MONTHLY"));
+    EXPECT_EQ("vellumo-repeat-Repeat_2@vellumo", RepeatUid("Repeat_2.txt"));
+    EXPECT_EQ("Repeat_2.txt", RepeatFileOfUid("vellumo-repeat-Repeat_2@vellumo"));
+    EXPECT_EQ("", RepeatFileOfUid("vellumo-repeat-Repeat_02@vellumo"));
+
+    // Changed on both sides: both texts, this PC's rule.
+    rent.text = "Pay the rent by transfer";
+    memos.files[RepeatUid("Repeat_2.txt")] = MemoFiles{RepeatFileText(rent), std::nullopt};
+    std::string theirs = server.events[href].data;
+    theirs.replace(theirs.find("SUMMARY:Pay the rent"), 20, "SUMMARY:Pay the rent in cash");
+    const std::size_t description = theirs.find("DESCRIPTION:");
+    if (description != std::string::npos) theirs.erase(description, theirs.find("\r\n", description) + 2 - description);
+    server.PhoneWrites(href, theirs);
+    EXPECT_EQ(1, SyncMemos(state, memos, server, Context()).merged);
+    const std::optional<RepeatMemo> merged = ReadRepeatFile(memos.files[RepeatUid("Repeat_2.txt")].memoFile);
+    ASSERT_TRUE(merged);
+    EXPECT_EQ(RepeatUnit::Months, merged->unit);
+    EXPECT_NE(std::string::npos, merged->text.find("by transfer"));
+    EXPECT_NE(std::string::npos, merged->text.find("in cash"));
+}
