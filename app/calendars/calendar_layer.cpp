@@ -11,6 +11,7 @@
 #include "platform/ansi_code_page.h"
 #include "platform/handles.h"
 #include "platform/http_client.h"
+#include "platform/worker_end.h"
 
 namespace {
 
@@ -247,15 +248,7 @@ CalendarLayer::~CalendarLayer() {
     m_shared->stop = true;
     m_shared->window = nullptr;
     m_shared->wake.notify_all();
-    // A fetch under way ends at its own time limits; the worker keeps what
-    // it needs alive by itself, so it may finish after the panel is gone.
-    const bool ended =
-        m_shared->ended.wait_for(hold, kStopWait, [this] { return m_shared->workerEnded; });
-    hold.unlock();
-    if (ended)
-        m_worker.join();
-    else
-        m_worker.detach();
+    EndWorker(m_worker, hold, m_shared->ended, m_shared->workerEnded, kStopWait);
 }
 
 void CalendarLayer::Start(HWND window, UINT message) {

@@ -93,7 +93,7 @@ LRESULT CVellumoDlg::OnPowerBroadcast(WPARAM event, LPARAM) {
     if (event == PBT_APMRESUMEAUTOMATIC || event == PBT_APMRESUMESUSPEND) {
         WakeReminderThread();
         CheckDayChange();  // a sleep over midnight: now, not at the next tick
-        m_sync.SyncSoon();  // what changed elsewhere meanwhile
+        m_sync.SyncSoon(false);  // what changed elsewhere meanwhile
     }
     return TRUE;
 }

@@ -307,7 +307,7 @@ void CVellumoDlg::OpenServerDialog(CWnd* owner) {
     m_trayIcon.SetSyncItem(m_sync.Account().Configured());
 }
 
-void CVellumoDlg::OnSyncNow() { m_sync.SyncSoon(); }
+void CVellumoDlg::OnSyncNow() { m_sync.SyncSoon(true); }
 
 LRESULT CVellumoDlg::OnSyncDone(WPARAM memosChanged, LPARAM) {
     if (memosChanged) {

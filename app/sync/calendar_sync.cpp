@@ -10,7 +10,10 @@
 #include "app/sync/stored_memos.h"
 #include "core/sync/dav_url.h"
 #include "platform/ansi_code_page.h"
+#include "platform/handles.h"
 #include "platform/local_time.h"
+#include "platform/system_library.h"
+#include "platform/worker_end.h"
 
 namespace {
 
@@ -22,6 +25,11 @@ constexpr ULONGLONG kAfterChangeMs = 3000;
 constexpr ULONGLONG kFirstRetryMs = 30 * 1000;
 constexpr ULONGLONG kLongestRetryMs = 30 * 60 * 1000;
 constexpr auto kStopWait = std::chrono::seconds(3);
+// A network that came back takes a moment to answer.
+constexpr ULONGLONG kAfterNetworkMs = 2000;
+
+typedef DWORD(WINAPI NotifyAddrChangeFn)(PHANDLE, LPOVERLAPPED);
+typedef BOOL(WINAPI CancelIPChangeNotifyFn)(LPOVERLAPPED);
 
 ULONGLONG RetryPause(int failures) {
     ULONGLONG pause = kFirstRetryMs;
@@ -65,13 +73,24 @@ struct CalendarSync::Shared {
     CalendarLayer* layer = nullptr;
     SyncAccount account;                 // kept
     std::optional<SyncAccount> once;     // the dialog's, for the next sync only
+    SyncAccount lastGood;                // of the last sync that did not fail
+    bool refused = false;                // the kept account's password was refused
     ULONGLONG dueAt = 0;
     int failures = 0;
     Status status;
+    KernelHandle stopWatch{::CreateEventA(nullptr, TRUE, FALSE, nullptr)};  // ends the network's watch
 
     void Work();
+    void WatchNetwork();
+    // The machine's addresses changed: a failing sync tries again soon.
+    void NetworkChanged() {
+        std::lock_guard<std::mutex> hold(lock);
+        if (failures == 0 || refused || !account.Configured()) return;
+        dueAt = std::min(dueAt, ::GetTickCount64() + kAfterNetworkMs);
+        wake.notify_all();
+    }
     // One sync; the status line it ends with, and whether memos changed.
-    bool SyncOnce(SyncAccount account, std::string& line, bool& failed);
+    bool SyncOnce(SyncAccount& account, std::string& line, bool& failed);
     void Publish(const std::string& ics, const SyncAccount& account) {
         CalendarLayer* shown = nullptr;
         {
@@ -87,7 +106,7 @@ struct CalendarSync::Shared {
     }
 };
 
-bool CalendarSync::Shared::SyncOnce(SyncAccount account, std::string& line,
+bool CalendarSync::Shared::SyncOnce(SyncAccount& account, std::string& line,
                                     bool& failed) {
     failed = true;
     if (!account.Configured()) {
@@ -192,7 +211,7 @@ void CalendarSync::Shared::Work() {
             continue;
         }
         const bool fromDialog = once.has_value();
-        const SyncAccount job = fromDialog ? *once : account;
+        SyncAccount job = fromDialog ? *once : account;
         once.reset();
         dueAt = kNever;
         status.busy = true;
@@ -206,9 +225,13 @@ void CalendarSync::Shared::Work() {
         hold.lock();
         status.busy = false;
         status.line = line;
+        if (!failed) lastGood = job;
         ++status.serial;
         if (SameServer(job, account)) SaveSyncStatus(line);
-        if (account.Configured()) {
+        // A refused password is not tried again by itself (a server may lock
+        // the account): the user's "Sync now" or a changed account is awaited.
+        refused = status.authFailed && SameServer(job, account) && job.password == account.password;
+        if (account.Configured() && !refused) {
             failures = failed ? failures + 1 : 0;
             const ULONGLONG next = ::GetTickCount64() + (failed ? RetryPause(failures) : kPeriodMs);
             // A change or a "Sync now" meanwhile keeps its sooner time.
@@ -220,24 +243,44 @@ void CalendarSync::Shared::Work() {
     ended.notify_all();
 }
 
+// Waits for the machine's network addresses to change (the network came
+// back, another one was joined) until told to stop. The IP helper is loaded
+// only here: a program without an account never needs it. Where the system
+// does not offer the notification, the retries' pauses alone remain.
+void CalendarSync::Shared::WatchNetwork() {
+    HMODULE helper = LoadSystemLibrary("iphlpapi.dll");
+    NotifyAddrChangeFn* notify = nullptr;
+    CancelIPChangeNotifyFn* cancel = nullptr;
+    if (!BindExport(helper, "NotifyAddrChange", notify) || !BindExport(helper, "CancelIPChangeNotify", cancel))
+        return;
+    KernelHandle changed(::CreateEventA(nullptr, FALSE, FALSE, nullptr));
+    if (!changed) return;
+    for (;;) {
+        OVERLAPPED overlapped{};
+        overlapped.hEvent = changed.Get();
+        HANDLE unused = nullptr;
+        if (notify(&unused, &overlapped) != ERROR_IO_PENDING) return;
+        const HANDLE waits[2] = {changed.Get(), stopWatch.Get()};
+        if (::WaitForMultipleObjects(2, waits, FALSE, INFINITE) != WAIT_OBJECT_0) {
+            cancel(&overlapped);
+            return;
+        }
+        NetworkChanged();
+    }
+}
+
 CalendarSync::CalendarSync() : m_shared(std::make_shared<Shared>()) {}
 
 CalendarSync::~CalendarSync() {
     if (!m_worker.joinable()) return;
+    ::SetEvent(m_shared->stopWatch.Get());
+    if (m_networkWatch.joinable()) m_networkWatch.join();
     std::unique_lock<std::mutex> hold(m_shared->lock);
     m_shared->stop = true;
     m_shared->window = nullptr;
     m_shared->layer = nullptr;
     m_shared->wake.notify_all();
-    // A request under way ends at its own time limits; the worker keeps what
-    // it needs alive by itself.
-    const bool ended =
-        m_shared->ended.wait_for(hold, kStopWait, [this] { return m_shared->workerEnded; });
-    hold.unlock();
-    if (ended)
-        m_worker.join();
-    else
-        m_worker.detach();
+    EndWorker(m_worker, hold, m_shared->ended, m_shared->workerEnded, kStopWait);
 }
 
 void CalendarSync::Start(HWND window, UINT message, CalendarLayer* layer) {
@@ -264,19 +307,21 @@ void CalendarSync::StartWorker() {
     if (m_worker.joinable()) return;
     std::shared_ptr<Shared> shared = m_shared;
     m_worker = std::thread([shared] { shared->Work(); });
+    m_networkWatch = std::thread([shared] { shared->WatchNetwork(); });
 }
 
 void CalendarSync::MemoChanged() {
     std::lock_guard<std::mutex> hold(m_shared->lock);
-    if (!m_shared->account.Configured()) return;
+    if (!m_shared->account.Configured() || m_shared->refused) return;
     m_shared->dueAt = std::min(m_shared->dueAt, ::GetTickCount64() + kAfterChangeMs);
     m_shared->wake.notify_all();
 }
 
-void CalendarSync::SyncSoon() {
+void CalendarSync::SyncSoon(bool userAsked) {
     {
         std::lock_guard<std::mutex> hold(m_shared->lock);
-        if (!m_shared->account.Configured()) return;
+        if (!m_shared->account.Configured() || (m_shared->refused && !userAsked)) return;
+        m_shared->refused = false;
         m_shared->dueAt = 0;
         m_shared->wake.notify_all();
     }
@@ -300,10 +345,14 @@ std::string CalendarSync::Keep(const SyncAccount& account) {
     if (!error.empty()) return error;
     {
         std::lock_guard<std::mutex> hold(m_shared->lock);
-        const bool changed = !SameServer(account, m_shared->account) ||
-                             account.calendar != m_shared->account.calendar ||
-                             account.password != m_shared->account.password;
+        auto differs = [&account](const SyncAccount& other) {
+            return !SameServer(account, other) || account.calendar != other.calendar ||
+                   account.password != other.password;
+        };
+        // Not again when the dialog's "Sync now" has just synced with it.
+        const bool changed = differs(m_shared->account) && differs(m_shared->lastGood);
         m_shared->account = account;
+        m_shared->refused = false;
         if (!account.Configured()) return std::string();
         if (changed) m_shared->dueAt = 0;
         m_shared->failures = 0;

@@ -2,7 +2,7 @@
 // (finding the user's calendars, the two-way sync, keeping its state), at
 // start-up, a few seconds after each change of a memo here, every 15
 // minutes, on resume from sleep and on "Sync now"; after a failure it tries
-// again after growing pauses. The panel's thread never waits for it: it
+// again after growing pauses, and soon after the network changes. The panel's thread never waits for it: it
 // reads the status line, and is posted its message when memos changed.
 #pragma once
 
@@ -36,9 +36,10 @@ public:
     // A memo changed here: sync in a few seconds (changes close together
     // go in one sync).
     void MemoChanged();
-    // Sync as soon as it can, with the kept account (the tray's "Sync now",
-    // resume from sleep).
-    void SyncSoon();
+    // Sync as soon as it can, with the kept account: the tray's "Sync now"
+    // (asked by the user, so also after a refused password) or resume from
+    // sleep (not then).
+    void SyncSoon(bool userAsked);
     // The dialog's "Sync now": with these values, not kept. An account
     // without a chosen calendar finds the calendars first; the status tells
     // what came of it.
@@ -66,4 +67,5 @@ private:
 
     std::shared_ptr<Shared> m_shared;
     std::thread m_worker;
+    std::thread m_networkWatch;  // wakes a failing sync when the network changes
 };

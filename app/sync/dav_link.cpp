@@ -1,5 +1,7 @@
 #include "app/sync/dav_link.h"
 
+#include <algorithm>
+
 #include "core/sync/dav_url.h"
 #include "core/sync/dav_xml.h"
 
@@ -19,6 +21,24 @@ std::string WithSlash(const std::string& url) {
 }
 
 bool IsSuccess(int status) { return status >= 200 && status < 300; }
+
+// The members a multistatus answer lists, by path; the collection itself
+// (which some servers list among its changes) and sub-collections left out.
+bool ReadMembers(const std::string& calendar, const std::string& body,
+                 CalendarLink::Changes& changes) {
+    const DavMultistatus answer = ReadMultistatus(body);
+    if (!answer.error.empty()) {
+        changes.error = answer.error;
+        return false;
+    }
+    for (const DavResponse& response : answer.responses) {
+        const std::string path = PathOf(calendar, response.href);
+        if (path.empty() || path.back() == '/') continue;
+        changes.members.push_back(CalendarLink::Member{path, response.etag, response.status == 404});
+    }
+    changes.token = answer.syncToken;
+    return true;
+}
 
 HttpResult SendAs(const DavAccount& account, const std::string& verb, const std::string& url,
                   const std::string& body, HttpHeaders headers) {
@@ -95,20 +115,7 @@ CalendarLink::Changes DavLink::ChangesSince(const std::string& token) {
         m_noTokens = true;
         return EveryEtag();
     }
-    const DavMultistatus answer = ReadMultistatus(result.body);
-    if (!answer.error.empty()) {
-        changes.error = answer.error;
-        return changes;
-    }
-    const std::string own = PathOf(m_calendar, m_calendar);
-    for (const DavResponse& response : answer.responses) {
-        const std::string path = PathOf(m_calendar, response.href);
-        // Some servers list the collection itself among its changes.
-        if (path == own || (!path.empty() && path.back() == '/')) continue;
-        changes.members.push_back(Member{path, response.etag, response.status == 404});
-    }
-    changes.token = answer.syncToken;
-    changes.complete = token.empty();
+    if (ReadMembers(m_calendar, result.body, changes)) changes.complete = token.empty();
     return changes;
 }
 
@@ -121,18 +128,14 @@ CalendarLink::Changes DavLink::EveryEtag() {
         changes.authFailed = result.status == 401;
         return changes;
     }
-    const DavMultistatus answer = ReadMultistatus(result.body);
-    if (!answer.error.empty()) {
-        changes.error = answer.error;
-        return changes;
+    if (ReadMembers(m_calendar, result.body, changes)) {
+        // Every member listed, and no tokens to keep.
+        changes.complete = true;
+        changes.token.clear();
+        changes.members.erase(std::remove_if(changes.members.begin(), changes.members.end(),
+                                             [](const Member& m) { return m.removed; }),
+                              changes.members.end());
     }
-    const std::string own = PathOf(m_calendar, m_calendar);
-    for (const DavResponse& response : answer.responses) {
-        const std::string path = PathOf(m_calendar, response.href);
-        if (path == own || response.status == 404) continue;
-        changes.members.push_back(Member{path, response.etag, false});
-    }
-    changes.complete = true;
     return changes;
 }
 

@@ -200,7 +200,6 @@ TEST(SyncE2E, AMemoChangedOnBothSidesKeepsBothTexts) {
     HWND panel = WaitForPanel(true, kStartMs);
     ASSERT_NE(panel, nullptr);
     ASSERT_EQ(SyncThroughDialog(panel, calendar, server.User(), server.Password(), true).rfind("Synced", 0), 0u);
-    SyncNow(panel);  // after the one the kept account starts
 
     WriteMemo(dir, "2027-2-1", "Call Anna about the flat");
     server.Edit("e2e-conflict", "vellumo-2027-2-1@vellumo", "Call Anna at six");
@@ -243,6 +242,8 @@ TEST(SyncE2E, AServerStoppedDuringASyncLosesAndDuplicatesNothing) {
     ::PostMessageA(dialog, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(WaitFor([&] { return server.Requests().put - before.put >= 10; }, kSyncMs));
     server.StopServer();
+    // Stopped part way: some memos sent, not all.
+    EXPECT_LT(server.Requests().put - before.put, kMemos);
     const std::string cut = SyncNow(panel);
     EXPECT_EQ(cut.rfind("Sync failed", 0), 0u) << cut;
     server.StartServer();
