@@ -62,6 +62,7 @@ TEST(Help, ContentsNameEveryTopicAndEveryPageIsInTheFile) {
         {"calendars.htm", {"Export to calendar file...", "Import calendar file...", "Restore",
                            "Sandrel.exe import", "Sandrel.exe export", "changes no memo"}},
         {"tools.htm", {"calendars.htm"}},
+        {"sync.htm", {"Calendar server...", "Sync now", "-sync-", "both texts"}},
         {"memofiles.htm", {"Remark", "Notice", "beside the program file"}},
         {"settings.htm", {"Time Format", "Remind memo before", "log on"}},
         {"tray.htm", {"Double-click", "Right-click", "Exit"}},
