@@ -257,7 +257,12 @@ std::string MakeVellumoCalendar(const std::string& home, const DavAccount& accou
     url = WithSlash(home) + "vellumo/";
     const HttpResult result =
         SendAs(account, "MKCALENDAR", url, MkcalendarBody("Vellumo"), {{"Content-Type", kXmlType}});
-    // 405: there is one of that name already, which is as good.
-    if (IsSuccess(result.status) || result.status == 405) return std::string();
+    if (IsSuccess(result.status)) return std::string();
+    // Something there already (servers answer 405 or 409): as good when it
+    // is a calendar that holds events.
+    if (result.status == 405 || result.status == 409) {
+        const Discovery there = DiscoverCalendars(url, account);
+        if (there.calendars.size() == 1 && there.calendars[0].url == url) return std::string();
+    }
     return DavFailure(result);
 }

@@ -110,7 +110,7 @@ void CServerDlg::TakeStatus() {
     const SyncAccount shown = FromFields();
     const std::string chosen = !status.chosen.empty() ? status.chosen : shown.calendar;
     const std::string chosenName = !status.chosen.empty() ? status.chosenName : shown.calendarName;
-    if (!status.found.empty()) FillCalendars(status.found, chosen, chosenName);
+    if (!status.found.empty() || !status.chosen.empty()) FillCalendars(status.found, chosen, chosenName);
 }
 
 LRESULT CServerDlg::OnTimer(WPARAM, LPARAM) {

@@ -29,6 +29,8 @@ std::string DialogText(HWND dialog, int id) {
     return text;
 }
 
+std::string g_chosenCalendar;  // as the dialog's list showed it last
+
 bool Settled(const std::string& status) {
     return status.rfind("Synced", 0) == 0 || status.rfind("Sync failed", 0) == 0 ||
            status.rfind("Found ", 0) == 0;
@@ -51,6 +53,7 @@ std::string SyncThroughDialog(HWND panel, const std::string& address, const std:
     WaitFor([&] { return !Settled(DialogText(dialog, IDC_SERVER_STATUS)); }, 5000);
     WaitFor([&] { return Settled(DialogText(dialog, IDC_SERVER_STATUS)); }, kSyncMs);
     const std::string status = DialogText(dialog, IDC_SERVER_STATUS);
+    g_chosenCalendar = DialogText(dialog, IDC_SERVER_CALENDAR);
     if (shot != nullptr) KeepPicture(SettledPicture(dialog, false), shot);
     ::PostMessageA(dialog, WM_COMMAND, keep ? IDOK : IDCANCEL, 0);
     WaitFor([&] { return !::IsWindow(dialog); }, kStartMs);
@@ -287,4 +290,21 @@ TEST(SyncE2E, AnEventMadeOnThePhoneShowsBesideTheMemosAndIsNeverMadeAMemo) {
     char appData[MAX_PATH] = {};
     const DWORD n = ::GetEnvironmentVariableA("APPDATA", appData, MAX_PATH);
     EXPECT_FALSE(FileExists(std::string(appData, n) + "\\Vellumo\\Sync\\others.ics"));
+}
+
+TEST(SyncE2E, AServersOwnAddressFindsTheUsersCalendarsAndMakesOneWhereThereIsNone) {
+    CaldavServer server;
+    if (!server.Ready()) GTEST_SKIP() << "the CalDAV server was not started";
+    FreshCalendar(server, "e2e-unused");
+    ProgramDir dir;
+    WriteMemo(dir, "2027-4-1", "Spring cleaning");
+    dir.Start();
+    HWND panel = WaitForPanel(true, kStartMs);
+    ASSERT_NE(panel, nullptr);
+    // The second test user has no calendar of its own: "Vellumo" is made.
+    const std::string status =
+        SyncThroughDialog(panel, server.BaseUrl(), server.OtherUser(), server.OtherPassword(), true);
+    EXPECT_EQ(status.rfind("Synced", 0), 0u) << status;
+    EXPECT_NE(status.find("1 sent"), std::string::npos) << status;
+    EXPECT_EQ(g_chosenCalendar, "Vellumo");
 }
