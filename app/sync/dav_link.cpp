@@ -82,6 +82,8 @@ std::string DavFailure(const HttpResult& result) {
         case 401: return "The server refused the user name or password.";
         case 403: return "The server does not let this account do that.";
         case 404: return "The server has no calendar at that address.";
+        case 405:
+        case 501: return "The server does not speak CalDAV at that address.";
         default: break;
     }
     if (result.status >= 500) return "The server failed (HTTP " + std::to_string(result.status) + ").";

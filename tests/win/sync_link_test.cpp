@@ -12,6 +12,7 @@
 #include "core/memo/ical_export.h"
 #include "platform/protected_data.h"
 #include "tests/support/caldav_server.h"
+#include "tests/support/calendar_server.h"
 
 namespace {
 
@@ -100,4 +101,17 @@ TEST(Sync, APasswordIsSealedForTheUserNeverKeptAsItsText) {
     EXPECT_EQ(sealed->find("secret-pw"), std::string::npos);
     EXPECT_EQ(UnprotectForUser(*sealed).value_or(""), "secret-pw");
     EXPECT_FALSE(UnprotectForUser(""));
+}
+
+TEST(Sync, AServerThatIsNoCalendarServerGivesAClearMessage) {
+    CalendarServer web;
+    if (!web.Ready()) GTEST_SKIP() << "the test web servers were not started";
+    const DavAccount account{"tester", "secret-pw"};
+    // A plain web server knows no WebDAV.
+    EXPECT_EQ(DiscoverCalendars(web.HttpUrl("/holidays.ics"), account).error,
+              "The server does not speak CalDAV at that address.");
+    DavLink link(web.HttpUrl("/holidays.ics"), account);
+    EXPECT_NE(link.ChangesSince("").error, "");
+    // Its certificate signed by nobody: refused, never used.
+    EXPECT_NE(DiscoverCalendars(web.HttpsUrl("/holidays.ics"), account).error, "");
 }
