@@ -389,26 +389,37 @@ std::string HttpResult::Header(const char* name) const {
     return std::string();
 }
 
-HttpResult HttpSend(const HttpRequest& request) {
+HttpSession::~HttpSession() {
+    if (m_handle != nullptr) Http().CloseHandle(static_cast<HINTERNET>(m_handle));
+}
+
+HttpResult HttpSend(const HttpRequest& request, HttpSession* shared) {
     HttpResult result;
     if (!Http().loaded) {
         result.error = kNoWinHttp;
         return result;
     }
-    InternetHandle session(Http().Open(L"Vellumo", WINHTTP_ACCESS_TYPE_NO_PROXY,
-                                         WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
-    if (!session.Valid()) {
-        result.error = ErrorMessage(::GetLastError(), 0);
-        return result;
+    InternetHandle own;
+    HINTERNET session = shared != nullptr ? static_cast<HINTERNET>(shared->m_handle) : nullptr;
+    if (session == nullptr) {
+        own.Reset(Http().Open(L"Vellumo", WINHTTP_ACCESS_TYPE_NO_PROXY, WINHTTP_NO_PROXY_NAME,
+                              WINHTTP_NO_PROXY_BYPASS, 0));
+        if (!own.Valid()) {
+            result.error = ErrorMessage(::GetLastError(), 0);
+            return result;
+        }
+        Http().SetTimeouts(own.Get(), request.stepTimeoutMs, request.stepTimeoutMs,
+                           request.stepTimeoutMs, request.stepTimeoutMs);
+        Http().SetStatusCallback(own.Get(), OnStatus, WINHTTP_CALLBACK_FLAG_SECURE_FAILURE, 0);
+        session = own.Get();
+        // A shared session keeps it for the requests that follow.
+        if (shared != nullptr) shared->m_handle = own.Release();
     }
-    Http().SetTimeouts(session.Get(), request.stepTimeoutMs, request.stepTimeoutMs,
-                         request.stepTimeoutMs, request.stepTimeoutMs);
-    Http().SetStatusCallback(session.Get(), OnStatus, WINHTTP_CALLBACK_FLAG_SECURE_FAILURE, 0);
     const ULONGLONG deadline = ::GetTickCount64() + static_cast<ULONGLONG>(request.totalTimeoutMs);
     HttpRequest step = request;
     std::string url = request.url;
     for (int redirects = 0;; ++redirects) {
-        result = SendOnce(session.Get(), step, url, deadline);
+        result = SendOnce(session, step, url, deadline);
         if (!result.error.empty() || !IsRedirect(result.status)) return result;
         const std::string location = result.Header("Location");
         if (location.empty()) return result;

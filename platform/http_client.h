@@ -34,4 +34,20 @@ struct HttpResult {
     std::string Header(const char* name) const;
 };
 
-HttpResult HttpSend(const HttpRequest& request);
+// Requests sent through one session share its connections, kept alive: many
+// requests to one server cost one connection and one TLS handshake. Opened
+// with its first request; for one thread at a time.
+class HttpSession {
+public:
+    HttpSession() = default;
+    ~HttpSession();
+    HttpSession(const HttpSession&) = delete;
+    HttpSession& operator=(const HttpSession&) = delete;
+
+private:
+    friend HttpResult HttpSend(const HttpRequest& request, HttpSession* session);
+    void* m_handle = nullptr;
+};
+
+// Without a session, the request has one of its own.
+HttpResult HttpSend(const HttpRequest& request, HttpSession* session = nullptr);

@@ -1,6 +1,7 @@
 #include "app/memo/reminder_thread.h"
 
 #include "app/memo/memo_store.h"
+#include "app/calendars/calendar_reminders.h"
 #include "app/memo/repeat_occurrences.h"
 #include "app/settings/settings_store.h"
 #include "core/calendar/day_number.h"
@@ -42,8 +43,9 @@ void AddAhead(std::vector<DayReminder>& found, const Date& date, const Date& due
                                 AheadReminderText(due, hour, minute, date, content)});
 }
 
-// The repeating memos' reminders on `date`, and the reminders ahead that
-// fall on it: of memos due then or up to a week later, plain or repeating.
+// The repeating memos' reminders on `date`, the reminders ahead that fall on
+// it (of memos due then or up to a week later, plain or repeating), and the
+// timed events of the calendars whose reminders are wanted.
 std::vector<DayReminder> ReadRepeatReminders(const Date& date) {
     std::vector<DayReminder> found;
     for (const RepeatMemo* memo : PassRepeats().On(date.year, date.month, date.day))
@@ -60,6 +62,7 @@ std::vector<DayReminder> ReadRepeatReminders(const Date& date) {
             if (memo->hasTime && memo->aheadMinutes > 0)
                 AddAhead(found, date, due, memo->hour, memo->minute, memo->aheadMinutes, memo->text);
     }
+    for (DayReminder& event : CalendarRemindersOn(date)) found.push_back(std::move(event));
     return found;
 }
 

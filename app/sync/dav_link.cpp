@@ -40,8 +40,8 @@ bool ReadMembers(const std::string& calendar, const std::string& body,
     return true;
 }
 
-HttpResult SendAs(const DavAccount& account, const std::string& verb, const std::string& url,
-                  const std::string& body, HttpHeaders headers) {
+HttpResult SendAs(HttpSession& session, const DavAccount& account, const std::string& verb,
+                  const std::string& url, const std::string& body, HttpHeaders headers) {
     const std::string refused = CheckServerAddress(url);
     if (!refused.empty()) {
         HttpResult result;
@@ -56,11 +56,12 @@ HttpResult SendAs(const DavAccount& account, const std::string& verb, const std:
     if (!account.user.empty())
         request.headers.emplace_back("Authorization",
                                      "Basic " + Base64(account.user + ":" + account.password));
-    return HttpSend(request);
+    return HttpSend(request, &session);
 }
 
-HttpResult Propfind(const DavAccount& account, const std::string& url, const char* depth) {
-    return SendAs(account, "PROPFIND", url, PropfindDiscoveryBody(),
+HttpResult Propfind(HttpSession& session, const DavAccount& account, const std::string& url,
+                    const char* depth) {
+    return SendAs(session, account, "PROPFIND", url, PropfindDiscoveryBody(),
                   {{"Depth", depth}, {"Content-Type", kXmlType}});
 }
 
@@ -95,7 +96,7 @@ DavLink::DavLink(const std::string& calendarUrl, const DavAccount& account)
 
 HttpResult DavLink::Send(const std::string& verb, const std::string& url, const std::string& body,
                          HttpHeaders headers) {
-    return SendAs(m_account, verb, url, body, std::move(headers));
+    return SendAs(m_session, m_account, verb, url, body, std::move(headers));
 }
 
 CalendarLink::Changes DavLink::ChangesSince(const std::string& token) {
@@ -200,8 +201,9 @@ Discovery DiscoverCalendars(const std::string& typed, const DavAccount& account)
     found.error = CheckServerAddress(address);
     if (!found.error.empty()) return found;
 
+    HttpSession session;
     auto ask = [&](const std::string& url, const char* depth, DavMultistatus& answer) {
-        const HttpResult result = Propfind(account, url, depth);
+        const HttpResult result = Propfind(session, account, url, depth);
         if (result.status != 207) {
             found.error = DavFailure(result);
             found.authFailed = result.status == 401;
@@ -257,8 +259,9 @@ Discovery DiscoverCalendars(const std::string& typed, const DavAccount& account)
 
 std::string MakeVellumoCalendar(const std::string& home, const DavAccount& account, std::string& url) {
     url = WithSlash(home) + "vellumo/";
-    const HttpResult result =
-        SendAs(account, "MKCALENDAR", url, MkcalendarBody("Vellumo"), {{"Content-Type", kXmlType}});
+    HttpSession session;
+    const HttpResult result = SendAs(session, account, "MKCALENDAR", url, MkcalendarBody("Vellumo"),
+                                     {{"Content-Type", kXmlType}});
     if (IsSuccess(result.status)) return std::string();
     // Something there already (servers answer 405 or 409): as good when it
     // is a calendar that holds events.

@@ -36,6 +36,7 @@ private:
 
     std::string m_calendar;  // its URL, ending in "/"
     DavAccount m_account;
+    HttpSession m_session;  // one connection for the whole sync
     bool m_noTokens = false;
 };
 

@@ -36,6 +36,7 @@ BOOL CServerDlg::OnInitDialog() {
     ::SetDlgItemTextA(m_hWnd, IDC_SERVER_ADDRESS, account.address.c_str());
     ::SetDlgItemTextA(m_hWnd, IDC_SERVER_USER, account.user.c_str());
     ::SetDlgItemTextA(m_hWnd, IDC_SERVER_PASSWORD, account.password.c_str());
+    ::CheckDlgButton(m_hWnd, IDC_SERVER_REMINDERS, account.reminders ? BST_CHECKED : BST_UNCHECKED);
     std::vector<FoundCalendar> kept;
     if (!account.calendar.empty()) kept.push_back(FoundCalendar{account.calendar, account.calendarName});
     m_listedFor = account.address + "\n" + account.user;
@@ -76,6 +77,7 @@ SyncAccount CServerDlg::FromFields() const {
     account.password.assign(n > 0 ? n + 1 : 1, '\0');
     ::GetWindowTextA(password, &account.password[0], static_cast<int>(account.password.size()));
     account.password.resize(n > 0 ? n : 0);
+    account.reminders = ::IsDlgButtonChecked(m_hWnd, IDC_SERVER_REMINDERS) == BST_CHECKED;
     // A calendar chosen on another server (or for another user) is none here.
     if (m_listedFor != account.address + "\n" + account.user) return account;
     const LRESULT selected = ::SendMessageA(GetDlgItem(IDC_SERVER_CALENDAR), CB_GETCURSEL, 0, 0);

@@ -27,6 +27,7 @@ SyncAccount LoadSyncAccount() {
     account.user = ReadRegText(key.Get(), "User");
     account.calendar = ReadRegText(key.Get(), "Calendar");
     account.calendarName = ReadRegText(key.Get(), "CalendarName");
+    account.reminders = ReadRegText(key.Get(), "Reminders") == "1";
     if (auto password = UnprotectForUser(ReadRegBytes(key.Get(), "Password")))
         account.password = std::move(*password);
     return account;
@@ -47,6 +48,7 @@ std::string SaveSyncAccount(const SyncAccount& account) {
     ok = WriteRegText(key.Get(), "User", account.user) && ok;
     ok = WriteRegText(key.Get(), "Calendar", account.calendar) && ok;
     ok = WriteRegText(key.Get(), "CalendarName", account.calendarName) && ok;
+    ok = WriteRegText(key.Get(), "Reminders", account.reminders ? "1" : "0") && ok;
     ok = (sealed.empty() ? ::RegDeleteValueA(key.Get(), "Password") != ERROR_ACCESS_DENIED
                          : WriteRegBytes(key.Get(), "Password", sealed)) &&
          ok;

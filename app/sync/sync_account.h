@@ -15,6 +15,7 @@ struct SyncAccount {
     std::string password;      // in memory only
     std::string calendar;      // the calendar synced with; "" until one is chosen
     std::string calendarName;  // its display name
+    bool reminders = false;    // remind of the timed events Vellumo did not write
     bool Configured() const { return !address.empty(); }
 };
 
