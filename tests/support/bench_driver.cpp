@@ -446,7 +446,11 @@ int Sync(const std::string& exe, const std::string& url, const std::string& user
     watching = false;
     const std::vector<long long> afterFirst = ServerRequests(controlPort);
     if (firstSync < 0) {
-        std::printf("sync error: no first sync within 300 s (status \"%s\")\n", Status().c_str());
+        // What it sent by then, for a comparison with as many bare PUTs.
+        std::printf("sync gave_up_s 300 requests %s status %s\n",
+                    RequestsBetween(before, afterFirst).c_str(), Status().c_str());
+        std::printf("sync steps %d busy_us %.0f idle_us - during_sync %s\n", kSyncSteps, busySteps,
+                    stepsDuringSync ? "yes" : "no");
         ::TerminateProcess(process.Get(), 0);
         ::WaitForSingleObject(process.Get(), 10000);
         return 2;
