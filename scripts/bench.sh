@@ -3,6 +3,7 @@
 # own work, side by side under one Wine prefix and one virtual display.
 #
 #   scripts/bench.sh [--rounds N] [--steps N] [--idle SECONDS] [--program EXE] [--find-only]
+#                    [--sync-only]
 #
 # Prints, with their ratios to the floors:
 #   - start-up: launch -> panel visible and answering, median of N launches
@@ -23,8 +24,13 @@
 #   - the find dialog with 10,000 memos of 80, 1,000 and 4,000 bytes: its
 #     first open (to the dialog shown, and to the list of the first words'
 #     dates) and the median from a change of the words to the full list;
-#   - month step with 500 repeating memos against the same without them.
-# --find-only measures the find dialog alone.
+#   - month step with 500 repeating memos against the same without them;
+#   - sync with a CalDAV server (Radicale, tests/support/caldav_server.py):
+#     the first sync of 3,650 memos against the same events sent by a bare
+#     client, one PUT each over one connection; month steps while that sync
+#     runs against the same after it; and the requests and time of a "Sync
+#     now" with nothing to do.
+# --find-only measures the find dialog alone, --sync-only the sync alone.
 # --program measures another build of Vellumo.exe (an older one, say) against
 # the same floors. A benchmark, not a test: it always exits 0. Wall times swing with the
 # machine's load; the request counts do not.
@@ -40,6 +46,8 @@ IDLE=30
 FIND_MEMOS=10000
 PROGRAM=""
 FIND_ONLY=0
+SYNC_ONLY=0
+SYNC_MEMOS=3650
 FIND_SIZES=(${VELLUMO_BENCH_FIND_SIZES:-80 1000 4000})
 while [ $# -gt 0 ]; do
     case "$1" in
@@ -48,7 +56,9 @@ while [ $# -gt 0 ]; do
     --idle) IDLE="$2"; shift ;;
     --program) PROGRAM="$(realpath "$2")"; shift ;;
     --find-only) FIND_ONLY=1 ;;
-    *) echo "usage: $0 [--rounds N] [--steps N] [--idle SECONDS] [--program EXE] [--find-only]" >&2; exit 0 ;;
+    --sync-only) SYNC_ONLY=1 ;;
+    *) echo "usage: $0 [--rounds N] [--steps N] [--idle SECONDS] [--program EXE] [--find-only]" \
+            "[--sync-only]" >&2; exit 0 ;;
     esac
     shift
 done
@@ -135,7 +145,7 @@ PY
     w_vellumo="$(windows_path "$WORK/start/Vellumo.exe")"
     w_host="$(windows_path "$host")"
 
-    if [ "$FIND_ONLY" = 1 ]; then
+    if [ "$FIND_ONLY" = 1 ] || [ "$SYNC_ONLY" = 1 ]; then
         # The program's first starts in a fresh prefix, as the start-up
         # figures would have made them.
         wine "$DRIVER" startup 1 "\"$w_vellumo\"" >/dev/null 2>&1
@@ -143,7 +153,10 @@ PY
         panel_figures
     fi
     local size
-    for size in "${FIND_SIZES[@]}"; do find_figures "$size"; done
+    if [ "$SYNC_ONLY" = 0 ]; then
+        for size in "${FIND_SIZES[@]}"; do find_figures "$size"; done
+    fi
+    [ "$FIND_ONLY" = 1 ] || sync_figures
 }
 
 # Start-up, month steps, requests, idle CPU and memory (run's locals in scope).
@@ -271,9 +284,96 @@ PY
     sleep 1
 }
 
+# Sync with a local Radicale: the program's first sync of $SYNC_MEMOS memos,
+# month steps during it, a sync with nothing to do, and the same events sent
+# by a bare client as the first sync's floor (run's locals in scope).
+sync_figures() {
+    log "sync: $SYNC_MEMOS memos with a CalDAV server"
+    local caldav="$WORK/caldav" radicale_port control_port
+    python3 "$ROOT/tests/support/caldav_server.py" start "$caldav" ||
+        { log "the CalDAV server did not start"; return 1; }
+    read -r radicale_port control_port <"$caldav/ports"
+    local cal
+    for cal in bench floor; do
+        python3 -c 'import sys, urllib.request
+urllib.request.urlopen(urllib.request.Request(sys.argv[1], method="POST"), timeout=60).read()' \
+            "http://127.0.0.1:$control_port/phone/make?cal=$cal" ||
+            { log "calendar $cal could not be made"; return 1; }
+    done
+    # Ten years of daily memos from 2030 on.
+    mkdir -p "$WORK/sync/Remark"
+    cp "$exe" "$WORK/sync/Vellumo.exe"
+    python3 - "$WORK/sync/Remark" "$SYNC_MEMOS" <<'PY'
+import datetime, sys
+day = datetime.date(2030, 1, 1)
+for _ in range(int(sys.argv[2])):
+    with open(f"{sys.argv[1]}/Remark_{day.year}-{day.month}-{day.day}.txt", "w") as memo:
+        memo.write(f"[{day.year}-{day.month}-{day.day}] A memo to sync")
+    day += datetime.timedelta(days=1)
+PY
+    wine "$DRIVER" sync "$(windows_path "$WORK/sync/Vellumo.exe")" \
+        "http://127.0.0.1:$radicale_port/tester/bench/" tester secret-pw "$control_port" \
+        >"$WORK/sync.txt" 2>/dev/null
+    sed 's/^/  /' "$WORK/sync.txt"
+    SYNC_FIRST=$(awk '$2 == "first_s" { print $3 }' "$WORK/sync.txt")
+    SYNC_STATUS=$(awk '$2 == "first_s" { sub(/.* status /, ""); print }' "$WORK/sync.txt")
+    SYNC_STEP_BUSY=$(awk '$2 == "steps" { print $5 }' "$WORK/sync.txt")
+    SYNC_STEP_IDLE=$(awk '$2 == "steps" && $7 != "-" { print $7 }' "$WORK/sync.txt")
+    SYNC_STEP_DURING=$(awk '$2 == "steps" { print $9 }' "$WORK/sync.txt")
+    SYNC_AGAIN_MS=$(awk '$2 == "nochange_ms" { print $3 }' "$WORK/sync.txt")
+    SYNC_AGAIN_REQ=$(awk '$2 == "nochange_ms" { print $5 }' "$WORK/sync.txt")
+    [[ "$SYNC_AGAIN_REQ" =~ ^[0-9]+$ ]] || SYNC_AGAIN_REQ=""  # "?" when the counts were not read
+    # A first sync given up: the PUTs it made by then, timed against the
+    # floor's first as many.
+    SYNC_GAVE_UP=$(awk '$2 == "gave_up_s" { print $3 }' "$WORK/sync.txt")
+    SYNC_GAVE_UP_PUTS=$(awk '$2 == "gave_up_s" && $8 ~ /^[0-9]+$/ { print $8 }' "$WORK/sync.txt")
+    local sync_pid
+    sync_pid="$(find_in_prefix 'Vellumo.exe' | head -1)"
+    [ -n "$sync_pid" ] && kill "$sync_pid" 2>/dev/null
+
+    # The floor: the same number of events, each PUT once by a client that
+    # does nothing else (one connection, no look-ups first).
+    log "sync floor: $SYNC_MEMOS PUTs by a bare client"
+    local floor_out
+    floor_out=$(python3 - "$radicale_port" "$SYNC_MEMOS" "${SYNC_GAVE_UP_PUTS:-0}" <<'PY'
+import base64, datetime, http.client, sys, time
+port, count, mark = int(sys.argv[1]), int(sys.argv[2]), int(sys.argv[3])
+auth = "Basic " + base64.b64encode(b"tester:secret-pw").decode()
+stamp = datetime.datetime.now(datetime.timezone.utc).strftime("%Y%m%dT%H%M%SZ")
+connection = http.client.HTTPConnection("127.0.0.1", port, timeout=60)
+day, failed, at_mark = datetime.date(2030, 1, 1), 0, 0
+start = time.monotonic()
+for i in range(count):
+    uid = f"floor-{day.year}-{day.month}-{day.day}@bench"
+    body = ("BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Vellumo bench//Floor//EN\r\n"
+            f"BEGIN:VEVENT\r\nUID:{uid}\r\nDTSTAMP:{stamp}\r\n"
+            f"DTSTART;VALUE=DATE:{day:%Y%m%d}\r\n"
+            f"DTEND;VALUE=DATE:{day + datetime.timedelta(days=1):%Y%m%d}\r\n"
+            f"SUMMARY:A memo to sync\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n").encode()
+    connection.request("PUT", f"/tester/floor/{uid}.ics", body=body, headers={
+        "Authorization": auth, "If-None-Match": "*",
+        "Content-Type": "text/calendar; charset=utf-8"})
+    response = connection.getresponse()
+    response.read()
+    failed += response.status not in (200, 201, 204)
+    day += datetime.timedelta(days=1)
+    if i + 1 == mark:
+        at_mark = time.monotonic() - start
+elapsed = time.monotonic() - start
+# "<all PUTs' seconds> <the first <mark> PUTs' seconds>", both empty after a failed PUT.
+print(f"{elapsed:.2f} {at_mark:.2f}" if not failed else "")
+print(f"floor: {count} PUTs in {elapsed:.2f} s, the first {mark} in {at_mark:.2f} s, "
+      f"{failed} failed", file=sys.stderr)
+PY
+)
+    read -r SYNC_FLOOR SYNC_FLOOR_AT_MARK <<<"$floor_out"
+    python3 "$ROOT/tests/support/caldav_server.py" stop "$caldav"
+}
+
 report() {
-    ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "?" }'; }
-    met() { awk -v v="$1" -v g="$2" 'BEGIN { print (v != "" && v + 0 <= g + 0) ? "met" : "NOT met" }'; }
+    ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (a != "" && b > 0) printf "%.2f", a / b; else print "?" }'; }
+    # Only a number meets a goal: not a missing figure, nor ratio's "?".
+    met() { awk -v v="$1" -v g="$2" 'BEGIN { print (v ~ /^-?[0-9.]+$/ && v + 0 <= g + 0) ? "met" : "NOT met" }'; }
     local load
     load="$(cut -d' ' -f1-3 /proc/loadavg)"
     echo
@@ -323,6 +423,20 @@ report() {
     printf '%-44s %12s %12s %8s  %s\n' "idle CPU, % of a core (${IDLE} s)" "$CPU_PROGRAM" \
         "$CPU_FLOOR" "$(ratio "$CPU_PROGRAM" "$CPU_FLOOR")" \
         "<= 1.2x: $(met "$(ratio "$CPU_PROGRAM" "$CPU_FLOOR")" 1.2)"
+    printf '%-44s %12s %12s %8s  %s\n' "first sync of 3,650 memos (s) vs raw PUTs" "$SYNC_FIRST" \
+        "$SYNC_FLOOR" "$(ratio "$SYNC_FIRST" "$SYNC_FLOOR")" "<= 60 s: $(met "$SYNC_FIRST" 60)"
+    printf '%-44s %12s %12s %8s  %s\n' "  its status" "" "" "" "$SYNC_STATUS"
+    if [ -n "$SYNC_GAVE_UP" ]; then
+        printf '%-44s %12s %12s %8s  %s\n' "  given up: ${SYNC_GAVE_UP_PUTS:-?} PUTs (s) vs as many raw" \
+            "$SYNC_GAVE_UP" "$SYNC_FLOOR_AT_MARK" "$(ratio "$SYNC_GAVE_UP" "$SYNC_FLOOR_AT_MARK")" \
+            "the first sync unfinished after ${SYNC_GAVE_UP} s"
+    fi
+    printf '%-44s %12s %12s %8s  %s\n' "no-change sync, requests" "$SYNC_AGAIN_REQ" "" "" \
+        "<= 2: $(met "$SYNC_AGAIN_REQ" 2)"
+    printf '%-44s %12s %12s %8s  %s\n' "  its time (ms)" "$SYNC_AGAIN_MS" "" "" ""
+    printf '%-44s %12s %12s %8s  %s\n' "month step while syncing vs idle (us)" "$SYNC_STEP_BUSY" \
+        "$SYNC_STEP_IDLE" "$(ratio "$SYNC_STEP_BUSY" "$SYNC_STEP_IDLE")" \
+        "<= 1.1x: $(met "$(ratio "$SYNC_STEP_BUSY" "$SYNC_STEP_IDLE")" 1.1)${SYNC_STEP_DURING:+, sync running: $SYNC_STEP_DURING}"
     local extra
     extra=$(awk -v a="$PSS_PROGRAM" -v b="$PSS_FLOOR" 'BEGIN { printf "%+.1f", a - b }')
     printf '%-44s %12s %12s %8s  %s\n' "proportional set size (MiB)" "$PSS_PROGRAM" "$PSS_FLOOR" \
@@ -330,6 +444,8 @@ report() {
 }
 
 cleanup() {
+    [ -n "${WORK:-}" ] && [ -f "$WORK/caldav/pid" ] &&
+        python3 "$ROOT/tests/support/caldav_server.py" stop "$WORK/caldav"
     [ -n "${PREFIX:-}" ] && end_prefix "$PREFIX"
     stop_xvfb
 }
@@ -338,6 +454,9 @@ trap cleanup EXIT
 START_PROGRAM="" START_EMPTY="" START_TEMPLATE="" START_FULL="" STEP_FULL="" REQ_STEP_FULL="" STEP_QUICK="" STEP_PAINTED="" BARE=""
 REQ_STEP="" REQ_STEP_PAINTED="" REQ_STEP_SETTLED="" REQ_BARE="" IDLE_PROGRAM="" IDLE_FLOOR="" CPU_PROGRAM=""
 CPU_FLOOR="" PSS_PROGRAM="" PSS_FLOOR=""
+SYNC_FIRST="" SYNC_STATUS="" SYNC_FLOOR="" SYNC_STEP_BUSY="" SYNC_STEP_IDLE="" SYNC_STEP_DURING=""
+SYNC_AGAIN_MS="" SYNC_AGAIN_REQ="" SYNC_GAVE_UP="" SYNC_GAVE_UP_PUTS="" SYNC_FLOOR_AT_MARK=""
+STEP_REPEAT=""
 declare -A FIND_OPEN=() FIND_FIRST=() FIND_MEDIAN=()
 run || log "the benchmark stopped early; the figures below are those it reached"
 report

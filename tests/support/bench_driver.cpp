@@ -13,14 +13,23 @@
 //       from the kernel's count in /proc/<pid>/io: no tracer slows the
 //       server down;
 //   BenchDriver.exe find <rounds> <memo count>
-//       times the running panel's memo search (see Find).
+//       times the running panel's memo search (see Find);
+//   BenchDriver.exe sync <Vellumo.exe> <calendar url> <user> <password> <control port>
+//       keeps the account, launches the program and times its first sync,
+//       month steps during it and after it, and a sync with nothing to do
+//       (see Sync).
 #include <windows.h>
 #include <commctrl.h>
+#include <wincrypt.h>
+#include <winhttp.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/handles.h"
@@ -255,6 +264,234 @@ int Find(int rounds, int memos) {
     ::PostMessageA(find, WM_COMMAND, IDCANCEL, 0);
     return 0;
 }
+
+// --- Sync -------------------------------------------------------------------
+
+constexpr int kSyncSteps = 40;
+const char kAccountKey[] = "Software\\Brakkon\\Torvane08\\CalendarServer";
+
+bool SetText(HKEY key, const char* name, const std::string& text) {
+    return ::RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                            static_cast<DWORD>(text.size() + 1)) == ERROR_SUCCESS;
+}
+
+// The account as the Calendar Server dialog keeps it, the password sealed
+// for this user the way the program unseals it.
+bool KeepAccount(const std::string& url, const std::string& user, const std::string& password) {
+    DATA_BLOB in{static_cast<DWORD>(password.size()),
+                 reinterpret_cast<BYTE*>(const_cast<char*>(password.data()))};
+    DATA_BLOB out{};
+    if (!::CryptProtectData(&in, L"Vellumo", nullptr, nullptr, nullptr, CRYPTPROTECT_UI_FORBIDDEN,
+                            &out))
+        return false;
+    HKEY key = nullptr;
+    bool ok = ::RegCreateKeyExA(HKEY_CURRENT_USER, kAccountKey, 0, nullptr, 0, KEY_SET_VALUE,
+                                nullptr, &key, nullptr) == ERROR_SUCCESS;
+    if (ok) {
+        ok = SetText(key, "Address", url) && SetText(key, "Calendar", url) &&
+             SetText(key, "CalendarName", "bench") && SetText(key, "User", user) &&
+             ::RegSetValueExA(key, "Password", 0, REG_BINARY, out.pbData, out.cbData) ==
+                 ERROR_SUCCESS &&
+             SetText(key, "Status", "");
+        ::RegCloseKey(key);
+    }
+    ::LocalFree(out.pbData);
+    return ok;
+}
+
+std::string Status() {
+    char text[4096] = {};
+    DWORD size = sizeof text - 1;
+    if (::RegGetValueA(HKEY_CURRENT_USER, kAccountKey, "Status", RRF_RT_REG_SZ, nullptr, text,
+                       &size) != ERROR_SUCCESS)
+        return std::string();
+    return text;
+}
+
+bool Settled(const std::string& status) {
+    return status.rfind("Synced", 0) == 0 || status.rfind("Sync failed", 0) == 0;
+}
+
+// No sync state: the first sync sends every memo.
+void ForgetSyncState() {
+    char appData[MAX_PATH] = {};
+    const DWORD n = ::GetEnvironmentVariableA("APPDATA", appData, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) return;
+    const std::string folder = std::string(appData, n) + "\\Vellumo\\Sync\\";
+    ::DeleteFileA((folder + "state.txt").c_str());
+    ::DeleteFileA((folder + "others.ics").c_str());
+}
+
+// The server's counts of the program's requests: total, PROPFIND, REPORT,
+// PUT, DELETE, GET, MKCALENDAR; empty when the control server does not answer.
+std::vector<long long> ServerRequests(int controlPort) {
+    std::string body;
+    HINTERNET session = ::WinHttpOpen(L"BenchDriver", WINHTTP_ACCESS_TYPE_NO_PROXY,
+                                      WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0);
+    HINTERNET connection =
+        session ? ::WinHttpConnect(session, L"127.0.0.1", static_cast<INTERNET_PORT>(controlPort), 0)
+                : nullptr;
+    HINTERNET request = connection ? ::WinHttpOpenRequest(connection, L"GET", L"/server/requests",
+                                                          nullptr, WINHTTP_NO_REFERER,
+                                                          WINHTTP_DEFAULT_ACCEPT_TYPES, 0)
+                                   : nullptr;
+    if (request != nullptr &&
+        ::WinHttpSendRequest(request, WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0,
+                             0, 0) &&
+        ::WinHttpReceiveResponse(request, nullptr)) {
+        char buffer[512];
+        DWORD read = 0;
+        while (::WinHttpReadData(request, buffer, sizeof buffer, &read) && read > 0)
+            body.append(buffer, read);
+    }
+    for (HINTERNET h : {request, connection, session})
+        if (h != nullptr) ::WinHttpCloseHandle(h);
+    std::vector<long long> counts;
+    std::istringstream in(body);
+    long long n = 0;
+    while (counts.size() < 7 && in >> n) counts.push_back(n);
+    if (counts.size() != 7) counts.clear();
+    return counts;
+}
+
+// "<total> <PROPFIND> <REPORT> <PUT> <DELETE> <GET> <MKCALENDAR>" between two counts.
+std::string RequestsBetween(const std::vector<long long>& before, const std::vector<long long>& after) {
+    if (before.size() != 7 || after.size() != 7) return "? ? ? ? ? ? ?";
+    std::string text;
+    for (size_t i = 0; i < 7; ++i) text += (i ? " " : "") + std::to_string(after[i] - before[i]);
+    return text;
+}
+
+// Waits up to `limit` seconds for the Status value to show a finished sync,
+// polling as the panel's own status line would be read; seconds from `start`,
+// or -1.
+double WaitForStatus(double start, double limit, std::string& status) {
+    for (;;) {
+        status = Status();
+        const double t = Now() - start;
+        if (Settled(status)) return t;
+        if (t > limit) return -1;
+        ::Sleep(50);
+    }
+}
+
+// The first sync of every memo, month steps while it runs and after it, then
+// a "Sync now" with nothing to do. Prints lines beginning "sync".
+int Sync(const std::string& exe, const std::string& url, const std::string& user,
+         const std::string& password, int controlPort) {
+    if (!KeepAccount(url, user, password)) {
+        std::printf("sync error: the account could not be kept\n");
+        return 2;
+    }
+    ForgetSyncState();
+    const std::vector<long long> before = ServerRequests(controlPort);
+    std::string line = "\"" + exe + "\"";
+    const std::string dir = exe.substr(0, exe.find_last_of('\\'));
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    const double launched = Now();
+    if (!::CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si,
+                          &pi)) {
+        std::printf("sync error: could not launch %s\n", exe.c_str());
+        return 2;
+    }
+    KernelHandle process(pi.hProcess), thread(pi.hThread);
+    // The end of the first sync is watched on a thread of its own, so that
+    // the steps below do not delay its reading.
+    std::atomic<bool> watching{true};
+    double firstSync = -1;
+    std::string firstStatus;
+    std::thread watch([&] {
+        while (watching) {
+            const std::string status = Status();
+            if (Settled(status)) {
+                firstSync = Now() - launched;
+                firstStatus = status;
+                return;
+            }
+            if (Now() - launched > 300) return;
+            ::Sleep(50);
+        }
+    });
+    auto endProgram = [&] {
+        watching = false;
+        watch.join();
+        ::TerminateProcess(process.Get(), 0);
+        ::WaitForSingleObject(process.Get(), 10000);
+    };
+    HWND panel = WaitForPanel();
+    if (!panel) {
+        std::printf("sync error: no panel\n");
+        endProgram();
+        return 2;
+    }
+    auto painted = [panel](int i) {
+        ::SendMessageA(panel, WM_COMMAND, i % 2 ? IDC_PREV_MONTH : IDC_NEXT_MONTH, 0);
+        ::RedrawWindow(panel, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    };
+    auto timeSteps = [&painted] {
+        const double start = Now();
+        for (int i = 0; i < kSyncSteps; ++i) painted(i);
+        return (Now() - start) * 1e6 / kSyncSteps;
+    };
+    // The panel's first paint over, and a first round of steps (not counted)
+    // so that both timed rounds find the same months drawn before.
+    ::Sleep(1000);
+    timeSteps();
+    const double busySteps = timeSteps();
+    const bool stepsDuringSync = !Settled(Status());
+
+    watch.join();
+    watching = false;
+    const std::vector<long long> afterFirst = ServerRequests(controlPort);
+    if (firstSync < 0) {
+        // What it sent by then, for a comparison with as many bare PUTs.
+        std::printf("sync gave_up_s 300 requests %s status %s\n",
+                    RequestsBetween(before, afterFirst).c_str(), Status().c_str());
+        std::printf("sync steps %d busy_us %.0f idle_us - during_sync %s\n", kSyncSteps, busySteps,
+                    stepsDuringSync ? "yes" : "no");
+        ::TerminateProcess(process.Get(), 0);
+        ::WaitForSingleObject(process.Get(), 10000);
+        return 2;
+    }
+    std::printf("sync first_s %.2f requests %s status %s\n", firstSync,
+                RequestsBetween(before, afterFirst).c_str(), firstStatus.c_str());
+    std::fflush(stdout);
+
+    ::Sleep(1000);
+    timeSteps();
+    const double idleSteps = timeSteps();
+    std::printf("sync steps %d busy_us %.0f idle_us %.0f during_sync %s\n", kSyncSteps, busySteps,
+                idleSteps, stepsDuringSync ? "yes" : "no");
+    std::fflush(stdout);
+
+    // Until the server has had no request from the program for two seconds:
+    // a sync the first one's own changes brought about is over.
+    std::vector<long long> quiet = ServerRequests(controlPort);
+    for (int i = 0; i < 30; ++i) {
+        ::Sleep(2000);
+        const std::vector<long long> now = ServerRequests(controlPort);
+        if (now == quiet) break;
+        quiet = now;
+    }
+    HKEY key = nullptr;
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, kAccountKey, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
+        SetText(key, "Status", "");
+        ::RegCloseKey(key);
+    }
+    const double asked = Now();
+    ::PostMessageA(panel, WM_COMMAND, ID_SYNC_NOW, 0);
+    std::string status;
+    const double again = WaitForStatus(asked, 120, status);
+    const std::vector<long long> afterAgain = ServerRequests(controlPort);
+    std::printf("sync nochange_ms %.0f requests %s status %s\n", again < 0 ? -1 : again * 1000,
+                RequestsBetween(quiet, afterAgain).c_str(), status.c_str());
+    std::fflush(stdout);
+    ::TerminateProcess(process.Get(), 0);
+    ::WaitForSingleObject(process.Get(), 10000);
+    return 0;
+}
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -266,7 +503,12 @@ int main(int argc, char** argv) {
         return Steps(std::atoi(argv[2]), std::atoi(argv[3]));
     }
     if (mode == "find" && argc > 3) return Find(std::atoi(argv[2]), std::atoi(argv[3]));
+    if (mode == "sync" && argc > 6)
+        return Sync(argv[2], argv[3], argv[4], argv[5], std::atoi(argv[6]));
     std::fprintf(stderr, "usage: BenchDriver startup <rounds> <command>...\n"
-                         "       BenchDriver steps <count> <idle seconds> <server pid>\n");
+                         "       BenchDriver steps <count> <idle seconds> <server pid>\n"
+                         "       BenchDriver find <rounds> <memo count>\n"
+                         "       BenchDriver sync <Vellumo.exe> <calendar url> <user> <password> "
+                         "<control port>\n");
     return 2;
 }
