@@ -210,15 +210,19 @@ void CCalendarsDlg::OnCancel() {
 // ---------------------------------------------------------------------------
 
 // A fetch on a thread of its own; whoever ends last (the dialog or the
-// thread) deletes it.
+// thread) deletes it, and the copy it wrote when the dialog never took it
+// (cancelled while the fetch ran).
 struct CSubscribeDlg::Fetch {
     Subscription subscription;
     std::string error;
     HWND dialog = nullptr;
     LONG owners = 2;
+    bool taken = false;  // the dialog took the subscription
 
     void Release() {
-        if (::InterlockedDecrement(&owners) == 0) delete this;
+        if (::InterlockedDecrement(&owners) != 0) return;
+        if (!taken && error.empty()) RemoveSubscription(subscription.id);
+        delete this;
     }
 };
 
@@ -273,6 +277,7 @@ LRESULT CSubscribeDlg::OnFetched(WPARAM, LPARAM) {
     m_fetch = nullptr;
     const std::string error = fetch->error;
     m_added = fetch->subscription;
+    fetch->taken = true;
     fetch->Release();
     ::EnableWindow(GetDlgItem(IDOK), TRUE);
     if (!error.empty()) {

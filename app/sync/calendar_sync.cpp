@@ -191,7 +191,7 @@ bool CalendarSync::Shared::SyncOnce(SyncAccount& account, std::string& line,
         std::lock_guard<std::mutex> hold(lock);
         status.authFailed = report.authFailed;
     }
-    line = DescribeSync(report, context.nowLocal);
+    line = DescribeSync(report, LocalNow());  // when it ended
     if (!memos.BackupName().empty())
         line += " What it replaced is kept in the backup " + memos.BackupName() + ".";
     failed = !report.error.empty();
