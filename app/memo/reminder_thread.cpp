@@ -1,7 +1,6 @@
 #include "app/memo/reminder_thread.h"
 
 #include "app/memo/memo_store.h"
-#include "app/calendars/calendar_reminders.h"
 #include "app/memo/repeat_occurrences.h"
 #include "app/settings/settings_store.h"
 #include "core/calendar/day_number.h"
@@ -26,6 +25,9 @@ std::optional<std::string> ReadMemo(int year, int month, int day) {
 std::optional<std::string> ReadNotice(int year, int month, int day) {
     return Memos().ReadNotice(year, month, day);
 }
+
+// Set before the thread starts, only read after.
+ExtraReminderReader g_extraReminders = nullptr;
 
 // The passes' own view of the repeating memos, never destroyed: the thread
 // runs on past static destructors.
@@ -62,7 +64,8 @@ std::vector<DayReminder> ReadRepeatReminders(const Date& date) {
             if (memo->hasTime && memo->aheadMinutes > 0)
                 AddAhead(found, date, due, memo->hour, memo->minute, memo->aheadMinutes, memo->text);
     }
-    for (DayReminder& event : CalendarRemindersOn(date)) found.push_back(std::move(event));
+    if (ExtraReminderReader extra = g_extraReminders)
+        for (DayReminder& event : extra(date)) found.push_back(std::move(event));
     return found;
 }
 
@@ -95,6 +98,8 @@ private:
     bool m_held = false;
 };
 }  // namespace
+
+void SetExtraReminders(ExtraReminderReader reader) { g_extraReminders = reader; }
 
 void RunReminderPass(WallMinute now, ReminderWindow& window) {
     const bool catchUp = RemindMissedFromStored(ReadSettingValue(kRemindMissedValue));

@@ -11,6 +11,12 @@
 #include "app/memo/reminder_window.h"
 #include "core/memo/reminder_schedule.h"
 
+// Reminders a pass adds to the memos' own on a date: the timed events of
+// calendars (from a part of the program the memo store knows nothing of).
+// Set before the thread starts, never after.
+using ExtraReminderReader = std::vector<DayReminder> (*)(const Date& date);
+void SetExtraReminders(ExtraReminderReader reader);
+
 // Starts ReminderThread; returns its thread id, 0 when it could not start.
 // The program never stops the thread: it ends with the process. Call once,
 // after Memos().InitMemoPaths; while a thread runs, another call returns its id.

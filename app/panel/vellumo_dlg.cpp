@@ -10,6 +10,7 @@
 #include "app/memo/reminder_thread.h"
 #include "app/panel/panel_look.h"
 #include "app/settings/dlg_setting.h"
+#include "app/sync/calendar_reminders.h"
 #include "app/sync/server_dlg.h"
 #include "app/settings/settings_store.h"
 #include "app/tools/calendar_files.h"
@@ -156,6 +157,7 @@ BOOL CVellumoDlg::OnInitDialog() {
     ::SetTimer(m_hWnd, kTrayIconTimer, 0, nullptr);
     // Before the announcement, whose box holds this start until it is
     // closed: a reminder due meanwhile comes over it.
+    SetExtraReminders(&CalendarRemindersOn);
     StartReminderThread();  // runs for the rest of the process
     // The memos of the coming days: into the ticker, and announced once,
     // with the events of the calendars' kept copies.

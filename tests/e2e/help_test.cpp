@@ -47,7 +47,8 @@ TEST(Help, ContentsNameEveryTopicAndEveryPageIsInTheFile) {
     }
     EXPECT_EQ(names, (std::vector<std::string>{
                          "Welcome to Vellumo", "The calendar panel", "Memos and reminders", "Where memos live",
-                         "Backing up and restoring memos", "Moving memos to and from other calendars", "The tools menu", "What Clear History removes",
+                         "Backing up and restoring memos", "Moving memos to and from other calendars",
+                         "The same memos on the phone and every PC", "The tools menu", "What Clear History removes",
                          "Settings", "The tray icon", "Command-line switches"}));
 
     // What the pages must tell, page by page.

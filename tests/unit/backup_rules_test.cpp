@@ -209,6 +209,11 @@ TEST(BackupRules, EachImportHasABackupOfItsOwnKeptApartFromTheDaysOwn) {
     EXPECT_EQ(NextImportBackupName({"2026-1-5-import-1", "2026-1-5-import-7", "2026-1-6-import-9"}, day),
               "2026-1-5-import-8");
     EXPECT_EQ(NextImportBackupName({"2026-1-5-import-9999"}, day), "");
+    // A sync's backup is counted with the imports, and restored by its name.
+    EXPECT_EQ(NextImportBackupName({"2026-1-5-import-2"}, day, true), "2026-1-5-sync-3");
+    EXPECT_EQ(NextImportBackupName({"2026-1-5-sync-3"}, day), "2026-1-5-import-4");
+    EXPECT_EQ(ParseCommand("restore 2026-1-5-sync-3").backup, "2026-1-5-sync-3");
+    EXPECT_FALSE(ParseBackupName("2026-1-5-sync-0", &b));
 
     const Command restore = ParseCommand("restore 2026-1-5-import-2");
     ASSERT_EQ(restore.kind, Command::kRestore);

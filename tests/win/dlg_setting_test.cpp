@@ -314,3 +314,15 @@ TEST(DlgSetting, AFailedRemovalIsShownTheBoxTickedAgainAndNothingStored) {
     EXPECT_EQ(ReadSettingValue(kTimeFormatValue), 24) << "nothing stored";
     EXPECT_TRUE(TaskExists(ThisUsersTaskName()));
 }
+
+TEST(DlgSetting, CalendarServerOpensTheServersDialogOverTheSettings) {
+    SettingsSandbox sandbox;
+    CDlgSetting dlg;
+    CWnd* owner = nullptr;
+    dlg.SetServerDialog([&](CWnd* over) { owner = over; });
+    RunModal(dlg, [&](HWND wnd) {
+        Click(wnd, IDC_SETTING_SERVER);
+        PostClick(wnd, IDCANCEL);
+    });
+    EXPECT_EQ(owner, &dlg);
+}

@@ -8,6 +8,7 @@
 
 #include <string>
 
+#include "app/calendars/calendar_layer.h"
 #include "app/sync/dav_link.h"
 #include "core/memo/ical_export.h"
 #include "platform/protected_data.h"
@@ -114,4 +115,16 @@ TEST(Sync, AServerThatIsNoCalendarServerGivesAClearMessage) {
     EXPECT_NE(link.ChangesSince("").error, "");
     // Its certificate signed by nobody: refused, never used.
     EXPECT_NE(DiscoverCalendars(web.HttpsUrl("/holidays.ics"), account).error, "");
+}
+
+TEST(Sync, TheServersOtherEventsShowInTheGridBesideTheSubscriptions) {
+    CalendarLayer layer;
+    layer.ShowExtra("Phone",
+                    "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nBEGIN:VEVENT\r\nUID:p1@example\r\nDTSTAMP:20261209T100000Z\r\n"
+                    "DTSTART:20270503T090000\r\nSUMMARY:Dentist\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
+    EXPECT_EQ(layer.MonthMarks(2027, 5), 1u << 3);
+    EXPECT_EQ(layer.DayText(Date{2027, 5, 3}), "Phone: 9:00 Dentist");
+    EXPECT_TRUE(layer.Subscriptions().empty());  // never one of the user's subscriptions
+    layer.ShowExtra("Phone", "");
+    EXPECT_EQ(layer.MonthMarks(2027, 5), 0u);
 }

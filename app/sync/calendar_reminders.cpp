@@ -1,4 +1,4 @@
-#include "app/calendars/calendar_reminders.h"
+#include "app/sync/calendar_reminders.h"
 
 #include <windows.h>
 

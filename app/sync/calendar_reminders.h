@@ -11,5 +11,5 @@
 #include "core/memo/reminder_schedule.h"
 
 // "[date] <calendar>: <event>" at each timed event's start. For the
-// reminder thread only.
+// reminder thread only (see SetExtraReminders).
 std::vector<DayReminder> CalendarRemindersOn(const Date& date);
