@@ -128,10 +128,12 @@ void CheckImport(const std::string& file, const AnsiCodePage& codePage, int offs
 void CheckRoundTrip(FuzzInput& in, const AnsiCodePage& codePage) {
     std::vector<MemoForExport> memos;
     std::set<std::int64_t> dates;
-    while (!in.Empty() && memos.size() < 40) {
+    // A few memos, one of them perhaps long enough to be cut: a run tries
+    // many files rather than a few long ones.
+    while (!in.Empty() && memos.size() < 8) {
         const Date date = DateOfDayNumber(DayNumber(Date{1990, 1, 1}) + in.Byte() * 97 + in.Byte());
         std::string content = in.ShortString();
-        if (in.Bool()) content += std::string(in.Byte() * 16u, 'w');
+        if (in.Bool()) content += std::string(memos.empty() ? in.Byte() * 16u : in.Byte() % 64u, 'w');
         content = content.substr(0, kImportedMemoFileLimit - 13);
         std::optional<std::string> notice;
         const int pick = in.Byte() % 4;
