@@ -171,11 +171,52 @@ void KeepDialog(HWND panel, WPARAM command, LPARAM from, const char* caption, co
     EXPECT_TRUE(WaitFor([&] { return !::IsWindow(dialog); }));
 }
 
+// A subscribed calendar of a local file with a holiday on a day of this
+// month, which the panel marks; gone again with the object.
+class LocalHoliday {
+public:
+    explicit LocalHoliday(ProgramDir& dir) {
+        Forget();
+        const Date today = TodayLocal();
+        char line[64];
+        std::snprintf(line, sizeof line, "DTSTART;VALUE=DATE:%04d%02d%02d\r\n", today.year, today.month,
+                      today.day == 14 ? 15 : 14);
+        const std::string file = dir.File("holidays.ics");
+        WriteFileBytes(file, std::string("BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//test//EN\r\n"
+                                         "BEGIN:VEVENT\r\nUID:h1@test\r\n") +
+                                 line + "SUMMARY:Founders Day\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
+        ::RegSetKeyValueA(HKEY_CURRENT_USER, kKey, "Location", REG_SZ, file.c_str(),
+                          static_cast<DWORD>(file.size() + 1));
+        ::RegSetKeyValueA(HKEY_CURRENT_USER, kKey, "Name", REG_SZ, "Holidays", 9);
+    }
+    ~LocalHoliday() { Forget(); }
+    // What the panel's fetch of it gave ("" before one).
+    static std::string Result() {
+        char result[256] = {};
+        DWORD size = sizeof result;
+        ::RegGetValueA(HKEY_CURRENT_USER, kKey, "Result", RRF_RT_REG_SZ, nullptr, result, &size);
+        return result;
+    }
+    bool Read() const {
+        return WaitFor([] { return Result().rfind("Updated", 0) == 0 || Result() == "Not changed"; }, 20000);
+    }
+
+private:
+    static void Forget() {
+        ::RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Brakkon\\Torvane08\\Calendars");
+        char appData[MAX_PATH] = {};
+        const DWORD n = ::GetEnvironmentVariableA("APPDATA", appData, MAX_PATH);
+        if (n > 0 && n < MAX_PATH) ::DeleteFileA((std::string(appData, n) + "\\Vellumo\\Calendars\\1.ics").c_str());
+    }
+    static constexpr const char* kKey = "Software\\Brakkon\\Torvane08\\Calendars\\1";
+};
+
 void CheckArtworkAndKeepPictures(const ScaleArt& art) {
     const std::string at = "-" + std::to_string(art.dpi);
     DisplayDpi dpi(art.dpi);
     ASSERT_TRUE(dpi.Set());
     ProgramDir dir;
+    const LocalHoliday holiday(dir);
     ::CopyFileA((TestProgramDir() + "\\support\\scourwell\\Scourwell.dll").c_str(),
                 dir.File("Scourwell.dll").c_str(), FALSE);
     ::SetCursorPos(::GetSystemMetrics(SM_CXSCREEN) - 1, ::GetSystemMetrics(SM_CYSCREEN) - 1);
@@ -215,6 +256,11 @@ void CheckArtworkAndKeepPictures(const ScaleArt& art) {
                "New Memo", "editor" + at);
     KeepDialog(panel, ID_SETTING, 0, "Vellumo Setting", "settings" + at);
     KeepDialog(panel, ID_CLEAR_HISTORY, 0, "Clear Histroy", "cleaner" + at);
+    KeepDialog(panel, ID_CALENDARS, 0, "Calendars", "calendars" + at);
+    KeepDialog(panel, ID_CALENDAR_SERVER, 0, "Calendar Server", "calendar-server" + at);
+    // The month with the subscribed holiday, marked under its day number.
+    ASSERT_TRUE(holiday.Read()) << LocalHoliday::Result();
+    KeepPicture(SettledPicture(panel, false), "panel-with-holiday" + at);
     HWND menu = OpenTrayMenu(panel);
     ASSERT_NE(menu, nullptr);
     KeepPicture(ScreenPicture::OfWindow(menu), "tray-menu" + at);
