@@ -3,7 +3,7 @@
 # own work, side by side under one Wine prefix and one virtual display.
 #
 #   scripts/bench.sh [--rounds N] [--steps N] [--idle SECONDS] [--program EXE] [--find-only]
-#                    [--sync-only]
+#                    [--sync-only] [--no-sync]
 #
 # Prints, with their ratios to the floors:
 #   - start-up: launch -> panel visible and answering, median of N launches
@@ -25,12 +25,14 @@
 #     first open (to the dialog shown, and to the list of the first words'
 #     dates) and the median from a change of the words to the full list;
 #   - month step with 500 repeating memos against the same without them;
+#   - month step with a subscribed calendar of 5,000 events against none;
 #   - sync with a CalDAV server (Radicale, tests/support/caldav_server.py):
 #     the first sync of 3,650 memos against the same events sent by a bare
 #     client, one PUT each over one connection; month steps while that sync
 #     runs against the same after it; and the requests and time of a "Sync
 #     now" with nothing to do.
-# --find-only measures the find dialog alone, --sync-only the sync alone.
+# --find-only measures the find dialog alone, --sync-only the sync alone;
+# --no-sync leaves the sync out.
 # --program measures another build of Vellumo.exe (an older one, say) against
 # the same floors. A benchmark, not a test: it always exits 0. Wall times swing with the
 # machine's load; the request counts do not.
@@ -47,6 +49,7 @@ FIND_MEMOS=10000
 PROGRAM=""
 FIND_ONLY=0
 SYNC_ONLY=0
+NO_SYNC=0
 SYNC_MEMOS=3650
 FIND_SIZES=(${VELLUMO_BENCH_FIND_SIZES:-80 1000 4000})
 while [ $# -gt 0 ]; do
@@ -57,8 +60,9 @@ while [ $# -gt 0 ]; do
     --program) PROGRAM="$(realpath "$2")"; shift ;;
     --find-only) FIND_ONLY=1 ;;
     --sync-only) SYNC_ONLY=1 ;;
+    --no-sync) NO_SYNC=1 ;;
     *) echo "usage: $0 [--rounds N] [--steps N] [--idle SECONDS] [--program EXE] [--find-only]" \
-            "[--sync-only]" >&2; exit 0 ;;
+            "[--sync-only] [--no-sync]" >&2; exit 0 ;;
     esac
     shift
 done
@@ -125,6 +129,24 @@ for i in range(500):
     with open(f"{sys.argv[1]}/Repeat_{i + 1}.txt", "w", newline="") as memo:
         memo.write(f"first={first}\r\n{rules[i % len(rules)]}\r\ntime=9:05\r\n\r\nRepeating memo {i + 1}")
 PY
+    # A subscribed calendar of 5,000 events, one a day around the shown
+    # months, every fifth at a time of day in UTC.
+    mkdir -p "$WORK/events/Remark"
+    cp "$WORK/steps/Remark/"* "$WORK/events/Remark/"
+    cp "$exe" "$WORK/events/Vellumo.exe"
+    python3 - "$WORK/events/events.ics" "$(date -d "$(date +%Y-%m-01) -8 years" +%Y-%m-%d)" <<'PY'
+import datetime, sys
+day = datetime.date.fromisoformat(sys.argv[2])
+lines = ["BEGIN:VCALENDAR", "VERSION:2.0", "PRODID:-//bench//EN", "X-WR-CALNAME:Events"]
+for i in range(5000):
+    start = (f"DTSTART:{day:%Y%m%d}T0{i % 10}3000Z" if i % 5 == 0 else f"DTSTART;VALUE=DATE:{day:%Y%m%d}")
+    lines += ["BEGIN:VEVENT", f"UID:e{i}@bench", "DTSTAMP:20260101T000000Z", start,
+              f"SUMMARY:Event {i} of the subscribed calendar", "END:VEVENT"]
+    day += datetime.timedelta(days=1)
+lines.append("END:VCALENDAR")
+with open(sys.argv[1], "w", newline="") as f:
+    f.write("\r\n".join(lines) + "\r\n")
+PY
     cp "$WORK/steps/Remark/"* "$WORK/full/Remark/"
     cp "$exe" "$WORK/full/Vellumo.exe"
     cp "$exe" "$WORK/start-full/Vellumo.exe"
@@ -156,7 +178,7 @@ PY
     if [ "$SYNC_ONLY" = 0 ]; then
         for size in "${FIND_SIZES[@]}"; do find_figures "$size"; done
     fi
-    [ "$FIND_ONLY" = 1 ] || sync_figures
+    [ "$FIND_ONLY" = 1 ] || [ "$NO_SYNC" = 1 ] || sync_figures
 }
 
 # Start-up, month steps, requests, idle CPU and memory (run's locals in scope).
@@ -209,6 +231,18 @@ panel_figures() {
     STEP_REPEAT=$(awk '/^month step/ { print $9 }' "$WORK/steps-repeat.txt")
     kill "$(find_in_prefix 'Vellumo.exe' | head -1)" 2>/dev/null
     sleep 1
+    # Subscribed for this part only: the figures after it are the program's own.
+    log "month steps with a subscribed calendar of 5,000 events"
+    local calendar_key='HKCU\Software\Brakkon\Torvane08\Calendars\1'
+    wine reg add "$calendar_key" /v Location /t REG_SZ /d "$(windows_path "$WORK/events/events.ics")" /f >/dev/null 2>&1
+    wine reg add "$calendar_key" /v Name /t REG_SZ /d Events /f >/dev/null 2>&1
+    (cd "$WORK/events" && exec wine Vellumo.exe) >/dev/null 2>&1 &
+    wine "$DRIVER" steps "$STEPS" 5 "$SERVER_PID" >"$WORK/steps-events.txt" 2>/dev/null
+    sed 's/^/  /' "$WORK/steps-events.txt"
+    STEP_EVENTS=$(awk '/^month step/ { print $9 }' "$WORK/steps-events.txt")
+    kill "$(find_in_prefix 'Vellumo.exe' | head -1)" 2>/dev/null
+    sleep 1
+    wine reg delete 'HKCU\Software\Brakkon\Torvane08\Calendars' /f >/dev/null 2>&1
     (cd "$WORK/steps" && exec wine Vellumo.exe) >/dev/null 2>&1 &
     sleep 3
 
@@ -397,6 +431,9 @@ report() {
     printf '%-44s %12s %12s %8s  %s\n' "month step (us), 500 repeating memos vs none" "$STEP_REPEAT" \
         "$STEP_PAINTED" "$(ratio "$STEP_REPEAT" "$STEP_PAINTED")" \
         "<= 1.1x: $(met "$(ratio "$STEP_REPEAT" "$STEP_PAINTED")" 1.1)"
+    printf '%-44s %12s %12s %8s  %s\n' "month step (us), 5,000 calendar events vs none" "$STEP_EVENTS" \
+        "$STEP_PAINTED" "$(ratio "$STEP_EVENTS" "$STEP_PAINTED")" \
+        "<= 1.1x: $(met "$(ratio "$STEP_EVENTS" "$STEP_PAINTED")" 1.1)"
     printf '%-44s %12s %12s %8s  %s\n' "requests per step, 11,000 memo files vs 93" \
         "$REQ_STEP_FULL" "$REQ_STEP_PAINTED" "" ""
     printf '%-44s %12s %12s %8s  %s\n' "server requests per step, no forced paint" "$REQ_STEP" \
@@ -457,6 +494,7 @@ CPU_FLOOR="" PSS_PROGRAM="" PSS_FLOOR=""
 SYNC_FIRST="" SYNC_STATUS="" SYNC_FLOOR="" SYNC_STEP_BUSY="" SYNC_STEP_IDLE="" SYNC_STEP_DURING=""
 SYNC_AGAIN_MS="" SYNC_AGAIN_REQ="" SYNC_GAVE_UP="" SYNC_GAVE_UP_PUTS="" SYNC_FLOOR_AT_MARK=""
 STEP_REPEAT=""
+STEP_EVENTS=""
 declare -A FIND_OPEN=() FIND_FIRST=() FIND_MEDIAN=()
 run || log "the benchmark stopped early; the figures below are those it reached"
 report
