@@ -460,20 +460,23 @@ report() {
     printf '%-44s %12s %12s %8s  %s\n' "idle CPU, % of a core (${IDLE} s)" "$CPU_PROGRAM" \
         "$CPU_FLOOR" "$(ratio "$CPU_PROGRAM" "$CPU_FLOOR")" \
         "<= 1.2x: $(met "$(ratio "$CPU_PROGRAM" "$CPU_FLOOR")" 1.2)"
-    printf '%-44s %12s %12s %8s  %s\n' "first sync of 3,650 memos (s) vs raw PUTs" "$SYNC_FIRST" \
-        "$SYNC_FLOOR" "$(ratio "$SYNC_FIRST" "$SYNC_FLOOR")" "<= 60 s: $(met "$SYNC_FIRST" 60)"
-    printf '%-44s %12s %12s %8s  %s\n' "  its status" "" "" "" "$SYNC_STATUS"
-    if [ -n "$SYNC_GAVE_UP" ]; then
-        printf '%-44s %12s %12s %8s  %s\n' "  given up: ${SYNC_GAVE_UP_PUTS:-?} PUTs (s) vs as many raw" \
-            "$SYNC_GAVE_UP" "$SYNC_FLOOR_AT_MARK" "$(ratio "$SYNC_GAVE_UP" "$SYNC_FLOOR_AT_MARK")" \
-            "the first sync unfinished after ${SYNC_GAVE_UP} s"
+    # The sync's lines only where it ran.
+    if [ "$NO_SYNC" = 0 ] && [ "$FIND_ONLY" = 0 ]; then
+        printf '%-44s %12s %12s %8s  %s\n' "first sync of 3,650 memos (s) vs raw PUTs" "$SYNC_FIRST" \
+            "$SYNC_FLOOR" "$(ratio "$SYNC_FIRST" "$SYNC_FLOOR")" "<= 60 s: $(met "$SYNC_FIRST" 60)"
+        printf '%-44s %12s %12s %8s  %s\n' "  its status" "" "" "" "$SYNC_STATUS"
+        if [ -n "$SYNC_GAVE_UP" ]; then
+            printf '%-44s %12s %12s %8s  %s\n' "  given up: ${SYNC_GAVE_UP_PUTS:-?} PUTs (s) vs as many raw" \
+                "$SYNC_GAVE_UP" "$SYNC_FLOOR_AT_MARK" "$(ratio "$SYNC_GAVE_UP" "$SYNC_FLOOR_AT_MARK")" \
+                "the first sync unfinished after ${SYNC_GAVE_UP} s"
+        fi
+        printf '%-44s %12s %12s %8s  %s\n' "no-change sync, requests" "$SYNC_AGAIN_REQ" "" "" \
+            "<= 2: $(met "$SYNC_AGAIN_REQ" 2)"
+        printf '%-44s %12s %12s %8s  %s\n' "  its time (ms)" "$SYNC_AGAIN_MS" "" "" ""
+        printf '%-44s %12s %12s %8s  %s\n' "month step while syncing vs idle (us)" "$SYNC_STEP_BUSY" \
+            "$SYNC_STEP_IDLE" "$(ratio "$SYNC_STEP_BUSY" "$SYNC_STEP_IDLE")" \
+            "<= 1.1x: $(met "$(ratio "$SYNC_STEP_BUSY" "$SYNC_STEP_IDLE")" 1.1)${SYNC_STEP_DURING:+, sync running: $SYNC_STEP_DURING}"
     fi
-    printf '%-44s %12s %12s %8s  %s\n' "no-change sync, requests" "$SYNC_AGAIN_REQ" "" "" \
-        "<= 2: $(met "$SYNC_AGAIN_REQ" 2)"
-    printf '%-44s %12s %12s %8s  %s\n' "  its time (ms)" "$SYNC_AGAIN_MS" "" "" ""
-    printf '%-44s %12s %12s %8s  %s\n' "month step while syncing vs idle (us)" "$SYNC_STEP_BUSY" \
-        "$SYNC_STEP_IDLE" "$(ratio "$SYNC_STEP_BUSY" "$SYNC_STEP_IDLE")" \
-        "<= 1.1x: $(met "$(ratio "$SYNC_STEP_BUSY" "$SYNC_STEP_IDLE")" 1.1)${SYNC_STEP_DURING:+, sync running: $SYNC_STEP_DURING}"
     local extra
     extra=$(awk -v a="$PSS_PROGRAM" -v b="$PSS_FLOOR" 'BEGIN { printf "%+.1f", a - b }')
     printf '%-44s %12s %12s %8s  %s\n' "proportional set size (MiB)" "$PSS_PROGRAM" "$PSS_FLOOR" \
