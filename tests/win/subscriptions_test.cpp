@@ -18,6 +18,7 @@
 #include "app/calendars/calendars_dlg.h"
 #include "app/calendars/subscription_store.h"
 #include "app/panel/vellumo_dlg.h"
+#include "app/sync/calendar_reminders.h"
 #include "core/calendar/month_model.h"
 #include "platform/local_time.h"
 #include "res/resource.h"
@@ -256,5 +257,33 @@ TEST(Subscriptions, TheDialogSubscribesAtOnceAndTakesTheCalendarsOwnName) {
     ASSERT_EQ(kept.size(), 1u);
     EXPECT_EQ(kept[0].name, "Holidays");
     EXPECT_EQ(kept[0].result, "Updated: 1 event");
+    ForgetSubscriptions();
+}
+
+TEST(Subscriptions, TheTimedEventsOfATickedCalendarRemindAndAnUntickedOnesDoNot) {
+    ForgetSubscriptions();
+    const char kDay[] = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//test//EN\r\nBEGIN:VEVENT\r\nUID:t1@test\r\n"
+                        "DTSTAMP:20261209T100000Z\r\nDTSTART:20270310T083000\r\nSUMMARY:Team meeting\r\nEND:VEVENT\r\n"
+                        "BEGIN:VEVENT\r\nUID:t2@test\r\nDTSTAMP:20261209T100000Z\r\nDTSTART;VALUE=DATE:20270310\r\n"
+                        "SUMMARY:All day\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
+    Subscription ticked, plain;
+    ticked.id = "1";
+    ticked.location = "https://calendar.example/work.ics";
+    ticked.name = "Work";
+    ticked.reminders = true;
+    plain = ticked;
+    plain.id = "2";
+    plain.name = "Other";
+    plain.reminders = false;
+    ASSERT_TRUE(SaveSubscription(ticked) && SaveSubscription(plain));
+    ASSERT_TRUE(WriteCalendarCopy("1", kDay) && WriteCalendarCopy("2", kDay));
+
+    // Read by the reminder thread's own reader, from the copies on disk.
+    const std::vector<DayReminder> due = CalendarRemindersOn(Date{2027, 3, 10});
+    ASSERT_EQ(due.size(), 1u);
+    EXPECT_EQ(due[0].hour, 8);
+    EXPECT_EQ(due[0].minute, 30);
+    EXPECT_EQ(due[0].memoText, "[2027-3-10] Work: Team meeting");
+    EXPECT_TRUE(CalendarRemindersOn(Date{2027, 3, 11}).empty());
     ForgetSubscriptions();
 }
