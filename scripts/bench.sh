@@ -216,32 +216,26 @@ panel_figures() {
     kill "$(find_in_prefix 'Vellumo.exe' | head -1)" 2>/dev/null
     sleep 1
 
+    # The painted month step (us) of the copy in folder $1, its phases in $2.
+    painted_steps() {
+        (cd "$WORK/$1" && exec wine Vellumo.exe) >/dev/null 2>&1 &
+        wine "$DRIVER" steps "$STEPS" 5 "$SERVER_PID" >"$2" 2>/dev/null
+        sed 's/^/  /' "$2" >&2
+        awk '/^month step/ { print $9 }' "$2"
+        kill "$(find_in_prefix 'Vellumo.exe' | head -1)" 2>/dev/null
+        sleep 1
+    }
     log "month steps with $FULL_FILES memo files"
-    (cd "$WORK/full" && exec wine Vellumo.exe) >/dev/null 2>&1 &
-    wine "$DRIVER" steps "$STEPS" 5 "$SERVER_PID" >"$WORK/steps-full.txt" 2>/dev/null
-    sed 's/^/  /' "$WORK/steps-full.txt"
-    STEP_FULL=$(awk '/^month step/ { print $9 }' "$WORK/steps-full.txt")
+    STEP_FULL=$(painted_steps full "$WORK/steps-full.txt")
     REQ_STEP_FULL=$(per_op step_painted "$(per_op bare 0 "$WORK/steps-full.txt")" "$WORK/steps-full.txt")
-    kill "$(find_in_prefix 'Vellumo.exe' | head -1)" 2>/dev/null
-    sleep 1
     log "month steps with 500 repeating memos"
-    (cd "$WORK/repeat" && exec wine Vellumo.exe) >/dev/null 2>&1 &
-    wine "$DRIVER" steps "$STEPS" 5 "$SERVER_PID" >"$WORK/steps-repeat.txt" 2>/dev/null
-    sed 's/^/  /' "$WORK/steps-repeat.txt"
-    STEP_REPEAT=$(awk '/^month step/ { print $9 }' "$WORK/steps-repeat.txt")
-    kill "$(find_in_prefix 'Vellumo.exe' | head -1)" 2>/dev/null
-    sleep 1
+    STEP_REPEAT=$(painted_steps repeat "$WORK/steps-repeat.txt")
     # Subscribed for this part only: the figures after it are the program's own.
     log "month steps with a subscribed calendar of 5,000 events"
     local calendar_key='HKCU\Software\Brakkon\Torvane08\Calendars\1'
     wine reg add "$calendar_key" /v Location /t REG_SZ /d "$(windows_path "$WORK/events/events.ics")" /f >/dev/null 2>&1
     wine reg add "$calendar_key" /v Name /t REG_SZ /d Events /f >/dev/null 2>&1
-    (cd "$WORK/events" && exec wine Vellumo.exe) >/dev/null 2>&1 &
-    wine "$DRIVER" steps "$STEPS" 5 "$SERVER_PID" >"$WORK/steps-events.txt" 2>/dev/null
-    sed 's/^/  /' "$WORK/steps-events.txt"
-    STEP_EVENTS=$(awk '/^month step/ { print $9 }' "$WORK/steps-events.txt")
-    kill "$(find_in_prefix 'Vellumo.exe' | head -1)" 2>/dev/null
-    sleep 1
+    STEP_EVENTS=$(painted_steps events "$WORK/steps-events.txt")
     wine reg delete 'HKCU\Software\Brakkon\Torvane08\Calendars' /f >/dev/null 2>&1
     (cd "$WORK/steps" && exec wine Vellumo.exe) >/dev/null 2>&1 &
     sleep 3
