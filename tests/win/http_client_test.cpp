@@ -83,8 +83,8 @@ std::vector<std::string> ImportedDlls(const std::string& image) {
 // Most starts fetch nothing, open no file dialog and never ask the Task
 // Scheduler: the program must not pay at every start for loading WinHTTP,
 // the security support, the common dialogs, or COM and its automation
-// strings (and all they load). The shell it loads itself, from the system
-// folder; the image blending library it does not use.
+// strings (and all they load). The shell and the image blending library it
+// loads itself too, from the system folder.
 TEST(HttpClient, TheProgramImportsNeitherWinHttpNorTheSecuritySupport) {
     const std::string program = ParentDir(TestProgramDir()) + "\\bin\\Vellumo.exe";
     const std::vector<std::string> dlls = ImportedDlls(ReadFileText(program));
