@@ -62,6 +62,6 @@ vellumo_warnings(vellumo_installer_tests)
 target_compile_definitions(vellumo_installer_tests PRIVATE
   VELLUMO_SETUP_PATH="${SETUP_WIN}" VELLUMO_STAGE_PATH="${STAGE_WIN}"
   VELLUMO_VERSION="${PROJECT_VERSION}")
-target_link_libraries(vellumo_installer_tests PRIVATE vellumo_core vellumo_test_support gtest gtest_main ${WIN_LIBS} version)
+target_link_libraries(vellumo_installer_tests PRIVATE vellumo_core vellumo_test_support gtest gtest_main ${WIN_LIBS} ${WIN_TEST_LIBS} version)
 set_target_properties(vellumo_installer_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
 add_dependencies(vellumo_installer_tests installer)

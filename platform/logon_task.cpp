@@ -14,13 +14,57 @@
 
 namespace {
 
+// COM and its automation strings, loaded when the log-on setting first asks
+// the Task Scheduler: importing them would load them (and the COM run-time
+// beneath) at every start, for a setting seldom looked at. All of them or
+// none: without them no task is read or set.
+struct ComLibraries {
+    decltype(&::CoInitializeEx) coInitializeEx = nullptr;
+    decltype(&::CoUninitialize) coUninitialize = nullptr;
+    decltype(&::CoCreateInstance) coCreateInstance = nullptr;
+    decltype(&::SysAllocStringLen) sysAllocStringLen = nullptr;
+    decltype(&::SysFreeString) sysFreeString = nullptr;
+    decltype(&::SysStringLen) sysStringLen = nullptr;
+    decltype(&::VariantInit) variantInit = nullptr;
+    decltype(&::VariantClear) variantClear = nullptr;
+    bool loaded = false;
+};
+
+const ComLibraries& Com() {
+    static const ComLibraries com = [] {
+        ComLibraries found;
+        const HMODULE ole = LoadSystemLibrary("ole32.dll");
+        const HMODULE automation = ole != nullptr ? LoadSystemLibrary("oleaut32.dll") : nullptr;
+        found.loaded = BindExport(ole, "CoInitializeEx", found.coInitializeEx) &&
+                       BindExport(ole, "CoUninitialize", found.coUninitialize) &&
+                       BindExport(ole, "CoCreateInstance", found.coCreateInstance) &&
+                       BindExport(automation, "SysAllocStringLen", found.sysAllocStringLen) &&
+                       BindExport(automation, "SysFreeString", found.sysFreeString) &&
+                       BindExport(automation, "SysStringLen", found.sysStringLen) &&
+                       BindExport(automation, "VariantInit", found.variantInit) &&
+                       BindExport(automation, "VariantClear", found.variantClear);
+        return found.loaded ? found : ComLibraries{};
+    }();
+    return com;
+}
+
+void FreeString(BSTR text) {
+    if (Com().loaded) Com().sysFreeString(text);
+}
+
+void ClearVariant(VARIANT& value) {
+    if (Com().loaded) Com().variantClear(&value);
+}
+
 // COM for the length of one call. A thread that has COM already (of either
 // kind) keeps it as it is.
 class ComScope {
 public:
-    ComScope() : m_hr(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+    ComScope()
+        : m_hr(Com().loaded ? Com().coInitializeEx(nullptr, COINIT_APARTMENTTHREADED)
+                            : CO_E_NOTINITIALIZED) {}
     ~ComScope() {
-        if (SUCCEEDED(m_hr)) ::CoUninitialize();
+        if (SUCCEEDED(m_hr)) Com().coUninitialize();
     }
     ComScope(const ComScope&) = delete;
     ComScope& operator=(const ComScope&) = delete;
@@ -70,20 +114,20 @@ public:
     Bstr() = default;
     explicit Bstr(const std::string& text) {
         const std::wstring wide = Wide(text);
-        m_b = ::SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
+        if (Com().loaded) m_b = Com().sysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
     }
-    ~Bstr() { ::SysFreeString(m_b); }
+    ~Bstr() { FreeString(m_b); }
     Bstr(const Bstr&) = delete;
     Bstr& operator=(const Bstr&) = delete;
 
     BSTR Get() const { return m_b; }
     BSTR* Out() {
-        ::SysFreeString(m_b);
+        FreeString(m_b);
         m_b = nullptr;
         return &m_b;
     }
     std::string Narrow() const {
-        const int length = static_cast<int>(::SysStringLen(m_b));
+        const int length = m_b != nullptr ? static_cast<int>(Com().sysStringLen(m_b)) : 0;
         if (length == 0) return {};
         const int n = ::WideCharToMultiByte(CP_ACP, 0, m_b, length, nullptr, 0, nullptr, nullptr);
         std::string text(static_cast<size_t>(n > 0 ? n : 0), '\0');
@@ -96,8 +140,8 @@ private:
 };
 
 VARIANT Empty() {
-    VARIANT v;
-    ::VariantInit(&v);
+    VARIANT v{};  // all zero is empty too, for when the library is missing
+    if (Com().loaded) Com().variantInit(&v);
     return v;
 }
 
@@ -106,8 +150,8 @@ class TaskFolder {
 public:
     explicit TaskFolder(const std::string& path) {
         if (!m_com.Usable() ||
-            FAILED(::CoCreateInstance(CLSID_TaskScheduler, nullptr, CLSCTX_INPROC_SERVER,
-                                      IID_ITaskService, m_service.OutVoid())) ||
+            FAILED(Com().coCreateInstance(CLSID_TaskScheduler, nullptr, CLSCTX_INPROC_SERVER,
+                                          IID_ITaskService, m_service.OutVoid())) ||
             FAILED(m_service->Connect(Empty(), Empty(), Empty(), Empty())))
             return;
         const Bstr folder(path);
@@ -137,7 +181,7 @@ std::string LogOnTriggerUser(ITrigger* trigger) {
         return {};
     Bstr user;
     if (value.vt == VT_BSTR) *user.Out() = value.bstrVal;  // the variant's string, now owned here
-    else ::VariantClear(&value);
+    else ClearVariant(value);
     return user.Narrow();
 }
 

@@ -7,6 +7,7 @@
 #include "app/tools/launchers.h"
 #include "platform/dialog.h"
 #include "platform/handles.h"
+#include "platform/system_library.h"
 
 namespace {
 
@@ -15,8 +16,31 @@ const char kFilter[] = "iCalendar files (*.ics)\0*.ics\0All files (*.*)\0*.*\0";
 // Room for a long path the dialog may give.
 constexpr DWORD kFileBufferSize = 4096;
 
-// The chosen file, or empty when the user cancelled.
+// The common dialogs' library, loaded when a file is first asked for: most
+// runs never ask, and importing it would load it (and what it loads) at
+// every start.
+struct FileDialogs {
+    decltype(&::GetOpenFileNameA) open = nullptr;
+    decltype(&::GetSaveFileNameA) save = nullptr;
+};
+
+const FileDialogs& Dialogs() {
+    static const FileDialogs dialogs = [] {
+        FileDialogs found;
+        const HMODULE module = LoadSystemLibrary("comdlg32.dll");
+        if (!BindExport(module, "GetOpenFileNameA", found.open) ||
+            !BindExport(module, "GetSaveFileNameA", found.save))
+            found = FileDialogs{};
+        return found;
+    }();
+    return dialogs;
+}
+
+// The chosen file, or empty when the user cancelled (or no dialog could be
+// shown).
 std::string AskForFile(HWND owner, bool save) {
+    const FileDialogs& dialogs = Dialogs();
+    if (dialogs.open == nullptr) return {};
     std::vector<char> file(kFileBufferSize, '\0');
     if (save) lstrcpynA(file.data(), "Vellumo memos.ics", static_cast<int>(file.size()));
     OPENFILENAMEA dialog{};
@@ -32,7 +56,7 @@ std::string AskForFile(HWND owner, bool save) {
     // nothing else should depend on where the user browsed.
     dialog.Flags = OFN_EXPLORER | OFN_NOCHANGEDIR | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST |
                    (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
-    const BOOL chosen = save ? ::GetSaveFileNameA(&dialog) : ::GetOpenFileNameA(&dialog);
+    const BOOL chosen = save ? dialogs.save(&dialog) : dialogs.open(&dialog);
     return chosen ? std::string(file.data()) : std::string();
 }
 

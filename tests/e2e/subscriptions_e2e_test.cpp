@@ -97,6 +97,11 @@ TEST(SubscriptionsE2E, AStartWithoutSubscriptionsLoadsNeitherWinHttpNorSecur32) 
     ASSERT_TRUE(Holds(modules, "kernel32.dll")) << "the program's modules could not be listed";
     EXPECT_FALSE(Holds(modules, "winhttp.dll"));
     EXPECT_FALSE(Holds(modules, "secur32.dll"));
+    // Nor the file dialogs and COM's automation strings, which only the
+    // calendar files and the log-on setting use. (COM itself may be there:
+    // the input method support loads it for every window under Wine.)
+    EXPECT_FALSE(Holds(modules, "comdlg32.dll"));
+    EXPECT_FALSE(Holds(modules, "oleaut32.dll"));
 }
 
 TEST(SubscriptionsE2E, AKeptSubscriptionIsFetchedAtStart) {
