@@ -343,6 +343,7 @@ void CalendarSync::SyncWith(const SyncAccount& account) {
 std::string CalendarSync::Keep(const SyncAccount& account) {
     const std::string error = SaveSyncAccount(account);
     if (!error.empty()) return error;
+    CalendarLayer* layer = nullptr;
     {
         std::lock_guard<std::mutex> hold(m_shared->lock);
         auto differs = [&account](const SyncAccount& other) {
@@ -353,10 +354,20 @@ std::string CalendarSync::Keep(const SyncAccount& account) {
         const bool changed = differs(m_shared->account) && differs(m_shared->lastGood);
         m_shared->account = account;
         m_shared->refused = false;
-        if (!account.Configured()) return std::string();
-        if (changed) m_shared->dueAt = 0;
+        if (!account.Configured()) {
+            m_shared->dueAt = kNever;
+            layer = m_shared->layer;
+        } else if (changed) {
+            m_shared->dueAt = 0;
+        }
         m_shared->failures = 0;
         m_shared->wake.notify_all();
+    }
+    if (!account.Configured()) {
+        // No account: nothing of its server stays shown or kept.
+        ForgetSyncState();
+        if (layer != nullptr) layer->ShowExtra(std::string(), std::string());
+        return std::string();
     }
     StartWorker();
     return std::string();

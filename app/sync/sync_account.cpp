@@ -87,6 +87,12 @@ void SaveOtherEvents(const std::string& ics) {
         ReplaceFileWith(path, ics);
 }
 
+void ForgetSyncState() {
+    SaveOtherEvents(std::string());
+    const std::string path = StatePath();
+    if (!path.empty()) ::DeleteFileA(path.c_str());
+}
+
 SyncState LoadSyncState() {
     SyncState state;
     const std::string path = StatePath();

@@ -35,3 +35,7 @@ bool SaveSyncState(const SyncState& state);
 // so that they show before anything else is read. "" removes it.
 std::string LoadOtherEvents();
 void SaveOtherEvents(const std::string& ics);
+// The account gone: the state and the other events with it, so that a later
+// account, even of the same calendar, starts as a first sync (which sends
+// again rather than taking a memo for deleted on the server).
+void ForgetSyncState();

@@ -299,11 +299,26 @@ TEST_F(SyncE2E, AnEventMadeOnThePhoneShowsBesideTheMemosAndIsNeverMadeAMemo) {
     ASSERT_NE(WaitForPanel(true, kStartMs), nullptr);
 
     // Deleted on the phone: gone from the panel at the next sync.
-    server.Delete("e2e-phone", "phone-lunch@example");
-    EXPECT_EQ(SyncNow(FindPanel()).rfind("Synced", 0), 0u);
     char appData[MAX_PATH] = {};
     const DWORD n = ::GetEnvironmentVariableA("APPDATA", appData, MAX_PATH);
-    EXPECT_FALSE(FileExists(std::string(appData, n) + "\\Vellumo\\Sync\\others.ics"));
+    const std::string sync = std::string(appData, n) + "\\Vellumo\\Sync\\";
+    server.Put("e2e-phone", "phone-tea@example", start, "Tea");
+    server.Delete("e2e-phone", "phone-lunch@example");
+    EXPECT_EQ(SyncNow(FindPanel()).rfind("Synced", 0), 0u);
+    const std::string others = ReadFileText(sync + "others.ics");
+    EXPECT_EQ(others.find("Team lunch"), std::string::npos);
+    EXPECT_NE(others.find("Tea"), std::string::npos);
+
+    // The account removed (its address emptied): nothing of it stays kept.
+    ::PostMessageA(FindPanel(), WM_COMMAND, ID_CALENDAR_SERVER, 0);
+    HWND dialog = WaitForWindow(FindPanel(), "#32770", "Calendar Server", kStartMs);
+    ASSERT_NE(dialog, nullptr);
+    WaitFor([&] { return ::IsWindowVisible(dialog) != FALSE; }, kStartMs);
+    ::SetDlgItemTextA(dialog, IDC_SERVER_ADDRESS, "");
+    ::PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(WaitFor([&] { return !::IsWindow(dialog); }, kStartMs));
+    EXPECT_FALSE(FileExists(sync + "others.ics"));
+    EXPECT_FALSE(FileExists(sync + "state.txt"));
 }
 
 TEST_F(SyncE2E, AServersOwnAddressFindsTheUsersCalendarsAndMakesOneWhereThereIsNone) {
