@@ -10,9 +10,9 @@
 #include "app/memo/reminder_thread.h"
 #include "app/panel/panel_look.h"
 #include "app/settings/dlg_setting.h"
+#include "app/settings/settings_store.h"
 #include "app/sync/calendar_reminders.h"
 #include "app/sync/server_dlg.h"
-#include "app/settings/settings_store.h"
 #include "app/tools/calendar_files.h"
 #include "app/tools/launchers.h"
 #include "controls/menus/menu_look.h"
@@ -139,9 +139,6 @@ BOOL CVellumoDlg::OnInitDialog() {
     Memos().InitMemoPaths();  // beside the program
     // The kept copies are read while the panel sets up; fetches follow.
     m_calendars.Start(m_hWnd, WM_CALENDARS_CHANGED);
-    // Every save and delete of a memo here reaches the server soon after.
-    Memos().Listen([](void* sync, const MemoStore::MemoChange&) { static_cast<CalendarSync*>(sync)->MemoChanged(); },
-                   &m_sync);
     m_sync.Start(m_hWnd, WM_SYNC_DONE, &m_calendars);
     m_trayIcon.SetSyncItem(m_sync.Account().Configured());
     // The title names the taskbar button; a second start finds us by it.

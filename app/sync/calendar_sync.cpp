@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "app/calendars/calendar_layer.h"
+#include "app/memo/memo_store.h"
 #include "app/sync/stored_memos.h"
 #include "core/sync/dav_url.h"
 #include "platform/ansi_code_page.h"
@@ -272,6 +273,7 @@ void CalendarSync::Shared::WatchNetwork() {
 CalendarSync::CalendarSync() : m_shared(std::make_shared<Shared>()) {}
 
 CalendarSync::~CalendarSync() {
+    Memos().StopListening(this);
     if (!m_worker.joinable()) return;
     ::SetEvent(m_shared->stopWatch.Get());
     if (m_networkWatch.joinable()) m_networkWatch.join();
@@ -284,6 +286,11 @@ CalendarSync::~CalendarSync() {
 }
 
 void CalendarSync::Start(HWND window, UINT message, CalendarLayer* layer) {
+    // Every save and delete of a memo in this program reaches the server soon
+    // after (the store tells its listeners on the saving thread).
+    Memos().Listen(
+        [](void* sync, const MemoStore::MemoChange&) { static_cast<CalendarSync*>(sync)->MemoChanged(); },
+        this);
     {
         std::lock_guard<std::mutex> hold(m_shared->lock);
         m_shared->window = window;

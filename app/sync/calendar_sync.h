@@ -29,7 +29,8 @@ public:
     CalendarSync& operator=(const CalendarSync&) = delete;
 
     // Reads the kept account and, when there is one, starts the worker,
-    // which syncs at once. `message` goes to `window` when memos or the
+    // which syncs at once; from now on this program's saves of memos are
+    // heard (until the object goes). `message` goes to `window` when memos or the
     // other events changed. `layer` shows the events Vellumo did not write.
     void Start(HWND window, UINT message, CalendarLayer* layer);
 
