@@ -12,14 +12,6 @@
 
 namespace {
 
-// The build's folder as the Wine process sees it (drive Z: is the root).
-std::string WinePath(const std::string& unixPath) {
-    std::string path = "Z:" + unixPath;
-    for (char& c : path)
-        if (c == '/') c = '\\';
-    return path;
-}
-
 // A query value with everything but the unreserved characters as %XX of
 // its UTF-8 bytes.
 std::string Encode(const std::string& value) {
@@ -72,7 +64,7 @@ std::string Query(const std::string& name, const std::string& uid) {
 }  // namespace
 
 CaldavServer::CaldavServer() {
-    std::istringstream ports(ReadFileText(WinePath(VELLUMO_CALDAV_SERVER_DIR) + "\\ports"));
+    std::istringstream ports(ReadFileText(WinePathOf(VELLUMO_CALDAV_SERVER_DIR) + "\\ports"));
     ports >> serverPort_ >> controlPort_;
     if (!ports) serverPort_ = 0;
 }

@@ -10,14 +10,6 @@
 
 namespace {
 
-// The build's folder as the Wine process sees it (drive Z: is the root).
-std::string WinePath(const std::string& unixPath) {
-    std::string path = "Z:" + unixPath;
-    for (char& c : path)
-        if (c == '/') c = '\\';
-    return path;
-}
-
 // One GET to the control server; its answer does not matter.
 void Get(int port, const wchar_t* path) {
     HINTERNET session = WinHttpOpen(L"test", WINHTTP_ACCESS_TYPE_NO_PROXY, WINHTTP_NO_PROXY_NAME,
@@ -34,7 +26,7 @@ void Get(int port, const wchar_t* path) {
 
 }  // namespace
 
-CalendarServer::CalendarServer() : folder_(WinePath(VELLUMO_CALENDAR_SERVER_DIR)) {
+CalendarServer::CalendarServer() : folder_(WinePathOf(VELLUMO_CALENDAR_SERVER_DIR)) {
     std::istringstream ports(ReadFileText(folder_ + "\\ports"));
     ports >> httpPort_ >> httpsPort_ >> controlPort_;
     if (!ports) httpPort_ = 0;

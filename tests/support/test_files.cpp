@@ -118,3 +118,10 @@ ScratchDir::ScratchDir(const std::string& prefix, const std::vector<std::string>
 }
 
 ScratchDir::~ScratchDir() { RemoveDirectoryTree(path_); }
+
+std::string WinePathOf(const std::string& unixPath) {
+    std::string path = "Z:" + unixPath;
+    for (char& c : path)
+        if (c == '/') c = '\\';
+    return path;
+}

@@ -8,6 +8,8 @@
 // Folder of the running test program (…\tests), and the folder above a path.
 std::string TestProgramDir();
 std::string ParentDir(const std::string& path);
+// A folder of the build as the Wine process sees it (drive Z: is the root).
+std::string WinePathOf(const std::string& unixPath);
 // tests\support\<name> beside the test program (the stand-ins' folders).
 std::string SupportDir(const std::string& name);
 

@@ -2,6 +2,7 @@
 #include "core/memo/ical_recur.h"
 #include "core/memo/ical_zone.h"
 #include "core/memo/ical_repeat.h"
+#include "tests/support/test_repeats.h"
 
 #include <gtest/gtest.h>
 
@@ -170,45 +171,32 @@ TEST(IcalZone, VtimezoneRulesGiveUtc) {
     EXPECT_FALSE(TimeZoneRules::FromComponent(IcalComponent{"VTIMEZONE", 1, {}, {}}).has_value());
 }
 
-namespace {
-
-RepeatMemo Series(RepeatUnit unit, const Date& first, int interval = 1) {
-    RepeatMemo memo;
-    memo.text = "x";
-    memo.unit = unit;
-    memo.first = first;
-    memo.interval = interval;
-    return memo;
-}
-
-}  // namespace
-
 TEST(IcalRecur, RepeatingMemoRulesGoOutAndComeBackWithTheSameDates) {
     std::vector<std::pair<RepeatMemo, std::string>> cases;
-    cases.push_back({Series(RepeatUnit::Years, Date{2024, 2, 29}), "FREQ=YEARLY;BYMONTH=2;BYMONTHDAY=-1"});
-    RepeatMemo lastDay = Series(RepeatUnit::Months, Date{2026, 1, 31}, 2);
+    cases.push_back({PlainRepeat(RepeatUnit::Years, Date{2024, 2, 29}), "FREQ=YEARLY;BYMONTH=2;BYMONTHDAY=-1"});
+    RepeatMemo lastDay = PlainRepeat(RepeatUnit::Months, Date{2026, 1, 31}, 2);
     lastDay.monthPlace = MonthPlace::LastDay;
     lastDay.count = 7;
     cases.push_back({lastDay, "FREQ=MONTHLY;INTERVAL=2;BYMONTHDAY=-1;COUNT=7"});
-    RepeatMemo lastFriday = Series(RepeatUnit::Months, Date{2026, 1, 30});
+    RepeatMemo lastFriday = PlainRepeat(RepeatUnit::Months, Date{2026, 1, 30});
     lastFriday.monthPlace = MonthPlace::Weekday;
     lastFriday.weekOfMonth = -1;
     lastFriday.weekday = 5;
     lastFriday.last = Date{2030, 6, 1};
     cases.push_back({lastFriday, "FREQ=MONTHLY;BYDAY=-1FR;UNTIL=20300601"});
-    RepeatMemo secondTuesday = Series(RepeatUnit::Months, Date{2026, 12, 8});
+    RepeatMemo secondTuesday = PlainRepeat(RepeatUnit::Months, Date{2026, 12, 8});
     secondTuesday.monthPlace = MonthPlace::Weekday;
     secondTuesday.weekOfMonth = 2;
     secondTuesday.weekday = 2;
     cases.push_back({secondTuesday, "FREQ=MONTHLY;BYDAY=2TU"});
-    RepeatMemo bins = Series(RepeatUnit::Weeks, Date{2026, 12, 8}, 2);
+    RepeatMemo bins = PlainRepeat(RepeatUnit::Weeks, Date{2026, 12, 8}, 2);
     bins.weekDays = (1u << 0) | (1u << 2);  // Sunday and Tuesday: the week's bounds matter
     bins.hasTime = true;
     bins.hour = 7;
     bins.last = Date{2027, 12, 31};
     cases.push_back({bins, "FREQ=WEEKLY;INTERVAL=2;WKST=SU;BYDAY=SU,TU;UNTIL=20271231T235959"});
-    cases.push_back({Series(RepeatUnit::Days, Date{2026, 3, 1}, 3), "FREQ=DAILY;INTERVAL=3"});
-    cases.push_back({Series(RepeatUnit::Months, Date{2026, 1, 31}), "FREQ=MONTHLY"});
+    cases.push_back({PlainRepeat(RepeatUnit::Days, Date{2026, 3, 1}, 3), "FREQ=DAILY;INTERVAL=3"});
+    cases.push_back({PlainRepeat(RepeatUnit::Months, Date{2026, 1, 31}), "FREQ=MONTHLY"});
     for (const auto& [memo, text] : cases) {
         EXPECT_EQ(text, RepeatRuleText(memo));
         const TimeOfDay time{memo.hour, memo.minute, 0};
@@ -220,7 +208,7 @@ TEST(IcalRecur, RepeatingMemoRulesGoOutAndComeBackWithTheSameDates) {
     }
     // 29 February of common years: the memo's 28th is what the export's rule gives.
     EXPECT_EQ((std::vector<Date>{{2024, 2, 29}, {2025, 2, 28}}),
-              RepeatDates(Series(RepeatUnit::Years, Date{2024, 2, 29}), Date{2024, 1, 1}, Date{2025, 12, 31}));
+              RepeatDates(PlainRepeat(RepeatUnit::Years, Date{2024, 2, 29}), Date{2024, 1, 1}, Date{2025, 12, 31}));
 }
 
 TEST(IcalRecur, RulesARepeatingMemoCannotHoldAreRefused) {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "core/memo/memo_format.h"
+#include "tests/support/test_repeats.h"
 
 namespace {
 
@@ -16,26 +17,17 @@ List Dates(const RepeatMemo& memo, const Date& from, const Date& to) {
     return out;
 }
 
-RepeatMemo Memo(RepeatUnit unit, const Date& first, int interval = 1) {
-    RepeatMemo memo;
-    memo.text = "x";
-    memo.unit = unit;
-    memo.first = first;
-    memo.interval = interval;
-    return memo;
-}
-
 }  // namespace
 
 TEST(RepeatMemo, DaysByIntervalFromAnyStartOfTheRange) {
-    const RepeatMemo memo = Memo(RepeatUnit::Days, Date{2026, 1, 30}, 3);
+    const RepeatMemo memo = PlainRepeat(RepeatUnit::Days, Date{2026, 1, 30}, 3);
     EXPECT_EQ((List{"2026-1-30", "2026-2-2", "2026-2-5"}), Dates(memo, {2025, 1, 1}, {2026, 2, 7}));
     // A range far on starts on the rule's own step, not at the range.
     EXPECT_EQ((List{"2027-1-1", "2027-1-4"}), Dates(memo, {2027, 1, 1}, {2027, 1, 6}));
 }
 
 TEST(RepeatMemo, WeeksOnChosenWeekdaysEveryOtherWeek) {
-    RepeatMemo memo = Memo(RepeatUnit::Weeks, Date{2026, 3, 4}, 2);  // a Wednesday
+    RepeatMemo memo = PlainRepeat(RepeatUnit::Weeks, Date{2026, 3, 4}, 2);  // a Wednesday
     memo.weekDays = (1u << 1) | (1u << 3);  // Monday and Wednesday
     // The Monday before the first date is not part of the series.
     EXPECT_EQ((List{"2026-3-4", "2026-3-16", "2026-3-18", "2026-3-30", "2026-4-1"}),
@@ -49,7 +41,7 @@ TEST(RepeatMemo, WeeksOnChosenWeekdaysEveryOtherWeek) {
 }
 
 TEST(RepeatMemo, MonthsOnTheSameDaySkipShortMonthsUnlessLastDay) {
-    RepeatMemo memo = Memo(RepeatUnit::Months, Date{2026, 1, 31});
+    RepeatMemo memo = PlainRepeat(RepeatUnit::Months, Date{2026, 1, 31});
     EXPECT_EQ((List{"2026-1-31", "2026-3-31", "2026-5-31"}), Dates(memo, {2026, 1, 1}, {2026, 6, 30}));
     memo.monthPlace = MonthPlace::LastDay;
     EXPECT_EQ((List{"2026-1-31", "2026-2-28", "2026-3-31", "2026-4-30"}),
@@ -61,7 +53,7 @@ TEST(RepeatMemo, MonthsOnTheSameDaySkipShortMonthsUnlessLastDay) {
 }
 
 TEST(RepeatMemo, MonthsOnTheNthOrLastWeekday) {
-    RepeatMemo memo = Memo(RepeatUnit::Months, Date{2026, 1, 13});
+    RepeatMemo memo = PlainRepeat(RepeatUnit::Months, Date{2026, 1, 13});
     memo.monthPlace = MonthPlace::Weekday;
     memo.weekOfMonth = 2;
     memo.weekday = 2;  // second Tuesday
@@ -80,10 +72,10 @@ TEST(RepeatMemo, MonthsOnTheNthOrLastWeekday) {
 }
 
 TEST(RepeatMemo, YearsKeepTheDateAndLeapDayFallsOnThe28th) {
-    const RepeatMemo birthday = Memo(RepeatUnit::Years, Date{2024, 2, 29});
+    const RepeatMemo birthday = PlainRepeat(RepeatUnit::Years, Date{2024, 2, 29});
     EXPECT_EQ((List{"2024-2-29", "2025-2-28", "2026-2-28", "2027-2-28", "2028-2-29"}),
               Dates(birthday, {2020, 1, 1}, {2028, 12, 31}));
-    const RepeatMemo rent = Memo(RepeatUnit::Years, Date{2008, 3, 12}, 2);
+    const RepeatMemo rent = PlainRepeat(RepeatUnit::Years, Date{2008, 3, 12}, 2);
     EXPECT_EQ((List{"2030-3-12"}), Dates(rent, {2029, 1, 1}, {2031, 12, 31}));
     EXPECT_TRUE(RepeatsOn(rent, Date{2108, 3, 12}));
     EXPECT_FALSE(RepeatsOn(rent, Date{2109, 3, 12}));
@@ -91,7 +83,7 @@ TEST(RepeatMemo, YearsKeepTheDateAndLeapDayFallsOnThe28th) {
 }
 
 TEST(RepeatMemo, EndsByLastDateAndCountAndSkipsDates) {
-    RepeatMemo memo = Memo(RepeatUnit::Years, Date{2020, 6, 1});
+    RepeatMemo memo = PlainRepeat(RepeatUnit::Years, Date{2020, 6, 1});
     memo.last = Date{2023, 6, 1};
     EXPECT_EQ((List{"2020-6-1", "2021-6-1", "2022-6-1", "2023-6-1"}), Dates(memo, {2000, 1, 1}, {2099, 1, 1}));
     memo.last.reset();
@@ -101,7 +93,7 @@ TEST(RepeatMemo, EndsByLastDateAndCountAndSkipsDates) {
     EXPECT_EQ((List{"2020-6-1", "2022-6-1"}), Dates(memo, {2000, 1, 1}, {2099, 1, 1}));
     EXPECT_TRUE(Dates(memo, {2023, 1, 1}, {2099, 1, 1}).empty());
     // Daily count with the range far past its end.
-    RepeatMemo daily = Memo(RepeatUnit::Days, Date{2026, 1, 1});
+    RepeatMemo daily = PlainRepeat(RepeatUnit::Days, Date{2026, 1, 1});
     daily.count = 10;
     EXPECT_EQ((List{"2026-1-10"}), Dates(daily, {2026, 1, 10}, {2026, 2, 1}));
     EXPECT_TRUE(Dates(daily, {2026, 1, 11}, {2026, 2, 1}).empty());
@@ -111,7 +103,7 @@ TEST(RepeatMemo, EndsByLastDateAndCountAndSkipsDates) {
 }
 
 TEST(RepeatMemo, FileReadsBackAndToleratesDamage) {
-    RepeatMemo memo = Memo(RepeatUnit::Months, Date{2026, 1, 13}, 2);
+    RepeatMemo memo = PlainRepeat(RepeatUnit::Months, Date{2026, 1, 13}, 2);
     memo.text = "Rent\r\n\r\npaid = yes";
     memo.monthPlace = MonthPlace::Weekday;
     memo.weekOfMonth = -1;
@@ -129,7 +121,7 @@ TEST(RepeatMemo, FileReadsBackAndToleratesDamage) {
     ASSERT_TRUE(back);
     EXPECT_EQ(text, RepeatFileText(*back));
 
-    RepeatMemo weekly = Memo(RepeatUnit::Weeks, Date{2026, 3, 4});
+    RepeatMemo weekly = PlainRepeat(RepeatUnit::Weeks, Date{2026, 3, 4});
     weekly.weekDays = 0x3E;
     EXPECT_EQ(RepeatFileText(weekly), RepeatFileText(*ReadRepeatFile(RepeatFileText(weekly))));
 
@@ -152,7 +144,7 @@ TEST(RepeatMemo, FileReadsBackAndToleratesDamage) {
 }
 
 TEST(RepeatMemo, ADateShowsItsOwnMemoFirstThenEachOccurrence) {
-    const RepeatMemo a = Memo(RepeatUnit::Years, Date{2020, 3, 12});
+    const RepeatMemo a = PlainRepeat(RepeatUnit::Years, Date{2020, 3, 12});
     RepeatMemo b = a;
     b.text = "Bins";
     const Date date{2026, 3, 12};
@@ -165,7 +157,7 @@ TEST(RepeatMemo, ADateShowsItsOwnMemoFirstThenEachOccurrence) {
 }
 
 TEST(RepeatMemo, EditorChoicesStandForPlainRulesAndAnyOtherIsCustom) {
-    RepeatMemo memo = Memo(RepeatUnit::Days, Date{2026, 3, 4});
+    RepeatMemo memo = PlainRepeat(RepeatUnit::Days, Date{2026, 3, 4});
     ApplyRepeatChoice(memo, RepeatChoice::Weekly, Date{2026, 3, 4});
     EXPECT_EQ(RepeatChoice::Weekly, RepeatChoiceOf(memo));
     memo.weekDays = 1u << 3;  // its own Wednesday, spelled out
@@ -190,12 +182,12 @@ TEST(RepeatMemo, TheEditorSaysWhatHappensAtMonthEnds) {
     EXPECT_EQ("On the last Thursday", WeekdayPlaceText(Date{2026, 1, 29}));
     EXPECT_EQ(-1, WeekOfMonthOf(Date{2026, 1, 29}));
     EXPECT_EQ("In common years: 28 February.",
-              RepeatNoteText(Memo(RepeatUnit::Years, Date{2024, 2, 29})));
-    RepeatMemo monthly = Memo(RepeatUnit::Months, Date{2026, 1, 31});
+              RepeatNoteText(PlainRepeat(RepeatUnit::Years, Date{2024, 2, 29})));
+    RepeatMemo monthly = PlainRepeat(RepeatUnit::Months, Date{2026, 1, 31});
     EXPECT_EQ("Months without a 31st are skipped.", RepeatNoteText(monthly));
     monthly.monthPlace = MonthPlace::LastDay;
     EXPECT_EQ("", RepeatNoteText(monthly));
-    EXPECT_EQ("", RepeatNoteText(Memo(RepeatUnit::Months, Date{2026, 1, 28})));
+    EXPECT_EQ("", RepeatNoteText(PlainRepeat(RepeatUnit::Months, Date{2026, 1, 28})));
 }
 
 TEST(RepeatMemo, AReminderAheadSaysWhenTheMemoIsDue) {
