@@ -103,13 +103,14 @@ void MemoFinder::Run() {
                 std::vector<Hit> none;
                 Publish(none, true);
             }
-            ::WaitForSingleObject(m_wake.Get(), m_watch.Watching() ? kWatchPollMs : INFINITE);
+            ::WaitForSingleObject(m_wake.Get(), kWatchPollMs);  // the watches are asked
         }
     }
     // Everything the worker held goes with it, not with the finder.
     m_index = SearchIndex();
     std::vector<char16_t>().swap(m_fold);
     m_watch.Stop();
+    m_repeatWatch.Stop();
 }
 
 bool MemoFinder::Pull() {
@@ -132,22 +133,29 @@ bool MemoFinder::Pull() {
 }
 
 void MemoFinder::List() {
-    // The watch starts first, so no change falls between it and the listing.
+    // The watches start first, so no change falls between them and the listing.
     Memos().WatchMemoFolder(m_watch);
-    std::vector<SearchIndex::Key> keys;
+    Memos().WatchRepeatFolder(m_repeatWatch);
+    m_repeatTried = ::GetTickCount();
+    std::vector<SearchIndex::Key> keys = RepeatKeys();
     for (const MemoStore::ListedFile& file : Memos().ListAllMemos().files)
         if (const auto date = Memos().DateOfMemoFile(file.name)) keys.push_back({*date, SearchIndex::kMemo});
+    m_index.Reset(std::move(keys));
+    m_load = 0;
+}
+
+std::vector<SearchIndex::Key> MemoFinder::RepeatKeys() {
     SYSTEMTIME now{};
     ::GetLocalTime(&now);
     const Date from{now.wYear - 1, 1, 1}, to{now.wYear + 1, 12, 31};
+    std::vector<SearchIndex::Key> keys;
     m_repeatTexts.clear();
     for (const MemoStore::StoredRepeat& stored : Memos().ReadRepeats()) {
         m_repeatTexts.push_back(Utf16Of(stored.memo.text.data(), stored.memo.text.size(), m_codePage));
         const int kind = static_cast<int>(m_repeatTexts.size());
         for (const Date& date : RepeatDates(stored.memo, from, to, kRepeatDatesFound)) keys.push_back({date, kind});
     }
-    m_index.Reset(std::move(keys));
-    m_load = 0;
+    return keys;
 }
 
 std::optional<std::u16string> MemoFinder::ReadText(const Date& date, bool* missing) {
@@ -205,6 +213,7 @@ void MemoFinder::Apply(const Change& change) {
 }
 
 void MemoFinder::Watch() {
+    WatchRepeats();
     if (!m_watch.Watching()) return;
     const DirectoryWatch::Changes changes = m_watch.Take();
     if (changes.everything) {
@@ -218,6 +227,25 @@ void MemoFinder::Watch() {
             change.date = *date;
             Apply(change);
         }
+}
+
+void MemoFinder::WatchRepeats() {
+    bool reread = false;
+    if (m_repeatWatch.Watching()) {
+        const DirectoryWatch::Changes changes = m_repeatWatch.Take();
+        reread = changes.everything || !changes.names.empty();
+    }
+    // Without a folder (no repeating memo yet, or its folder went) the
+    // first one saved makes it: looked for now and then, not at every step.
+    if (!m_repeatWatch.Watching() && ::GetTickCount() - m_repeatTried >= kWatchPollMs) {
+        m_repeatTried = ::GetTickCount();
+        reread = Memos().WatchRepeatFolder(m_repeatWatch) || reread;
+    }
+    if (!reread) return;
+    // A few files, read whole: the memos keep their texts.
+    m_index.ResetOtherKinds(RepeatKeys());
+    m_load = 0;
+    m_restart = true;
 }
 
 void MemoFinder::Restart() {

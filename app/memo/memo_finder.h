@@ -79,6 +79,10 @@ private:
     void Load(std::size_t i);
     void Apply(const Change& change);
     void Watch();
+    // The repeating memos' items on their dates, their texts read anew.
+    std::vector<SearchIndex::Key> RepeatKeys();
+    // The repeating memos again after their folder changed (or came).
+    void WatchRepeats();
     void Restart();
     void Scan();
     void Publish(std::vector<Hit>& hits, bool finished);
@@ -107,6 +111,8 @@ private:
     SearchIndex m_index;
     std::vector<char16_t> m_fold;
     DirectoryWatch m_watch;
+    DirectoryWatch m_repeatWatch;  // the Repeat folder; tried again while there is none
+    DWORD m_repeatTried = 0;       // tick of the last try
     std::vector<std::u16string> m_words;
     std::vector<std::u16string> m_repeatTexts;  // [kind - 1]
     unsigned m_generation = 0;  // of the scan

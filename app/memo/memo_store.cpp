@@ -7,7 +7,6 @@
 #include <cstring>
 #include <vector>
 
-#include "core/base/text_number.h"
 #include "core/memo/memo_search.h"
 #include "platform/directory_watch.h"
 #include "platform/file.h"
@@ -393,8 +392,7 @@ int MemoStore::ReadAhead(const Date& date) const {
     std::string text;
     if (!ReadDayFile(MakeDayFilePath(m_aheadPrefix, date.year, date.month, date.day), 16, text))
         return 0;
-    const int minutes = ParseLeadingInt(text.c_str());
-    return minutes < 0 ? 0 : std::min(minutes, kMaxRemindAheadMinutes);
+    return AheadOfFileText(text);
 }
 
 void MemoStore::SaveAhead(const Date& date, int minutes) {
@@ -403,7 +401,7 @@ void MemoStore::SaveAhead(const Date& date, int minutes) {
         DeleteDayFile(path);
         return;
     }
-    const std::string text = std::to_string(minutes);
+    const std::string text = AheadFileText(minutes);
     WriteDayFile(path, text.data(), text.size());
 }
 

@@ -104,10 +104,22 @@ bool WriteDays(const std::vector<PlannedDay>& plan, const std::vector<std::int64
             }
             dayChanged = dayChanged || placed == Placed::kChanged;
         }
-        if (dayChanged)
+        if (dayChanged) {
             changed->push_back(number);
-        else
-            ++*written;
+            continue;
+        }
+        // The reminder ahead goes with the remind time the plan set.
+        if (day.aheadMinutes) {
+            const std::string path = MakeDayFilePath(paths.aheadPrefix, d.year, d.month, d.day);
+            const bool placed = *day.aheadMinutes > 0
+                                    ? PlaceWhole(path, ImportTemp(path), AheadFileText(*day.aheadMinutes), true)
+                                    : ::DeleteFileA(path.c_str()) || !Exists(path);
+            if (!placed) {
+                *failedPath = path;
+                return false;
+            }
+        }
+        ++*written;
     }
     return true;
 }
@@ -178,6 +190,8 @@ Outcome ExportCalendar(const std::string& dir, const std::string& file, const Da
         if (notice.read == DayRead::kNotReadable)
             return {kCopyFailed, "Export failed: could not read " + noticePath + "; " + file + " was not written."};
         if (notice.read == DayRead::kRead) entry.notice = notice.text;
+        const DayText ahead = ReadDay(MakeDayFilePath(paths.aheadPrefix, date->year, date->month, date->day), 16);
+        if (ahead.read == DayRead::kRead) entry.aheadMinutes = AheadOfFileText(ahead.text);
         memos.push_back(std::move(entry));
     }
     std::sort(memos.begin(), memos.end(), [](const MemoForExport& a, const MemoForExport& b) {

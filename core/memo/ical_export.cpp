@@ -142,7 +142,7 @@ IcsExport ExportIcs(const std::vector<MemoForExport>& memos, const AnsiCodePage&
             Add(out, "DTSTART;VALUE=DATE:" + IcalDate(date));
             Add(out, "DTEND;VALUE=DATE:" + IcalDate(AddDays(date, 1)));
         }
-        AddText(out, summary, text, remind.has_value(), AheadTrigger(0));
+        AddText(out, summary, text, remind.has_value(), AheadTrigger(memo->aheadMinutes));
         Add(out, "END:VEVENT");
     }
     for (const RepeatForExport& repeat : repeats) {

@@ -19,6 +19,7 @@ struct MemoForExport {
     Date date;
     std::string memoFile;               // the memo file's text, "[date] " head and all
     std::optional<std::string> notice;  // the notice file's text, when there is one
+    int aheadMinutes = 0;               // its reminder ahead (the Ahead_ file), with a remind time
 };
 
 // A repeating memo and the name of its file ("Repeat_3.txt"), which gives
@@ -51,7 +52,8 @@ struct IcsExport {
 // - without a remind time an all-day event, DTSTART;VALUE=DATE and the next
 //   day as DTEND;
 // - with one, an event at that local ("floating") time lasting 15 minutes,
-//   with a display alarm at its start, and the notice text itself in
+//   with a display alarm at its start (or the memo's time ahead before it),
+//   and the notice text itself in
 //   X-VELLUMO-NOTICE so that an import writes back the very same text;
 // - SUMMARY the first line of the memo text that is not blank, DESCRIPTION
 //   the whole text; UID "vellumo-<date text>@vellumo", the same for the same

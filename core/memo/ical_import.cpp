@@ -183,6 +183,7 @@ public:
             planned.date = day.date;
             if (memoChanged) planned.memoFile = day.memo;
             if (noticeChanged) planned.notice = day.notice;
+            planned.aheadMinutes = day.ahead;
             plan_.push_back(std::move(planned));
         }
     }
@@ -195,6 +196,7 @@ private:
         bool remindTimeSet = false;  // a notice that counts: the memo's own, or set here
         std::optional<std::string> memo, notice;
         std::optional<std::string> oldMemo, oldNotice;
+        std::optional<int> ahead;  // set with the remind time
     };
 
     // A time property's value (or one item of its list) on its clock.
@@ -368,6 +370,7 @@ private:
         }
         const IcalProperty* exact = event.Find("X-VELLUMO-NOTICE");
         const std::string exactNotice = exact ? UnescapeText(exact->value) : std::string();
+        const int ahead = AlarmAhead(event);
         bool cut = false;
         for (const IcalTime& t : starts) {
             std::optional<std::string> notice;
@@ -378,9 +381,24 @@ private:
                     given->hour == t.value.time.hour && given->minute == t.value.time.minute;
                 notice = keep ? exactNotice : NoticeOf(t.value.time);
             }
-            cut = Apply(t.value.date, text, notice) || cut;
+            cut = Apply(t.value.date, text, notice, ahead) || cut;
         }
         if (cut) ++report_.textsCut;  // once for the event, however many dates it fills
+    }
+
+    // How long before its start the event's first display alarm that a
+    // reminder ahead can hold rings; 0 without one.
+    static int AlarmAhead(const IcalComponent& event) {
+        for (const IcalComponent& alarm : event.children) {
+            const IcalProperty* trigger = alarm.Find("TRIGGER");
+            if (alarm.name != "VALARM" || trigger == nullptr) continue;
+            const std::string* related = trigger->Param("RELATED");
+            const std::optional<int> ahead = MinutesAhead(UpperAscii(trigger->value));
+            if ((related == nullptr || UpperAscii(*related) == "START") && ahead &&
+                *ahead <= kMaxRemindAheadMinutes)
+                return *ahead;
+        }
+        return 0;
     }
 
     // True when the event became a repeating memo (or is one there already).
@@ -424,17 +442,7 @@ private:
             memo->hasTime = true;
             memo->hour = firstLocal.time.hour;
             memo->minute = firstLocal.time.minute;
-            for (const IcalComponent& alarm : event.children) {
-                const IcalProperty* trigger = alarm.Find("TRIGGER");
-                if (alarm.name != "VALARM" || trigger == nullptr) continue;
-                const std::string* related = trigger->Param("RELATED");
-                const std::optional<int> ahead = MinutesAhead(UpperAscii(trigger->value));
-                if ((related == nullptr || UpperAscii(*related) == "START") && ahead &&
-                    *ahead <= kMaxRemindAheadMinutes) {
-                    memo->aheadMinutes = *ahead;
-                    break;
-                }
-            }
+            memo->aheadMinutes = AlarmAhead(event);
         }
         const std::string key = RepeatKey(*memo);
         if (std::find(repeatKeys_.begin(), repeatKeys_.end(), key) != repeatKeys_.end()) {
@@ -467,7 +475,7 @@ private:
 
     // Whether the text had to be cut (or left out) to fit the date's memo.
     bool Apply(const Date& date, const std::string& text,
-               const std::optional<std::string>& notice) {
+               const std::optional<std::string>& notice, int ahead) {
         Day& day = DayOf(date);
         if (!day.readable) return false;
         const AnsiCodePage& codePage = context_.codePage;
@@ -495,6 +503,7 @@ private:
             if (notice) {
                 day.notice = notice;
                 day.remindTimeSet = true;
+                day.ahead = ahead;
             } else if (!day.hadMemo && day.notice && ParseNoticeTime(*day.notice)) {
                 // A time left from a memo deleted before is not this all-day
                 // event's: the notice then holds no time, as for a new date.

@@ -47,6 +47,9 @@ struct PlannedDay {
     // of a time left from a memo deleted before, on a date an all-day event
     // gives its first memo.
     std::optional<std::string> notice;
+    // With a remind time set here: how long before it the memo reminds (its
+    // alarm's TRIGGER; 0 for none), kept beside the notice (the Ahead_ file).
+    std::optional<int> aheadMinutes;
 };
 
 struct ImportReport {

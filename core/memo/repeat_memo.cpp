@@ -200,6 +200,13 @@ std::optional<Date> ParseDateText(const std::string& text) {
     return date;
 }
 
+std::string AheadFileText(int minutes) { return std::to_string(minutes); }
+
+int AheadOfFileText(const std::string& text) {
+    const int minutes = ParseLeadingInt(text.c_str(), text.size());
+    return std::clamp(minutes, 0, kMaxRemindAheadMinutes);
+}
+
 std::string RepeatFileText(const RepeatMemo& memo) {
     std::string out = "first=" + DateValue(memo.first) + "\r\n";
     out += std::string("repeat=") + kUnitNames[static_cast<int>(memo.unit)] + "\r\n";

@@ -57,6 +57,12 @@ std::vector<Date> RepeatDates(const RepeatMemo& memo, const Date& from, const Da
 // Whether the series has an occurrence on `date`.
 bool RepeatsOn(const RepeatMemo& memo, const Date& date);
 
+// A date's reminder ahead in its own file beside the notice ("Ahead_<date>.txt"):
+// the minutes as text. Read back as 0 when not a number, within
+// 0..kMaxRemindAheadMinutes otherwise.
+std::string AheadFileText(int minutes);
+int AheadOfFileText(const std::string& text);
+
 // The file text: "key=value" lines, an empty line, then the memo text.
 std::string RepeatFileText(const RepeatMemo& memo);
 // Reads a file text; std::nullopt when it holds no first date or no text.

@@ -38,6 +38,20 @@ void SearchIndex::Reset(std::vector<Key> keys) {
     for (const Key& key : keys) m_items.push_back(Item{key});
 }
 
+void SearchIndex::ResetOtherKinds(std::vector<Key> keys) {
+    m_items.erase(std::remove_if(m_items.begin(), m_items.end(),
+                                 [](const Item& item) { return item.key.kind != kMemo; }),
+                  m_items.end());
+    for (const Key& key : keys)
+        if (key.kind != kMemo) m_items.push_back(Item{key});
+    // One sort for them all: a Put each would move the items once per key.
+    std::sort(m_items.begin(), m_items.end(),
+              [](const Item& a, const Item& b) { return Before(a.key, b.key); });
+    m_items.erase(std::unique(m_items.begin(), m_items.end(),
+                              [](const Item& a, const Item& b) { return Same(a.key, b.key); }),
+                  m_items.end());
+}
+
 std::size_t SearchIndex::Place(const Key& key, bool* found) const {
     const auto it = std::lower_bound(m_items.begin(), m_items.end(), key,
                                      [](const Item& item, const Key& k) { return Before(item.key, k); });

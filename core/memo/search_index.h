@@ -37,6 +37,9 @@ public:
 
     // Replaces every item by `keys` (any order), none of them read yet.
     void Reset(std::vector<Key> keys);
+    // Replaces the items of every kind other than kMemo by `keys` (of such
+    // kinds, any order), none of them read yet; the memos keep their texts.
+    void ResetOtherKinds(std::vector<Key> keys);
     std::size_t Size() const { return m_items.size(); }
     const Key& KeyAt(std::size_t i) const { return m_items[i].key; }
     // Where the item is; npos when not there.

@@ -94,8 +94,10 @@ TEST(CalendarFiles, SandrelExportThenImportGivesTheSameFilesAndASecondImportOrAB
     // A letter past ASCII, where the code page is the usual Western one.
     from.Memo("2026-12-31", ::GetACP() == 1252 ? "Caf\xE9 at noon" : "Cafe at noon", "12:00");
     from.Memo("2027-3-1", "Train\r\n\r\n\tplatform 4", "7:30");
+    WriteFileBytes(from.File("Notice\\Ahead_2026-1-5.txt"), "1440");  // a day before
     const std::string ics = from.File("memos.ics");
     ASSERT_EQ(from.Run("export \"" + ics + "\""), 0) << from.Log();
+    EXPECT_NE(ReadFileText(ics).find("TRIGGER:-P1D\r\n"), std::string::npos);
     EXPECT_NE(from.Log().find("export (exit 0): 4 memos exported."), std::string::npos) << from.Log();
     ASSERT_EQ(from.Run("export \"" + from.File("part.ics") + "\" 2026-1-5 2026-12-31"), 0);
     EXPECT_NE(from.Log().find("export (exit 0): 2 memos exported."), std::string::npos) << from.Log();

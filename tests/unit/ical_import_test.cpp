@@ -23,6 +23,7 @@ const LocalDateTime kNow{Date{2026, 3, 10}, TimeOfDay{14, 5, 9}};
 // The Remark and Notice folders as maps; records the dates asked for.
 struct FakeStore {
     std::map<Key, std::string> memos, notices;
+    std::map<Key, int> aheads;  // the Ahead_ files
     std::set<Key> locked;
     std::vector<Key> asked;
 
@@ -30,6 +31,8 @@ struct FakeStore {
         for (const PlannedDay& day : plan) {
             if (day.memoFile) memos[KeyOf(day.date)] = *day.memoFile;
             if (day.notice) notices[KeyOf(day.date)] = *day.notice;
+            if (day.aheadMinutes && *day.aheadMinutes > 0) aheads[KeyOf(day.date)] = *day.aheadMinutes;
+            if (day.aheadMinutes && *day.aheadMinutes == 0) aheads.erase(KeyOf(day.date));
         }
     }
     std::string Memo(int y, int m, int d) const {
@@ -91,9 +94,15 @@ TEST(IcalImport, ExportThenImportGivesTheSameFilesBack) {
     for (const IcalTestMemo& m : memos) {
         original.memos[KeyOf(m.date)] = m.MemoFile();
         if (m.notice) original.notices[KeyOf(m.date)] = *m.notice;
-        exported.push_back(MemoForExport{m.date, m.MemoFile(), m.notice});
+        // Some timed memos remind ahead: a day, an hour, five minutes.
+        const int ahead = m.hour >= 0 ? std::vector<int>{0, 1440, 60, 5}[exported.size() % 4] : 0;
+        if (ahead > 0) original.aheads[KeyOf(m.date)] = ahead;
+        exported.push_back(MemoForExport{m.date, m.MemoFile(), m.notice, ahead});
     }
     const IcsExport file = ExportIcs(exported, fake_code_pages::Windows1252(), kNow);
+    EXPECT_NE(std::string::npos, file.bytes.find("TRIGGER:-P1D\r\n"));
+    EXPECT_NE(std::string::npos, file.bytes.find("TRIGGER:-PT1H\r\n"));
+    EXPECT_FALSE(original.aheads.empty());
     EXPECT_EQ(static_cast<int>(memos.size()), file.report.events);
     EXPECT_EQ(0, file.report.charactersReplaced + file.report.charactersDropped +
                      file.report.remindTimesLeftOut + file.report.skippedEmpty);
@@ -102,6 +111,7 @@ TEST(IcalImport, ExportThenImportGivesTheSameFilesBack) {
     const IcsImport first = ImportInto(empty, file.bytes);
     EXPECT_EQ(original.memos, empty.memos);
     EXPECT_EQ(original.notices, empty.notices);
+    EXPECT_EQ(original.aheads, empty.aheads);
     EXPECT_EQ(static_cast<int>(memos.size()), first.report.memosAdded);
     EXPECT_EQ(0, first.report.textsCut + first.report.charactersReplaced);
 

@@ -73,11 +73,16 @@ std::wstring Wide(const std::u16string& text) { return std::wstring(text.begin()
 }  // namespace
 
 TEST_F(FindMemoTest, AnyCaseOfTheCodePagesLettersAndMemosSavedWhileOpenShowWithoutRetyping) {
+    // Saved while the dialog is open, into a Repeat folder made by the save.
+    RepeatMemo yearly;
+    yearly.text = Ansi(L"\u00C4rztin, yearly check");
+    yearly.first = Date{2020, 5, 1};
+    std::string yearlyName;
     Write("Remark_2025-3-4.txt", "[2025-3-4] Call first\r\n" + Ansi(L"Termin bei der \u00C4rztin"));
     Write("Remark_2024-1-2.txt", "[2024-1-2] " + Ansi(L"die \u00E4rztin anrufen"));
     Write("Remark_2023-5-5.txt", "[2023-5-5] Arztin without the umlaut");
     CFindMemoDlg dialog;
-    int umlauts = -1, afterSave = -1, afterDelete = -1;
+    int umlauts = -1, afterSave = -1, afterDelete = -1, afterRepeat = -1, afterRepeatGone = -1;
     std::wstring first, second, saved;
     ModalScript script(20000);
     script.WaitShown(&Dialog)
@@ -100,7 +105,19 @@ TEST_F(FindMemoTest, AnyCaseOfTheCodePagesLettersAndMemosSavedWhileOpenShowWitho
         })
         .Then([] { return Count() == 2; })
         .Pause(300)
-        .Do([&] { afterDelete = Count(); })
+        .Do([&] {
+            afterDelete = Count();
+            yearlyName = Memos().SaveRepeat("", yearly);  // last year, this and next
+        })
+        .Then([] { return Count() == 5; })
+        .Pause(300)
+        .Do([&] {
+            afterRepeat = Count();
+            Memos().DeleteRepeat(yearlyName);
+        })
+        .Then([] { return Count() == 2; })
+        .Pause(300)
+        .Do([&] { afterRepeatGone = Count(); })
         .Do([] { PostClick(Dialog(), IDCANCEL); });
     EXPECT_EQ(script.Run([&] { return dialog.DoModal(); }), IDCANCEL);
     EXPECT_EQ(umlauts, 2);
@@ -109,6 +126,8 @@ TEST_F(FindMemoTest, AnyCaseOfTheCodePagesLettersAndMemosSavedWhileOpenShowWitho
     EXPECT_EQ(afterSave, 3);
     EXPECT_EQ(saved, L"\u00C4RZTIN um neun");
     EXPECT_EQ(afterDelete, 2);
+    EXPECT_EQ(afterRepeat, 5);
+    EXPECT_EQ(afterRepeatGone, 2);
 }
 
 TEST_F(FindMemoTest, CyrillicAndGreekByCaseAndTheIdeographicSpaceSeparatesDoubleByteWords) {
