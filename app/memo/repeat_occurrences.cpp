@@ -22,7 +22,7 @@ void RepeatOccurrences::Update() {
     m_loaded = true;
 }
 
-const RepeatOccurrences::Month& RepeatOccurrences::Expand(int year, int month) {
+RepeatOccurrences::Month& RepeatOccurrences::Expand(int year, int month) {
     for (std::size_t i = 0; i < m_months.size(); ++i)
         if (m_months[i].year == year && m_months[i].month == month) return m_months[i];
     if (m_months.size() >= kMonthsKept) m_months.erase(m_months.begin());
@@ -30,6 +30,8 @@ const RepeatOccurrences::Month& RepeatOccurrences::Expand(int year, int month) {
     shown.year = year;
     shown.month = month;
     shown.days.resize(31);
+    shown.records.resize(31);
+    shown.recordsMade.resize(31);
     const int length = DaysInMonth(year, month);
     if (length > 0)
         for (std::size_t i = 0; i < m_repeats.size(); ++i)
@@ -50,7 +52,16 @@ std::vector<const RepeatMemo*> RepeatOccurrences::On(int year, int month, int da
 
 std::optional<std::string> RepeatOccurrences::DayText(const std::optional<std::string>& own,
                                                       int year, int month, int day) {
-    return DayTextWithRepeats(own, Date{year, month, day}, On(year, month, day));
+    if (m_repeats.empty() || day < 1 || day > 31) return own;
+    Month& shown = Expand(year, month);
+    const std::size_t at = static_cast<std::size_t>(day - 1);
+    if (!shown.recordsMade[at]) {
+        std::vector<const RepeatMemo*> on;
+        for (std::size_t i : shown.days[at]) on.push_back(&m_repeats[i].memo);
+        shown.records[at] = RepeatRecords(Date{year, month, day}, on);
+        shown.recordsMade[at] = true;
+    }
+    return JoinDayText(own, shown.records[at]);
 }
 
 const std::vector<MemoStore::StoredRepeat>& RepeatOccurrences::All() {

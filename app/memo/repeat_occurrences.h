@@ -31,10 +31,14 @@ private:
     struct Month {
         int year = 0, month = 0;
         std::vector<std::vector<std::size_t>> days;  // [day - 1]: indices into m_repeats
+        // [day - 1]: the day's RepeatRecords, made when first asked for: a
+        // month shown again joins them to its memos without making them anew.
+        std::vector<std::string> records;
+        std::vector<bool> recordsMade;
     };
     static constexpr std::size_t kMonthsKept = 8;
 
-    const Month& Expand(int year, int month);
+    Month& Expand(int year, int month);
 
     DirectoryWatch m_watch;
     bool m_loaded = false;

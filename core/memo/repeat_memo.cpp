@@ -312,14 +312,29 @@ std::optional<RepeatMemo> ReadRepeatFile(const std::string& whole) {
 std::optional<std::string> DayTextWithRepeats(const std::optional<std::string>& own,
                                               const Date& date,
                                               const std::vector<const RepeatMemo*>& repeats) {
-    if (repeats.empty()) return own;
-    std::string text = own ? *own : std::string();
+    return JoinDayText(own, RepeatRecords(date, repeats));
+}
+
+std::string RepeatRecords(const Date& date, const std::vector<const RepeatMemo*>& repeats) {
+    std::string text;
     const std::string head = DateText(date.year, date.month, date.day);
     for (std::size_t i = 0; i < repeats.size() && text.size() < kMaxDayText; ++i) {
-        if (own || i > 0) text += "\r\n";
+        if (i > 0) text += "\r\n";
         text += MemoRecord(head, repeats[i]->text);
     }
     if (text.size() > kMaxDayText) text.resize(kMaxDayText);
+    return text;
+}
+
+std::optional<std::string> JoinDayText(const std::optional<std::string>& own, const std::string& records) {
+    if (records.empty()) return own;
+    if (!own) return records;
+    // Cut as the whole text would be: records held to kMaxDayText are enough.
+    std::string text;
+    text.reserve(std::min(own->size() + 2 + records.size(), kMaxDayText));
+    text.append(*own, 0, kMaxDayText);
+    text.append("\r\n", 0, kMaxDayText - text.size());
+    text.append(records, 0, kMaxDayText - text.size());
     return text;
 }
 

@@ -84,6 +84,10 @@ constexpr std::size_t kMaxDayText = 2 * 4096;
 std::optional<std::string> DayTextWithRepeats(const std::optional<std::string>& own,
                                               const Date& date,
                                               const std::vector<const RepeatMemo*>& repeats);
+// The same in two steps, for a reader that keeps the second part: the
+// occurrences' records alone ("" for none), and the own memo joined to them.
+std::string RepeatRecords(const Date& date, const std::vector<const RepeatMemo*>& repeats);
+std::optional<std::string> JoinDayText(const std::optional<std::string>& own, const std::string& records);
 
 // A repeating memo's file name, "Repeat_<n>.txt" (n from 1), and the number
 // of one (in any case, as the file system matches names); 0 for any other

@@ -154,6 +154,14 @@ TEST(RepeatMemo, ADateShowsItsOwnMemoFirstThenEachOccurrence) {
     EXPECT_FALSE(DayTextWithRepeats(std::nullopt, date, {}));
     // An empty own memo still comes first (its file opened).
     EXPECT_EQ("\r\n[2026-3-12] x", *DayTextWithRepeats(std::string(), date, {&a}));
+    // Cut at the bound wherever it falls: in the line break, or in the records.
+    const std::string nearlyFull(kMaxDayText - 1, 'n');
+    EXPECT_EQ(nearlyFull + "\r", *DayTextWithRepeats(nearlyFull, date, {&a}));
+    const std::vector<const RepeatMemo*> many(kMaxDayText / 10, &b);
+    const std::string records = RepeatRecords(date, many);
+    EXPECT_EQ(kMaxDayText, records.size());
+    EXPECT_EQ("[2026-3-12] Dentist\r\n" + records.substr(0, kMaxDayText - 21),
+              *JoinDayText(std::string("[2026-3-12] Dentist"), records));
 }
 
 TEST(RepeatMemo, EditorChoicesStandForPlainRulesAndAnyOtherIsCustom) {
