@@ -175,8 +175,7 @@ bool CWnd::DispatchThroughMap(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {
             if (e->message != msg) continue;
             switch (e->kind) {
             case MessageMapEntry::Kind::Message:
-                *result = e->onMessage ? e->onMessage(*this, wp, lp)
-                                       : (this->*(e->onRawMessage))(wp, lp);
+                *result = e->onMessage(*this, wp, lp);
                 return true;
             case MessageMapEntry::Kind::Command:
                 if (e->code != code || id != e->idFirst) continue;

@@ -37,7 +37,6 @@ struct MessageMapEntry {
     MsgHandler onMessage;
     CmdHandler onCommand;
     CmdRangeHandler onRange;
-    LRESULT (CWnd::*onRawMessage)(WPARAM, LPARAM);  // until every map names its message's kind
 };
 
 struct MessageMap {
@@ -331,7 +330,7 @@ MessageMapEntry OnMessage() {
     static_assert(message_map_detail::kFits<decltype(Fn), typename MessageCracker<Msg>::Handler>,
                   "the handler's signature is not its message's (see the crackers)");
     return {MessageMapEntry::Kind::Message, Msg, 0, 0, 0, &message_map_detail::Crack<Msg, Fn>,
-            nullptr, nullptr, nullptr};
+            nullptr, nullptr};
 }
 
 // The program's own messages mean what their sender says: the handler takes
@@ -343,24 +342,19 @@ MessageMapEntry OnPrivateMessage() {
                       message_map_detail::kFits<decltype(Fn), LRESULT (CWnd::*)()>,
                   "a private message's handler takes (WPARAM, LPARAM) or nothing");
     return {MessageMapEntry::Kind::Message, Msg, 0, 0, 0,
-            &message_map_detail::CallPrivate<Fn>, nullptr, nullptr, nullptr};
+            &message_map_detail::CallPrivate<Fn>, nullptr, nullptr};
 }
 
 template <class T>
 MessageMapEntry OnCommand(UINT id, void (T::*fn)(), UINT code = 0) {
     return {MessageMapEntry::Kind::Command, WM_COMMAND, code, id, id, nullptr,
-            static_cast<CmdHandler>(fn), nullptr, nullptr};
+            static_cast<CmdHandler>(fn), nullptr};
 }
 template <class T>
 MessageMapEntry OnCommandRange(UINT first, UINT last, void (T::*fn)(UINT), UINT code = 0) {
     return {MessageMapEntry::Kind::CommandRange, WM_COMMAND, code, first, last, nullptr, nullptr,
-            static_cast<CmdRangeHandler>(fn), nullptr};
+            static_cast<CmdRangeHandler>(fn)};
 }
 inline MessageMapEntry EndOfMessageMap() {
-    return {MessageMapEntry::Kind::End, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr};
-}
-template <class T>
-MessageMapEntry OnMessage(UINT message, LRESULT (T::*fn)(WPARAM, LPARAM)) {
-    return {MessageMapEntry::Kind::Message, message, 0, 0, 0, nullptr, nullptr, nullptr,
-            static_cast<LRESULT (CWnd::*)(WPARAM, LPARAM)>(fn)};
+    return {MessageMapEntry::Kind::End, 0, 0, 0, 0, nullptr, nullptr, nullptr};
 }

@@ -26,7 +26,7 @@ protected:
     void OnCmd10() { log.push_back("base cmd10"); }
 };
 BEGIN_MESSAGE_MAP(BaseWnd, CWnd)
-    OnMessage(WM_USER + 5, &ThisClass::OnUser5),
+    OnPrivateMessage<WM_USER + 5, &ThisClass::OnUser5>(),
     OnCommand(10, &ThisClass::OnCmd10),
 END_MESSAGE_MAP()
 
