@@ -127,8 +127,10 @@ bool CWnd::OnChildNotify(UINT, WPARAM, LPARAM, LRESULT*) { return false; }
 LRESULT CWnd::Default() { return DefWindowProc(m_current.msg, m_current.wp, m_current.lp); }
 
 LRESULT CWnd::DefWindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+    // A hooked window's own procedure, else (our own class's window) the system's.
     const LRESULT answer = m_hook.IsHooked() ? m_hook.CallNext(msg, wp, lp)
-                                             : ::DefWindowProcA(m_hWnd, msg, wp, lp);  // our own class's window
+                                             : ::DefWindowProcA(m_hWnd, msg, wp, lp);
+    // The answer of a handler with nothing of its own to say (DefaultAnswer).
     if (msg == m_current.msg) {
         m_current.defaulted = true;
         m_current.defaultAnswer = answer;

@@ -177,10 +177,11 @@ private:
 //
 // Each window message a handler takes has one cracker here: the handler's
 // signature for it, and how the parameters unpack into what they mean. A
-// handler answers as the message asks (a brush, a flag, a handle); one that
+// handler answers as the message asks (a flag, a handle, a code); one that
 // returns nothing answers what the default processing answered if it ran
-// that (Default()), else 0. Coordinates are signed: a point on a monitor
-// left of or above the primary one is negative.
+// that (Default()), else 0, as a handler that passed the default's answer on
+// did. Coordinates are signed: a point on a monitor left of or above the
+// primary one is negative.
 //
 // A map names a handler with its message: OnMessage<WM_PAINT, &C::OnPaint>().
 // A message without a cracker, or a handler of the wrong signature, does not
