@@ -4,22 +4,17 @@
 
 #include "platform/display_scale.h"
 
-namespace {
-// Signed, so a drag beyond the left edge reads as negative.
-int PointerX(LPARAM lp) { return static_cast<short>(LOWORD(lp)); }
-}  // namespace
-
 BEGIN_MESSAGE_MAP(CImageSlider, CWnd)
-    OnMessage(WM_PAINT, &ThisClass::OnPaint),
-    OnMessage(WM_ERASEBKGND, &ThisClass::OnEraseBkgnd),
-    OnMessage(WM_LBUTTONDOWN, &ThisClass::OnLButtonDown),
-    OnMessage(WM_MOUSEMOVE, &ThisClass::OnMouseMove),
-    OnMessage(WM_LBUTTONUP, &ThisClass::OnLButtonUp),
-    OnMessage(WM_GETDLGCODE, &ThisClass::OnGetDlgCode),
-    OnMessage(WM_KEYDOWN, &ThisClass::OnKeyDown),
-    OnMessage(WM_SETFOCUS, &ThisClass::OnSetFocus),
-    OnMessage(WM_KILLFOCUS, &ThisClass::OnKillFocus),
-    OnMessage(WM_DESTROY, &ThisClass::OnDestroy),
+    OnMessage<WM_PAINT, &ThisClass::OnPaint>(),
+    OnMessage<WM_ERASEBKGND, &ThisClass::OnEraseBkgnd>(),
+    OnMessage<WM_LBUTTONDOWN, &ThisClass::OnLButtonDown>(),
+    OnMessage<WM_MOUSEMOVE, &ThisClass::OnMouseMove>(),
+    OnMessage<WM_LBUTTONUP, &ThisClass::OnLButtonUp>(),
+    OnMessage<WM_GETDLGCODE, &ThisClass::OnGetDlgCode>(),
+    OnMessage<WM_KEYDOWN, &ThisClass::OnKeyDown>(),
+    OnMessage<WM_SETFOCUS, &ThisClass::OnSetFocus>(),
+    OnMessage<WM_KILLFOCUS, &ThisClass::OnKillFocus>(),
+    OnMessage<WM_DESTROY, &ThisClass::OnDestroy>(),
 END_MESSAGE_MAP()
 
 void CImageSlider::PreSubclassWindow() {
@@ -158,7 +153,7 @@ void CImageSlider::DrawChannel(HDC dc) const {
     ::SetBkColor(dc, oldBk);
 }
 
-LRESULT CImageSlider::OnPaint(WPARAM, LPARAM) {
+void CImageSlider::OnPaint() {
     PaintDC paint(m_hWnd);
     RECT client{};
     ::GetClientRect(m_hWnd, &client);
@@ -180,52 +175,51 @@ LRESULT CImageSlider::OnPaint(WPARAM, LPARAM) {
             m_bFocusRect = true;
         }
     }
-    return 0;
 }
 
-LRESULT CImageSlider::OnEraseBkgnd(WPARAM, LPARAM) { return TRUE; }
+BOOL CImageSlider::OnEraseBkgnd(HDC) { return TRUE; }
 
-LRESULT CImageSlider::OnLButtonDown(WPARAM, LPARAM lp) {
-    if (!::IsWindowEnabled(m_hWnd)) return 0;
+// The pointer's x is signed: a drag beyond the left edge reads as negative.
+void CImageSlider::OnLButtonDown(UINT, POINT at) {
+    if (!::IsWindowEnabled(m_hWnd)) return;
     ::SetCapture(m_hWnd);
     ::SetFocus(m_hWnd);
     m_bDragging = true;
-    const int x = PointerX(lp);
     const int centre = PositionOfValue(m_nPos);
-    const int distance = x - centre;
+    const int distance = at.x - centre;
     m_nDragOffset = (distance > m_nThumbWidth / 2 || -distance > m_nThumbWidth / 2) ? 0 : distance;
-    return 0;
 }
 
-LRESULT CImageSlider::OnMouseMove(WPARAM, LPARAM lp) {
-    if (!m_bDragging) return 0;
-    const int value = ValueOfPosition(PointerX(lp) - m_nDragOffset);
+void CImageSlider::OnMouseMove(UINT, POINT at) {
+    if (!m_bDragging) return;
+    const int value = ValueOfPosition(at.x - m_nDragOffset);
     if (PositionOfValue(value) != PositionOfValue(m_nPos)) {
         m_nPos = value;
         Invalidate(false);
         Notify(WM_IMAGE_SLIDER_MOVING);
     }
-    return 0;
 }
 
-LRESULT CImageSlider::OnLButtonUp(WPARAM, LPARAM) {
-    if (!m_bDragging) return 0;
+void CImageSlider::OnLButtonUp(UINT, POINT) {
+    if (!m_bDragging) return;
     m_bDragging = false;
     ::ReleaseCapture();
     Invalidate(false);
     Notify(WM_IMAGE_SLIDER_MOVED);
-    return 0;
 }
 
-LRESULT CImageSlider::OnGetDlgCode(WPARAM, LPARAM) {
-    if (::GetKeyState(VK_TAB) < 0) return Default();
+UINT CImageSlider::OnGetDlgCode(UINT, const MSG*) {
+    if (::GetKeyState(VK_TAB) < 0) return static_cast<UINT>(Default());
     return DLGC_WANTARROWS;
 }
 
-LRESULT CImageSlider::OnKeyDown(WPARAM wp, LPARAM) {
-    if (!::IsWindowEnabled(m_hWnd)) return Default();
+void CImageSlider::OnKeyDown(UINT key, UINT, UINT) {
+    if (!::IsWindowEnabled(m_hWnd)) {
+        Default();
+        return;
+    }
     int value = m_nPos;
-    switch (wp) {
+    switch (key) {
     case VK_PRIOR: value -= m_nPage; break;
     case VK_NEXT: value += m_nPage; break;
     case VK_END: value = m_nMax; break;
@@ -234,31 +228,30 @@ LRESULT CImageSlider::OnKeyDown(WPARAM wp, LPARAM) {
     case VK_DOWN: ++value; break;
     case VK_LEFT:
     case VK_UP: --value; break;
-    default: return Default();
+    default:
+        Default();
+        return;
     }
     m_nPos = Clamp(value);
     Invalidate(false);
     Notify(WM_IMAGE_SLIDER_MOVED);
-    return 0;
 }
 
-LRESULT CImageSlider::OnSetFocus(WPARAM, LPARAM) {
+void CImageSlider::OnSetFocus(HWND) {
     m_bFocus = true;
     Invalidate(false);
-    return 0;
 }
 
-LRESULT CImageSlider::OnKillFocus(WPARAM, LPARAM) {
+void CImageSlider::OnKillFocus(HWND) {
     m_bFocus = false;
     if (m_bDragging) {
         m_bDragging = false;
         ::ReleaseCapture();
     }
     Invalidate(false);
-    return 0;
 }
 
-LRESULT CImageSlider::OnDestroy(WPARAM, LPARAM) {
+void CImageSlider::OnDestroy() {
     // The object outlives its window (the editor runs many times): start
     // the next window from a clean state.
     m_bmChannel.Reset();
@@ -268,5 +261,5 @@ LRESULT CImageSlider::OnDestroy(WPARAM, LPARAM) {
     m_bFocus = false;
     m_bFocusRect = false;
     m_bDragging = false;
-    return Default();
+    Default();
 }

@@ -39,16 +39,16 @@ protected:
     void PreSubclassWindow() override;
 
 private:
-    LRESULT OnPaint(WPARAM, LPARAM);
-    LRESULT OnEraseBkgnd(WPARAM, LPARAM);
-    LRESULT OnLButtonDown(WPARAM, LPARAM);
-    LRESULT OnMouseMove(WPARAM, LPARAM);
-    LRESULT OnLButtonUp(WPARAM, LPARAM);
-    LRESULT OnGetDlgCode(WPARAM, LPARAM);
-    LRESULT OnKeyDown(WPARAM, LPARAM);
-    LRESULT OnSetFocus(WPARAM, LPARAM);
-    LRESULT OnKillFocus(WPARAM, LPARAM);
-    LRESULT OnDestroy(WPARAM, LPARAM);
+    void OnPaint();
+    BOOL OnEraseBkgnd(HDC dc);
+    void OnLButtonDown(UINT keys, POINT at);
+    void OnMouseMove(UINT keys, POINT at);
+    void OnLButtonUp(UINT keys, POINT at);
+    UINT OnGetDlgCode(UINT key, const MSG* msg);
+    void OnKeyDown(UINT key, UINT repeat, UINT flags);
+    void OnSetFocus(HWND losing);
+    void OnKillFocus(HWND gaining);
+    void OnDestroy();
 
     // Puts what the parent shows behind the control into `dc`; false when
     // the parent drew nothing.

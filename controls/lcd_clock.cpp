@@ -39,10 +39,10 @@ int Digit(std::uint8_t value) { return value > 9 ? 9 : value; }
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CLcdClock, CWnd)
-    OnMessage(WM_PAINT, &ThisClass::OnPaint),
-    OnMessage(WM_ERASEBKGND, &ThisClass::OnEraseBkgnd),
-    OnMessage(WM_PRINTCLIENT, &ThisClass::OnPrintClient),
-    OnMessage(WM_CLOCK_SHOW_TICK, &ThisClass::OnShowTick),
+    OnMessage<WM_PAINT, &ThisClass::OnPaint>(),
+    OnMessage<WM_ERASEBKGND, &ThisClass::OnEraseBkgnd>(),
+    OnMessage<WM_PRINTCLIENT, &ThisClass::OnPrintClient>(),
+    OnPrivateMessage<WM_CLOCK_SHOW_TICK, &ThisClass::OnShowTick>(),
 END_MESSAGE_MAP()
 
 CLcdClock::CLcdClock(const ClockBitmapIds& ids, CriticalSection& lock, int hourFormat)
@@ -164,16 +164,18 @@ DWORD CLcdClock::Refresh(Shared& shared) {
     return 1010u - static_cast<DWORD>(millisecond);
 }
 
-LRESULT CLcdClock::OnPaint(WPARAM, LPARAM) {
-    if (!IsStarted()) return Default();
+void CLcdClock::OnPaint() {
+    if (!IsStarted()) {
+        Default();
+        return;
+    }
     PaintDC dc(m_hWnd);
     RECT rect{};
     ::GetClientRect(m_hWnd, &rect);
     Draw(dc.Get(), rect);
-    return 0;
 }
 
-LRESULT CLcdClock::OnShowTick(WPARAM, LPARAM) {
+LRESULT CLcdClock::OnShowTick() {
     // A hidden clock shows nothing; its next WM_PAINT draws the time then.
     if (!IsStarted() || !::IsWindowVisible(m_hWnd)) return 0;
     WindowDC dc(m_hWnd);
@@ -184,16 +186,16 @@ LRESULT CLcdClock::OnShowTick(WPARAM, LPARAM) {
     return 0;
 }
 
-LRESULT CLcdClock::OnEraseBkgnd(WPARAM, LPARAM) {
-    if (!IsStarted()) return Default();
+BOOL CLcdClock::OnEraseBkgnd(HDC) {
+    if (!IsStarted()) return static_cast<BOOL>(Default());
     return 1;  // the face covers everything; erasing first would flicker
 }
 
-LRESULT CLcdClock::OnPrintClient(WPARAM wp, LPARAM) {
-    if (!IsStarted()) return Default();
+BOOL CLcdClock::OnPrintClient(HDC dc, UINT) {
+    if (!IsStarted()) return static_cast<BOOL>(Default());
     RECT rect{};
     ::GetClientRect(m_hWnd, &rect);
-    Draw(reinterpret_cast<HDC>(wp), rect);
+    Draw(dc, rect);
     return 0;
 }
 

@@ -62,10 +62,10 @@ protected:
 private:
     struct Shared;  // what the worker touches; it holds its own reference
 
-    LRESULT OnPaint(WPARAM, LPARAM);
-    LRESULT OnEraseBkgnd(WPARAM, LPARAM);
-    LRESULT OnPrintClient(WPARAM, LPARAM);
-    LRESULT OnShowTick(WPARAM, LPARAM);
+    void OnPaint();
+    BOOL OnEraseBkgnd(HDC dc);
+    BOOL OnPrintClient(HDC dc, UINT flags);
+    LRESULT OnShowTick();
     void Draw(HDC target, const RECT& rect);
     void ReleaseBitmaps();
     static DWORD WINAPI WorkerMain(LPVOID arg);

@@ -20,9 +20,9 @@ constexpr DWORD kStopWaitMs = 2000;
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CProgress, CWnd)
-    OnMessage(WM_PAINT, &ThisClass::OnPaint),
-    OnMessage(WM_PRINTCLIENT, &ThisClass::OnPrintClient),
-    OnMessage(WM_DESTROY, &ThisClass::OnDestroy),
+    OnMessage<WM_PAINT, &ThisClass::OnPaint>(),
+    OnMessage<WM_PRINTCLIENT, &ThisClass::OnPrintClient>(),
+    OnMessage<WM_DESTROY, &ThisClass::OnDestroy>(),
 END_MESSAGE_MAP()
 
 CProgress::CProgress() : m_shared(std::make_shared<Shared>()) {}
@@ -118,21 +118,20 @@ void CProgress::PaintCells(HDC dc) const {
     }
 }
 
-LRESULT CProgress::OnPaint(WPARAM, LPARAM) {
+void CProgress::OnPaint() {
     PaintDC dc(m_hWnd);
     PaintCells(dc.Get());
+}
+
+BOOL CProgress::OnPrintClient(HDC dc, UINT) {
+    PaintCells(dc);
     return 0;
 }
 
-LRESULT CProgress::OnPrintClient(WPARAM wp, LPARAM) {
-    PaintCells(reinterpret_cast<HDC>(wp));
-    return 0;
-}
-
-LRESULT CProgress::OnDestroy(WPARAM, LPARAM) {
+void CProgress::OnDestroy() {
     // The worker must not outlive the window it invalidates.
     StopCycling();
     m_shared->wnd = nullptr;
     ReleaseCells();
-    return Default();
+    Default();
 }

@@ -43,9 +43,9 @@ private:
     struct Shared;
     static unsigned __stdcall WorkerMain(void* arg);
 
-    LRESULT OnPaint(WPARAM, LPARAM);
-    LRESULT OnPrintClient(WPARAM, LPARAM);
-    LRESULT OnDestroy(WPARAM, LPARAM);
+    void OnPaint();
+    BOOL OnPrintClient(HDC dc, UINT flags);
+    void OnDestroy();
     void ReleaseCells();
 
     std::shared_ptr<Shared> m_shared;

@@ -41,18 +41,18 @@ void Line(HDC dc, int x1, int y1, int x2, int y2) {
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CSkinButton, CSkinFace)
-    OnMessage(WM_MOUSEMOVE, &ThisClass::OnMouseMove),
-    OnMessage(WM_MOUSELEAVE, &ThisClass::OnMouseLeave),
-    OnMessage(WM_KILLFOCUS, &ThisClass::OnLoseHover),
-    OnMessage(WM_CANCELMODE, &ThisClass::OnLoseHover),
-    OnMessage(WM_ACTIVATE, &ThisClass::OnActivate),
-    OnMessage(WM_ENABLE, &ThisClass::OnEnable),
-    OnMessage(WM_SYSCOLORCHANGE, &ThisClass::OnSysColorChange),
-    OnMessage(WM_GETDLGCODE, &ThisClass::OnGetDlgCode),
-    OnMessage(BM_SETSTYLE, &ThisClass::OnSetStyle),
-    OnMessage(BM_GETIMAGE, &ThisClass::OnGetImage),
-    OnMessage(WM_WINDOWPOSCHANGED, &ThisClass::OnWindowPosChanged),
-    OnMessage(WM_UPDATEUISTATE, &ThisClass::OnUpdateUiState),
+    OnMessage<WM_MOUSEMOVE, &ThisClass::OnMouseMove>(),
+    OnMessage<WM_MOUSELEAVE, &ThisClass::OnMouseLeave>(),
+    OnMessage<WM_KILLFOCUS, &ThisClass::OnKillFocus>(),
+    OnMessage<WM_CANCELMODE, &ThisClass::OnCancelMode>(),
+    OnMessage<WM_ACTIVATE, &ThisClass::OnActivate>(),
+    OnMessage<WM_ENABLE, &ThisClass::OnEnable>(),
+    OnMessage<WM_SYSCOLORCHANGE, &ThisClass::OnSysColorChange>(),
+    OnMessage<WM_GETDLGCODE, &ThisClass::OnGetDlgCode>(),
+    OnMessage<BM_SETSTYLE, &ThisClass::OnSetStyle>(),
+    OnMessage<BM_GETIMAGE, &ThisClass::OnGetImage>(),
+    OnMessage<WM_WINDOWPOSCHANGED, &ThisClass::OnWindowPosChanged>(),
+    OnMessage<WM_UPDATEUISTATE, &ThisClass::OnUpdateUiState>(),
 END_MESSAGE_MAP()
 
 CSkinButton::CSkinButton() { ResetColours(); }
@@ -233,16 +233,16 @@ bool CSkinButton::OnChildNotify(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result)
     }
 }
 
-LRESULT CSkinButton::OnMouseMove(WPARAM, LPARAM) {
-    const LRESULT result = Default();
+void CSkinButton::OnMouseMove(UINT, POINT) {
+    Default();
     POINT cursor{};
     ::GetCursorPos(&cursor);
     HWND under = ::WindowFromPoint(cursor);
-    if ((::GetKeyState(VK_LBUTTON) & 0x8000) && !m_hover) return result;
-    if (!m_flat) return result;
+    if ((::GetKeyState(VK_LBUTTON) & 0x8000) && !m_hover) return;
+    if (!m_flat) return;
     const bool allowed = m_alwaysTrack || ::GetActiveWindow() != nullptr;
     if (under == m_hWnd && allowed) {
-        if (m_hover) return result;
+        if (m_hover) return;
         m_hover = true;
         Invalidate();
         TRACKMOUSEEVENT track{};
@@ -254,7 +254,6 @@ LRESULT CSkinButton::OnMouseMove(WPARAM, LPARAM) {
         m_hover = false;
         Invalidate();
     }
-    return result;
 }
 
 void CSkinButton::LeaveHover() {
@@ -264,77 +263,71 @@ void CSkinButton::LeaveHover() {
     }
 }
 
-LRESULT CSkinButton::OnWindowPosChanged(WPARAM, LPARAM lp) {
+void CSkinButton::OnWindowPosChanged(const WINDOWPOS* pos) {
     // A child's new position comes in its parent's client coordinates.
-    const auto* pos = reinterpret_cast<const WINDOWPOS*>(lp);
     if (pos && !(pos->flags & SWP_NOMOVE)) {
         m_placeInParent = {pos->x, pos->y};
         m_placeKnown = true;
     }
-    return Default();
+    Default();
 }
 
 // The keyboard cues turned on or off: a focused button's mark follows.
-LRESULT CSkinButton::OnUpdateUiState(WPARAM, LPARAM) {
-    const LRESULT result = Default();
+void CSkinButton::OnUpdateUiState(UINT, UINT) {
+    Default();
     if (m_focusMark && m_focused) Invalidate();
-    return result;
 }
 
-LRESULT CSkinButton::OnMouseLeave(WPARAM, LPARAM) {
+void CSkinButton::OnMouseLeave() { LeaveHover(); }
+
+void CSkinButton::OnKillFocus(HWND) {
+    Default();
     LeaveHover();
-    return 0;
 }
 
-LRESULT CSkinButton::OnLoseHover(WPARAM, LPARAM) {
-    const LRESULT result = Default();
+void CSkinButton::OnCancelMode() {
+    Default();
     LeaveHover();
-    return result;
 }
 
-LRESULT CSkinButton::OnActivate(WPARAM wp, LPARAM) {
-    const LRESULT result = Default();
-    if (LOWORD(wp) == WA_INACTIVE) LeaveHover();
-    return result;
+void CSkinButton::OnActivate(UINT state, HWND, bool) {
+    Default();
+    if (state == WA_INACTIVE) LeaveHover();
 }
 
-LRESULT CSkinButton::OnEnable(WPARAM wp, LPARAM) {
-    const LRESULT result = Default();
-    if (!wp) {
+void CSkinButton::OnEnable(bool enabled) {
+    Default();
+    if (!enabled) {
         HWND parent = ::GetParent(m_hWnd);
         HWND next = parent ? ::GetNextDlgTabItem(parent, m_hWnd, FALSE) : nullptr;
         ::SetFocus(next && next != m_hWnd ? next : parent);
         LeaveHover();
     }
-    return result;
 }
 
-LRESULT CSkinButton::OnSysColorChange(WPARAM, LPARAM) {
-    const LRESULT result = Default();
+void CSkinButton::OnSysColorChange() {
+    Default();
     ResetColours();
     RepaintIfShown();
-    return result;
 }
 
-LRESULT CSkinButton::OnGetDlgCode(WPARAM, LPARAM) {
-    LRESULT code = Default();
-    code &= ~(DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON);
+UINT CSkinButton::OnGetDlgCode(UINT, const MSG*) {
+    UINT code = static_cast<UINT>(Default());
+    code &= ~static_cast<UINT>(DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON);
     return code | (m_defaultButton ? DLGC_DEFPUSHBUTTON : DLGC_UNDEFPUSHBUTTON);
 }
 
-LRESULT CSkinButton::OnSetStyle(WPARAM wp, LPARAM lp) {
+void CSkinButton::OnSetStyle(UINT style, BOOL redraw) {
     // The dialog manager moves the default-button look with BM_SETSTYLE; keep
     // the owner drawing and remember which look was asked for.
-    const UINT type = static_cast<UINT>(wp) & 31;
+    const UINT type = style & 31;
     if (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON) m_defaultButton = type == BS_DEFPUSHBUTTON;
-    return DefWindowProc(BM_SETSTYLE, (wp & ~static_cast<WPARAM>(31)) | BS_OWNERDRAW, lp);
+    DefWindowProc(BM_SETSTYLE, (style & ~31u) | BS_OWNERDRAW, redraw);
 }
 
 // The icon it draws, as a button with an image names it (owner drawn, the
 // button itself holds none).
-LRESULT CSkinButton::OnGetImage(WPARAM wp, LPARAM) {
-    return wp == IMAGE_ICON ? reinterpret_cast<LRESULT>(m_icon.Get()) : 0;
-}
+HANDLE CSkinButton::OnGetImage(UINT type) { return type == IMAGE_ICON ? m_icon.Get() : nullptr; }
 
 // ---------------------------------------------------------------- painting --
 
@@ -574,10 +567,10 @@ void CSkinButton::PaintCaption(HDC dc, const char* caption, const RECT&, RECT& c
 // ------------------------------------------------------------ XP variant --
 
 BEGIN_MESSAGE_MAP(CSkinButtonXP, CSkinButton)
-    OnMessage(WM_MOUSEMOVE, &ThisClass::OnMouseMoveXP),
+    OnMessage<WM_MOUSEMOVE, &ThisClass::OnMouseMoveXP>(),
 END_MESSAGE_MAP()
 
-LRESULT CSkinButtonXP::OnMouseMoveXP(WPARAM, LPARAM) {
+void CSkinButtonXP::OnMouseMoveXP(UINT, POINT) {
     ::SetCursor(::LoadCursorA(nullptr, MAKEINTRESOURCEA(32649)));  // IDC_HAND
-    return Default();
+    Default();
 }

@@ -94,17 +94,18 @@ protected:
     void PostNcDestroy() override;
     bool OnChildNotify(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) override;
 
-    LRESULT OnMouseMove(WPARAM wp, LPARAM lp);
-    LRESULT OnMouseLeave(WPARAM wp, LPARAM lp);
-    LRESULT OnLoseHover(WPARAM wp, LPARAM lp);  // WM_KILLFOCUS, WM_CANCELMODE
-    LRESULT OnActivate(WPARAM wp, LPARAM lp);
-    LRESULT OnEnable(WPARAM wp, LPARAM lp);
-    LRESULT OnSysColorChange(WPARAM wp, LPARAM lp);
-    LRESULT OnGetDlgCode(WPARAM wp, LPARAM lp);
-    LRESULT OnSetStyle(WPARAM wp, LPARAM lp);
-    LRESULT OnGetImage(WPARAM wp, LPARAM lp);
-    LRESULT OnWindowPosChanged(WPARAM wp, LPARAM lp);
-    LRESULT OnUpdateUiState(WPARAM wp, LPARAM lp);
+    void OnMouseMove(UINT keys, POINT at);
+    void OnMouseLeave();
+    void OnKillFocus(HWND gaining);
+    void OnCancelMode();
+    void OnActivate(UINT state, HWND other, bool minimized);
+    void OnEnable(bool enabled);
+    void OnSysColorChange();
+    UINT OnGetDlgCode(UINT key, const MSG* msg);
+    void OnSetStyle(UINT style, BOOL redraw);
+    HANDLE OnGetImage(UINT type);
+    void OnWindowPosChanged(const WINDOWPOS* pos);
+    void OnUpdateUiState(UINT action, UINT state);
 
     void LeaveHover();
     void RepaintIfShown();
@@ -157,5 +158,5 @@ public:
 
 protected:
     // Hand cursor, then the platform's own handling; never hovers.
-    LRESULT OnMouseMoveXP(WPARAM wp, LPARAM lp);
+    void OnMouseMoveXP(UINT keys, POINT at);
 };

@@ -1,7 +1,11 @@
 #include "controls/skin_face.h"
 
+#include <optional>
+
 BEGIN_MESSAGE_MAP(CSkinFace, CWnd)
-    OnMessage(WM_SETTEXT, &ThisClass::OnSetText),
+    OnMessage<WM_SETTEXT, &ThisClass::OnSetText>(),
+    OnMessage<WM_GETTEXT, &ThisClass::OnGetText>(),
+    OnMessage<WM_GETTEXTLENGTH, &ThisClass::OnGetTextLength>(),
 END_MESSAGE_MAP()
 
 void CSkinFace::KeepCaptionHere() { m_caption.Keep(GetWindowText()); }
@@ -14,16 +18,23 @@ std::string CSkinFace::CaptionText() const {
 // once, in its own look and only itself (a themed button through the window
 // system, several round trips), in the middle of whatever else its owner is
 // changing.
-LRESULT CSkinFace::OnSetText(WPARAM wp, LPARAM lp) {
-    const LRESULT result =
-        m_caption.OnSetText(lp) ? TRUE : ::DefWindowProcA(m_hWnd, WM_SETTEXT, wp, lp);
+BOOL CSkinFace::OnSetText(const char* text) {
+    const BOOL result = m_caption.OnSetText(text)
+                            ? TRUE
+                            : static_cast<BOOL>(::DefWindowProcA(
+                                  m_hWnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text)));
     RepaintFace();
     return result;
 }
 
-LRESULT CSkinFace::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
-    LRESULT result = 0;
-    return m_caption.Answer(msg, wp, lp, result) ? result : CWnd::WindowProc(msg, wp, lp);
+int CSkinFace::OnGetText(size_t size, char* buffer) {
+    if (const std::optional<int> copied = m_caption.GetText(size, buffer)) return *copied;
+    return static_cast<int>(Default());
+}
+
+int CSkinFace::OnGetTextLength() {
+    if (const std::optional<int> length = m_caption.TextLength()) return *length;
+    return static_cast<int>(Default());
 }
 
 POINT CSkinFace::PlaceInParent(HWND parent, const RECT& client) {

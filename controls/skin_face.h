@@ -58,8 +58,10 @@ protected:
 
     // Starts afresh with each window attached: the window system's caption.
     void PreSubclassWindow() override { m_caption.Drop(); }
-    LRESULT OnSetText(WPARAM wp, LPARAM lp);
-    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;  // a kept caption first
+    // A kept caption answers these itself.
+    BOOL OnSetText(const char* text);
+    int OnGetText(size_t size, char* buffer);
+    int OnGetTextLength();
 
 private:
     LocalCaption m_caption;  // kept from KeepCaptionHere on

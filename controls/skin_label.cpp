@@ -6,10 +6,10 @@
 #include "platform/display_scale.h"
 
 BEGIN_MESSAGE_MAP(CSkinLabel, CSkinFace)
-    OnMessage(WM_PAINT, &ThisClass::OnPaint),
-    OnMessage(WM_ERASEBKGND, &ThisClass::OnEraseBackground),
-    OnMessage(WM_GETFONT, &ThisClass::OnGetFont),
-    OnMessage(WM_SYSCOLORCHANGE, &ThisClass::OnSysColorChange),
+    OnMessage<WM_PAINT, &ThisClass::OnPaint>(),
+    OnMessage<WM_ERASEBKGND, &ThisClass::OnEraseBackground>(),
+    OnMessage<WM_GETFONT, &ThisClass::OnGetFont>(),
+    OnMessage<WM_SYSCOLORCHANGE, &ThisClass::OnSysColorChange>(),
 END_MESSAGE_MAP()
 
 CSkinLabel::CSkinLabel()
@@ -28,8 +28,8 @@ void CSkinLabel::PreSubclassWindow() {
 
 // The font it draws with, not the one the dialog gave it (that one until
 // it has its own).
-LRESULT CSkinLabel::OnGetFont(WPARAM, LPARAM) {
-    return m_font ? reinterpret_cast<LRESULT>(m_font.Get()) : Default();
+HFONT CSkinLabel::OnGetFont() {
+    return m_font ? m_font.Get() : reinterpret_cast<HFONT>(Default());
 }
 
 void CSkinLabel::RebuildFont() { m_font.Reset(::CreateFontIndirectA(&m_logFont)); }
@@ -129,27 +129,25 @@ CSkinLabel& CSkinLabel::ApplyTransparency(bool transparent) {
     return *this;
 }
 
-LRESULT CSkinLabel::OnEraseBackground(WPARAM, LPARAM) { return TRUE; }
+BOOL CSkinLabel::OnEraseBackground(HDC) { return TRUE; }
 
-LRESULT CSkinLabel::OnSysColorChange(WPARAM, LPARAM) {
+void CSkinLabel::OnSysColorChange() {
     m_defaultBrush.Reset(::CreateSolidBrush(::GetSysColor(COLOR_BTNFACE)));
     RepaintFace();
-    return 0;
 }
 
-LRESULT CSkinLabel::OnPaint(WPARAM, LPARAM) {
+void CSkinLabel::OnPaint() {
     PaintDC paint(m_hWnd);
     RECT client{};
     ::GetClientRect(m_hWnd, &client);
     if (m_transparent) {
         DrawFace(paint.Get(), client);
-        return 0;
+        return;
     }
     BitmapDC memory;
-    if (!memory.Create(paint.Get(), client.right, client.bottom)) return 0;
+    if (!memory.Create(paint.Get(), client.right, client.bottom)) return;
     DrawFace(memory.Get(), client);
     ::BitBlt(paint.Get(), 0, 0, client.right, client.bottom, memory.Get(), 0, 0, SRCCOPY);
-    return 0;
 }
 
 void CSkinLabel::DrawAtScratch(HDC scratch, const RECT& client, HWND parent, POINT place,

@@ -35,10 +35,10 @@ public:
 
 protected:
     void PreSubclassWindow() override;
-    LRESULT OnPaint(WPARAM, LPARAM);
-    LRESULT OnEraseBackground(WPARAM, LPARAM);
-    LRESULT OnGetFont(WPARAM, LPARAM);
-    LRESULT OnSysColorChange(WPARAM, LPARAM);
+    void OnPaint();
+    BOOL OnEraseBackground(HDC dc);
+    HFONT OnGetFont();
+    void OnSysColorChange();
 
 private:
     void RebuildFont();

@@ -24,7 +24,7 @@ UINT TextFormat(bool draw) {
     return format;
 }
 
-TickerScroll ScrollRequest(WORD code) {
+TickerScroll ScrollRequest(UINT code) {
     switch (code) {
     case SB_LINEUP: return TickerScroll::LineUp;
     case SB_LINEDOWN: return TickerScroll::LineDown;
@@ -53,7 +53,7 @@ WORD ScrollCode(TickerScroll request) {
     return SB_ENDSCROLL;
 }
 
-TickerKey KeyOf(WPARAM vk) {
+TickerKey KeyOf(UINT vk) {
     switch (vk) {
     case VK_PRIOR: return TickerKey::PageUp;
     case VK_NEXT: return TickerKey::PageDown;
@@ -78,19 +78,19 @@ HBITMAP CreateStripBitmap(HDC reference, int width, int height) {
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CTickerCtrl, CWnd)
-    OnMessage(WM_PAINT, &ThisClass::OnPaint),
-    OnMessage(WM_ERASEBKGND, &ThisClass::OnEraseBkgnd),
-    OnMessage(WM_TIMER, &ThisClass::OnTimer),
-    OnMessage(WM_VSCROLL, &ThisClass::OnVScroll),
-    OnMessage(WM_MOUSEWHEEL, &ThisClass::OnMouseWheel),
-    OnMessage(WM_KEYDOWN, &ThisClass::OnKeyDown),
-    OnMessage(WM_GETDLGCODE, &ThisClass::OnGetDlgCode),
-    OnMessage(WM_LBUTTONDOWN, &ThisClass::OnLButtonDown),
-    OnMessage(WM_MOUSEMOVE, &ThisClass::OnMouseMove),
-    OnMessage(WM_NCMOUSEMOVE, &ThisClass::OnNcMouseMove),
-    OnMessage(WM_MOUSELEAVE, &ThisClass::OnMouseLeave),
-    OnMessage(WM_NCMOUSELEAVE, &ThisClass::OnNcMouseLeave),
-    OnMessage(WM_NCLBUTTONDOWN, &ThisClass::OnNcLButtonDown),
+    OnMessage<WM_PAINT, &ThisClass::OnPaint>(),
+    OnMessage<WM_ERASEBKGND, &ThisClass::OnEraseBkgnd>(),
+    OnMessage<WM_TIMER, &ThisClass::OnTimer>(),
+    OnMessage<WM_VSCROLL, &ThisClass::OnVScroll>(),
+    OnMessage<WM_MOUSEWHEEL, &ThisClass::OnMouseWheel>(),
+    OnMessage<WM_KEYDOWN, &ThisClass::OnKeyDown>(),
+    OnMessage<WM_GETDLGCODE, &ThisClass::OnGetDlgCode>(),
+    OnMessage<WM_LBUTTONDOWN, &ThisClass::OnLButtonDown>(),
+    OnMessage<WM_MOUSEMOVE, &ThisClass::OnMouseMove>(),
+    OnMessage<WM_NCMOUSEMOVE, &ThisClass::OnNcMouseMove>(),
+    OnMessage<WM_MOUSELEAVE, &ThisClass::OnMouseLeave>(),
+    OnMessage<WM_NCMOUSELEAVE, &ThisClass::OnNcMouseLeave>(),
+    OnMessage<WM_NCLBUTTONDOWN, &ThisClass::OnNcLButtonDown>(),
 END_MESSAGE_MAP()
 
 CTickerCtrl::CTickerCtrl() = default;
@@ -303,14 +303,13 @@ void CTickerCtrl::Draw(HDC target) {
     Present(target);
 }
 
-LRESULT CTickerCtrl::OnPaint(WPARAM, LPARAM) {
+void CTickerCtrl::OnPaint() {
     PaintDC dc(m_hWnd);
     Draw(dc.Get());
-    return 0;
 }
 
 // Everything is painted by WM_PAINT in one copy; erasing first would flicker.
-LRESULT CTickerCtrl::OnEraseBkgnd(WPARAM, LPARAM) { return 0; }
+BOOL CTickerCtrl::OnEraseBkgnd(HDC) { return 0; }
 
 // --------------------------------------------------------------- motion ---
 
@@ -343,14 +342,15 @@ void CTickerCtrl::ApplyHoverBar(const TickerHoverBar& bar) {
     }
 }
 
-LRESULT CTickerCtrl::OnTimer(WPARAM wp, LPARAM) {
+void CTickerCtrl::OnTimer(UINT_PTR id) {
     TickerTimer timer;
-    if (wp == kScrollTimerId) {
+    if (id == kScrollTimerId) {
         timer = TickerTimer::Scroll;
-    } else if (wp == pauseTimerId_) {
+    } else if (id == pauseTimerId_) {
         timer = TickerTimer::Pause;
     } else {
-        return Default();
+        Default();
+        return;
     }
     // The pointer is known from mouse messages; the window system is asked
     // only while the pointer is over the control (or the bar is dragged),
@@ -365,7 +365,6 @@ LRESULT CTickerCtrl::OnTimer(WPARAM wp, LPARAM) {
     actions.invalidate = false;
     Apply(actions);
     if (paint && m_hWnd) PresentNow();
-    return 0;
 }
 
 // A scroll step is drawn at once through the window's DC: an invalidation
@@ -382,28 +381,28 @@ void CTickerCtrl::PresentNow() {
     Draw(dc.Get());
 }
 
-LRESULT CTickerCtrl::OnVScroll(WPARAM wp, LPARAM) {
-    if (!HasTabStop()) return 0;
-    Apply(motion_.OnScroll(ScrollRequest(LOWORD(wp)), HIWORD(wp)));
-    return 0;
+void CTickerCtrl::OnVScroll(UINT request, UINT thumb, HWND) {
+    if (!HasTabStop()) return;
+    Apply(motion_.OnScroll(ScrollRequest(request), static_cast<int>(thumb)));
 }
 
-LRESULT CTickerCtrl::OnMouseWheel(WPARAM wp, LPARAM) {
-    const TickerWheelRequests requests = TickerMotion::WheelRequests(GET_WHEEL_DELTA_WPARAM(wp));
+void CTickerCtrl::OnMouseWheel(UINT, int delta, POINT) {
+    const TickerWheelRequests requests = TickerMotion::WheelRequests(delta);
     for (int i = 0; i < requests.count; ++i)
         PostMessage(WM_VSCROLL, MAKEWPARAM(ScrollCode(requests.request), 0), 0);
-    return 0;
 }
 
-LRESULT CTickerCtrl::OnKeyDown(WPARAM wp, LPARAM) {
-    const auto request = TickerMotion::KeyRequest(KeyOf(wp));
-    if (!request) return Default();
+void CTickerCtrl::OnKeyDown(UINT key, UINT, UINT) {
+    const auto request = TickerMotion::KeyRequest(KeyOf(key));
+    if (!request) {
+        Default();
+        return;
+    }
     PostMessage(WM_VSCROLL, MAKEWPARAM(ScrollCode(*request), 0), 0);
-    return 0;
 }
 
-LRESULT CTickerCtrl::OnGetDlgCode(WPARAM, LPARAM) {
-    return HasTabStop() ? DLGC_WANTARROWS : Default();
+UINT CTickerCtrl::OnGetDlgCode(UINT, const MSG*) {
+    return HasTabStop() ? DLGC_WANTARROWS : static_cast<UINT>(Default());
 }
 
 void CTickerCtrl::TrackPointer(bool clientArea) {
@@ -416,43 +415,41 @@ void CTickerCtrl::TrackPointer(bool clientArea) {
     over = ::TrackMouseEvent(&track) != FALSE;
 }
 
-LRESULT CTickerCtrl::OnMouseMove(WPARAM, LPARAM) {
+void CTickerCtrl::OnMouseMove(UINT, POINT) {
     TrackPointer(true);
-    return Default();
+    Default();
 }
 
-LRESULT CTickerCtrl::OnNcMouseMove(WPARAM, LPARAM) {
+void CTickerCtrl::OnNcMouseMove(UINT, POINT) {
     TrackPointer(false);
-    return Default();
+    Default();
 }
 
-LRESULT CTickerCtrl::OnMouseLeave(WPARAM, LPARAM) {
+void CTickerCtrl::OnMouseLeave() {
     overClient_ = false;
-    return Default();
+    Default();
 }
 
-LRESULT CTickerCtrl::OnNcMouseLeave(WPARAM, LPARAM) {
+void CTickerCtrl::OnNcMouseLeave() {
     overFrame_ = false;
-    return Default();
+    Default();
 }
 
-LRESULT CTickerCtrl::OnNcLButtonDown(WPARAM, LPARAM) {
+void CTickerCtrl::OnNcLButtonDown(UINT, POINT) {
     // A press on the bar runs the bar's own loop until the button is let go;
     // that loop takes the leave notices, so ask once where the pointer is.
     draggingBar_ = true;
-    const LRESULT result = Default();
+    Default();
     draggingBar_ = false;
-    if (!m_hWnd) return result;
+    if (!m_hWnd) return;
     overClient_ = overFrame_ = false;
     POINT cursor{};
     if (::GetCursorPos(&cursor) && ::WindowFromPoint(cursor) == m_hWnd) {
         const LRESULT hit = ::SendMessageA(m_hWnd, WM_NCHITTEST, 0, MAKELPARAM(cursor.x, cursor.y));
         TrackPointer(hit == HTCLIENT);
     }
-    return result;
 }
 
-LRESULT CTickerCtrl::OnLButtonDown(WPARAM, LPARAM) {
+void CTickerCtrl::OnLButtonDown(UINT, POINT) {
     if (HasTabStop()) ::SetFocus(m_hWnd);
-    return 0;
 }

@@ -59,19 +59,19 @@ protected:
     virtual int PaintBody(HDC dc, int top, int bottom, bool draw);
 
 private:
-    LRESULT OnPaint(WPARAM, LPARAM);
-    LRESULT OnEraseBkgnd(WPARAM, LPARAM);
-    LRESULT OnTimer(WPARAM, LPARAM);
-    LRESULT OnVScroll(WPARAM, LPARAM);
-    LRESULT OnMouseWheel(WPARAM, LPARAM);
-    LRESULT OnKeyDown(WPARAM, LPARAM);
-    LRESULT OnGetDlgCode(WPARAM, LPARAM);
-    LRESULT OnLButtonDown(WPARAM, LPARAM);
-    LRESULT OnMouseMove(WPARAM, LPARAM);
-    LRESULT OnNcMouseMove(WPARAM, LPARAM);
-    LRESULT OnMouseLeave(WPARAM, LPARAM);
-    LRESULT OnNcMouseLeave(WPARAM, LPARAM);
-    LRESULT OnNcLButtonDown(WPARAM, LPARAM);
+    void OnPaint();
+    BOOL OnEraseBkgnd(HDC dc);
+    void OnTimer(UINT_PTR id);
+    void OnVScroll(UINT request, UINT thumb, HWND bar);
+    void OnMouseWheel(UINT keys, int delta, POINT screenAt);
+    void OnKeyDown(UINT key, UINT repeat, UINT flags);
+    UINT OnGetDlgCode(UINT key, const MSG* msg);
+    void OnLButtonDown(UINT keys, POINT at);
+    void OnMouseMove(UINT keys, POINT at);
+    void OnNcMouseMove(UINT hit, POINT screenAt);
+    void OnMouseLeave();
+    void OnNcMouseLeave();
+    void OnNcLButtonDown(UINT hit, POINT screenAt);
 
     // The classic picture: background, then copies of the content from
     // `offset` down to `height` (one copy without wrap).

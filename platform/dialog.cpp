@@ -8,7 +8,7 @@
 BEGIN_MESSAGE_MAP(CDialog, CWnd)
     OnCommand(IDOK, &ThisClass::OnOKCommand),
     OnCommand(IDCANCEL, &ThisClass::OnCancelCommand),
-    OnMessage(WM_SYSCOLORCHANGE, &ThisClass::OnSysColorChange),
+    OnMessage<WM_SYSCOLORCHANGE, &ThisClass::OnSysColorChange>(),
 END_MESSAGE_MAP()
 
 namespace {
@@ -18,11 +18,11 @@ BOOL CALLBACK SendSysColorChange(HWND child, LPARAM) {
 }
 }  // namespace
 
-LRESULT CDialog::OnSysColorChange(WPARAM, LPARAM) {
+void CDialog::OnSysColorChange() {
     // The platform tells only top-level windows; controls that cache system
     // colours (skinned buttons, labels) hear of it from their dialog.
     ::EnumChildWindows(m_hWnd, &SendSysColorChange, 0);
-    return Default();
+    Default();
 }
 
 CDialog::CDialog(UINT templateId, CWnd* parent) : m_templateId(templateId), m_parent(parent) {}

@@ -38,7 +38,7 @@ private:
     void OnOKCommand() { OnOK(); }
     void OnCancelCommand() { OnCancel(); }
     // Hands the change on to every control (all descendants).
-    LRESULT OnSysColorChange(WPARAM, LPARAM);
+    void OnSysColorChange();
     static INT_PTR CALLBACK StaticDlgProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
     // Offers `msg` to the objects of the window it is for and of its parents.
     bool PreTranslateChain(MSG* msg);

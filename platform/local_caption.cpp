@@ -19,24 +19,22 @@ bool LocalCaption::Publish(HWND wnd) {
     return true;
 }
 
-bool LocalCaption::OnSetText(LPARAM lp) {
+bool LocalCaption::OnSetText(const char* text) {
     if (!m_text) return false;
-    m_text = lp ? reinterpret_cast<const char*>(lp) : "";
+    m_text = text ? text : "";
     return true;
 }
 
-bool LocalCaption::Answer(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) const {
-    if (!m_text || (msg != WM_GETTEXT && msg != WM_GETTEXTLENGTH)) return false;
-    if (msg == WM_GETTEXTLENGTH) {
-        result = static_cast<LRESULT>(m_text->size());
-        return true;
-    }
-    char* buffer = reinterpret_cast<char*>(lp);
-    result = 0;
-    if (!buffer || wp == 0) return true;
-    const size_t count = std::min(m_text->size(), static_cast<size_t>(wp) - 1);
+std::optional<int> LocalCaption::GetText(size_t size, char* buffer) const {
+    if (!m_text) return std::nullopt;
+    if (!buffer || size == 0) return 0;
+    const size_t count = std::min(m_text->size(), size - 1);
     m_text->copy(buffer, count);
     buffer[count] = '\0';
-    result = static_cast<LRESULT>(count);
-    return true;
+    return static_cast<int>(count);
+}
+
+std::optional<int> LocalCaption::TextLength() const {
+    if (!m_text) return std::nullopt;
+    return static_cast<int>(m_text->size());
 }

@@ -24,10 +24,11 @@ public:
 
     // WM_SETTEXT's work; false, leaving it to the window system, while
     // nothing is kept.
-    bool OnSetText(LPARAM lp);
-    // Answers WM_GETTEXT (never past the reader's buffer) and
-    // WM_GETTEXTLENGTH; false for any other message, or while nothing is kept.
-    bool Answer(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) const;
+    bool OnSetText(const char* text);
+    // WM_GETTEXT's answer (never past the reader's buffer of `size`) and
+    // WM_GETTEXTLENGTH's; none while nothing is kept.
+    std::optional<int> GetText(size_t size, char* buffer) const;
+    std::optional<int> TextLength() const;
 
     // Hands the kept caption to the window system's copy of `wnd` when it
     // differs from what was handed last (one trip), through DefWindowProc

@@ -127,8 +127,15 @@ bool CWnd::OnChildNotify(UINT, WPARAM, LPARAM, LRESULT*) { return false; }
 LRESULT CWnd::Default() { return DefWindowProc(m_current.msg, m_current.wp, m_current.lp); }
 
 LRESULT CWnd::DefWindowProc(UINT msg, WPARAM wp, LPARAM lp) {
-    if (m_hook.IsHooked()) return m_hook.CallNext(msg, wp, lp);
-    return ::DefWindowProcA(m_hWnd, msg, wp, lp);  // our own class's window
+    // A hooked window's own procedure, else (our own class's window) the system's.
+    const LRESULT answer = m_hook.IsHooked() ? m_hook.CallNext(msg, wp, lp)
+                                             : ::DefWindowProcA(m_hWnd, msg, wp, lp);
+    // The answer of a handler with nothing of its own to say (DefaultAnswer).
+    if (msg == m_current.msg) {
+        m_current.defaulted = true;
+        m_current.defaultAnswer = answer;
+    }
+    return answer;
 }
 
 bool CWnd::ReflectToChild(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {
@@ -170,7 +177,7 @@ bool CWnd::DispatchThroughMap(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {
             if (e->message != msg) continue;
             switch (e->kind) {
             case MessageMapEntry::Kind::Message:
-                *result = (this->*(e->onMessage))(wp, lp);
+                *result = e->onMessage(*this, wp, lp);
                 return true;
             case MessageMapEntry::Kind::Command:
                 if (e->code != code || id != e->idFirst) continue;

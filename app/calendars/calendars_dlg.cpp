@@ -61,8 +61,8 @@ BEGIN_MESSAGE_MAP(CCalendarsDlg, CDialog)
     OnCommand(IDC_CALENDAR_REMOVE, &ThisClass::OnRemove),
     OnCommand(IDC_CALENDAR_REFRESH, &ThisClass::OnRefreshNow),
     OnCommand(IDC_CALENDAR_REMINDERS, &ThisClass::OnRemindersClicked),
-    OnMessage(WM_TIMER, &ThisClass::OnTimer),
-    OnMessage(WM_NOTIFY, &ThisClass::OnNotify),
+    OnMessage<WM_TIMER, &ThisClass::OnTimer>(),
+    OnMessage<WM_NOTIFY, &ThisClass::OnNotify>(),
 END_MESSAGE_MAP()
 
 CCalendarsDlg::CCalendarsDlg(CalendarLayer& layer, CWnd* parent)
@@ -146,16 +146,17 @@ void CCalendarsDlg::ShowSelection() {
                      any && m_list[row].reminders ? BST_CHECKED : BST_UNCHECKED);
 }
 
-LRESULT CCalendarsDlg::OnNotify(WPARAM, LPARAM lp) {
-    const NMHDR* header = reinterpret_cast<const NMHDR*>(lp);
+LRESULT CCalendarsDlg::OnNotify(NMHDR* header) {
     if (header->idFrom == IDC_CALENDAR_LIST && header->code == LVN_ITEMCHANGED) ShowSelection();
     return Default();
 }
 
-LRESULT CCalendarsDlg::OnTimer(WPARAM id, LPARAM) {
-    if (id != kResultsTimer) return Default();
+void CCalendarsDlg::OnTimer(UINT_PTR id) {
+    if (id != kResultsTimer) {
+        Default();
+        return;
+    }
     TakeResults();
-    return 0;
 }
 
 void CCalendarsDlg::OnAdd() {
@@ -227,7 +228,7 @@ struct CSubscribeDlg::Fetch {
 };
 
 BEGIN_MESSAGE_MAP(CSubscribeDlg, CDialog)
-    OnMessage(kFetchedMessage, &ThisClass::OnFetched),
+    OnPrivateMessage<kFetchedMessage, &ThisClass::OnFetched>(),
 END_MESSAGE_MAP()
 
 CSubscribeDlg::CSubscribeDlg(const std::string& id, CWnd* parent)
@@ -271,7 +272,7 @@ void CSubscribeDlg::OnOK() {
     }).detach();
 }
 
-LRESULT CSubscribeDlg::OnFetched(WPARAM, LPARAM) {
+LRESULT CSubscribeDlg::OnFetched() {
     if (m_fetch == nullptr) return 0;
     Fetch* fetch = m_fetch;
     m_fetch = nullptr;

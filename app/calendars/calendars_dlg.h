@@ -27,8 +27,8 @@ private:
     void OnRemove();
     void OnRefreshNow();
     void OnRemindersClicked();
-    LRESULT OnTimer(WPARAM, LPARAM);
-    LRESULT OnNotify(WPARAM, LPARAM);
+    void OnTimer(UINT_PTR id);
+    LRESULT OnNotify(NMHDR* header);
     // The list's rows from m_list; the selection stays on the same row.
     void FillList();
     // The worker's latest results for the calendars shown.
@@ -57,7 +57,7 @@ public:
     DECLARE_MESSAGE_MAP()
 
 private:
-    LRESULT OnFetched(WPARAM, LPARAM);
+    LRESULT OnFetched();
 
     struct Fetch;
     Fetch* m_fetch = nullptr;  // the one under way; it outlives a cancelled dialog

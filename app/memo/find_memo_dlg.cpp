@@ -27,9 +27,9 @@ std::u16string Widened(const std::string& ascii) { return std::u16string(ascii.b
 
 BEGIN_MESSAGE_MAP(CFindMemoDlg, CDialog)
     OnCommand(IDC_FIND_WORDS, &ThisClass::OnWordsChanged, EN_CHANGE),
-    OnMessage(WM_FIND_HITS, &ThisClass::OnFindHits),
-    OnMessage(WM_NOTIFY, &ThisClass::OnNotify),
-    OnMessage(WM_DESTROY, &ThisClass::OnDestroy),
+    OnPrivateMessage<WM_FIND_HITS, &ThisClass::OnFindHits>(),
+    OnMessage<WM_NOTIFY, &ThisClass::OnNotify>(),
+    OnMessage<WM_DESTROY, &ThisClass::OnDestroy>(),
 END_MESSAGE_MAP()
 
 CFindMemoDlg::CFindMemoDlg(CWnd* parent, unsigned codePage)
@@ -59,9 +59,9 @@ BOOL CFindMemoDlg::OnInitDialog() {
     return FALSE;  // the focus is set
 }
 
-LRESULT CFindMemoDlg::OnDestroy(WPARAM, LPARAM) {
+void CFindMemoDlg::OnDestroy() {
     m_finder.reset();  // the worker ends and its index is given back now
-    return Default();
+    Default();
 }
 
 bool CFindMemoDlg::PreTranslateMessage(MSG* msg) {
@@ -85,7 +85,7 @@ void CFindMemoDlg::OnWordsChanged() {
     m_enterWaiting = false;
 }
 
-LRESULT CFindMemoDlg::OnFindHits(WPARAM, LPARAM) {
+LRESULT CFindMemoDlg::OnFindHits() {
     if (!m_finder) return 0;
     MemoFinder::Batch batch = m_finder->Take();
     if (batch.generation < m_asked) return 0;  // for words no longer typed
@@ -127,12 +127,11 @@ std::u16string CFindMemoDlg::ColumnText(std::size_t index, int column) {
     return row.hit.line;
 }
 
-LRESULT CFindMemoDlg::OnNotify(WPARAM, LPARAM lp) {
-    const auto* header = reinterpret_cast<const NMHDR*>(lp);
+LRESULT CFindMemoDlg::OnNotify(NMHDR* header) {
     if (!header || header->idFrom != IDC_FIND_LIST) return Default();
     switch (header->code) {
     case LVN_GETDISPINFOA: {
-        auto* info = reinterpret_cast<NMLVDISPINFOA*>(lp);
+        auto* info = reinterpret_cast<NMLVDISPINFOA*>(header);
         if (!(info->item.mask & LVIF_TEXT) || !info->item.pszText || info->item.cchTextMax <= 0)
             return 0;
         m_scratch = BytesOf(ColumnText(static_cast<std::size_t>(info->item.iItem), info->item.iSubItem),
@@ -141,7 +140,7 @@ LRESULT CFindMemoDlg::OnNotify(WPARAM, LPARAM lp) {
         return 0;
     }
     case LVN_GETDISPINFOW: {
-        auto* info = reinterpret_cast<NMLVDISPINFOW*>(lp);
+        auto* info = reinterpret_cast<NMLVDISPINFOW*>(header);
         if (!(info->item.mask & LVIF_TEXT) || !info->item.pszText || info->item.cchTextMax <= 0)
             return 0;
         m_wideScratch = ColumnText(static_cast<std::size_t>(info->item.iItem), info->item.iSubItem);
@@ -150,7 +149,7 @@ LRESULT CFindMemoDlg::OnNotify(WPARAM, LPARAM lp) {
         return 0;
     }
     case NM_DBLCLK:
-        ChooseItem(reinterpret_cast<const NMITEMACTIVATE*>(lp)->iItem);
+        ChooseItem(reinterpret_cast<const NMITEMACTIVATE*>(header)->iItem);
         return 0;
     default:
         return Default();

@@ -33,9 +33,9 @@ protected:
 
 private:
     void OnWordsChanged();
-    LRESULT OnFindHits(WPARAM, LPARAM);
-    LRESULT OnNotify(WPARAM, LPARAM);
-    LRESULT OnDestroy(WPARAM, LPARAM);
+    LRESULT OnFindHits();
+    LRESULT OnNotify(NMHDR* header);
+    void OnDestroy();
     // Columns' texts of a hit; the remind time is read when first shown.
     std::u16string ColumnText(std::size_t index, int column);
     void ChooseItem(int index);

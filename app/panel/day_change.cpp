@@ -55,20 +55,20 @@ OpenWindows FindOpenWindows(HWND panel) {
 }
 }  // namespace
 
-LRESULT CVellumoDlg::OnTimer(WPARAM id, LPARAM) {
+void CVellumoDlg::OnTimer(UINT_PTR id) {
     if (id == kTrayIconTimer) {
         ::KillTimer(m_hWnd, kTrayIconTimer);
         ApplyWindowIcons();
         ShowTrayIcon();
-        return 0;
+        return;
     }
     if (id == kPublishTextsTimer) {
         PublishGridTexts();
-        return 0;
+        return;
     }
     if (id == kRestartTimer) {
         RestartWhenFree();
-        return 0;
+        return;
     }
     if (id == kDayWatchTimer && m_monthMemos.LoadedMonthChanged()) {
         // Another program changed a memo of the shown month: show it now.
@@ -76,7 +76,7 @@ LRESULT CVellumoDlg::OnTimer(WPARAM id, LPARAM) {
         RefreshDigest(m_days, false, true);
     }
     if (id == kDayWatchTimer) CheckDayChange();
-    return Default();
+    Default();
 }
 
 void CVellumoDlg::CheckDayChange() {
@@ -87,7 +87,7 @@ void CVellumoDlg::CheckDayChange() {
     if (::KillTimer(m_hWnd, kDayWatchTimer)) RestartWhenFree();
 }
 
-LRESULT CVellumoDlg::OnPowerBroadcast(WPARAM event, LPARAM) {
+BOOL CVellumoDlg::OnPowerBroadcast(UINT event) {
     // Both arrive after a sleep (the automatic one always, the other when a
     // user is there); a second wake-up or check finds nothing new to do.
     if (event == PBT_APMRESUMEAUTOMATIC || event == PBT_APMRESUMESUSPEND) {
@@ -98,10 +98,7 @@ LRESULT CVellumoDlg::OnPowerBroadcast(WPARAM event, LPARAM) {
     return TRUE;
 }
 
-LRESULT CVellumoDlg::OnTimeChange(WPARAM, LPARAM) {
-    WakeReminderThread();
-    return 0;
-}
+void CVellumoDlg::OnTimeChange() { WakeReminderThread(); }
 
 void CVellumoDlg::RestartWhenFree() {
     ::KillTimer(m_hWnd, kRestartTimer);

@@ -55,7 +55,7 @@ void CVellumoDlg::RebuildFaceRegions() {
     }
 }
 
-LRESULT CVellumoDlg::OnPaint(WPARAM, LPARAM) {
+void CVellumoDlg::OnPaint() {
     PaintDC paint(m_hWnd);
     RECT client{};
     ::GetClientRect(m_hWnd, &client);
@@ -64,11 +64,10 @@ LRESULT CVellumoDlg::OnPaint(WPARAM, LPARAM) {
         const int x = (client.right - ::GetSystemMetrics(SM_CXICON) + 1) / 2;
         const int y = (client.bottom - ::GetSystemMetrics(SM_CYICON) + 1) / 2;
         ::DrawIcon(paint.Get(), x, y, m_hIcon);
-        return 0;
+        return;
     }
     PaintSkin(paint.Get());
     PaintPendingFaces(paint.Get(), paint.Info().rcPaint);
-    return 0;
 }
 
 // The faces of a relayout, and at the first show all of them, are not
@@ -102,13 +101,13 @@ void CVellumoDlg::PaintPendingFaces(HDC dc, const RECT& area) {
 }
 
 // Transparent controls ask for the pixels under them this way.
-LRESULT CVellumoDlg::OnPrintClient(WPARAM wp, LPARAM) {
-    PaintSkin(reinterpret_cast<HDC>(wp));
+BOOL CVellumoDlg::OnPrintClient(HDC dc, UINT) {
+    PaintSkin(dc);
     return 1;
 }
 
 // The skin covers the whole client area: nothing to erase first.
-LRESULT CVellumoDlg::OnEraseBackground(WPARAM, LPARAM) { return 1; }
+BOOL CVellumoDlg::OnEraseBackground(HDC) { return 1; }
 
 void CVellumoDlg::PaintSkin(HDC dc) {
     RECT client{};
@@ -145,6 +144,4 @@ void CVellumoDlg::DropStretchedSkin() {
     m_stretchedSize = {};
 }
 
-LRESULT CVellumoDlg::OnQueryDragIcon(WPARAM, LPARAM) {
-    return reinterpret_cast<LRESULT>(m_hIcon);
-}
+HICON CVellumoDlg::OnQueryDragIcon() { return m_hIcon; }

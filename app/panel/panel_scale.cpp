@@ -159,13 +159,12 @@ void CVellumoDlg::ApplyDayFont() {
 
 // Moved to a monitor of another scale: every child keeps its place in
 // proportion, and the scale's artwork and day font replace the old ones.
-LRESULT CVellumoDlg::OnDpiChanged(WPARAM wp, LPARAM lp) {
+void CVellumoDlg::OnDpiChanged(UINT dpi, const RECT* suggested) {
     const int oldDpi = CurrentDpi();
-    const int newDpi = HIWORD(wp);
-    if (newDpi <= 0 || newDpi == oldDpi) return 0;
+    const int newDpi = static_cast<int>(dpi);
+    if (newDpi <= 0 || newDpi == oldDpi) return;
     SetCurrentDpi(newDpi);
     ScaleChildren(m_hWnd, newDpi, oldDpi, newDpi, oldDpi);
-    const RECT* suggested = reinterpret_cast<const RECT*>(lp);
     ::SetWindowPos(m_hWnd, nullptr, suggested->left, suggested->top,
                    suggested->right - suggested->left, suggested->bottom - suggested->top,
                    SWP_NOZORDER | SWP_NOACTIVATE);
@@ -176,5 +175,4 @@ LRESULT CVellumoDlg::OnDpiChanged(WPARAM wp, LPARAM lp) {
     ApplyDayFont();
     RebuildFaceRegions();
     Invalidate();
-    return 0;
 }

@@ -30,7 +30,7 @@ using namespace panel;
 
 namespace {
 // lParam of the WM_SHOWWINDOW the panel posts itself to start hidden.
-constexpr LPARAM kHideAfterFirstShow = 2;
+constexpr UINT kHideAfterFirstShow = 2;
 // How long the start-up waits for the calendars' kept copies (never for the
 // network) before it announces the coming days.
 constexpr unsigned kCopiesWaitMs = 2000;
@@ -68,32 +68,32 @@ BEGIN_MESSAGE_MAP(CVellumoDlg, CDialog)
     OnCommand(ID_UPDATE, &ThisClass::OnUpdatePage),
     OnCommand(ID_HELP, &ThisClass::OnHelp),
     OnCommand(ID_APP_HELP, &ThisClass::OnHelp),
-    OnMessage(WM_HELP, &ThisClass::OnHelpKey),
+    OnMessage<WM_HELP, &ThisClass::OnHelpKey>(),
     OnCommand(ID_BACKUP, &ThisClass::OnBackup),
     OnCommand(ID_PRODUCT_INFO, &ThisClass::OnProductInfo),
     OnCommand(ID_SETTING, &ThisClass::OnSetting),
     OnCommand(ID_FIND_MEMO, &ThisClass::OnFindMemo),
     OnCommand(ID_CALENDARS, &ThisClass::OnCalendars),
-    OnMessage(WM_CALENDARS_CHANGED, &ThisClass::OnCalendarsChanged),
+    OnPrivateMessage<WM_CALENDARS_CHANGED, &ThisClass::OnCalendarsChanged>(),
     OnCommand(ID_CALENDAR_SERVER, &ThisClass::OnCalendarServer),
     OnCommand(ID_SYNC_NOW, &ThisClass::OnSyncNow),
-    OnMessage(WM_SYNC_DONE, &ThisClass::OnSyncDone),
-    OnMessage(WM_TIMER, &ThisClass::OnTimer),
-    OnMessage(WM_POWERBROADCAST, &ThisClass::OnPowerBroadcast),
-    OnMessage(WM_TIMECHANGE, &ThisClass::OnTimeChange),
-    OnMessage(WM_LBUTTONDBLCLK, &ThisClass::OnDoubleClick),
-    OnMessage(WM_TRAY_NOTIFY, &ThisClass::OnTrayNotify),
-    OnMessage(WM_CLEAN_COMPLETE, &ThisClass::OnCleanComplete),
-    OnMessage(WM_BACKUP_NOW, &ThisClass::OnBackupNow),
-    OnMessage(WM_SHOWWINDOW, &ThisClass::OnShowWindowRequest),
-    OnMessage(WM_PAINT, &ThisClass::OnPaint),
-    OnMessage(WM_PRINTCLIENT, &ThisClass::OnPrintClient),
-    OnMessage(WM_ERASEBKGND, &ThisClass::OnEraseBackground),
-    OnMessage(WM_QUERYDRAGICON, &ThisClass::OnQueryDragIcon),
-    OnMessage(WM_LBUTTONDOWN, &ThisClass::OnLeftButtonDown),
-    OnMessage(WM_ACTIVATE, &ThisClass::OnActivateChange),
-    OnMessage(WM_SYSCOMMAND, &ThisClass::OnSysCommand),
-    OnMessage(WM_DPICHANGED, &ThisClass::OnDpiChanged),
+    OnPrivateMessage<WM_SYNC_DONE, &ThisClass::OnSyncDone>(),
+    OnMessage<WM_TIMER, &ThisClass::OnTimer>(),
+    OnMessage<WM_POWERBROADCAST, &ThisClass::OnPowerBroadcast>(),
+    OnMessage<WM_TIMECHANGE, &ThisClass::OnTimeChange>(),
+    OnMessage<WM_LBUTTONDBLCLK, &ThisClass::OnDoubleClick>(),
+    OnPrivateMessage<WM_TRAY_NOTIFY, &ThisClass::OnTrayNotify>(),
+    OnPrivateMessage<WM_CLEAN_COMPLETE, &ThisClass::OnCleanComplete>(),
+    OnPrivateMessage<WM_BACKUP_NOW, &ThisClass::OnBackupNow>(),
+    OnMessage<WM_SHOWWINDOW, &ThisClass::OnShowWindowRequest>(),
+    OnMessage<WM_PAINT, &ThisClass::OnPaint>(),
+    OnMessage<WM_PRINTCLIENT, &ThisClass::OnPrintClient>(),
+    OnMessage<WM_ERASEBKGND, &ThisClass::OnEraseBackground>(),
+    OnMessage<WM_QUERYDRAGICON, &ThisClass::OnQueryDragIcon>(),
+    OnMessage<WM_LBUTTONDOWN, &ThisClass::OnLeftButtonDown>(),
+    OnMessage<WM_ACTIVATE, &ThisClass::OnActivateChange>(),
+    OnMessage<WM_SYSCOMMAND, &ThisClass::OnSysCommand>(),
+    OnMessage<WM_DPICHANGED, &ThisClass::OnDpiChanged>(),
 END_MESSAGE_MAP()
 
 CVellumoDlg::CVellumoDlg()
@@ -317,7 +317,7 @@ LRESULT CVellumoDlg::OnSyncDone(WPARAM memosChanged, LPARAM) {
     return 0;
 }
 
-LRESULT CVellumoDlg::OnCalendarsChanged(WPARAM, LPARAM) {
+LRESULT CVellumoDlg::OnCalendarsChanged() {
     RefreshMonth();
     RefreshDigest(m_days, false, true);
     return 0;
@@ -326,7 +326,7 @@ LRESULT CVellumoDlg::OnCalendarsChanged(WPARAM, LPARAM) {
 void CVellumoDlg::OnHomePage() { OpenHomePage(); }
 void CVellumoDlg::OnUpdatePage() { OpenUpdatePage(); }
 void CVellumoDlg::OnHelp() { ShowHelp(); }
-LRESULT CVellumoDlg::OnHelpKey(WPARAM, LPARAM) {
+BOOL CVellumoDlg::OnHelpKey(const HELPINFO*) {
     ShowHelp();
     return TRUE;
 }
@@ -400,50 +400,50 @@ void CVellumoDlg::OnShow() {
 // The dialog's own cancel: OnCancel only hides.
 void CVellumoDlg::OnExit() { EndDialog(IDCANCEL); }
 
-LRESULT CVellumoDlg::OnDoubleClick(WPARAM, LPARAM) {
+void CVellumoDlg::OnDoubleClick(UINT, POINT) {
     ShowWindow(SW_HIDE);
-    return Default();
+    Default();
 }
 
 // The tray icon's own hook answers its callback before we see it.
-LRESULT CVellumoDlg::OnTrayNotify(WPARAM, LPARAM) { return 0; }
+LRESULT CVellumoDlg::OnTrayNotify() { return 0; }
 
-LRESULT CVellumoDlg::OnCleanComplete(WPARAM, LPARAM) {
+LRESULT CVellumoDlg::OnCleanComplete() {
     AppMessageBox("Clean History Complete.", MB_OK | MB_ICONINFORMATION);
     return 1;
 }
 
-LRESULT CVellumoDlg::OnBackupNow(WPARAM, LPARAM) {
+LRESULT CVellumoDlg::OnBackupNow() {
     RunBackupAuto();
     return 1;
 }
 
-LRESULT CVellumoDlg::OnShowWindowRequest(WPARAM wp, LPARAM lp) {
-    if (!wp) HideKeyTip();
-    if (!wp && lp == kHideAfterFirstShow) {
+void CVellumoDlg::OnShowWindowRequest(bool shown, UINT status) {
+    if (!shown) HideKeyTip();
+    if (!shown && status == kHideAfterFirstShow) {
         ShowWindow(SW_HIDE);
-        return 0;
+        return;
     }
-    return Default();
+    Default();
 }
 
-LRESULT CVellumoDlg::OnLeftButtonDown(WPARAM, LPARAM lp) {
+void CVellumoDlg::OnLeftButtonDown(UINT, POINT at) {
     HideKeyTip();  // it would stay where the panel was
     // Any free part of the skin is a handle for moving the panel.
-    PostMessage(WM_NCLBUTTONDOWN, HTCAPTION, lp);
-    return Default();
+    PostMessage(WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(at.x, at.y));
+    Default();
 }
 
-LRESULT CVellumoDlg::OnSysCommand(WPARAM wp, LPARAM) {
-    if ((wp & 0xFFF0) == IDM_ABOUTBOX) {
+void CVellumoDlg::OnSysCommand(UINT command) {
+    if (command == IDM_ABOUTBOX) {
         ShowProductInfo(m_hWnd);
-        return 0;
+        return;
     }
-    return Default();
+    Default();
 }
 
 // The keyboard's tip stays on top: it goes when the user turns elsewhere.
-LRESULT CVellumoDlg::OnActivateChange(WPARAM wp, LPARAM) {
-    if (LOWORD(wp) == WA_INACTIVE) HideKeyTip();
-    return Default();
+void CVellumoDlg::OnActivateChange(UINT state, HWND, bool) {
+    if (state == WA_INACTIVE) HideKeyTip();
+    Default();
 }

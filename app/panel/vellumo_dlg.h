@@ -119,26 +119,26 @@ private:
     void OnHide();
     void OnShow();
     void OnExit();
-    LRESULT OnTimer(WPARAM, LPARAM);
-    LRESULT OnPowerBroadcast(WPARAM, LPARAM);
-    LRESULT OnTimeChange(WPARAM, LPARAM);
-    LRESULT OnDoubleClick(WPARAM, LPARAM);
-    LRESULT OnTrayNotify(WPARAM, LPARAM);
-    LRESULT OnCleanComplete(WPARAM, LPARAM);
-    LRESULT OnBackupNow(WPARAM, LPARAM);
-    LRESULT OnShowWindowRequest(WPARAM, LPARAM);
-    LRESULT OnPaint(WPARAM, LPARAM);
+    void OnTimer(UINT_PTR id);
+    BOOL OnPowerBroadcast(UINT event);
+    void OnTimeChange();
+    void OnDoubleClick(UINT keys, POINT at);
+    LRESULT OnTrayNotify();
+    LRESULT OnCleanComplete();
+    LRESULT OnBackupNow();
+    void OnShowWindowRequest(bool shown, UINT status);
+    void OnPaint();
     void PaintPendingFaces(HDC dc, const RECT& area);
     // The faces painted onto the skin: the grid's (cells and headings), with
     // `all` the weekday letters and the bare buttons too.
     void VisitFaces(bool all, const std::function<void(CSkinFace&)>& visit);
-    LRESULT OnPrintClient(WPARAM, LPARAM);
-    LRESULT OnEraseBackground(WPARAM, LPARAM);
-    LRESULT OnQueryDragIcon(WPARAM, LPARAM);
-    LRESULT OnLeftButtonDown(WPARAM, LPARAM);
-    LRESULT OnActivateChange(WPARAM, LPARAM);
-    LRESULT OnSysCommand(WPARAM, LPARAM);
-    LRESULT OnDpiChanged(WPARAM, LPARAM);
+    BOOL OnPrintClient(HDC dc, UINT flags);
+    BOOL OnEraseBackground(HDC dc);
+    HICON OnQueryDragIcon();
+    void OnLeftButtonDown(UINT keys, POINT at);
+    void OnActivateChange(UINT state, HWND other, bool minimized);
+    void OnSysCommand(UINT command);
+    void OnDpiChanged(UINT dpi, const RECT* suggested);
     // The skin, arrows, window and tray icons and the day font at the
     // current display scale.
     void LoadScaleArtwork();
@@ -156,7 +156,7 @@ private:
     void OnHomePage();
     void OnUpdatePage();
     void OnHelp();
-    LRESULT OnHelpKey(WPARAM, LPARAM);  // F1
+    BOOL OnHelpKey(const HELPINFO* info);  // F1
     void OnBackup();
     void OnProductInfo();
     void OnSetting();
@@ -168,7 +168,7 @@ private:
     LRESULT OnSyncDone(WPARAM, LPARAM);
     // The calendars' worker read or fetched something: the grid and the
     // ticker show it.
-    LRESULT OnCalendarsChanged(WPARAM, LPARAM);
+    LRESULT OnCalendarsChanged();
 
     // The day-change watch: at a new date, hand over to a fresh copy once no
     // dialog of the user's is open (an open menu is closed).

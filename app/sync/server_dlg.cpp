@@ -24,7 +24,7 @@ std::string FieldText(HWND control) {
 
 BEGIN_MESSAGE_MAP(CServerDlg, CDialog)
     OnCommand(IDC_SERVER_SYNC_NOW, &ThisClass::OnSyncNow),
-    OnMessage(WM_TIMER, &ThisClass::OnTimer),
+    OnMessage<WM_TIMER, &ThisClass::OnTimer>(),
 END_MESSAGE_MAP()
 
 CServerDlg::CServerDlg(CalendarSync& sync, CWnd* parent)
@@ -115,10 +115,7 @@ void CServerDlg::TakeStatus() {
     if (!status.found.empty() || !status.chosen.empty()) FillCalendars(status.found, chosen, chosenName);
 }
 
-LRESULT CServerDlg::OnTimer(WPARAM, LPARAM) {
-    TakeStatus();
-    return 0;
-}
+void CServerDlg::OnTimer(UINT_PTR) { TakeStatus(); }
 
 void CServerDlg::OnOK() {
     const SyncAccount account = FromFields();

@@ -23,7 +23,7 @@ public:
 
 private:
     void OnSyncNow();
-    LRESULT OnTimer(WPARAM, LPARAM);
+    void OnTimer(UINT_PTR id);
     // The account as the fields and the calendar list give it.
     SyncAccount FromFields() const;
     // The calendar list: the calendars found, and a new "Vellumo" one.

@@ -52,7 +52,7 @@ CleanOutcome RunHistoryPlugin() {
 }
 
 BEGIN_MESSAGE_MAP(CDlgClearHistory, CDialog)
-    OnMessage(WM_CLEAN_FINISHED, &ThisClass::OnCleanFinished),
+    OnPrivateMessage<WM_CLEAN_FINISHED, &ThisClass::OnCleanFinished>(),
 END_MESSAGE_MAP()
 
 CDlgClearHistory::CDlgClearHistory() : CDialog(IDD_CLEAR_HISTORY) {}

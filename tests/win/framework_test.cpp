@@ -26,7 +26,7 @@ protected:
     void OnCmd10() { log.push_back("base cmd10"); }
 };
 BEGIN_MESSAGE_MAP(BaseWnd, CWnd)
-    OnMessage(WM_USER + 5, &ThisClass::OnUser5),
+    OnPrivateMessage<WM_USER + 5, &ThisClass::OnUser5>(),
     OnCommand(10, &ThisClass::OnCmd10),
 END_MESSAGE_MAP()
 
@@ -113,6 +113,71 @@ TEST(MessageMap, ControlNotificationsAreOfferedToTheControlFirst) {
     EXPECT_EQ(parent.commands.size(), 1u);
     ::DestroyWindow(parentWnd);
     EXPECT_EQ(child.m_hWnd, nullptr);
+}
+
+namespace {
+// The window's own procedure answers 7 where a handler runs the default.
+LRESULT CALLBACK AnswersSeven(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+    return msg == WM_MOUSEMOVE ? 7 : ::DefWindowProcA(wnd, msg, wp, lp);
+}
+
+class CrackedWnd : public CWnd {
+public:
+    UINT keys = 0;
+    POINT at{};
+    bool runDefault = false;
+    UINT key = 0, repeat = 0, flags = 0;
+    DECLARE_MESSAGE_MAP()
+
+private:
+    void OnMouseMove(UINT held, POINT where) {
+        keys = held;
+        at = where;
+        if (runDefault) Default();
+    }
+    void OnKeyDown(UINT k, UINT count, UINT keyFlags) {
+        key = k;
+        repeat = count;
+        flags = keyFlags;
+    }
+    BOOL OnEraseBkgnd(HDC) { return 5; }
+};
+BEGIN_MESSAGE_MAP(CrackedWnd, CWnd)
+    OnMessage<WM_MOUSEMOVE, &ThisClass::OnMouseMove>(),
+    OnMessage<WM_KEYDOWN, &ThisClass::OnKeyDown>(),
+    OnMessage<WM_ERASEBKGND, &ThisClass::OnEraseBkgnd>(),
+END_MESSAGE_MAP()
+}  // namespace
+
+TEST(MessageCrackers, UnpackSignedPointsAndKeysAndAnswerWhatTheDefaultAnsweredIfItRan) {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = &AnswersSeven;
+    wc.hInstance = ::GetModuleHandleA(nullptr);
+    wc.lpszClassName = "VellumoCrackerTest";
+    ::RegisterClassA(&wc);
+    HWND wnd = ::CreateWindowExA(0, "VellumoCrackerTest", "", WS_POPUP, 0, 0, 40, 40, nullptr,
+                                 nullptr, wc.hInstance, nullptr);
+    ASSERT_NE(wnd, nullptr);
+    CrackedWnd object;
+    ASSERT_TRUE(object.SubclassWindow(wnd));
+
+    // Left of and above the primary monitor, a point is negative.
+    EXPECT_EQ(::SendMessageA(wnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(-5, -300)), 0);
+    EXPECT_EQ(object.keys, static_cast<UINT>(MK_LBUTTON));
+    EXPECT_EQ(object.at.x, -5);
+    EXPECT_EQ(object.at.y, -300);
+    object.runDefault = true;
+    EXPECT_EQ(::SendMessageA(wnd, WM_MOUSEMOVE, 0, MAKELPARAM(70, 40000)), 7);
+    EXPECT_EQ(object.at.x, 70);
+    EXPECT_EQ(object.at.y, 40000 - 65536);
+
+    EXPECT_EQ(::SendMessageA(wnd, WM_KEYDOWN, VK_NEXT, MAKELPARAM(3, 0x4151)), 0);
+    EXPECT_EQ(object.key, static_cast<UINT>(VK_NEXT));
+    EXPECT_EQ(object.repeat, 3u);
+    EXPECT_EQ(object.flags, 0x4151u);
+    EXPECT_EQ(::SendMessageA(wnd, WM_ERASEBKGND, 0, 0), 5);
+    ::DestroyWindow(wnd);
+    EXPECT_EQ(object.m_hWnd, nullptr);
 }
 
 namespace {

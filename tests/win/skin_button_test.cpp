@@ -50,27 +50,25 @@ private:
                 ::FillRect(dc, &cell, brush.Get());
             }
     }
-    LRESULT OnPaint(WPARAM, LPARAM) {
+    void OnPaint() {
         PaintDC paint(m_hWnd);
         Draw(paint.Get());
-        return 0;
     }
     // What a transparent button shows under itself.
-    LRESULT OnPrintClient(WPARAM wp, LPARAM) {
-        Draw(reinterpret_cast<HDC>(wp));
+    BOOL OnPrintClient(HDC dc, UINT) {
+        Draw(dc);
         return 1;
     }
-    LRESULT OnEraseBackground(WPARAM, LPARAM) { return 1; }
-    LRESULT OnCommandMessage(WPARAM wp, LPARAM) {
-        if (HIWORD(wp) == BN_CLICKED) clicks.push_back(LOWORD(wp));
-        return 0;
+    BOOL OnEraseBackground(HDC) { return 1; }
+    void OnCommandMessage(UINT id, UINT code, HWND) {
+        if (code == BN_CLICKED) clicks.push_back(id);
     }
 };
 BEGIN_MESSAGE_MAP(PatternParent, CWnd)
-    OnMessage(WM_PAINT, &ThisClass::OnPaint),
-    OnMessage(WM_PRINTCLIENT, &ThisClass::OnPrintClient),
-    OnMessage(WM_ERASEBKGND, &ThisClass::OnEraseBackground),
-    OnMessage(WM_COMMAND, &ThisClass::OnCommandMessage),
+    OnMessage<WM_PAINT, &ThisClass::OnPaint>(),
+    OnMessage<WM_PRINTCLIENT, &ThisClass::OnPrintClient>(),
+    OnMessage<WM_ERASEBKGND, &ThisClass::OnEraseBackground>(),
+    OnMessage<WM_COMMAND, &ThisClass::OnCommandMessage>(),
 END_MESSAGE_MAP()
 
 struct Fixture {
@@ -289,14 +287,14 @@ protected:
     void DoDataExchange() override { ok.SubclassDlgItem(IDOK, this); }
 
 private:
-    LRESULT OnDone(WPARAM, LPARAM) {
+    LRESULT OnDone() {
         tipAlive = ::IsWindow(ok.TooltipWindow()) != 0;
         EndDialog(IDCANCEL);
         return 0;
     }
 };
 BEGIN_MESSAGE_MAP(ClickCountingDlg, CDialog)
-    OnMessage(WM_APP, &ThisClass::OnDone),
+    OnPrivateMessage<WM_APP, &ThisClass::OnDone>(),
 END_MESSAGE_MAP()
 }  // namespace
 

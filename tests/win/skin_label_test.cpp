@@ -24,19 +24,18 @@ public:
     DECLARE_MESSAGE_MAP()
 
 private:
-    LRESULT OnPaint(WPARAM, LPARAM) {
+    void OnPaint() {
         PAINTSTRUCT ps;
         HDC dc = ::BeginPaint(m_hWnd, &ps);
         BrushHandle brush(::CreateSolidBrush(kBackground));
         ::FillRect(dc, &ps.rcPaint, brush.Get());
         ::EndPaint(m_hWnd, &ps);
-        return 0;
     }
-    LRESULT OnEraseBackground(WPARAM, LPARAM) { return 1; }
+    BOOL OnEraseBackground(HDC) { return 1; }
 };
 BEGIN_MESSAGE_MAP(SolidParent, CWnd)
-    OnMessage(WM_PAINT, &ThisClass::OnPaint),
-    OnMessage(WM_ERASEBKGND, &ThisClass::OnEraseBackground),
+    OnMessage<WM_PAINT, &ThisClass::OnPaint>(),
+    OnMessage<WM_ERASEBKGND, &ThisClass::OnEraseBackground>(),
 END_MESSAGE_MAP()
 
 // Counts the pixels of `colour` in the parent's client rectangle `area`.

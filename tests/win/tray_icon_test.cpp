@@ -104,11 +104,11 @@ TEST(WndHook, DestroyingTheWindowReleasesEveryHook) {
 namespace {
 class ProbeWnd : public CWnd {
 public:
-    LRESULT OnProbe(WPARAM, LPARAM) { return 5; }
+    LRESULT OnProbe() { return 5; }
     DECLARE_MESSAGE_MAP()
 };
 BEGIN_MESSAGE_MAP(ProbeWnd, CWnd)
-    OnMessage(kProbe, &ThisClass::OnProbe),
+    OnPrivateMessage<kProbe, &ThisClass::OnProbe>(),
 END_MESSAGE_MAP()
 }  // namespace
 
