@@ -18,7 +18,9 @@
 #     without slowing the server) per month step and per idle second;
 #   - idle CPU with the ticker scrolling against TickerHost.exe /blit, which
 #     blits the ticker's and the clock's areas at their rates;
-#   - proportional set size against the empty dialog;
+#   - proportional set size against the empty dialog, and against the same
+#     dialog carrying the panel's duties (TickerHost.exe /duty: two more
+#     threads, four fonts, the common controls, a tray icon);
 #   - start-up and month step with 11,000 memo files (thirty years of daily
 #     memos, none in the shown months) against the same without them;
 #   - the find dialog with 10,000 memos of 80, 1,000 and 4,000 bytes: its
@@ -272,6 +274,12 @@ panel_figures() {
     PSS_FLOOR=$(pss "$floor_pid")
     kill "$floor_pid" 2>/dev/null
     sleep 1
+    wine "$host" /duty >/dev/null 2>&1 &
+    sleep 3
+    floor_pid="$(find_in_prefix 'TickerHost.exe' | head -1)"
+    PSS_DUTY=$(pss "$floor_pid")
+    kill "$floor_pid" 2>/dev/null
+    sleep 1
 }
 
 # The find dialog with $FIND_MEMOS memos of about $1 bytes each.
@@ -475,6 +483,9 @@ report() {
     extra=$(awk -v a="$PSS_PROGRAM" -v b="$PSS_FLOOR" 'BEGIN { printf "%+.1f", a - b }')
     printf '%-44s %12s %12s %8s  %s\n' "proportional set size (MiB)" "$PSS_PROGRAM" "$PSS_FLOOR" \
         "$extra" "<= floor+4: $(met "$extra" 4)"
+    extra=$(awk -v a="$PSS_PROGRAM" -v b="$PSS_DUTY" 'BEGIN { printf "%+.1f", a - b }')
+    printf '%-44s %12s %12s %8s  %s\n' "  against the duty floor (MiB)" "$PSS_PROGRAM" "$PSS_DUTY" \
+        "$extra" "<= floor+2: $(met "$extra" 2)"
 }
 
 cleanup() {
@@ -487,7 +498,7 @@ trap cleanup EXIT
 
 START_PROGRAM="" START_EMPTY="" START_TEMPLATE="" START_FULL="" STEP_FULL="" REQ_STEP_FULL="" STEP_QUICK="" STEP_PAINTED="" BARE=""
 REQ_STEP="" REQ_STEP_PAINTED="" REQ_STEP_SETTLED="" REQ_BARE="" IDLE_PROGRAM="" IDLE_FLOOR="" CPU_PROGRAM=""
-CPU_FLOOR="" PSS_PROGRAM="" PSS_FLOOR=""
+CPU_FLOOR="" PSS_PROGRAM="" PSS_FLOOR="" PSS_DUTY=""
 SYNC_FIRST="" SYNC_STATUS="" SYNC_FLOOR="" SYNC_STEP_BUSY="" SYNC_STEP_IDLE="" SYNC_STEP_DURING=""
 SYNC_AGAIN_MS="" SYNC_AGAIN_REQ="" SYNC_GAVE_UP="" SYNC_GAVE_UP_PUTS="" SYNC_FLOOR_AT_MARK=""
 STEP_REPEAT=""

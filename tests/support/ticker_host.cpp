@@ -9,7 +9,13 @@
 //   TickerHost.exe /template  the panel's template with its controls
 //   TickerHost.exe /blit      the template, blitting a strip of the ticker's
 //                             size at 12.5 Hz and the clock's at 1 Hz
+//   TickerHost.exe /duty      the empty dialog carrying what any program of
+//                             the panel's duties carries: two more threads
+//                             (waiting), four fonts drawn with, the common
+//                             controls and a tray icon
 #include <windows.h>
+#include <commctrl.h>
+#include <shellapi.h>
 
 #include <cstdio>
 #include <cstring>
@@ -77,14 +83,47 @@ int RunLoop(HWND panel) {
     return 0;
 }
 
+DWORD WINAPI Waiting(void*) {
+    ::Sleep(INFINITE);
+    return 0;
+}
+
+// The duties of /duty, on the empty dialog.
+void TakeDuties(HWND panel) {
+    for (int i = 0; i < 2; ++i) ::CloseHandle(::CreateThread(nullptr, 0, &Waiting, nullptr, 0, nullptr));
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
+    ::InitCommonControlsEx(&controls);
+    WindowDC dc(panel);
+    const struct { const char* face; int height, weight; } fonts[] = {
+        {"Times New Roman", -21, FW_BOLD}, {"Verdana", -13, FW_NORMAL},
+        {"Microsoft Sans Serif", -11, FW_NORMAL}, {"Arial", -12, FW_NORMAL}};
+    for (const auto& f : fonts) {
+        // Kept, as a program keeps the fonts it draws with.
+        const HFONT font = ::CreateFontA(f.height, 0, 0, 0, f.weight, FALSE, FALSE, FALSE, ANSI_CHARSET, 0,
+                                         0, 0, 0, f.face);
+        const HGDIOBJ old = ::SelectObject(dc.Get(), font);
+        ::TextOutA(dc.Get(), 0, 0, "2026 Dec 31", 11);
+        ::SelectObject(dc.Get(), old);
+    }
+    NOTIFYICONDATAA icon{};
+    icon.cbSize = sizeof icon;
+    icon.hWnd = panel;
+    icon.uID = 1;
+    icon.uFlags = NIF_ICON | NIF_TIP;
+    icon.hIcon = ::LoadIconA(nullptr, MAKEINTRESOURCEA(32512));  // IDI_APPLICATION
+    std::strcpy(icon.szTip, "Bench floor");
+    ::Shell_NotifyIconA(NIM_ADD, &icon);
+}
+
 // One of the benchmark's floors; -1 when `mode` names none.
 int RunFloor(HINSTANCE inst, const char* mode) {
     HWND panel = nullptr;
-    if (std::strcmp(mode, "/empty") == 0) {
+    if (std::strcmp(mode, "/empty") == 0 || std::strcmp(mode, "/duty") == 0) {
         std::vector<char> bytes = EmptyTemplate(inst);
         if (bytes.empty()) return 1;
         panel = ::CreateDialogIndirectParamA(
             inst, reinterpret_cast<const DLGTEMPLATE*>(bytes.data()), nullptr, &HostProc, 0);
+        if (panel && mode[1] == 'd') TakeDuties(panel);
     } else if (std::strcmp(mode, "/template") == 0 || std::strcmp(mode, "/blit") == 0) {
         const bool blit = mode[1] == 'b';
         panel = ::CreateDialogParamA(inst, MAKEINTRESOURCEA(IDD_VELLUMO_DIALOG), nullptr,
