@@ -409,7 +409,7 @@ PY
 report() {
     ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (a != "" && b > 0) printf "%.2f", a / b; else print "?" }'; }
     # Only a number meets a goal: not a missing figure, nor ratio's "?".
-    met() { awk -v v="$1" -v g="$2" 'BEGIN { print (v ~ /^-?[0-9.]+$/ && v + 0 <= g + 0) ? "met" : "NOT met" }'; }
+    met() { awk -v v="$1" -v g="$2" 'BEGIN { print (v ~ /^[-+]?[0-9.]+$/ && v + 0 <= g + 0) ? "met" : "NOT met" }'; }
     local load
     load="$(cut -d' ' -f1-3 /proc/loadavg)"
     echo
