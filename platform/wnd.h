@@ -17,6 +17,7 @@
 
 #include "platform/wnd_hook.h"
 
+class CException;
 class CWnd;
 
 using MsgHandler = LRESULT (CWnd::*)(WPARAM, LPARAM);
@@ -177,3 +178,10 @@ private:
         LPARAM lp = 0;
     } m_current;
 };
+
+// The application's message box: caption is the program's name, owner the
+// window the user is working in.
+int AppMessageBox(const char* text, UINT type = MB_OK, HWND owner = nullptr);
+// How a handler's work that ended in a CException is reported: its text in
+// the application's message box.
+void ReportException(const CException& e);
