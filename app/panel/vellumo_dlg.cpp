@@ -366,7 +366,7 @@ void CVellumoDlg::RefreshDigest(int days, bool announce, bool gridJustRead) {
         const std::string lines = AnnouncementText(
             entries, [this](const std::string& text) { return MessageBoxFits(m_hWnd, text); },
             &IsAnsiLeadByte);
-        ::MessageBoxA(m_hWnd, lines.c_str(), "Vellumo reminds you.", MB_OK | MB_ICONINFORMATION);
+        ::MessageBoxA(m_hWnd, lines.c_str(), kReminderCaption, MB_OK | MB_ICONINFORMATION);
     }
     if (digest.empty()) {
         SetNoMemoText();

@@ -4,10 +4,9 @@
 
 #include "core/memo/ical_repeat.h"
 #include "core/memo/ical_time.h"
+#include "core/memo/reminder_schedule.h"
 
 namespace {
-
-constexpr char kAlarmFallback[] = "Vellumo reminds you.";
 
 void Add(std::string& out, const std::string& line) { out += FoldContentLine(line); }
 
@@ -37,7 +36,7 @@ void AddText(std::string& out, const std::string& summary, const std::string& te
     Add(out, "ACTION:DISPLAY");
     // A display alarm needs words to show.
     const bool blank = summary.find_first_not_of(" \t") == std::string::npos;
-    Add(out, "DESCRIPTION:" + EscapeText(blank ? kAlarmFallback : summary));
+    Add(out, "DESCRIPTION:" + EscapeText(blank ? kReminderCaption : summary));
     Add(out, "TRIGGER:" + trigger);
     Add(out, "END:VALARM");
 }

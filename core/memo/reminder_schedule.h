@@ -52,6 +52,10 @@
 #include "core/calendar/month_length.h"
 #include "core/memo/memo_format.h"
 
+// The reminder's caption: the reminder window's and the start-up
+// announcement's, and the alarm text of an exported memo that has none.
+constexpr char kReminderCaption[] = "Vellumo reminds you.";
+
 // Minutes since 1970-1-1 0:00 of the proleptic Gregorian calendar, local time.
 using WallMinute = std::int64_t;
 
