@@ -158,7 +158,9 @@ void CImageSlider::OnPaint() {
     RECT client{};
     ::GetClientRect(m_hWnd, &client);
     {
-        COffscreenDC surface(paint.Get(), client, m_bTransparentChannel);
+        COffscreenDC surface(paint.Get(), client,
+                             m_bTransparentChannel ? COffscreenDC::Start::kCopy
+                                                   : COffscreenDC::Start::kBackground);
         HDC dc = surface.Get();
         // Redrawing the parent's background under the picture wipes any focus
         // rectangle of an earlier paint, whatever the screen holds now. Only

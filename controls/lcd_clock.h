@@ -1,15 +1,14 @@
-// CLcdClock: the panel's liquid-crystal clock. It takes over the static item
-// 1060 and draws the date, the time and an AM/PM indicator by copying glyphs
-// from three bitmaps into the face bitmap, then stretching the face over the
-// control. A worker thread of its own refreshes the digits once a second and
-// asks the window to show them.
+// CLcdClock: a liquid-crystal clock. It takes over a static item and draws
+// the date, the time and an AM/PM indicator by copying glyphs from three
+// bitmaps into the face bitmap, then stretching the face over the control.
+// A worker thread of its own refreshes the digits once a second and asks the
+// window to show them.
 //
 // The hour format, the morning flag and the digits the picture shows are
 // shared between the worker and the user-interface thread; all of them are
-// read and written only under the lock the owner hands the clock (the
-// program's display lock), and the worker stores the digits together with
-// the indicator they belong to, so a paint never mixes one second's hour
-// with another second's indicator.
+// read and written only under the lock the owner hands the clock, and the
+// worker stores the digits together with the indicator they belong to, so a
+// paint never mixes one second's hour with another second's indicator.
 #pragma once
 
 #include <memory>
@@ -32,7 +31,7 @@ public:
     enum BeginResult { kRunning = 0, kBitmapMissing = 1, kThreadFailed = 2 };
 
     // `lock` guards what the worker shares with the window and must outlive
-    // the worker (the program's display lock lives as long as the process);
+    // the worker, which a destructor that gave up waiting leaves running;
     // `hourFormat` 12 gives the 12-hour format, anything else 24.
     CLcdClock(const ClockBitmapIds& ids, CriticalSection& lock, int hourFormat);
     // Stops the worker (waits at most 1.5 s) and releases the drawing objects.

@@ -1,6 +1,6 @@
 #include "controls/offscreen_dc.h"
 
-COffscreenDC::COffscreenDC(HDC target, const RECT& rect, bool copyFirst)
+COffscreenDC::COffscreenDC(HDC target, const RECT& rect, Start start)
     : m_target(target), m_rect(rect) {
     if (!target || ::GetDeviceCaps(target, TECHNOLOGY) == DT_RASPRINTER) return;
 
@@ -23,10 +23,10 @@ COffscreenDC::COffscreenDC(HDC target, const RECT& rect, bool copyFirst)
 
     const int logicalWidth = rect.right - rect.left;
     const int logicalHeight = rect.bottom - rect.top;
-    if (copyFirst) {
+    if (start == Start::kCopy) {
         ::BitBlt(surface, rect.left, rect.top, logicalWidth, logicalHeight, target, rect.left,
                  rect.top, SRCCOPY);
-    } else {
+    } else if (start == Start::kBackground) {
         BrushHandle background(::CreateSolidBrush(::GetBkColor(target)));
         ::FillRect(surface, &rect, background.Get());
     }

@@ -1,7 +1,7 @@
 // COffscreenDC: a drawing surface the size of one rectangle of a target DC.
 // Draw into Get() with the target's logical coordinates; when the object goes
 // away the surface is copied onto the target in one step, so the screen never
-// shows a half-drawn control.
+// shows a half-drawn control or menu item.
 #pragma once
 
 #include <windows.h>
@@ -10,11 +10,16 @@
 
 class COffscreenDC {
 public:
-    // `rect` is in the target's logical units. With `copyFirst` the surface
-    // starts as a copy of what the target shows there; otherwise it is filled
-    // with the target's background colour. On a printer DC no surface is made
-    // and Get() is the target itself.
-    COffscreenDC(HDC target, const RECT& rect, bool copyFirst);
+    // What the surface holds before anything is drawn on it.
+    enum class Start {
+        kCopy,        // what the target shows there
+        kBackground,  // the target's background colour
+        kUnfilled,    // whatever a new bitmap holds: the caller paints every pixel
+    };
+
+    // `rect` is in the target's logical units. On a printer DC, or when no
+    // surface can be made, Get() is the target itself.
+    COffscreenDC(HDC target, const RECT& rect, Start start);
     ~COffscreenDC();
     COffscreenDC(const COffscreenDC&) = delete;
     COffscreenDC& operator=(const COffscreenDC&) = delete;

@@ -1,6 +1,6 @@
-// CProgress: the activity strip of the history cleaner. Eight cells from
-// bitmap 199; while cycling, a worker thread moves the highlight one cell on
-// every 150 ms and the control repaints itself.
+// CProgress: an activity strip of eight cells drawn from one bitmap; while
+// cycling, a worker thread moves the highlight one cell on every 150 ms and
+// the control repaints itself.
 #pragma once
 
 #include <windows.h>
@@ -17,9 +17,8 @@ public:
     ~CProgress() override;
 
     // Loads the cells' bitmap (`bitmapId` at 100 %, the display scale's own
-    // is taken) into a memory DC and sizes the control to it (190 x 20 at
-    // 100 %) without moving it. 1 on success; 0 leaves the control painting
-    // nothing.
+    // is taken) into a memory DC and sizes the control to the bitmap without
+    // moving it. 1 on success; 0 leaves the control painting nothing.
     int LoadCells(UINT bitmapId);
     // Starts the worker (suspended, then resumed once stored). Does nothing
     // when it already runs or the thread cannot be made.

@@ -1,10 +1,9 @@
-// CSkinFace: what the panel's painted faces (the skinned button and label)
-// share. Each can keep its caption in the object (no trip through the window
-// system per change), hold its repaints while its owner sets many faces up
-// at once, and draw itself onto its parent's paint, so that a parent
-// repainting many faces does so in one paint of its own instead of one per
-// face. Each kind says how it draws (DrawAtScratch) and when it repaints
-// (RepaintFace).
+// CSkinFace: what the painted faces (the skinned button and label) share.
+// Each can keep its caption in the object (no trip through the window system
+// per change), hold its repaints while its owner sets many faces up at once,
+// and draw itself onto its parent's paint, so that a parent repainting many
+// faces does so in one paint of its own instead of one per face. Each kind
+// says how it draws (DrawAtScratch) and when it repaints (RepaintFace).
 #pragma once
 
 #include <windows.h>
@@ -22,7 +21,8 @@ public:
     void HoldRepaints(bool hold) { m_repaintsHeld = hold; }
     // From now on the caption lives in this object alone: WM_SETTEXT and
     // WM_GETTEXT are answered here, without the window system's copy (a trip
-    // through it per change, and a month step renumbers 30 cells). Another
+    // through it per change, which adds up when an owner renames many faces
+    // at once). Another
     // process's GetWindowText, which reads that copy, sees the caption
     // PublishCaption last handed over. Until the next window is attached.
     void KeepCaptionHere();

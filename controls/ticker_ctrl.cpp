@@ -63,18 +63,6 @@ TickerKey KeyOf(UINT vk) {
     }
 }
 
-// A 32-bit top-down bitmap whose bits live in our memory, so it may be tall.
-HBITMAP CreateStripBitmap(HDC reference, int width, int height) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    return ::CreateDIBSection(reference, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-}
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CTickerCtrl, CWnd)
@@ -218,7 +206,9 @@ void CTickerCtrl::RebuildBuffer(HDC paintDc) {
     if (width <= 0 || height <= 0) return;
 
     if (rows * width * 4 <= kMaxStripBytes) {
-        if (reuse || strip_.Adopt(paintDc, CreateStripBitmap(paintDc, width, static_cast<int>(rows)))) {
+        // A DIB section: its bits live in our memory, so it may be tall.
+        void* bits = nullptr;
+        if (reuse || strip_.CreateDib(paintDc, width, static_cast<int>(rows), &bits)) {
             if (!reuse) {
                 stripWidth_ = width;
                 stripCapacity_ = static_cast<int>(rows);

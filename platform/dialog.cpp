@@ -79,7 +79,7 @@ INT_PTR CALLBACK CDialog::StaticDlgProc(HWND wnd, UINT msg, WPARAM, LPARAM lp) {
     try {
         focusDefault = self->OnInitDialog();
     } catch (const CException& e) {
-        e.ReportError();
+        ReportException(e);
     }
     // A template placed at (0, 0) is centred on its owner, as users expect.
     RECT after{};
@@ -151,12 +151,3 @@ bool CDialog::PreTranslateChain(MSG* msg) {
     return false;
 }
 
-int AppMessageBox(const char* text, UINT type, HWND owner) {
-    CWinApp* app = CWinApp::Current();
-    if (!owner && app && app->m_pMainWnd && app->m_pMainWnd->m_hWnd) {
-        HWND popup = ::GetLastActivePopup(app->m_pMainWnd->m_hWnd);
-        if (popup && ::IsWindowEnabled(popup)) owner = popup;
-    }
-    const char* caption = app ? app->AppName().c_str() : "Vellumo";
-    return ::MessageBoxA(owner, text, caption, type);
-}

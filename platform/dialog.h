@@ -49,6 +49,3 @@ private:
     INT_PTR m_result = -1;
 };
 
-// The application's message box: caption is the program's name, owner the
-// window the user is working in.
-int AppMessageBox(const char* text, UINT type = MB_OK, HWND owner = nullptr);

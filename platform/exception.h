@@ -1,10 +1,13 @@
 // Base of the exceptions a window handler may end with. The window procedure
-// catches them and shows their standard report; nothing else is caught.
+// catches them and shows their text in the application's message box;
+// nothing else is caught. The code that throws one shows nothing itself.
 #pragma once
+
+#include <string>
 
 class CException {
 public:
     virtual ~CException() = default;
-    // Shows the standard message box for this error.
-    virtual void ReportError() const = 0;
+    // The standard text of this error, for the user.
+    virtual std::string ErrorMessage() const = 0;
 };

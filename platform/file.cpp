@@ -1,7 +1,5 @@
 #include "platform/file.h"
 
-#include "platform/dialog.h"
-
 CFileException::Cause CFileException::OsErrorToCause(DWORD osError) {
     switch (osError) {
     case NO_ERROR:
@@ -80,10 +78,6 @@ std::string CFileException::ErrorMessage() const {
     const std::string name = m_strFileName.empty() ? std::string("an unnamed file") : m_strFileName;
     if (at != std::string::npos) message.replace(at, 2, name);
     return message;
-}
-
-void CFileException::ReportError() const {
-    AppMessageBox(ErrorMessage().c_str(), MB_OK | MB_ICONEXCLAMATION);
 }
 
 bool CFile::Open(const char* fileName, UINT openFlags, CFileException* error) {

@@ -1,5 +1,6 @@
 // CFile: a file handle with the open modes the program uses, and
-// CFileException, whose report is the standard message box naming the file.
+// CFileException, whose text is the standard one naming the file. Nothing
+// here shows it: the window that ran the failed step does.
 #pragma once
 
 #include <windows.h>
@@ -40,9 +41,7 @@ public:
 
     // The standard text of the cause with the file name in place of %1,
     // e.g. "Access to C:\x.txt was denied."
-    std::string ErrorMessage() const;
-    // Shows ErrorMessage() in the application's message box.
-    void ReportError() const override;
+    std::string ErrorMessage() const override;
 
     Cause m_cause;
     DWORD m_lOsError;

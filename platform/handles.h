@@ -117,10 +117,13 @@ private:
     HGDIOBJ old_;
 };
 
-// GetDC / ReleaseDC of one window (null: the screen).
+// GetDC / ReleaseDC of one window's client area (null: the screen); with
+// kWholeWindow, GetWindowDC: the whole window, frame included.
 class WindowDC {
 public:
-    explicit WindowDC(HWND wnd) : wnd_(wnd), dc_(::GetDC(wnd)) {}
+    enum Area { kClientArea, kWholeWindow };
+    explicit WindowDC(HWND wnd, Area area = kClientArea)
+        : wnd_(wnd), dc_(area == kWholeWindow ? ::GetWindowDC(wnd) : ::GetDC(wnd)) {}
     ~WindowDC() {
         if (dc_) ::ReleaseDC(wnd_, dc_);
     }
@@ -200,6 +203,27 @@ public:
         Reset();
         if (width <= 0 || height <= 0) return false;
         return Adopt(reference, ::CreateCompatibleBitmap(reference, width, height));
+    }
+    // A 32-bit top-down DIB section (0x00RRGGBB pixels, rows from the top)
+    // instead, whose pixels `*bits` then points at; false, with nothing kept
+    // and `*bits` null, when it could not be made.
+    bool CreateDib(HDC reference, int width, int height, void** bits) {
+        Reset();
+        *bits = nullptr;
+        if (width <= 0 || height <= 0) return false;
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = width;
+        info.bmiHeader.biHeight = -height;  // top-down
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        if (Adopt(reference, ::CreateDIBSection(reference, &info, DIB_RGB_COLORS, bits, nullptr, 0)) &&
+            *bits)
+            return true;
+        Reset();
+        *bits = nullptr;
+        return false;
     }
     // The same for a bitmap made elsewhere, which this now owns.
     bool Adopt(HDC reference, HBITMAP bitmap) {

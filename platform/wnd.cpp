@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "platform/exception.h"
+#include "platform/win_app.h"
 
 namespace {
 // Window -> object, kept in this process: a window property would cost a
@@ -222,7 +223,7 @@ LRESULT CWnd::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
     try {
         result = WindowProc(msg, wp, lp);
     } catch (const CException& e) {
-        e.ReportError();
+        ReportException(e);
     } catch (const std::exception& e) {
         ReportUnexpected(e.what());
     } catch (...) {
@@ -235,4 +236,18 @@ LRESULT CWnd::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
         m_current = saved;
     }
     return result;
+}
+
+int AppMessageBox(const char* text, UINT type, HWND owner) {
+    CWinApp* app = CWinApp::Current();
+    if (!owner && app && app->m_pMainWnd && app->m_pMainWnd->m_hWnd) {
+        HWND popup = ::GetLastActivePopup(app->m_pMainWnd->m_hWnd);
+        if (popup && ::IsWindowEnabled(popup)) owner = popup;
+    }
+    const char* caption = app ? app->AppName().c_str() : "Vellumo";
+    return ::MessageBoxA(owner, text, caption, type);
+}
+
+void ReportException(const CException& e) {
+    AppMessageBox(e.ErrorMessage().c_str(), MB_OK | MB_ICONEXCLAMATION);
 }

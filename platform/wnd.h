@@ -20,6 +20,7 @@
 
 #include "platform/wnd_hook.h"
 
+class CException;
 class CWnd;
 
 // A message entry's call: unpacks the parameters, runs the handler, answers.
@@ -359,3 +360,10 @@ MessageMapEntry OnCommandRange(UINT first, UINT last, void (T::*fn)(UINT), UINT 
 inline MessageMapEntry EndOfMessageMap() {
     return {MessageMapEntry::Kind::End, 0, 0, 0, 0, nullptr, nullptr, nullptr};
 }
+
+// The application's message box: caption is the program's name, owner the
+// window the user is working in.
+int AppMessageBox(const char* text, UINT type = MB_OK, HWND owner = nullptr);
+// How a handler's work that ended in a CException is reported: its text in
+// the application's message box.
+void ReportException(const CException& e);

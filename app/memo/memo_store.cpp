@@ -11,6 +11,7 @@
 #include "platform/directory_watch.h"
 #include "platform/file.h"
 #include "platform/handles.h"
+#include "platform/whole_file.h"
 #include "platform/win_app.h"
 
 namespace {
@@ -22,7 +23,6 @@ MemoStore g_memos;
 
 // A save that meets the reminder thread's read waits this long, in steps.
 constexpr int kReplaceAttempts = 6;
-constexpr DWORD kReplacePauseMs = 20;
 
 
 // A string longer than the platform's longest path stays empty rather than cut.
@@ -31,43 +31,12 @@ void CopyIntoBuffer(char (&buffer)[MemoStore::kPathBufferSize], const std::strin
     if (text.size() < sizeof buffer) std::memcpy(buffer, text.data(), text.size());
 }
 
-// Whether the target may be replaced now: it must not be held by anyone (the
-// exclusive sharing readers rely on) and must be writable, as a save that
-// rewrote it in place would need. NO_ERROR also when it does not exist yet.
-DWORD CheckTarget(const std::string& path) {
-    HANDLE probe = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (probe == INVALID_HANDLE_VALUE) {
-        const DWORD error = ::GetLastError();
-        return error == ERROR_FILE_NOT_FOUND ? NO_ERROR : error;
-    }
-    FileHandle owner(probe);
-    return NO_ERROR;
-}
-
-// A file another open holds at the moment.
-bool IsCollision(DWORD error) {
-    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
-}
-
 // Writes the new bytes to `temp`, flushed to the disk. Throws naming `path`;
 // a partly written `temp` is removed.
 void WriteWholeFile(const std::string& temp, const std::string& path, const char* bytes,
                     std::size_t length) {
     try {
-        CFile file;
-        CFileException error(CFileException::none, 0, temp);
-        if (!file.Open(temp.c_str(), CFile::modeCreate | CFile::modeWrite | CFile::shareExclusive,
-                       &error))
-            throw error;
-        constexpr std::size_t kChunk = 1u << 20;
-        for (std::size_t done = 0; done < length;) {
-            const std::size_t n = length - done < kChunk ? length - done : kChunk;
-            file.Write(bytes + done, static_cast<UINT>(n));
-            done += n;
-        }
-        file.Flush();
-        file.Close();
+        WriteFlushedFile(temp, bytes, length);
     } catch (const CFileException& e) {
         ::DeleteFileA(temp.c_str());  // the file is closed by now
         throw CFileException(e.m_cause, e.m_lOsError, path);
@@ -101,24 +70,16 @@ void MemoStore::InitMemoPaths() {
 
 namespace {
 
-// One read as ReadDayFile does it; the platform error when the file could
-// not be opened or read, NO_ERROR when it was.
-DWORD ReadOnce(const std::string& path, std::size_t limit, std::string& text) {
+// A read as ReadDayFile does it, tried `attempts` times while another open
+// holds the file; the platform error when the file could not be opened or
+// read, NO_ERROR when it was.
+DWORD ReadText(const std::string& path, std::size_t limit, int attempts, std::string& text) {
     text.clear();
     if (!FitsPathBuffer(path)) return ERROR_FILENAME_EXCED_RANGE;
-    CFile file;
-    CFileException error(CFileException::none, 0, path);
-    if (!file.Open(path.c_str(), CFile::modeRead | CFile::shareExclusive, &error))
-        return error.m_lOsError != NO_ERROR ? error.m_lOsError : ERROR_OPEN_FAILED;
-    std::vector<char> buffer(limit + 1, '\0');
-    UINT got = 0;
-    try {
-        got = file.Read(buffer.data(), static_cast<UINT>(limit));
-    } catch (const CFileException& e) {
-        return e.m_lOsError != NO_ERROR ? e.m_lOsError : ERROR_READ_FAULT;
-    }
-    text = TextOfRead(buffer.data(), got, limit);
-    return NO_ERROR;
+    std::string bytes;
+    const DWORD error = ReadFileStart(path, CFile::shareExclusive, limit, attempts, bytes);
+    if (error == NO_ERROR) text = TextOfRead(bytes.data(), bytes.size(), limit);
+    return error;
 }
 
 // The editor waits this long for a file held elsewhere, in steps.
@@ -127,17 +88,12 @@ constexpr int kEditReadAttempts = 50;
 }  // namespace
 
 bool MemoStore::ReadDayFile(const std::string& path, std::size_t limit, std::string& text) {
-    return ReadOnce(path, limit, text) == NO_ERROR;
+    return ReadText(path, limit, 1, text) == NO_ERROR;
 }
 
 unsigned long MemoStore::ReadDayFileForEdit(const std::string& path, std::size_t limit,
                                             std::string& text) {
-    DWORD error = NO_ERROR;
-    for (int attempt = 0; attempt < kEditReadAttempts; ++attempt) {
-        if (attempt > 0) ::Sleep(kReplacePauseMs);
-        error = ReadOnce(path, limit, text);
-        if (!IsCollision(error)) break;
-    }
+    const DWORD error = ReadText(path, limit, kEditReadAttempts, text);
     switch (error) {
         case ERROR_FILE_NOT_FOUND:
         case ERROR_PATH_NOT_FOUND:
@@ -160,23 +116,8 @@ void MemoStore::WriteDayFile(const std::string& path, const char* bytes, std::si
     const std::string temp = TempPath(path);
     WriteWholeFile(temp, path, bytes, length);
 
-    DWORD error = NO_ERROR;
-    for (int attempt = 0; attempt < kReplaceAttempts; ++attempt) {
-        if (attempt > 0) ::Sleep(kReplacePauseMs);
-        // Readers hold the file exclusively for one read; the replace waits
-        // for them rather than slip under them.
-        error = CheckTarget(path);
-        if (error == NO_ERROR) {
-            if (::MoveFileExA(temp.c_str(), path.c_str(),
-                              MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-                return;
-            error = ::GetLastError();
-            // A reader that came in after the check makes the replace fail
-            // as access denied; the next check tells which it was.
-            if (error == ERROR_ACCESS_DENIED) continue;
-        }
-        if (!IsCollision(error)) break;
-    }
+    const DWORD error = MoveWholeFile(temp, path, true, kReplaceAttempts);
+    if (error == NO_ERROR) return;
     ::DeleteFileA(temp.c_str());
     throw CFileException::FromOsError(error, path);
 }
@@ -192,10 +133,10 @@ bool MemoStore::DeleteDayFile(const std::string& path) {
     // A delete that meets the reminder thread's read waits for it like a save.
     DWORD error = NO_ERROR;
     for (int attempt = 0; attempt < kReplaceAttempts; ++attempt) {
-        if (attempt > 0) ::Sleep(kReplacePauseMs);
+        if (attempt > 0) ::Sleep(kWholeFilePauseMs);
         if (::DeleteFileA(path.c_str())) return true;
         error = ::GetLastError();
-        if (!IsCollision(error)) break;
+        if (!IsSharingCollision(error)) break;
     }
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
            error == ERROR_INVALID_NAME;

@@ -1,6 +1,5 @@
 #include "app/memo/remark_dlg.h"
 
-#include <cstring>
 #include <vector>
 
 #include "app/memo/memo_store.h"
@@ -25,11 +24,6 @@ constexpr int kTimeTextBuffer = 32;  // a field's text is read up to 31 characte
 
 // The OK and Cancel icons are 20 pixels square in the 100 % design.
 HICON LoadIconResource(UINT id) { return LoadScaledIcon(id, 20); }
-
-void CopyPath(char (&buffer)[kPathBufferSize], const std::string& path) {
-    std::memset(buffer, 0, sizeof buffer);
-    if (path.size() <= kMaxPathLength) std::memcpy(buffer, path.data(), path.size());
-}
 
 std::string DlgItemText(HWND dialog, int id, std::size_t limit) {
     std::vector<char> buffer(limit + 1, '\0');
@@ -84,8 +78,6 @@ BOOL CRemarkDlg::OnInitDialog() {
     m_date = Date{m_nYear, m_nMonth, m_nDay};
     m_remarkPath = Memos().MemoPath(m_date);
     m_noticePath = Memos().NoticePath(m_date);
-    CopyPath(m_szRemarkFile, m_remarkPath);
-    CopyPath(m_szNoticeFile, m_noticePath);
 
     m_readOnly = false;
     if (const unsigned long error = LoadMemo())

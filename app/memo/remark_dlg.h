@@ -35,8 +35,6 @@ public:
     int m_nYear = 0;
     int m_nMonth = 0;
     int m_nDay = 0;
-    char m_szRemarkFile[kPathBufferSize] = {};
-    char m_szNoticeFile[kPathBufferSize] = {};
 
     DECLARE_MESSAGE_MAP()
 
@@ -66,8 +64,8 @@ private:
 
     // The date the editor opened on; reads and saves go to its files.
     Date m_date;
-    // The two file paths in full. They normally equal the arrays above; a
-    // path too long for its array is kept here, so the failed save names it.
+    // The two file paths in full, however long: a failed save names the
+    // path whole.
     std::string m_remarkPath;
     std::string m_noticePath;
     // A stored file could not be read in this run: what the fields show is

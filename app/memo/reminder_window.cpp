@@ -6,8 +6,6 @@
 
 #include "res/resource.h"
 
-const char kReminderCaption[] = "Vellumo reminds you.";
-
 namespace {
 
 struct SnoozeChoice {

@@ -17,9 +17,6 @@
 
 #include "core/memo/reminder_schedule.h"
 
-// Caption of the reminder window (shared with the start-up announcement).
-extern const char kReminderCaption[];
-
 class ReminderWindow {
 public:
     // Called with the keys shown when the user answers: snoozeMinutes 0 for

@@ -1,6 +1,6 @@
 #include "app/memo/repeat_occurrences.h"
 
-#include "core/calendar/month_model.h"
+#include "core/calendar/month_length.h"
 
 void RepeatOccurrences::Update() {
     bool reread = !m_loaded || Memos().RepeatChanges() != m_changes;

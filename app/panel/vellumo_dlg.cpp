@@ -36,15 +36,6 @@ constexpr UINT kHideAfterFirstShow = 2;
 constexpr unsigned kCopiesWaitMs = 2000;
 
 const char* const kWeekdayLetters[7] = {"S", "M", "T", "W", "T", "F", "S"};
-
-struct ArrowSetup {
-    int id;
-    int icon;
-    const char* tip;
-};
-
-
-
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CVellumoDlg, CDialog)
@@ -183,15 +174,16 @@ void CVellumoDlg::SetUpButtons() {
     }
     m_exitButton.SetTipText("Exit");
     m_minimizeButton.SetTipText("Minimize");
-    const ArrowSetup arrows[] = {
-        {IDC_PREV_MONTH, IDI_PREV_MONTH, "Turn to Previous Month"},
-        {IDC_NEXT_MONTH, IDI_NEXT_MONTH, "Turn to Next Month"},
-        {IDC_PREV_YEAR, IDI_PREV_YEAR, "Turn to Previous Year"},
-        {IDC_NEXT_YEAR, IDI_NEXT_YEAR, "Turn to Next Year"},
+    const struct {
+        CSkinButton* button;
+        const char* tip;
+    } arrows[] = {
+        {&m_prevMonthButton, "Turn to Previous Month"},
+        {&m_nextMonthButton, "Turn to Next Month"},
+        {&m_prevYear, "Turn to Previous Year"},
+        {&m_nextYear, "Turn to Next Year"},
     };
-    CSkinButton* arrowButtons[] = {&m_prevMonthButton, &m_nextMonthButton, &m_prevYear,
-                                   &m_nextYear};
-    for (int i = 0; i < 4; ++i) arrowButtons[i]->SetTipText(arrows[i].tip);
+    for (const auto& arrow : arrows) arrow.button->SetTipText(arrow.tip);
 }
 
 void CVellumoDlg::SetUpTicker() {
@@ -366,7 +358,7 @@ void CVellumoDlg::RefreshDigest(int days, bool announce, bool gridJustRead) {
         const std::string lines = AnnouncementText(
             entries, [this](const std::string& text) { return MessageBoxFits(m_hWnd, text); },
             &IsAnsiLeadByte);
-        ::MessageBoxA(m_hWnd, lines.c_str(), "Vellumo reminds you.", MB_OK | MB_ICONINFORMATION);
+        ::MessageBoxA(m_hWnd, lines.c_str(), kReminderCaption, MB_OK | MB_ICONINFORMATION);
     }
     if (digest.empty()) {
         SetNoMemoText();

@@ -224,5 +224,7 @@ private:
     DWORD m_lastRelayoutTick = 0;
     bool m_focusMarks = false;  // a key has been used on the panel
     int m_keyDay = 0;          // the day the keyboard was last on, in any month
-    HWND m_keyTip = nullptr;   // the focused day's memo over the ticker; the panel's
+    // The focused day's memo, shown over the ticker: a tooltip window the
+    // panel owns, so it goes when the panel does.
+    HWND m_keyTip = nullptr;
 };

@@ -1,17 +1,16 @@
 #include "companions/sandrel/sandrel_files.h"
 
+#include "platform/file.h"
 #include "platform/handles.h"
+#include "platform/whole_file.h"
 
 namespace sandrel {
 
 namespace {
 
 // Vellumo's reads and saves hold a memo for a moment; a step that meets one
-// tries again this often, this far apart (as Vellumo's own saves do).
+// tries again this often, kWholeFilePauseMs apart.
 constexpr int kAttempts = 10;
-constexpr DWORD kPauseMs = 20;
-
-bool IsCollision(DWORD error) { return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION; }
 
 }  // namespace
 
@@ -49,10 +48,10 @@ bool ReadWhole(const std::string& path, std::string* bytes, std::size_t limit) {
     bytes->clear();
     FileHandle file;
     for (int attempt = 0; attempt < kAttempts && !file; ++attempt) {
-        if (attempt > 0) ::Sleep(kPauseMs);
+        if (attempt > 0) ::Sleep(kWholeFilePauseMs);
         file.Reset(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file && !IsCollision(::GetLastError())) return false;
+        if (!file && !IsSharingCollision(::GetLastError())) return false;
     }
     if (!file) return false;
     char chunk[16384];
@@ -66,30 +65,10 @@ bool ReadWhole(const std::string& path, std::string* bytes, std::size_t limit) {
 }
 
 DayRead ReadDayFile(const std::string& path, std::size_t limit, std::string* bytes) {
-    bytes->clear();
-    FileHandle file;
-    for (int attempt = 0; attempt < 5 * kAttempts && !file; ++attempt) {
-        if (attempt > 0) ::Sleep(kPauseMs);
-        file.Reset(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (file) break;
-        const DWORD error = ::GetLastError();
-        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return DayRead::kMissing;
-        if (!IsCollision(error)) return DayRead::kNotReadable;
-    }
-    if (!file) return DayRead::kNotReadable;
-    std::string buffer(limit + 1, '\0');
-    std::size_t got = 0;
-    while (got < buffer.size()) {
-        DWORD n = 0;
-        if (!::ReadFile(file.Get(), &buffer[got], static_cast<DWORD>(buffer.size() - got), &n, nullptr))
-            return DayRead::kNotReadable;
-        if (n == 0) break;
-        got += n;
-    }
-    buffer.resize(got);
-    *bytes = std::move(buffer);
-    return DayRead::kRead;
+    const DWORD error = ReadFileStart(path, CFile::shareDenyWrite, limit + 1, 5 * kAttempts, *bytes);
+    if (error == NO_ERROR) return DayRead::kRead;
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return DayRead::kMissing;
+    return DayRead::kNotReadable;
 }
 
 bool ReadState(const std::string& path, FileState* state) {
@@ -107,32 +86,16 @@ bool ReadState(const std::string& path, FileState* state) {
 }
 
 bool WriteFlushed(const std::string& path, const std::string& bytes) {
-    FileHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                  nullptr));
-    if (!file) return false;
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const std::size_t left = bytes.size() - done;
-        const DWORD chunk = static_cast<DWORD>(left < (1u << 20) ? left : (1u << 20));
-        DWORD written = 0;
-        if (!::WriteFile(file.Get(), bytes.data() + done, chunk, &written, nullptr) || written == 0) return false;
-        done += written;
+    try {
+        WriteFlushedFile(path, bytes.data(), bytes.size());
+        return true;
+    } catch (const CFileException&) {
+        return false;
     }
-    return ::FlushFileBuffers(file.Get()) != FALSE;
 }
 
 DWORD MoveWhole(const std::string& temp, const std::string& target, bool replace) {
-    const DWORD flags = MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0);
-    DWORD error = NO_ERROR;
-    for (int attempt = 0; attempt < kAttempts; ++attempt) {
-        if (attempt > 0) ::Sleep(kPauseMs);
-        if (::MoveFileExA(temp.c_str(), target.c_str(), flags)) return NO_ERROR;
-        // A reader holding the target turns the replace away as access
-        // denied; a target that cannot be replaced at all stays so.
-        error = ::GetLastError();
-        if (!IsCollision(error) && error != ERROR_ACCESS_DENIED) break;
-    }
-    return error != NO_ERROR ? error : ERROR_GEN_FAILURE;
+    return MoveWholeFile(temp, target, replace, kAttempts);
 }
 
 bool PlaceWhole(const std::string& target, const std::string& temp, const std::string& bytes, bool replace) {

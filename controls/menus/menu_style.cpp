@@ -3,6 +3,7 @@
 #include <string>
 
 #include "controls/menus/menu_env.h"
+#include "controls/offscreen_dc.h"
 
 namespace {
 
@@ -78,17 +79,6 @@ bool KeyboardCuesHidden(UINT state) {
 }
 
 }  // namespace
-
-CMenuMemDC::CMenuMemDC(HDC target, const RECT& rect) : m_target(target), m_rect(rect) {
-    if (!m_surface.Create(target, rect.right - rect.left, rect.bottom - rect.top)) return;
-    ::SetWindowOrgEx(m_surface.Get(), rect.left, rect.top, nullptr);
-}
-
-CMenuMemDC::~CMenuMemDC() {
-    if (!m_surface.Valid()) return;
-    ::BitBlt(m_target, m_rect.left, m_rect.top, m_rect.right - m_rect.left,
-             m_rect.bottom - m_rect.top, m_surface.Get(), m_rect.left, m_rect.top, SRCCOPY);
-}
 
 MenuSystemColours CurrentMenuSystemColours() {
     MenuSystemColours sys;
@@ -168,7 +158,8 @@ void CMenuStyle::DrawItemText(HDC dc, const RECT& textRect, const CThemedMenuIte
 
 void CMenuStyle::DrawItem(const DRAWITEMSTRUCT* dis, const CThemedMenuItemData& item,
                           const MenuItemPlace& place) const {
-    CMenuMemDC mem(dis->hDC, dis->rcItem);
+    // Built off-screen and copied in one go, so the item does not flicker.
+    COffscreenDC mem(dis->hDC, dis->rcItem, COffscreenDC::Start::kUnfilled);
     HDC dc = mem.Get();
     const RECT& r = dis->rcItem;
     const bool selected = (dis->itemState & ODS_SELECTED) && !item.IsSeparator();
@@ -228,7 +219,7 @@ CMenuStyleFlat::FrameColours CMenuStyle2003::GetFrameColours() const {
 void CMenuStyle2003::DrawItem(const DRAWITEMSTRUCT* dis, const CThemedMenuItemData& item,
                               const MenuItemPlace& place) const {
     const RECT& r = dis->rcItem;
-    CMenuMemDC mem(dis->hDC, r);
+    COffscreenDC mem(dis->hDC, r, COffscreenDC::Start::kUnfilled);
     HDC dc = mem.Get();
     const Theme2003Colours colours = Colours();
     const bool rightToLeft = (item.flags & MFT_RIGHTORDER) != 0;

@@ -9,24 +9,6 @@
 #include "core/menus/menu_theme_rules.h"
 #include "platform/handles.h"
 
-// Draws one item off-screen over `rect` of `target`, then copies it there
-// in one go, so the item does not flicker while it is built up.
-class CMenuMemDC {
-public:
-    CMenuMemDC(HDC target, const RECT& rect);
-    ~CMenuMemDC();
-    CMenuMemDC(const CMenuMemDC&) = delete;
-    CMenuMemDC& operator=(const CMenuMemDC&) = delete;
-    // Draw with the target's coordinates; falls back to the target itself
-    // when no surface could be made.
-    HDC Get() const { return m_surface.Valid() ? m_surface.Get() : m_target; }
-
-private:
-    HDC m_target;
-    RECT m_rect;
-    BitmapDC m_surface;
-};
-
 class CMenuStyle {
 public:
     CMenuStyle(int number, bool border) : m_number(number), m_border(border) {}

@@ -24,8 +24,7 @@ struct MenuWindowRecord : CWndHook {
     bool shadow = false;   // the system draws none: this library paints one
     bool enlarged = false;
     // What lay behind the window when it was shown, shadow already applied.
-    BitmapHandle behindBitmap;
-    std::unique_ptr<MemoryDC> behind;  // goes first, giving the bitmap back
+    std::unique_ptr<BitmapDC> behind;
     int width = 0;
     int height = 0;
 };
@@ -83,25 +82,13 @@ void DarkenShadowStrips(std::uint32_t* pixels, int width, int height) {
 
 void CaptureBehind(MenuWindowRecord& record, int x, int y, int width, int height) {
     if (width <= kShadow || height <= kShadow) return;
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;  // top-down
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
     WindowDC screen(nullptr);
-    BitmapHandle bitmap(::CreateDIBSection(screen.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (!bitmap || !bits) return;
-    auto behind = std::make_unique<MemoryDC>(screen.Get());
-    if (!behind->Valid()) return;
-    behind->SelectBitmap(bitmap.Get());
+    auto behind = std::make_unique<BitmapDC>();
+    if (!behind->CreateDib(screen.Get(), width, height, &bits)) return;
     ::BitBlt(behind->Get(), 0, 0, width, height, screen.Get(), x, y, SRCCOPY);
     ::GdiFlush();
     DarkenShadowStrips(static_cast<std::uint32_t*>(bits), width, height);
-    record.behind.reset();  // lets go of the old bitmap before it is freed
-    record.behindBitmap = std::move(bitmap);
     record.behind = std::move(behind);
     record.width = width;
     record.height = height;
@@ -110,13 +97,14 @@ void CaptureBehind(MenuWindowRecord& record, int x, int y, int width, int height
 void PaintFrame(HWND wnd, MenuWindowRecord& record) {
     const CMenuStyle& style = ActiveMenuStyle();
     if (!PaintsFrame(style)) return;
-    HDC dc = ::GetWindowDC(wnd);
+    WindowDC window(wnd, WindowDC::kWholeWindow);
+    HDC dc = window.Get();
     if (!dc) return;
     style.DrawWindowFrame(wnd, dc, record.shadow);
-    RECT window{};
-    ::GetWindowRect(wnd, &window);
-    const int width = window.right - window.left;
-    const int height = window.bottom - window.top;
+    RECT place{};
+    ::GetWindowRect(wnd, &place);
+    const int width = place.right - place.left;
+    const int height = place.bottom - place.top;
     if (record.shadow && record.behind && record.width == width &&
         record.height == height) {
         ::BitBlt(dc, width - kShadow, 0, kShadow, height, record.behind->Get(), width - kShadow, 0,
@@ -124,7 +112,6 @@ void PaintFrame(HWND wnd, MenuWindowRecord& record) {
         ::BitBlt(dc, 0, height - kShadow, width, kShadow, record.behind->Get(), 0,
                  height - kShadow, SRCCOPY);
     }
-    ::ReleaseDC(wnd, dc);
 }
 
 LRESULT MenuWindowRecord::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {

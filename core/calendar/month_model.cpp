@@ -2,17 +2,6 @@
 
 #include <climits>
 
-bool IsLeapYear(int year) {
-    return year % 400 == 0 || (year % 4 == 0 && year % 100 != 0);
-}
-
-int DaysInMonth(int year, int month) {
-    if (month < 1 || month > 12) return 0;
-    if (month == 2) return IsLeapYear(year) ? 29 : 28;
-    if (month <= 7) return month % 2 == 1 ? 31 : 30;
-    return month % 2 == 0 ? 31 : 30;
-}
-
 int FirstWeekday(int year, int month) {
     // Days of the year before the month, plus the weekday of 1 January; the
     // divisions truncate toward zero. In 64 bits so that no year overflows.

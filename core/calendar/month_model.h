@@ -1,11 +1,14 @@
-// The calendar arithmetic behind the panel's month grid: leap years, month
-// lengths, the weekday of the first day, the mapping between day numbers and
-// the 37 day cells (ids 1000..1036, seven per row, Sunday first), and the
-// month and year steps of the arrow buttons. No platform headers.
+// The calendar arithmetic behind the panel's month grid: the weekday of the
+// first day, the mapping between day numbers and the 37 day cells (ids
+// 1000..1036, seven per row, Sunday first), and the month and year steps of
+// the arrow buttons. Month lengths: core/calendar/month_length.h. No
+// platform headers.
 #pragma once
 
 #include <array>
 #include <string>
+
+#include "core/calendar/month_length.h"
 
 constexpr int kFirstDayCellId = 1000;
 constexpr int kDayCellCount = 37;
@@ -20,12 +23,6 @@ struct CalendarMonth {
     int todayDay = 1;     // today's day of the month, set once at start; steps never change it
     int firstCellId = kFirstDayCellId;  // cell showing day 1; set by LayOutMonth
 };
-
-// Gregorian rule for every integer year (year 0 is a leap year).
-bool IsLeapYear(int year);
-
-// 28..31; 0 for a month outside 1..12.
-int DaysInMonth(int year, int month);
 
 // Weekday of day 1 of the month, 0 = Sunday .. 6 = Saturday, for any year.
 // Years 1..3500 give the proleptic Gregorian weekday; month outside 1..12 is

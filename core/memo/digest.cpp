@@ -2,7 +2,7 @@
 
 #include <climits>
 
-#include "core/calendar/month_model.h"
+#include "core/calendar/month_length.h"
 
 namespace {
 

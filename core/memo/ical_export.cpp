@@ -4,10 +4,9 @@
 
 #include "core/memo/ical_repeat.h"
 #include "core/memo/ical_time.h"
+#include "core/memo/reminder_schedule.h"
 
 namespace {
-
-constexpr char kAlarmFallback[] = "Vellumo reminds you.";
 
 void Add(std::string& out, const std::string& line) { out += FoldContentLine(line); }
 
@@ -37,7 +36,7 @@ void AddText(std::string& out, const std::string& summary, const std::string& te
     Add(out, "ACTION:DISPLAY");
     // A display alarm needs words to show.
     const bool blank = summary.find_first_not_of(" \t") == std::string::npos;
-    Add(out, "DESCRIPTION:" + EscapeText(blank ? kAlarmFallback : summary));
+    Add(out, "DESCRIPTION:" + EscapeText(blank ? kReminderCaption : summary));
     Add(out, "TRIGGER:" + trigger);
     Add(out, "END:VALARM");
 }
@@ -62,31 +61,6 @@ std::string SummaryLine(const std::string& text) {
 
 std::string EventUid(const Date& date) {
     return "vellumo-" + DateText(date.year, date.month, date.day) + "@vellumo";
-}
-
-std::optional<Date> DateOfDayFileName(const std::string& fileName) {
-    const std::size_t underscore = fileName.rfind('_');
-    if (underscore == std::string::npos || fileName.size() < underscore + 5 ||
-        fileName.compare(fileName.size() - 4, 4, ".txt") != 0)
-        return std::nullopt;
-    const std::string text = fileName.substr(underscore + 1, fileName.size() - underscore - 5);
-    int parts[3] = {0, 0, 0};
-    std::size_t pos = 0;
-    for (int i = 0; i < 3; ++i) {
-        if (i > 0 && (pos >= text.size() || text[pos++] != '-')) return std::nullopt;
-        const bool negative = i == 0 && pos < text.size() && text[pos] == '-';
-        if (negative) ++pos;
-        const std::size_t digits = pos;
-        std::int64_t value = 0;
-        while (pos < text.size() && text[pos] >= '0' && text[pos] <= '9' && pos - digits < 11)
-            value = value * 10 + (text[pos++] - '0');
-        if (pos == digits || value > 2147483647) return std::nullopt;
-        parts[i] = static_cast<int>(negative ? -value : value);
-    }
-    const Date date{parts[0], parts[1], parts[2]};
-    // Only the exact text the store writes names a date: no leading zeros.
-    if (DateText(date.year, date.month, date.day) != text || !IsRealDate(date)) return std::nullopt;
-    return date;
 }
 
 IcsExport ExportIcs(const std::vector<MemoForExport>& memos, const AnsiCodePage& codePage,

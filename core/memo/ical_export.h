@@ -69,11 +69,6 @@ IcsExport ExportIcs(const std::vector<MemoForExport>& memos, const AnsiCodePage&
 // "vellumo-2026-12-9@vellumo".
 std::string EventUid(const Date& date);
 
-// The date of a memo or notice file name as the store writes it
-// ("Remark_2026-12-9.txt", "Notice_2008-1-5.txt"); std::nullopt for any other
-// name, also for one with leading zeros, which no date text has.
-std::optional<Date> DateOfDayFileName(const std::string& fileName);
-
 // A short account for the user: "12 memos exported." and a line for each
 // count above other than zero.
 std::string DescribeExport(const ExportReport& report);

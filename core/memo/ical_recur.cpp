@@ -2,7 +2,7 @@
 
 #include <map>
 
-#include "core/calendar/month_model.h"
+#include "core/calendar/month_length.h"
 
 #include "core/memo/ical_text.h"
 

@@ -1,6 +1,6 @@
 #include "core/memo/ical_time.h"
 
-#include "core/calendar/month_model.h"
+#include "core/calendar/month_length.h"
 
 namespace {
 
@@ -24,14 +24,6 @@ void AppendNumber(std::string& out, int value, int width) {
 }
 
 }  // namespace
-
-bool IsRealDate(const Date& date) {
-    return date.day >= 1 && date.day <= DaysInMonth(date.year, date.month);
-}
-
-Date AddDays(const Date& date, std::int64_t days) {
-    return DateOfDayNumber(DayNumber(date) + days);
-}
 
 int Weekday(const Date& date) {
     return static_cast<int>(((DayNumber(date) + 4) % 7 + 7) % 7);  // 1970-01-01: Thursday

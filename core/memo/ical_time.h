@@ -6,11 +6,12 @@
 #include <string>
 
 #include "core/base/basic_types.h"
+#include "core/calendar/day_move.h"
 #include "core/calendar/day_number.h"
+#include "core/calendar/month_length.h"
 
-bool IsRealDate(const Date& date);
-// DayNumber and DateOfDayNumber: core/calendar/day_number.h.
-Date AddDays(const Date& date, std::int64_t days);
+// IsRealDate: core/calendar/month_length.h; DayNumber and DateOfDayNumber:
+// core/calendar/day_number.h; AddDays: core/calendar/day_move.h.
 // 0 = Sunday .. 6 = Saturday.
 int Weekday(const Date& date);
 

@@ -1,6 +1,6 @@
 #include "core/memo/ical_zone.h"
 
-#include "core/calendar/month_model.h"
+#include "core/calendar/month_length.h"
 #include "core/memo/ical_recur.h"
 
 namespace {

@@ -2,9 +2,9 @@
 // text, the program directory, the four memo path strings, the file path of a
 // date, the memo record and its bracketed head, and the notice time.
 //
-// A file is opened only by a path that fits the program's 256-byte path
-// buffers (kMaxPathLength characters and a terminating zero). A path that does
-// not fit is never cut short, since a cut path names some other file: it is
+// A file is opened only by a path of at most kMaxPathLength characters (a
+// 256-byte path with its terminating zero). A path that does not fit is never
+// cut short, since a cut path names some other file: it is
 // built whole, FitsPathBuffer refuses it, and callers treat the file as not
 // opened and a write to it as failed (the report naming the whole path).
 #pragma once
@@ -14,8 +14,7 @@
 #include <optional>
 #include <string>
 
-constexpr std::size_t kPathBufferSize = 256;
-constexpr std::size_t kMaxPathLength = kPathBufferSize - 1;
+constexpr std::size_t kMaxPathLength = 255;
 constexpr std::size_t kMemoReadLimit = 4096;     // bytes read from a memo file
 constexpr std::size_t kNoticeReadLimit = 16;     // bytes read from a notice file
 constexpr std::size_t kMemoContentLimit = 4095;  // bytes of content the editor takes
@@ -65,8 +64,8 @@ std::string MakeDayFilePath(const std::string& prefix, int year, int month, int 
 // Empty for an empty prefix.
 std::string MonthFilePattern(const std::string& prefix, int year, int month);
 
-// Whether a file path fits the path buffers (1..kMaxPathLength characters);
-// the memo store opens no other.
+// Whether a file path is one the memo store opens (1..kMaxPathLength
+// characters); it opens no other.
 bool FitsPathBuffer(const std::string& path);
 
 // The text of a read: the bytes up to the first zero byte, at most `limit`

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "core/calendar/month_length.h"
+
 namespace {
 // The byte count of the character starting at `i`: 2 for a lead byte with a
 // byte after it, else 1.
@@ -93,12 +95,6 @@ bool ParseNumber(const std::string& text, std::size_t& at, int& value, std::size
         value = value * 10 + (text[at++] - '0');
     return at > start && (at >= text.size() || text[at] < '0' || text[at] > '9');
 }
-
-int DaysIn(int year, int month) {
-    static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    return month == 2 && leap ? 29 : kDays[month - 1];
-}
 }  // namespace
 
 std::vector<std::string> QueryWords(const std::string& query, LeadBytePredicate isLeadByte) {
@@ -160,8 +156,7 @@ std::optional<Date> DateOfDayFileName(const std::string& name, const std::string
     // would be some other file than the one the editor opens.
     const std::string canonical = stem + DateText(date.year, date.month, date.day) + ".txt";
     if (name.size() != canonical.size() || !startsWith(0, canonical)) return std::nullopt;
-    if (date.month < 1 || date.month > 12 || date.day < 1 || date.day > DaysIn(date.year, date.month))
-        return std::nullopt;
+    if (!IsRealDate(date)) return std::nullopt;
     return date;
 }
 

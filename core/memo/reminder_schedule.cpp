@@ -14,7 +14,7 @@ constexpr WallMinute kLastMinute = DayNumber(INT_MAX, 12, 31) * kMinutesPerDay +
 WallMinute Clamp(WallMinute m) { return std::min(std::max(m, kFirstMinute), kLastMinute); }
 
 bool IsValidKey(const ReminderKey& k) {
-    return IsCalendarDate(k.date) && k.hour >= 0 && k.hour <= 23 && k.minute >= 0 &&
+    return IsRealDate(k.date) && k.hour >= 0 && k.hour <= 23 && k.minute >= 0 &&
            k.minute <= 59;
 }
 
@@ -220,13 +220,6 @@ LocalDateTime LocalDateTimeOf(WallMinute minute) {
     const std::int64_t day = FloorDiv(m, kMinutesPerDay);
     const int ofDay = static_cast<int>(m - day * kMinutesPerDay);
     return LocalDateTime{DateOfDayNumber(day), TimeOfDay{ofDay / 60, ofDay % 60, 0}};
-}
-
-bool IsCalendarDate(const Date& d) {
-    if (d.month < 1 || d.month > 12 || d.day < 1) return false;
-    static const int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    const bool leap = d.year % 4 == 0 && (d.year % 100 != 0 || d.year % 400 == 0);
-    return d.day <= kDays[d.month - 1] + (d.month == 2 && leap ? 1 : 0);
 }
 
 WallMinute DueMinuteOf(const ReminderKey& key) {

@@ -49,7 +49,12 @@
 #include <vector>
 
 #include "core/base/basic_types.h"
+#include "core/calendar/month_length.h"
 #include "core/memo/memo_format.h"
+
+// The reminder's caption: the reminder window's and the start-up
+// announcement's, and the alarm text of an exported memo that has none.
+constexpr char kReminderCaption[] = "Vellumo reminds you.";
 
 // Minutes since 1970-1-1 0:00 of the proleptic Gregorian calendar, local time.
 using WallMinute = std::int64_t;
@@ -71,16 +76,13 @@ constexpr std::size_t kMaxReminderStateText = 64 * 1024;
 
 // Any date of the calendar in the years of int, hour 0..23, minute 0..59.
 // Other fields give some minute without undefined behaviour; callers check
-// dates from outside (IsCalendarDate).
+// dates from outside (IsRealDate, core/calendar/month_length.h).
 WallMinute WallMinuteOf(const Date& date, int hour, int minute);
 // Seconds are ignored.
 WallMinute WallMinuteOf(const LocalDateTime& at);
 // The date and time of a minute (seconds 0). Minutes outside the years of int
 // are taken as the first or last minute that is inside.
 LocalDateTime LocalDateTimeOf(WallMinute minute);
-
-// True for a date the calendar has: month 1..12, day 1..length of the month.
-bool IsCalendarDate(const Date& date);
 
 struct ReminderKey {
     Date date;

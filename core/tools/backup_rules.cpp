@@ -5,18 +5,12 @@
 #include <cstring>
 #include <tuple>
 
+#include "core/calendar/month_length.h"
 #include "core/memo/memo_format.h"
 
 namespace sandrel {
 
 namespace {
-
-bool IsLeap(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
-
-int DaysIn(int y, int m) {
-    static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return m == 2 && IsLeap(y) ? 29 : days[m - 1];
-}
 
 // Reads 1..4 digits without a leading zero at `pos`; advances `pos`.
 bool ReadNumber(const std::string& s, std::size_t& pos, int* value) {
@@ -88,8 +82,7 @@ bool ReadDay(const std::string& name, std::size_t& pos, Day* day) {
     if (!ReadNumber(name, pos, &d.year) || pos >= name.size() || name[pos++] != '-') return false;
     if (!ReadNumber(name, pos, &d.month) || pos >= name.size() || name[pos++] != '-') return false;
     if (!ReadNumber(name, pos, &d.day)) return false;
-    if (d.year < 1601 || d.month < 1 || d.month > 12 || d.day < 1 || d.day > DaysIn(d.year, d.month))
-        return false;
+    if (d.year < 1601 || !IsRealDate(Date{d.year, d.month, d.day})) return false;
     *day = d;
     return true;
 }

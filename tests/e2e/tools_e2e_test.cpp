@@ -15,7 +15,6 @@
 #include "tests/support/moved_clock.h"
 #include "tests/support/registry.h"
 #include "tests/support/test_files.h"
-#include "tests/support/test_handles.h"
 #include "tests/support/windows_and_processes.h"
 
 namespace {

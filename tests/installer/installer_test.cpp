@@ -16,7 +16,6 @@
 #include "tests/support/registry.h"
 #include "tests/support/task_scheduler.h"
 #include "tests/support/test_files.h"
-#include "tests/support/test_handles.h"
 #include "tests/support/windows_and_processes.h"
 
 namespace {

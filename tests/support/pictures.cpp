@@ -27,21 +27,11 @@ int Pixels::Differing(const Pixels& other) const {
 Pixels ReadPixels(HDC source, int x, int y, int width, int height) {
     Pixels out;
     if (width <= 0 || height <= 0) return out;
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;  // top-down
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
     void* bits = nullptr;
-    BitmapHandle dib(::CreateDIBSection(source, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (!dib) return out;
-    {
-        MemoryDC copy(source);
-        copy.SelectBitmap(dib.Get());
-        ::BitBlt(copy.Get(), 0, 0, width, height, source, x, y, SRCCOPY);
-        ::GdiFlush();
-    }
+    BitmapDC copy;
+    if (!copy.CreateDib(source, width, height, &bits)) return out;
+    ::BitBlt(copy.Get(), 0, 0, width, height, source, x, y, SRCCOPY);
+    ::GdiFlush();
     out.width = width;
     out.height = height;
     out.pixels.reserve(static_cast<size_t>(width) * height);

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "tests/support/test_handles.h"
+#include "platform/handles.h"
 
 std::string ParentDir(const std::string& path) {
     const auto slash = path.find_last_of('\\');

@@ -160,12 +160,6 @@ TEST(IcalImport, ExportWritesTheEventsOtherCalendarsExpect) {
     EXPECT_EQ(1, file.report.skippedEmpty);
     EXPECT_EQ(1, file.report.skippedDate);
     EXPECT_EQ(1, file.report.remindTimesLeftOut);
-    EXPECT_EQ(Date({2026, 12, 9}), DateOfDayFileName("Remark_2026-12-9.txt"));
-    EXPECT_EQ(Date({-1, 1, 1}), DateOfDayFileName("Notice_-1-1-1.txt"));
-    for (const char* name : {"Remark_2026-01-09.txt", "Remark_2026-2-30.txt", "Remark_2026-1-9.TXT",
-                             "Remark_2026-1-9", "Remark_99999999999-1-1.txt", "Remark_2026-1-.txt",
-                             "Remark_2026--1-1.txt", "2026-1-9.txt"})
-        EXPECT_FALSE(DateOfDayFileName(name).has_value()) << name;
 }
 
 TEST(IcalImport, ExistingMemosAreKeptAndExtendedOnce) {

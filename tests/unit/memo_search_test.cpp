@@ -42,9 +42,13 @@ TEST(MemoSearch, DoubleByteCharactersMatchWholeNeverFromATrailByte) {
 TEST(MemoSearch, OnlyTheStoresOwnFileNamesGiveADate) {
     EXPECT_EQ(DateOfDayFileName("Remark_2008-1-5.txt", "Remark_"), (Date{2008, 1, 5}));
     EXPECT_EQ(DateOfDayFileName("REMARK_2024-2-29.TXT", "Remark_"), (Date{2024, 2, 29}));
+    EXPECT_EQ(DateOfDayFileName("Remark_2026-12-9.txt", "Remark_"), (Date{2026, 12, 9}));
     for (const char* other : {"Remark_2008-01-05.txt", "Remark_2023-2-29.txt", "Remark_2008-13-1.txt",
                               "Remark_2008-1-5.txt.bak", "Notice_2008-1-5.txt", "Remark_2008-1.txt",
-                              "Remark_-2008-1-5.txt", "Remark_2008-1-0.txt", "Remark_.txt"})
+                              "Remark_-2008-1-5.txt", "Remark_2008-1-0.txt", "Remark_.txt",
+                              "Remark_2026-01-09.txt", "Remark_2026-2-30.txt", "Remark_2026-1-9",
+                              "Remark_99999999999-1-1.txt", "Remark_2026-1-.txt", "Remark_2026--1-1.txt",
+                              "2026-1-9.txt"})
         EXPECT_EQ(DateOfDayFileName(other, "Remark_"), std::nullopt) << other;
 }
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/dialog.h"
+#include "platform/file.h"
 #include "platform/handles.h"
 #include "platform/wnd.h"
 #include "res/resource.h"
@@ -226,6 +227,39 @@ TEST(ModalDialog, APostedQuitEndsTheRunAndIsPostedAgainForOuterLoops) {
     MSG msg;
     ASSERT_TRUE(::PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     EXPECT_EQ(msg.wParam, 3u);
+}
+
+namespace {
+class FailingWnd : public CWnd {
+public:
+    bool finished = false;
+    DECLARE_MESSAGE_MAP()
+private:
+    static void Write() { throw CFileException::FromOsError(ERROR_ACCESS_DENIED, "C:\\Memo.txt"); }
+    LRESULT OnSave(WPARAM, LPARAM) {
+        Write();
+        finished = true;
+        return 1;
+    }
+};
+BEGIN_MESSAGE_MAP(FailingWnd, CWnd)
+    OnPrivateMessage<WM_USER + 7, &ThisClass::OnSave>(),
+END_MESSAGE_MAP()
+}  // namespace
+
+// The file layer only says what went wrong; the window procedure that ran
+// the handler shows it, in the application's box, and the message ends there.
+TEST(MessageMap, AFileErrorEndsTheHandlerWithItsStandardTextInTheApplicationsBox) {
+    HWND wnd = CreateTestParent();
+    FailingWnd object;
+    ASSERT_TRUE(object.SubclassWindow(wnd));
+    std::string text;
+    ModalScript script;
+    script.Answer("Vellumo", IDOK, &text);
+    EXPECT_EQ(script.Run([&] { return ::SendMessageA(wnd, WM_USER + 7, 0, 0); }), 0);
+    EXPECT_EQ(text, "Access to C:\\Memo.txt was denied.");
+    EXPECT_FALSE(object.finished);
+    ::DestroyWindow(wnd);
 }
 
 TEST(GdiCount, FollowsObjectsMadeAndDeleted) {

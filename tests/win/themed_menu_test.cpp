@@ -15,7 +15,6 @@
 #include "res/resource.h"
 #include "tests/support/dialogs.h"
 #include "tests/support/pictures.h"
-#include "tests/support/test_handles.h"
 #include "tests/support/windows_and_processes.h"
 
 namespace {
@@ -248,7 +247,7 @@ TEST_F(ThemedMenuTest, TrackingTakesTheMenuWindowOverAndLetsItGo) {
         menuWindow = ShownMenuWindow();
         takenOver = TakenOverMenuWindowCount();
         ::UpdateWindow(menuWindow);
-        corner = ::GetPixel(WholeWindowDC(menuWindow).Get(), 0, 0);
+        corner = ::GetPixel(WindowDC(menuWindow, WindowDC::kWholeWindow).Get(), 0, 0);
         ::EndMenu();
     });
     script.Run([&] { return menu.TrackPopupMenu(TPM_RIGHTBUTTON | TPM_VCENTERALIGN, 200, 200, owner); });
@@ -287,7 +286,7 @@ ScreenPicture ShootTrayMenu(int theme, RECT* window) {
             HWND shown = ShownMenuWindow();
             RECT r{};
             ::GetWindowRect(shown, &r);
-            return ::GetPixel(WholeWindowDC(shown).Get(), 0, 0) ==
+            return ::GetPixel(WindowDC(shown, WindowDC::kWholeWindow).Get(), 0, 0) ==
                    ScreenPicture(RECT{r.left, r.top, r.left + 1, r.top + 1}).At(0, 0);
         })
         .Do([&] {
