@@ -58,6 +58,7 @@ OpenWindows FindOpenWindows(HWND panel) {
 void CVellumoDlg::OnTimer(UINT_PTR id) {
     if (id == kTrayIconTimer) {
         ::KillTimer(m_hWnd, kTrayIconTimer);
+        AddAboutItem();
         ApplyWindowIcons();
         ShowTrayIcon();
         return;

@@ -120,7 +120,6 @@ BOOL CVellumoDlg::OnInitDialog() {
         EndDialog(IDCANCEL);
         return TRUE;
     }
-    AddAboutItem();
     // Themed menus are slightly see-through on systems before version 6.
     OSVERSIONINFOA version{};
     version.dwOSVersionInfoSize = sizeof version;
@@ -140,8 +139,10 @@ BOOL CVellumoDlg::OnInitDialog() {
     SetUpTicker();
     SetUpWeekdayLetters();
     SetUpGrid();
-    // The window's icons and the tray icon come once the panel has shown (a
-    // timer waits for the first paint): the panel is what the user waits for.
+    // The window's icons, the tray icon and the system menu's About item
+    // come once the panel has shown (a timer waits for the first paint): the
+    // panel is what the user waits for, and the system menu is made only
+    // when first asked for, a few milliseconds of work.
     ::SetTimer(m_hWnd, kTrayIconTimer, 0, nullptr);
     // Before the announcement, whose box holds this start until it is
     // closed: a reminder due meanwhile comes over it.
