@@ -268,18 +268,17 @@ panel_figures() {
     read -r CPU_FLOOR IDLE_FLOOR < <(idle_figures "$floor_pid")
     kill "$floor_pid" 2>/dev/null
     sleep 1
-    wine "$host" /empty >/dev/null 2>&1 &
-    sleep 3
-    floor_pid="$(find_in_prefix 'TickerHost.exe' | head -1)"
-    PSS_FLOOR=$(pss "$floor_pid")
-    kill "$floor_pid" 2>/dev/null
-    sleep 1
-    wine "$host" /duty >/dev/null 2>&1 &
-    sleep 3
-    floor_pid="$(find_in_prefix 'TickerHost.exe' | head -1)"
-    PSS_DUTY=$(pss "$floor_pid")
-    kill "$floor_pid" 2>/dev/null
-    sleep 1
+    floor_pss() {  # TickerHost mode -> its proportional set size once settled
+        wine "$host" "$1" >/dev/null 2>&1 &
+        sleep 3
+        local pid
+        pid="$(find_in_prefix 'TickerHost.exe' | head -1)"
+        pss "$pid"
+        kill "$pid" 2>/dev/null
+        sleep 1
+    }
+    PSS_FLOOR=$(floor_pss /empty)
+    PSS_DUTY=$(floor_pss /duty)
 }
 
 # The find dialog with $FIND_MEMOS memos of about $1 bytes each.
