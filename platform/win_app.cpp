@@ -2,8 +2,9 @@
 
 #include <cstring>
 
+#include "core/base/basic_types.h"
+
 std::string ModuleFilePath() {
-    constexpr size_t kLongestPath = 32768;  // the platform's longest path
     std::string path(MAX_PATH + 1, '\0');
     for (;;) {
         const DWORD n = ::GetModuleFileNameA(nullptr, &path[0], static_cast<DWORD>(path.size()));

@@ -25,7 +25,7 @@ public:
     // (up to the longest path the platform gives), so a file path built from
     // it is never cut: one too long to open is refused by the reads and
     // writes below and named whole by a failed write's report.
-    static constexpr std::size_t kPathBufferSize = 32768 + 16;
+    static constexpr std::size_t kPathBufferSize = kLongestPath + 16;
 
     // Computes the four path names below the running program's directory.
     // Called once before the reminder thread starts; after that they are

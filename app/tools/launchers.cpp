@@ -127,7 +127,7 @@ void ShowToolsMenu(HWND owner, HWND menuButton) {
 
 bool FindInInstallDirFrom(const std::string& exePath, const char* fileName, std::string& found) {
     for (const std::string& candidate :
-         InstallDirCandidates(exePath, fileName, kLongPathBufferSize)) {
+         InstallDirCandidates(exePath, fileName, kLongestPath)) {
         if (PathExists(candidate)) {
             found = candidate;
             return true;

@@ -2,7 +2,12 @@
 // window code converts these to COLORREF, SYSTEMTIME and friends at the edge.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+
+// The longest path the platform's wide-character file calls take (in their
+// "\\?\" form), terminator included: programs and memos may lie that deep.
+constexpr std::size_t kLongestPath = 32768;
 
 struct Rgb {
     std::uint8_t r = 0;

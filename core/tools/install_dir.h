@@ -8,11 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "core/base/basic_types.h"
+
 // Size of a path buffer, terminator included; a path has at most 259 characters.
 constexpr std::size_t kInstallPathBufferSize = 260;
-// The longest path the platform's wide-character file calls take (in their
-// "\\?\" form), terminator included: programs may be installed that deep.
-constexpr std::size_t kLongPathBufferSize = 32768;
 
 // The paths to try, in order, for `fileName` near the program at `exePath`:
 // up to four times, cut the path at its last backslash and append

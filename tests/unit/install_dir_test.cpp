@@ -19,7 +19,7 @@ TEST(InstallDir, CandidateTooLongIsSkippedNotCut) {
     const std::string deep = "C:\\" + std::string(250, 'x');
     EXPECT_EQ(InstallDirCandidates(deep + "\\prog.exe", "Sandrel.exe"), (Paths{"C:\\Sandrel.exe"}));
     // With room for long paths the same folder is searched.
-    EXPECT_EQ(InstallDirCandidates(deep + "\\prog.exe", "Sandrel.exe", kLongPathBufferSize),
+    EXPECT_EQ(InstallDirCandidates(deep + "\\prog.exe", "Sandrel.exe", kLongestPath),
               (Paths{deep + "\\Sandrel.exe", "C:\\Sandrel.exe"}));
 
     // 259 characters still fit a buffer of 260.
