@@ -63,7 +63,7 @@ void CVellumoDlg::OnPaint() {
         SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(paint.Get()), 0);
         const int x = (client.right - ::GetSystemMetrics(SM_CXICON) + 1) / 2;
         const int y = (client.bottom - ::GetSystemMetrics(SM_CYICON) + 1) / 2;
-        ::DrawIcon(paint.Get(), x, y, m_hIcon);
+        ::DrawIcon(paint.Get(), x, y, m_artwork.Icon());
         return;
     }
     PaintSkin(paint.Get());
@@ -144,4 +144,4 @@ void CVellumoDlg::DropStretchedSkin() {
     m_stretchedSize = {};
 }
 
-HICON CVellumoDlg::OnQueryDragIcon() { return m_hIcon; }
+HICON CVellumoDlg::OnQueryDragIcon() { return m_artwork.Icon(); }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/calendars/calendars_dlg.h"
+#include "app/memo/find_memo_dlg.h"
 #include "app/instance/app_state.h"
 #include "app/memo/memo_store.h"
 #include "app/memo/reminder_thread.h"
@@ -98,7 +99,6 @@ END_MESSAGE_MAP()
 
 CVellumoDlg::CVellumoDlg()
     : CDialog(IDD_VELLUMO_DIALOG),
-      m_hIcon(::LoadIconA(Instance(), MAKEINTRESOURCEA(IDR_MAINFRAME))),
       m_clock(ClockBitmapIds{IDB_CLOCK_FACE, IDB_CLOCK_DIGITS, IDB_CLOCK_GLYPHS},
               AppState::Get().DisplayLock(), HourFormatFromStored(ReadSettingValue(kTimeFormatValue))),
       m_days(DaysFromStored(ReadSettingValue(kDaysValue))) {}
@@ -135,7 +135,7 @@ BOOL CVellumoDlg::OnInitDialog() {
     version.dwOSVersionInfoSize = sizeof version;
     if (::GetVersionExA(&version) && version.dwMajorVersion < 6) SetMenuTransparency(230);
     SetCurrentDpi(WindowDpi(m_hWnd));
-    FitLayoutToScale();
+    ScaledArtwork::FitLayoutToScale(m_hWnd);
     Memos().InitMemoPaths();  // beside the program
     // The kept copies are read while the panel sets up; fetches follow.
     m_calendars.Start(m_hWnd, WM_CALENDARS_CHANGED);
@@ -160,7 +160,7 @@ BOOL CVellumoDlg::OnInitDialog() {
     // with the events of the calendars' kept copies.
     m_calendars.WaitForCopies(kCopiesWaitMs);
     RefreshDigest(m_days, true, true);
-    ::SetTimer(m_hWnd, kDayWatchTimer, kDayWatchPeriodMs, nullptr);
+    m_dayWatch.Start(m_hWnd, [this](const Date& today) { LiveInNewDay(today); });
     ApplyStartMode();
     return TRUE;
 }
@@ -235,10 +235,91 @@ void CVellumoDlg::OnOK() {}
 
 void CVellumoDlg::OnCancel() { ShowWindow(SW_HIDE); }
 
+// ---------------------------------------------------------------- timers --
+
+void CVellumoDlg::OnTimer(UINT_PTR id) {
+    if (id == kTrayIconTimer) {
+        ::KillTimer(m_hWnd, kTrayIconTimer);
+        m_artwork.ApplyWindowIcons(m_hWnd);
+        ShowTrayIcon();
+        return;
+    }
+    if (id == kPublishTextsTimer) {
+        PublishGridTexts();
+        return;
+    }
+    if (id == kRestartTimer) {
+        m_dayWatch.RestartWhenFree();
+        return;
+    }
+    if (id == kDayWatchTimer && m_monthMemos.LoadedMonthChanged()) {
+        // Another program changed a memo of the shown month: show it now.
+        RefreshMonth();
+        RefreshDigest(m_days, false, true);
+    }
+    if (id == kDayWatchTimer) m_dayWatch.CheckDayChange();
+    Default();
+}
+
+BOOL CVellumoDlg::OnPowerBroadcast(UINT event) {
+    // Both arrive after a sleep (the automatic one always, the other when a
+    // user is there); a second wake-up or check finds nothing new to do.
+    if (event == PBT_APMRESUMEAUTOMATIC || event == PBT_APMRESUMESUSPEND) {
+        WakeReminderThread();
+        m_dayWatch.CheckDayChange();  // a sleep over midnight: now, not at the next tick
+        m_sync.SyncSoon(false);  // what changed elsewhere meanwhile
+    }
+    return TRUE;
+}
+
+void CVellumoDlg::OnTimeChange() { WakeReminderThread(); }
+
+
+void CVellumoDlg::LiveInNewDay(const Date& today) {
+    const bool currentShown = CurrentMonthShown();
+    m_today = today;
+    m_month.todayDay = today.day;
+    if (currentShown) {
+        m_month.year = today.year;
+        m_month.month = today.month;
+    }
+    RefreshMonth();
+    RefreshDigest(m_days, false, true);
+    SetTrayTip();
+}
+
+// ----------------------------------------------------------------- scale --
+
+void CVellumoDlg::LoadScaleArtwork() {
+    DropStretchedSkin();  // the next paint stretches the new scale's skin
+    ScaledArtwork::LoadArrowIcons(m_prevMonthButton, m_nextMonthButton, m_prevYear, m_nextYear);
+}
+
+void CVellumoDlg::ApplyDayFont() {
+    // The cells take the new font before the old one goes.
+    FontHandle font = ScaledArtwork::DayFont(m_dayCells[0].GetSafeHwnd());
+    for (CSkinButton& each : m_dayCells)
+        each.SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), FALSE);
+    m_dayFont = std::move(font);
+}
+
+// Moved to a monitor of another scale: every child keeps its place in
+// proportion, and the scale's artwork and day font replace the old ones.
+void CVellumoDlg::OnDpiChanged(UINT dpi, const RECT* suggested) {
+    if (!ScaledArtwork::Rescale(m_hWnd, dpi, *suggested)) return;
+    LoadScaleArtwork();
+    m_artwork.ApplyWindowIcons(m_hWnd);
+    m_clock.ReloadArtwork();
+    SetTrayTip();
+    ApplyDayFont();
+    RebuildFaceRegions();
+    Invalidate();
+}
+
 // -------------------------------------------------------------- commands --
 
 void CVellumoDlg::OnDayClick(UINT id) {
-    HideKeyTip();
+    m_keys.HideKeyTip();
     Invalidate(true);
     const int day = DayOfCell(m_month, static_cast<int>(id));
     m_remarkDlg.m_nYear = m_month.year;
@@ -275,7 +356,7 @@ void CVellumoDlg::OnNextYear() { Navigate(StepYear(m_month, +1)); }
 void CVellumoDlg::Navigate(bool relayout) {
     // A year step stopped at its bound changes nothing visible.
     if (!relayout) return;
-    HideKeyTip();  // its day is gone; a key's step shows the new day's
+    m_keys.HideKeyTip();  // its day is gone; a key's step shows the new day's
     RefreshMonth();
     RefreshDigest(m_days, false, true);
     // The step shows before the click's handling ends: the grid, headings
@@ -345,6 +426,62 @@ void CVellumoDlg::OnSetting() {
     }
 }
 
+void CVellumoDlg::OnFindMemo() {
+    m_keys.HideKeyTip();
+    CFindMemoDlg find(this);
+    if (find.DoModal() != IDOK || !find.Chosen()) return;
+    const Date date = *find.Chosen();
+    if (date.year != m_month.year || date.month != m_month.month) GoToMonth(date.year, date.month);
+    m_keys.FocusDay(date.day);
+    OnDayClick(static_cast<UINT>(CellOfDay(m_month, date.day)));
+}
+
+// -------------------------------------------------------------- keyboard --
+
+bool CVellumoDlg::PreTranslateMessage(MSG* msg) {
+    if (msg->message == WM_KEYDOWN && (msg->hwnd == m_hWnd || ::IsChild(m_hWnd, msg->hwnd)) &&
+        m_keys.OnKeyDown(msg->wParam))
+        return true;
+    return CDialog::PreTranslateMessage(msg);
+}
+
+HWND CVellumoDlg::CellWindow(int day) const {
+    return m_dayCells[CellOfDay(m_month, day) - kFirstDayCellId].m_hWnd;
+}
+
+const std::string& CVellumoDlg::DayTip(int day) const {
+    return m_dayCells[CellOfDay(m_month, day) - kFirstDayCellId].TipText();
+}
+
+HWND CVellumoDlg::TipAnchor() const {
+    return m_ticker.GetSafeHwnd() ? m_ticker.m_hWnd : GetDlgItem(IDC_TICKER_PLACE);
+}
+
+// Top to bottom and left to right; the 37 cells are one stop, the grid,
+// entered at its day.
+std::array<HWND, 9> CVellumoDlg::TabStops() const {
+    return {m_minimizeButton.m_hWnd, m_exitButton.m_hWnd,  m_prevYear.m_hWnd,
+            m_prevMonthButton.m_hWnd, m_nextMonthButton.m_hWnd, m_nextYear.m_hWnd,
+            nullptr /* the grid */,   m_logoButton.m_hWnd,  m_menuButton.m_hWnd};
+}
+
+void CVellumoDlg::ShowFocusMarks() {
+    for (CSkinButton& cell : m_dayCells) cell.SetFocusMark(true);
+    for (CSkinButton* button : BareButtons()) button->SetFocusMark(true);
+}
+
+void CVellumoDlg::GoToMonth(int year, int month) {
+    m_month.year = year;
+    m_month.month = month;
+    Navigate(true);
+}
+
+void CVellumoDlg::StepShown(bool year, int direction) {
+    Navigate(year ? StepYear(m_month, direction) : StepMonth(m_month, direction));
+}
+
+void CVellumoDlg::OpenDay(int day) { OnDayClick(static_cast<UINT>(CellOfDay(m_month, day))); }
+
 // ---------------------------------------------------------------- digest --
 
 void CVellumoDlg::RefreshDigest(int days, bool announce, bool gridJustRead) {
@@ -385,9 +522,7 @@ void CVellumoDlg::ShowTrayIcon() {
 void CVellumoDlg::SetTrayTip() {
     char tip[24];
     FormatTrayTip(tip, m_today.year, m_today.month, m_today.day);
-    HICON icon = m_scaledSmallIcon ? m_scaledSmallIcon.Get()
-                                   : ::LoadIconA(Instance(), MAKEINTRESOURCEA(IDR_MAINFRAME));
-    m_trayIcon.SetTrayIcon(icon, tip);
+    m_trayIcon.SetTrayIcon(m_artwork.SmallIcon(), tip);
 }
 
 void CVellumoDlg::OnHide() { ShowWindow(SW_HIDE); }
@@ -419,7 +554,7 @@ LRESULT CVellumoDlg::OnBackupNow() {
 }
 
 void CVellumoDlg::OnShowWindowRequest(bool shown, UINT status) {
-    if (!shown) HideKeyTip();
+    if (!shown) m_keys.HideKeyTip();
     if (!shown && status == kHideAfterFirstShow) {
         ShowWindow(SW_HIDE);
         return;
@@ -428,7 +563,7 @@ void CVellumoDlg::OnShowWindowRequest(bool shown, UINT status) {
 }
 
 void CVellumoDlg::OnLeftButtonDown(UINT, POINT at) {
-    HideKeyTip();  // it would stay where the panel was
+    m_keys.HideKeyTip();  // it would stay where the panel was
     // Any free part of the skin is a handle for moving the panel.
     PostMessage(WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(at.x, at.y));
     Default();
@@ -444,6 +579,6 @@ void CVellumoDlg::OnSysCommand(UINT command) {
 
 // The keyboard's tip stays on top: it goes when the user turns elsewhere.
 void CVellumoDlg::OnActivateChange(UINT state, HWND, bool) {
-    if (state == WA_INACTIVE) HideKeyTip();
+    if (state == WA_INACTIVE) m_keys.HideKeyTip();
     Default();
 }

@@ -12,6 +12,9 @@
 #include "app/memo/month_memos.h"
 #include "app/memo/repeat_occurrences.h"
 #include "app/memo/remark_dlg.h"
+#include "app/panel/day_watch.h"
+#include "app/panel/grid_keys.h"
+#include "app/panel/scaled_artwork.h"
 #include "app/sync/calendar_sync.h"
 #include "app/tray/tray_icon.h"
 #include "controls/lcd_clock.h"
@@ -24,7 +27,7 @@
 #include "platform/dialog.h"
 #include "platform/handles.h"
 
-class CVellumoDlg : public CDialog {
+class CVellumoDlg : public CDialog, private GridKeys::Host {
 public:
     CVellumoDlg();
     ~CVellumoDlg() override;
@@ -63,7 +66,6 @@ protected:
 private:
     // The steps of OnInitDialog, in order.
     void AddAboutItem();
-    void FitLayoutToScale();  // above 100 %: the 100 % layout, scaled evenly
     void SetUpButtons();  // menu, logo, title marks and arrows
     void SetUpTicker();
     void SetUpWeekdayLetters();
@@ -82,8 +84,7 @@ private:
     void SetDayColours(CSkinButton& cell, COLORREF in, COLORREF out, COLORREF focus);
     // A day's colours: today over a memo over plain.
     void MarkDayCell(CSkinButton& cell, bool memo, bool today);
-    // The day number of the cell with the keyboard focus, 0 when none has it.
-    int FocusedDay() const;
+    int FocusedDay() const override;
     // After a layout: a cell that went hidden hands the focus to the cell of
     // the same day, or of the month's last day.
     void KeepFocusOnAShownDay(const MonthLayout& layout, int focusedDay);
@@ -93,22 +94,19 @@ private:
     void PublishGridTexts();
     bool CurrentMonthShown() const;
 
-    // The keyboard (panel_keys.cpp).
+    // The keyboard: the grid's keys first, wherever in the panel the focus is.
     bool PreTranslateMessage(MSG* msg) override;
-    int KeyboardDay() const;  // where the keyboard enters the grid
-    // Puts the focus on the day's cell (the month's last for a day past
-    // it), shows the focus and the day's memo.
-    void FocusDay(int day);
-    // From the first key on, the focus shows: a mark on the focused cell or
-    // button, as the system's keyboard cues allow. Until then the panel
-    // looks as it always has for a user of the mouse alone.
-    void ShowFocusCues();
-    void MoveKeyDay(int days);
-    void StepByKey(bool year, int direction);
-    void GoToToday();
-    void MoveTabStop(bool back);
-    void ShowKeyTip(int day);
-    void HideKeyTip();
+    const CalendarMonth& KeysMonth() const override { return m_month; }
+    Date KeysToday() const override { return m_today; }
+    HWND CellWindow(int day) const override;
+    const std::string& DayTip(int day) const override;
+    HWND TipAnchor() const override;
+    std::array<HWND, 9> TabStops() const override;
+    void ShowFocusMarks() override;
+    void GoToMonth(int year, int month) override;
+    void StepShown(bool year, int direction) override;
+    void OpenDay(int day) override;
+    void FindMemo() override { OnFindMemo(); }
     void OnFindMemo();
 
     void OnDayClick(UINT id);
@@ -142,8 +140,6 @@ private:
     // The skin, arrows, window and tray icons and the day font at the
     // current display scale.
     void LoadScaleArtwork();
-    void ApplyWindowIcons();  // big and small, for the taskbar and task switcher
-    void LoadArrowIcons();
     void ApplyDayFont();
     void RebuildFaceRegions();
     std::array<CSkinButton*, 8> BareButtons();  // skin-coloured, borderless
@@ -170,19 +166,14 @@ private:
     // ticker show it.
     LRESULT OnCalendarsChanged();
 
-    // The day-change watch: at a new date, hand over to a fresh copy once no
-    // dialog of the user's is open (an open menu is closed).
-    void RestartWhenFree();
-    // Starts the day change when the date is no longer the start date, once.
-    void CheckDayChange();
-    void RestartForNewDay(const Date& today);
+    // No fresh copy took over at the new date: the panel shows the new day
+    // as a fresh copy would.
+    void LiveInNewDay(const Date& today);
     // Adds the icon with today's date as its tip.
     void ShowTrayIcon();
     void SetTrayTip();
 
-    HICON m_hIcon;  // shared resource icon: never destroyed
-    IconHandle m_scaledIcon;       // above 96 dpi: the window's icon at the display's scale
-    IconHandle m_scaledSmallIcon;  // and at the small-icon size (caption, tray)
+    ScaledArtwork m_artwork;  // the layout, icons and day font at the display's scale
     // The skin at the client's size: every cell's background is one blit
     // from here.
     BitmapDC m_stretchedSkin;
@@ -200,6 +191,7 @@ private:
     RepeatOccurrences m_repeats;   // the repeating memos' dates, per shown month
     CalendarLayer m_calendars;     // the subscribed calendars' events, and their worker
     CalendarSync m_sync;           // the calendar server's sync, and its worker
+    DayWatch m_dayWatch;           // the new date, and the hand-over to a fresh copy
     FontHandle m_dayFont;          // outlives every cell that draws with it
     CalendarMonth m_month;
     Date m_today;  // the local date at start (or at a failed restart)
@@ -222,7 +214,5 @@ private:
     CSkinButton m_minimizeButton;
     bool m_publishPending = false;  // the texts' timer runs
     DWORD m_lastRelayoutTick = 0;
-    bool m_focusMarks = false;  // a key has been used on the panel
-    int m_keyDay = 0;          // the day the keyboard was last on, in any month
-    HWND m_keyTip = nullptr;   // the focused day's memo over the ticker; the panel's
+    GridKeys m_keys{*this, *this};  // the grid's keyboard and its tip
 };
