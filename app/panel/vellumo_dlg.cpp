@@ -106,9 +106,7 @@ CVellumoDlg::CVellumoDlg()
 CVellumoDlg::~CVellumoDlg() = default;
 
 void CVellumoDlg::DoDataExchange() {
-    for (int i = 0; i < kDayCellCount; ++i) m_dayCells[i].SubclassDlgItem(IDC_DAY_FIRST + i, this);
-    m_yearLabel.SubclassDlgItem(IDC_YEAR_LABEL, this);
-    m_monthLabel.SubclassDlgItem(IDC_MONTH_LABEL, this);
+    m_grid.Bind();
     for (int i = 0; i < 7; ++i) m_weekdays[i].SubclassDlgItem(IDC_WEEKDAY_FIRST + i, this);
     m_prevYear.SubclassDlgItem(IDC_PREV_YEAR, this);
     m_prevMonthButton.SubclassDlgItem(IDC_PREV_MONTH, this);
@@ -220,6 +218,25 @@ void CVellumoDlg::SetUpWeekdayLetters() {
     }
 }
 
+void CVellumoDlg::SetUpGrid() {
+    m_grid.SetUp();
+    RebuildFaceRegions();
+    m_grid.StartAtToday();
+    RefreshMonth();
+}
+
+void CVellumoDlg::RefreshMonth() {
+    // The grid only records what changed; then the panel repaints it once,
+    // in one piece (OnPaint).
+    m_grid.Refresh();
+    m_surface.RepaintGrid();
+}
+
+void CVellumoDlg::ShowMonth(int year, int month) {
+    m_grid.SetShownMonth(year, month);
+    RefreshMonth();
+}
+
 void CVellumoDlg::ApplyStartMode() {
     // Start hidden for "/background" and "/now".
     const char* commandLine = CWinApp::Current() ? CWinApp::Current()->m_lpCmdLine : "";
@@ -245,14 +262,14 @@ void CVellumoDlg::OnTimer(UINT_PTR id) {
         return;
     }
     if (id == kPublishTextsTimer) {
-        PublishGridTexts();
+        m_grid.PublishTexts();
         return;
     }
     if (id == kRestartTimer) {
         m_dayWatch.RestartWhenFree();
         return;
     }
-    if (id == kDayWatchTimer && m_monthMemos.LoadedMonthChanged()) {
+    if (id == kDayWatchTimer && m_grid.MemosChangedElsewhere()) {
         // Another program changed a memo of the shown month: show it now.
         RefreshMonth();
         RefreshDigest(m_days, false, true);
@@ -276,13 +293,7 @@ void CVellumoDlg::OnTimeChange() { WakeReminderThread(); }
 
 
 void CVellumoDlg::LiveInNewDay(const Date& today) {
-    const bool currentShown = CurrentMonthShown();
-    m_today = today;
-    m_month.todayDay = today.day;
-    if (currentShown) {
-        m_month.year = today.year;
-        m_month.month = today.month;
-    }
+    m_grid.MoveToNewDay(today);
     RefreshMonth();
     RefreshDigest(m_days, false, true);
     SetTrayTip();
@@ -291,16 +302,8 @@ void CVellumoDlg::LiveInNewDay(const Date& today) {
 // ----------------------------------------------------------------- scale --
 
 void CVellumoDlg::LoadScaleArtwork() {
-    DropStretchedSkin();  // the next paint stretches the new scale's skin
+    m_surface.DropStretchedSkin();  // the next paint stretches the new scale's skin
     ScaledArtwork::LoadArrowIcons(m_prevMonthButton, m_nextMonthButton, m_prevYear, m_nextYear);
-}
-
-void CVellumoDlg::ApplyDayFont() {
-    // The cells take the new font before the old one goes.
-    FontHandle font = ScaledArtwork::DayFont(m_dayCells[0].GetSafeHwnd());
-    for (CSkinButton& each : m_dayCells)
-        each.SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), FALSE);
-    m_dayFont = std::move(font);
 }
 
 // Moved to a monitor of another scale: every child keeps its place in
@@ -311,9 +314,53 @@ void CVellumoDlg::OnDpiChanged(UINT dpi, const RECT* suggested) {
     m_artwork.ApplyWindowIcons(m_hWnd);
     m_clock.ReloadArtwork();
     SetTrayTip();
-    ApplyDayFont();
+    m_grid.ApplyDayFont();
     RebuildFaceRegions();
     Invalidate();
+}
+
+// ----------------------------------------------------------------- paint --
+
+std::array<CSkinButton*, 8> CVellumoDlg::BareButtons() {
+    return {&m_menuButton,     &m_logoButton,      &m_exitButton, &m_minimizeButton,
+            &m_prevMonthButton, &m_nextMonthButton, &m_prevYear,   &m_nextYear};
+}
+
+void CVellumoDlg::VisitFaces(bool all, const std::function<void(CSkinFace&)>& visit) {
+    m_grid.VisitFaces(visit);
+    if (!all) return;
+    for (CSkinLabel& letter : m_weekdays) visit(letter);
+    for (CSkinButton* button : BareButtons()) visit(*button);
+}
+
+void CVellumoDlg::OnPaint() {
+    PaintDC paint(m_hWnd);
+    RECT client{};
+    ::GetClientRect(m_hWnd, &client);
+    if (::IsIconic(m_hWnd)) {
+        SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(paint.Get()), 0);
+        const int x = (client.right - ::GetSystemMetrics(SM_CXICON) + 1) / 2;
+        const int y = (client.bottom - ::GetSystemMetrics(SM_CYICON) + 1) / 2;
+        ::DrawIcon(paint.Get(), x, y, m_artwork.Icon());
+        return;
+    }
+    m_surface.PaintSkin(paint.Get());
+    m_surface.PaintPendingFaces(paint.Get(), paint.Info().rcPaint);
+}
+
+// Transparent controls ask for the pixels under them this way.
+BOOL CVellumoDlg::OnPrintClient(HDC dc, UINT) {
+    m_surface.PaintSkin(dc);
+    return 1;
+}
+
+// The skin covers the whole client area: nothing to erase first.
+BOOL CVellumoDlg::OnEraseBackground(HDC) { return 1; }
+
+HICON CVellumoDlg::OnQueryDragIcon() { return m_artwork.Icon(); }
+
+void CVellumoDlg::RebuildFaceRegions() {
+    m_surface.RebuildFaceRegions({m_clock.GetSafeHwnd(), m_ticker.GetSafeHwnd()});
 }
 
 // -------------------------------------------------------------- commands --
@@ -321,9 +368,9 @@ void CVellumoDlg::OnDpiChanged(UINT dpi, const RECT* suggested) {
 void CVellumoDlg::OnDayClick(UINT id) {
     m_keys.HideKeyTip();
     Invalidate(true);
-    const int day = DayOfCell(m_month, static_cast<int>(id));
-    m_remarkDlg.m_nYear = m_month.year;
-    m_remarkDlg.m_nMonth = m_month.month;
+    const int day = DayOfCell(m_grid.Month(), static_cast<int>(id));
+    m_remarkDlg.m_nYear = m_grid.Month().year;
+    m_remarkDlg.m_nMonth = m_grid.Month().month;
     m_remarkDlg.m_nDay = day;
     const unsigned repeatChanges = Memos().RepeatChanges();
     m_remarkDlg.DoModal();  // what follows runs after OK and Cancel alike
@@ -334,24 +381,17 @@ void CVellumoDlg::OnDayClick(UINT id) {
         ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
         return;
     }
-    // The store told the grid's memos what the editor saved or deleted, so
-    // this look is current without waiting for the folder's watch.
-    m_repeats.Update();
-    const auto memo = m_repeats.DayText(m_monthMemos.Read(m_month.year, m_month.month, day),
-                                        m_month.year, m_month.month, day);
-    // Today is today only in the current month, as in the layout.
     const Date now = LocalDateNow();
-    MarkDayCell(m_dayCells[id - IDC_DAY_FIRST], memo && !memo->empty(),
-                now.year == m_month.year && now.month == m_month.month && now.day == day);
+    m_grid.RemarkCell(static_cast<int>(id), day, now);
     // Compared by day number only, whatever month is shown: the digest's
     // window starts at today's day number in the shown month.
     if (day - now.day < m_days) RefreshDigest(m_days, false);
 }
 
-void CVellumoDlg::OnPrevMonth() { Navigate(StepMonth(m_month, -1)); }
-void CVellumoDlg::OnNextMonth() { Navigate(StepMonth(m_month, +1)); }
-void CVellumoDlg::OnPrevYear() { Navigate(StepYear(m_month, -1)); }
-void CVellumoDlg::OnNextYear() { Navigate(StepYear(m_month, +1)); }
+void CVellumoDlg::OnPrevMonth() { Navigate(m_grid.StepMonth(-1)); }
+void CVellumoDlg::OnNextMonth() { Navigate(m_grid.StepMonth(+1)); }
+void CVellumoDlg::OnPrevYear() { Navigate(m_grid.StepYear(-1)); }
+void CVellumoDlg::OnNextYear() { Navigate(m_grid.StepYear(+1)); }
 
 void CVellumoDlg::Navigate(bool relayout) {
     // A year step stopped at its bound changes nothing visible.
@@ -431,9 +471,10 @@ void CVellumoDlg::OnFindMemo() {
     CFindMemoDlg find(this);
     if (find.DoModal() != IDOK || !find.Chosen()) return;
     const Date date = *find.Chosen();
-    if (date.year != m_month.year || date.month != m_month.month) GoToMonth(date.year, date.month);
+    if (date.year != m_grid.Month().year || date.month != m_grid.Month().month)
+        GoToMonth(date.year, date.month);
     m_keys.FocusDay(date.day);
-    OnDayClick(static_cast<UINT>(CellOfDay(m_month, date.day)));
+    OnDayClick(static_cast<UINT>(CellOfDay(m_grid.Month(), date.day)));
 }
 
 // -------------------------------------------------------------- keyboard --
@@ -443,14 +484,6 @@ bool CVellumoDlg::PreTranslateMessage(MSG* msg) {
         m_keys.OnKeyDown(msg->wParam))
         return true;
     return CDialog::PreTranslateMessage(msg);
-}
-
-HWND CVellumoDlg::CellWindow(int day) const {
-    return m_dayCells[CellOfDay(m_month, day) - kFirstDayCellId].m_hWnd;
-}
-
-const std::string& CVellumoDlg::DayTip(int day) const {
-    return m_dayCells[CellOfDay(m_month, day) - kFirstDayCellId].TipText();
 }
 
 HWND CVellumoDlg::TipAnchor() const {
@@ -466,37 +499,32 @@ std::array<HWND, 9> CVellumoDlg::TabStops() const {
 }
 
 void CVellumoDlg::ShowFocusMarks() {
-    for (CSkinButton& cell : m_dayCells) cell.SetFocusMark(true);
+    m_grid.ShowFocusMarks();
     for (CSkinButton* button : BareButtons()) button->SetFocusMark(true);
 }
 
 void CVellumoDlg::GoToMonth(int year, int month) {
-    m_month.year = year;
-    m_month.month = month;
+    m_grid.SetShownMonth(year, month);
     Navigate(true);
 }
 
 void CVellumoDlg::StepShown(bool year, int direction) {
-    Navigate(year ? StepYear(m_month, direction) : StepMonth(m_month, direction));
+    Navigate(year ? m_grid.StepYear(direction) : m_grid.StepMonth(direction));
 }
 
-void CVellumoDlg::OpenDay(int day) { OnDayClick(static_cast<UINT>(CellOfDay(m_month, day))); }
+void CVellumoDlg::OpenDay(int day) {
+    OnDayClick(static_cast<UINT>(CellOfDay(m_grid.Month(), day)));
+}
 
 // ---------------------------------------------------------------- digest --
 
 void CVellumoDlg::RefreshDigest(int days, bool announce, bool gridJustRead) {
-    // Days of the shown month the grid has just read need no second read.
     // Each date's own memo first, then the repeating memos on it, then the
     // subscribed calendars' events.
-    m_repeats.Update();
-    const DayTextReader read = m_calendars.WithEvents([&](int year, int month, int day) {
-        return m_repeats.DayText(gridJustRead && year == m_month.year && month == m_month.month
-                                     ? m_monthMemos.Memo(day)
-                                     : m_monthMemos.Read(year, month, day),
-                                 year, month, day);
-    });
+    const DayTextReader read = m_calendars.WithEvents(m_grid.MemoReader(gridJustRead));
+    const CalendarMonth& shown = m_grid.Month();
     const std::vector<std::string> entries =
-        DigestEntries(m_month.year, m_month.month, m_month.todayDay, days, read, &IsAnsiLeadByte);
+        DigestEntries(shown.year, shown.month, shown.todayDay, days, read, &IsAnsiLeadByte);
     const std::string digest = JoinDigest(entries);
     if (announce && !digest.empty()) {
         // Every memo whole, as long as the box fits the screen the panel is on.
@@ -521,7 +549,8 @@ void CVellumoDlg::ShowTrayIcon() {
 
 void CVellumoDlg::SetTrayTip() {
     char tip[24];
-    FormatTrayTip(tip, m_today.year, m_today.month, m_today.day);
+    const Date& today = m_grid.Today();
+    FormatTrayTip(tip, today.year, today.month, today.day);
     m_trayIcon.SetTrayIcon(m_artwork.SmallIcon(), tip);
 }
 
