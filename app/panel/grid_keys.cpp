@@ -40,7 +40,7 @@ bool GridKeys::OnKeyDown(WPARAM key) {
         MoveTabStop(KeyDown(VK_SHIFT));
         return true;
     case VK_RETURN:
-        if (const int day = m_host.FocusedDay()) {
+        if (const int day = m_grid.FocusedDay()) {
             m_host.OpenDay(day);
             return true;
         }
@@ -55,25 +55,19 @@ bool GridKeys::OnKeyDown(WPARAM key) {
     return false;
 }
 
-bool GridKeys::CurrentMonthShown() const {
-    const CalendarMonth& shown = m_host.KeysMonth();
-    const Date today = m_host.KeysToday();
-    return shown.year == today.year && shown.month == today.month;
-}
-
 int GridKeys::KeyboardDay() const {
-    const CalendarMonth& shown = m_host.KeysMonth();
+    const CalendarMonth& shown = m_grid.Month();
     const int last = DaysInMonth(shown.year, shown.month);
-    if (const int day = m_host.FocusedDay()) return day;
-    if (CurrentMonthShown()) return std::min(m_host.KeysToday().day, last);
+    if (const int day = m_grid.FocusedDay()) return day;
+    if (m_grid.CurrentMonthShown()) return std::min(m_grid.Today().day, last);
     return std::clamp(m_keyDay, 1, last);
 }
 
 void GridKeys::FocusDay(int day) {
-    const CalendarMonth& shown = m_host.KeysMonth();
+    const CalendarMonth& shown = m_grid.Month();
     day = std::clamp(day, 1, DaysInMonth(shown.year, shown.month));
     m_keyDay = day;
-    HWND cell = m_host.CellWindow(day);
+    HWND cell = m_grid.CellWindow(day);
     if (::GetFocus() != cell) m_panel.SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(cell), TRUE);
     ShowFocusCues();
     ShowKeyTip(day);
@@ -92,25 +86,25 @@ void GridKeys::ShowFocusCues() {
 }
 
 void GridKeys::MoveKeyDay(int days) {
-    if (!m_host.FocusedDay()) {  // into the grid first, at its day
+    if (!m_grid.FocusedDay()) {  // into the grid first, at its day
         FocusDay(KeyboardDay());
         return;
     }
-    const CalendarMonth& shown = m_host.KeysMonth();
-    const Date to = AddDays(Date{shown.year, shown.month, m_host.FocusedDay()}, days);
+    const CalendarMonth& shown = m_grid.Month();
+    const Date to = AddDays(Date{shown.year, shown.month, m_grid.FocusedDay()}, days);
     if (to.year != shown.year || to.month != shown.month) m_host.GoToMonth(to.year, to.month);
     FocusDay(to.day);
 }
 
 void GridKeys::StepByKey(bool year, int direction) {
-    const int day = m_host.FocusedDay();
+    const int day = m_grid.FocusedDay();
     m_host.StepShown(year, direction);
     if (day) FocusDay(day);  // the same day number, or the month's last
 }
 
 void GridKeys::GoToToday() {
-    const Date today = m_host.KeysToday();
-    if (!CurrentMonthShown()) m_host.GoToMonth(today.year, today.month);
+    const Date today = m_grid.Today();
+    if (!m_grid.CurrentMonthShown()) m_host.GoToMonth(today.year, today.month);
     FocusDay(today.day);
 }
 
@@ -119,7 +113,7 @@ void GridKeys::GoToToday() {
 void GridKeys::MoveTabStop(bool back) {
     const std::array<HWND, 9> stops = m_host.TabStops();
     const HWND focus = ::GetFocus();
-    std::size_t at = m_host.FocusedDay() ? 6 : stops.size();
+    std::size_t at = m_grid.FocusedDay() ? 6 : stops.size();
     for (std::size_t i = 0; i < stops.size() && at == stops.size(); ++i)
         if (stops[i] && stops[i] == focus) at = i;
     if (at == stops.size()) at = back ? 0 : stops.size() - 1;  // from elsewhere: the ends
@@ -134,7 +128,7 @@ void GridKeys::MoveTabStop(bool back) {
 }
 
 void GridKeys::ShowKeyTip(int day) {
-    const std::string& memo = m_host.DayTip(day);
+    const std::string& memo = m_grid.DayTip(day);
     if (memo.empty()) {
         HideKeyTip();
         return;

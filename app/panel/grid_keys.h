@@ -9,24 +9,15 @@
 #include <windows.h>
 
 #include <array>
-#include <string>
 
-#include "core/base/basic_types.h"
-#include "core/calendar/month_model.h"
+#include "app/panel/day_grid.h"
 #include "platform/wnd.h"
 
 class GridKeys {
 public:
-    // What the keys read and move, the panel's: its month and cells, its
-    // steps and commands.
+    // What the keys move, the panel's: its steps, stops and commands.
     class Host {
     public:
-        virtual const CalendarMonth& KeysMonth() const = 0;
-        virtual Date KeysToday() const = 0;
-        // The day number of the cell with the keyboard focus, 0 when none has it.
-        virtual int FocusedDay() const = 0;
-        virtual HWND CellWindow(int day) const = 0;
-        virtual const std::string& DayTip(int day) const = 0;
         // What the tip stands over: the ticker.
         virtual HWND TipAnchor() const = 0;
         // The panel's stops in the order they stand; null for the grid.
@@ -42,7 +33,9 @@ public:
         ~Host() = default;
     };
 
-    GridKeys(CWnd& panel, Host& host) : m_panel(panel), m_host(host) {}
+    // The keys read the shown month, today and the cells from `grid`.
+    GridKeys(CWnd& panel, const DayGrid& grid, Host& host)
+        : m_panel(panel), m_grid(grid), m_host(host) {}
 
     // A key pressed anywhere in the panel: true when the grid's keys took it.
     bool OnKeyDown(WPARAM key);
@@ -62,9 +55,9 @@ private:
     void GoToToday();
     void MoveTabStop(bool back);
     void ShowKeyTip(int day);
-    bool CurrentMonthShown() const;
 
     CWnd& m_panel;
+    const DayGrid& m_grid;
     Host& m_host;
     bool m_focusMarks = false;  // a key has been used on the panel
     int m_keyDay = 0;          // the day the keyboard was last on, in any month

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "app/calendars/calendars_dlg.h"
-#include "app/memo/find_memo_dlg.h"
 #include "app/instance/app_state.h"
+#include "app/memo/find_memo_dlg.h"
 #include "app/memo/memo_store.h"
 #include "app/memo/reminder_thread.h"
 #include "app/panel/panel_look.h"
@@ -290,7 +290,6 @@ BOOL CVellumoDlg::OnPowerBroadcast(UINT event) {
 }
 
 void CVellumoDlg::OnTimeChange() { WakeReminderThread(); }
-
 
 void CVellumoDlg::LiveInNewDay(const Date& today) {
     m_grid.MoveToNewDay(today);

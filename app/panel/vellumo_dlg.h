@@ -74,11 +74,6 @@ private:
 
     // The keyboard: the grid's keys first, wherever in the panel the focus is.
     bool PreTranslateMessage(MSG* msg) override;
-    const CalendarMonth& KeysMonth() const override { return m_grid.Month(); }
-    Date KeysToday() const override { return m_grid.Today(); }
-    int FocusedDay() const override { return m_grid.FocusedDay(); }
-    HWND CellWindow(int day) const override { return m_grid.CellWindow(day); }
-    const std::string& DayTip(int day) const override { return m_grid.DayTip(day); }
     HWND TipAnchor() const override;
     std::array<HWND, 9> TabStops() const override;
     void ShowFocusMarks() override;
@@ -173,5 +168,5 @@ private:
     CSkinButtonXP m_logoButton;
     int m_days;  // remind-ahead days, 1..7
     CSkinButton m_minimizeButton;
-    GridKeys m_keys{*this, *this};  // the grid's keyboard and its tip
+    GridKeys m_keys{*this, m_grid, *this};  // the grid's keyboard and its tip
 };
