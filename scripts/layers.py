@@ -5,11 +5,13 @@ Layers, lowest first: core (pure logic), platform (the class layer over
 Win32), controls (reusable controls and menus), app (the application).
 res/resource.h, the resource ids, belongs to the application. A file may
 include from its own layer and the ones below; within a layer, the folders
-must not include one another in a circle, nor may files.
+must not include one another in a circle, nor may files. A class's member
+functions are defined in one file, its own: the source beside the header
+that declares it, or the source that declares it for itself.
 
     python3 scripts/layers.py            checks; prints what is wrong
     python3 scripts/layers.py --graph    also prints every folder arrow
-Ends non-zero when an arrow runs up or a circle exists.
+Ends non-zero when an arrow runs up, a circle exists or a class is spread.
 """
 import os
 import re
@@ -39,6 +41,41 @@ def product_files():
 def includes(path):
     with open(os.path.join(ROOT, path), encoding="utf-8", errors="replace") as f:
         return re.findall(r'^\s*#\s*include\s+"([^"]+)"', f.read(), re.M)
+
+
+# A member defined outside its class's body: at the start of a line, an
+# optional result type, then Class::[Nested::]name( (a destructor too).
+MEMBER_DEFINITION = re.compile(
+    r"^(?!\s)(?:[\w:<>,*&\s]+?[\s*&])?((?:[A-Z]\w*(?:<[^<>()]*>)?::)+)~?\w+\s*\(", re.M)
+
+
+def declares(path, name):
+    if not os.path.exists(os.path.join(ROOT, path)):
+        return False
+    with open(os.path.join(ROOT, path), encoding="utf-8", errors="replace") as f:
+        return re.search(r"\b(?:class|struct)\s+" + name + r"\b(?!\s*;)", f.read()) is not None
+
+
+def spread_classes(files):
+    """Classes whose members are defined in more than one file or away from
+    their own, as problem texts."""
+    defined_in = {}
+    for f in files:
+        if not f.endswith(".cpp"):
+            continue
+        with open(os.path.join(ROOT, f), encoding="utf-8", errors="replace") as src:
+            for m in MEMBER_DEFINITION.finditer(src.read()):
+                outer = re.sub(r"<[^<>]*>", "", m.group(1)).split("::")[0]
+                defined_in.setdefault(outer, set()).add(f)
+    problems = []
+    for name, where in sorted(defined_in.items()):
+        if len(where) > 1:
+            problems.append(f"members of {name} defined in {len(where)} files: " + ", ".join(sorted(where)))
+            continue
+        (f,) = where
+        if not declares(os.path.splitext(f)[0] + ".h", name) and not declares(f, name):
+            problems.append(f"members of {name} defined in {f}, which is not its own file")
+    return problems
 
 
 def cycles(edges):
@@ -100,6 +137,7 @@ def main():
         for b in bs:
             if piece(a) != piece(b):
                 piece_edges.setdefault(piece(a), set()).add(piece(b))
+    problems += spread_classes(files)
     for comp in cycles(piece_edges):
         problems.append("files in a circle: " + ", ".join(comp))
     for comp in cycles({a: set(bs) for a, bs in folder_edges.items()}):

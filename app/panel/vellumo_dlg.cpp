@@ -6,6 +6,7 @@
 
 #include "app/calendars/calendars_dlg.h"
 #include "app/instance/app_state.h"
+#include "app/memo/find_memo_dlg.h"
 #include "app/memo/memo_store.h"
 #include "app/memo/reminder_thread.h"
 #include "app/panel/panel_look.h"
@@ -89,7 +90,6 @@ END_MESSAGE_MAP()
 
 CVellumoDlg::CVellumoDlg()
     : CDialog(IDD_VELLUMO_DIALOG),
-      m_hIcon(::LoadIconA(Instance(), MAKEINTRESOURCEA(IDR_MAINFRAME))),
       m_clock(ClockBitmapIds{IDB_CLOCK_FACE, IDB_CLOCK_DIGITS, IDB_CLOCK_GLYPHS},
               AppState::Get().DisplayLock(), HourFormatFromStored(ReadSettingValue(kTimeFormatValue))),
       m_days(DaysFromStored(ReadSettingValue(kDaysValue))) {}
@@ -97,9 +97,7 @@ CVellumoDlg::CVellumoDlg()
 CVellumoDlg::~CVellumoDlg() = default;
 
 void CVellumoDlg::DoDataExchange() {
-    for (int i = 0; i < kDayCellCount; ++i) m_dayCells[i].SubclassDlgItem(IDC_DAY_FIRST + i, this);
-    m_yearLabel.SubclassDlgItem(IDC_YEAR_LABEL, this);
-    m_monthLabel.SubclassDlgItem(IDC_MONTH_LABEL, this);
+    m_grid.Bind();
     for (int i = 0; i < 7; ++i) m_weekdays[i].SubclassDlgItem(IDC_WEEKDAY_FIRST + i, this);
     m_prevYear.SubclassDlgItem(IDC_PREV_YEAR, this);
     m_prevMonthButton.SubclassDlgItem(IDC_PREV_MONTH, this);
@@ -125,7 +123,7 @@ BOOL CVellumoDlg::OnInitDialog() {
     version.dwOSVersionInfoSize = sizeof version;
     if (::GetVersionExA(&version) && version.dwMajorVersion < 6) SetMenuTransparency(230);
     SetCurrentDpi(WindowDpi(m_hWnd));
-    FitLayoutToScale();
+    ScaledArtwork::FitLayoutToScale(m_hWnd);
     Memos().InitMemoPaths();  // beside the program
     // The kept copies are read while the panel sets up; fetches follow.
     m_calendars.Start(m_hWnd, WM_CALENDARS_CHANGED);
@@ -152,7 +150,7 @@ BOOL CVellumoDlg::OnInitDialog() {
     // with the events of the calendars' kept copies.
     m_calendars.WaitForCopies(kCopiesWaitMs);
     RefreshDigest(m_days, true, true);
-    ::SetTimer(m_hWnd, kDayWatchTimer, kDayWatchPeriodMs, nullptr);
+    m_dayWatch.Start(m_hWnd, [this](const Date& today) { LiveInNewDay(today); });
     ApplyStartMode();
     return TRUE;
 }
@@ -213,6 +211,25 @@ void CVellumoDlg::SetUpWeekdayLetters() {
     }
 }
 
+void CVellumoDlg::SetUpGrid() {
+    m_grid.SetUp();
+    RebuildFaceRegions();
+    m_grid.StartAtToday();
+    RefreshMonth();
+}
+
+void CVellumoDlg::RefreshMonth() {
+    // The grid only records what changed; then the panel repaints it once,
+    // in one piece (OnPaint).
+    m_grid.Refresh();
+    m_surface.RepaintGrid();
+}
+
+void CVellumoDlg::ShowMonth(int year, int month) {
+    m_grid.SetShownMonth(year, month);
+    RefreshMonth();
+}
+
 void CVellumoDlg::ApplyStartMode() {
     // Start hidden for "/background" and "/now".
     const char* commandLine = CWinApp::Current() ? CWinApp::Current()->m_lpCmdLine : "";
@@ -228,14 +245,125 @@ void CVellumoDlg::OnOK() {}
 
 void CVellumoDlg::OnCancel() { ShowWindow(SW_HIDE); }
 
+// ---------------------------------------------------------------- timers --
+
+void CVellumoDlg::OnTimer(UINT_PTR id) {
+    if (id == kTrayIconTimer) {
+        ::KillTimer(m_hWnd, kTrayIconTimer);
+        AddAboutItem();
+        m_artwork.ApplyWindowIcons(m_hWnd);
+        ShowTrayIcon();
+        return;
+    }
+    if (id == kPublishTextsTimer) {
+        m_grid.PublishTexts();
+        return;
+    }
+    if (id == kRestartTimer) {
+        m_dayWatch.RestartWhenFree();
+        return;
+    }
+    if (id == kDayWatchTimer && m_grid.MemosChangedElsewhere()) {
+        // Another program changed a memo of the shown month: show it now.
+        RefreshMonth();
+        RefreshDigest(m_days, false, true);
+    }
+    if (id == kDayWatchTimer) m_dayWatch.CheckDayChange();
+    Default();
+}
+
+BOOL CVellumoDlg::OnPowerBroadcast(UINT event) {
+    // Both arrive after a sleep (the automatic one always, the other when a
+    // user is there); a second wake-up or check finds nothing new to do.
+    if (event == PBT_APMRESUMEAUTOMATIC || event == PBT_APMRESUMESUSPEND) {
+        WakeReminderThread();
+        m_dayWatch.CheckDayChange();  // a sleep over midnight: now, not at the next tick
+        m_sync.SyncSoon(false);  // what changed elsewhere meanwhile
+    }
+    return TRUE;
+}
+
+void CVellumoDlg::OnTimeChange() { WakeReminderThread(); }
+
+void CVellumoDlg::LiveInNewDay(const Date& today) {
+    m_grid.MoveToNewDay(today);
+    RefreshMonth();
+    RefreshDigest(m_days, false, true);
+    SetTrayTip();
+}
+
+// ----------------------------------------------------------------- scale --
+
+void CVellumoDlg::LoadScaleArtwork() {
+    m_surface.DropStretchedSkin();  // the next paint stretches the new scale's skin
+    ScaledArtwork::LoadArrowIcons(m_prevMonthButton, m_nextMonthButton, m_prevYear, m_nextYear);
+}
+
+// Moved to a monitor of another scale: every child keeps its place in
+// proportion, and the scale's artwork and day font replace the old ones.
+void CVellumoDlg::OnDpiChanged(UINT dpi, const RECT* suggested) {
+    if (!ScaledArtwork::Rescale(m_hWnd, dpi, *suggested)) return;
+    LoadScaleArtwork();
+    m_artwork.ApplyWindowIcons(m_hWnd);
+    m_clock.ReloadArtwork();
+    SetTrayTip();
+    m_grid.ApplyDayFont();
+    RebuildFaceRegions();
+    Invalidate();
+}
+
+// ----------------------------------------------------------------- paint --
+
+std::array<CSkinButton*, 8> CVellumoDlg::BareButtons() {
+    return {&m_menuButton,     &m_logoButton,      &m_exitButton, &m_minimizeButton,
+            &m_prevMonthButton, &m_nextMonthButton, &m_prevYear,   &m_nextYear};
+}
+
+void CVellumoDlg::VisitFaces(bool all, const std::function<void(CSkinFace&)>& visit) {
+    m_grid.VisitFaces(visit);
+    if (!all) return;
+    for (CSkinLabel& letter : m_weekdays) visit(letter);
+    for (CSkinButton* button : BareButtons()) visit(*button);
+}
+
+void CVellumoDlg::OnPaint() {
+    PaintDC paint(m_hWnd);
+    RECT client{};
+    ::GetClientRect(m_hWnd, &client);
+    if (::IsIconic(m_hWnd)) {
+        SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(paint.Get()), 0);
+        const int x = (client.right - ::GetSystemMetrics(SM_CXICON) + 1) / 2;
+        const int y = (client.bottom - ::GetSystemMetrics(SM_CYICON) + 1) / 2;
+        ::DrawIcon(paint.Get(), x, y, m_artwork.Icon());
+        return;
+    }
+    m_surface.PaintSkin(paint.Get());
+    m_surface.PaintPendingFaces(paint.Get(), paint.Info().rcPaint);
+}
+
+// Transparent controls ask for the pixels under them this way.
+BOOL CVellumoDlg::OnPrintClient(HDC dc, UINT) {
+    m_surface.PaintSkin(dc);
+    return 1;
+}
+
+// The skin covers the whole client area: nothing to erase first.
+BOOL CVellumoDlg::OnEraseBackground(HDC) { return 1; }
+
+HICON CVellumoDlg::OnQueryDragIcon() { return m_artwork.Icon(); }
+
+void CVellumoDlg::RebuildFaceRegions() {
+    m_surface.RebuildFaceRegions({m_clock.GetSafeHwnd(), m_ticker.GetSafeHwnd()});
+}
+
 // -------------------------------------------------------------- commands --
 
 void CVellumoDlg::OnDayClick(UINT id) {
-    HideKeyTip();
+    m_keys.HideKeyTip();
     Invalidate(true);
-    const int day = DayOfCell(m_month, static_cast<int>(id));
-    m_remarkDlg.m_nYear = m_month.year;
-    m_remarkDlg.m_nMonth = m_month.month;
+    const int day = DayOfCell(m_grid.Month(), static_cast<int>(id));
+    m_remarkDlg.m_nYear = m_grid.Month().year;
+    m_remarkDlg.m_nMonth = m_grid.Month().month;
     m_remarkDlg.m_nDay = day;
     const unsigned repeatChanges = Memos().RepeatChanges();
     m_remarkDlg.DoModal();  // what follows runs after OK and Cancel alike
@@ -246,29 +374,22 @@ void CVellumoDlg::OnDayClick(UINT id) {
         ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
         return;
     }
-    // The store told the grid's memos what the editor saved or deleted, so
-    // this look is current without waiting for the folder's watch.
-    m_repeats.Update();
-    const auto memo = m_repeats.DayText(m_monthMemos.Read(m_month.year, m_month.month, day),
-                                        m_month.year, m_month.month, day);
-    // Today is today only in the current month, as in the layout.
     const Date now = LocalDateNow();
-    MarkDayCell(m_dayCells[id - IDC_DAY_FIRST], memo && !memo->empty(),
-                now.year == m_month.year && now.month == m_month.month && now.day == day);
+    m_grid.RemarkCell(static_cast<int>(id), day, now);
     // Compared by day number only, whatever month is shown: the digest's
     // window starts at today's day number in the shown month.
     if (day - now.day < m_days) RefreshDigest(m_days, false);
 }
 
-void CVellumoDlg::OnPrevMonth() { Navigate(StepMonth(m_month, -1)); }
-void CVellumoDlg::OnNextMonth() { Navigate(StepMonth(m_month, +1)); }
-void CVellumoDlg::OnPrevYear() { Navigate(StepYear(m_month, -1)); }
-void CVellumoDlg::OnNextYear() { Navigate(StepYear(m_month, +1)); }
+void CVellumoDlg::OnPrevMonth() { Navigate(m_grid.StepMonth(-1)); }
+void CVellumoDlg::OnNextMonth() { Navigate(m_grid.StepMonth(+1)); }
+void CVellumoDlg::OnPrevYear() { Navigate(m_grid.StepYear(-1)); }
+void CVellumoDlg::OnNextYear() { Navigate(m_grid.StepYear(+1)); }
 
 void CVellumoDlg::Navigate(bool relayout) {
     // A year step stopped at its bound changes nothing visible.
     if (!relayout) return;
-    HideKeyTip();  // its day is gone; a key's step shows the new day's
+    m_keys.HideKeyTip();  // its day is gone; a key's step shows the new day's
     RefreshMonth();
     RefreshDigest(m_days, false, true);
     // The step shows before the click's handling ends: the grid, headings
@@ -338,21 +459,65 @@ void CVellumoDlg::OnSetting() {
     }
 }
 
+void CVellumoDlg::OnFindMemo() {
+    m_keys.HideKeyTip();
+    CFindMemoDlg find(this);
+    if (find.DoModal() != IDOK || !find.Chosen()) return;
+    const Date date = *find.Chosen();
+    if (date.year != m_grid.Month().year || date.month != m_grid.Month().month)
+        GoToMonth(date.year, date.month);
+    m_keys.FocusDay(date.day);
+    OnDayClick(static_cast<UINT>(CellOfDay(m_grid.Month(), date.day)));
+}
+
+// -------------------------------------------------------------- keyboard --
+
+bool CVellumoDlg::PreTranslateMessage(MSG* msg) {
+    if (msg->message == WM_KEYDOWN && (msg->hwnd == m_hWnd || ::IsChild(m_hWnd, msg->hwnd)) &&
+        m_keys.OnKeyDown(msg->wParam))
+        return true;
+    return CDialog::PreTranslateMessage(msg);
+}
+
+HWND CVellumoDlg::TipAnchor() const {
+    return m_ticker.GetSafeHwnd() ? m_ticker.m_hWnd : GetDlgItem(IDC_TICKER_PLACE);
+}
+
+// Top to bottom and left to right; the 37 cells are one stop, the grid,
+// entered at its day.
+std::array<HWND, 9> CVellumoDlg::TabStops() const {
+    return {m_minimizeButton.m_hWnd, m_exitButton.m_hWnd,  m_prevYear.m_hWnd,
+            m_prevMonthButton.m_hWnd, m_nextMonthButton.m_hWnd, m_nextYear.m_hWnd,
+            nullptr /* the grid */,   m_logoButton.m_hWnd,  m_menuButton.m_hWnd};
+}
+
+void CVellumoDlg::ShowFocusMarks() {
+    m_grid.ShowFocusMarks();
+    for (CSkinButton* button : BareButtons()) button->SetFocusMark(true);
+}
+
+void CVellumoDlg::GoToMonth(int year, int month) {
+    m_grid.SetShownMonth(year, month);
+    Navigate(true);
+}
+
+void CVellumoDlg::StepShown(bool year, int direction) {
+    Navigate(year ? m_grid.StepYear(direction) : m_grid.StepMonth(direction));
+}
+
+void CVellumoDlg::OpenDay(int day) {
+    OnDayClick(static_cast<UINT>(CellOfDay(m_grid.Month(), day)));
+}
+
 // ---------------------------------------------------------------- digest --
 
 void CVellumoDlg::RefreshDigest(int days, bool announce, bool gridJustRead) {
-    // Days of the shown month the grid has just read need no second read.
     // Each date's own memo first, then the repeating memos on it, then the
     // subscribed calendars' events.
-    m_repeats.Update();
-    const DayTextReader read = m_calendars.WithEvents([&](int year, int month, int day) {
-        return m_repeats.DayText(gridJustRead && year == m_month.year && month == m_month.month
-                                     ? m_monthMemos.Memo(day)
-                                     : m_monthMemos.Read(year, month, day),
-                                 year, month, day);
-    });
+    const DayTextReader read = m_calendars.WithEvents(m_grid.MemoReader(gridJustRead));
+    const CalendarMonth& shown = m_grid.Month();
     const std::vector<std::string> entries =
-        DigestEntries(m_month.year, m_month.month, m_month.todayDay, days, read, &IsAnsiLeadByte);
+        DigestEntries(shown.year, shown.month, shown.todayDay, days, read, &IsAnsiLeadByte);
     const std::string digest = JoinDigest(entries);
     if (announce && !digest.empty()) {
         // Every memo whole, as long as the box fits the screen the panel is on.
@@ -377,10 +542,9 @@ void CVellumoDlg::ShowTrayIcon() {
 
 void CVellumoDlg::SetTrayTip() {
     char tip[24];
-    FormatTrayTip(tip, m_today.year, m_today.month, m_today.day);
-    HICON icon = m_scaledSmallIcon ? m_scaledSmallIcon.Get()
-                                   : ::LoadIconA(Instance(), MAKEINTRESOURCEA(IDR_MAINFRAME));
-    m_trayIcon.SetTrayIcon(icon, tip);
+    const Date& today = m_grid.Today();
+    FormatTrayTip(tip, today.year, today.month, today.day);
+    m_trayIcon.SetTrayIcon(m_artwork.SmallIcon(), tip);
 }
 
 void CVellumoDlg::OnHide() { ShowWindow(SW_HIDE); }
@@ -412,7 +576,7 @@ LRESULT CVellumoDlg::OnBackupNow() {
 }
 
 void CVellumoDlg::OnShowWindowRequest(bool shown, UINT status) {
-    if (!shown) HideKeyTip();
+    if (!shown) m_keys.HideKeyTip();
     if (!shown && status == kHideAfterFirstShow) {
         ShowWindow(SW_HIDE);
         return;
@@ -421,7 +585,7 @@ void CVellumoDlg::OnShowWindowRequest(bool shown, UINT status) {
 }
 
 void CVellumoDlg::OnLeftButtonDown(UINT, POINT at) {
-    HideKeyTip();  // it would stay where the panel was
+    m_keys.HideKeyTip();  // it would stay where the panel was
     // Any free part of the skin is a handle for moving the panel.
     PostMessage(WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(at.x, at.y));
     Default();
@@ -437,6 +601,6 @@ void CVellumoDlg::OnSysCommand(UINT command) {
 
 // The keyboard's tip stays on top: it goes when the user turns elsewhere.
 void CVellumoDlg::OnActivateChange(UINT state, HWND, bool) {
-    if (state == WA_INACTIVE) HideKeyTip();
+    if (state == WA_INACTIVE) m_keys.HideKeyTip();
     Default();
 }

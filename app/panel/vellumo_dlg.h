@@ -9,9 +9,12 @@
 #include <functional>
 
 #include "app/calendars/calendar_layer.h"
-#include "app/memo/month_memos.h"
-#include "app/memo/repeat_occurrences.h"
 #include "app/memo/remark_dlg.h"
+#include "app/panel/day_grid.h"
+#include "app/panel/day_watch.h"
+#include "app/panel/grid_keys.h"
+#include "app/panel/panel_surface.h"
+#include "app/panel/scaled_artwork.h"
 #include "app/sync/calendar_sync.h"
 #include "app/tray/tray_icon.h"
 #include "controls/lcd_clock.h"
@@ -24,7 +27,7 @@
 #include "platform/dialog.h"
 #include "platform/handles.h"
 
-class CVellumoDlg : public CDialog {
+class CVellumoDlg : public CDialog, private GridKeys::Host {
 public:
     CVellumoDlg();
     ~CVellumoDlg() override;
@@ -48,12 +51,12 @@ public:
     CTickerCtrl& Ticker() { return m_ticker; }
     CLcdClock& Clock() { return m_clock; }
 
-    const CalendarMonth& ShownMonth() const { return m_month; }
+    const CalendarMonth& ShownMonth() const { return m_grid.Month(); }
     CalendarLayer& Calendars() { return m_calendars; }
     int RemindAheadDays() const { return m_days; }
-    CSkinButton& DayCell(int id) { return m_dayCells[id - kFirstDayCellId]; }
-    CSkinLabel& YearLabel() { return m_yearLabel; }
-    CSkinLabel& MonthLabel() { return m_monthLabel; }
+    CSkinButton& DayCell(int id) { return m_grid.Cell(id); }
+    CSkinLabel& YearLabel() { return m_grid.YearLabel(); }
+    CSkinLabel& MonthLabel() { return m_grid.MonthLabel(); }
 
     DECLARE_MESSAGE_MAP()
 
@@ -63,52 +66,21 @@ protected:
 private:
     // The steps of OnInitDialog, in order.
     void AddAboutItem();
-    void FitLayoutToScale();  // above 100 %: the 100 % layout, scaled evenly
     void SetUpButtons();  // menu, logo, title marks and arrows
     void SetUpTicker();
     void SetUpWeekdayLetters();
     void SetUpGrid();  // the cells' fixed look, today, the month's first layout
     void ApplyStartMode();
 
-    // Fills the grid for the shown month: which cells show, numbers,
-    // colours, memo tips. Touches only what changed.
-    void LayoutMonth();
-    // The skin stretched over the client area, from the one cached copy; the
-    // panel's paint and the transparent controls' backgrounds both use it.
-    void PaintSkin(HDC dc);
-    // The skin stretched to `width` x `height`, made once per size.
-    bool StretchSkinTo(int width, int height);
-    void DropStretchedSkin();
-    void SetDayColours(CSkinButton& cell, COLORREF in, COLORREF out, COLORREF focus);
-    // A day's colours: today over a memo over plain.
-    void MarkDayCell(CSkinButton& cell, bool memo, bool today);
-    // The day number of the cell with the keyboard focus, 0 when none has it.
-    int FocusedDay() const;
-    // After a layout: a cell that went hidden hands the focus to the cell of
-    // the same day, or of the month's last day.
-    void KeepFocusOnAShownDay(const MonthLayout& layout, int focusedDay);
-    void ApplyHeadingLook(CSkinLabel& label);
-    // The cells' and headings' texts, as other processes read them, once
-    // the month has stood still for kPublishTextsDelayMs.
-    void PublishGridTexts();
-    bool CurrentMonthShown() const;
-
-    // The keyboard (panel_keys.cpp).
+    // The keyboard: the grid's keys first, wherever in the panel the focus is.
     bool PreTranslateMessage(MSG* msg) override;
-    int KeyboardDay() const;  // where the keyboard enters the grid
-    // Puts the focus on the day's cell (the month's last for a day past
-    // it), shows the focus and the day's memo.
-    void FocusDay(int day);
-    // From the first key on, the focus shows: a mark on the focused cell or
-    // button, as the system's keyboard cues allow. Until then the panel
-    // looks as it always has for a user of the mouse alone.
-    void ShowFocusCues();
-    void MoveKeyDay(int days);
-    void StepByKey(bool year, int direction);
-    void GoToToday();
-    void MoveTabStop(bool back);
-    void ShowKeyTip(int day);
-    void HideKeyTip();
+    HWND TipAnchor() const override;
+    std::array<HWND, 9> TabStops() const override;
+    void ShowFocusMarks() override;
+    void GoToMonth(int year, int month) override;
+    void StepShown(bool year, int direction) override;
+    void OpenDay(int day) override;
+    void FindMemo() override { OnFindMemo(); }
     void OnFindMemo();
 
     void OnDayClick(UINT id);
@@ -128,7 +100,6 @@ private:
     LRESULT OnBackupNow();
     void OnShowWindowRequest(bool shown, UINT status);
     void OnPaint();
-    void PaintPendingFaces(HDC dc, const RECT& area);
     // The faces painted onto the skin: the grid's (cells and headings), with
     // `all` the weekday letters and the bare buttons too.
     void VisitFaces(bool all, const std::function<void(CSkinFace&)>& visit);
@@ -142,10 +113,7 @@ private:
     // The skin, arrows, window and tray icons and the day font at the
     // current display scale.
     void LoadScaleArtwork();
-    void ApplyWindowIcons();  // big and small, for the taskbar and task switcher
-    void LoadArrowIcons();
-    void ApplyDayFont();
-    void RebuildFaceRegions();
+    void RebuildFaceRegions();  // the surface's, around the clock and the ticker
     std::array<CSkinButton*, 8> BareButtons();  // skin-coloured, borderless
 
     void Navigate(bool relayout);
@@ -170,42 +138,22 @@ private:
     // ticker show it.
     LRESULT OnCalendarsChanged();
 
-    // The day-change watch: at a new date, hand over to a fresh copy once no
-    // dialog of the user's is open (an open menu is closed).
-    void RestartWhenFree();
-    // Starts the day change when the date is no longer the start date, once.
-    void CheckDayChange();
-    void RestartForNewDay(const Date& today);
+    // No fresh copy took over at the new date: the panel shows the new day
+    // as a fresh copy would.
+    void LiveInNewDay(const Date& today);
     // Adds the icon with today's date as its tip.
     void ShowTrayIcon();
     void SetTrayTip();
 
-    HICON m_hIcon;  // shared resource icon: never destroyed
-    IconHandle m_scaledIcon;       // above 96 dpi: the window's icon at the display's scale
-    IconHandle m_scaledSmallIcon;  // and at the small-icon size (caption, tray)
-    // The skin at the client's size: every cell's background is one blit
-    // from here.
-    BitmapDC m_stretchedSkin;
-    SIZE m_stretchedSize{};
-    // The children the panel's own paint draws (PaintPendingFaces): all of
-    // them at the first show, the cells and headings after a month step.
-    enum class FacesPending { None, Grid, All };
-    FacesPending m_facesPending = FacesPending::All;
-    RegionHandle m_gridRegion;     // the cells and the headings
-    RegionHandle m_facesRegion;    // every face, less where other children lie
-    SIZE m_biggestFace{};          // the client size the scratch surface must hold
-    BitmapDC m_faceSurface;        // a face, drawn here before it goes on the skin
-    SIZE m_faceSurfaceSize{};
-    MonthMemos m_monthMemos;       // the grid's memos, read once while unchanged
-    RepeatOccurrences m_repeats;   // the repeating memos' dates, per shown month
+    ScaledArtwork m_artwork;  // the layout, icons and day font at the display's scale
+    // The skin and the faces painted on it.
+    PanelSurface m_surface{*this, [this](bool all, const std::function<void(CSkinFace&)>& visit) {
+                               VisitFaces(all, visit);
+                           }};
     CalendarLayer m_calendars;     // the subscribed calendars' events, and their worker
     CalendarSync m_sync;           // the calendar server's sync, and its worker
-    FontHandle m_dayFont;          // outlives every cell that draws with it
-    CalendarMonth m_month;
-    Date m_today;  // the local date at start (or at a failed restart)
-    CSkinButton m_dayCells[kDayCellCount];
-    CSkinLabel m_yearLabel;
-    CSkinLabel m_monthLabel;
+    DayWatch m_dayWatch;           // the new date, and the hand-over to a fresh copy
+    DayGrid m_grid{*this, m_calendars};  // the cells and headings, the shown month and its memos
     CRemarkDlg m_remarkDlg;
     CSkinLabel m_weekdays[7];
     CTrayIcon m_trayIcon;
@@ -220,11 +168,5 @@ private:
     CSkinButtonXP m_logoButton;
     int m_days;  // remind-ahead days, 1..7
     CSkinButton m_minimizeButton;
-    bool m_publishPending = false;  // the texts' timer runs
-    DWORD m_lastRelayoutTick = 0;
-    bool m_focusMarks = false;  // a key has been used on the panel
-    int m_keyDay = 0;          // the day the keyboard was last on, in any month
-    // The focused day's memo, shown over the ticker: a tooltip window the
-    // panel owns, so it goes when the panel does.
-    HWND m_keyTip = nullptr;
+    GridKeys m_keys{*this, m_grid, *this};  // the grid's keyboard and its tip
 };

@@ -1,16 +1,25 @@
-#include "app/panel/vellumo_dlg.h"
+#include "app/panel/day_grid.h"
 
 #include <algorithm>
 #include <string>
+#include <utility>
 
 #include "app/panel/panel_look.h"
+#include "app/panel/scaled_artwork.h"
 #include "core/base/text_number.h"
 #include "core/calendar/month_model.h"
 #include "platform/local_time.h"
+#include "res/resource.h"
 
 using namespace panel;
 
-void CVellumoDlg::SetUpGrid() {
+void DayGrid::Bind() {
+    for (int i = 0; i < kDayCellCount; ++i) m_dayCells[i].SubclassDlgItem(IDC_DAY_FIRST + i, &m_panel);
+    m_yearLabel.SubclassDlgItem(IDC_YEAR_LABEL, &m_panel);
+    m_monthLabel.SubclassDlgItem(IDC_MONTH_LABEL, &m_panel);
+}
+
+void DayGrid::SetUp() {
     // The month's layout hides the cells it leaves empty.
     for (CSkinButton& cell : m_dayCells) {
         cell.SetBorderDrawn(false);
@@ -20,26 +29,92 @@ void CVellumoDlg::SetUpGrid() {
     ApplyDayFont();
     ApplyHeadingLook(m_yearLabel);
     ApplyHeadingLook(m_monthLabel);
-    RebuildFaceRegions();
+}
 
+void DayGrid::StartAtToday() {
     m_today = LocalDateNow();
     m_month.year = m_today.year;
     m_month.month = m_today.month;
     m_month.todayDay = m_today.day;
-    RefreshMonth();
 }
 
-bool CVellumoDlg::CurrentMonthShown() const {
+void DayGrid::ApplyDayFont() {
+    // The cells take the new font before the old one goes.
+    FontHandle font = ScaledArtwork::DayFont(m_dayCells[0].GetSafeHwnd());
+    for (CSkinButton& each : m_dayCells)
+        each.SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), FALSE);
+    m_dayFont = std::move(font);
+}
+
+void DayGrid::SetShownMonth(int year, int month) {
+    m_month.year = year;
+    m_month.month = month;
+}
+
+bool DayGrid::StepMonth(int direction) { return ::StepMonth(m_month, direction); }
+bool DayGrid::StepYear(int direction) { return ::StepYear(m_month, direction); }
+
+void DayGrid::MoveToNewDay(const Date& today) {
+    const bool currentShown = CurrentMonthShown();
+    m_today = today;
+    m_month.todayDay = today.day;
+    if (currentShown) {
+        m_month.year = today.year;
+        m_month.month = today.month;
+    }
+}
+
+HWND DayGrid::CellWindow(int day) const {
+    return m_dayCells[CellOfDay(m_month, day) - kFirstDayCellId].m_hWnd;
+}
+
+const std::string& DayGrid::DayTip(int day) const {
+    return m_dayCells[CellOfDay(m_month, day) - kFirstDayCellId].TipText();
+}
+
+void DayGrid::ShowFocusMarks() {
+    for (CSkinButton& cell : m_dayCells) cell.SetFocusMark(true);
+}
+
+void DayGrid::VisitFaces(const std::function<void(CSkinFace&)>& visit) {
+    for (CSkinButton& cell : m_dayCells) visit(cell);
+    visit(m_yearLabel);
+    visit(m_monthLabel);
+}
+
+void DayGrid::RemarkCell(int id, int day, const Date& now) {
+    // The store told the grid's memos what the editor saved or deleted, so
+    // this look is current without waiting for the folder's watch.
+    m_repeats.Update();
+    const auto memo = m_repeats.DayText(m_monthMemos.Read(m_month.year, m_month.month, day),
+                                        m_month.year, m_month.month, day);
+    // Today is today only in the current month, as in the layout.
+    MarkDayCell(m_dayCells[id - kFirstDayCellId], memo && !memo->empty(),
+                now.year == m_month.year && now.month == m_month.month && now.day == day);
+}
+
+DayTextReader DayGrid::MemoReader(bool gridJustRead) {
+    // Days of the shown month the grid has just read need no second read.
+    m_repeats.Update();
+    return [this, gridJustRead](int year, int month, int day) {
+        return m_repeats.DayText(gridJustRead && year == m_month.year && month == m_month.month
+                                     ? m_monthMemos.Memo(day)
+                                     : m_monthMemos.Read(year, month, day),
+                                 year, month, day);
+    };
+}
+
+bool DayGrid::CurrentMonthShown() const {
     return m_month.year == m_today.year && m_month.month == m_today.month;
 }
 
-void CVellumoDlg::SetDayColours(CSkinButton& cell, COLORREF in, COLORREF out, COLORREF focus) {
+void DayGrid::SetDayColours(CSkinButton& cell, COLORREF in, COLORREF out, COLORREF focus) {
     cell.SetStateColour(static_cast<int>(ButtonColourSlot::TextIn), in);
     cell.SetStateColour(static_cast<int>(ButtonColourSlot::TextOut), out);
     cell.SetStateColour(static_cast<int>(ButtonColourSlot::TextFocus), focus);
 }
 
-void CVellumoDlg::MarkDayCell(CSkinButton& cell, bool memo, bool today) {
+void DayGrid::MarkDayCell(CSkinButton& cell, bool memo, bool today) {
     if (today) {
         SetDayColours(cell, kTodayColour, kTodayColour, kTodayColour);
     } else if (memo) {
@@ -49,7 +124,7 @@ void CVellumoDlg::MarkDayCell(CSkinButton& cell, bool memo, bool today) {
     }
 }
 
-int CVellumoDlg::FocusedDay() const {
+int DayGrid::FocusedDay() const {
     const HWND focus = ::GetFocus();
     for (const CSkinButton& cell : m_dayCells) {
         if (focus && cell.m_hWnd == focus) {
@@ -63,7 +138,7 @@ int CVellumoDlg::FocusedDay() const {
 // Cells are hidden by their style bit, which, unlike hiding a window, leaves
 // the focus where it was: a hidden cell would take Enter for a day the month
 // does not have. The focus goes to the same day number, or the month's last.
-void CVellumoDlg::KeepFocusOnAShownDay(const MonthLayout& layout, int focusedDay) {
+void DayGrid::KeepFocusOnAShownDay(const MonthLayout& layout, int focusedDay) {
     const HWND focus = ::GetFocus();
     int lastDay = 0;
     bool focusHidden = false;
@@ -75,13 +150,13 @@ void CVellumoDlg::KeepFocusOnAShownDay(const MonthLayout& layout, int focusedDay
     const int day = focusedDay >= 1 && focusedDay <= lastDay ? focusedDay : lastDay;
     for (int i = 0; i < kDayCellCount; ++i) {
         if (layout.dayOfCell[i] == day) {
-            SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(m_dayCells[i].m_hWnd), TRUE);
+            m_panel.SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(m_dayCells[i].m_hWnd), TRUE);
             return;
         }
     }
 }
 
-void CVellumoDlg::LayoutMonth() {
+void DayGrid::LayoutMonth() {
     const int focusedDay = FocusedDay();  // before the cells change
     const MonthLayout layout = LayOutMonth(m_month, CurrentMonthShown());
     m_monthMemos.Load(m_month.year, m_month.month);
@@ -98,7 +173,7 @@ void CVellumoDlg::LayoutMonth() {
         if (((style & WS_VISIBLE) != 0) != (day != 0))
             ::SetWindowLongA(cell.m_hWnd, GWL_STYLE, style ^ WS_VISIBLE);
         // The text is what other processes read (screen readers among
-        // them, see PublishGridTexts): "" for a hidden cell.
+        // them, see PublishTexts): "" for a hidden cell.
         const std::string number = day ? std::to_string(day) : std::string();
         if (cell.GetWindowText() != number) cell.SetWindowText(number.c_str());
         if (day == 0) continue;
@@ -124,7 +199,7 @@ void CVellumoDlg::LayoutMonth() {
     KeepFocusOnAShownDay(layout, focusedDay);
 }
 
-void CVellumoDlg::ApplyHeadingLook(CSkinLabel& label) {
+void DayGrid::ApplyHeadingLook(CSkinLabel& label) {
     label.KeepCaptionHere();  // set at every month step
     label.ApplyTextColour(kHeadingColour);
     label.ApplyFaceName("Times New Roman", 0);
@@ -133,38 +208,30 @@ void CVellumoDlg::ApplyHeadingLook(CSkinLabel& label) {
     label.ApplyTransparency(true);
 }
 
-void CVellumoDlg::RefreshMonth() {
+void DayGrid::Refresh() {
     // The headings and cells only record what changed; then the panel
-    // repaints them once, in one piece (OnPaint), with no cell shown half set
-    // up and no paint of its own per cell.
-    VisitFaces(false, [](CSkinFace& face) { face.HoldRepaints(true); });
+    // repaints them once, in one piece, with no cell shown half set up and
+    // no paint of its own per cell.
+    VisitFaces([](CSkinFace& face) { face.HoldRepaints(true); });
     const std::string year = YearText(m_month.year);
     if (m_yearLabel.GetWindowText() != year) m_yearLabel.SetWindowText(year.c_str());
     if (m_monthLabel.GetWindowText() != MonthAbbrev(m_month.month))
         m_monthLabel.SetWindowText(MonthAbbrev(m_month.month));
     LayoutMonth();
-    VisitFaces(false, [](CSkinFace& face) { face.HoldRepaints(false); });
-    if (m_facesPending == FacesPending::None) m_facesPending = FacesPending::Grid;
+    VisitFaces([](CSkinFace& face) { face.HoldRepaints(false); });
     // One timer for a run of steps: setting it is a trip of its own.
     m_lastRelayoutTick = ::GetTickCount();
     if (!m_publishPending)
-        m_publishPending = ::SetTimer(m_hWnd, kPublishTextsTimer, kPublishTextsDelayMs, nullptr) != 0;
-    if (!::IsWindowVisible(m_hWnd)) return;  // the first show paints everything
-    ::RedrawWindow(m_hWnd, nullptr, m_gridRegion.Get(), RDW_INVALIDATE | RDW_NOCHILDREN);
-}
-
-void CVellumoDlg::ShowMonth(int year, int month) {
-    m_month.year = year;
-    m_month.month = month;
-    RefreshMonth();
+        m_publishPending =
+            ::SetTimer(m_panel.m_hWnd, kPublishTextsTimer, kPublishTextsDelayMs, nullptr) != 0;
 }
 
 // Each changed text is a trip through the window system (two of its reads)
 // and a name-change event: done once the month stands still, for the cells
 // whose text differs from what other processes last read.
-void CVellumoDlg::PublishGridTexts() {
+void DayGrid::PublishTexts() {
     if (::GetTickCount() - m_lastRelayoutTick < kPublishTextsDelayMs) return;  // still stepping
-    ::KillTimer(m_hWnd, kPublishTextsTimer);
+    ::KillTimer(m_panel.m_hWnd, kPublishTextsTimer);
     m_publishPending = false;
-    VisitFaces(false, [](CSkinFace& face) { face.PublishCaption(); });
+    VisitFaces([](CSkinFace& face) { face.PublishCaption(); });
 }

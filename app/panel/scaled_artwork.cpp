@@ -1,6 +1,7 @@
-#include "app/panel/vellumo_dlg.h"
+#include "app/panel/scaled_artwork.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "app/panel/panel_look.h"
 #include "platform/display_scale.h"
@@ -45,51 +46,54 @@ SIZE BaseUnitsAt96(HFONT font, int dpi) {
 // and so do not grow in step with the scale: the panel would come out wider
 // and shorter than its artwork at 125 % and more, its parts out of place.
 // Instead every part takes its 100 % place and size, scaled.
-void CVellumoDlg::FitLayoutToScale() {
+void ScaledArtwork::FitLayoutToScale(HWND dialog) {
     const int dpi = CurrentDpi();
     if (dpi == 96) return;
     RECT units{0, 0, 4, 8};
-    if (!::MapDialogRect(m_hWnd, &units) || units.right <= 0 || units.bottom <= 0) return;
-    const SIZE at96 = BaseUnitsAt96(reinterpret_cast<HFONT>(SendMessage(WM_GETFONT)), dpi);
+    if (!::MapDialogRect(dialog, &units) || units.right <= 0 || units.bottom <= 0) return;
+    const SIZE at96 = BaseUnitsAt96(reinterpret_cast<HFONT>(::SendMessageA(dialog, WM_GETFONT, 0, 0)), dpi);
     if (at96.cx <= 0 || at96.cy <= 0) return;
     const int numX = at96.cx * dpi, denX = units.right * 96;
     const int numY = at96.cy * dpi, denY = units.bottom * 96;
-    ScaleChildren(m_hWnd, numX, denX, numY, denY);
+    ScaleChildren(dialog, numX, denX, numY, denY);
     RECT client{}, frame{};
-    ::GetClientRect(m_hWnd, &client);
-    ::GetWindowRect(m_hWnd, &frame);
+    ::GetClientRect(dialog, &client);
+    ::GetWindowRect(dialog, &frame);
     const int width = ::MulDiv(client.right, numX, denX), height = ::MulDiv(client.bottom, numY, denY);
-    ::SetWindowPos(m_hWnd, nullptr, 0, 0, frame.right - frame.left + width - client.right,
+    ::SetWindowPos(dialog, nullptr, 0, 0, frame.right - frame.left + width - client.right,
                    frame.bottom - frame.top + height - client.bottom,
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void CVellumoDlg::LoadArrowIcons() {
-    const std::pair<CSkinButton*, UINT> arrows[] = {{&m_prevMonthButton, IDI_PREV_MONTH},
-                                                    {&m_nextMonthButton, IDI_NEXT_MONTH},
-                                                    {&m_prevYear, IDI_PREV_YEAR},
-                                                    {&m_nextYear, IDI_NEXT_YEAR}};
+ScaledArtwork::ScaledArtwork() : m_icon(::LoadIconA(Instance(), MAKEINTRESOURCEA(IDR_MAINFRAME))) {}
+
+HICON ScaledArtwork::SmallIcon() const {
+    return m_scaledSmallIcon ? m_scaledSmallIcon.Get()
+                             : ::LoadIconA(Instance(), MAKEINTRESOURCEA(IDR_MAINFRAME));
+}
+
+void ScaledArtwork::LoadArrowIcons(CSkinButton& prevMonth, CSkinButton& nextMonth,
+                                   CSkinButton& prevYear, CSkinButton& nextYear) {
+    const std::pair<CSkinButton*, UINT> arrows[] = {{&prevMonth, IDI_PREV_MONTH},
+                                                    {&nextMonth, IDI_NEXT_MONTH},
+                                                    {&prevYear, IDI_PREV_YEAR},
+                                                    {&nextYear, IDI_NEXT_YEAR}};
     const int size = ScalePixels(16);
     for (const auto& arrow : arrows)
         arrow.first->AssignIcon(LoadScaledIconAtSize(arrow.second, size), size);
 }
 
-void CVellumoDlg::LoadScaleArtwork() {
-    DropStretchedSkin();  // the next paint stretches the new scale's skin
-    LoadArrowIcons();
-}
-
-void CVellumoDlg::ApplyWindowIcons() {
+void ScaledArtwork::ApplyWindowIcons(HWND window) {
     // The old icons go only after the window holds the new ones.
     IconHandle scaled, scaledSmall;
     if (CurrentDpi() != 96) {
         scaled.Reset(LoadScaledIconAtSize(IDR_MAINFRAME, ::GetSystemMetrics(SM_CXICON)));
         scaledSmall.Reset(LoadScaledIconAtSize(IDR_MAINFRAME, ::GetSystemMetrics(SM_CXSMICON)));
     }
-    HICON big = scaled ? scaled.Get() : m_hIcon;
-    HICON small = scaledSmall ? scaledSmall.Get() : m_hIcon;
-    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
-    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+    HICON big = scaled ? scaled.Get() : m_icon;
+    HICON small = scaledSmall ? scaledSmall.Get() : m_icon;
+    ::SendMessageA(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
+    ::SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
     m_scaledIcon = std::move(scaled);
     m_scaledSmallIcon = std::move(scaledSmall);
 }
@@ -146,33 +150,20 @@ FontHandle ScaledDayFont(int cellWidth) {
 }
 }  // namespace
 
-void CVellumoDlg::ApplyDayFont() {
-    // The cells take the new font before the old one goes.
-    RECT cell{};
-    FontHandle font = CurrentDpi() != 96 && ::GetClientRect(m_dayCells[0].GetSafeHwnd(), &cell)
-                          ? ScaledDayFont(cell.right)
-                          : MakeDayFont(ScalePixels(10), ScalePixels(8));
-    for (CSkinButton& each : m_dayCells)
-        each.SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), FALSE);
-    m_dayFont = std::move(font);
+FontHandle ScaledArtwork::DayFont(HWND cell) {
+    RECT client{};
+    return CurrentDpi() != 96 && ::GetClientRect(cell, &client)
+               ? ScaledDayFont(client.right)
+               : MakeDayFont(ScalePixels(10), ScalePixels(8));
 }
 
-// Moved to a monitor of another scale: every child keeps its place in
-// proportion, and the scale's artwork and day font replace the old ones.
-void CVellumoDlg::OnDpiChanged(UINT dpi, const RECT* suggested) {
+bool ScaledArtwork::Rescale(HWND dialog, UINT dpi, const RECT& suggested) {
     const int oldDpi = CurrentDpi();
     const int newDpi = static_cast<int>(dpi);
-    if (newDpi <= 0 || newDpi == oldDpi) return;
+    if (newDpi <= 0 || newDpi == oldDpi) return false;
     SetCurrentDpi(newDpi);
-    ScaleChildren(m_hWnd, newDpi, oldDpi, newDpi, oldDpi);
-    ::SetWindowPos(m_hWnd, nullptr, suggested->left, suggested->top,
-                   suggested->right - suggested->left, suggested->bottom - suggested->top,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
-    LoadScaleArtwork();
-    ApplyWindowIcons();
-    m_clock.ReloadArtwork();
-    SetTrayTip();
-    ApplyDayFont();
-    RebuildFaceRegions();
-    Invalidate();
+    ScaleChildren(dialog, newDpi, oldDpi, newDpi, oldDpi);
+    ::SetWindowPos(dialog, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                   suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    return true;
 }

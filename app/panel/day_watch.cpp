@@ -1,7 +1,8 @@
-#include "app/panel/vellumo_dlg.h"
+#include "app/panel/day_watch.h"
 
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "app/instance/app_state.h"
 #include "app/memo/reminder_thread.h"
@@ -55,66 +56,34 @@ OpenWindows FindOpenWindows(HWND panel) {
 }
 }  // namespace
 
-void CVellumoDlg::OnTimer(UINT_PTR id) {
-    if (id == kTrayIconTimer) {
-        ::KillTimer(m_hWnd, kTrayIconTimer);
-        AddAboutItem();
-        ApplyWindowIcons();
-        ShowTrayIcon();
-        return;
-    }
-    if (id == kPublishTextsTimer) {
-        PublishGridTexts();
-        return;
-    }
-    if (id == kRestartTimer) {
-        RestartWhenFree();
-        return;
-    }
-    if (id == kDayWatchTimer && m_monthMemos.LoadedMonthChanged()) {
-        // Another program changed a memo of the shown month: show it now.
-        RefreshMonth();
-        RefreshDigest(m_days, false, true);
-    }
-    if (id == kDayWatchTimer) CheckDayChange();
-    Default();
+void DayWatch::Start(HWND owner, NewDayHandler onNewDay) {
+    m_owner = owner;
+    m_onNewDay = std::move(onNewDay);
+    ::SetTimer(m_owner, kDayWatchTimer, kDayWatchPeriodMs, nullptr);
 }
 
-void CVellumoDlg::CheckDayChange() {
+void DayWatch::CheckDayChange() {
     if (LocalDateNow() == AppState::Get().StartDate()) return;
     // One hand-over per change of date: nothing may start a second copy
     // while this one waits or while the start itself runs a loop. The watch
     // timer exists until then, so killing it is what makes this once.
-    if (::KillTimer(m_hWnd, kDayWatchTimer)) RestartWhenFree();
+    if (::KillTimer(m_owner, kDayWatchTimer)) RestartWhenFree();
 }
 
-BOOL CVellumoDlg::OnPowerBroadcast(UINT event) {
-    // Both arrive after a sleep (the automatic one always, the other when a
-    // user is there); a second wake-up or check finds nothing new to do.
-    if (event == PBT_APMRESUMEAUTOMATIC || event == PBT_APMRESUMESUSPEND) {
-        WakeReminderThread();
-        CheckDayChange();  // a sleep over midnight: now, not at the next tick
-        m_sync.SyncSoon(false);  // what changed elsewhere meanwhile
-    }
-    return TRUE;
-}
-
-void CVellumoDlg::OnTimeChange() { WakeReminderThread(); }
-
-void CVellumoDlg::RestartWhenFree() {
-    ::KillTimer(m_hWnd, kRestartTimer);
-    const OpenWindows open = FindOpenWindows(m_hWnd);
+void DayWatch::RestartWhenFree() {
+    ::KillTimer(m_owner, kRestartTimer);
+    const OpenWindows open = FindOpenWindows(m_owner);
     // A menu's own loop would swallow the quit; close it and go on once it
     // has gone. A dialog may hold what the user is typing: wait for it.
     if (open.menu) ::EndMenu();
     if (open.menu || open.dialog) {
-        ::SetTimer(m_hWnd, kRestartTimer, kRestartRetryMs, nullptr);
+        ::SetTimer(m_owner, kRestartTimer, kRestartRetryMs, nullptr);
         return;
     }
     RestartForNewDay(LocalDateNow());
 }
 
-void CVellumoDlg::RestartForNewDay(const Date& today) {
+void DayWatch::RestartForNewDay(const Date& today) {
     AppState& state = AppState::Get();
     // A path that cannot be had whole counts as a failed start: a cut one
     // would start nothing, or something else.
@@ -125,27 +94,18 @@ void CVellumoDlg::RestartForNewDay(const Date& today) {
         const auto started = reinterpret_cast<INT_PTR>(
             ShellOpen(nullptr, nullptr, program.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
         if (started > 32) {
-            PostMessage(WM_QUIT, 0, 0);
+            ::PostMessageA(m_owner, WM_QUIT, 0, 0);
             return;
         }
         if (state.CreateInstanceMutex()) {
             // Some other copy did start after all; it is the one to keep.
-            PostMessage(WM_QUIT, 0, 0);
+            ::PostMessageA(m_owner, WM_QUIT, 0, 0);
             return;
         }
     }
     // No fresh copy: rather than leave the user without calendar and
     // reminders, stay and live in the new day, as a fresh copy would show it.
     state.SetStartDate(today);
-    const bool currentShown = CurrentMonthShown();
-    m_today = today;
-    m_month.todayDay = today.day;
-    if (currentShown) {
-        m_month.year = today.year;
-        m_month.month = today.month;
-    }
-    RefreshMonth();
-    RefreshDigest(m_days, false, true);
-    SetTrayTip();
-    ::SetTimer(m_hWnd, kDayWatchTimer, kDayWatchPeriodMs, nullptr);
+    m_onNewDay(today);
+    ::SetTimer(m_owner, kDayWatchTimer, kDayWatchPeriodMs, nullptr);
 }
