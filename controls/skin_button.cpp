@@ -214,23 +214,20 @@ bool CSkinButton::PreTranslateMessage(MSG* msg) {
 
 // --------------------------------------------------------------- messages --
 
-bool CSkinButton::OnChildNotify(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {
-    switch (msg) {
-    case WM_DRAWITEM:
-        DrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lp));
-        *result = TRUE;
-        return true;
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORSTATIC:
-        // The owner-draw button erases with this: erase nothing.
-        *result = reinterpret_cast<LRESULT>(::GetStockObject(NULL_BRUSH));
-        return true;
-    case WM_COMMAND:
-        if (HIWORD(wp) == BN_CLICKED) ::SetFocus(m_hWnd);
-        return false;  // the parent still gets its command
-    default:
-        return false;
-    }
+bool CSkinButton::OnReflectedCommand(UINT code) {
+    if (code == BN_CLICKED) ::SetFocus(m_hWnd);
+    return false;  // the parent still gets its command
+}
+
+bool CSkinButton::OnReflectedDrawItem(const DRAWITEMSTRUCT& item) {
+    DrawItem(item);
+    return true;
+}
+
+HBRUSH CSkinButton::OnReflectedCtlColor(UINT msg, HDC) {
+    // The owner-draw button erases with this: erase nothing.
+    if (msg != WM_CTLCOLORBTN && msg != WM_CTLCOLORSTATIC) return nullptr;
+    return static_cast<HBRUSH>(::GetStockObject(NULL_BRUSH));
 }
 
 void CSkinButton::OnMouseMove(UINT, POINT) {

@@ -92,7 +92,9 @@ protected:
     // each time it runs, and nothing of the last run's window may carry over.
     void PreSubclassWindow() override;
     void PostNcDestroy() override;
-    bool OnChildNotify(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) override;
+    bool OnReflectedCommand(UINT code) override;
+    bool OnReflectedDrawItem(const DRAWITEMSTRUCT& item) override;
+    HBRUSH OnReflectedCtlColor(UINT msg, HDC dc) override;
 
     void OnMouseMove(UINT keys, POINT at);
     void OnMouseLeave();

@@ -123,7 +123,9 @@ const MessageMap* CWnd::GetMessageMap() const { return ThisMessageMap(); }
 
 bool CWnd::PreTranslateMessage(MSG*) { return false; }
 
-bool CWnd::OnChildNotify(UINT, WPARAM, LPARAM, LRESULT*) { return false; }
+bool CWnd::OnReflectedCommand(UINT) { return false; }
+bool CWnd::OnReflectedDrawItem(const DRAWITEMSTRUCT&) { return false; }
+HBRUSH CWnd::OnReflectedCtlColor(UINT, HDC) { return nullptr; }
 
 LRESULT CWnd::Default() { return DefWindowProc(m_current.msg, m_current.wp, m_current.lp); }
 
@@ -140,34 +142,40 @@ LRESULT CWnd::DefWindowProc(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 bool CWnd::ReflectToChild(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {
-    HWND child = nullptr;
+    // The control a notification comes from, when it is one of ours.
+    const auto control = [this](HWND child) {
+        CWnd* target = FromHandle(child);
+        return target == this ? nullptr : target;
+    };
     switch (msg) {
-    case WM_COMMAND:
-        child = reinterpret_cast<HWND>(lp);
-        break;
-    case WM_NOTIFY:
-        if (lp) child = reinterpret_cast<const NMHDR*>(lp)->hwndFrom;
-        break;
+    case WM_COMMAND: {
+        CWnd* target = control(reinterpret_cast<HWND>(lp));
+        if (!target || !target->OnReflectedCommand(HIWORD(wp))) return false;
+        *result = 0;
+        return true;
+    }
     case WM_DRAWITEM: {
         const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
-        if (item && item->CtlType != ODT_MENU) child = item->hwndItem;
-        break;
+        if (!item || item->CtlType == ODT_MENU) return false;
+        CWnd* target = control(item->hwndItem);
+        if (!target || !target->OnReflectedDrawItem(*item)) return false;
+        *result = TRUE;
+        return true;
     }
     case WM_CTLCOLORBTN:
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORSCROLLBAR:
-    case WM_HSCROLL:
-    case WM_VSCROLL:
-        child = reinterpret_cast<HWND>(lp);
-        break;
+    case WM_CTLCOLORSCROLLBAR: {
+        CWnd* target = control(reinterpret_cast<HWND>(lp));
+        const HBRUSH brush = target ? target->OnReflectedCtlColor(msg, reinterpret_cast<HDC>(wp)) : nullptr;
+        if (!brush) return false;
+        *result = reinterpret_cast<LRESULT>(brush);
+        return true;
+    }
     default:
         return false;
     }
-    CWnd* target = FromHandle(child);
-    if (!target || target == this) return false;
-    return target->OnChildNotify(msg, wp, lp, result);
 }
 
 bool CWnd::DispatchThroughMap(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result) {

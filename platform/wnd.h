@@ -8,9 +8,9 @@
 // unpacked (see the crackers at the end). Anything not found goes to the
 // window procedure the window had before.
 // Notifications a control sends its parent (WM_COMMAND from a control,
-// WM_NOTIFY, WM_DRAWITEM, WM_CTLCOLOR*, scroll messages) are first offered to
-// the control's own object (OnChildNotify), so controls can draw and answer
-// for themselves.
+// WM_DRAWITEM, WM_CTLCOLOR*) are first offered to the control's own object
+// (OnReflectedCommand and the like), so controls can draw and answer for
+// themselves.
 #pragma once
 
 #include <windows.h>
@@ -117,9 +117,14 @@ public:
 protected:
     virtual const MessageMap* GetMessageMap() const;
     virtual LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp);
-    // A notification this window sent to its parent, handed back. Return true
-    // when handled; `result` is then what the parent answers.
-    virtual bool OnChildNotify(UINT msg, WPARAM wp, LPARAM lp, LRESULT* result);
+    // Notifications this window sent to its parent, handed back unpacked.
+    // A command: true keeps it from the parent (which answers 0).
+    virtual bool OnReflectedCommand(UINT code);
+    // An owner-drawn item of this control: true when drawn (the parent answers TRUE).
+    virtual bool OnReflectedDrawItem(const DRAWITEMSTRUCT& item);
+    // A WM_CTLCOLOR* message for this control: the brush the parent
+    // answers, or none to let the parent answer.
+    virtual HBRUSH OnReflectedCtlColor(UINT msg, HDC dc);
     // Called right after the window was taken over.
     virtual void PreSubclassWindow() {}
     // Called after WM_NCDESTROY, once the object is detached.

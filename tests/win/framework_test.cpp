@@ -48,10 +48,9 @@ public:
     int clicks = 0;
     bool consume = false;
 protected:
-    bool OnChildNotify(UINT msg, WPARAM wp, LPARAM, LRESULT* result) override {
-        if (msg == WM_COMMAND && HIWORD(wp) == BN_CLICKED) {
+    bool OnReflectedCommand(UINT code) override {
+        if (code == BN_CLICKED) {
             ++clicks;
-            *result = 0;
             return consume;
         }
         return false;
