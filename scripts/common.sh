@@ -165,9 +165,11 @@ ensure_packages() {
 # records) and the shim is written here for the loader chosen now, so
 # installing or removing 32-bit Wine between runs needs no clean build.
 # Prefixes are kept per kind (template-win32, template-win64).
+# The 32-bit program where the machine starts 32-bit code, else the 64-bit
+# one; "choose_wine_tree win64" takes the 64-bit one anyway (to compare).
 choose_wine_tree() {
     local loader
-    if "$WINE32_LOADER" --version >/dev/null 2>&1; then
+    if [ "${1:-}" != win64 ] && "$WINE32_LOADER" --version >/dev/null 2>&1; then
         WINE_TREE=win32
         WINE_TREE_WHY="32-bit build under 32-bit Wine"
         export WINEARCH=win32
@@ -176,7 +178,8 @@ choose_wine_tree() {
     else
         WINE_TREE=win64
         WINE_TREE_WHY="64-bit build under 64-bit Wine: this machine cannot start 32-bit code"
-        [ -e "$WINE32_LOADER" ] ||
+        [ "${1:-}" = win64 ] && WINE_TREE_WHY="64-bit build under 64-bit Wine, as asked"
+        [ "${1:-}" = win64 ] || [ -e "$WINE32_LOADER" ] ||
             WINE_TREE_WHY="64-bit build under 64-bit Wine: 32-bit Wine (wine32:i386) could not be installed"
         export WINEARCH=win64
         export WINELOADER="$WINE64_LOADER"
