@@ -33,12 +33,13 @@ set_wine32() {  # works | fails | absent
     esac
     chmod +x "$WORK/loaders/wine"
 }
-# One run's choice, from an environment that may carry an earlier run's PATH.
+# One run's choice, from an environment that may carry an earlier run's PATH
+# ($2: the tree asked for, if any).
 choose() {
     VELLUMO_BUILD_DIR="$WORK/build" VELLUMO_WINE32_LOADER="$WORK/loaders/wine" \
         VELLUMO_WINE64_LOADER="$WORK/loaders/wine64" PATH="$1" bash -c '
         source "'"$(dirname "$0")"'/common.sh"
-        choose_wine_tree
+        choose_wine_tree '"${2:-}"'
         echo "$WINE_TREE|${WINELOADER:-}|$(wine probe)|$WINE_TREE_WHY"'
 }
 
@@ -55,6 +56,12 @@ IFS='|' read -r tree loader ran why <<<"$(choose "$inherited")"
 expect "32-bit Wine installed: tree" "$tree" win32
 expect "32-bit Wine installed: no 64-bit loader forced" "$loader" ""
 expect "32-bit Wine installed: loader" "$ran" "loader32 probe"
+# Asked for the 64-bit tree (the benchmark, to compare): taken though 32-bit works.
+IFS='|' read -r tree loader ran why <<<"$(choose "$inherited" win64)"
+expect "64-bit asked for: tree" "$tree" win64
+expect "64-bit asked for: loader" "$ran" "loader64 probe"
+IFS='|' read -r tree loader ran why <<<"$(choose "$inherited")"
+expect "32-bit Wine again after the 64-bit was asked for" "$ran" "loader32 probe"
 
 set_wine32 fails
 IFS='|' read -r tree loader ran why <<<"$(choose "$inherited")"
