@@ -27,6 +27,15 @@ BOOL CSkinFace::OnSetText(const char* text) {
     return result;
 }
 
+void CSkinFace::SetCaption(const char* text) {
+    if (!m_caption.Kept()) {
+        SetWindowText(text);  // the window system holds it: its message
+        return;
+    }
+    m_caption.OnSetText(text);
+    RepaintFace();
+}
+
 int CSkinFace::OnGetText(size_t size, char* buffer) {
     if (const std::optional<int> copied = m_caption.GetText(size, buffer)) return *copied;
     return static_cast<int>(Default());

@@ -29,6 +29,11 @@ public:
     // Hands a kept caption that changed to the window system's copy, for
     // other processes and accessibility tools (LocalCaption::Publish).
     void PublishCaption() { m_caption.Publish(m_hWnd); }
+    // The caption and a new one as WM_GETTEXT and WM_SETTEXT have them, but
+    // without the messages (each a pass through the window system, and a
+    // month step renames every day cell).
+    std::string Caption() const { return CaptionText(); }
+    void SetCaption(const char* text);
     // Draws the face as its own paint does, at its place in the parent's
     // paint `dc`. `scratch` is a memory DC holding a bitmap at least the
     // face's size, which it draws on first, at the origin: text that starts

@@ -94,8 +94,10 @@ void DayGrid::RemarkCell(int id, int day, const Date& now) {
 }
 
 DayTextReader DayGrid::MemoReader(bool gridJustRead) {
-    // Days of the shown month the grid has just read need no second read.
-    m_repeats.Update();
+    // Days of the shown month the grid has just read need no second read,
+    // nor the repeating memos it has just brought up to date (without their
+    // folder, each look is a failed open and a failed listing).
+    if (!gridJustRead) m_repeats.Update();
     return [this, gridJustRead](int year, int month, int day) {
         return m_repeats.DayText(gridJustRead && year == m_month.year && month == m_month.month
                                      ? m_monthMemos.Memo(day)
@@ -128,8 +130,7 @@ int DayGrid::FocusedDay() const {
     const HWND focus = ::GetFocus();
     for (const CSkinButton& cell : m_dayCells) {
         if (focus && cell.m_hWnd == focus) {
-            const std::string number = cell.GetWindowText();
-            return ParseLeadingInt(number.c_str());
+            return ParseLeadingInt(cell.Caption().c_str());
         }
     }
     return 0;  // no cell has the focus
@@ -175,7 +176,7 @@ void DayGrid::LayoutMonth() {
         // The text is what other processes read (screen readers among
         // them, see PublishTexts): "" for a hidden cell.
         const std::string number = day ? std::to_string(day) : std::string();
-        if (cell.GetWindowText() != number) cell.SetWindowText(number.c_str());
+        if (cell.Caption() != number) cell.SetCaption(number.c_str());
         if (day == 0) continue;
         // Other calendars' events: a corner mark, and in the tip after the memo.
         const bool events = (eventDays >> day) & 1u;
@@ -214,9 +215,9 @@ void DayGrid::Refresh() {
     // no paint of its own per cell.
     VisitFaces([](CSkinFace& face) { face.HoldRepaints(true); });
     const std::string year = YearText(m_month.year);
-    if (m_yearLabel.GetWindowText() != year) m_yearLabel.SetWindowText(year.c_str());
-    if (m_monthLabel.GetWindowText() != MonthAbbrev(m_month.month))
-        m_monthLabel.SetWindowText(MonthAbbrev(m_month.month));
+    if (m_yearLabel.Caption() != year) m_yearLabel.SetCaption(year.c_str());
+    if (m_monthLabel.Caption() != MonthAbbrev(m_month.month))
+        m_monthLabel.SetCaption(MonthAbbrev(m_month.month));
     LayoutMonth();
     VisitFaces([](CSkinFace& face) { face.HoldRepaints(false); });
     // One timer for a run of steps: setting it is a trip of its own.

@@ -69,8 +69,9 @@ public:
     // month, as `now` says).
     void RemarkCell(int id, int day, const Date& now);
     // A day's text as the digest reads it: its own memo and the repeating
-    // ones on it. With `gridJustRead`, the shown month's days come from the
-    // memos the layout has just read.
+    // ones on it. With `gridJustRead` (right after Refresh), the shown
+    // month's days come from the memos the layout has just read, and the
+    // repeating memos are taken as it left them.
     DayTextReader MemoReader(bool gridJustRead);
     // Another program changed a memo of the shown month.
     bool MemosChangedElsewhere() { return m_monthMemos.LoadedMonthChanged(); }

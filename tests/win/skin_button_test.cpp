@@ -231,6 +231,16 @@ TEST(SkinButton, ACaptionKeptHereIsReadWithinTheBufferAndDrawn) {
     EXPECT_NE(ButtonPixels(f.button), drawn28);
     ::SetWindowTextA(f.button, "28");
     EXPECT_EQ(ButtonPixels(f.button), drawn28);
+
+    // Set by its owner without a message: read back either way, drawn, and
+    // other processes keep the published caption until the next Publish.
+    skin.SetCaption("7");
+    EXPECT_EQ(skin.Caption(), "7");
+    EXPECT_EQ(skin.GetWindowText(), "7");
+    EXPECT_NE(ButtonPixels(f.button), drawn28);
+    EXPECT_EQ(::DefWindowProcA(f.button, WM_GETTEXTLENGTH, 0, 0), 2);
+    skin.PublishCaption();
+    EXPECT_EQ(::DefWindowProcA(f.button, WM_GETTEXTLENGTH, 0, 0), 1);
 }
 
 TEST(SkinButton, PressedIconMovesOnePixelRightAndDown) {
