@@ -29,7 +29,8 @@
 #   - month step with 500 repeating memos against the same without them;
 #   - month step with a subscribed calendar of 5,000 events against none
 #     (these three kinds of month and the plain one in alternating rounds,
-#     up to three, each figure the median of its rounds);
+#     up to four, each starting one kind later, each figure the median of
+#     its rounds);
 #   - sync with a CalDAV server (Radicale, tests/support/caldav_server.py):
 #     the first sync of 3,650 memos against the same events sent by a bare
 #     client, one PUT each over one connection; month steps while that sync
@@ -235,21 +236,30 @@ panel_figures() {
     }
     # Each kind of month against the plain one, in alternating rounds: a
     # figure taken minutes apart from its floor would carry the machine's
-    # drift in its ratio. The median of each kind's rounds is its figure; the
-    # plain month's counts the first run above too.
+    # drift in its ratio. Each round starts one kind later, so that over four
+    # rounds every kind runs once in every place of a round (later runs of a
+    # round were seen slower). The median of each kind's rounds is its
+    # figure; the plain month's counts the first run above too.
     local calendar_key='HKCU\Software\Brakkon\Torvane08\Calendars\1'
-    local variant_rounds=$(( ROUNDS < 3 ? ROUNDS : 3 )) round
+    local variant_rounds=$(( ROUNDS < 4 ? ROUNDS : 4 )) round place
     local base_runs=("$STEP_PAINTED") full_runs=() repeat_runs=() event_runs=()
-    for ((round = 1; round <= variant_rounds; round++)); do
-        log "month steps, round $round of $variant_rounds: plain, $FULL_FILES memo files, 500 repeating memos, 5,000 calendar events"
-        base_runs+=("$(painted_steps steps "$WORK/steps-base.txt")")
-        full_runs+=("$(painted_steps full "$WORK/steps-full.txt")")
-        repeat_runs+=("$(painted_steps repeat "$WORK/steps-repeat.txt")")
-        # Subscribed for this run only: the other figures are the program's own.
-        wine reg add "$calendar_key" /v Location /t REG_SZ /d "$(windows_path "$WORK/events/events.ics")" /f >/dev/null 2>&1
-        wine reg add "$calendar_key" /v Name /t REG_SZ /d Events /f >/dev/null 2>&1
-        event_runs+=("$(painted_steps events "$WORK/steps-events.txt")")
-        wine reg delete 'HKCU\Software\Brakkon\Torvane08\Calendars' /f >/dev/null 2>&1
+    local kinds=(plain full repeat events)
+    for ((round = 0; round < variant_rounds; round++)); do
+        log "month steps, round $((round + 1)) of $variant_rounds (plain, $FULL_FILES memo files, 500 repeating memos, 5,000 calendar events), from: ${kinds[round % 4]}"
+        for ((place = 0; place < 4; place++)); do
+            case "${kinds[(round + place) % 4]}" in
+            plain) base_runs+=("$(painted_steps steps "$WORK/steps-base.txt")") ;;
+            full) full_runs+=("$(painted_steps full "$WORK/steps-full.txt")") ;;
+            repeat) repeat_runs+=("$(painted_steps repeat "$WORK/steps-repeat.txt")") ;;
+            events)
+                # Subscribed for this run only: the other figures are the program's own.
+                wine reg add "$calendar_key" /v Location /t REG_SZ /d "$(windows_path "$WORK/events/events.ics")" /f >/dev/null 2>&1
+                wine reg add "$calendar_key" /v Name /t REG_SZ /d Events /f >/dev/null 2>&1
+                event_runs+=("$(painted_steps events "$WORK/steps-events.txt")")
+                wine reg delete 'HKCU\Software\Brakkon\Torvane08\Calendars' /f >/dev/null 2>&1
+                ;;
+            esac
+        done
     done
     median() { printf '%s\n' "$@" | grep -E '^[0-9.]+$' | sort -n | awk '{ v[NR] = $1 } END { if (NR) print v[int((NR + 1) / 2)] }'; }
     STEP_BASE=$(median "${base_runs[@]}")
