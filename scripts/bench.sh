@@ -437,6 +437,11 @@ report() {
     ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (a != "" && b > 0) printf "%.2f", a / b; else print "?" }'; }
     # Only a number meets a goal: not a missing figure, nor ratio's "?".
     met() { awk -v v="$1" -v g="$2" 'BEGIN { print (v ~ /^[-+]?[0-9.]+$/ && v + 0 <= g + 0) ? "met" : "NOT met" }'; }
+    # A figure against its floor, whose goal is a ratio: label program floor goal.
+    ratio_row() {
+        printf '%-44s %12s %12s %8s  %s\n' "$1" "$2" "$3" "$(ratio "$2" "$3")" \
+            "<= ${4}x: $(met "$(ratio "$2" "$3")" "$4")"
+    }
     local load
     load="$(cut -d' ' -f1-3 /proc/loadavg)"
     echo
@@ -446,28 +451,18 @@ report() {
     local panel=1
     { [ "$FIND_ONLY" = 1 ] || [ "$SYNC_ONLY" = 1 ]; } && panel=0
     if [ "$panel" = 1 ]; then
-        printf '%-44s %12s %12s %8s  %s\n' "start-up, median (ms) vs template 102" "$START_PROGRAM" \
-            "$START_TEMPLATE" "$(ratio "$START_PROGRAM" "$START_TEMPLATE")" \
-            "<= 1.0x: $(met "$(ratio "$START_PROGRAM" "$START_TEMPLATE")" 1.0)"
+        ratio_row "start-up, median (ms) vs template 102" "$START_PROGRAM" "$START_TEMPLATE" 1.0
         printf '%-44s %12s %12s %8s\n' "start-up, median (ms) vs empty dialog" "$START_PROGRAM" \
             "$START_EMPTY" "$(ratio "$START_PROGRAM" "$START_EMPTY")"
         printf '%-44s %12s %12s %8s  %s\n' "month step, no forced paint (us)" "$STEP_QUICK" \
             "$BARE" "" "bare SendMessage as floor"
         printf '%-44s %12s %12s %8s  %s\n' "month step, paint forced (us)" "$STEP_BASE" "$BARE" "" \
             "<= 2000: $(met "$STEP_BASE" 2000)"
-        printf '%-44s %12s %12s %8s  %s\n' "start-up (ms), 11,000 memo files vs none" "$START_FULL" \
-            "$START_PROGRAM" "$(ratio "$START_FULL" "$START_PROGRAM")" \
-            "<= 1.1x: $(met "$(ratio "$START_FULL" "$START_PROGRAM")" 1.1)"
+        ratio_row "start-up (ms), 11,000 memo files vs none" "$START_FULL" "$START_PROGRAM" 1.1
         # Against the plain month of the same rounds.
-        printf '%-44s %12s %12s %8s  %s\n' "month step (us), 11,000 memo files vs 93" "$STEP_FULL" \
-            "$STEP_BASE" "$(ratio "$STEP_FULL" "$STEP_BASE")" \
-            "<= 1.2x: $(met "$(ratio "$STEP_FULL" "$STEP_BASE")" 1.2)"
-        printf '%-44s %12s %12s %8s  %s\n' "month step (us), 500 repeating memos vs none" "$STEP_REPEAT" \
-            "$STEP_BASE" "$(ratio "$STEP_REPEAT" "$STEP_BASE")" \
-            "<= 1.1x: $(met "$(ratio "$STEP_REPEAT" "$STEP_BASE")" 1.1)"
-        printf '%-44s %12s %12s %8s  %s\n' "month step (us), 5,000 calendar events vs none" "$STEP_EVENTS" \
-            "$STEP_BASE" "$(ratio "$STEP_EVENTS" "$STEP_BASE")" \
-            "<= 1.1x: $(met "$(ratio "$STEP_EVENTS" "$STEP_BASE")" 1.1)"
+        ratio_row "month step (us), 11,000 memo files vs 93" "$STEP_FULL" "$STEP_BASE" 1.2
+        ratio_row "month step (us), 500 repeating memos vs none" "$STEP_REPEAT" "$STEP_BASE" 1.1
+        ratio_row "month step (us), 5,000 calendar events vs none" "$STEP_EVENTS" "$STEP_BASE" 1.1
         printf '%-44s %12s %12s %8s  %s\n' "requests per step, 11,000 memo files vs 93" \
             "$REQ_STEP_FULL" "$REQ_STEP_PAINTED" "" ""
         printf '%-44s %12s %12s %8s  %s\n' "server requests per step, no forced paint" "$REQ_STEP" \
@@ -493,9 +488,7 @@ report() {
     if [ "$panel" = 1 ]; then
         printf '%-44s %12s %12s %8s  %s\n' "server requests per idle second" "$IDLE_PROGRAM" \
             "$IDLE_FLOOR" "$(ratio "$IDLE_PROGRAM" "$IDLE_FLOOR")" "<= 85: $(met "$IDLE_PROGRAM" 85)"
-        printf '%-44s %12s %12s %8s  %s\n' "idle CPU, % of a core (${IDLE} s)" "$CPU_PROGRAM" \
-            "$CPU_FLOOR" "$(ratio "$CPU_PROGRAM" "$CPU_FLOOR")" \
-            "<= 1.2x: $(met "$(ratio "$CPU_PROGRAM" "$CPU_FLOOR")" 1.2)"
+        ratio_row "idle CPU, % of a core (${IDLE} s)" "$CPU_PROGRAM" "$CPU_FLOOR" 1.2
     fi
     # The sync's lines only where it ran.
     if [ "$NO_SYNC" = 0 ] && [ "$FIND_ONLY" = 0 ]; then
