@@ -29,10 +29,11 @@ public:
     // Hands a kept caption that changed to the window system's copy, for
     // other processes and accessibility tools (LocalCaption::Publish).
     void PublishCaption() { m_caption.Publish(m_hWnd); }
-    // The caption and a new one as WM_GETTEXT and WM_SETTEXT have them, but
-    // without the messages (each a pass through the window system, and a
-    // month step renames every day cell).
-    std::string Caption() const { return CaptionText(); }
+    // The caption to draw and a new one, as WM_GETTEXT and WM_SETTEXT have
+    // them: the kept one, else the window system's. Without the messages
+    // (each a pass through the window system, and a month step renames every
+    // day cell).
+    std::string CaptionText() const;
     void SetCaption(const char* text);
     // Draws the face as its own paint does, at its place in the parent's
     // paint `dc`. `scratch` is a memory DC holding a bitmap at least the
@@ -48,8 +49,6 @@ public:
 
 protected:
     bool RepaintsHeld() const { return m_repaintsHeld; }
-    // The caption to draw: the kept one, else the window system's.
-    std::string CaptionText() const;
     // Where the face's client area (`client`, its own) starts in its
     // parent's client area.
     virtual POINT PlaceInParent(HWND parent, const RECT& client);

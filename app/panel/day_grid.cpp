@@ -130,7 +130,7 @@ int DayGrid::FocusedDay() const {
     const HWND focus = ::GetFocus();
     for (const CSkinButton& cell : m_dayCells) {
         if (focus && cell.m_hWnd == focus) {
-            return ParseLeadingInt(cell.Caption().c_str());
+            return ParseLeadingInt(cell.CaptionText().c_str());
         }
     }
     return 0;  // no cell has the focus
@@ -176,7 +176,7 @@ void DayGrid::LayoutMonth() {
         // The text is what other processes read (screen readers among
         // them, see PublishTexts): "" for a hidden cell.
         const std::string number = day ? std::to_string(day) : std::string();
-        if (cell.Caption() != number) cell.SetCaption(number.c_str());
+        if (cell.CaptionText() != number) cell.SetCaption(number.c_str());
         if (day == 0) continue;
         // Other calendars' events: a corner mark, and in the tip after the memo.
         const bool events = (eventDays >> day) & 1u;
@@ -215,8 +215,8 @@ void DayGrid::Refresh() {
     // no paint of its own per cell.
     VisitFaces([](CSkinFace& face) { face.HoldRepaints(true); });
     const std::string year = YearText(m_month.year);
-    if (m_yearLabel.Caption() != year) m_yearLabel.SetCaption(year.c_str());
-    if (m_monthLabel.Caption() != MonthAbbrev(m_month.month))
+    if (m_yearLabel.CaptionText() != year) m_yearLabel.SetCaption(year.c_str());
+    if (m_monthLabel.CaptionText() != MonthAbbrev(m_month.month))
         m_monthLabel.SetCaption(MonthAbbrev(m_month.month));
     LayoutMonth();
     VisitFaces([](CSkinFace& face) { face.HoldRepaints(false); });

@@ -235,7 +235,7 @@ TEST(SkinButton, ACaptionKeptHereIsReadWithinTheBufferAndDrawn) {
     // Set by its owner without a message: read back either way, drawn, and
     // other processes keep the published caption until the next Publish.
     skin.SetCaption("7");
-    EXPECT_EQ(skin.Caption(), "7");
+    EXPECT_EQ(skin.CaptionText(), "7");
     EXPECT_EQ(skin.GetWindowText(), "7");
     EXPECT_NE(ButtonPixels(f.button), drawn28);
     EXPECT_EQ(::DefWindowProcA(f.button, WM_GETTEXTLENGTH, 0, 0), 2);
