@@ -176,7 +176,7 @@ void CTickerCtrl::RebuildBuffer(HDC paintDc) {
     if (width == bufferWidth_ && height == bufferHeight_) return;
 
     buffer_.Reset();
-    stripHeight_ = 0;
+    stripHeight_ = stripDrawn_ = 0;
     {
         // Measured in the old strip's DC where there is one: each new DC
         // costs the window system a display lookup.
@@ -216,10 +216,9 @@ void CTickerCtrl::RebuildBuffer(HDC paintDc) {
                 stripCapacity_ = static_cast<int>(rows);
             }
             stripHeight_ = static_cast<int>(rows);
-            // Offset `height` puts the content's home position right below
-            // `height` rows of background.
-            DrawCopies(strip_.Get(), stripHeight_, height);
-            ::GdiFlush();
+            // The text comes as the window first shows its rows (DrawStrip).
+            PaintBackground(strip_.Get(), stripHeight_);
+            stripDrawn_ = height;
             return;
         }
     }
@@ -265,6 +264,38 @@ void CTickerCtrl::DrawCopies(HDC dc, int height, int offset) {
     } while (y < height && motion_.Wrap());
 }
 
+void CTickerCtrl::DrawStrip(int end) {
+    end = std::min(end, stripHeight_);
+    if (end <= stripDrawn_) return;
+    // Drawing a text of many lines is most of a new text's cost: a month
+    // step draws the rows the window shows, and the rest follow in one go
+    // when the scrolling first reaches them.
+    const int from = stripDrawn_;
+    const int to = from > bufferHeight_ ? stripHeight_ : end;
+    const HDC dc = strip_.Get();
+    const int saved = ::SaveDC(dc);
+    // Rows already drawn stay as they are: antialiased text drawn over
+    // itself would come out bolder.
+    ::IntersectClipRect(dc, 0, from, bufferWidth_, to);
+    // Offset `bufferHeight_` puts the content's home position right below
+    // that many rows of background.
+    const int first = bufferHeight_ + kFirstTop;
+    const int body = first + PaintHeader(dc, first, true) + kHeaderGap;
+    if (body < to) PaintBody(dc, body, to, true);  // the text's lines end at `to`
+    // The copies below are the rows of the copy above.
+    if (motion_.Wrap() && contentHeight_ > 0) {
+        for (long long y = static_cast<long long>(first) + contentHeight_; y < to;
+             y += contentHeight_) {
+            const int rows = static_cast<int>(std::min<long long>(contentHeight_, to - y));
+            ::BitBlt(dc, 0, static_cast<int>(y), bufferWidth_, rows, dc, 0,
+                     static_cast<int>(y - contentHeight_), SRCCOPY);
+        }
+    }
+    ::RestoreDC(dc, saved);
+    ::GdiFlush();
+    stripDrawn_ = to;
+}
+
 void CTickerCtrl::Present(HDC target) {
     const int width = bufferWidth_;
     const int height = bufferHeight_;
@@ -286,6 +317,7 @@ void CTickerCtrl::Present(HDC target) {
         if (background) {
             PaintBackground(target, height);
         } else {
+            DrawStrip(static_cast<int>(source) + height);
             ::BitBlt(target, 0, 0, width, height, strip_.Get(), 0, static_cast<int>(source),
                      SRCCOPY);
         }

@@ -5,9 +5,10 @@
 // timers and input to it.
 //
 // Drawing is cheap per tick: whenever the size or the text changes, the
-// whole content is rendered once into a tall strip (background rows, then the
-// repeated copies); each tick then copies the visible slice of that strip to
-// the window with one BitBlt and never draws text.
+// content is rendered once into a tall strip (background rows, then the
+// repeated copies), as far as the window first shows it and the rest when
+// the scrolling reaches it; each tick then copies the visible slice of that
+// strip to the window with one BitBlt.
 #pragma once
 
 #include <windows.h>
@@ -76,6 +77,8 @@ private:
     // The classic picture: background, then copies of the content from
     // `offset` down to `height` (one copy without wrap).
     void DrawCopies(HDC dc, int height, int offset);
+    // Draws the strip's text down to row `end` where it is not drawn yet.
+    void DrawStrip(int end);
     // Draws a scroll step at once, through the window's DC.
     void PresentNow();
     // The buffer at the window's size, then the visible slice, to `target`.
@@ -107,6 +110,7 @@ private:
     // The strip stays selected into its own memory DC.
     BitmapDC strip_;
     int stripHeight_ = 0;    // rows in use
+    int stripDrawn_ = 0;     // rows from the top that are drawn
     int stripWidth_ = 0;     // the bitmap's own size, which a new text
     int stripCapacity_ = 0;  // of about the same length reuses
     // Used only when a strip cannot be made (a very long text): a

@@ -260,6 +260,36 @@ TEST_F(TickerTest, ScrollsThePictureAndRepeatsTheCopiesBelow) {
     EXPECT_EQ(differing, 0);
 }
 
+// A text several windows tall is drawn as far as the window shows it, and
+// the rest when the scrolling gets there: every step still shows the last
+// picture moved up one row, through the end of the text and into the copy
+// below, with no row missing or drawn twice, and the same picture as the
+// text drawn afresh at that position.
+TEST_F(TickerTest, ATallTextScrollsOnSeamlesslyIntoTheCopyBelow) {
+    const std::string text = Lines(12);
+    CreateStill(text);
+    const int content = ticker.Motion().ContentHeight();
+    ASSERT_GT(content, 2 * 65);
+    std::vector<COLORREF> last = Capture(wnd, 138, 65);
+    int seams = 0;
+    for (int step = 1; step <= content; ++step) {
+        Tick();
+        if (Offset() == 1 - step) EndPause();  // it stood still: at the start or the text's end
+        ASSERT_EQ(Offset(), -step);
+        const std::vector<COLORREF> now = Capture(wnd, 138, 65);
+        for (int y = 0; y + 1 < 65; ++y)
+            for (int x = 0; x < 138; ++x)
+                if (now[y * 138 + x] != last[(y + 1) * 138 + x]) ++seams;
+        last = now;
+        if (step % 20 == 0) {
+            ticker.SetTickerText("another text");
+            ticker.SetTickerText(text);  // one new strip, drawn down to here at once
+            EXPECT_EQ(Capture(wnd, 138, 65), now) << "at offset " << -step;
+        }
+    }
+    EXPECT_EQ(seams, 0);
+}
+
 // A text too long for a prepared strip is still shown, drawn at each paint.
 TEST_F(TickerTest, AVeryLongTextIsStillShown) {
     std::string text;
