@@ -329,6 +329,12 @@ std::string MemoStore::RepeatPath(const std::string& name) const {
 
 bool MemoStore::WatchRepeatFolder(DirectoryWatch& watch) const { return watch.Start(m_repeatDir); }
 
+bool MemoStore::RepeatFolderPresent() const {
+    if (m_repeatDir[0] == '\0') return false;
+    const DWORD attributes = ::GetFileAttributesA(m_repeatDir);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
 int MemoStore::ReadAhead(const Date& date) const {
     std::string text;
     if (!ReadDayFile(MakeDayFilePath(m_aheadPrefix, date.year, date.month, date.day), 16, text))

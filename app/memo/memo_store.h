@@ -84,6 +84,8 @@ public:
     unsigned RepeatChanges() const { return m_repeatChanges; }
     // Starts `watch` on the Repeat folder; false when that cannot be done now.
     bool WatchRepeatFolder(DirectoryWatch& watch) const;
+    // Whether the Repeat folder is there, from one look at its attributes.
+    bool RepeatFolderPresent() const;
 
     // How long before a date's remind time its memo reminds ahead, in
     // minutes (0: at the time), kept in a file beside the notice file.

@@ -9,9 +9,12 @@ void RepeatOccurrences::Update() {
         if (changes.everything || !changes.names.empty()) reread = true;
     }
     if (!m_watch.Watching()) {
+        // No folder, no repeating memos: the none read last time stand while
+        // it is still missing. One look at its attributes costs less than a
+        // watch and a listing that would both fail, at every month step.
+        if (!reread && m_repeats.empty() && !Memos().RepeatFolderPresent()) return;
         // Started before the read, so a change after it is seen. Without a
-        // watch (no folder yet) every look reads again, which costs one
-        // failed listing while there is no folder.
+        // watch (a file system without notifications) every look reads again.
         Memos().WatchRepeatFolder(m_watch);
         reread = true;
     }

@@ -177,3 +177,24 @@ TEST(RepeatE2E, ARepeatingMemoRemindsADayAheadAsItsOwnReminder) {
     EXPECT_FALSE(WaitFor([&] { return (again = FindReminderBox()) != nullptr && ::IsWindowVisible(again); },
                          kPassMs));  // once
 }
+
+// Repeating memos that another program puts beside the running panel (a
+// restore by hand, a sync client) show at the next month step, though the
+// panel had looked and found no folder.
+TEST(RepeatE2E, AFolderPutBesideTheRunningPanelShowsAtTheNextStep) {
+    ProgramDir dir;
+    ASSERT_TRUE(SpawnAtLocalTime(dir.File("Vellumo.exe"), LocalTimeOf(2026, 3, 2, 8, 0, 0)));
+    HWND panel = WaitForPanel(false, kStartMs);
+    ASSERT_NE(panel, nullptr);
+    DismissAnnouncement(3000);
+    MouseAway();
+    const auto step = [&](int id) {
+        ::SendMessageA(panel, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                       reinterpret_cast<LPARAM>(::GetDlgItem(panel, id)));
+    };
+    step(IDC_NEXT_MONTH);
+    ::CreateDirectoryA(dir.File("Repeat").c_str(), nullptr);
+    WriteFileBytes(dir.File("Repeat\\Repeat_1.txt"), "first=2026-3-12\r\nrepeat=yearly\r\nevery=1\r\n\r\nBirthday");
+    step(IDC_PREV_MONTH);
+    EXPECT_TRUE(Gold(panel, CellOfDay(2026, 3, 12)));
+}
