@@ -9,9 +9,9 @@ void RepeatOccurrences::Update() {
         if (changes.everything || !changes.names.empty()) reread = true;
     }
     if (!m_watch.Watching()) {
-        // No folder, no repeating memos: the none read last time stand while
-        // it is still missing. One look at its attributes costs less than a
-        // watch and a listing that would both fail, at every month step.
+        // No folder, no repeating memos: while it is still missing, the
+        // empty set read last time stands. One look at its attributes costs
+        // less than a watch and a listing that would both fail at every step.
         if (!reread && m_repeats.empty() && !Memos().RepeatFolderPresent()) return;
         // Started before the read, so a change after it is seen. Without a
         // watch (a file system without notifications) every look reads again.
