@@ -1,7 +1,6 @@
 #include "controls/ticker_ctrl.h"
 
 #include <algorithm>
-
 #include <cstring>
 
 #include "platform/display_scale.h"
@@ -244,19 +243,8 @@ int CTickerCtrl::PaintBody(HDC dc, int top, int bottom, bool draw) {
 void CTickerCtrl::DrawCopies(HDC dc, int height, int offset) {
     PaintBackground(dc, height);
     // Each pass advances by header + text + 15, one content height.
-    const long long first = static_cast<long long>(offset) + kFirstTop;
-    long long y = first;
+    long long y = static_cast<long long>(offset) + kFirstTop;
     do {
-        if (y > first && first >= 0) {
-            // The copy above lies wholly in `dc`: the next one is its rows
-            // again (a text of many lines is slow to draw a second time).
-            const long long step = y - first;
-            const long long rows = std::min(step, static_cast<long long>(height) - y);
-            ::BitBlt(dc, 0, static_cast<int>(y), bufferWidth_, static_cast<int>(rows), dc, 0,
-                     static_cast<int>(y - step), SRCCOPY);
-            y += step;
-            continue;
-        }
         const int header = PaintHeader(dc, static_cast<int>(y), true);
         y += header + kHeaderGap;
         const int text = PaintBody(dc, static_cast<int>(y), height, true);

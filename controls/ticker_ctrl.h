@@ -74,8 +74,9 @@ private:
     void OnNcMouseLeave();
     void OnNcLButtonDown(UINT hit, POINT screenAt);
 
-    // The classic picture: background, then copies of the content from
-    // `offset` down to `height` (one copy without wrap).
+    // The picture drawn afresh at each paint where there is no strip:
+    // background, then copies of the content from `offset` down to `height`
+    // (one copy without wrap).
     void DrawCopies(HDC dc, int height, int offset);
     // Draws the strip's text down to row `end` where it is not drawn yet.
     void DrawStrip(int end);
